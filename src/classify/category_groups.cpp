@@ -1,0 +1,82 @@
+#include "classify/category_groups.h"
+
+#include <unordered_map>
+
+#include "classify/classification.h"
+#include "model/parallel_for.h"
+
+namespace tl {
+
+namespace {
+
+struct TupleHash {
+    std::size_t operator()(const std::vector<std::uint32_t>& tuple) const {
+        std::uint64_t h = 0x9E3779B97F4A7C15ULL;
+        for (std::uint32_t v : tuple) {
+            h ^= v;
+            h *= 0xBF58476D1CE4E5B9ULL;
+            h ^= h >> 29;
+        }
+        return static_cast<std::size_t>(h);
+    }
+};
+
+}  // namespace
+
+CategoryGroups computeCategoryGroups(std::span<const SetDistributions> sets,
+                                     std::span<const SetScale> scales,
+                                     std::span<const double> compositeScores,
+                                     std::int32_t minComposite,
+                                     std::span<const double> observedCuts,
+                                     std::int32_t categoryCount, unsigned threads,
+                                     CompositeKernel kernel) {
+    const std::size_t examinees = sets.empty() ? 0 : sets[0].profileOf.size();
+    CategoryGroups groups;
+    groups.groupOf.resize(examinees);
+
+    // Group examinees by their tuple of per-set profiles.
+    std::vector<std::uint32_t> tuples;  // group-major, one profile per set
+    std::unordered_map<std::vector<std::uint32_t>, std::uint32_t, TupleHash> index;
+    std::vector<std::uint32_t> tuple(sets.size());
+    for (std::size_t e = 0; e < examinees; ++e) {
+        for (std::size_t s = 0; s < sets.size(); ++s) tuple[s] = sets[s].profileOf[e];
+        const auto [it, inserted] = index.try_emplace(tuple, static_cast<std::uint32_t>(index.size()));
+        if (inserted) tuples.insert(tuples.end(), tuple.begin(), tuple.end());
+        groups.groupOf[e] = it->second;
+    }
+    const std::size_t groupCount = index.size();
+    index.clear();
+
+    // Weighted raw scores of each set, formed once.
+    std::vector<std::vector<double>> weighted(sets.size());
+    for (std::size_t s = 0; s < sets.size(); ++s) {
+        for (double r : scales[s].rawScores) weighted[s].push_back(scales[s].weight * r);
+    }
+    const std::vector<std::size_t> starts = categoryStarts(observedCuts, compositeScores);
+    const auto categories = static_cast<std::size_t>(categoryCount);
+    groups.probabilities.assign(groupCount * categories, 0.0);
+    groups.consistency.assign(groupCount, 0.0);
+
+    parallelFor(groupCount, threads, [&](std::size_t begin, std::size_t end, unsigned) {
+        std::vector<double> composite(compositeScores.size());
+        std::vector<SetRow> rows(sets.size());
+        for (std::size_t g = begin; g < end; ++g) {
+            for (std::size_t s = 0; s < sets.size(); ++s) {
+                const std::uint32_t profile = tuples[g * sets.size() + s];
+                rows[s] = SetRow{sets[s].row(profile).data(), weighted[s].data(),
+                                 scales[s].rawScores.data(), scales[s].weight, sets[s].entryCount};
+            }
+            if (kernel) {
+                kernel(rows, compositeScores, composite);
+            } else {
+                computeCompositeDistribution(rows, minComposite, composite);
+            }
+            std::span<double> p(groups.probabilities.data() + g * categories, categories);
+            categoryProbabilities(composite, starts, p);
+            groups.consistency[g] = conditionalConsistency(p);
+        }
+    });
+    return groups;
+}
+
+}  // namespace tl

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "model/composite_distribution.h"
+#include "model/set_distributions.h"
+
+namespace tl {
+
+// A replacement for the composite kernel (the literal nested loops of the test
+// tree): sets' rows for one examinee, the composite score list, the output.
+using CompositeKernel = void (*)(std::span<const SetRow> sets,
+                                 std::span<const double> compositeScores, std::span<double> out);
+
+struct SetScale {
+    double weight;
+    std::span<const double> rawScores;
+};
+
+// Examinees who have the same distribution on every set have the same composite
+// distribution; each such group's category probabilities and consistency are
+// computed once.
+struct CategoryGroups {
+    std::vector<std::uint32_t> groupOf;      // examinee -> group
+    std::vector<double> probabilities;       // group-major, categoryCount per group
+    std::vector<double> consistency;         // per group
+};
+
+CategoryGroups computeCategoryGroups(std::span<const SetDistributions> sets,
+                                     std::span<const SetScale> scales,
+                                     std::span<const double> compositeScores,
+                                     std::int32_t minComposite,
+                                     std::span<const double> observedCuts,
+                                     std::int32_t categoryCount, unsigned threads,
+                                     CompositeKernel kernel);
+
+}  // namespace tl

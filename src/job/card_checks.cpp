@@ -1,0 +1,104 @@
+#include "job/card_checks.h"
+
+#include <filesystem>
+
+#include "job/limits.h"
+#include "job/run_errors.h"
+
+namespace tl {
+
+namespace {
+
+[[noreturn]] void refuse(const std::string& text) { throw DetectedError{"Error! " + text}; }
+
+std::string setLabel(std::size_t s) { return "Set " + std::to_string(s + 1) + ": "; }
+
+void checkItemSet(const ItemSet& set, std::size_t s) {
+    if (set.itemCount < 1) {
+        refuse(setLabel(s) + "the number of items must be at least 1, not " +
+               std::to_string(set.itemCount) + ".");
+    }
+    if (set.scorePointCount < 2) {
+        refuse(setLabel(s) + "at least 2 score points are needed, not " +
+               std::to_string(set.scorePointCount) + ".");
+    }
+    if (set.scorePointCount > kMaxScorePoints) return;  // stopped when the set is reached
+    for (std::size_t k = 1; k < set.scorePoints.size(); ++k) {
+        if (!(set.scorePoints[k - 1] < set.scorePoints[k])) {
+            refuse(setLabel(s) + "the score points must be listed in ascending order, each once.");
+        }
+    }
+    const std::int64_t vectors = countVectorCount(set.itemCount, set.scorePointCount, kMaxCountVectors);
+    if (vectors > kMaxCountVectors) {
+        refuse(setLabel(s) + std::to_string(set.itemCount) + " items with " +
+               std::to_string(set.scorePointCount) + " score points give more than " +
+               std::to_string(kMaxCountVectors) + " count vectors to enumerate.");
+    }
+}
+
+void checkCutsAscending(const std::vector<double>& cuts, const char* which) {
+    for (std::size_t j = 1; j < cuts.size(); ++j) {
+        if (cuts[j] < cuts[j - 1]) refuse(std::string("The ") + which + " cut scores must not decrease.");
+    }
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::exists(a, error) && fs::exists(b, error) && fs::equivalent(a, b, error)) return true;
+    const fs::path pa = fs::weakly_canonical(fs::absolute(a, error), error);
+    const fs::path pb = fs::weakly_canonical(fs::absolute(b, error), error);
+    return !pa.empty() && pa == pb;
+}
+
+}  // namespace
+
+std::int64_t countVectorCount(std::int64_t items, std::int64_t scorePoints, std::int64_t cap) {
+    // C(n + i, i) for i = 1 .. k - 1; every intermediate value is a whole number,
+    // and below the cap times n + i it fits in 64 bits.
+    std::uint64_t value = 1;
+    for (std::int64_t i = 1; i < scorePoints; ++i) {
+        value = value * static_cast<std::uint64_t>(items + i) / static_cast<std::uint64_t>(i);
+        if (value > static_cast<std::uint64_t>(cap)) return cap + 1;
+    }
+    return static_cast<std::int64_t>(value);
+}
+
+void refuseUnworkableCard(const ControlCard& card, const std::string& controlCardFile) {
+    if (card.setCount < 1) {
+        refuse("The number of item sets must be at least 1, not " + std::to_string(card.setCount) + ".");
+    }
+    for (std::size_t s = 0; s < card.itemSets.size(); ++s) checkItemSet(card.itemSets[s], s);
+
+    if (card.categoryCount < 2 || card.categoryCount > kMaxCategories) {
+        refuse("The number of categories must be from 2 to 10, not " +
+               std::to_string(card.categoryCount) + ".");
+    }
+    checkCutsAscending(card.observedCuts, "observed");
+    checkCutsAscending(card.trueCuts, "true");
+
+    std::int64_t combinations = 1;
+    bool stopsAtScorePoints = false;
+    for (const ItemSet& set : card.itemSets) stopsAtScorePoints |= set.scorePointCount > kMaxScorePoints;
+    for (const ItemSet& set : card.itemSets) {
+        if (stopsAtScorePoints) break;
+        combinations *= set.rawScoreCount > 0 ? set.rawScoreCount : 1;
+        if (combinations > kMaxCompositeCombinations) {
+            refuse("The item sets give more than " + std::to_string(kMaxCompositeCombinations) +
+                   " combinations of raw scores per examinee.");
+        }
+    }
+
+    if (card.outputFile.empty()) refuse("No output file is named.");
+    if (sameFile(card.outputFile, controlCardFile)) {
+        refuse("The output file " + card.outputFile + " is the control card itself.");
+    }
+    for (std::size_t s = 0; s < card.itemSets.size(); ++s) {
+        if (sameFile(card.outputFile, card.itemSets[s].dataFile)) {
+            refuse("The output file " + card.outputFile + " is the data file of set " +
+                   std::to_string(s + 1) + ".");
+        }
+    }
+}
+
+}  // namespace tl

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+#include "job/job.h"
+
+namespace tl {
+
+// Refuses control cards whose meaning the model leaves open or which no run
+// could finish, each with one console line beginning "Error! ". Runs after the
+// item-set count and cut-score checks and before any data file is opened. Sets
+// with more than fifteen score points are left to the stop when they are reached.
+void refuseUnworkableCard(const ControlCard& card, const std::string& controlCardFile);
+
+// Number of count vectors the enumeration of a set visits, C(n + k - 1, k - 1),
+// or any value above `cap` once it exceeds it.
+std::int64_t countVectorCount(std::int64_t items, std::int64_t scorePoints, std::int64_t cap);
+
+}  // namespace tl

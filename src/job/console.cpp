@@ -1,0 +1,48 @@
+#include "job/console.h"
+
+#include "job/free_format_reader.h"
+#include "job/run_errors.h"
+
+namespace tl {
+
+void Console::line(const std::string& text) {
+    out_ << text << '\n';
+    out_.flush();
+}
+
+std::optional<std::string> Console::readLine() {
+    std::string text;
+    if (!std::getline(in_, text)) return std::nullopt;
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+    return text;
+}
+
+std::string Console::readFileName() {
+    std::string typed;
+    while (std::optional<std::string> next = readLine()) {
+        typed += *next;
+        typed += '\n';
+        FreeFormatReader reader(typed, "standard input");
+        reader.beginRead();
+        const ReadItem item = reader.next();
+        if (item.kind == ReadItem::Kind::Value) return decodeText(item);
+        if (item.kind != ReadItem::Kind::EndOfInput) return "";  // a null value or a slash
+    }
+    throw InputError("standard input: no control card file name was given");
+}
+
+void Console::waitForEnter() {
+    while (std::optional<std::string> reply = readLine()) {
+        if (reply->empty()) return;
+    }
+}
+
+void Console::pause() {
+    while (true) {
+        line("Press Enter to continue.");
+        const std::optional<std::string> reply = readLine();
+        if (!reply || reply->empty()) return;
+    }
+}
+
+}  // namespace tl

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tl {
+
+// One item set of the control card with its derived raw-score range.
+struct ItemSet {
+    double weight = 0.0;
+    std::int32_t itemCount = 0;
+    std::int32_t scorePointCount = 0;
+    std::vector<double> scorePoints;  // the first fifteen at most; a set with more is stopped
+    double highestScorePoint = 0.0;   // the last value of the list, even beyond fifteen
+    std::string dataFile;             // as read, trailing blanks removed
+    std::int32_t minRawScore = 0;
+    std::int32_t maxRawScore = 0;
+    std::int32_t rawScoreCount = 0;
+    std::vector<double> rawScores;  // minRawScore, minRawScore + 1, ..., maxRawScore
+};
+
+struct ControlCard {
+    std::int32_t setCount = 0;
+    std::vector<ItemSet> itemSets;
+    std::int32_t categoryCount = 0;
+    std::vector<double> observedCuts;
+    std::vector<double> trueCuts;
+    std::int32_t conditionalResults = 0;
+    std::string outputFile;
+    std::int32_t biasCorrection = 0;
+};
+
+// The composite score scale derived from the control card.
+struct CompositeScale {
+    std::int32_t minComposite = 0;
+    std::int32_t maxComposite = 0;
+    std::int32_t compositeCount = 0;
+    std::vector<double> compositeScores;
+};
+
+}  // namespace tl

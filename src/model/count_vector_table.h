@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace tl {
+
+// Everything about an item set's multinomial enumeration that does not depend
+// on the examinee, built once per set and shared by every examinee and pass.
+//
+// The count vectors (c_1 .. c_(k-1)) are visited in lexicographic order; each
+// one that passes the exact raw-score test for an entry j of the raw-score list
+// yields a term: the entry, the multinomial coefficient, and which of the set's
+// distinct last counts c_k (derived from R_j) it uses. Summing each entry's
+// terms in this order reproduces, double for double, the entry-by-entry
+// enumeration that tests every vector against every raw score.
+struct CountVectorTable {
+    struct Term {
+        std::uint32_t vector;     // position of the count vector in lexicographic order
+        std::uint32_t entry;      // index into the raw-score list
+        std::uint32_t lastCount;  // index into lastCounts
+        double coefficient;       // exp(t) rounded half away from zero
+    };
+
+    int itemCount = 0;
+    int scorePointCount = 0;  // k
+    std::size_t entryCount = 0;
+    std::vector<Term> terms;         // in vector order, then entry order
+    std::vector<double> lastCounts;  // distinct derived c_k values, in order of first use
+};
+
+// Builds the table for n items, score points x (ascending, 2 to 15 of them) and
+// the raw-score list R.
+CountVectorTable buildCountVectorTable(int itemCount, std::span<const double> scorePoints,
+                                       std::span<const double> rawScores);
+
+// Steps through count vectors in lexicographic order: c_1 slowest, c_(k-1) fastest,
+// each inner count running from 0 to n minus the counts before it.
+class CountVectorOdometer {
+public:
+    CountVectorOdometer(int itemCount, int enumeratedCounts);
+    const std::vector<int>& counts() const { return counts_; }
+    // Moves to the next vector; false after the last one.
+    bool advance();
+
+private:
+    int n_;
+    std::vector<int> counts_;
+    int used_ = 0;  // sum of counts_
+};
+
+}  // namespace tl

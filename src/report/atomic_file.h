@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tl {
+
+// Writes `content` to a temporary file beside `path` and renames it over
+// `path` only once it is complete, so that a failed write never leaves a half
+// file or destroys the one that was there. Throws InputError on failure.
+void writeFileAtomically(const std::string& path, std::string_view content);
+
+}  // namespace tl

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace tl::testing {
+
+struct ProgramResult {
+    int exitStatus = -1;   // -1 when the program did not exit normally
+    int signal = 0;        // the signal that ended it, if any
+    bool timedOut = false;
+    std::string out;
+    std::string err;
+};
+
+// Runs the tesserlink executable in `directory` with `input` on its standard
+// input, killing it after `timeoutSeconds`.
+ProgramResult runProgram(const std::filesystem::path& directory, const std::string& input,
+                         int timeoutSeconds = 20);
+
+// A fresh empty directory under the system's temporary folder.
+std::filesystem::path makeScratchDirectory(const std::string& hint);
+
+std::string readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::string& content);
+
+}  // namespace tl::testing
