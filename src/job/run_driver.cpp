@@ -98,7 +98,9 @@ struct Run {
     void secondPass() {
         const double r = reliability.reliability;
         if (!(r >= 0.0)) {
-            throw DetectedError{"Error! The reliability (" + realField(r, 1, 5).substr(0) +
+            std::string shown = realField(r, 12, 5);
+            shown.erase(0, shown.find_first_not_of(' '));
+            throw DetectedError{"Error! The reliability (" + shown +
                                 ") does not allow bias correction; run without it."};
         }
         observedComposite.assign(examineeCount, 0.0);

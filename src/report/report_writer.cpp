@@ -42,9 +42,9 @@ void writeBanner(ReportText& out) {
     out.boxLine("");
     out.line("***                        Version 3.0                         ***");
     out.boxLine("");
-    out.boxLine("Consistency and accuracy of performance categories");
-    out.boxLine("under multinomial and compound-multinomial error");
-    out.boxLine("models for up to nine weighted item sets");
+    out.boxLine("TESSERLINK: consistency and accuracy of");
+    out.boxLine("performance classifications under the multinomial");
+    out.boxLine("and compound-multinomial error models");
     out.boxLine("");
     out.boxLine("Free software under the MIT License");
     out.boxLine("");
