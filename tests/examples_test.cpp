@@ -1,0 +1,95 @@
+// Every bundled example is a regression test on real data: run from a scratch
+// copy of its folder, the program must print the usual transcript, exit 0 and
+// write exactly one new file, the report, equal byte for byte to the checked-in
+// expected.out (credit lines included: they are ours).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "support/program_run.h"
+
+namespace fs = std::filesystem;
+using tl::testing::readFile;
+
+namespace {
+
+const char* const kExpectedReport = "expected.out";
+
+std::vector<std::string> exampleNames() {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(TESSERLINK_EXAMPLES)) {
+        if (entry.is_directory()) names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// What the program reads: everything but the documentation, the expected
+// report and any report left behind by running the example in place.
+bool isInput(const fs::path& file) {
+    const std::string name = file.filename().string();
+    return name != "README.md" && name != "PROVENANCE.md" && file.extension() != ".out";
+}
+
+std::set<std::string> filesIn(const fs::path& directory) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(directory)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+TEST(Examples, ThereAreSeveralAndEachIsComplete) {
+    const std::vector<std::string> names = exampleNames();
+    EXPECT_GE(names.size(), 3u);
+    for (const std::string& name : names) {
+        const fs::path folder = fs::path(TESSERLINK_EXAMPLES) / name;
+        for (const char* needed : {"card.txt", "PROVENANCE.md", "README.md", kExpectedReport}) {
+            EXPECT_TRUE(fs::exists(folder / needed)) << name << " lacks " << needed;
+        }
+    }
+}
+
+class Example : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(Example, ReproducesTheCheckedInReport) {
+    const fs::path source = fs::path(TESSERLINK_EXAMPLES) / GetParam();
+    const fs::path work = tl::testing::makeScratchDirectory("example-" + GetParam());
+    for (const auto& entry : fs::directory_iterator(source)) {
+        if (entry.is_regular_file() && isInput(entry.path())) {
+            fs::copy_file(entry.path(), work / entry.path().filename());
+        }
+    }
+    const std::set<std::string> before = filesIn(work);
+
+    const auto result = tl::testing::runProgram(work, "card.txt\n", 30);
+
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out,
+              "Enter control card file name:\nSuccessful execution!\nPress Enter to continue.\n");
+    std::vector<std::string> written;
+    for (const std::string& name : filesIn(work)) {
+        if (!before.count(name)) written.push_back(name);
+    }
+    ASSERT_EQ(written.size(), 1u) << "expected the report and nothing else";
+    EXPECT_EQ(readFile(work / written.front()), readFile(source / kExpectedReport))
+        << written.front() << " differs from " << (source / kExpectedReport).string();
+    fs::remove_all(work);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bundled, Example, ::testing::ValuesIn(exampleNames()),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             for (char& c : name) {
+                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                             }
+                             return name;
+                         });
+
+}  // namespace
