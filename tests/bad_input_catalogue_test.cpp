@@ -1,0 +1,806 @@
+// The bad-input catalogue: hand-edited control cards and exported data files
+// of every malformed kind an analyst is likely to produce, each run through
+// the real program in a folder of its own. Whatever the input, the run must
+// end quickly with exactly one clear line (a console error and the pause,
+// exit 1, or one diagnostic on standard error, exit 2), never crash, and
+// leave every file in the folder as it was: no report written, truncated or
+// replaced, and no temporary file left behind. A few inputs that look odd but
+// are well formed (other line ends, a byte-order mark) must simply succeed.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include "support/program_run.h"
+
+namespace fs = std::filesystem;
+using tl::testing::readFile;
+using tl::testing::writeFile;
+
+namespace {
+
+enum class Ending {
+    Success,         // exit 0, "Successful execution!"
+    SameAsBaseline,  // exit 0 and byte for byte the report of the well-formed baseline
+    ConsoleError,    // exit 1: one "Error! ..." or "... Stopped!" line, then the pause
+    Diagnostic,      // exit 2: one line on standard error, no pause
+};
+
+// How the folder is arranged beyond writing the files.
+enum class Setup {
+    None,
+    ReadOnlyFolder,     // locked/ cannot take a new file
+    VanishingDataFile,  // the named data file is a pipe that is gone once read
+};
+
+struct SetSpec {
+    std::string weight, items, pointCount, points, dataFile;
+};
+
+// A control card held as the text of each read, so that any read can be
+// replaced by anything at all.
+struct Card {
+    std::string setCount = "2";
+    std::vector<SetSpec> sets = {{"1.0", "4", "2", "0 1", "set1.dat"},
+                                 {"2.0", "3", "3", "0 1 2", "set2.dat"}};
+    std::string categories = "3";
+    std::string observedCuts = "6 11";
+    std::string trueCuts = "6 11";
+    std::string conditional = "1";
+    std::string output = "report.out";
+    std::string bias = "0";
+
+    // One line per read, in the order of the card (headings included).
+    std::vector<std::string> lines() const {
+        std::vector<std::string> out = {"$Number of item sets", setCount};
+        for (std::size_t s = 0; s < sets.size(); ++s) {
+            out.push_back("$Set" + std::to_string(s + 1) +
+                          ": weight, #items, #score points, score points, data file");
+            out.insert(out.end(), {sets[s].weight, sets[s].items, sets[s].pointCount,
+                                   sets[s].points, sets[s].dataFile});
+        }
+        out.insert(out.end(),
+                   {"$#categories, observed cut scores, true cut scores", categories, observedCuts,
+                    trueCuts, "$Conditional results (Yes=1, No=0)", conditional, "$Output file",
+                    output, "$Bias correction (Yes=1, No=0)", bias});
+        return out;
+    }
+    std::string text() const { return firstLines(lines().size()); }
+    // The card cut short: only its first `count` lines.
+    std::string firstLines(std::size_t count) const {
+        std::string out;
+        const std::vector<std::string> all = lines();
+        for (std::size_t i = 0; i < count && i < all.size(); ++i) out += all[i] + "\n";
+        return out;
+    }
+};
+
+using Files = std::map<std::string, std::string>;
+
+const char* const kSet1 =
+    "1 1 1 1\n0 1 1 0\n1 0 0 0\n1 1 0 1\n0 0 0 0\n1 1 1 0\n0 1 0 1\n1 0 1 1\n";
+const char* const kSet2 = "2 2 1\n1 0 1\n0 0 0\n2 1 1\n0 1 0\n2 2 2\n1 1 0\n1 2 1\n";
+
+Files baselineFiles() {
+    return {{"set1.dat", kSet1}, {"set2.dat", kSet2}};
+}
+
+// What an analyst would call a report from an earlier run; every failed run
+// must leave it exactly as it is.
+const char* const kOldReport = "An earlier report\r\nthat a failed run must not touch\r\n";
+
+struct Case {
+    std::string name{};
+    std::string card{};  // contents of card.txt
+    Files files = baselineFiles();
+    Ending ending = Ending::ConsoleError;
+    std::string expected{};  // text the console line or the diagnostic must contain
+    std::string typed = "card.txt\n\n";
+    Setup setup = Setup::None;
+    std::string vanishing{};  // for Setup::VanishingDataFile: the pipe's name
+    int vanishingReads = 1;   // how many opens the pipe serves before it is gone
+};
+
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t p = text.find(from); p != std::string::npos;
+         p = text.find(from, p + to.size())) {
+        text.replace(p, from.size(), to);
+    }
+    return text;
+}
+
+Files withLineEnds(Files files, const std::string& end) {
+    for (auto& [name, text] : files) text = replaceAll(text, "\n", end);
+    return files;
+}
+
+// Bytes of every value from a fixed generator, so that the garbage is the same on every run.
+std::string garbage(std::size_t size, std::uint32_t seed) {
+    std::string out(size, '\0');
+    for (char& c : out) {
+        seed = seed * 1664525u + 1013904223u;
+        c = static_cast<char>(seed >> 24);
+    }
+    return out;
+}
+
+template <class Edit>
+Card edited(Edit edit) {
+    Card card;
+    edit(card);
+    return card;
+}
+
+std::vector<Case> catalogue() {
+    std::vector<Case> cases;
+    auto add = [&](Case c) { cases.push_back(std::move(c)); };
+    auto cardCase = [&](std::string name, const Card& card, Ending ending, std::string expected) {
+        add({.name = std::move(name),
+             .card = card.text(),
+             .ending = ending,
+             .expected = std::move(expected)});
+    };
+    const Card base;
+
+    // --- The control card file itself.
+    add({.name = "EmptyControlCard",
+         .card = "",
+         .ending = Ending::Diagnostic,
+         .expected = "card.txt"});
+    add({.name = "MissingControlCard",
+         .card = base.text(),
+         .expected = "Error! File: nothere.txt",
+         .typed = "nothere.txt\n\n"});
+    add({.name = "ControlCardIsAFolder",
+         .card = base.text(),
+         .expected = "Error! File: .",
+         .typed = ".\n\n"});
+    add({.name = "UnterminatedQuoteAtThePrompt",
+         .card = base.text(),
+         .ending = Ending::Diagnostic,
+         .expected = "not closed",
+         .typed = "\"card.txt\n\n"});
+    add({.name = "NoNameAtThePrompt",
+         .card = base.text(),
+         .ending = Ending::Diagnostic,
+         .expected = "no control card file name",
+         .typed = ""});
+
+    // --- The card cut short before each of reads 2 to 13 (lines 2 to 18 of a
+    // one-set card hold reads 2 to 13 and their headings).
+    {
+        Card one;
+        one.sets.resize(1);
+        one.setCount = "1";
+        one.observedCuts = one.trueCuts = "1 3";
+        // Last line of each read: reads 1 to 12 (read 3 is the six lines of the set).
+        const std::vector<std::size_t> lastLine = {0, 1, 2, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17};
+        for (std::size_t read = 2; read <= 13; ++read) {
+            add({.name = "CardEndsBeforeRead" + std::to_string(read),
+                 .card = one.firstLines(lastLine[read - 1]),
+                 .ending = Ending::Diagnostic,
+                 .expected = "the file ends before"});
+        }
+        // Within read 3: before each of its lines 3b to 3f.
+        for (std::size_t line = 3; line <= 7; ++line) {
+            add({.name = "CardEndsBeforeRead3" + std::string(1, static_cast<char>('a' + line - 2)),
+                 .card = one.firstLines(line),
+                 .ending = Ending::Diagnostic,
+                 .expected = "the file ends before"});
+        }
+        add({.name = "ScorePointsCutShortByEndOfFile",
+             .card = one.firstLines(6) + "0\n",
+             .ending = Ending::Diagnostic,
+             .expected = "the file ends before the score points"});
+        Card noFinalLineEnd = one;
+        std::string text = noFinalLineEnd.text();
+        text.pop_back();
+        add({.name = "LastLineWithoutLineEndIsComplete",
+             .card = text,
+             .files = baselineFiles(),
+             .ending = Ending::Success});
+    }
+
+    // --- Text where each kind of number is expected.
+    const std::vector<std::pair<std::string, void (*)(Card&)>> textInsteadOfNumber = {
+        {"SetCount", [](Card& c) { c.setCount = "two"; }},
+        {"Weight", [](Card& c) { c.sets[0].weight = "heavy"; }},
+        {"ItemCount", [](Card& c) { c.sets[0].items = "four"; }},
+        {"ScorePointCount", [](Card& c) { c.sets[1].pointCount = "K"; }},
+        {"ScorePoint", [](Card& c) { c.sets[1].points = "0 one 2"; }},
+        {"CategoryCount", [](Card& c) { c.categories = "three"; }},
+        {"ObservedCut", [](Card& c) { c.observedCuts = "6 high"; }},
+        {"TrueCut", [](Card& c) { c.trueCuts = "low 11"; }},
+        {"ConditionalSwitch", [](Card& c) { c.conditional = "yes"; }},
+        {"BiasSwitch", [](Card& c) { c.bias = "no"; }},
+        {"QuotedNumber", [](Card& c) { c.sets[0].items = "'4'"; }},
+    };
+    for (const auto& [what, edit] : textInsteadOfNumber) {
+        cardCase("TextFor" + what, edited(edit), Ending::Diagnostic, "expected a");
+    }
+
+    // --- Whole numbers written with a fraction, and numbers out of range.
+    cardCase("SetCountWithFraction", edited([](Card& c) { c.setCount = "2.0"; }),
+             Ending::Diagnostic, "expected a whole number");
+    cardCase("ItemCountWithFraction", edited([](Card& c) { c.sets[1].items = "3.5"; }),
+             Ending::Diagnostic, "expected a whole number");
+    cardCase("CategoryCountWithExponent", edited([](Card& c) { c.categories = "3e0"; }),
+             Ending::Diagnostic, "expected a whole number");
+    cardCase("WeightOf1e400", edited([](Card& c) { c.sets[0].weight = "1e400"; }),
+             Ending::Diagnostic, "out of range");
+    cardCase("CutOf1e400", edited([](Card& c) { c.observedCuts = "6 1e400"; }), Ending::Diagnostic,
+             "out of range");
+    cardCase("ItemCount99999999999", edited([](Card& c) { c.sets[0].items = "99999999999"; }),
+             Ending::Diagnostic, "out of range");
+    cardCase("WeightTooLargeForAnyScore", edited([](Card& c) { c.sets[0].weight = "99999999999"; }),
+             Ending::ConsoleError, "Error! The composite score");
+
+    // --- Negative and zero counts.
+    // A card without sets; its cuts lie on the one composite score there is, 0.
+    const auto noSets = [](const std::string& count) {
+        return edited([&](Card& c) {
+            c.setCount = count;
+            c.sets.clear();
+            c.observedCuts = c.trueCuts = "0 0";
+        });
+    };
+    cardCase("ZeroSets", noSets("0"), Ending::ConsoleError,
+             "Error! The number of item sets must be at least 1");
+    cardCase("NegativeSets", noSets("-3"), Ending::ConsoleError,
+             "Error! The number of item sets must be at least 1");
+    cardCase("ZeroItems", edited([](Card& c) {
+                 c.sets[1].items = "0";
+                 c.observedCuts = "1 3";
+             }),
+             Ending::ConsoleError, "Error! Set 2: the number of items must be at least 1");
+    cardCase("NegativeItems", edited([](Card& c) { c.sets[0].items = "-4"; }), Ending::ConsoleError,
+             "Error! Cut scores are out of score range!");
+    cardCase("ZeroScorePoints", edited([](Card& c) {
+                 c.sets[1].pointCount = "0";
+                 c.observedCuts = "1 3";
+             }),
+             Ending::ConsoleError, "Error! Set 2: at least 2 score points are needed");
+    cardCase("NegativeScorePoints", edited([](Card& c) {
+                 c.sets[1].pointCount = "-2";
+                 c.observedCuts = "1 3";
+             }),
+             Ending::ConsoleError, "Error! Set 2: at least 2 score points are needed");
+    cardCase("ZeroCategories", edited([](Card& c) { c.categories = "0"; }), Ending::ConsoleError,
+             "Error! The number of categories must be from 2 to 10");
+    cardCase("NegativeCategories", edited([](Card& c) { c.categories = "-1"; }),
+             Ending::ConsoleError, "Error! The number of categories must be from 2 to 10");
+    cardCase("ElevenCategories", edited([](Card& c) {
+                 c.categories = "11";
+                 c.observedCuts = c.trueCuts = "1 2 3 4 5 6 7 8 9 10";
+             }),
+             Ending::ConsoleError, "Error! The number of categories must be from 2 to 10");
+    cardCase("HugeCategoryCount", edited([](Card& c) { c.categories = "2000000000"; }),
+             Ending::ConsoleError, "Error! The number of categories must be from 2 to 10");
+
+    // --- Counts that would ask for absurd work or storage: refused or read
+    // lazily, never allocated up front.
+    {
+        Card huge = edited([](Card& c) {
+            c.sets.resize(1);
+            c.setCount = "1";
+            c.sets[0].items = "2000000000";
+            c.observedCuts = c.trueCuts = "1 2";
+        });
+        add({.name = "TwoBillionItemsAndOneShortLine",
+             .card = huge.text(),
+             .files = {{"set1.dat", "0 1 1\n"}},
+             .expected = "Error! "});
+        Card limit = edited([](Card& c) {
+            c.sets.resize(1);
+            c.setCount = "1";
+            c.sets[0].items = "19999999";  // just within the enumeration limit with two points
+            c.sets[0].points = "0 0.001";
+            c.observedCuts = c.trueCuts = "1 2";
+        });
+        add({.name = "ManyItemsAndOneShortLine",
+             .card = limit.text(),
+             .files = {{"set1.dat", "0 1 1\n"}},
+             .expected = "holds no complete record"});
+    }
+
+    // --- The limits that stop a run with the classic lines.
+    {
+        Card ten;
+        ten.setCount = "10";  // stops before any set is read, however the rest looks
+        add({.name = "TenSets",
+             .card = ten.firstLines(2) + garbage(200, 7),
+             .expected = "# item sets greater than 9: Stopped!"});
+        Card sixteen = edited([](Card& c) {
+            c.sets[1].pointCount = "16";
+            c.sets[1].points = "0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15";
+            c.observedCuts = c.trueCuts = "6 11";
+        });
+        cardCase("SixteenScorePoints", sixteen, Ending::ConsoleError,
+                 "# score categories greater than 15: Stopped!");
+    }
+    cardCase("ScorePointsDescending", edited([](Card& c) { c.sets[1].points = "2 1 0"; }),
+             Ending::ConsoleError, "Error! Cut scores are out of score range!");
+    cardCase("ScorePointsDescendingWithinRange", edited([](Card& c) {
+                 c.sets[1].points = "0 2 1";
+                 c.observedCuts = "2 5";
+             }),
+             Ending::ConsoleError,
+             "Error! Set 2: the score points must be listed in ascending order");
+    cardCase("ScorePointRepeated", edited([](Card& c) {
+                 c.sets[1].points = "0 1 1 2";
+                 c.sets[1].pointCount = "4";
+             }),
+             Ending::ConsoleError,
+             "Error! Set 2: the score points must be listed in ascending order");
+    cardCase("ObservedCutsDecreasing", edited([](Card& c) { c.observedCuts = "11 6"; }),
+             Ending::ConsoleError, "Error! The observed cut scores must not decrease.");
+    cardCase("ObservedCutOutOfRange", edited([](Card& c) { c.observedCuts = "6 17"; }),
+             Ending::ConsoleError, "Error! Cut scores are out of score range!");
+
+    // --- Quotes and slashes.
+    cardCase("UnterminatedQuoteInDataFileName",
+             edited([](Card& c) { c.sets[0].dataFile = "'set1.dat"; }), Ending::Diagnostic,
+             "quoted text is not closed");
+    cardCase("UnterminatedQuoteInOutputName", edited([](Card& c) { c.output = "\"report.out"; }),
+             Ending::Diagnostic, "quoted text is not closed");
+    // A slash ends a read and leaves the rest of its targets as they were
+    // (zero, or an empty name): every position gives a clean ending.
+    const std::vector<std::tuple<std::string, void (*)(Card&), Ending, std::string>> slashes = {
+        {"SetCount", [](Card& c) { c.setCount = "/"; }, Ending::Diagnostic,
+         "expected a whole number"},
+        {"Weight", [](Card& c) { c.sets[0].weight = "/"; }, Ending::Success, ""},
+        {"ItemCount", [](Card& c) { c.sets[0].items = "/"; }, Ending::ConsoleError,
+         "Error! Set 1: the number of items"},
+        {"ScorePointCount", [](Card& c) { c.sets[0].pointCount = "/"; }, Ending::ConsoleError,
+         "Error! Set 1: at least 2 score points"},
+        {"FirstScorePoint", [](Card& c) { c.sets[1].points = "/ 1 2"; }, Ending::ConsoleError,
+         "Error! Cut scores are out of score range!"},
+        {"LastScorePoint", [](Card& c) { c.sets[0].points = "0 /"; }, Ending::ConsoleError,
+         "Error! Set 1: the score points must be listed in ascending order"},
+        {"DataFileName", [](Card& c) { c.sets[1].dataFile = "/set2.dat"; }, Ending::ConsoleError,
+         "Error! Data file is not found!"},
+        {"InsideUnquotedDataFileName", [](Card& c) { c.sets[1].dataFile = "data/set2.dat"; },
+         Ending::ConsoleError, "Error! Data file is not found!"},
+        {"CategoryCount", [](Card& c) { c.categories = "/"; }, Ending::ConsoleError,
+         "Error! The number of categories"},
+        {"FirstObservedCut", [](Card& c) { c.observedCuts = "/ 11"; }, Ending::Success, ""},
+        {"SecondTrueCut", [](Card& c) { c.trueCuts = "6 /"; }, Ending::ConsoleError,
+         "Error! The true cut scores must not decrease."},
+        {"ConditionalSwitch", [](Card& c) { c.conditional = "/"; }, Ending::Success, ""},
+        {"OutputName", [](Card& c) { c.output = "/"; }, Ending::ConsoleError,
+         "Error! No output file is named."},
+        {"BiasSwitch", [](Card& c) { c.bias = "/"; }, Ending::SameAsBaseline, ""},
+        {"AfterTheLastValue", [](Card& c) { c.observedCuts = "6 11 / 99"; }, Ending::SameAsBaseline,
+         ""},
+    };
+    for (const auto& [where, edit, ending, expected] : slashes) {
+        cardCase("SlashAt" + where, edited(edit), ending, expected);
+    }
+    add({.name = "SlashInARecord",
+         .card = base.text(),
+         .files = {{"set1.dat", kSet1}, {"set2.dat", "2 2 1\n1 / 1\n" + std::string(kSet2)}},
+         .ending = Ending::Diagnostic,
+         .expected = "record 2 gives no score for item 2"});
+
+    // --- Repeats r*v.
+    cardCase("RepeatCountZeroInCard", edited([](Card& c) { c.observedCuts = "0*6 11"; }),
+             Ending::Diagnostic, "repeat count must be at least 1");
+    add({.name = "RepeatCountZeroInData",
+         .card = base.text(),
+         .files = {{"set1.dat", "0*1 1 1 1\n" + std::string(kSet1)}, {"set2.dat", kSet2}},
+         .ending = Ending::Diagnostic,
+         .expected = "repeat count must be at least 1"});
+    cardCase("HugeRepeatOfCuts", edited([](Card& c) { c.trueCuts = "99999999999999999999*6"; }),
+             Ending::Success, "");
+    cardCase("HugeRepeatOfScorePoints", edited([](Card& c) {
+                 c.sets[1].pointCount = "2000000000";
+                 c.sets[1].points = "0 1 2000000000*2";
+             }),
+             Ending::ConsoleError, "# score categories greater than 15: Stopped!");
+    cardCase("HugeRepeatOfNulls", edited([](Card& c) { c.sets[1].points = "2147483648*"; }),
+             Ending::ConsoleError, "Error! Cut scores are out of score range!");
+    {
+        Files files = baselineFiles();
+        files["set1.dat"] = replaceAll(files["set1.dat"], "1 1 1 1\n", "4000000000*1\n");
+        add({.name = "HugeRepeatInARecord",
+             .card = base.text(),
+             .files = files,
+             .ending = Ending::SameAsBaseline});
+    }
+
+    // --- Binary content.
+    add({.name = "BinaryGarbageCard",
+         .card = garbage(4096, 1),
+         .ending = Ending::Diagnostic,
+         .expected = "card.txt:"});
+    add({.name = "BinaryGarbageData",
+         .card = base.text(),
+         .files = {{"set1.dat", kSet1}, {"set2.dat", garbage(4096, 2)}},
+         .ending = Ending::Diagnostic,
+         .expected = "set2.dat:"});
+    add({.name = "NulByteInCount",
+         .card = replaceAll(base.text(), "\n2\n", "\n2" + std::string(1, '\0') + "\n"),
+         .ending = Ending::Diagnostic,
+         .expected = "\\x00"});
+    add({.name = "NulByteInDataFileName",
+         .card = replaceAll(base.text(), "set2.dat", "set2" + std::string(1, '\0') + ".dat"),
+         .expected = "Error! Data file is not found!"});
+    add({.name = "NulByteInData",
+         .card = base.text(),
+         .files = {{"set1.dat", kSet1}, {"set2.dat", "2 2 1\n1 0" + std::string(1, '\0') + "1\n"}},
+         .ending = Ending::Diagnostic,
+         .expected = "set2.dat:2"});
+
+    // --- A line of 10 MB: as a heading it is skipped whole, as a record only
+    // its first values are read, as one value it is refused.
+    {
+        std::string longValues;
+        for (int i = 0; longValues.size() < 10'000'000; ++i) longValues += i % 2 ? "1 " : "0 ";
+        add({.name = "TenMegabyteHeading",
+             .card = std::string(10'000'000, 'x') + "\n" +
+                     base.text().substr(base.text().find('\n') + 1),
+             .ending = Ending::SameAsBaseline});
+        Files files = baselineFiles();
+        files["set1.dat"] =
+            replaceAll(files["set1.dat"], "0 1 1 0\n", "0 1 1 0 " + longValues + "\n");
+        add({.name = "TenMegabyteRecordLine",
+             .card = base.text(),
+             .files = files,
+             .ending = Ending::SameAsBaseline});
+        add({.name = "TenMegabyteNumber",
+             .card = base.text(),
+             .files = {{"set1.dat", kSet1}, {"set2.dat", std::string(10'000'000, '7') + " 1 1\n"}},
+             .ending = Ending::Diagnostic,
+             .expected = "set2.dat:1"});
+        add({.name = "TenMegabyteCountValue",
+             .card = replaceAll(base.text(), "\n2\n", "\n" + std::string(10'000'000, '9') + "\n"),
+             .ending = Ending::Diagnostic,
+             .expected = "out of range"});
+    }
+
+    // --- Line ends and a byte-order mark: well formed, the same report.
+    for (const auto& [label, end] :
+         std::vector<std::pair<std::string, std::string>>{{"CrLf", "\r\n"}, {"CrOnly", "\r"}}) {
+        add({.name = label + "LineEnds",
+             .card = replaceAll(base.text(), "\n", end),
+             .files = withLineEnds(baselineFiles(), end),
+             .ending = Ending::SameAsBaseline});
+    }
+    {
+        Files files = baselineFiles();
+        for (auto& [name, text] : files) text = "\xEF\xBB\xBF" + text;
+        add({.name = "ByteOrderMarks",
+             .card = "\xEF\xBB\xBF" + base.text(),
+             .files = files,
+             .ending = Ending::SameAsBaseline});
+    }
+
+    // --- Data files.
+    add({.name = "SecondDataFileTooShort",
+         .card = base.text(),
+         .files = {{"set1.dat", kSet1}, {"set2.dat", "2 2 1\n1 0 1\n0 0\n"}},
+         .ending = Ending::Diagnostic,
+         .expected = "the file ends in record 3"});
+    add({.name = "TextAmongScoresFirstFile",
+         .card = base.text(),
+         .files = {{"set1.dat", "1 1 1 1\n0 1 absent 0\n"}, {"set2.dat", kSet2}},
+         .ending = Ending::Diagnostic,
+         .expected = "set1.dat:2: record 2, item 3"});
+    add({.name = "TextAmongScoresSecondFile",
+         .card = base.text(),
+         .files = {{"set1.dat", kSet1}, {"set2.dat", "2 2 1\n1 0 1\n0 x 0\n"}},
+         .ending = Ending::Diagnostic,
+         .expected = "set2.dat:3: record 3, item 2"});
+    add({.name = "ScoresMatchingNoScorePoint",
+         .card = base.text(),
+         .files = {{"set1.dat", replaceAll(kSet1, "0 1 1 0\n", "0.5 1 7 0\n")},
+                   {"set2.dat", kSet2}},
+         .ending = Ending::Success});
+    add({.name = "FirstDataFileWithoutCompleteRecord",
+         .card = base.text(),
+         .files = {{"set1.dat", "1 1 1\n"}, {"set2.dat", kSet2}},
+         .expected = "Error! The data file set1.dat holds no complete record of 4 item scores."});
+    add({.name = "FirstDataFileEmpty",
+         .card = base.text(),
+         .files = {{"set1.dat", ""}, {"set2.dat", kSet2}},
+         .expected = "holds no complete record"});
+    add({.name = "FirstDataFileMissing",
+         .card = base.text(),
+         .files = {{"set2.dat", kSet2}},
+         .expected = "Error! Data file is not found!"});
+    add({.name = "SecondDataFileMissingInFirstPass",
+         .card = base.text(),
+         .files = {{"set1.dat", kSet1}},
+         .expected = "Error! Data file is not found!"});
+    add({.name = "DataFileIsAFolder",
+         .card = edited([](Card& c) { c.sets[1].dataFile = "."; }).text(),
+         .expected = "Error! Data file is not found!"});
+    // The second pass opens every data file again; one that has gone since
+    // the first pass stops the run there.
+    {
+        const Card withBias = edited([](Card& c) { c.bias = "1"; });
+        add({.name = "SecondDataFileGoneBeforeSecondPass",
+             .card = withBias.text(),
+             .expected = "Error! Data file is not found!",
+             .setup = Setup::VanishingDataFile,
+             .vanishing = "set2.dat",
+             .vanishingReads = 1});
+        add({.name = "FirstDataFileGoneBeforeSecondPass",
+             .card = withBias.text(),
+             .expected = "Error! Data file is not found!",
+             .setup = Setup::VanishingDataFile,
+             .vanishing = "set1.dat",
+             .vanishingReads = 2});
+    }
+
+    // --- Reliability below 0 with bias correction: every examinee has nearly
+    // the same total (5 or 6 of 10) by different patterns, so the average
+    // error variance is far above the sample variance.
+    {
+        Card card = edited([](Card& c) {
+            c.setCount = "1";
+            c.sets.resize(1);
+            c.sets[0].items = "10";
+            c.observedCuts = c.trueCuts = "3 7";
+            c.bias = "1";
+        });
+        const std::string data =
+            "1 1 1 1 1 0 0 0 0 0\n0 0 0 0 0 1 1 1 1 1 1\n1 0 1 0 1 0 1 0 1 0\n"
+            "0 1 0 1 0 1 0 1 0 1\n1 1 0 0 1 1 0 0 1 1\n0 0 1 1 0 0 1 1 0 1\n";
+        add({.name = "NegativeReliabilityWithBiasCorrection",
+             .card = card.text(),
+             .files = {{"set1.dat", data}},
+             .expected = "Error! The reliability (-"});
+    }
+
+    // --- Where the report goes.
+    cardCase("OutputInMissingFolder", edited([](Card& c) { c.output = "'nowhere/report.out'"; }),
+             Ending::Diagnostic, "cannot write the report file nowhere/report.out");
+    add({.name = "OutputUnderARegularFile",
+         .card = edited([](Card& c) { c.output = "'plain.txt/report.out'"; }).text(),
+         .files =
+             [] {
+                 Files f = baselineFiles();
+                 f["plain.txt"] = "not a folder\n";
+                 return f;
+             }(),
+         .ending = Ending::Diagnostic,
+         .expected = "cannot write the report file plain.txt/report.out"});
+    add({.name = "OutputInReadOnlyFolder",
+         .card = edited([](Card& c) { c.output = "'locked/report.out'"; }).text(),
+         .ending = Ending::Diagnostic,
+         .expected = "cannot write the report file locked/report.out",
+         .setup = Setup::ReadOnlyFolder});
+    cardCase("OutputIsAFolder", edited([](Card& c) { c.output = "."; }), Ending::Diagnostic,
+             "cannot write the report file .");
+    cardCase("OutputIsTheControlCard", edited([](Card& c) { c.output = "card.txt"; }),
+             Ending::ConsoleError, "Error! The output file card.txt is the control card itself.");
+    cardCase("OutputIsTheControlCardByAnotherPath",
+             edited([](Card& c) { c.output = "\"./sub/../card.txt\""; }), Ending::ConsoleError,
+             "is the control card itself");
+    cardCase("OutputIsADataFile", edited([](Card& c) { c.output = "set2.dat"; }),
+             Ending::ConsoleError, "Error! The output file set2.dat is the data file of set 2.");
+    add({.name = "OutputIsADataFileThroughALink",
+         .card = edited([](Card& c) { c.output = "link.out"; }).text(),
+         .expected = "is the data file of set 1"});
+
+    return cases;
+}
+
+// Every file under the folder with its bytes (a folder or anything else by its kind).
+std::map<std::string, std::string> snapshot(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string name = fs::relative(entry.path(), folder).string();
+        if (entry.is_symlink()) {
+            files[name] = "<link to " + fs::read_symlink(entry.path()).string() + ">";
+        } else if (entry.is_regular_file()) {
+            files[name] = readFile(entry.path());
+        } else {
+            files[name] = entry.is_directory() ? "<folder>" : "<special>";
+        }
+    }
+    return files;
+}
+
+// Names of the files added, removed or changed (contents can be megabytes).
+std::string differences(const std::map<std::string, std::string>& before,
+                        const std::map<std::string, std::string>& after) {
+    std::string names;
+    for (const auto& [name, text] : before) {
+        const auto found = after.find(name);
+        if (found == after.end())
+            names += " removed:" + name;
+        else if (found->second != text)
+            names += " changed:" + name;
+    }
+    for (const auto& [name, text] : after) {
+        if (!before.count(name)) names += " added:" + name;
+    }
+    return names;
+}
+
+// Sets or clears the immutable attribute of a folder: with it not even the
+// superuser can create a file there. Returns false where the file system has no such attribute.
+bool setImmutable(const fs::path& folder, bool on) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+}
+
+// Serves `content` through a named pipe to the first `reads` opens, then
+// removes the pipe before the last reader sees the end of it, so the next open
+// finds no file. Gives up after a deadline instead of blocking for ever.
+void servePipe(const fs::path& pipe, const std::string& content, int reads) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (int r = 1; r <= reads; ++r) {
+        int fd = -1;
+        while ((fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK)) < 0) {
+            if (std::chrono::steady_clock::now() > deadline) return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        for (std::size_t done = 0; done < content.size();) {
+            const ssize_t wrote = ::write(fd, content.data() + done, content.size() - done);
+            if (wrote <= 0) break;
+            done += static_cast<std::size_t>(wrote);
+        }
+        if (r == reads) fs::remove(pipe);
+        ::close(fd);
+    }
+}
+
+const std::string& baselineReport() {
+    static const std::string report = [] {
+        const fs::path work = tl::testing::makeScratchDirectory("catalogue-baseline");
+        writeFile(work / "card.txt", Card().text());
+        for (const auto& [name, text] : baselineFiles()) writeFile(work / name, text);
+        const auto result = tl::testing::runProgram(work, "card.txt\n\n", 30);
+        std::string text = result.exitStatus == 0 ? readFile(work / "report.out") : "";
+        fs::remove_all(work);
+        return text;
+    }();
+    return report;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+class BadInput : public ::testing::TestWithParam<Case> {};
+
+TEST_P(BadInput, EndsWithOneLineAndTouchesNoFile) {
+    const Case& c = GetParam();
+    const fs::path work = tl::testing::makeScratchDirectory("catalogue");
+    writeFile(work / "card.txt", c.card);
+    for (const auto& [name, text] : c.files) {
+        if (c.setup != Setup::VanishingDataFile || name != c.vanishing)
+            writeFile(work / name, text);
+    }
+    writeFile(work / "report.out", kOldReport);
+    if (c.name == "OutputIsADataFileThroughALink")
+        fs::create_symlink("set1.dat", work / "link.out");
+    fs::create_directory(work / "sub");
+
+    bool locked = false;
+    if (c.setup == Setup::ReadOnlyFolder) {
+        fs::create_directory(work / "locked");
+        writeFile(work / "locked" / "report.out", kOldReport);
+        if (::geteuid() != 0) {
+            fs::permissions(work / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+        } else if (!(locked = setImmutable(work / "locked", true))) {
+            fs::remove_all(work);
+            GTEST_SKIP()
+                << "running as the superuser, whom permission bits do not stop, on a file "
+                   "system without the immutable attribute: no folder here refuses a write";
+        }
+    }
+    std::thread server;
+    if (c.setup == Setup::VanishingDataFile) {
+        ASSERT_EQ(::mkfifo((work / c.vanishing).c_str(), 0644), 0);
+        server =
+            std::thread(servePipe, work / c.vanishing, c.files.at(c.vanishing), c.vanishingReads);
+    }
+
+    std::map<std::string, std::string> before = snapshot(work);
+    if (c.setup == Setup::VanishingDataFile) before.erase(c.vanishing);  // gone by design
+
+    const auto start = std::chrono::steady_clock::now();
+    const auto result = tl::testing::runProgram(work, c.typed, 10);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (server.joinable()) server.join();
+
+    EXPECT_FALSE(result.timedOut) << "still running after 10 s";
+    EXPECT_EQ(result.signal, 0) << "ended by a signal";
+    EXPECT_LT(seconds, 10.0);
+
+    const std::vector<std::string> out = linesOf(result.out);
+    const std::vector<std::string> err = linesOf(result.err);
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(out[0], "Enter control card file name:");
+    switch (c.ending) {
+        case Ending::Success:
+        case Ending::SameAsBaseline:
+            EXPECT_EQ(result.exitStatus, 0) << result.out << result.err;
+            EXPECT_EQ(result.out,
+                      "Enter control card file name:\nSuccessful execution!\n"
+                      "Press Enter to continue.\n");
+            EXPECT_EQ(result.err, "");
+            break;
+        case Ending::ConsoleError: {
+            EXPECT_EQ(result.exitStatus, 1) << result.out << result.err;
+            ASSERT_EQ(out.size(), 3u) << result.out;
+            const std::string& line = out[1];
+            const bool stopped = line == "# item sets greater than 9: Stopped!" ||
+                                 line == "# score categories greater than 15: Stopped!";
+            EXPECT_TRUE(stopped || line.rfind("Error! ", 0) == 0) << line;
+            EXPECT_NE(line.find(c.expected), std::string::npos) << line;
+            EXPECT_EQ(out[2], "Press Enter to continue.");
+            EXPECT_EQ(result.err, "");
+            break;
+        }
+        case Ending::Diagnostic:
+            EXPECT_EQ(result.exitStatus, 2) << result.out << result.err;
+            EXPECT_EQ(out.size(), 1u) << result.out;
+            ASSERT_EQ(err.size(), 1u) << result.err;
+            EXPECT_EQ(result.err.back(), '\n');
+            EXPECT_EQ(err[0].rfind("tesserlink: ", 0), 0u) << err[0];
+            EXPECT_NE(err[0].find(c.expected), std::string::npos) << err[0];
+            EXPECT_LT(err[0].size(), 300u) << "a diagnostic is one short line";
+            break;
+    }
+
+    if (locked) setImmutable(work / "locked", false);
+    fs::permissions(work, fs::perms::owner_all, fs::perm_options::add);
+    if (fs::exists(work / "locked")) fs::permissions(work / "locked", fs::perms::owner_all);
+
+    std::map<std::string, std::string> after = snapshot(work);
+    const bool succeeded = c.ending == Ending::Success || c.ending == Ending::SameAsBaseline;
+    if (succeeded) {
+        ASSERT_TRUE(after.count("report.out"));
+        EXPECT_NE(after["report.out"], kOldReport);
+        if (c.ending == Ending::SameAsBaseline) {
+            ASSERT_FALSE(baselineReport().empty());
+            EXPECT_EQ(after["report.out"], baselineReport());
+        }
+        after["report.out"] = before["report.out"];
+    }
+    // Every file as it was, the report of an earlier run included, and no
+    // half-written temporary file beside it.
+    EXPECT_EQ(differences(before, after), "");
+    fs::remove_all(work);
+}
+
+INSTANTIATE_TEST_SUITE_P(Catalogue, BadInput, ::testing::ValuesIn(catalogue()),
+                         [](const auto& info) { return info.param.name; });
+
+}  // namespace
