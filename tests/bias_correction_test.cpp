@@ -1,9 +1,10 @@
 // Proportions pulled toward the group means, and the corrected composite.
+#include "job/bias_correction.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "job/bias_correction.h"
 #include "job/data_file_reader.h"
 
 namespace {
@@ -36,7 +37,8 @@ TEST(BiasCorrection, PullsTowardTheMeansBySquareRootOfReliability) {
         const std::vector<std::vector<double>> expected{{0.95, 0.05, 0}, {0.55, 0.45, 0}};
         for (std::size_t e = 0; e < 2; ++e) {
             const std::vector<double> p = proportionsOf(profiles, e);
-            for (std::size_t m = 0; m < 3; ++m) EXPECT_NEAR(p[m], expected[e][m], 1e-15) << e << "," << m;
+            for (std::size_t m = 0; m < 3; ++m)
+                EXPECT_NEAR(p[m], expected[e][m], 1e-15) << e << "," << m;
             EXPECT_EQ(p[2], 0.0);
         }
         EXPECT_NEAR(corrected[0], 4 * 0.05, 1e-15);
@@ -47,7 +49,8 @@ TEST(BiasCorrection, PullsTowardTheMeansBySquareRootOfReliability) {
 TEST(BiasCorrection, MeansCountEveryExamineeEvenWhenProfilesAreShared) {
     // Two examinees share (1, 0); the means are (2/3, 1/3), not (1/2, 1/2).
     tl::ProportionProfiles profiles(2, true, 3);
-    for (const std::vector<double>& p : {std::vector<double>{1, 0}, {1, 0}, {0, 1}}) profiles.addExaminee(p);
+    for (const std::vector<double>& p : {std::vector<double>{1, 0}, {1, 0}, {0, 1}})
+        profiles.addExaminee(p);
     ASSERT_EQ(profiles.profileCount(), 2u);
     std::vector<double> corrected(3, 0.0);
     tl::correctProportions(profiles, itemSet(1, 3, {0, 1}), 0.0, corrected);  // r = 0: the means
@@ -61,15 +64,17 @@ TEST(BiasCorrection, ReliabilityOneKeepsProportionsAndCountsMatchingItemScores) 
     // Weight 1.5 on points 0, 1, 2; the second examinee's 5 is no score point.
     const tl::ItemSet set = itemSet(1.5, 4, {0, 1, 2});
     std::vector<double> observed(2, 0.0);
-    tl::ProportionProfiles profiles = tl::loadItemSet("2 1 1 0\n0 0 5 2\n", "d.txt", set, 2, observed, true);
-    const std::vector<double> before0 = proportionsOf(profiles, 0), before1 = proportionsOf(profiles, 1);
+    tl::ProportionProfiles profiles =
+        tl::loadItemSet("2 1 1 0\n0 0 5 2\n", "d.txt", set, 2, observed, true);
+    const std::vector<double> before0 = proportionsOf(profiles, 0),
+                              before1 = proportionsOf(profiles, 1);
     std::vector<double> corrected(2, 0.0);
     tl::correctProportions(profiles, set, 1.0, corrected);
     EXPECT_EQ(proportionsOf(profiles, 0), before0);
     EXPECT_EQ(proportionsOf(profiles, 1), before1);
     EXPECT_EQ(corrected[0], observed[0]);  // every item matches: 1.5 (2 + 1 + 1 + 0)
     EXPECT_EQ(observed[1], 1.5 * 7);
-    EXPECT_EQ(corrected[1], 1.5 * 2);      // only the scores that are score points
+    EXPECT_EQ(corrected[1], 1.5 * 2);  // only the scores that are score points
 }
 
 TEST(BiasCorrection, CorrectedCompositeAccumulatesOverSets) {

@@ -1,11 +1,11 @@
 // Category boundaries, true categories and the consistency/accuracy indices.
+#include "classify/classification.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
 #include <vector>
-
-#include "classify/classification.h"
 
 namespace {
 
@@ -22,16 +22,13 @@ TEST(CategoryStarts, AScoreOnTheCutOpensTheCategoryAbove) {
         std::vector<std::size_t> starts;  // 0-based index of each category's first score
     };
     const Case cases[] = {
-        {{10}, 0, 20, {10}},
-        {{9.5}, 0, 20, {10}},
-        {{0}, 0, 20, {0}},
-        {{20}, 0, 20, {20}},
-        {{19.01}, 0, 20, {20}},
-        {{-2.5, 0, 3}, -5, 5, {3, 5, 8}},
+        {{10}, 0, 20, {10}},    {{9.5}, 0, 20, {10}},   {{0}, 0, 20, {0}},
+        {{20}, 0, 20, {20}},    {{19.01}, 0, 20, {20}}, {{-2.5, 0, 3}, -5, 5, {3, 5, 8}},
         {{4, 4}, 0, 8, {4, 4}},  // repeated cut: an empty middle category
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(tl::categoryStarts(c.cuts, scoresFrom(c.lowest, c.highest)), c.starts) << c.cuts[0];
+        EXPECT_EQ(tl::categoryStarts(c.cuts, scoresFrom(c.lowest, c.highest)), c.starts)
+            << c.cuts[0];
     }
 }
 
@@ -39,7 +36,8 @@ TEST(CategoryProbabilities, SumEachCategoryRange) {
     // Composite scores 0 .. 20, cut 10: points 0..9 and 10..20.
     std::vector<double> q(21, 0.0);
     q[9] = 0.25, q[10] = 0.5, q[20] = 0.125, q[0] = 0.0625;
-    const std::vector<std::size_t> starts = tl::categoryStarts(std::vector<double>{10}, scoresFrom(0, 20));
+    const std::vector<std::size_t> starts =
+        tl::categoryStarts(std::vector<double>{10}, scoresFrom(0, 20));
     std::vector<double> p(2);
     tl::categoryProbabilities(q, starts, p);
     EXPECT_EQ(p, (std::vector<double>{0.3125, 0.625}));
@@ -57,14 +55,15 @@ TEST(TrueCategory, AScoreOnATrueCutBelongsAbove) {
         int category;
     };
     const Case cases[] = {
-        {-1e9, 1}, {std::nextafter(10.0, 0.0), 1}, {10, 2}, {20.49, 2}, {20.5, 3},
-        {std::nextafter(30.0, 0.0), 3}, {30, 4}, {1e9, 4},
+        {-1e9, 1}, {std::nextafter(10.0, 0.0), 1}, {10, 2}, {20.49, 2},
+        {20.5, 3}, {std::nextafter(30.0, 0.0), 3}, {30, 4}, {1e9, 4},
     };
     for (const Case& c : cases) EXPECT_EQ(tl::trueCategoryOf(c.score, cuts), c.category) << c.score;
 }
 
 // Classifies examinees that each have their own category probabilities.
-tl::Classification classify(const std::vector<double>& composites, const std::vector<double>& trueCuts,
+tl::Classification classify(const std::vector<double>& composites,
+                            const std::vector<double>& trueCuts,
                             const std::vector<std::vector<double>>& probabilities) {
     std::vector<std::uint32_t> groupOf;
     std::vector<double> flat, consistency;
@@ -73,8 +72,9 @@ tl::Classification classify(const std::vector<double>& composites, const std::ve
         flat.insert(flat.end(), probabilities[i].begin(), probabilities[i].end());
         consistency.push_back(tl::conditionalConsistency(probabilities[i]));
     }
-    return tl::classifyExaminees(composites, trueCuts, static_cast<std::int32_t>(trueCuts.size() + 1),
-                                 groupOf, flat, consistency);
+    return tl::classifyExaminees(composites, trueCuts,
+                                 static_cast<std::int32_t>(trueCuts.size() + 1), groupOf, flat,
+                                 consistency);
 }
 
 TEST(Classification, CertainAndOppositeExamineesGiveKappaOne) {
@@ -95,7 +95,7 @@ TEST(Classification, ErrorsLookAboveAndBelowTheTrueCategory) {
         double accuracy, falsePositive, falseNegative;
     };
     const Case cases[] = {
-        {5, 0.2, 0.8, 0.0},   // lowest category: nothing below it
+        {5, 0.2, 0.8, 0.0},  // lowest category: nothing below it
         {15, 0.3, 0.5, 0.2},
         {25, 0.5, 0.0, 0.5},  // highest category: nothing above it
     };
@@ -123,7 +123,8 @@ TEST(Classification, AccuracyAndErrorsAddUpToTheCategoryProbabilities) {
     for (std::size_t i = 0; i < composites.size(); ++i) {
         double total = 0.0;
         for (double v : probabilities[i]) total += v;
-        const double parts = c.conditionalAccuracy[i] + c.conditionalFalsePositive[i] + c.conditionalFalseNegative[i];
+        const double parts = c.conditionalAccuracy[i] + c.conditionalFalsePositive[i] +
+                             c.conditionalFalseNegative[i];
         EXPECT_NEAR(parts, total, 1e-15) << i;
         EXPECT_EQ(c.trueCategory[i], tl::trueCategoryOf(composites[i], cuts));
     }

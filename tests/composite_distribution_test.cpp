@@ -1,5 +1,7 @@
 // The composite distribution: worked cases of the weighted, rounded sum, then
 // the fast combination against the plain nested loops, bit for bit.
+#include "model/composite_distribution.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,7 +9,6 @@
 #include <random>
 #include <vector>
 
-#include "model/composite_distribution.h"
 #include "reference/literal_model.h"
 
 namespace {
@@ -19,14 +20,16 @@ struct SetData {
     std::vector<double> probabilities;
     std::vector<double> weighted;
 
-    SetData(double w, std::int32_t minRaw, std::vector<double> p) : weight(w), probabilities(std::move(p)) {
+    SetData(double w, std::int32_t minRaw, std::vector<double> p)
+        : weight(w), probabilities(std::move(p)) {
         for (std::size_t j = 0; j < probabilities.size(); ++j) {
             rawScores.push_back(static_cast<double>(minRaw + static_cast<std::int32_t>(j)));
             weighted.push_back(weight * rawScores.back());
         }
     }
     tl::SetRow row() const {
-        return {probabilities.data(), weighted.data(), rawScores.data(), weight, probabilities.size()};
+        return {probabilities.data(), weighted.data(), rawScores.data(), weight,
+                probabilities.size()};
     }
 };
 
@@ -36,15 +39,18 @@ std::vector<tl::SetRow> rowsOf(const std::vector<SetData>& sets) {
     return rows;
 }
 
-std::vector<double> fastComposite(const std::vector<SetData>& sets, std::int32_t minComposite, std::size_t count) {
+std::vector<double> fastComposite(const std::vector<SetData>& sets, std::int32_t minComposite,
+                                  std::size_t count) {
     std::vector<double> out(count, -1.0);
     tl::computeCompositeDistribution(rowsOf(sets), minComposite, out);
     return out;
 }
 
-std::vector<double> literalComposite(const std::vector<SetData>& sets, std::int32_t minComposite, std::size_t count) {
+std::vector<double> literalComposite(const std::vector<SetData>& sets, std::int32_t minComposite,
+                                     std::size_t count) {
     std::vector<double> scores;
-    for (std::size_t c = 0; c < count; ++c) scores.push_back(static_cast<double>(minComposite + static_cast<std::int32_t>(c)));
+    for (std::size_t c = 0; c < count; ++c)
+        scores.push_back(static_cast<double>(minComposite + static_cast<std::int32_t>(c)));
     std::vector<double> out(count, -1.0);
     tl::reference::literalCompositeDistribution(rowsOf(sets), scores, out);
     return out;
@@ -75,13 +81,14 @@ TEST(CompositeDistribution, WeightedSumRoundsHalfAwayFromZeroOnceForAllSets) {
         int raw1, raw2;
         int composite;
     };
-    const Case cases[] = {{1, 2, 2}, {1, 0, 1}, {-1, 0, -1}, {0, -1, -1}, {-3, 2, -1}, {3, -2, 1},
-                          {1, 1, 1}, {0, 0, 0}, {-3, -3, -3}, {3, 3, 3}};
+    const Case cases[] = {{1, 2, 2},  {1, 0, 1}, {-1, 0, -1}, {0, -1, -1},  {-3, 2, -1},
+                          {3, -2, 1}, {1, 1, 1}, {0, 0, 0},   {-3, -3, -3}, {3, 3, 3}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.raw1) + "," + std::to_string(c.raw2));
         const std::vector<SetData> sets{SetData(0.5, -3, pointMass(7, c.raw1 + 3)),
                                         SetData(0.5, -3, pointMass(7, c.raw2 + 3))};
-        EXPECT_EQ(fastComposite(sets, -3, 7), pointMass(7, static_cast<std::size_t>(c.composite + 3)));
+        EXPECT_EQ(fastComposite(sets, -3, 7),
+                  pointMass(7, static_cast<std::size_t>(c.composite + 3)));
     }
 }
 
@@ -98,7 +105,8 @@ TEST(CompositeDistribution, CombinationsOffTheScaleAddNothing) {
 }
 
 TEST(CompositeDistribution, PointMassOffTheScaleLeavesEverythingZero) {
-    const std::vector<SetData> sets{SetData(2.0, 0, pointMass(4, 3)), SetData(1.0, 0, pointMass(4, 3))};
+    const std::vector<SetData> sets{SetData(2.0, 0, pointMass(4, 3)),
+                                    SetData(1.0, 0, pointMass(4, 3))};
     EXPECT_EQ(fastComposite(sets, 0, 9), std::vector<double>(9, 0.0));  // 2*3 + 3 = 9 is off 0..8
     EXPECT_EQ(fastComposite(sets, 1, 9), pointMass(9, 8));
 }
@@ -123,7 +131,8 @@ SetData randomSetData(std::mt19937_64& rng, std::size_t setCount) {
 TEST(CompositeDistributionProperty, FastCombinationMatchesLiteralLoopsBitForBit) {
     std::mt19937_64 rng(31337);
     for (int trial = 0; trial < 10000; ++trial) {
-        const auto setCount = static_cast<std::size_t>(std::uniform_int_distribution<int>(1, 4)(rng));
+        const auto setCount =
+            static_cast<std::size_t>(std::uniform_int_distribution<int>(1, 4)(rng));
         std::vector<SetData> sets;
         double lowest = 0.0, highest = 0.0;
         for (std::size_t s = 0; s < setCount; ++s) {
@@ -132,9 +141,13 @@ TEST(CompositeDistributionProperty, FastCombinationMatchesLiteralLoopsBitForBit)
             highest += sets.back().weighted.back();
         }
         // A scale around the reachable sums, sometimes cut short at either end.
-        const auto minComposite = static_cast<std::int32_t>(lowest) + std::uniform_int_distribution<int>(-2, 2)(rng);
-        const auto maxComposite = static_cast<std::int32_t>(highest) + std::uniform_int_distribution<int>(-2, 2)(rng);
-        const std::size_t count = maxComposite >= minComposite ? static_cast<std::size_t>(maxComposite - minComposite + 1) : 1;
+        const auto minComposite =
+            static_cast<std::int32_t>(lowest) + std::uniform_int_distribution<int>(-2, 2)(rng);
+        const auto maxComposite =
+            static_cast<std::int32_t>(highest) + std::uniform_int_distribution<int>(-2, 2)(rng);
+        const std::size_t count = maxComposite >= minComposite
+                                      ? static_cast<std::size_t>(maxComposite - minComposite + 1)
+                                      : 1;
         const std::vector<double> fast = fastComposite(sets, minComposite, count);
         const std::vector<double> literal = literalComposite(sets, minComposite, count);
         ASSERT_EQ(0, std::memcmp(fast.data(), literal.data(), count * sizeof(double)))

@@ -1,13 +1,13 @@
 // ln n! rests on a fixed six-term log-gamma series; the multinomial
 // coefficients of the model inherit its small error, so these tests pin the
 // series values themselves, not the exact logarithms.
+#include "model/log_factorial.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cmath>
 #include <cstdint>
-
-#include "model/log_factorial.h"
 
 namespace {
 
@@ -27,7 +27,9 @@ double seriesByHand(double x) {
     return tmp + std::log((ser * 2.5066282746310007) / x);
 }
 
-std::uint64_t bitsOf(double value) { return std::bit_cast<std::uint64_t>(value); }
+std::uint64_t bitsOf(double value) {
+    return std::bit_cast<std::uint64_t>(value);
+}
 
 TEST(LogFactorial, ZeroAndOneComeOutWithinRoundingOfZero) {
     EXPECT_NEAR(tl::factln(0), 0.0, 1e-15);
@@ -69,7 +71,8 @@ TEST(LogFactorial, RepeatedCallsReturnTheIdenticalDouble) {
 }
 
 TEST(LogGamma, MatchesTheSeriesWithItsStoredConstants) {
-    const double arguments[] = {1.0, 2.0, 3.0, 7.0, 11.0, 41.0, 100.0, 101.0, 221.0, 1000.0, 0.5, 1.25, 2.75};
+    const double arguments[] = {1.0,   2.0,   3.0,    7.0, 11.0, 41.0, 100.0,
+                                101.0, 221.0, 1000.0, 0.5, 1.25, 2.75};
     for (double x : arguments) {
         SCOPED_TRACE(x);
         EXPECT_EQ(bitsOf(tl::logGamma(x)), bitsOf(seriesByHand(x)));

@@ -1,11 +1,11 @@
 // Fixed-width report fields: rounding, signs, leading zeros, overflow.
+#include "report/number_field.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <string>
-
-#include "report/number_field.h"
 
 namespace {
 
@@ -48,9 +48,9 @@ TEST(RealField, FollowsTheTable) {
         // Near ties go by the double's exact value.
         {std::nextafter(0.015625, 0.0), 8, 5, " 0.01562"},
         {std::nextafter(0.015625, 1.0), 8, 5, " 0.01563"},
-        {2.675, 6, 2, "  2.67"},   // 2.67499999...
-        {1.000025, 8, 5, " 1.00002"},  // 1.0000249999...
-        {1.000005, 8, 5, " 1.00001"},  // 1.0000050000...03
+        {2.675, 6, 2, "  2.67"},        // 2.67499999...
+        {1.000025, 8, 5, " 1.00002"},   // 1.0000249999...
+        {1.000005, 8, 5, " 1.00001"},   // 1.0000050000...03
         {-0.000005, 8, 5, "-0.00001"},  // -0.00000500000000000000040...
         // Negative values that round to zero lose their sign.
         {-0.000001, 8, 5, " 0.00000"},
@@ -82,8 +82,9 @@ TEST(IntegerField, FollowsTheTable) {
         const char* text;
     };
     const Case cases[] = {
-        {5, 3, "  5"}, {-12, 3, "-12"}, {0, 1, "0"}, {1, 7, "      1"},
-        {1000, 3, "***"}, {-100, 3, "***"}, {1234567, 7, "1234567"}, {12345678, 7, "*******"},
+        {5, 3, "  5"},           {-12, 3, "-12"},          {0, 1, "0"},
+        {1, 7, "      1"},       {1000, 3, "***"},         {-100, 3, "***"},
+        {1234567, 7, "1234567"}, {12345678, 7, "*******"},
     };
     for (const Case& c : cases) EXPECT_EQ(tl::integerField(c.value, c.width), c.text) << c.value;
 }

@@ -26,7 +26,8 @@ std::vector<double> rawScoreList(int n, const std::vector<double>& x) {
     return list;
 }
 
-std::vector<double> fastDistribution(int n, const std::vector<double>& x, const std::vector<double>& p) {
+std::vector<double> fastDistribution(int n, const std::vector<double>& x,
+                                     const std::vector<double>& p) {
     const std::vector<double> raw = rawScoreList(n, x);
     const tl::CountVectorTable table = tl::buildCountVectorTable(n, x, raw);
     std::vector<double> out(raw.size(), -1.0);
@@ -35,7 +36,8 @@ std::vector<double> fastDistribution(int n, const std::vector<double>& x, const 
     return out;
 }
 
-std::vector<double> literalDistribution(int n, const std::vector<double>& x, const std::vector<double>& p) {
+std::vector<double> literalDistribution(int n, const std::vector<double>& x,
+                                        const std::vector<double>& p) {
     const std::vector<double> raw = rawScoreList(n, x);
     std::vector<double> out(raw.size(), -1.0);
     tl::reference::literalRawDistribution(n, x, raw, p, out);
@@ -58,17 +60,20 @@ TEST_P(WorkedRawDistribution, GivesTheStatedProbabilities) {
     const std::vector<double> got = fastDistribution(c.items, c.scorePoints, c.proportions);
     ASSERT_EQ(got.size(), c.expected.size());
     for (std::size_t j = 0; j < got.size(); ++j) {
-        EXPECT_NEAR(got[j], c.expected[j], c.relativeTolerance * std::fabs(c.expected[j])) << "entry " << j;
+        EXPECT_NEAR(got[j], c.expected[j], c.relativeTolerance * std::fabs(c.expected[j]))
+            << "entry " << j;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Model, WorkedRawDistribution,
     ::testing::Values(
-        WorkedCase{"Binomial", 3, {0, 1}, {0.25, 0.75}, {0.015625, 0.140625, 0.421875, 0.421875}, 1e-13},
+        WorkedCase{
+            "Binomial", 3, {0, 1}, {0.25, 0.75}, {0.015625, 0.140625, 0.421875, 0.421875}, 1e-13},
         // A proportion of 0 is floored to 1e-14, so the entries sum past 1.
         WorkedCase{"FlooredZero", 3, {0, 1}, {0, 1}, {1e-42, 3e-28, 3e-14, 1}, 1e-12},
-        WorkedCase{"ThreePoints", 2, {0, 1, 2}, {0.2, 0.3, 0.5}, {0.04, 0.12, 0.29, 0.3, 0.25}, 1e-13},
+        WorkedCase{
+            "ThreePoints", 2, {0, 1, 2}, {0.2, 0.3, 0.5}, {0.04, 0.12, 0.29, 0.3, 0.25}, 1e-13},
         // Raw scores 0.5 and 1.5 are not on the list: their 0.12 and 0.3 are lost.
         WorkedCase{"HalfPoints", 2, {0, 0.5, 1}, {0.2, 0.3, 0.5}, {0.04, 0.29, 0.25}, 1e-13},
         WorkedCase{"AllZero", 3, {0, 1}, {0, 0}, {1e-42, 3e-42, 3e-42, 1e-42}, 1e-12}),
@@ -112,9 +117,20 @@ struct RandomSet {
 // sets whose highest point is 0.
 std::vector<double> randomScorePoints(std::mt19937_64& rng, int k) {
     static const std::vector<std::vector<double>> fixed = {
-        {0, 0.5, 1}, {0, 0.25, 0.75}, {-1, 0, 1}, {-3, -2, -1}, {-2, -1, 0},
-        {0, 1}, {1, 2}, {-1, 1}, {0, 0.5}, {-0.5, 0}, {0, 1, 2, 3}, {0, 0.1, 0.2, 0.3},
-        {-2, -1, 0, 1, 2}, {0, 2, 5, 9, 10, 11},
+        {0, 0.5, 1},
+        {0, 0.25, 0.75},
+        {-1, 0, 1},
+        {-3, -2, -1},
+        {-2, -1, 0},
+        {0, 1},
+        {1, 2},
+        {-1, 1},
+        {0, 0.5},
+        {-0.5, 0},
+        {0, 1, 2, 3},
+        {0, 0.1, 0.2, 0.3},
+        {-2, -1, 0, 1, 2},
+        {0, 2, 5, 9, 10, 11},
     };
     std::uniform_int_distribution<int> kind(0, 3);
     switch (kind(rng)) {
@@ -123,19 +139,23 @@ std::vector<double> randomScorePoints(std::mt19937_64& rng, int k) {
             return fixed[pick(rng)];
         }
         case 1: {  // whole numbers, gaps of 1 to 3, anywhere from -4 up
-            std::vector<double> x{static_cast<double>(std::uniform_int_distribution<int>(-4, 2)(rng))};
-            while (static_cast<int>(x.size()) < k) x.push_back(x.back() + std::uniform_int_distribution<int>(1, 3)(rng));
+            std::vector<double> x{
+                static_cast<double>(std::uniform_int_distribution<int>(-4, 2)(rng))};
+            while (static_cast<int>(x.size()) < k)
+                x.push_back(x.back() + std::uniform_int_distribution<int>(1, 3)(rng));
             return x;
         }
         case 2: {  // steps of a quarter or a half
             const double steps[] = {0.25, 0.5, 0.75, 1.5};
             std::vector<double> x{std::uniform_int_distribution<int>(-4, 2)(rng) * 0.5};
-            while (static_cast<int>(x.size()) < k) x.push_back(x.back() + steps[std::uniform_int_distribution<int>(0, 3)(rng)]);
+            while (static_cast<int>(x.size()) < k)
+                x.push_back(x.back() + steps[std::uniform_int_distribution<int>(0, 3)(rng)]);
             return x;
         }
         default: {  // ending at 0 or below
             std::vector<double> x{0.0};
-            while (static_cast<int>(x.size()) < k) x.insert(x.begin(), x.front() - std::uniform_int_distribution<int>(1, 2)(rng));
+            while (static_cast<int>(x.size()) < k)
+                x.insert(x.begin(), x.front() - std::uniform_int_distribution<int>(1, 2)(rng));
             const double shift = std::uniform_int_distribution<int>(0, 1)(rng) ? 0.0 : -1.0;
             for (double& v : x) v += shift;
             return x;
@@ -149,14 +169,16 @@ std::vector<double> randomProportions(std::mt19937_64& rng, int k, int items) {
     switch (std::uniform_int_distribution<int>(0, 3)(rng)) {
         case 0: {  // observed shares of a record: count / n, zeros common
             std::vector<int> counts(static_cast<std::size_t>(k), 0);
-            for (int i = 0; i < items; ++i) ++counts[std::uniform_int_distribution<int>(0, k - 1)(rng)];
+            for (int i = 0; i < items; ++i)
+                ++counts[std::uniform_int_distribution<int>(0, k - 1)(rng)];
             for (int m = 0; m < k; ++m) p[m] = static_cast<double>(counts[m]) / items;
             break;
         }
         case 1: {  // normalised reals with some exact zeros
             double sum = 0.0;
             for (double& v : p) sum += (v = unit(rng) < 0.3 ? 0.0 : unit(rng));
-            if (sum > 0.0) for (double& v : p) v /= sum;
+            if (sum > 0.0)
+                for (double& v : p) v /= sum;
             break;
         }
         case 2:  // not summing to 1
@@ -165,7 +187,10 @@ std::vector<double> randomProportions(std::mt19937_64& rng, int k, int items) {
         default:  // values the floor must catch
             for (double& v : p) {
                 const int what = std::uniform_int_distribution<int>(0, 5)(rng);
-                v = what == 0 ? -0.25 : what == 1 ? std::numeric_limits<double>::quiet_NaN() : what == 2 ? -0.0 : unit(rng);
+                v = what == 0   ? -0.25
+                    : what == 1 ? std::numeric_limits<double>::quiet_NaN()
+                    : what == 2 ? -0.0
+                                : unit(rng);
             }
     }
     return p;
@@ -200,8 +225,10 @@ TEST(RawDistributionProperty, FastEngineMatchesLiteralEnumerationBitForBit) {
     int compared = 0;
     for (int trial = 0; trial < 4000; ++trial) {
         const RandomSet set = randomSet(rng);
-        const std::vector<double> fast = fastDistribution(set.items, set.scorePoints, set.proportions);
-        const std::vector<double> literal = literalDistribution(set.items, set.scorePoints, set.proportions);
+        const std::vector<double> fast =
+            fastDistribution(set.items, set.scorePoints, set.proportions);
+        const std::vector<double> literal =
+            literalDistribution(set.items, set.scorePoints, set.proportions);
         ASSERT_EQ(fast.size(), literal.size());
         ASSERT_EQ(0, std::memcmp(fast.data(), literal.data(), fast.size() * sizeof(double)))
             << "trial " << trial << ": " << describe(set);
@@ -224,7 +251,8 @@ TEST(RawDistributionProperty, OneTableServesEveryExamineeOfTheSet) {
         std::vector<double> fast(raw.size()), literal(raw.size());
         tl::computeRawDistribution(table, p, fast, scratch);
         tl::reference::literalRawDistribution(n, x, raw, p, literal);
-        ASSERT_EQ(0, std::memcmp(fast.data(), literal.data(), fast.size() * sizeof(double))) << examinee;
+        ASSERT_EQ(0, std::memcmp(fast.data(), literal.data(), fast.size() * sizeof(double)))
+            << examinee;
     }
 }
 

@@ -1,11 +1,12 @@
 // Conditional error variances, the sample variance and the reliability.
+#include "model/reliability.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "model/reliability.h"
 #include "support/card_text.h"
 #include "support/library_run.h"
 
@@ -31,7 +32,8 @@ TEST(SetErrorVariance, FollowsTheTable) {
         {"unnormalised", {0, 1, 2}, {0.5, 0.0, 0.25}, 2, 2.0 * (1.0 - 0.25)},
     };
     for (const VarianceCase& c : cases) {
-        EXPECT_DOUBLE_EQ(tl::setErrorVariance(c.rawScores, c.distribution, c.items), c.expected) << c.name;
+        EXPECT_DOUBLE_EQ(tl::setErrorVariance(c.rawScores, c.distribution, c.items), c.expected)
+            << c.name;
     }
 }
 
@@ -57,7 +59,7 @@ double reportedValue(const std::string& report, const std::string& label) {
 }
 
 class ReportedReliability : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { dir_ = tl::testing::makeScratchDirectory("reliability"); }
     void TearDown() override { fs::remove_all(dir_); }
 

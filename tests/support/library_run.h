@@ -15,7 +15,7 @@ namespace tl::testing {
 // The control card names its files relative to the working directory, so a
 // run happens inside its folder; the old directory comes back on scope exit.
 class WorkingDirectory {
-public:
+  public:
     explicit WorkingDirectory(const std::filesystem::path& directory)
         : previous_(std::filesystem::current_path()) {
         std::filesystem::current_path(directory);
@@ -24,7 +24,7 @@ public:
     WorkingDirectory(const WorkingDirectory&) = delete;
     WorkingDirectory& operator=(const WorkingDirectory&) = delete;
 
-private:
+  private:
     std::filesystem::path previous_;
 };
 
@@ -37,8 +37,9 @@ struct LibraryRun {
 
 // Answers the prompt with `cardFile` in `directory` and reads `reportName`
 // from there afterwards.
-inline LibraryRun runInDirectory(const std::filesystem::path& directory, const std::string& cardFile,
-                                 const std::string& reportName, const RunOptions& options) {
+inline LibraryRun runInDirectory(const std::filesystem::path& directory,
+                                 const std::string& cardFile, const std::string& reportName,
+                                 const RunOptions& options) {
     LibraryRun run;
     {
         WorkingDirectory inside(directory);
@@ -49,7 +50,8 @@ inline LibraryRun runInDirectory(const std::filesystem::path& directory, const s
         run.console = out.str();
         run.err = err.str();
     }
-    if (std::filesystem::exists(directory / reportName)) run.report = readFile(directory / reportName);
+    if (std::filesystem::exists(directory / reportName))
+        run.report = readFile(directory / reportName);
     return run;
 }
 
