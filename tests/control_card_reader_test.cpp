@@ -140,6 +140,13 @@ TEST(ControlCardReader, ReadsFreeFormatLayouts) {
              EXPECT_TRUE(c.trueCuts.empty());
              EXPECT_EQ(c.outputFile, "out.txt");
          }},
+        {"the lowest category count reads no cuts (and allocates none)",
+         [](CardText& t, SetText&) { t.categories = "-2147483648"; },
+         [](const ControlCard& c, const ItemSet&) {
+             EXPECT_EQ(c.categoryCount, INT32_MIN);
+             EXPECT_TRUE(c.observedCuts.empty());
+             EXPECT_TRUE(c.trueCuts.empty());
+         }},
         {"repeats, D exponents and a slash in the cut lines",
          [](CardText& t, SetText&) {
              t.categories = "4";

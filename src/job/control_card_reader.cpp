@@ -100,8 +100,11 @@ ControlCard readControlCard(std::string_view text, const std::string& fileName) 
         throw DetectedError{"Error! The number of categories must be from 2 to 10, not " +
                             std::to_string(card.categoryCount) + "."};
     }
-    readCuts(reader, card.categoryCount - 1, card.observedCuts, "the observed cut scores");
-    readCuts(reader, card.categoryCount - 1, card.trueCuts, "the true cut scores");
+    // No cuts below two categories; the smallest count must not wrap around
+    // into a huge one when one is subtracted.
+    const std::int32_t cutCount = card.categoryCount > 1 ? card.categoryCount - 1 : 0;
+    readCuts(reader, cutCount, card.observedCuts, "the observed cut scores");
+    readCuts(reader, cutCount, card.trueCuts, "the true cut scores");
 
     skipHeading(reader, "the conditional results heading line");
     {
