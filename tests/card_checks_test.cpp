@@ -1,12 +1,13 @@
 // Control cards that no run can work with are refused before any data file is
 // opened, each with one console line beginning "Error! ".
+#include "job/card_checks.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 #include <string>
 
-#include "job/card_checks.h"
 #include "job/control_card_reader.h"
 #include "job/run_errors.h"
 #include "job/score_ranges.h"
@@ -55,20 +56,36 @@ TEST(CardChecks, RefusesCardsTheModelCannotTake) {
         {"one score point",
          [](ControlCard& c) { c.itemSets[0].scorePointCount = 1, c.itemSets[0].scorePoints = {0}; },
          "Error! Set 1: at least 2 score points are needed, not 1."},
-        {"score points descending", [](ControlCard& c) { c.itemSets[0].scorePoints = {0, 2, 1}; },
+        {"score points descending",
+         [](ControlCard& c) {
+             c.itemSets[0].scorePoints = {0, 2, 1};
+         },
          "Error! Set 1: the score points must be listed in ascending order, each once."},
-        {"a score point repeated", [](ControlCard& c) { c.itemSets[1].scorePoints = {0, 1, 1}; },
+        {"a score point repeated",
+         [](ControlCard& c) {
+             c.itemSets[1].scorePoints = {0, 1, 1};
+         },
          "Error! Set 2: the score points must be listed in ascending order, each once."},
         {"one category", [](ControlCard& c) { c.categoryCount = 1; },
          "Error! The number of categories must be from 2 to 10, not 1."},
         {"eleven categories", [](ControlCard& c) { c.categoryCount = 11; },
          "Error! The number of categories must be from 2 to 10, not 11."},
         {"ten categories", [](ControlCard& c) { c.categoryCount = 10; }, ""},
-        {"observed cuts decrease", [](ControlCard& c) { c.observedCuts = {8, 4}; },
+        {"observed cuts decrease",
+         [](ControlCard& c) {
+             c.observedCuts = {8, 4};
+         },
          "Error! The observed cut scores must not decrease."},
-        {"true cuts decrease", [](ControlCard& c) { c.trueCuts = {4, 3.5}; },
+        {"true cuts decrease",
+         [](ControlCard& c) {
+             c.trueCuts = {4, 3.5};
+         },
          "Error! The true cut scores must not decrease."},
-        {"equal cuts", [](ControlCard& c) { c.observedCuts = c.trueCuts = {4, 4}; }, ""},
+        {"equal cuts",
+         [](ControlCard& c) {
+             c.observedCuts = c.trueCuts = {4, 4};
+         },
+         ""},
         {"too many count vectors",
          [](ControlCard& c) {
              ItemSet& set = c.itemSets[0];
@@ -96,13 +113,13 @@ TEST(CardChecks, RefusesCardsTheModelCannotTake) {
 
 // Changes the working directory for the life of the object.
 class WorkingDirectory {
-public:
+  public:
     explicit WorkingDirectory(const fs::path& to) : previous_(fs::current_path()) {
         fs::current_path(to);
     }
     ~WorkingDirectory() { fs::current_path(previous_); }
 
-private:
+  private:
     fs::path previous_;
 };
 
@@ -123,18 +140,12 @@ TEST(CardChecks, RefusesAReportThatWouldOverwriteAnInput) {
         std::string dataFile;
         std::string line;  // OUT stands for the output name; "" when the card must pass
     } cases[] = {
-        {"card.txt", "a.dat", isCard},
-        {"./card.txt", "a.dat", isCard},
-        {"sub/../card.txt", "a.dat", isCard},
-        {(dir / "card.txt").string(), "a.dat", isCard},
-        {"card-link.txt", "a.dat", isCard},
-        {"a.dat", "a.dat", isData},
-        {"a.dat", "./sub/../a.dat", isData},
-        {"sub/data-link.dat", "a.dat", isData},
-        {"hard.dat", "a.dat", isData},
-        {"new.out", "a.dat", ""},
-        {"sub/new.out", "a.dat", ""},
-        {"card.txt.out", "a.dat", ""},
+        {"card.txt", "a.dat", isCard},        {"./card.txt", "a.dat", isCard},
+        {"sub/../card.txt", "a.dat", isCard}, {(dir / "card.txt").string(), "a.dat", isCard},
+        {"card-link.txt", "a.dat", isCard},   {"a.dat", "a.dat", isData},
+        {"a.dat", "./sub/../a.dat", isData},  {"sub/data-link.dat", "a.dat", isData},
+        {"hard.dat", "a.dat", isData},        {"new.out", "a.dat", ""},
+        {"sub/new.out", "a.dat", ""},         {"card.txt.out", "a.dat", ""},
     };
     for (const auto& c : cases) {
         ControlCard card = workableCard();

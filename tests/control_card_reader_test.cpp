@@ -1,11 +1,12 @@
 // Reading the control card (reads 1 to 13), the score ranges derived from it
 // and the check of the observed cut scores against the composite range.
+#include "job/control_card_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
 
-#include "job/control_card_reader.h"
 #include "job/run_errors.h"
 #include "job/score_ranges.h"
 #include "support/card_text.h"
@@ -207,9 +208,11 @@ TEST(ControlCardReader, MalformedOrShortCardsNameFileAndLine) {
          "card.txt:18: the file ends before the bias correction switch"},
         {"ends after the first set", full.substr(0, full.find("$#categories")),
          "card.txt:9: the file ends before the categories heading line"},
-        {"text where the item count belongs", edited([](CardText&, SetText& s) { s.items = "many"; }).str(),
+        {"text where the item count belongs",
+         edited([](CardText&, SetText& s) { s.items = "many"; }).str(),
          "card.txt:5: expected a whole number for the number of items of set 1, found 'many'"},
-        {"fraction in an integer", edited([](CardText& t, SetText&) { t.categories = "2.0"; }).str(),
+        {"fraction in an integer",
+         edited([](CardText& t, SetText&) { t.categories = "2.0"; }).str(),
          "card.txt:10: expected a whole number for the number of categories"},
         {"quoted number", edited([](CardText&, SetText& s) { s.weight = "'1'"; }).str(),
          "card.txt:4: expected a number for the weight of set 1"},
@@ -232,9 +235,8 @@ TEST(ScoreRanges, TruncateEachSetAndTheRunningComposite) {
         double weight;
         int minRaw, maxRaw, rawCount, minComposite, maxComposite;
     } cases[] = {
-        {{0, 0.5, 1}, 3, 1.0, 0, 3, 4, 0, 3},
-        {{1, 2, 3, 4}, 5, 1.0, 5, 20, 16, 5, 20},
-        {{0, 1}, 3, 0.5, 0, 3, 4, 0, 1},          // composite 1.5 truncates to 1
+        {{0, 0.5, 1}, 3, 1.0, 0, 3, 4, 0, 3},      {{1, 2, 3, 4}, 5, 1.0, 5, 20, 16, 5, 20},
+        {{0, 1}, 3, 0.5, 0, 3, 4, 0, 1},            // composite 1.5 truncates to 1
         {{-0.5, 0, 0.5}, 3, 1.0, -1, 1, 3, -1, 1},  // toward zero on both sides
         {{0, 1, 2, 3}, 5, 2.0, 0, 15, 16, 0, 30},
     };
@@ -270,7 +272,7 @@ TEST(ScoreRanges, ObservedCutsMustLieInTheCompositeRange) {
         const char* truth;
         bool passes;
     } cases[] = {
-        {"2", "2.5", "1", false}, {"2", "2", "1", true},        {"2", "0", "1", true},
+        {"2", "2.5", "1", false},  {"2", "2", "1", true},         {"2", "0", "1", true},
         {"2", "-0.1", "1", false}, {"3", "0 2", "-50 1e6", true}, {"3", "1 3", "1 1", false},
         {"1", "", "", true},
     };

@@ -1,11 +1,12 @@
 // Counting the examinees in the first data file, and reading a set's records
 // into observed proportions and the observed composite score.
+#include "job/data_file_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "job/data_file_reader.h"
 #include "job/run_errors.h"
 
 namespace tl {
@@ -60,7 +61,11 @@ TEST(DataFileReader, FormsProportionsAndTheWeightedComposite) {
         {"0 1 1 2", {0, 1, 2}, 1.0, "0 1 1 2", {.25, .5, .25}, 4.0},
         {"1.5 is counted nowhere", {0, 1, 2}, 1.0, "0 1 1.5 2", {.25, .25, .25}, 4.5},
         {"weight 2 doubles the share", {0, 1, 2}, 2.0, "0 1 1 2", {.25, .5, .25}, 8.0},
-        {"spellings of one value all count", {0, .5, 1}, 1.0, ".5 0.5 5.D-1 +1E0", {0, .75, .25},
+        {"spellings of one value all count",
+         {0, .5, 1},
+         1.0,
+         ".5 0.5 5.D-1 +1E0",
+         {0, .75, .25},
          2.5},
         {"negative points", {-1, 0, 1}, 0.5, "-1 -1 0 1", {.5, .25, .25}, -0.5},
         {"no score matches", {0, 1, 2}, 1.0, "3 3 3 3", {0, 0, 0}, 12.0},

@@ -1,11 +1,12 @@
 // The list-directed reader shared by the console, the control card and the
 // data files: separators, reads over lines, repeats, nulls, slashes, quotes.
+#include "job/free_format_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "job/free_format_reader.h"
 #include "job/list_read.h"
 #include "job/run_errors.h"
 

@@ -1,4 +1,6 @@
 // Integers and reals as the control card and the data files write them.
+#include "job/number_syntax.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -8,8 +10,6 @@
 #include <random>
 #include <string>
 #include <vector>
-
-#include "job/number_syntax.h"
 
 namespace tl {
 namespace {
@@ -55,32 +55,19 @@ TEST(NumberSyntax, Reals) {
         double value;
     };
     const Case cases[] = {
-        {"1", ParseStatus::Ok, 1.0},
-        {"1.0", ParseStatus::Ok, 1.0},
-        {".5", ParseStatus::Ok, 0.5},
-        {"5.", ParseStatus::Ok, 5.0},
-        {"-2.5e3", ParseStatus::Ok, -2500.0},
-        {"2.5E-1", ParseStatus::Ok, 0.25},
-        {"1.5D0", ParseStatus::Ok, 1.5},
-        {"1.5d0", ParseStatus::Ok, 1.5},
-        {"5.D-1", ParseStatus::Ok, 0.5},
-        {"+2", ParseStatus::Ok, 2.0},
-        {"+.5", ParseStatus::Ok, 0.5},
-        {"0.1", ParseStatus::Ok, 0.1},
-        {"1e400", ParseStatus::OutOfRange, 0},
-        {"-1e400", ParseStatus::OutOfRange, 0},
-        {"text", ParseStatus::NotANumber, 0},
-        {"1.2.3", ParseStatus::NotANumber, 0},
-        {"e5", ParseStatus::NotANumber, 0},
-        {".", ParseStatus::NotANumber, 0},
-        {"1e", ParseStatus::NotANumber, 0},
-        {"1e+", ParseStatus::NotANumber, 0},
-        {"nan", ParseStatus::NotANumber, 0},
-        {"inf", ParseStatus::NotANumber, 0},
-        {"-inf", ParseStatus::NotANumber, 0},
-        {"0x10", ParseStatus::NotANumber, 0},
-        {"1,5", ParseStatus::NotANumber, 0},
-        {"", ParseStatus::NotANumber, 0},
+        {"1", ParseStatus::Ok, 1.0},           {"1.0", ParseStatus::Ok, 1.0},
+        {".5", ParseStatus::Ok, 0.5},          {"5.", ParseStatus::Ok, 5.0},
+        {"-2.5e3", ParseStatus::Ok, -2500.0},  {"2.5E-1", ParseStatus::Ok, 0.25},
+        {"1.5D0", ParseStatus::Ok, 1.5},       {"1.5d0", ParseStatus::Ok, 1.5},
+        {"5.D-1", ParseStatus::Ok, 0.5},       {"+2", ParseStatus::Ok, 2.0},
+        {"+.5", ParseStatus::Ok, 0.5},         {"0.1", ParseStatus::Ok, 0.1},
+        {"1e400", ParseStatus::OutOfRange, 0}, {"-1e400", ParseStatus::OutOfRange, 0},
+        {"text", ParseStatus::NotANumber, 0},  {"1.2.3", ParseStatus::NotANumber, 0},
+        {"e5", ParseStatus::NotANumber, 0},    {".", ParseStatus::NotANumber, 0},
+        {"1e", ParseStatus::NotANumber, 0},    {"1e+", ParseStatus::NotANumber, 0},
+        {"nan", ParseStatus::NotANumber, 0},   {"inf", ParseStatus::NotANumber, 0},
+        {"-inf", ParseStatus::NotANumber, 0},  {"0x10", ParseStatus::NotANumber, 0},
+        {"1,5", ParseStatus::NotANumber, 0},   {"", ParseStatus::NotANumber, 0},
         {"+", ParseStatus::NotANumber, 0},
     };
     for (const Case& c : cases) {
@@ -99,9 +86,16 @@ TEST(NumberSyntax, Reals) {
 // The shortcut for whole numbers must give exactly the double of the general
 // conversion, including above 2^53 where the value has to be rounded.
 TEST(NumberSyntax, ShortWholeNumbersMatchTheGeneralConversion) {
-    std::vector<std::string> texts = {"0",    "-0",   "+0",  "000", "-00", "9007199254740993",
-                                      "9999999999999999", "-999999999999999",
-                                      "18014398509481983", "12345678901234567890"};
+    std::vector<std::string> texts = {"0",
+                                      "-0",
+                                      "+0",
+                                      "000",
+                                      "-00",
+                                      "9007199254740993",
+                                      "9999999999999999",
+                                      "-999999999999999",
+                                      "18014398509481983",
+                                      "12345678901234567890"};
     std::mt19937_64 random(20240607);
     for (int i = 0; i < 20000; ++i) {
         std::string digits = std::to_string(random() % 10'000'000'000'000'000'000ULL);
