@@ -1,0 +1,171 @@
+#include "fuzz_checks.h"
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "job/card_checks.h"
+#include "job/control_card_reader.h"
+#include "job/data_file_reader.h"
+#include "job/free_format_reader.h"
+#include "job/number_syntax.h"
+#include "job/run_errors.h"
+#include "job/score_ranges.h"
+
+namespace tl::fuzz {
+
+namespace {
+
+void readAll(std::string_view text, std::size_t itemsPerRead) {
+    FreeFormatReader reader(text, "fuzz.txt");
+    // Every read that does not meet the end of input consumes a line, so the
+    // loop ends; the cap only guards against a reader that stops advancing.
+    for (std::size_t reads = 0; !reader.atEndOfInput() && reads <= text.size() + 1; ++reads) {
+        reader.beginRead();
+        for (std::size_t i = 0; i < itemsPerRead; ++i) {
+            const ReadItem item = reader.next();
+            if (item.kind == ReadItem::Kind::EndOfInput || item.kind == ReadItem::Kind::Slash)
+                break;
+            if (item.kind == ReadItem::Kind::Value) {
+                (void)quoteForMessage(decodeText(item));
+                std::int32_t whole = 0;
+                double real = 0.0;
+                (void)parseInteger(item.text, whole);
+                (void)parseReal(item.text, real);
+            }
+            // Now and then take the pending copies of a repeat in bulk, as a
+            // long list of score points does.
+            if (i % 3 == 2) i += static_cast<std::size_t>(reader.takeRepeats(1000));
+        }
+        if (!reader.endRead()) break;
+    }
+}
+
+ItemSet makeSet(double weight, std::int32_t items, std::vector<double> points) {
+    ItemSet set;
+    set.weight = weight;
+    set.itemCount = items;
+    set.scorePointCount = static_cast<std::int32_t>(points.size());
+    set.highestScorePoint = points.back();
+    set.scorePoints = std::move(points);
+    set.dataFile = "set.dat";
+    return set;
+}
+
+// Dichotomous, polytomous, non-integer and negative score points.
+const std::vector<ItemSet>& smallSets() {
+    static const std::vector<ItemSet> all = {
+        makeSet(1.0, 1, {0, 1}),
+        makeSet(1.5, 3, {0, 1, 2}),
+        makeSet(2.0, 4, {0, 0.5, 1}),
+        makeSet(-0.5, 5, {-1, 0, 1, 2}),
+    };
+    return all;
+}
+
+bool sameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// The counted records read one value at a time by the general reader, as the
+// records are defined; the loader must give these very bits.
+std::string compareWithPlainReading(std::string_view text, const ItemSet& set,
+                                    std::int32_t examinees, const std::vector<double>& composite,
+                                    const ProportionProfiles& profiles) {
+    FreeFormatReader reader(text, set.dataFile);
+    const std::size_t k = set.scorePoints.size();
+    for (std::int32_t e = 0; e < examinees; ++e) {
+        const std::string record = "record " + std::to_string(e + 1);
+        reader.beginRead();
+        double sum = 0.0;
+        std::vector<double> counts(k, 0.0);
+        for (std::int32_t item = 0; item < set.itemCount; ++item) {
+            const ReadItem value = reader.next();
+            double score = 0.0;
+            if (value.kind != ReadItem::Kind::Value || value.quoted ||
+                parseReal(value.text, score) != ParseStatus::Ok) {
+                return record + " was counted but does not hold numbers only";
+            }
+            sum = sum + set.weight * score;
+            for (std::size_t m = 0; m < k; ++m) {
+                if (score == set.scorePoints[m]) counts[m] += 1.0;
+            }
+        }
+        reader.endRead();
+        if (!sameBits(composite[static_cast<std::size_t>(e)], sum)) {
+            return record + ": the composite score differs from a plain reading";
+        }
+        const auto proportions =
+            profiles.proportions(profiles.profileOf(static_cast<std::size_t>(e)));
+        for (std::size_t m = 0; m < k; ++m) {
+            if (!sameBits(proportions[m], counts[m] / static_cast<double>(set.itemCount))) {
+                return record + ": the proportions differ from a plain reading";
+            }
+        }
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string checkFreeFormatReader(std::string_view input) {
+    if (input.empty()) return "";
+    const std::size_t itemsPerRead = 1 + static_cast<unsigned char>(input[0]) % 16;
+    try {
+        readAll(input.substr(1), itemsPerRead);
+    } catch (const InputError&) {
+    }
+    return "";
+}
+
+std::string checkControlCard(std::string_view input) {
+    try {
+        ControlCard card = readControlCard(input, "card.txt");
+        const CompositeScale scale = deriveScoreRanges(card);
+        checkCutScores(card, scale);
+        refuseUnworkableCard(card, "card.txt");
+    } catch (const DetectedError& error) {
+        if (error.consoleLine.rfind("Error! ", 0) != 0 &&
+            error.consoleLine != "# item sets greater than 9: Stopped!") {
+            return "a console line of unknown form: " + error.consoleLine;
+        }
+    } catch (const InputError&) {
+    }
+    return "";
+}
+
+std::string checkDataFile(std::string_view input) {
+    if (input.empty()) return "";
+    const unsigned char choice = static_cast<unsigned char>(input[0]);
+    const ItemSet& set = smallSets()[choice % smallSets().size()];
+    const bool share = (choice & 0x80) != 0;
+    const std::string_view text = input.substr(1);
+
+    std::int32_t examinees = 0;
+    try {
+        examinees = countExaminees(text, set.dataFile, set.itemCount);
+    } catch (const InputError&) {
+        return "";
+    }
+    std::vector<double> composite(static_cast<std::size_t>(examinees) + 1, 0.0);
+    try {
+        const ProportionProfiles profiles =
+            loadItemSet(text, set.dataFile, set, examinees, composite, share);
+        if (profiles.examineeCount() != static_cast<std::size_t>(examinees)) {
+            return "the loader did not file every counted examinee";
+        }
+        const std::string difference =
+            compareWithPlainReading(text, set, examinees, composite, profiles);
+        if (!difference.empty()) return difference;
+    } catch (const InputError& error) {
+        return std::string("a counted record does not load: ") + error.what();
+    }
+    try {
+        (void)loadItemSet(text, set.dataFile, set, examinees + 1, composite, share);
+        return "one record more than were counted loaded";
+    } catch (const InputError&) {
+    }
+    return "";
+}
+
+}  // namespace tl::fuzz
