@@ -237,6 +237,22 @@ TEST(RawDistributionProperty, FastEngineMatchesLiteralEnumerationBitForBit) {
     EXPECT_GT(compared, 10000);
 }
 
+TEST(RawDistributionProperty, LongSetsMatchBeyondTheFactorialCache) {
+    // Counts above 99 take the uncached series; coefficients far beyond 2^53.
+    std::mt19937_64 rng(4242);
+    const std::vector<std::vector<double>> layouts{{0, 1}, {-1, 2}, {0, 0.5}, {0, 1, 2}};
+    for (int n : {60, 99, 100, 101, 150, 220}) {
+        for (const std::vector<double>& x : layouts) {
+            if (x.size() == 3 && n > 150) continue;
+            const auto p = randomProportions(rng, static_cast<int>(x.size()), n);
+            const std::vector<double> fast = fastDistribution(n, x, p);
+            const std::vector<double> literal = literalDistribution(n, x, p);
+            ASSERT_EQ(0, std::memcmp(fast.data(), literal.data(), fast.size() * sizeof(double)))
+                << describe({n, x, p});
+        }
+    }
+}
+
 TEST(RawDistributionProperty, OneTableServesEveryExamineeOfTheSet) {
     // The table depends on the set alone; reusing it (and the scratch) across
     // examinees must give what a fresh literal enumeration gives each time.
