@@ -48,6 +48,15 @@ public:
     // when there was no line left to end (the read consumed nothing at end of input).
     bool endRead();
 
+    // The unread text; between reads it starts at the beginning of a line.
+    std::string_view rest() const { return text_.substr(pos_); }
+    // Moves past `bytes` characters of rest() that a caller took itself, which
+    // must end just after the line end of the `lines`-th line they span.
+    void skipTaken(std::size_t bytes, int lines) {
+        pos_ += bytes;
+        line_ += lines;
+    }
+
     // "file:line" for diagnostics.
     std::string where(int line) const;
 
