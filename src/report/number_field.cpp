@@ -2,7 +2,9 @@
 
 #include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <string_view>
 
 namespace tl {
 
@@ -37,16 +39,54 @@ bool isExactTie(double magnitude, int decimals, Wide& scaledTimesTen) {
     return n % 10 == 5;
 }
 
-std::string digitsOf(Wide scaled, int decimals) {
-    std::string digits;
-    do {
-        digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(scaled % 10)));
-        scaled /= 10;
-    } while (scaled != 0);
-    if (decimals == 0) return digits;
-    while (static_cast<int>(digits.size()) <= decimals) digits.insert(digits.begin(), '0');
-    digits.insert(digits.end() - decimals, '.');
-    return digits;
+// magnitude * 10^decimals rounded to the nearest whole number, a tie away from
+// zero, computed exactly in integers: the double is m * 2^e with e < 0, so the
+// scaled value is (m * 10^d) / 2^-e and the remainder decides the rounding. Only
+// for values below 2^52 (the report's numbers); false leaves the rest to the
+// general conversion.
+bool roundScaledExactly(double magnitude, int decimals, Wide& rounded) {
+    if (decimals < 0 || decimals > 17) return false;
+    int exponent = 0;
+    const double fraction = std::frexp(magnitude, &exponent);
+    const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+    const int shift = 53 - exponent;
+    if (shift <= 0) return false;
+    Wide n = mantissa;
+    for (int i = 0; i < decimals; ++i) n *= 10;  // below 2^53 * 10^17 < 2^110
+    if (shift >= 120) {
+        rounded = 0;  // far below one half
+        return true;
+    }
+    const Wide half = Wide{1} << (shift - 1);
+    const Wide remainder = n & ((Wide{1} << shift) - 1);
+    rounded = (n >> shift) + (remainder >= half ? 1 : 0);
+    return true;
+}
+
+// Writes the whole digits of `scaled` backwards so that they end at `end`, with
+// the point `decimals` digits from the right and zeros in front until there is
+// one before the point; returns where they start. Needs room for
+// max(39, decimals + 1) digits and the point.
+char* writeDigits(Wide scaled, int decimals, char* end) {
+    char* p = end;
+    int produced = 0;
+    auto emit = [&](int digit) {
+        *--p = static_cast<char>('0' + digit);
+        if (++produced == decimals) *--p = '.';
+    };
+    if (scaled <= UINT64_MAX) {
+        auto small = static_cast<std::uint64_t>(scaled);  // 64-bit division is far cheaper
+        do {
+            emit(static_cast<int>(small % 10));
+            small /= 10;
+        } while (small != 0 || produced <= decimals);
+    } else {
+        do {
+            emit(static_cast<int>(scaled % 10));
+            scaled /= 10;
+        } while (scaled != 0 || produced <= decimals);
+    }
+    return p;
 }
 
 }  // namespace
@@ -60,25 +100,42 @@ std::string realField(double value, int width, int decimals) {
     if (std::isinf(value)) return rightAligned(value < 0 ? "-Inf" : "Inf", width);
 
     const double magnitude = std::fabs(value);
-    std::string digits;
+    // The rounded magnitude as text: in a small buffer for the report's numbers
+    // (a million lines of them), in a string for the rest.
+    char buffer[48];
+    std::string general;
+    std::string_view digits;
     Wide scaledTimesTen = 0;
-    if (isExactTie(magnitude, decimals, scaledTimesTen)) {
-        digits = digitsOf((scaledTimesTen + 5) / 10, decimals);
+    Wide rounded = 0;
+    if (roundScaledExactly(magnitude, decimals, rounded)) {
+        char* const end = buffer + sizeof buffer;
+        const char* const start = writeDigits(rounded, decimals, end);
+        digits = std::string_view(start, static_cast<std::size_t>(end - start));
+    } else if (isExactTie(magnitude, decimals, scaledTimesTen)) {
+        general.assign(static_cast<std::size_t>(decimals) + 48, ' ');
+        char* const end = general.data() + general.size();
+        general.erase(0, static_cast<std::size_t>(writeDigits((scaledTimesTen + 5) / 10, decimals, end) -
+                                                  general.data()));
+        digits = general;
     } else {
         // Not a tie: the correctly rounded conversion is the nearest value.
         const int size = std::snprintf(nullptr, 0, "%.*f", decimals, magnitude);
-        digits.resize(static_cast<std::size_t>(size) + 1);
-        std::snprintf(digits.data(), digits.size(), "%.*f", decimals, magnitude);
-        digits.resize(static_cast<std::size_t>(size));
+        general.resize(static_cast<std::size_t>(size) + 1);
+        std::snprintf(general.data(), general.size(), "%.*f", decimals, magnitude);
+        general.resize(static_cast<std::size_t>(size));
+        digits = general;
     }
-    const bool roundsToZero = digits.find_first_not_of("0.") == std::string::npos;
-    std::string text = (std::signbit(value) && !roundsToZero ? "-" : "") + digits;
-    if (static_cast<int>(text.size()) > width) {
-        // The leading zero of a value below 1 is the first thing to give way.
-        const std::size_t zero = text[0] == '-' ? 1 : 0;
-        if (text.compare(zero, 2, "0.") == 0) text.erase(zero, 1);
-    }
-    return rightAligned(text, width);
+    const bool roundsToZero = digits.find_first_not_of("0.") == std::string_view::npos;
+    const bool negative = std::signbit(value) && !roundsToZero;
+    auto length = [&] { return static_cast<int>(digits.size()) + (negative ? 1 : 0); };
+    // The leading zero of a value below 1 is the first thing to give way.
+    if (length() > width && digits.starts_with("0.")) digits.remove_prefix(1);
+    if (length() > width) return std::string(static_cast<std::size_t>(width), '*');
+    std::string field(static_cast<std::size_t>(width), ' ');
+    char* p = field.data() + (width - length());
+    if (negative) *p++ = '-';
+    digits.copy(p, digits.size());
+    return field;
 }
 
 std::string textField(const std::string& text, int width) {

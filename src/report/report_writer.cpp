@@ -29,6 +29,9 @@ public:
         line(title);
         dashLine();
     }
+    // Room for `bytes` more, so that a million result lines are not copied over
+    // and over as the text grows.
+    void reserveMore(std::size_t bytes) { text_.reserve(text_.size() + bytes); }
     std::string take() { return std::move(text_); }
 
 private:
@@ -113,6 +116,7 @@ void writeConditionalResults(ReportText& out, const Classification& c,
                              std::span<const double> observedComposite) {
     out.sectionTitle("                       Conditional Results                        ");
     out.line("    Obs    Total       phi     gamma    false+    false-");
+    out.reserveMore((observedComposite.size() + 1) * 64);  // a line is 56 columns and CR LF
     for (std::size_t i = 0; i < observedComposite.size(); ++i) {
         out.line(integerField(static_cast<std::int64_t>(i + 1), 7) +
                  realField(observedComposite[i], 9, 2) +
