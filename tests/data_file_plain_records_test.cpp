@@ -42,18 +42,18 @@ Loaded load(const std::string& text, int examinees) {
 // The record 0 1 2 2 written in every layout the reader takes, one after another.
 TEST(DataFilePlainRecords, EveryLayoutGivesThePlainLinesValues) {
     const std::vector<std::string> layouts = {
-        "0 1 2 2\n",           // plain
-        "  0\t1 2  2   \n",     // blanks and tabs around
-        "0 1 2 2 9 x 'y'\n",    // the rest of the line is ignored, whatever it holds
-        "0 1 2 2\r\n",         // CR LF
-        "0 1 2 2\r",           // a lone CR
-        "0.0 1. +2 2e0\n",     // other spellings of the same numbers
-        "0 1 2 2.0D0\n",       // a D exponent
-        "0,1,2,2\n",           // commas
-        "0 1 2*2\n",           // a repeat
-        "0 1\n2 2\n",          // a record over two lines
-        "\n\n0 1 2 2\n",       // blank lines before a record
-        "0 1 2 2 / 5\n",       // a slash after the last value
+        "0 1 2 2\n",          // plain
+        "  0\t1 2  2   \n",   // blanks and tabs around
+        "0 1 2 2 9 x 'y'\n",  // the rest of the line is ignored, whatever it holds
+        "0 1 2 2\r\n",        // CR LF
+        "0 1 2 2\r",          // a lone CR
+        "0.0 1. +2 2e0\n",    // other spellings of the same numbers
+        "0 1 2 2.0D0\n",      // a D exponent
+        "0,1,2,2\n",          // commas
+        "0 1 2*2\n",          // a repeat
+        "0 1\n2 2\n",         // a record over two lines
+        "\n\n0 1 2 2\n",      // blank lines before a record
+        "0 1 2 2 / 5\n",      // a slash after the last value
     };
     std::string text;
     for (const std::string& layout : layouts) text += layout;

@@ -59,7 +59,8 @@ TEST(RealFieldRounding, MatchesTheExactExpansion) {
         const double value = (unit(engine) - 0.3) * std::pow(10.0, scaleOf(engine));
         expectSame(value, decimals);
         // Exact ties and their neighbours: k / 2^j with few bits.
-        const double tie = std::ldexp(static_cast<double>(engine() % 4096), -(1 + static_cast<int>(engine() % 12)));
+        const double tie = std::ldexp(static_cast<double>(engine() % 4096),
+                                      -(1 + static_cast<int>(engine() % 12)));
         expectSame(tie, decimals);
         expectSame(std::nextafter(tie, 0.0), decimals);
         expectSame(std::nextafter(tie, 1e9), decimals);
@@ -68,8 +69,11 @@ TEST(RealFieldRounding, MatchesTheExactExpansion) {
 }
 
 TEST(RealFieldRounding, ExtremeMagnitudes) {
-    const double values[] = {5e-324, 2.2250738585072014e-308, 1e-300, 0x1p-120, 0x1p-70,
-                             0.5,    0x1p52 - 0.5,            0x1p52, 0x1p53,   1e15 + 0.375};
+    const double values[] = {5e-324,       2.2250738585072014e-308,
+                             1e-300,       0x1p-120,
+                             0x1p-70,      0.5,
+                             0x1p52 - 0.5, 0x1p52,
+                             0x1p53,       1e15 + 0.375};
     for (double value : values) {
         for (int decimals = 0; decimals <= 17; ++decimals) {
             expectSame(value, decimals);

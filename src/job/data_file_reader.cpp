@@ -21,7 +21,8 @@ enum : std::uint8_t { kOther, kNumberChar, kBlank, kLineEnd };
 
 constexpr std::array<std::uint8_t, 256> plainClasses() {
     std::array<std::uint8_t, 256> classes{};
-    for (char c : std::string_view("0123456789.+-eEdD")) classes[static_cast<unsigned char>(c)] = kNumberChar;
+    for (char c : std::string_view("0123456789.+-eEdD"))
+        classes[static_cast<unsigned char>(c)] = kNumberChar;
     classes[' '] = classes['\t'] = kBlank;
     classes['\n'] = classes['\r'] = kLineEnd;
     return classes;
@@ -67,7 +68,8 @@ template <class OnValue>
 RecordEnd readRecord(FreeFormatReader& reader, std::int32_t n, std::int64_t record,
                      std::vector<double>& scores, OnValue&& onValue) {
     if (takePlainRecord(reader, n, scores)) {
-        for (std::int32_t item = 0; item < n; ++item) onValue(item, scores[static_cast<std::size_t>(item)]);
+        for (std::int32_t item = 0; item < n; ++item)
+            onValue(item, scores[static_cast<std::size_t>(item)]);
         return RecordEnd::Complete;
     }
     reader.beginRead();
@@ -107,9 +109,8 @@ std::int32_t countExaminees(std::string_view text, const std::string& fileName,
     FreeFormatReader reader(text, fileName);
     std::int32_t count = 0;
     std::vector<double> scores(static_cast<std::size_t>(itemCount > 0 ? itemCount : 0));
-    while (count < INT32_MAX &&
-           readRecord(reader, itemCount, count + 1, scores, [](std::int32_t, double) {}) ==
-               RecordEnd::Complete) {
+    while (count < INT32_MAX && readRecord(reader, itemCount, count + 1, scores,
+                                           [](std::int32_t, double) {}) == RecordEnd::Complete) {
         ++count;
     }
     return count;

@@ -114,8 +114,8 @@ std::string realField(double value, int width, int decimals) {
     } else if (isExactTie(magnitude, decimals, scaledTimesTen)) {
         general.assign(static_cast<std::size_t>(decimals) + 48, ' ');
         char* const end = general.data() + general.size();
-        general.erase(0, static_cast<std::size_t>(writeDigits((scaledTimesTen + 5) / 10, decimals, end) -
-                                                  general.data()));
+        const char* const start = writeDigits((scaledTimesTen + 5) / 10, decimals, end);
+        general.erase(0, static_cast<std::size_t>(start - general.data()));
         digits = general;
     } else {
         // Not a tie: the correctly rounded conversion is the nearest value.
