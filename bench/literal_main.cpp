@@ -1,0 +1,15 @@
+// The console program with the literal model kernels of the test tree swapped
+// in: the yardstick the benchmark times the program against. Everything else
+// (reading, classification, report) is the program's own code.
+
+#include <iostream>
+
+#include "job/run_driver.h"
+#include "reference/literal_model.h"
+
+int main() {
+    tl::RunOptions options;
+    options.rawDistributionKernel = &tl::reference::literalRawDistribution;
+    options.compositeKernel = &tl::reference::literalCompositeDistribution;
+    return tl::runTesserlink(std::cin, std::cout, std::cerr, options);
+}
