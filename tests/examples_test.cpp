@@ -19,15 +19,6 @@ namespace {
 
 const char* const kExpectedReport = "expected.out";
 
-std::vector<std::string> exampleNames() {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(TESSERLINK_EXAMPLES)) {
-        if (entry.is_directory()) names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // What the program reads: everything but the documentation, the expected
 // report and any report left behind by running the example in place.
 bool isInput(const fs::path& file) {
@@ -44,7 +35,7 @@ std::set<std::string> filesIn(const fs::path& directory) {
 }
 
 TEST(Examples, ThereAreSeveralAndEachIsComplete) {
-    const std::vector<std::string> names = exampleNames();
+    const std::vector<std::string> names = tl::testing::subfolderNames(TESSERLINK_EXAMPLES);
     EXPECT_GE(names.size(), 3u);
     for (const std::string& name : names) {
         const fs::path folder = fs::path(TESSERLINK_EXAMPLES) / name;
@@ -83,13 +74,8 @@ TEST_P(Example, ReproducesTheCheckedInReport) {
     fs::remove_all(work);
 }
 
-INSTANTIATE_TEST_SUITE_P(Bundled, Example, ::testing::ValuesIn(exampleNames()),
-                         [](const auto& info) {
-                             std::string name = info.param;
-                             for (char& c : name) {
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             }
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Bundled, Example,
+                         ::testing::ValuesIn(tl::testing::subfolderNames(TESSERLINK_EXAMPLES)),
+                         [](const auto& info) { return tl::testing::testNameOf(info.param); });
 
 }  // namespace

@@ -13,15 +13,6 @@ using tl::testing::readFile;
 
 namespace {
 
-std::vector<std::string> fixtureNames() {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(TESSERLINK_FIXTURES)) {
-        if (entry.is_directory()) names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // The report without its credit lines (7, 8, 9, 11 and 13), which are our own.
 std::string withoutCredits(const std::string& report) {
     std::istringstream in(report);
@@ -39,7 +30,8 @@ TEST_P(Fixture, ReproducesTranscriptStatusAndReport) {
     const fs::path source = fs::path(TESSERLINK_FIXTURES) / GetParam();
     const fs::path work = tl::testing::makeScratchDirectory(GetParam());
     for (const auto& entry : fs::directory_iterator(source)) {
-        if (entry.path().filename() != "expected") fs::copy(entry.path(), work / entry.path().filename());
+        if (entry.path().filename() != "expected")
+            fs::copy(entry.path(), work / entry.path().filename());
     }
     const auto result = tl::testing::runProgram(work, "card.txt\n\n");
     const fs::path expected = source / "expected";
@@ -49,18 +41,14 @@ TEST_P(Fixture, ReproducesTranscriptStatusAndReport) {
         std::string name = readFile(expected / "report-name");
         while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) name.pop_back();
         ASSERT_TRUE(fs::exists(work / name)) << result.err;
-        EXPECT_EQ(withoutCredits(readFile(work / name)), withoutCredits(readFile(expected / "report")));
+        EXPECT_EQ(withoutCredits(readFile(work / name)),
+                  withoutCredits(readFile(expected / "report")));
     }
     fs::remove_all(work);
 }
 
-INSTANTIATE_TEST_SUITE_P(Recorded, Fixture, ::testing::ValuesIn(fixtureNames()),
-                         [](const auto& info) {
-                             std::string name = info.param;
-                             for (char& c : name) {
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             }
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Recorded, Fixture,
+                         ::testing::ValuesIn(tl::testing::subfolderNames(TESSERLINK_FIXTURES)),
+                         [](const auto& info) { return tl::testing::testNameOf(info.param); });
 
 }  // namespace

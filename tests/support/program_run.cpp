@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -31,8 +33,25 @@ void writeFile(const std::filesystem::path& path, const std::string& content) {
     if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
+std::vector<std::string> subfolderNames(const std::filesystem::path& directory) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+        if (entry.is_directory()) names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string testNameOf(std::string name) {
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    }
+    return name;
+}
+
 std::filesystem::path makeScratchDirectory(const std::string& hint) {
-    std::string pattern = (std::filesystem::temp_directory_path() / ("tesserlink-" + hint + "-XXXXXX")).string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / ("tesserlink-" + hint + "-XXXXXX")).string();
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     return pattern;
 }

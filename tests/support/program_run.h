@@ -2,12 +2,13 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace tl::testing {
 
 struct ProgramResult {
-    int exitStatus = -1;   // -1 when the program did not exit normally
-    int signal = 0;        // the signal that ended it, if any
+    int exitStatus = -1;  // -1 when the program did not exit normally
+    int signal = 0;       // the signal that ended it, if any
     bool timedOut = false;
     std::string out;
     std::string err;
@@ -22,6 +23,12 @@ ProgramResult runProgram(const std::filesystem::path& directory, const std::stri
 std::filesystem::path makeScratchDirectory(const std::string& hint);
 
 std::string readFile(const std::filesystem::path& path);
+
+// The names of the folders directly inside `directory`, sorted.
+std::vector<std::string> subfolderNames(const std::filesystem::path& directory);
+
+// A folder name turned into a valid parameterised-test name.
+std::string testNameOf(std::string name);
 void writeFile(const std::filesystem::path& path, const std::string& content);
 
 }  // namespace tl::testing
