@@ -20,6 +20,5 @@ inline constexpr int kFileNameLength = 30;
 inline constexpr std::int64_t kMaxCountVectors = 20'000'000;      // per item set
 inline constexpr std::int64_t kMaxCompositeCombinations = 100'000'000;  // per examinee
 inline constexpr std::int64_t kMaxScoreListEntries = 1'000'000;    // raw-score or composite list
-inline constexpr std::int64_t kMaxExamineeRecords = 100'000'000;
 
 }  // namespace tl

@@ -84,9 +84,8 @@ struct Run {
     // Adds (w w) times each examinee's conditional error variance on the set, so
     // that the composite error variance is summed in set order.
     void addErrorVariances(const ItemSet& set, const SetDistributions& sd) {
-        const std::size_t profiles = sd.entryCount == 0 ? 0 : sd.rows.size() / sd.entryCount;
-        std::vector<double> variance(profiles > 0 ? profiles : sd.profileOf.size(), 0.0);
-        for (std::size_t p = 0; p < profiles; ++p) {
+        std::vector<double> variance(sd.profileCount, 0.0);
+        for (std::size_t p = 0; p < sd.profileCount; ++p) {
             variance[p] = setErrorVariance(set.rawScores, sd.row(p), set.itemCount);
         }
         const double weightSquared = set.weight * set.weight;

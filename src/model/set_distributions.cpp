@@ -12,7 +12,8 @@ SetDistributions computeSetDistributions(const CountVectorTable& table,
                                          RawDistributionKernel kernel) {
     SetDistributions result;
     result.entryCount = rawScores.size();
-    result.rows.assign(profiles.profileCount() * result.entryCount, 0.0);
+    result.profileCount = profiles.profileCount();
+    result.rows.assign(result.profileCount * result.entryCount, 0.0);
     result.profileOf = profiles.profileOfExaminee();
     std::vector<DistributionScratch> scratch(threads == 0 ? 1 : threads);
     parallelFor(profiles.profileCount(), threads, [&](std::size_t begin, std::size_t end, unsigned worker) {

@@ -19,6 +19,7 @@ using RawDistributionKernel = void (*)(int itemCount, std::span<const double> sc
 // Every examinee's raw-score distribution on one item set, one row per profile.
 struct SetDistributions {
     std::size_t entryCount = 0;
+    std::size_t profileCount = 0;
     std::vector<double> rows;               // profile-major
     std::vector<std::uint32_t> profileOf;   // examinee -> row
 
