@@ -4,7 +4,7 @@
 
 #include <iostream>
 
-#include "job/run_driver.h"
+#include "app/run_driver.h"
 #include "reference/literal_model.h"
 
 int main() {

@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "job/data_file_reader.h"
+#include "job/record_reader.h"
+#include "job/set_loader.h"
 #include "job/text_file.h"
 
 namespace {

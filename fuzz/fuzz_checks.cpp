@@ -6,10 +6,11 @@
 
 #include "job/card_checks.h"
 #include "job/control_card_reader.h"
-#include "job/data_file_reader.h"
+#include "job/record_reader.h"
+#include "job/set_loader.h"
 #include "job/free_format_reader.h"
 #include "job/number_syntax.h"
-#include "job/run_errors.h"
+#include "core/errors.h"
 #include "job/score_ranges.h"
 
 namespace tl::fuzz {
@@ -120,10 +121,11 @@ std::string checkFreeFormatReader(std::string_view input) {
 
 std::string checkControlCard(std::string_view input) {
     try {
-        ControlCard card = readControlCard(input, "card.txt");
-        const CompositeScale scale = deriveScoreRanges(card);
-        checkCutScores(card, scale);
-        refuseUnworkableCard(card, "card.txt");
+        const ControlCard card = readControlCard(input, "card.txt");
+        const ScoreScales scales = deriveScoreScales(card);
+        checkCutScores(card, scales.composite);
+        refuseUnworkableCard(card, scales);
+        refuseUnsafeOutput(card, "card.txt");
     } catch (const DetectedError& error) {
         if (error.consoleLine.rfind("Error! ", 0) != 0 &&
             error.consoleLine != "# item sets greater than 9: Stopped!") {

@@ -1,5 +1,5 @@
 #include <iostream>
 
-#include "job/run_driver.h"
+#include "app/run_driver.h"
 
 int main() { return tl::runTesserlink(std::cin, std::cout, std::cerr); }

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "job/data_file_reader.h"
+#include "job/set_loader.h"
 
 namespace {
 

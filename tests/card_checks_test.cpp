@@ -9,7 +9,7 @@
 #include <string>
 
 #include "job/control_card_reader.h"
-#include "job/run_errors.h"
+#include "core/errors.h"
 #include "job/score_ranges.h"
 #include "support/card_text.h"
 #include "support/program_run.h"
@@ -25,15 +25,14 @@ ControlCard workableCard() {
     text.sets.push_back(testing::SetText{"1", "4", "3", "0 1 2", "b.dat"});
     text.categories = std::string("3");
     text.observedCuts = text.trueCuts = std::string("4 8");
-    ControlCard card = readControlCard(text.str(), "card.txt");
-    deriveScoreRanges(card);
-    return card;
+    return readControlCard(text.str(), "card.txt");
 }
 
 // The console line of the refusal, or "" when the card is accepted.
 std::string refusalOf(const ControlCard& card, const std::string& cardFile = "card.txt") {
     try {
-        refuseUnworkableCard(card, cardFile);
+        refuseUnworkableCard(card, deriveScoreScales(card));
+        refuseUnsafeOutput(card, cardFile);
     } catch (const DetectedError& error) {
         return error.consoleLine;
     }
@@ -111,21 +110,9 @@ TEST(CardChecks, RefusesCardsTheModelCannotTake) {
     }
 }
 
-// Changes the working directory for the life of the object.
-class WorkingDirectory {
-  public:
-    explicit WorkingDirectory(const fs::path& to) : previous_(fs::current_path()) {
-        fs::current_path(to);
-    }
-    ~WorkingDirectory() { fs::current_path(previous_); }
-
-  private:
-    fs::path previous_;
-};
-
 TEST(CardChecks, RefusesAReportThatWouldOverwriteAnInput) {
     const fs::path dir = testing::makeScratchDirectory("card-checks");
-    const WorkingDirectory here(dir);
+    const testing::WorkingDirectory here(dir);
     testing::writeFile("card.txt", "card");
     testing::writeFile("a.dat", "0 1 2 1\n");
     fs::create_directory("sub");

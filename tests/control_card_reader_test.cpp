@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "job/run_errors.h"
+#include "core/errors.h"
 #include "job/score_ranges.h"
 #include "support/card_text.h"
 
@@ -51,13 +51,14 @@ TEST(ControlCardReader, ReadsTheWorkedTwoSetExample) {
     EXPECT_EQ(card.outputFile, "result.out");
     EXPECT_EQ(card.biasCorrection, 0);
 
-    const CompositeScale scale = deriveScoreRanges(card);
-    EXPECT_EQ(mc.rawScoreCount, 21);
-    EXPECT_EQ(cr.rawScoreCount, 16);
-    EXPECT_EQ(cr.rawScores.back(), 15.0);
+    const ScoreScales scales = deriveScoreScales(card);
+    const CompositeScale& scale = scales.composite;
+    EXPECT_EQ(scales.sets[0].rawScores.size(), 21u);
+    EXPECT_EQ(scales.sets[1].rawScores.size(), 16u);
+    EXPECT_EQ(scales.sets[1].rawScores.back(), 15.0);
     EXPECT_EQ(scale.minComposite, 0);
     EXPECT_EQ(scale.maxComposite, 50);
-    EXPECT_EQ(scale.compositeCount, 51);
+    EXPECT_EQ(scale.compositeScores.size(), 51u);
     EXPECT_EQ(scale.compositeScores.back(), 50.0);
     EXPECT_NO_THROW(checkCutScores(card, scale));
 }
@@ -248,16 +249,17 @@ TEST(ScoreRanges, TruncateEachSetAndTheRunningComposite) {
         set.scorePointCount = static_cast<int>(c.points.size());
         set.scorePoints = c.points;
         set.highestScorePoint = c.points.back();
-        const CompositeScale scale = deriveScoreRanges(card);
+        const ScoreScales scales = deriveScoreScales(card);
+        const RawScoreRange& range = scales.sets.back();
+        const CompositeScale& scale = scales.composite;
         SCOPED_TRACE(::testing::Message() << c.items << " items up to " << c.points.back());
-        EXPECT_EQ(set.minRawScore, c.minRaw);
-        EXPECT_EQ(set.maxRawScore, c.maxRaw);
-        EXPECT_EQ(set.rawScoreCount, c.rawCount);
-        ASSERT_EQ(set.rawScores.size(), static_cast<std::size_t>(c.rawCount));
-        EXPECT_EQ(set.rawScores.front(), c.minRaw);
+        EXPECT_EQ(range.minRawScore, c.minRaw);
+        EXPECT_EQ(range.maxRawScore, c.maxRaw);
+        ASSERT_EQ(range.rawScores.size(), static_cast<std::size_t>(c.rawCount));
+        EXPECT_EQ(range.rawScores.front(), c.minRaw);
         EXPECT_EQ(scale.minComposite, c.minComposite);
         EXPECT_EQ(scale.maxComposite, c.maxComposite);
-        EXPECT_EQ(scale.compositeCount, c.maxComposite - c.minComposite + 1);
+        EXPECT_EQ(static_cast<int>(scale.compositeScores.size()), c.maxComposite - c.minComposite + 1);
     }
 }
 
@@ -280,8 +282,8 @@ TEST(ScoreRanges, ObservedCutsMustLieInTheCompositeRange) {
         text.categories = c.categories;
         text.observedCuts = c.observed;
         text.trueCuts = c.truth;
-        ControlCard card = readControlCard(text.str(), "card.txt");
-        const CompositeScale scale = deriveScoreRanges(card);
+        const ControlCard card = readControlCard(text.str(), "card.txt");
+        const CompositeScale scale = deriveScoreScales(card).composite;
         ASSERT_EQ(scale.maxComposite, 2);
         if (c.passes) {
             EXPECT_NO_THROW(checkCutScores(card, scale)) << c.observed;

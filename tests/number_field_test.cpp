@@ -1,5 +1,5 @@
 // Fixed-width report fields: rounding, signs, leading zeros, overflow.
-#include "report/number_field.h"
+#include "core/number_field.h"
 
 #include <gtest/gtest.h>
 

@@ -28,8 +28,9 @@ CategoryGroups computeCategoryGroups(std::span<const SetDistributions> sets,
                                      std::span<const double> compositeScores,
                                      std::int32_t minComposite,
                                      std::span<const double> observedCuts,
-                                     std::int32_t categoryCount, unsigned threads,
-                                     CompositeKernel kernel) {
+                                     std::int32_t categoryCount, const ModelOptions& options) {
+    const unsigned threads = options.threads;
+    const CompositeKernel kernel = options.compositeKernel;
     const std::size_t examinees = sets.empty() ? 0 : sets[0].profileOf.size();
     CategoryGroups groups;
     groups.groupOf.resize(examinees);

@@ -5,14 +5,10 @@
 #include <vector>
 
 #include "model/composite_distribution.h"
+#include "model/model_options.h"
 #include "model/set_distributions.h"
 
 namespace tl {
-
-// A replacement for the composite kernel (the literal nested loops of the test
-// tree): sets' rows for one examinee, the composite score list, the output.
-using CompositeKernel = void (*)(std::span<const SetRow> sets,
-                                 std::span<const double> compositeScores, std::span<double> out);
 
 struct SetScale {
     double weight;
@@ -33,7 +29,6 @@ CategoryGroups computeCategoryGroups(std::span<const SetDistributions> sets,
                                      std::span<const double> compositeScores,
                                      std::int32_t minComposite,
                                      std::span<const double> observedCuts,
-                                     std::int32_t categoryCount, unsigned threads,
-                                     CompositeKernel kernel);
+                                     std::int32_t categoryCount, const ModelOptions& options);
 
 }  // namespace tl

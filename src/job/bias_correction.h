@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "job/job.h"
+#include "core/control_card.h"
 #include "model/proportion_profiles.h"
 
 namespace tl {

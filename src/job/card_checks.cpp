@@ -2,14 +2,15 @@
 
 #include <filesystem>
 
-#include "job/limits.h"
-#include "job/run_errors.h"
+#include "core/limits.h"
+#include "core/errors.h"
+#include "core/messages.h"
 
 namespace tl {
 
 namespace {
 
-[[noreturn]] void refuse(const std::string& text) { throw DetectedError{"Error! " + text}; }
+[[noreturn]] void refuse(const std::string& reason) { throw DetectedError{messages::refusal(reason)}; }
 
 std::string setLabel(std::size_t s) { return "Set " + std::to_string(s + 1) + ": "; }
 
@@ -64,15 +65,14 @@ std::int64_t countVectorCount(std::int64_t items, std::int64_t scorePoints, std:
     return static_cast<std::int64_t>(value);
 }
 
-void refuseUnworkableCard(const ControlCard& card, const std::string& controlCardFile) {
+void refuseUnworkableCard(const ControlCard& card, const ScoreScales& scales) {
     if (card.setCount < 1) {
         refuse("The number of item sets must be at least 1, not " + std::to_string(card.setCount) + ".");
     }
     for (std::size_t s = 0; s < card.itemSets.size(); ++s) checkItemSet(card.itemSets[s], s);
 
-    if (card.categoryCount < 2 || card.categoryCount > kMaxCategories) {
-        refuse("The number of categories must be from 2 to 10, not " +
-               std::to_string(card.categoryCount) + ".");
+    if (card.categoryCount < kMinCategories || card.categoryCount > kMaxCategories) {
+        throw DetectedError{messages::categoryCountOutOfRange(card.categoryCount)};
     }
     checkCutsAscending(card.observedCuts, "observed");
     checkCutsAscending(card.trueCuts, "true");
@@ -80,15 +80,19 @@ void refuseUnworkableCard(const ControlCard& card, const std::string& controlCar
     std::int64_t combinations = 1;
     bool stopsAtScorePoints = false;
     for (const ItemSet& set : card.itemSets) stopsAtScorePoints |= set.scorePointCount > kMaxScorePoints;
-    for (const ItemSet& set : card.itemSets) {
+    for (const RawScoreRange& range : scales.sets) {
         if (stopsAtScorePoints) break;
-        combinations *= set.rawScoreCount > 0 ? set.rawScoreCount : 1;
+        const auto entries = static_cast<std::int64_t>(range.rawScores.size());
+        combinations *= entries > 0 ? entries : 1;
         if (combinations > kMaxCompositeCombinations) {
             refuse("The item sets give more than " + std::to_string(kMaxCompositeCombinations) +
                    " combinations of raw scores per examinee.");
         }
     }
 
+}
+
+void refuseUnsafeOutput(const ControlCard& card, const std::string& controlCardFile) {
     if (card.outputFile.empty()) refuse("No output file is named.");
     if (sameFile(card.outputFile, controlCardFile)) {
         refuse("The output file " + card.outputFile + " is the control card itself.");

@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "job/job.h"
+#include "core/control_card.h"
+#include "core/score_scales.h"
 
 namespace tl {
 
@@ -10,7 +11,11 @@ namespace tl {
 // could finish, each with one console line beginning "Error! ". Runs after the
 // item-set count and cut-score checks and before any data file is opened. Sets
 // with more than fifteen score points are left to the stop when they are reached.
-void refuseUnworkableCard(const ControlCard& card, const std::string& controlCardFile);
+void refuseUnworkableCard(const ControlCard& card, const ScoreScales& scales);
+
+// Refuses a report file that is not named, or that is the control card or one
+// of the data files (writing it would destroy an input).
+void refuseUnsafeOutput(const ControlCard& card, const std::string& controlCardFile);
 
 // Number of count vectors the enumeration of a set visits, C(n + k - 1, k - 1),
 // or any value above `cap` once it exceeds it.

@@ -1,16 +1,13 @@
 #include "job/control_card_reader.h"
 
-#include "job/limits.h"
+#include "core/limits.h"
 #include "job/list_read.h"
-#include "job/run_errors.h"
+#include "core/errors.h"
+#include "core/messages.h"
 
 namespace tl {
 
 namespace {
-
-// Cut-score lists longer than this are refused as soon as the category count
-// is read, so that no absurd count can exhaust memory.
-constexpr std::int32_t kMaxStoredCategories = 100'000;
 
 void skipHeading(FreeFormatReader& reader, const std::string& what) {
     if (!reader.skipLine()) throwEndOfInput(reader, what);
@@ -83,7 +80,7 @@ ControlCard readControlCard(std::string_view text, const std::string& fileName) 
         read.integer(card.setCount);
         read.finish();
     }
-    if (card.setCount > kMaxItemSets) throw DetectedError{"# item sets greater than 9: Stopped!"};
+    if (card.setCount > kMaxItemSets) throw DetectedError{messages::tooManyItemSets()};
 
     card.itemSets.resize(card.setCount > 0 ? static_cast<std::size_t>(card.setCount) : 0);
     for (std::size_t s = 0; s < card.itemSets.size(); ++s) {
@@ -97,8 +94,7 @@ ControlCard readControlCard(std::string_view text, const std::string& fileName) 
         read.finish();
     }
     if (card.categoryCount > kMaxStoredCategories) {
-        throw DetectedError{"Error! The number of categories must be from 2 to 10, not " +
-                            std::to_string(card.categoryCount) + "."};
+        throw DetectedError{messages::categoryCountOutOfRange(card.categoryCount)};
     }
     // No cuts below two categories; the smallest count must not wrap around
     // into a huge one when one is subtracted.

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "job/job.h"
+#include "core/control_card.h"
 
 namespace tl {
 

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "job/run_errors.h"
+#include "core/errors.h"
 
 namespace tl {
 

@@ -1,7 +1,7 @@
 #include "job/list_read.h"
 
 #include "job/number_syntax.h"
-#include "job/run_errors.h"
+#include "core/errors.h"
 
 namespace tl {
 

@@ -3,8 +3,9 @@
 #include <cmath>
 #include <string>
 
-#include "job/limits.h"
-#include "job/run_errors.h"
+#include "core/limits.h"
+#include "core/errors.h"
+#include "core/messages.h"
 
 namespace tl {
 
@@ -14,7 +15,7 @@ namespace {
 // rather than converted with undefined behaviour.
 std::int32_t truncateScore(double value, const std::string& what) {
     if (!(value > -2147483649.0 && value < 2147483648.0)) {
-        throw DetectedError{"Error! " + what + " lies beyond the range this program can hold."};
+        throw DetectedError{messages::refusal(what + " lies beyond the range this program can hold.")};
     }
     return static_cast<std::int32_t>(value);
 }
@@ -23,9 +24,10 @@ std::vector<double> consecutiveScores(std::int32_t first, std::int32_t last,
                                       const std::string& what) {
     const std::int64_t count = static_cast<std::int64_t>(last) - first + 1;
     if (count > kMaxScoreListEntries) {
-        throw DetectedError{"Error! " + what + " has " + std::to_string(count) +
-                            " possible scores; at most " + std::to_string(kMaxScoreListEntries) +
-                            " can be handled."};
+        throw DetectedError{messages::refusal(what + " has " + std::to_string(count) +
+                                              " possible scores; at most " +
+                                              std::to_string(kMaxScoreListEntries) +
+                                              " can be handled.")};
     }
     std::vector<double> scores;
     if (count > 0) scores.reserve(static_cast<std::size_t>(count));
@@ -39,17 +41,18 @@ double lowestPoint(const ItemSet& set) {
 
 }  // namespace
 
-CompositeScale deriveScoreRanges(ControlCard& card) {
-    CompositeScale scale;
+ScoreScales deriveScoreScales(const ControlCard& card) {
+    ScoreScales scales;
+    CompositeScale& scale = scales.composite;
     for (std::size_t s = 0; s < card.itemSets.size(); ++s) {
-        ItemSet& set = card.itemSets[s];
+        const ItemSet& set = card.itemSets[s];
+        RawScoreRange& range = scales.sets.emplace_back();
         const std::string label = "The raw score of set " + std::to_string(s + 1);
         const double n = static_cast<double>(set.itemCount);
-        set.minRawScore = truncateScore(n * lowestPoint(set), label);
-        set.maxRawScore = truncateScore(n * set.highestScorePoint, label);
-        set.rawScores = consecutiveScores(set.minRawScore, set.maxRawScore,
-                                          "The raw-score list of set " + std::to_string(s + 1));
-        set.rawScoreCount = static_cast<std::int32_t>(set.rawScores.size());
+        range.minRawScore = truncateScore(n * lowestPoint(set), label);
+        range.maxRawScore = truncateScore(n * set.highestScorePoint, label);
+        range.rawScores = consecutiveScores(range.minRawScore, range.maxRawScore,
+                                            "The raw-score list of set " + std::to_string(s + 1));
 
         scale.minComposite = truncateScore(
             static_cast<double>(scale.minComposite) + n * (set.weight * lowestPoint(set)),
@@ -60,15 +63,14 @@ CompositeScale deriveScoreRanges(ControlCard& card) {
     }
     scale.compositeScores =
         consecutiveScores(scale.minComposite, scale.maxComposite, "The composite score list");
-    scale.compositeCount = static_cast<std::int32_t>(scale.compositeScores.size());
-    return scale;
+    return scales;
 }
 
 void checkCutScores(const ControlCard& card, const CompositeScale& scale) {
     for (double cut : card.observedCuts) {
         const bool outside = scale.compositeScores.empty() || cut < scale.compositeScores.front() ||
                              cut > scale.compositeScores.back();
-        if (outside) throw DetectedError{"Error! Cut scores are out of score range!"};
+        if (outside) throw DetectedError{messages::kCutsOutOfRange};
     }
 }
 

@@ -54,8 +54,9 @@ double lastCountFor(double rawScore, const std::vector<int>& c, int n, double re
     return last;
 }
 
-double coefficientFor(int n, double lastCount, const std::vector<int>& c) {
+double coefficientFor(int n, double lastCount, const std::vector<int>& c, bool& negative) {
     const double roundedLast = roundHalfAway(lastCount);
+    negative = negative || roundedLast < 0.0;
     double t = factln(n) - factln(static_cast<std::int32_t>(roundedLast));
     for (int count : c) t = t - factln(count);
     return roundHalfAway(std::exp(t));
@@ -117,7 +118,7 @@ CountVectorTable buildCountVectorTable(int itemCount, std::span<const double> x,
             if (!passesRawScoreTest(rawScores[j], c, differences, target)) continue;
             const double lastCount = lastCountFor(rawScores[j], c, itemCount, reciprocal, ratios, highestIsZero);
             table.terms.push_back({vector, static_cast<std::uint32_t>(j), indexOfLast(lastCount),
-                                   coefficientFor(itemCount, lastCount, c)});
+                                   coefficientFor(itemCount, lastCount, c, table.negativeFactorial)});
         }
         ++vector;
     } while (odometer.advance());

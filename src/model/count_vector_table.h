@@ -28,6 +28,9 @@ struct CountVectorTable {
     std::size_t entryCount = 0;
     std::vector<Term> terms;         // in vector order, then entry order
     std::vector<double> lastCounts;  // distinct derived c_k values, in order of first use
+    // A derived c_k came out negative and its factorial was taken as ln 0!; the
+    // run shows a notice for it.
+    bool negativeFactorial = false;
 };
 
 // Builds the table for n items, score points x (ascending, 2 to 15 of them) and

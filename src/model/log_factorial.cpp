@@ -3,6 +3,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstddef>
 
 namespace tl {
 
@@ -25,19 +26,6 @@ const double kRootTwoPi = std::bit_cast<double>(0x40040D931FF62706ULL);
 
 constexpr int kCacheSize = 100;
 
-std::array<double, kCacheSize> makeEmptyCache() {
-    std::array<double, kCacheSize> cache{};
-    cache.fill(-1.0);
-    return cache;
-}
-
-std::array<double, kCacheSize> factlnCache = makeEmptyCache();
-
-std::function<void()>& negativeNotice() {
-    static std::function<void()> notice;
-    return notice;
-}
-
 }  // namespace
 
 double logGamma(double x) {
@@ -53,20 +41,16 @@ double logGamma(double x) {
 }
 
 double factln(std::int32_t n) {
-    if (n < 0) {
-        if (negativeNotice()) negativeNotice()();
-        n = 0;
-    }
+    // ln 0! .. ln 99!, built once on first use (thread-safe) and never changed
+    // afterwards, so that any number of threads may read it.
+    static const std::array<double, kCacheSize> cache = [] {
+        std::array<double, kCacheSize> values{};
+        for (int m = 0; m < kCacheSize; ++m) values[m] = logGamma(static_cast<double>(m) + 1.0);
+        return values;
+    }();
+    if (n < 0) n = 0;
     if (n >= kCacheSize) return logGamma(static_cast<double>(n) + 1.0);
-    double& entry = factlnCache[static_cast<std::size_t>(n)];
-    // Below zero (or not a number) counts as empty; ln 0! and ln 1! come out a
-    // hair below zero and so are computed again on every call, to the same value.
-    if (!(entry >= 0.0)) entry = logGamma(static_cast<double>(n) + 1.0);
-    return entry;
-}
-
-void setNegativeFactorialNotice(std::function<void()> notice) {
-    negativeNotice() = std::move(notice);
+    return cache[static_cast<std::size_t>(n)];
 }
 
 }  // namespace tl

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 
 namespace tl {
 
@@ -10,12 +9,8 @@ namespace tl {
 // built from exactly these values, so no library log-gamma may replace it.
 double logGamma(double x);
 
-// ln n!, from the series above, with n = 0..99 kept in a process-wide cache.
-// Not thread-safe: it is called while the per-set tables are built, on one thread.
+// ln n!, from the series above; n = 0..99 come from a table built once. A
+// negative n is taken as 0: callers that can pass one say so themselves.
 double factln(std::int32_t n);
-
-// Called when factln receives a negative argument (it then treats n as 0). The
-// run installs a notice that shows "negative factorial in factln" and waits.
-void setNegativeFactorialNotice(std::function<void()> notice);
 
 }  // namespace tl

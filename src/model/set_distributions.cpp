@@ -8,8 +8,10 @@ namespace tl {
 SetDistributions computeSetDistributions(const CountVectorTable& table,
                                          const ProportionProfiles& profiles,
                                          std::span<const double> scorePoints,
-                                         std::span<const double> rawScores, unsigned threads,
-                                         RawDistributionKernel kernel) {
+                                         std::span<const double> rawScores,
+                                         const ModelOptions& options) {
+    const unsigned threads = options.threads;
+    const RawDistributionKernel kernel = options.rawDistributionKernel;
     SetDistributions result;
     result.entryCount = rawScores.size();
     result.profileCount = profiles.profileCount();

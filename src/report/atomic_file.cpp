@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "job/run_errors.h"
+#include "core/errors.h"
 
 namespace tl {
 

@@ -1,6 +1,6 @@
 #include "report/report_writer.h"
 
-#include "report/number_field.h"
+#include "core/number_field.h"
 
 namespace tl {
 
@@ -130,14 +130,14 @@ void writeConditionalResults(ReportText& out, const Classification& c,
 
 }  // namespace
 
-std::string composeReport(const ControlCard& card, const ReliabilitySummary& reliability,
-                          const Classification& classification,
-                          std::span<const double> observedComposite) {
+std::string composeReport(const Results& results) {
     ReportText out;
     writeBanner(out);
-    writeCardEcho(out, card);
-    writeSummaries(out, reliability, classification);
-    if (card.conditionalResults != 0) writeConditionalResults(out, classification, observedComposite);
+    writeCardEcho(out, results.card);
+    writeSummaries(out, results.reliability, results.classification);
+    if (results.card.conditionalResults != 0) {
+        writeConditionalResults(out, results.classification, results.observedComposite);
+    }
     return out.take();
 }
 

@@ -7,26 +7,10 @@
 #include <sstream>
 #include <string>
 
-#include "job/run_driver.h"
+#include "app/run_driver.h"
 #include "support/program_run.h"
 
 namespace tl::testing {
-
-// The control card names its files relative to the working directory, so a
-// run happens inside its folder; the old directory comes back on scope exit.
-class WorkingDirectory {
-  public:
-    explicit WorkingDirectory(const std::filesystem::path& directory)
-        : previous_(std::filesystem::current_path()) {
-        std::filesystem::current_path(directory);
-    }
-    ~WorkingDirectory() { std::filesystem::current_path(previous_); }
-    WorkingDirectory(const WorkingDirectory&) = delete;
-    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
-
-  private:
-    std::filesystem::path previous_;
-};
 
 struct LibraryRun {
     int status = -1;

@@ -31,4 +31,20 @@ std::vector<std::string> subfolderNames(const std::filesystem::path& directory);
 std::string testNameOf(std::string name);
 void writeFile(const std::filesystem::path& path, const std::string& content);
 
+// The control card names its files relative to the working directory, so a
+// run happens inside its folder; the old directory comes back on scope exit.
+class WorkingDirectory {
+  public:
+    explicit WorkingDirectory(const std::filesystem::path& directory)
+        : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(directory);
+    }
+    ~WorkingDirectory() { std::filesystem::current_path(previous_); }
+    WorkingDirectory(const WorkingDirectory&) = delete;
+    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+
+  private:
+    std::filesystem::path previous_;
+};
+
 }  // namespace tl::testing

@@ -1,4 +1,4 @@
-#include "report/number_field.h"
+#include "core/number_field.h"
 
 #include <bit>
 #include <cmath>

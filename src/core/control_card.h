@@ -6,7 +6,7 @@
 
 namespace tl {
 
-// One item set of the control card with its derived raw-score range.
+// One item set as the control card gives it.
 struct ItemSet {
     double weight = 0.0;
     std::int32_t itemCount = 0;
@@ -14,12 +14,9 @@ struct ItemSet {
     std::vector<double> scorePoints;  // the first fifteen at most; a set with more is stopped
     double highestScorePoint = 0.0;   // the last value of the list, even beyond fifteen
     std::string dataFile;             // as read, trailing blanks removed
-    std::int32_t minRawScore = 0;
-    std::int32_t maxRawScore = 0;
-    std::int32_t rawScoreCount = 0;
-    std::vector<double> rawScores;  // minRawScore, minRawScore + 1, ..., maxRawScore
 };
 
+// The control card as read, nothing derived.
 struct ControlCard {
     std::int32_t setCount = 0;
     std::vector<ItemSet> itemSets;
@@ -29,14 +26,6 @@ struct ControlCard {
     std::int32_t conditionalResults = 0;
     std::string outputFile;
     std::int32_t biasCorrection = 0;
-};
-
-// The composite score scale derived from the control card.
-struct CompositeScale {
-    std::int32_t minComposite = 0;
-    std::int32_t maxComposite = 0;
-    std::int32_t compositeCount = 0;
-    std::vector<double> compositeScores;
 };
 
 }  // namespace tl

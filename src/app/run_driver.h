@@ -3,17 +3,12 @@
 #include <istream>
 #include <ostream>
 
-#include "classify/category_groups.h"
-#include "model/set_distributions.h"
+#include "model/model_options.h"
 
 namespace tl {
 
 struct RunOptions {
-    unsigned threads = 0;  // 0: every hardware thread; any count gives the same bits
-    // Replacements for the two model kernels (the literal references); when
-    // either is set, examinees are not grouped and each is computed alone.
-    RawDistributionKernel rawDistributionKernel = nullptr;
-    CompositeKernel compositeKernel = nullptr;
+    ModelOptions model;
 };
 
 // One run from the prompt to the report, as the console program makes it.

@@ -1,7 +1,8 @@
-#include "job/console.h"
+#include "app/console.h"
 
 #include "job/free_format_reader.h"
-#include "job/run_errors.h"
+#include "core/errors.h"
+#include "core/messages.h"
 
 namespace tl {
 
@@ -39,7 +40,7 @@ void Console::waitForEnter() {
 
 void Console::pause() {
     while (true) {
-        line("Press Enter to continue.");
+        line(messages::kPause);
         const std::optional<std::string> reply = readLine();
         if (!reply || reply->empty()) return;
     }

@@ -1,0 +1,152 @@
+#include "analysis/analyze.h"
+
+#include "core/errors.h"
+#include "core/limits.h"
+#include "core/messages.h"
+#include "job/bias_correction.h"
+#include "job/card_checks.h"
+#include "job/score_ranges.h"
+#include "job/set_loader.h"
+#include "model/count_vector_table.h"
+#include "model/parallel_for.h"
+#include "model/set_distributions.h"
+
+namespace tl {
+
+namespace {
+
+class Analysis {
+public:
+    Analysis(const ControlCard& card, const ScoreScales& scales, DataSource& data,
+             const AnalysisOptions& options)
+        : data_(data), options_(options), model_(options.model) {
+        if (model_.threads == 0) model_.threads = hardwareThreads();
+        results_.card = card;
+        results_.scales = scales;
+    }
+
+    Results run() {
+        firstPass();
+        if (results_.card.biasCorrection == 1) secondPass();
+        classify();
+        return std::move(results_);
+    }
+
+private:
+    const ItemSet& set(std::size_t s) const { return results_.card.itemSets[s]; }
+    std::span<const double> rawScores(std::size_t s) const {
+        return results_.scales.sets[s].rawScores;
+    }
+
+    // Reads set s into profiles, adding its weighted scores to `composite`.
+    // With `examinees` below zero the set's records decide the examinee count.
+    ProportionProfiles load(std::size_t s, std::int32_t examinees, std::vector<double>& composite,
+                            UnmatchedScores* unmatched) {
+        SetLoader loader(set(s), composite, model_.shareProfiles(),
+                         static_cast<std::size_t>(examinees > 0 ? examinees : 0));
+        data_.readSet(s, examinees, [&loader](std::span<const double> scores) { loader.add(scores); });
+        if (unmatched) *unmatched = loader.unmatched();
+        return loader.takeProfiles();
+    }
+
+    SetDistributions distributionsOf(std::size_t s, const ProportionProfiles& profiles) {
+        return computeSetDistributions(tables_[s], profiles, set(s).scorePoints, rawScores(s), model_);
+    }
+
+    void firstPass() {
+        std::vector<double>& observed = results_.observedComposite;
+        observed.clear();
+        for (std::size_t s = 0; s < results_.card.itemSets.size(); ++s) {
+            // The first set's complete records are the examinees; the other
+            // files must give a record for each of them.
+            const std::int32_t wanted = s == 0 ? -1 : results_.examineeCount;
+            UnmatchedScores& unmatched = results_.unmatchedScores.emplace_back();
+            const ProportionProfiles profiles = load(s, wanted, observed, &unmatched);
+            if (s == 0) {
+                results_.examineeCount = static_cast<std::int32_t>(profiles.examineeCount());
+                if (results_.examineeCount == 0) {
+                    throw DetectedError{messages::noCompleteRecord(set(0).dataFile, set(0).itemCount)};
+                }
+                results_.compositeErrorVariance.assign(observed.size(), 0.0);
+            }
+            if (set(s).scorePointCount > kMaxScorePoints) {
+                throw DetectedError{messages::tooManyScorePoints()};
+            }
+            tables_.push_back(buildCountVectorTable(set(s).itemCount, set(s).scorePoints, rawScores(s)));
+            if (tables_.back().negativeFactorial && options_.onNegativeFactorial) {
+                options_.onNegativeFactorial();
+            }
+            distributions_.push_back(distributionsOf(s, profiles));
+            addErrorVariances(s, distributions_.back());
+        }
+        results_.reliability =
+            summarizeReliability(results_.compositeErrorVariance, results_.observedComposite);
+    }
+
+    // Adds (w w) times each examinee's conditional error variance on the set, so
+    // that the composite error variance is summed in set order.
+    void addErrorVariances(std::size_t s, const SetDistributions& sd) {
+        std::vector<double> variance(sd.profileCount, 0.0);
+        for (std::size_t p = 0; p < sd.profileCount; ++p) {
+            variance[p] = setErrorVariance(rawScores(s), sd.row(p), set(s).itemCount);
+        }
+        const double weightSquared = set(s).weight * set(s).weight;
+        std::vector<double>& total = results_.compositeErrorVariance;
+        for (std::size_t e = 0; e < sd.profileOf.size(); ++e) {
+            total[e] = total[e] + weightSquared * variance[sd.profileOf[e]];
+        }
+    }
+
+    void secondPass() {
+        const double r = results_.reliability.reliability;
+        if (!(r >= 0.0)) throw DetectedError{messages::reliabilityBlocksBiasCorrection(r)};
+        const std::size_t n = static_cast<std::size_t>(results_.examineeCount);
+        results_.observedComposite.assign(n, 0.0);
+        results_.correctedComposite.assign(n, 0.0);
+        for (std::size_t s = 0; s < results_.card.itemSets.size(); ++s) {
+            ProportionProfiles profiles =
+                load(s, results_.examineeCount, results_.observedComposite, nullptr);
+            correctProportions(profiles, set(s), r, results_.correctedComposite);
+            distributions_[s] = distributionsOf(s, profiles);
+        }
+        results_.biasCorrected = true;
+    }
+
+    void classify() {
+        std::vector<SetScale> scales;
+        for (std::size_t s = 0; s < results_.card.itemSets.size(); ++s) {
+            scales.push_back({set(s).weight, rawScores(s)});
+        }
+        const CompositeScale& composite = results_.scales.composite;
+        results_.categoryGroups = computeCategoryGroups(
+            distributions_, scales, composite.compositeScores, composite.minComposite,
+            results_.card.observedCuts, results_.card.categoryCount, model_);
+        const CategoryGroups& groups = results_.categoryGroups;
+        results_.classification = classifyExaminees(
+            results_.classificationComposite(), results_.card.trueCuts, results_.card.categoryCount,
+            groups.groupOf, groups.probabilities, groups.consistency);
+    }
+
+    DataSource& data_;
+    const AnalysisOptions& options_;
+    ModelOptions model_;
+    Results results_;
+    std::vector<CountVectorTable> tables_;        // per set, built in the first pass
+    std::vector<SetDistributions> distributions_;  // per set, from the last pass
+};
+
+}  // namespace
+
+ScoreScales prepareScales(const ControlCard& card) {
+    ScoreScales scales = deriveScoreScales(card);
+    checkCutScores(card, scales.composite);
+    refuseUnworkableCard(card, scales);
+    return scales;
+}
+
+Results analyze(const ControlCard& card, const ScoreScales& scales, DataSource& data,
+                const AnalysisOptions& options) {
+    return Analysis(card, scales, data, options).run();
+}
+
+}  // namespace tl

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/control_card.h"
+#include "core/score_scales.h"
+#include "job/data_source.h"
+#include "model/model_options.h"
+#include "results/results.h"
+
+namespace tl {
+
+struct AnalysisOptions {
+    ModelOptions model;  // threads 0: every hardware thread; any count gives the same bits
+    // Shown when a multinomial coefficient needed the factorial of a negative
+    // count (taken as 0!); the console program shows a notice and waits.
+    std::function<void()> onNegativeFactorial;
+};
+
+// The control card's score scales, after every check that needs no data: the
+// cut scores against the composite range, and the cards the model cannot run.
+// Throws DetectedError with the console line.
+ScoreScales prepareScales(const ControlCard& card);
+
+// The whole run on the card's data: the first pass over every set, the
+// bias-corrected second pass when the card asks for it, the composite
+// distributions and the classification. Throws DetectedError for the errors
+// the run reports on the console, InputError for malformed data.
+Results analyze(const ControlCard& card, const ScoreScales& scales, DataSource& data,
+                const AnalysisOptions& options);
+
+}  // namespace tl

@@ -1,0 +1,33 @@
+#include "job/file_data_source.h"
+
+#include <climits>
+
+#include "core/errors.h"
+#include "core/messages.h"
+#include "job/record_reader.h"
+#include "job/text_file.h"
+
+namespace tl {
+
+std::int32_t FileDataSource::readSet(std::size_t set, std::int32_t examinees,
+                                     const RecordSink& sink) {
+    const ItemSet& itemSet = card_.itemSets[set];
+    const std::optional<std::string> text = readTextFile(itemSet.dataFile);
+    if (!text) throw DetectedError{messages::kDataFileNotFound};
+    RecordReader reader(*text, itemSet.dataFile, itemSet.itemCount);
+    std::int32_t count = 0;
+    if (examinees < 0) {
+        while (count < INT32_MAX && reader.next()) {
+            sink(reader.scores());
+            ++count;
+        }
+        return count;
+    }
+    for (; count < examinees; ++count) {
+        if (!reader.next()) throw InputError(reader.cutShortMessage(examinees));
+        sink(reader.scores());
+    }
+    return count;
+}
+
+}  // namespace tl

@@ -1,0 +1,119 @@
+#include "job/record_reader.h"
+
+#include <algorithm>
+#include <array>
+
+#include "job/free_format_reader.h"
+#include "core/limits.h"
+#include "job/number_syntax.h"
+#include "core/errors.h"
+
+namespace tl {
+
+namespace {
+
+std::string recordLabel(std::int64_t record) { return "record " + std::to_string(record); }
+
+// Character classes of a plain data line.
+enum : std::uint8_t { kOther, kNumberChar, kBlank, kLineEnd };
+
+constexpr std::array<std::uint8_t, 256> plainClasses() {
+    std::array<std::uint8_t, 256> classes{};
+    for (char c : std::string_view("0123456789.+-eEdD"))
+        classes[static_cast<unsigned char>(c)] = kNumberChar;
+    classes[' '] = classes['\t'] = kBlank;
+    classes['\n'] = classes['\r'] = kLineEnd;
+    return classes;
+}
+constexpr std::array<std::uint8_t, 256> kPlainClasses = plainClasses();
+
+}  // namespace
+
+// Nearly every record is one plain line: its first n values separated by
+// blanks, written with digits, signs, points and exponents only, the line ended
+// by a line end. Such a record is taken here in one sweep into `scores`; the
+// free-format reader would find the very same values. Anything else (a record
+// over several lines, a blank line, commas, repeats, quotes, a slash, a value
+// that is not a number, a last line without a line end) is left untouched for
+// the general reader, which also gives the diagnostics.
+bool RecordReader::takePlainRecord() {
+    const std::int32_t n = itemCount_;
+    std::vector<double>& scores = scores_;
+    const std::string_view text = reader_.rest();
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const char* p = begin;
+    auto classOf = [](char c) { return kPlainClasses[static_cast<unsigned char>(c)]; };
+    for (std::int32_t item = 0; item < n; ++item) {
+        while (p < end && classOf(*p) == kBlank) ++p;
+        const char* const start = p;
+        while (p < end && classOf(*p) == kNumberChar) ++p;
+        if (p == start || (p < end && classOf(*p) == kOther)) return false;
+        if (p - start == 1 && *start >= '0' && *start <= '9') {
+            scores[static_cast<std::size_t>(item)] = *start - '0';
+        } else if (parseReal(std::string_view(start, static_cast<std::size_t>(p - start)),
+                             scores[static_cast<std::size_t>(item)]) != ParseStatus::Ok) {
+            return false;
+        }
+    }
+    while (p < end && classOf(*p) != kLineEnd) ++p;  // the rest of the line is ignored
+    if (p == end) return false;
+    p += (*p == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
+    reader_.skipTaken(static_cast<std::size_t>(p - begin), 1);
+    return true;
+}
+
+RecordReader::RecordReader(std::string_view text, const std::string& fileName,
+                           std::int32_t itemCount)
+    : reader_(text, fileName),
+      itemCount_(itemCount),
+      scores_(static_cast<std::size_t>(itemCount > 0 ? itemCount : 0)) {}
+
+bool RecordReader::next() {
+    ++record_;
+    if (takePlainRecord()) return true;
+    reader_.beginRead();
+    for (std::int32_t item = 0; item < itemCount_; ++item) {
+        const ReadItem value = reader_.next();
+        switch (value.kind) {
+            case ReadItem::Kind::Value: {
+                double score = 0.0;
+                const ParseStatus status =
+                    value.quoted ? ParseStatus::NotANumber : parseReal(value.text, score);
+                if (status != ParseStatus::Ok) {
+                    throw InputError(reader_.where(value.line) + ": " + recordLabel(record_) +
+                                     ", item " + std::to_string(item + 1) + ": expected a number" +
+                                     (status == ParseStatus::OutOfRange ? " in range" : "") +
+                                     ", found " + quoteForMessage(value.text));
+                }
+                scores_[static_cast<std::size_t>(item)] = score;
+                break;
+            }
+            case ReadItem::Kind::Null:
+            case ReadItem::Kind::Slash:
+                throw InputError(reader_.where(value.line) + ": " + recordLabel(record_) +
+                                 " gives no score for item " + std::to_string(item + 1) +
+                                 " (a missing response cannot be modelled)");
+            case ReadItem::Kind::EndOfInput:
+                return false;
+        }
+    }
+    reader_.endRead();
+    return true;
+}
+
+std::string RecordReader::cutShortMessage(std::int32_t needed) const {
+    return reader_.where(reader_.line()) + ": the file ends in " + recordLabel(record_) + "; " +
+           std::to_string(needed) + " complete records of " + std::to_string(itemCount_) +
+           " item scores are needed";
+}
+
+std::int32_t countExaminees(std::string_view text, const std::string& fileName,
+                            std::int32_t itemCount) {
+    RecordReader reader(text, fileName, itemCount);
+    std::int32_t count = 0;
+    while (count < INT32_MAX && reader.next()) ++count;
+    return count;
+}
+
+}  // namespace tl

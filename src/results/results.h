@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "classify/category_groups.h"
+#include "classify/classification.h"
+#include "core/control_card.h"
+#include "core/data_findings.h"
+#include "core/score_scales.h"
+#include "model/reliability.h"
+
+namespace tl {
+
+// Everything one run computes, from the examinee count to the overall indices.
+// Every output (the report, the results files, the R package) reads its
+// numbers from here and computes none of its own.
+struct Results {
+    ControlCard card;
+    ScoreScales scales;
+    std::int32_t examineeCount = 0;
+    bool biasCorrected = false;  // the second pass ran
+
+    // Per examinee, in record order.
+    std::vector<double> observedComposite;    // the report's "Total"
+    std::vector<double> correctedComposite;   // empty unless biasCorrected
+    std::vector<double> compositeErrorVariance;
+
+    ReliabilitySummary reliability;
+    // P(i, k): examinees with the same composite distribution share a row.
+    CategoryGroups categoryGroups;
+    Classification classification;
+
+    // What the first pass found in each set's scores.
+    std::vector<UnmatchedScores> unmatchedScores;
+
+    std::int32_t categoryCount() const { return card.categoryCount; }
+
+    // The composite the true category is taken from.
+    std::span<const double> classificationComposite() const {
+        return biasCorrected ? std::span<const double>(correctedComposite)
+                             : std::span<const double>(observedComposite);
+    }
+
+    // Examinee i's (0-based) probability of each category.
+    std::span<const double> categoryProbabilities(std::size_t examinee) const {
+        const auto k = static_cast<std::size_t>(card.categoryCount);
+        return {categoryGroups.probabilities.data() + categoryGroups.groupOf[examinee] * k, k};
+    }
+};
+
+}  // namespace tl
