@@ -1,7 +1,7 @@
 // Every bundled example is a regression test on real data: run from a scratch
 // copy of its folder, the program must print the usual transcript, exit 0 and
 // write exactly one new file, the report, equal byte for byte to the checked-in
-// expected.out (credit lines included: they are ours).
+// expected.out (credit lines included).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/program_run.h"
+#include "support/scratch_case.h"
 
 namespace fs = std::filesystem;
 using tl::testing::readFile;
@@ -18,13 +19,6 @@ using tl::testing::readFile;
 namespace {
 
 const char* const kExpectedReport = "expected.out";
-
-// What the program reads: everything but the documentation, the expected
-// report and any report left behind by running the example in place.
-bool isInput(const fs::path& file) {
-    const std::string name = file.filename().string();
-    return name != "README.md" && name != "PROVENANCE.md" && file.extension() != ".out";
-}
 
 std::set<std::string> filesIn(const fs::path& directory) {
     std::set<std::string> names;
@@ -48,13 +42,9 @@ TEST(Examples, ThereAreSeveralAndEachIsComplete) {
 class Example : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Example, ReproducesTheCheckedInReport) {
-    const fs::path source = fs::path(TESSERLINK_EXAMPLES) / GetParam();
-    const fs::path work = tl::testing::makeScratchDirectory("example-" + GetParam());
-    for (const auto& entry : fs::directory_iterator(source)) {
-        if (entry.is_regular_file() && isInput(entry.path())) {
-            fs::copy_file(entry.path(), work / entry.path().filename());
-        }
-    }
+    const tl::testing::ScratchCase scratch(tl::testing::ScratchCase::example(GetParam()));
+    const fs::path& source = scratch.source();
+    const fs::path& work = scratch.dir();
     const std::set<std::string> before = filesIn(work);
 
     const auto result = tl::testing::runProgram(work, "card.txt\n", 30);
@@ -71,7 +61,6 @@ TEST_P(Example, ReproducesTheCheckedInReport) {
     ASSERT_EQ(written.size(), 1u) << "expected the report and nothing else";
     EXPECT_EQ(readFile(work / written.front()), readFile(source / kExpectedReport))
         << written.front() << " differs from " << (source / kExpectedReport).string();
-    fs::remove_all(work);
 }
 
 INSTANTIATE_TEST_SUITE_P(Bundled, Example,

@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "support/program_run.h"
+#include "support/scratch_case.h"
 
 namespace fs = std::filesystem;
 using tl::testing::readFile;
 
 namespace {
 
-// The report without its credit lines (7, 8, 9, 11 and 13), which are our own.
+// The report without its credit lines (7, 8, 9, 11 and 13), which name this program's own credits rather than the recording's.
 std::string withoutCredits(const std::string& report) {
     std::istringstream in(report);
     std::string line, kept;
@@ -27,24 +28,18 @@ std::string withoutCredits(const std::string& report) {
 class Fixture : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Fixture, ReproducesTranscriptStatusAndReport) {
-    const fs::path source = fs::path(TESSERLINK_FIXTURES) / GetParam();
-    const fs::path work = tl::testing::makeScratchDirectory(GetParam());
-    for (const auto& entry : fs::directory_iterator(source)) {
-        if (entry.path().filename() != "expected")
-            fs::copy(entry.path(), work / entry.path().filename());
-    }
+    const tl::testing::ScratchCase scratch(tl::testing::ScratchCase::fixture(GetParam()));
+    const fs::path& work = scratch.dir();
     const auto result = tl::testing::runProgram(work, "card.txt\n\n");
-    const fs::path expected = source / "expected";
+    const fs::path expected = scratch.source() / "expected";
     EXPECT_EQ(result.out, readFile(expected / "console.txt"));
     EXPECT_EQ(std::to_string(result.exitStatus), readFile(expected / "status").substr(0, 1));
     if (fs::exists(expected / "report-name")) {
-        std::string name = readFile(expected / "report-name");
-        while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) name.pop_back();
+        const std::string name = scratch.expectedReportName();
         ASSERT_TRUE(fs::exists(work / name)) << result.err;
         EXPECT_EQ(withoutCredits(readFile(work / name)),
                   withoutCredits(readFile(expected / "report")));
     }
-    fs::remove_all(work);
 }
 
 INSTANTIATE_TEST_SUITE_P(Recorded, Fixture,

@@ -8,44 +8,35 @@
 #include "reference/literal_model.h"
 #include "support/library_run.h"
 #include "support/program_run.h"
+#include "support/scratch_case.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using tl::testing::readFile;
 
-// A scratch copy of a recorded case, without its expected results.
-class ScratchCase {
+// A scratch copy of a recorded case, run through the library.
+class ScratchRun {
   public:
-    explicit ScratchCase(const std::string& name)
-        : source_(fs::path(TESSERLINK_FIXTURES) / name),
-          dir_(tl::testing::makeScratchDirectory(name)) {
-        for (const auto& entry : fs::directory_iterator(source_)) {
-            if (entry.path().filename() != "expected")
-                fs::copy(entry.path(), dir_ / entry.path().filename());
-        }
-        reportName_ = readFile(source_ / "expected" / "report-name");
-        while (!reportName_.empty() && (reportName_.back() == '\n' || reportName_.back() == '\r'))
-            reportName_.pop_back();
-    }
-    ~ScratchCase() { fs::remove_all(dir_); }
+    explicit ScratchRun(const std::string& name)
+        : scratch_(tl::testing::ScratchCase::fixture(name)),
+          reportName_(scratch_.expectedReportName()) {}
 
     tl::testing::LibraryRun run(const tl::RunOptions& options,
                                 const std::string& card = "card.txt") const {
-        return tl::testing::runInDirectory(dir_, card, reportName_, options);
+        return tl::testing::runInDirectory(scratch_.dir(), card, reportName_, options);
     }
-    const fs::path& dir() const { return dir_; }
+    const fs::path& dir() const { return scratch_.dir(); }
 
   private:
-    fs::path source_;
-    fs::path dir_;
+    tl::testing::ScratchCase scratch_;
     std::string reportName_;
 };
 
 class WholeRun : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(WholeRun, ReportIsTheSameForAnyThreadCountAndForTheLiteralKernels) {
-    const ScratchCase scratch(GetParam());
+    const ScratchRun scratch(GetParam());
     const tl::testing::LibraryRun base = scratch.run({1});
     ASSERT_EQ(base.status, 0) << base.console << base.err;
     ASSERT_FALSE(base.report.empty());
@@ -95,7 +86,7 @@ std::string reliabilitySection(const std::string& report) {
 TEST(WholeRunBias, ReportedVariancesDoNotDependOnTheCorrection) {
     for (const char* name : {"bias-01", "bias-06"}) {
         SCOPED_TRACE(name);
-        const ScratchCase scratch(name);
+        const ScratchRun scratch(name);
         // The same card with the switch turned off: the value after the heading.
         std::string card = readFile(scratch.dir() / "card.txt");
         const std::size_t heading = card.find("$Bias correction");

@@ -125,6 +125,11 @@ private:
         results_.classification = classifyExaminees(
             results_.classificationComposite(), results_.card.trueCuts, results_.card.categoryCount,
             groups.groupOf, groups.probabilities, groups.consistency);
+        if (options_.tables) {
+            results_.tables = tabulateClassification(
+                results_.classified(), results_.classification, results_.observedComposite,
+                results_.card.observedCuts, results_.reliability.sampleVariance);
+        }
     }
 
     DataSource& data_;

@@ -16,6 +16,8 @@ struct AnalysisOptions {
     // Shown when a multinomial coefficient needed the factorial of a negative
     // count (taken as 0!); the console program shows a notice and waits.
     std::function<void()> onNegativeFactorial;
+    // Also tabulate per-cut indices, K x K tables and conditional results.
+    bool tables = false;
 };
 
 // The control card's score scales, after every check that needs no data: the

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
 #include "classify/category_groups.h"
 #include "classify/classification.h"
+#include "classify/classification_indices.h"
+#include "classify/classification_tables.h"
 #include "core/control_card.h"
 #include "core/data_findings.h"
 #include "core/score_scales.h"
@@ -32,6 +35,9 @@ struct Results {
     CategoryGroups categoryGroups;
     Classification classification;
 
+    // Per-cut indices, K x K tables and conditional results, when asked for.
+    std::optional<ClassificationTables> tables;
+
     // What the first pass found in each set's scores.
     std::vector<UnmatchedScores> unmatchedScores;
 
@@ -41,6 +47,11 @@ struct Results {
     std::span<const double> classificationComposite() const {
         return biasCorrected ? std::span<const double>(correctedComposite)
                              : std::span<const double>(observedComposite);
+    }
+
+    ClassifiedExaminees classified() const {
+        return {categoryGroups.groupOf, categoryGroups.probabilities, classification.trueCategory,
+                card.categoryCount};
     }
 
     // Examinee i's (0-based) probability of each category.

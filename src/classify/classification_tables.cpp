@@ -1,0 +1,100 @@
+#include "classify/classification_tables.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace tl {
+
+namespace {
+
+CompositeSummary summarize(std::span<const double> composite, double sampleVariance) {
+    CompositeSummary s;
+    if (composite.empty()) return s;
+    double sum = 0.0;
+    for (double v : composite) sum = sum + v;
+    s.mean = sum / static_cast<double>(composite.size());
+    s.variance = sampleVariance;
+    s.sd = std::sqrt(sampleVariance);
+    const auto [lo, hi] = std::minmax_element(composite.begin(), composite.end());
+    s.min = *lo;
+    s.max = *hi;
+    return s;
+}
+
+std::vector<ConditionalRow> conditionalRows(const ClassifiedExaminees& examinees,
+                                            const Classification& c,
+                                            std::span<const double> composite) {
+    const auto categories = static_cast<std::size_t>(examinees.categoryCount);
+    // Examinees in ascending score, record order kept among equal scores, so
+    // each group's sums run in record order.
+    std::vector<std::uint32_t> order(composite.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return composite[a] < composite[b]; });
+    std::vector<ConditionalRow> rows;
+    for (std::size_t begin = 0; begin < order.size();) {
+        std::size_t end = begin;
+        // Exact equality of the doubles; -0 and 0 are one score.
+        while (end < order.size() && composite[order[end]] == composite[order[begin]]) ++end;
+        ConditionalRow row;
+        row.score = composite[order[begin]];
+        row.examinees = static_cast<std::int32_t>(end - begin);
+        row.probabilities.assign(categories, 0.0);
+        double phi = 0.0, gamma = 0.0;
+        for (std::size_t j = begin; j < end; ++j) {
+            const std::uint32_t i = order[j];
+            phi = phi + c.conditionalConsistency[i];
+            gamma = gamma + c.conditionalAccuracy[i];
+            const double* p = examinees.probabilities(i);
+            for (std::size_t k = 0; k < categories; ++k) row.probabilities[k] = row.probabilities[k] + p[k];
+        }
+        const double count = static_cast<double>(row.examinees);
+        row.consistency = phi / count;
+        row.accuracy = gamma / count;
+        for (double& p : row.probabilities) p = p / count;
+        rows.push_back(std::move(row));
+        begin = end;
+    }
+    return rows;
+}
+
+}  // namespace
+
+ClassificationTables tabulateClassification(const ClassifiedExaminees& examinees,
+                                            const Classification& classification,
+                                            std::span<const double> observedComposite,
+                                            std::span<const double> observedCuts,
+                                            double sampleVariance) {
+    const auto categories = static_cast<std::size_t>(examinees.categoryCount);
+    const std::size_t n = examinees.size();
+    ClassificationTables t;
+    t.cuts = cutIndices(examinees, wholeSample(n));
+    t.observedCounts.assign(categories, 0);
+    t.trueCounts.assign(categories, 0);
+    t.trueByObserved.assign(categories * categories, 0.0);
+    t.consistencyTable.assign(categories * categories, 0.0);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double* p = examinees.probabilities(i);
+        const auto truth = static_cast<std::size_t>(examinees.trueCategory[i] - 1);
+        const auto observed = static_cast<std::size_t>(trueCategoryOf(observedComposite[i], observedCuts) - 1);
+        ++t.observedCounts[observed];
+        ++t.trueCounts[truth];
+        for (std::size_t k = 0; k < categories; ++k) {
+            double& cell = t.trueByObserved[truth * categories + k];
+            cell = cell + p[k];
+            for (std::size_t j = 0; j < categories; ++j) {
+                double& agreement = t.consistencyTable[j * categories + k];
+                agreement = agreement + p[j] * p[k];
+            }
+        }
+    }
+    const double count = static_cast<double>(n);
+    for (double& cell : t.trueByObserved) cell = cell / count;
+    for (double& cell : t.consistencyTable) cell = cell / count;
+    t.conditional = conditionalRows(examinees, classification, observedComposite);
+    t.composite = summarize(observedComposite, sampleVariance);
+    return t;
+}
+
+}  // namespace tl
