@@ -18,6 +18,9 @@ struct AnalysisOptions {
     std::function<void()> onNegativeFactorial;
     // Also tabulate per-cut indices, K x K tables and conditional results.
     bool tables = false;
+    // Bootstrap replicates (0: none; otherwise at least 2) and their seed.
+    std::int64_t bootstrapReplicates = 0;
+    std::uint64_t seed = 1;
 };
 
 // The control card's score scales, after every check that needs no data: the

@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "classify/bootstrap_summary.h"
 #include "classify/category_groups.h"
 #include "classify/classification.h"
 #include "classify/classification_indices.h"
@@ -37,6 +38,10 @@ struct Results {
 
     // Per-cut indices, K x K tables and conditional results, when asked for.
     std::optional<ClassificationTables> tables;
+
+    // Standard errors and intervals of the overall and per-cut indices, when a
+    // bootstrap was asked for.
+    std::optional<BootstrapSummary> bootstrap;
 
     // What the first pass found in each set's scores.
     std::vector<UnmatchedScores> unmatchedScores;

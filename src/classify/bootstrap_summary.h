@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace tl {
+
+// The sampling spread of one index over bootstrap replicates. Replicates where
+// the index is not defined (NaN, such as kappa when chance agreement is 1) are
+// left out of the standard error and the interval and counted instead.
+struct IndexSpread {
+    double se = 0.0;      // standard deviation of the replicate values, divisor B' - 1
+    double ciLow = 0.0;   // 2.5 % percentile, linear between order statistics
+    double ciHigh = 0.0;  // 97.5 % percentile
+    std::int64_t replicatesUndefined = 0;
+};
+
+struct IndexSetSpread {
+    IndexSpread consistency, chance, kappa, accuracy, falsePositive, falseNegative;
+};
+
+struct BootstrapSummary {
+    std::int64_t replicates = 0;
+    std::uint64_t seed = 1;
+    IndexSetSpread overall;
+    std::vector<IndexSetSpread> cuts;  // c = 1 .. K-1
+};
+
+}  // namespace tl
