@@ -1,0 +1,212 @@
+#include "app/command_line.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <charconv>
+#include <limits>
+#include <utility>
+#include <vector>
+
+#ifndef TESSERLINK_VERSION
+#error "TESSERLINK_VERSION must name the release, e.g. \"3.0\""
+#endif
+
+namespace tl {
+namespace {
+
+constexpr const char* kProgram = "tesserlink";
+
+constexpr const char* kDescription =
+    "Estimates how consistently and how accurately a test classifies examinees into\n"
+    "performance categories by cut scores, when each reported score is a weighted sum\n"
+    "of raw scores on one to nine item sets, under the multinomial and\n"
+    "compound-multinomial error models. Without CARD the program asks for the control\n"
+    "card file name on the console and pauses before it ends, as it always has. With\n"
+    "CARD it runs that control card without asking and without pausing.\n";
+
+constexpr const char* kFooter =
+    "--seed is accepted without --bootstrap and then has no effect, so a script may\n"
+    "always pass one.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  success\n"
+    "  1  an error the run found and reported on the console\n"
+    "  2  a command-line error or malformed input, reported on standard error";
+
+constexpr const char* kUsageHint =
+    "Usage: tesserlink [OPTIONS] [CARD]\n"
+    "Try 'tesserlink --help' for more information.\n";
+
+// A whole number written in plain decimal digits, from `least` up to the
+// largest value of T. CLI11 alone would read "010" as 8, "0x10" as 16 and
+// wrap "-1" into a huge unsigned seed; none of these is what an analyst means.
+// An accepted value is handed on without leading zeros, so that it is read in
+// base 10.
+template <typename T>
+CLI::Validator wholeNumber(T least, const std::string& unit) {
+    const std::string wanted = least == 0
+                                   ? "a whole number of 0 or more" + unit
+                                   : "a whole number of at least " + std::to_string(least) + unit;
+    return CLI::Validator(
+        [least, wanted](std::string& text) -> std::string {
+            const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+            T value{};
+            const char* end = text.data() + text.size();
+            const bool digitsOnly = !text.empty() && std::all_of(text.begin(), text.end(), isDigit);
+            if (digitsOnly) {
+                const auto [stop, error] = std::from_chars(text.data(), end, value);
+                if (error == std::errc::result_out_of_range)
+                    return "'" + text + "' is too large (at most " +
+                           std::to_string(std::numeric_limits<T>::max()) + ")";
+                if (error == std::errc() && stop == end && value >= least) {
+                    text = std::to_string(value);
+                    return {};
+                }
+            }
+            return "expects " + wanted + ", not '" + text + "'";
+        },
+        "", "");
+}
+
+CLI::Validator oneOf(std::vector<std::string> names) {
+    std::string listed;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        listed += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
+    return CLI::Validator(
+        [names, listed](std::string& text) -> std::string {
+            if (std::find(names.begin(), names.end(), text) != names.end()) return {};
+            return "expects " + listed + ", not '" + text + "'";
+        },
+        "", "");
+}
+
+CLI::Validator notEmpty(const std::string& what) {
+    return CLI::Validator(
+        [what](std::string& text) -> std::string {
+            return text.empty() ? "expects " + what + ", not an empty one" : std::string{};
+        },
+        "", "");
+}
+
+CommandLine::Engine engineNamed(const std::string& name) {
+    if (name == "enumerate") return CommandLine::Engine::Enumerate;
+    if (name == "convolve") return CommandLine::Engine::Convolve;
+    return CommandLine::Engine::Auto;
+}
+
+ParseOutcome refuse(const std::string& what) {
+    return {std::nullopt, kExitCommandLineError, "",
+            std::string(kProgram) + ": " + what + "\n" + kUsageHint};
+}
+
+// What is wrong with the words CLI11 left over, if any. They are unknown
+// options and surplus positionals, plus the first "--", which only marks the
+// end of the options and is no problem; after it every word is a positional.
+std::optional<std::string> leftOverProblem(const CLI::App& app) {
+    const std::vector<std::string> rest = app.remaining();
+    bool markPending = app.remaining_size() < rest.size();
+    bool afterMark = false;
+    for (const std::string& word : rest) {
+        if (markPending && word == "--") {
+            markPending = false;
+            afterMark = true;
+            continue;
+        }
+        if (!afterMark && word.size() > 1 && word[0] == '-')
+            return "unknown option " + word.substr(0, word.find('='));
+        return "unexpected argument '" + word + "': give one control card file";
+    }
+    return std::nullopt;
+}
+
+std::string dashed(const std::string& name) {
+    return name.starts_with("-") ? name : "--" + name;
+}
+
+// CLI11 words a wrong count of values for an option as an ArgumentMismatch;
+// say which of the three it was in plain words. The option's name leads the
+// message, without dashes for a flag.
+std::string mismatchProblem(const CLI::ArgumentMismatch& error) {
+    const std::string text = error.what();
+    const std::string option = dashed(text.substr(0, text.find_first_of(": ")));
+    if (text.find("flag override") != std::string::npos) return option + " takes no value";
+    if (text.find("At Most") != std::string::npos) return option + " is given more than once";
+    if (text.find("missing") != std::string::npos) return option + " needs a value";
+    return text;
+}
+
+}  // namespace
+
+std::string versionLine() {
+    return std::string(kProgram) + " " + TESSERLINK_VERSION;
+}
+
+ParseOutcome parseCommandLine(int argc, const char* const* argv) {
+    CLI::App app(kDescription, kProgram);
+    app.footer(kFooter);
+    app.allow_extras();  // left-over words are reported below, in our own words
+    app.set_version_flag("--version", versionLine(), "Print the program version and exit");
+    app.get_formatter()->column_width(24);
+
+    CommandLine line;
+    std::string card;
+    std::string engine = "auto";
+    app.add_option("CARD", card, "The control card file to run")
+        ->type_name("")
+        ->check(notEmpty("a file name"));
+    app.add_option("--threads", line.threads,
+                   "Use N threads, N >= 1 (default: all hardware threads)")
+        ->type_name("N")
+        ->transform(wholeNumber(1u, " thread"));
+    app.add_flag("--strict", line.strict, "Refuse input the readers would otherwise tolerate")
+        ->disable_flag_override();
+    app.add_flag("--quiet", line.quiet,
+                 "No progress indicator and no success line\n(errors are still reported)")
+        ->disable_flag_override();
+    app.add_option("--results", line.resultsDir, "Write the results into directory DIR")
+        ->type_name("DIR")
+        ->check(notEmpty("a directory"));
+    app.add_option("--bootstrap", line.bootstrap,
+                   "Bootstrap standard errors from B replications, B >= 2")
+        ->type_name("B")
+        ->transform(wholeNumber(std::int64_t{2}, " replications"));
+    app.add_option("--seed", line.seed, "Seed of the bootstrap, S >= 0 (default 1)")
+        ->type_name("S")
+        ->transform(wholeNumber(std::uint64_t{0}, ""));
+    app.add_option("--engine", engine,
+                   "How each item set's raw-score distribution is computed:\n"
+                   "auto (the default) picks the faster of the other two,\n"
+                   "enumerate lists every count vector, convolve adds one\n"
+                   "item at a time")
+        ->type_name("auto|enumerate|convolve")
+        ->check(oneOf({"auto", "enumerate", "convolve"}));
+
+    // CLI11 wants argv[0]; build the words ourselves so that argc 0 is safe.
+    std::vector<std::string> words;
+    for (int i = argc - 1; i > 0; --i) words.emplace_back(argv[i]);
+    try {
+        app.parse(std::move(words));
+    } catch (const CLI::CallForHelp&) {
+        return {std::nullopt, 0, app.help(), ""};
+    } catch (const CLI::CallForVersion& version) {
+        return {std::nullopt, 0, std::string(version.what()) + "\n", ""};
+    } catch (const CLI::ArgumentMismatch& error) {
+        return refuse(mismatchProblem(error));
+    } catch (const CLI::ParseError& error) {
+        return refuse(error.what());
+    }
+
+    if (const std::optional<std::string> problem = leftOverProblem(app)) return refuse(*problem);
+    if (app.count("CARD") == 0) {
+        const std::vector<const CLI::Option*> given = std::as_const(app).get_options(
+            [](const CLI::Option* option) { return option->count() > 0; });
+        if (!given.empty())
+            return refuse(dashed(given.front()->get_name()) + " needs a control card file to run");
+        return {CommandLine{}, 0, "", ""};
+    }
+    line.cardFile = card;
+    line.engine = engineNamed(engine);
+    return {line, 0, "", ""};
+}
+
+}  // namespace tl
