@@ -1,6 +1,7 @@
 #include "model/composite_convolution.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <numeric>
@@ -19,13 +20,8 @@ constexpr std::int64_t kMaxSpan = std::int64_t{1} << 22;  // distinct sums held 
 int lowestBitExponent(double value) {
     int exponent = 0;
     const double fraction = std::frexp(value, &exponent);  // value = fraction 2^exponent
-    auto mantissa = static_cast<std::int64_t>(std::ldexp(std::fabs(fraction), 53));
-    int lowest = exponent - 53;
-    while ((mantissa & 1) == 0) {
-        mantissa >>= 1;
-        ++lowest;
-    }
-    return lowest;
+    const auto mantissa = static_cast<std::uint64_t>(std::ldexp(std::fabs(fraction), 53));
+    return exponent - 53 + std::countr_zero(mantissa);
 }
 
 // The sets' weighted scores as whole multiples of one unit 2^-e (e may be
@@ -119,7 +115,8 @@ void convolveCompositeDistribution(std::span<const SetRow> sets, std::int32_t mi
             const double p = sets[s].probabilities[j];
             if (p == 0.0) continue;  // adds +0.0 everywhere, which changes no sum
             double* to = next.data() + static_cast<std::size_t>(scores[j] / units.step);
-            for (std::size_t r = 0; r < length; ++r) to[r] = sums[r] * p + to[r];
+            const double* from = sums.data();
+            for (std::size_t r = 0; r < length; ++r) to[r] = from[r] * p + to[r];
         }
         sums.swap(next);
         length = grown;
