@@ -14,15 +14,22 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "model/composite_convolution.h"
 #include "model/composite_distribution.h"
 #include "model/raw_score_convolution.h"
 #include "model/raw_score_distribution.h"
+#include "model/set_distributions.h"
 #include "reference/literal_model.h"
 
 namespace {
+
+// Both kernels drop in where the enumeration and the nested loops are used.
+static_assert(std::is_same_v<decltype(&tl::convolveRawDistribution), tl::RawDistributionKernel>);
+static_assert(std::is_same_v<decltype(&tl::convolveCompositeDistribution),
+                             decltype(&tl::computeCompositeDistribution)>);
 
 constexpr double kTinyEntry = 1e-290;
 
