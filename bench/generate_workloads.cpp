@@ -7,7 +7,7 @@
 // do on a real test. Everything is drawn from one fixed-seed Mersenne twister
 // with hand-written conversions, so the files are the same on every platform.
 //
-// Usage: tesserlink_workloads <directory> <B1|B2|B3|B4|READ>
+// Usage: tesserlink_workloads <directory> <B1|B2|B3|B4|C1|C2|READ>
 // writes <directory>/card.txt and <directory>/setN.dat (READ: set1.dat only).
 
 #include <algorithm>
@@ -132,7 +132,8 @@ void generate(const std::filesystem::path& dir, const Workload& w) {
                 const int score = drawScore(draws, item, abilities[e]);
                 composite[e] += shape.weight * score;
                 if (!line.empty()) line.push_back(' ');
-                line.push_back(static_cast<char>('0' + score));
+                const std::string digits = std::to_string(score);
+                line.insert(line.end(), digits.begin(), digits.end());
             }
             line.push_back('\n');
             std::fwrite(line.data(), 1, line.size(), file);
@@ -159,6 +160,10 @@ std::vector<Workload> workloads() {
         {"B2", 102, 20000, {{1.0, 40, 4}}, {0.3, 0.75}, 1, 0},
         {"B3", 103, 20000, {{1.0, 30, 2}, {1.5, 10, 3}, {3.0, 5, 5}}, {0.3, 0.75}, 1, 1},
         {"B4", 101, 1000000, mixed, {0.2, 0.5, 0.85}, 1, 1},
+        // Beyond what enumeration can do: 90.8 million count vectors in C1, 1.4
+        // billion for the 20 essays scored 0 to 14 in C2.
+        {"C1", 105, 20000, {{1.0, 60, 7}}, {0.3, 0.75}, 1, 0},
+        {"C2", 106, 20000, {{1.0, 20, 15}, {0.5, 40, 2}}, {0.2, 0.5, 0.85}, 1, 1},
         // A large single-set file for the reader's throughput (card unused).
         {"READ", 104, 1000000, {{1.0, 50, 2}}, {0.5}, 0, 0},
     };
@@ -168,7 +173,7 @@ std::vector<Workload> workloads() {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::cerr << "usage: tesserlink_workloads <directory> <B1|B2|B3|B4|READ>\n";
+        std::cerr << "usage: tesserlink_workloads <directory> <B1|B2|B3|B4|C1|C2|READ>\n";
         return 2;
     }
     for (const Workload& w : workloads()) {
