@@ -85,15 +85,25 @@ TEST(CardChecks, RefusesCardsTheModelCannotTake) {
              c.observedCuts = c.trueCuts = {4, 4};
          },
          ""},
-        {"too many count vectors",
+        {"too many count vectors, on fractional points that convolution cannot take",
+         [](ControlCard& c) {
+             ItemSet& set = c.itemSets[0];
+             set.itemCount = 220;
+             set.scorePointCount = 15;
+             set.scorePoints = {0, .5, 1, 1.5, 2, 2.5, 3, 3.5, 4, 4.5, 5, 5.5, 6, 6.5, 7};
+             set.highestScorePoint = 7;
+         },
+         "Error! Set 1: 220 items with 15 score points give more than 20000000 count vectors "
+         "to enumerate."},
+        {"too many count vectors on whole points: convolved instead",
          [](ControlCard& c) {
              ItemSet& set = c.itemSets[0];
              set.itemCount = 220;
              set.scorePointCount = 15;
              set.scorePoints = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
+             set.highestScorePoint = 14;
          },
-         "Error! Set 1: 220 items with 15 score points give more than 20000000 count vectors "
-         "to enumerate."},
+         ""},
         {"sixteen score points are left to the stop when the set is reached",
          [](ControlCard& c) {
              ItemSet& set = c.itemSets[1];
@@ -108,6 +118,23 @@ TEST(CardChecks, RefusesCardsTheModelCannotTake) {
         c.edit(card);
         EXPECT_EQ(refusalOf(card), c.line) << c.what;
     }
+}
+
+TEST(CardChecks, EnumerationKeepsTheWorkLimitsThatConvolutionLifts) {
+    ControlCard card = workableCard();
+    ItemSet& set = card.itemSets[0];
+    set.itemCount = 60;
+    set.scorePointCount = 7;
+    set.scorePoints = {0, 1, 2, 3, 4, 5, 6};
+    set.highestScorePoint = 6;
+    const ScoreScales scales = deriveScoreScales(card);
+    EXPECT_NO_THROW(refuseUnworkableCard(card, scales, ModelOptions::Engine::Auto));
+    EXPECT_THROW(refuseUnworkableCard(card, scales, ModelOptions::Engine::Enumerate), DetectedError);
+    const EnginePlan plan = planEngine(card, scales, ModelOptions::Engine::Auto);
+    EXPECT_EQ(plan.convolveSet, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(plan.convolveComposite);
+    EXPECT_EQ(planEngine(card, scales, ModelOptions::Engine::Convolve).convolveSet,
+              (std::vector<bool>{true, true}));
 }
 
 TEST(CardChecks, RefusesAReportThatWouldOverwriteAnInput) {

@@ -7,13 +7,23 @@
 #include "job/card_checks.h"
 #include "job/score_ranges.h"
 #include "job/set_loader.h"
+#include "model/composite_convolution.h"
 #include "model/count_vector_table.h"
+#include "model/raw_score_convolution.h"
 #include "model/parallel_for.h"
 #include "model/set_distributions.h"
 
 namespace tl {
 
 namespace {
+
+// The composite convolution behind the replaceable composite kernel's shape.
+void convolveOnScale(std::span<const SetRow> sets, std::span<const double> compositeScores,
+                     std::span<double> out) {
+    const auto minComposite =
+        compositeScores.empty() ? 0 : static_cast<std::int32_t>(compositeScores.front());
+    convolveCompositeDistribution(sets, minComposite, out);
+}
 
 class Analysis {
 public:
@@ -23,6 +33,7 @@ public:
         if (model_.threads == 0) model_.threads = hardwareThreads();
         results_.card = card;
         results_.scales = scales;
+        results_.engine = planEngine(card, scales, model_.engine);
     }
 
     Results run() {
@@ -50,7 +61,24 @@ private:
     }
 
     SetDistributions distributionsOf(std::size_t s, const ProportionProfiles& profiles) {
-        return computeSetDistributions(tables_[s], profiles, set(s).scorePoints, rawScores(s), model_);
+        ModelOptions model = model_;
+        if (results_.engine.convolveSet[s] && !model.rawDistributionKernel) {
+            model.rawDistributionKernel = &convolveRawDistribution;
+        }
+        return computeSetDistributions(tables_[s], profiles, set(s).scorePoints, rawScores(s), model);
+    }
+
+    // Only enumerated sets need their count vectors; a convolved set keeps an
+    // empty table that names its item count.
+    CountVectorTable tableOf(std::size_t s) const {
+        if (results_.engine.convolveSet[s]) {
+            CountVectorTable table;
+            table.itemCount = set(s).itemCount;
+            table.scorePointCount = set(s).scorePointCount;
+            table.entryCount = rawScores(s).size();
+            return table;
+        }
+        return buildCountVectorTable(set(s).itemCount, set(s).scorePoints, rawScores(s));
     }
 
     void firstPass() {
@@ -72,7 +100,7 @@ private:
             if (set(s).scorePointCount > kMaxScorePoints) {
                 throw DetectedError{messages::tooManyScorePoints()};
             }
-            tables_.push_back(buildCountVectorTable(set(s).itemCount, set(s).scorePoints, rawScores(s)));
+            tables_.push_back(tableOf(s));
             if (tables_.back().negativeFactorial && options_.onNegativeFactorial) {
                 options_.onNegativeFactorial();
             }
@@ -118,9 +146,13 @@ private:
             scales.push_back({set(s).weight, rawScores(s)});
         }
         const CompositeScale& composite = results_.scales.composite;
+        ModelOptions model = model_;
+        if (results_.engine.convolveComposite && !model.compositeKernel) {
+            model.compositeKernel = &convolveOnScale;
+        }
         results_.categoryGroups = computeCategoryGroups(
             distributions_, scales, composite.compositeScores, composite.minComposite,
-            results_.card.observedCuts, results_.card.categoryCount, model_);
+            results_.card.observedCuts, results_.card.categoryCount, model);
         const CategoryGroups& groups = results_.categoryGroups;
         results_.classification = classifyExaminees(
             results_.classificationComposite(), results_.card.trueCuts, results_.card.categoryCount,
@@ -142,10 +174,10 @@ private:
 
 }  // namespace
 
-ScoreScales prepareScales(const ControlCard& card) {
+ScoreScales prepareScales(const ControlCard& card, ModelOptions::Engine engine) {
     ScoreScales scales = deriveScoreScales(card);
     checkCutScores(card, scales.composite);
-    refuseUnworkableCard(card, scales);
+    refuseUnworkableCard(card, scales, engine);
     return scales;
 }
 

@@ -26,7 +26,8 @@ struct AnalysisOptions {
 // The control card's score scales, after every check that needs no data: the
 // cut scores against the composite range, and the cards the model cannot run.
 // Throws DetectedError with the console line.
-ScoreScales prepareScales(const ControlCard& card);
+ScoreScales prepareScales(const ControlCard& card,
+                          ModelOptions::Engine engine = ModelOptions::Engine::Auto);
 
 // The whole run on the card's data: the first pass over every set, the
 // bias-corrected second pass when the card asks for it, the composite

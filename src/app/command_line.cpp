@@ -158,10 +158,10 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
                    "Use N threads, N >= 1 (default: all hardware threads)")
         ->type_name("N")
         ->transform(wholeNumber(1u, " thread"));
-    app.add_flag("--strict", line.strict, "Refuse input the readers would otherwise tolerate")
+    app.add_flag("--strict", line.strict, "Make the warnings about data that does not fit\nthe card errors: no report is written")
         ->disable_flag_override();
     app.add_flag("--quiet", line.quiet,
-                 "No progress indicator and no success line\n(errors are still reported)")
+                 "No warnings, notes or progress on standard error\n(errors are still reported)")
         ->disable_flag_override();
     app.add_option("--results", line.resultsDir, "Write the results into directory DIR")
         ->type_name("DIR")
@@ -175,9 +175,9 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
         ->transform(wholeNumber(std::uint64_t{0}, ""));
     app.add_option("--engine", engine,
                    "How each item set's raw-score distribution is computed:\n"
-                   "auto (the default) picks the faster of the other two,\n"
-                   "enumerate lists every count vector, convolve adds one\n"
-                   "item at a time")
+                   "auto (the default) enumerates count vectors where the\n"
+                   "limits allow and convolves elsewhere; enumerate keeps\n"
+                   "the limits; convolve convolves wherever it applies")
         ->type_name("auto|enumerate|convolve")
         ->check(oneOf({"auto", "enumerate", "convolve"}));
 

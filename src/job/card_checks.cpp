@@ -5,6 +5,8 @@
 #include "core/limits.h"
 #include "core/errors.h"
 #include "core/messages.h"
+#include "model/composite_convolution.h"
+#include "model/raw_score_convolution.h"
 
 namespace tl {
 
@@ -14,7 +16,7 @@ namespace {
 
 std::string setLabel(std::size_t s) { return "Set " + std::to_string(s + 1) + ": "; }
 
-void checkItemSet(const ItemSet& set, std::size_t s) {
+void checkItemSet(const ItemSet& set, std::size_t s, bool mayConvolve) {
     if (set.itemCount < 1) {
         refuse(setLabel(s) + "the number of items must be at least 1, not " +
                std::to_string(set.itemCount) + ".");
@@ -30,7 +32,7 @@ void checkItemSet(const ItemSet& set, std::size_t s) {
         }
     }
     const std::int64_t vectors = countVectorCount(set.itemCount, set.scorePointCount, kMaxCountVectors);
-    if (vectors > kMaxCountVectors) {
+    if (vectors > kMaxCountVectors && !mayConvolve) {
         refuse(setLabel(s) + std::to_string(set.itemCount) + " items with " +
                std::to_string(set.scorePointCount) + " score points give more than " +
                std::to_string(kMaxCountVectors) + " count vectors to enumerate.");
@@ -65,11 +67,70 @@ std::int64_t countVectorCount(std::int64_t items, std::int64_t scorePoints, std:
     return static_cast<std::int64_t>(value);
 }
 
-void refuseUnworkableCard(const ControlCard& card, const ScoreScales& scales) {
+namespace {
+
+std::vector<std::vector<double>> weightedScoresOf(const ControlCard& card, const ScoreScales& scales) {
+    std::vector<std::vector<double>> weighted(card.itemSets.size());
+    for (std::size_t s = 0; s < card.itemSets.size(); ++s) {
+        for (double r : scales.sets[s].rawScores) weighted[s].push_back(card.itemSets[s].weight * r);
+    }
+    return weighted;
+}
+
+bool compositeMayConvolve(const ControlCard& card, const ScoreScales& scales) {
+    const std::vector<std::vector<double>> weighted = weightedScoresOf(card, scales);
+    std::vector<SetRow> rows;
+    for (std::size_t s = 0; s < card.itemSets.size(); ++s) {
+        rows.push_back(SetRow{nullptr, weighted[s].data(), scales.sets[s].rawScores.data(),
+                              card.itemSets[s].weight, weighted[s].size()});
+    }
+    return compositeConvolutionApplies(rows);
+}
+
+bool setMayConvolve(const ItemSet& set, ModelOptions::Engine engine) {
+    return engine != ModelOptions::Engine::Enumerate &&
+           static_cast<std::size_t>(set.scorePointCount) == set.scorePoints.size() &&
+           convolutionApplies(set.itemCount, set.scorePoints);
+}
+
+std::int64_t combinationsOf(const ScoreScales& scales) {
+    std::int64_t combinations = 1;
+    for (const RawScoreRange& range : scales.sets) {
+        const auto entries = static_cast<std::int64_t>(range.rawScores.size());
+        combinations *= entries > 0 ? entries : 1;
+        if (combinations > kMaxCompositeCombinations) return kMaxCompositeCombinations + 1;
+    }
+    return combinations;
+}
+
+}  // namespace
+
+EnginePlan planEngine(const ControlCard& card, const ScoreScales& scales,
+                      ModelOptions::Engine engine) {
+    using Engine = ModelOptions::Engine;
+    EnginePlan plan;
+    for (const ItemSet& set : card.itemSets) {
+        const std::int64_t vectors =
+            countVectorCount(set.itemCount, set.scorePointCount, kMaxCountVectors);
+        plan.countVectors.push_back(vectors);
+        const bool needed = engine == Engine::Convolve || vectors > kMaxCountVectors;
+        plan.convolveSet.push_back(needed && setMayConvolve(set, engine));
+    }
+    plan.combinations = combinationsOf(scales);
+    const bool needed = engine == Engine::Convolve || plan.combinations > kMaxCompositeCombinations;
+    plan.convolveComposite = engine != Engine::Enumerate && card.itemSets.size() > 1 && needed &&
+                             compositeMayConvolve(card, scales);
+    return plan;
+}
+
+void refuseUnworkableCard(const ControlCard& card, const ScoreScales& scales,
+                          ModelOptions::Engine engine) {
     if (card.setCount < 1) {
         refuse("The number of item sets must be at least 1, not " + std::to_string(card.setCount) + ".");
     }
-    for (std::size_t s = 0; s < card.itemSets.size(); ++s) checkItemSet(card.itemSets[s], s);
+    for (std::size_t s = 0; s < card.itemSets.size(); ++s) {
+        checkItemSet(card.itemSets[s], s, setMayConvolve(card.itemSets[s], engine));
+    }
 
     if (card.categoryCount < kMinCategories || card.categoryCount > kMaxCategories) {
         throw DetectedError{messages::categoryCountOutOfRange(card.categoryCount)};
@@ -77,19 +138,14 @@ void refuseUnworkableCard(const ControlCard& card, const ScoreScales& scales) {
     checkCutsAscending(card.observedCuts, "observed");
     checkCutsAscending(card.trueCuts, "true");
 
-    std::int64_t combinations = 1;
     bool stopsAtScorePoints = false;
     for (const ItemSet& set : card.itemSets) stopsAtScorePoints |= set.scorePointCount > kMaxScorePoints;
-    for (const RawScoreRange& range : scales.sets) {
-        if (stopsAtScorePoints) break;
-        const auto entries = static_cast<std::int64_t>(range.rawScores.size());
-        combinations *= entries > 0 ? entries : 1;
-        if (combinations > kMaxCompositeCombinations) {
+    if (!stopsAtScorePoints && combinationsOf(scales) > kMaxCompositeCombinations) {
+        if (engine == ModelOptions::Engine::Enumerate || !compositeMayConvolve(card, scales)) {
             refuse("The item sets give more than " + std::to_string(kMaxCompositeCombinations) +
                    " combinations of raw scores per examinee.");
         }
     }
-
 }
 
 void refuseUnsafeOutput(const ControlCard& card, const std::string& controlCardFile) {

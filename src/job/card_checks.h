@@ -1,9 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/control_card.h"
+#include "core/engine_plan.h"
 #include "core/score_scales.h"
+#include "model/model_options.h"
 
 namespace tl {
 
@@ -11,7 +15,14 @@ namespace tl {
 // could finish, each with one console line beginning "Error! ". Runs after the
 // item-set count and cut-score checks and before any data file is opened. Sets
 // with more than fifteen score points are left to the stop when they are reached.
-void refuseUnworkableCard(const ControlCard& card, const ScoreScales& scales);
+// Sets beyond the count-vector limit, and composites beyond the combination
+// limit, are refused only where `engine` may not convolve them instead.
+void refuseUnworkableCard(const ControlCard& card, const ScoreScales& scales,
+                          ModelOptions::Engine engine = ModelOptions::Engine::Auto);
+
+// How each set's distributions and the composite are computed under `engine`.
+EnginePlan planEngine(const ControlCard& card, const ScoreScales& scales,
+                      ModelOptions::Engine engine);
 
 // Refuses a report file that is not named, or that is the control card or one
 // of the data files (writing it would destroy an input).

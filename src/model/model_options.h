@@ -24,6 +24,13 @@ struct ModelOptions {
     // each is computed alone, as the literal references would.
     RawDistributionKernel rawDistributionKernel = nullptr;
     CompositeKernel compositeKernel = nullptr;
+    // How raw-score and composite distributions are found. Enumeration visits
+    // every count vector and every combination of set raw scores; convolution
+    // adds one item (one set) at a time and gives the same probabilities up to
+    // rounding. Auto enumerates wherever the work limits allow and convolves
+    // only where they would refuse the card, so that every card that could be
+    // enumerated keeps its report to the last bit.
+    enum class Engine { Auto, Enumerate, Convolve } engine = Engine::Auto;
 
     bool shareProfiles() const {
         return rawDistributionKernel == nullptr && compositeKernel == nullptr;

@@ -13,6 +13,7 @@
 #include "core/control_card.h"
 #include "core/data_findings.h"
 #include "core/score_scales.h"
+#include "core/engine_plan.h"
 #include "model/reliability.h"
 
 namespace tl {
@@ -25,6 +26,7 @@ struct Results {
     ScoreScales scales;
     std::int32_t examineeCount = 0;
     bool biasCorrected = false;  // the second pass ran
+    EnginePlan engine;           // which sets, and whether the composite, were convolved
 
     // Per examinee, in record order.
     std::vector<double> observedComposite;    // the report's "Total"
