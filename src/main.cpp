@@ -1,5 +1,9 @@
+#include <unistd.h>
+
 #include <iostream>
 
-#include "app/run_driver.h"
+#include "app/program.h"
 
-int main() { return tl::runTesserlink(std::cin, std::cout, std::cerr); }
+int main(int argc, char** argv) {
+    return tl::runProgram(argc, argv, std::cin, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1);
+}

@@ -22,7 +22,7 @@ class ScratchRun {
         : scratch_(tl::testing::ScratchCase::fixture(name)),
           reportName_(scratch_.expectedReportName()) {}
 
-    tl::testing::LibraryRun run(const tl::RunOptions& options,
+    tl::testing::LibraryRun run(const tl::ModelOptions& options,
                                 const std::string& card = "card.txt") const {
         return tl::testing::runInDirectory(scratch_.dir(), card, reportName_, options);
     }
@@ -43,7 +43,7 @@ TEST_P(WholeRun, ReportIsTheSameForAnyThreadCountAndForTheLiteralKernels) {
 
     struct Variant {
         const char* name;
-        tl::RunOptions options;
+        tl::ModelOptions options;
     };
     const Variant variants[] = {
         {"2 threads", {2}},

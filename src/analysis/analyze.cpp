@@ -52,11 +52,18 @@ private:
     // Reads set s into profiles, adding its weighted scores to `composite`.
     // With `examinees` below zero the set's records decide the examinee count.
     ProportionProfiles load(std::size_t s, std::int32_t examinees, std::vector<double>& composite,
-                            UnmatchedScores* unmatched) {
+                            SetFindings* findings) {
         SetLoader loader(set(s), composite, model_.shareProfiles(),
                          static_cast<std::size_t>(examinees > 0 ? examinees : 0));
-        data_.readSet(s, examinees, [&loader](std::span<const double> scores) { loader.add(scores); });
-        if (unmatched) *unmatched = loader.unmatched();
+        data_.readSet(s, examinees, [&loader](std::span<const double> scores, std::int64_t line) {
+            loader.add(scores, line);
+        });
+        if (findings) {
+            findings->source = data_.sourceName(s);
+            findings->layout = data_.layout(s);
+            findings->unmatched = loader.unmatched();
+            findings->unmatchedLine = loader.unmatchedLine();
+        }
         return loader.takeProfiles();
     }
 
@@ -88,8 +95,8 @@ private:
             // The first set's complete records are the examinees; the other
             // files must give a record for each of them.
             const std::int32_t wanted = s == 0 ? -1 : results_.examineeCount;
-            UnmatchedScores& unmatched = results_.unmatchedScores.emplace_back();
-            const ProportionProfiles profiles = load(s, wanted, observed, &unmatched);
+            SetFindings& findings = results_.findings.emplace_back();
+            const ProportionProfiles profiles = load(s, wanted, observed, &findings);
             if (s == 0) {
                 results_.examineeCount = static_cast<std::int32_t>(profiles.examineeCount());
                 if (results_.examineeCount == 0) {
@@ -157,6 +164,9 @@ private:
         results_.classification = classifyExaminees(
             results_.classificationComposite(), results_.card.trueCuts, results_.card.categoryCount,
             groups.groupOf, groups.probabilities, groups.consistency);
+        double classified = 0.0;
+        for (double p : results_.classification.categoryMarginal) classified = classified + p;
+        results_.probabilityInNoCategory = 1.0 - classified;
         if (options_.tables) {
             results_.tables = tabulateClassification(
                 results_.classified(), results_.classification, results_.observedComposite,

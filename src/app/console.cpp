@@ -19,7 +19,8 @@ std::optional<std::string> Console::readLine() {
 }
 
 std::string Console::readFileName() {
-    std::string typed;
+    std::string& typed = typed_;
+    typed.clear();
     while (std::optional<std::string> next = readLine()) {
         typed += *next;
         typed += '\n';

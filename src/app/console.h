@@ -19,6 +19,8 @@ public:
     // The file name typed at the prompt: one free-format text value, read over
     // as many lines as it takes to find one. Throws InputError at end of input.
     std::string readFileName();
+    // The lines typed for the last file name, as they stood.
+    const std::string& typedName() const { return typed_; }
 
     // "Press Enter to continue." and wait for an empty line. Other lines are
     // ignored (never run as commands) and the prompt repeats; the end of the
@@ -31,6 +33,7 @@ public:
 private:
     std::istream& in_;
     std::ostream& out_;
+    std::string typed_;
 };
 
 }  // namespace tl

@@ -6,6 +6,8 @@
 
 #include "analysis/analyze.h"
 #include "app/console.h"
+#include "app/progress.h"
+#include "app/warnings.h"
 #include "core/errors.h"
 #include "core/messages.h"
 #include "job/card_checks.h"
@@ -14,32 +16,98 @@
 #include "job/text_file.h"
 #include "report/atomic_file.h"
 #include "report/report_writer.h"
+#include "report/results_directory.h"
 
 namespace tl {
 
 namespace {
 
-void runJob(Console& console, const RunOptions& options) {
-    console.line(messages::kPrompt);
-    const std::string cardFile = fileNameOf(console.readFileName());
-    const std::optional<std::string> cardText = readTextFile(cardFile);
-    if (!cardText) throw DetectedError{messages::missingFile(cardFile)};
+class Job {
+public:
+    Job(Console& console, std::ostream& err, const RunOptions& options)
+        : console_(console), err_(err), options_(options) {}
 
-    const ControlCard card = readControlCard(*cardText, cardFile);
-    const ScoreScales scales = prepareScales(card);
-    refuseUnsafeOutput(card, cardFile);
+    void run() {
+        const std::string cardFile = cardFileName();
+        const std::optional<std::string> cardText = readTextFile(cardFile);
+        if (!cardText) throw DetectedError{messages::missingFile(cardFile)};
 
-    AnalysisOptions analysis;
-    analysis.model = options.model;
-    analysis.onNegativeFactorial = [&console] {
-        console.line(messages::kNegativeFactorial);
-        console.waitForEnter();
-    };
-    FileDataSource data(card);
-    const Results results = analyze(card, scales, data, analysis);
-    writeFileAtomically(card.outputFile, composeReport(results));
-    console.line(messages::kSuccess);
-}
+        CardFindings findings;
+        const ControlCard card = readControlCard(*cardText, cardFile, &findings);
+        warn(cardWarnings(findings, cardFile));
+        const ScoreScales scales = prepareScales(card, options_.model.engine);
+        refuseUnsafeOutput(card, cardFile);
+        warn(missingDataFileWarnings(card));
+        noteEngine(planEngine(card, scales, options_.model.engine));
+
+        FileDataSource data(card);
+        const Results results = analyze(card, scales, data, analysisOptions());
+        const std::vector<Warning> found = runWarnings(results);
+        if (options_.strict) {
+            for (const Warning& w : found) {
+                if (w.dataMisfit) throw InputError(w.text + " (an error under --strict)");
+            }
+        }
+        warn(found);
+        if (options_.resultsDir) writeResultsDirectory(results, *options_.resultsDir);
+        writeFileAtomically(card.outputFile, composeReport(results));
+        console_.line(messages::kSuccess);
+    }
+
+private:
+    std::string cardFileName() {
+        if (options_.cardFile) return *options_.cardFile;
+        console_.line(messages::kPrompt);
+        const std::string name = fileNameOf(console_.readFileName());
+        warn(promptWarnings(console_.typedName(), name));
+        return name;
+    }
+
+    AnalysisOptions analysisOptions() {
+        AnalysisOptions analysis;
+        analysis.model = options_.model;
+        analysis.tables = options_.resultsDir.has_value();
+        analysis.bootstrapReplicates = options_.bootstrap;
+        analysis.seed = options_.seed;
+        const bool dialogue = !options_.cardFile;
+        analysis.onNegativeFactorial = [this, dialogue] {
+            console_.line(messages::kNegativeFactorial);
+            if (dialogue) console_.waitForEnter();
+        };
+        return analysis;
+    }
+
+    void noteEngine(const EnginePlan& plan) {
+        for (std::size_t s = 0; s < plan.convolveSet.size(); ++s) {
+            if (!plan.convolveSet[s]) continue;
+            const bool forced = options_.model.engine == ModelOptions::Engine::Convolve;
+            note("set " + std::to_string(s + 1) + " has " +
+                 (forced ? withThousands(plan.countVectors[s])
+                         : "more than " + withThousands(plan.countVectors[s] - 1)) +
+                 " count vectors; its distributions are computed by convolution" +
+                 (forced ? " (--engine convolve)" : ""));
+        }
+        if (plan.convolveComposite) {
+            const bool forced = options_.model.engine == ModelOptions::Engine::Convolve;
+            note(std::string("the composite has ") + (forced ? "" : "more than ") +
+                 withThousands(forced ? plan.combinations : plan.combinations - 1) +
+                 " combinations of raw scores per examinee; its distribution is computed by "
+                 "convolution" + (forced ? " (--engine convolve)" : ""));
+        }
+    }
+
+    void warn(const std::vector<Warning>& warnings) {
+        if (options_.quiet) return;
+        for (const Warning& w : warnings) err_ << "tesserlink: warning: " << w.text << '\n';
+    }
+    void note(const std::string& text) {
+        if (!options_.quiet) err_ << "tesserlink: note: " << text << '\n';
+    }
+
+    Console& console_;
+    std::ostream& err_;
+    const RunOptions& options_;
+};
 
 }  // namespace
 
@@ -47,7 +115,7 @@ int runTesserlink(std::istream& in, std::ostream& out, std::ostream& err, const 
     Console console(in, out);
     int status = 0;
     try {
-        runJob(console, options);
+        Job(console, err, options).run();
     } catch (const DetectedError& error) {
         console.line(error.consoleLine);
         status = 1;
@@ -58,7 +126,7 @@ int runTesserlink(std::istream& in, std::ostream& out, std::ostream& err, const 
         err << "tesserlink: not enough memory for this run\n";
         status = 2;
     }
-    if (status == 2) return status;
+    if (status == 2 || options.cardFile) return status;
     console.pause();
     return status;
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <istream>
+#include <optional>
 #include <ostream>
+#include <string>
 
 #include "model/model_options.h"
 
@@ -9,12 +12,22 @@ namespace tl {
 
 struct RunOptions {
     ModelOptions model;
+    // A batch run: this control card, without the prompt and without the
+    // pause. Absent: the console dialogue.
+    std::optional<std::string> cardFile;
+    bool strict = false;      // data that does not fit the card is an error
+    bool quiet = false;       // no warnings, notes or progress on standard error
+    bool progress = false;    // standard error is a terminal: show progress there
+    std::optional<std::string> resultsDir;
+    std::int64_t bootstrap = 0;
+    std::uint64_t seed = 1;
 };
 
-// One run from the prompt to the report, as the console program makes it.
+// One run from the card to the report, as the console program makes it.
 // Returns the exit status: 0 success, 1 an error the run detected and reported
 // on the console, 2 malformed input or a file that cannot be written (one
-// diagnostic line on `err`).
+// diagnostic line on `err`). Warnings and notes go to `err` and never change
+// the status.
 int runTesserlink(std::istream& in, std::ostream& out, std::ostream& err,
                   const RunOptions& options = {});
 

@@ -18,16 +18,25 @@ std::int32_t FileDataSource::readSet(std::size_t set, std::int32_t examinees,
     std::int32_t count = 0;
     if (examinees < 0) {
         while (count < INT32_MAX && reader.next()) {
-            sink(reader.scores());
+            sink(reader.scores(), reader.recordLine());
             ++count;
         }
-        return count;
+    } else {
+        for (; count < examinees; ++count) {
+            if (!reader.next()) throw InputError(reader.cutShortMessage(examinees));
+            sink(reader.scores(), reader.recordLine());
+        }
     }
-    for (; count < examinees; ++count) {
-        if (!reader.next()) throw InputError(reader.cutShortMessage(examinees));
-        sink(reader.scores());
+    if (layouts_.size() <= set) layouts_.resize(set + 1);
+    if (!layouts_[set]) {
+        if (examinees >= 0) reader.countRemainingRecords();
+        layouts_[set] = reader.layout();
     }
     return count;
+}
+
+RecordLayout FileDataSource::layout(std::size_t set) const {
+    return set < layouts_.size() && layouts_[set] ? *layouts_[set] : RecordLayout{};
 }
 
 }  // namespace tl

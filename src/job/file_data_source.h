@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+#include <vector>
+
 #include "core/control_card.h"
 #include "job/data_source.h"
 
@@ -12,9 +15,12 @@ class FileDataSource : public DataSource {
 public:
     explicit FileDataSource(const ControlCard& card) : card_(card) {}
     std::int32_t readSet(std::size_t set, std::int32_t examinees, const RecordSink& sink) override;
+    std::string sourceName(std::size_t set) const override { return card_.itemSets[set].dataFile; }
+    RecordLayout layout(std::size_t set) const override;
 
 private:
     const ControlCard& card_;
+    std::vector<std::optional<RecordLayout>> layouts_;  // per set, from its first read
 };
 
 }  // namespace tl

@@ -71,6 +71,11 @@ void ListRead::realsKeepingLast(std::int64_t count, double& target) {
     }
 }
 
+std::string_view ListRead::restOfLine() const {
+    const std::string_view rest = reader_.rest();
+    return rest.substr(0, rest.find_first_of("\r\n"));
+}
+
 void ListRead::finish() {
     if (!reader_.endRead()) throwEndOfInput(reader_, what_);
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "job/free_format_reader.h"
 
@@ -20,6 +21,10 @@ public:
     void text(std::string& target);
     // Reads `count` reals into one target, so that it ends holding the last.
     void realsKeepingLast(std::int64_t count, double& target);
+    // What is left of the line after the values taken so far; finish() ignores it.
+    std::string_view restOfLine() const;
+    // The line the read has reached.
+    int line() const { return reader_.line(); }
     // Ends the read; the rest of its last line is ignored.
     void finish();
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "job/data_source.h"
@@ -21,6 +22,9 @@ class MemoryDataSource : public DataSource {
 public:
     explicit MemoryDataSource(std::vector<ScoreMatrix> sets) : sets_(std::move(sets)) {}
     std::int32_t readSet(std::size_t set, std::int32_t examinees, const RecordSink& sink) override;
+    std::string sourceName(std::size_t set) const override {
+        return "item set " + std::to_string(set + 1);
+    }
 
 private:
     std::vector<ScoreMatrix> sets_;

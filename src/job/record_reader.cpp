@@ -56,8 +56,18 @@ bool RecordReader::takePlainRecord() {
             return false;
         }
     }
-    while (p < end && classOf(*p) != kLineEnd) ++p;  // the rest of the line is ignored
+    // The rest of the line is ignored; it should hold nothing but blanks.
+    const char* const rest = p;
+    bool other = false;
+    while (p < end && classOf(*p) != kLineEnd) other = other || classOf(*p) != kBlank, ++p;
     if (p == end) return false;
+    if (other) {
+        const char* last = p;
+        while (last > rest && classOf(last[-1]) == kBlank) --last;
+        const bool onlyComma = last - rest >= 1 && std::string_view(rest, last - rest).find_first_not_of(" \t,") == std::string_view::npos;
+        if (last[-1] == ',') layout_.emptyLastField.note(record_, recordLine_);
+        if (!onlyComma) layout_.extraValues.note(record_, recordLine_);
+    }
     p += (*p == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
     reader_.skipTaken(static_cast<std::size_t>(p - begin), 1);
     return true;
@@ -71,7 +81,11 @@ RecordReader::RecordReader(std::string_view text, const std::string& fileName,
 
 bool RecordReader::next() {
     ++record_;
+    recordLine_ = reader_.line();
     if (takePlainRecord()) return true;
+    const char* const begin = reader_.rest().data();
+    const char* lastEnd = begin;
+    int lastLine = 0;
     reader_.beginRead();
     for (std::int32_t item = 0; item < itemCount_; ++item) {
         const ReadItem value = reader_.next();
@@ -87,6 +101,9 @@ bool RecordReader::next() {
                                      ", found " + quoteForMessage(value.text));
                 }
                 scores_[static_cast<std::size_t>(item)] = score;
+                lastEnd = value.text.data() + value.text.size();
+                if (item == 0) recordLine_ = value.line;  // blank lines before it do not count
+                lastLine = value.line;
                 break;
             }
             case ReadItem::Kind::Null:
@@ -99,7 +116,45 @@ bool RecordReader::next() {
         }
     }
     reader_.endRead();
+    noteLayout(begin, lastEnd);
+    if (lastLine > recordLine_) layout_.spanningRecords.note(record_, recordLine_);
     return true;
+}
+
+void RecordReader::noteLayout(const char* begin, const char* lastEnd) {
+    const char* const end = reader_.rest().data();
+    const auto isLineEnd = [](char c) { return c == '\n' || c == '\r'; };
+    std::int64_t line = reader_.line();  // counted back below
+    for (const char* p = begin; p < end; ++p) {
+        if (isLineEnd(*p) && !(*p == '\r' && p + 1 < end && p[1] == '\n')) --line;
+    }
+    const char* lineStart = begin;
+    for (const char* p = begin; p <= end; ++p) {
+        if (p < end && !isLineEnd(*p)) continue;
+        // One line of the record: [lineStart, p).
+        const std::string_view text(lineStart, static_cast<std::size_t>(p - lineStart));
+        const std::size_t last = text.find_last_not_of(" \t");
+        if (last != std::string_view::npos && text[last] == ',') layout_.emptyLastField.note(record_, line);
+        if (lastEnd >= lineStart && lastEnd <= p) {
+            const std::string_view after(lastEnd, static_cast<std::size_t>(p - lastEnd));
+            if (after.find_first_not_of(" \t,\"'") != std::string_view::npos) {
+                layout_.extraValues.note(record_, line);
+            }
+            break;  // the record's last line
+        }
+        if (p < end && *p == '\r' && p + 1 < end && p[1] == '\n') ++p;
+        lineStart = p + 1;
+        ++line;
+    }
+}
+
+void RecordReader::countRemainingRecords() {
+    try {
+        while (next()) ++layout_.extraRecords;
+    } catch (const InputError&) {
+        // Text after the examinees' records is never read: a malformed record
+        // there only ends the count.
+    }
 }
 
 std::string RecordReader::cutShortMessage(std::int32_t needed) const {

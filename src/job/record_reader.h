@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/data_findings.h"
 #include "job/free_format_reader.h"
 
 namespace tl {
@@ -27,6 +28,14 @@ public:
     std::span<const double> scores() const { return scores_; }
     // 1-based number of the record last read (or being read).
     std::int64_t recordNumber() const { return record_; }
+    // The line on which the record last read began.
+    std::int64_t recordLine() const { return recordLine_; }
+    // What the records read so far looked like.
+    const RecordLayout& layout() const { return layout_; }
+
+    // Counts the complete records left after the ones read (a malformed one
+    // ends the count), into layout().extraRecords.
+    void countRemainingRecords();
 
     // The diagnostic for a file that ends in the current record although
     // `needed` records were expected.
@@ -34,11 +43,16 @@ public:
 
 private:
     bool takePlainRecord();
+    // Notes the layout of a record read by the general reader: its text runs
+    // from `begin` to the reader's position, its last value ends at `lastEnd`.
+    void noteLayout(const char* begin, const char* lastEnd);
 
     FreeFormatReader reader_;
     std::int32_t itemCount_;
     std::vector<double> scores_;
     std::int64_t record_ = 0;
+    std::int64_t recordLine_ = 0;
+    RecordLayout layout_;
 };
 
 // Number of complete records of `itemCount` values in a data file's text.

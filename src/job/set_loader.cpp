@@ -42,7 +42,7 @@ SetLoader::SetLoader(const ItemSet& set, std::vector<double>& composite, bool sh
       profiles_(static_cast<int>(set.scorePoints.size()), shareProfiles, expectedExaminees),
       proportions_(set.scorePoints.size()) {}
 
-void SetLoader::add(std::span<const double> scores) {
+void SetLoader::add(std::span<const double> scores, std::int64_t line) {
     if (scores.size() != static_cast<std::size_t>(set_.itemCount)) {
         throw InputError("examinee " + std::to_string(examinee_ + 1) + " has " +
                          std::to_string(scores.size()) + " item scores; the set has " +
@@ -54,6 +54,7 @@ void SetLoader::add(std::span<const double> scores) {
     if (unmatched > 0) {
         if (unmatched_.count == 0) {
             unmatched_.firstRecord = static_cast<std::int64_t>(examinee_) + 1;
+            unmatchedLine_ = line;
             for (std::size_t i = 0; i < scores.size(); ++i) {
                 bool matches = false;
                 for (double point : set_.scorePoints) matches = matches || scores[i] == point;
@@ -79,7 +80,7 @@ ProportionProfiles loadItemSet(std::string_view text, const std::string& fileNam
                      static_cast<std::size_t>(examineeCount > 0 ? examineeCount : 0));
     for (std::int32_t e = 0; e < examineeCount; ++e) {
         if (!reader.next()) throw InputError(reader.cutShortMessage(examineeCount));
-        loader.add(reader.scores());
+        loader.add(reader.scores(), reader.recordLine());
     }
     return loader.takeProfiles();
 }

@@ -31,10 +31,12 @@ public:
     SetLoader(const ItemSet& set, std::vector<double>& composite, bool shareProfiles,
               std::size_t expectedExaminees);
 
-    void add(std::span<const double> scores);
+    // One examinee's scores; `line` is where the record begins in its file (0: none).
+    void add(std::span<const double> scores, std::int64_t line = 0);
 
     ProportionProfiles& profiles() { return profiles_; }
     const UnmatchedScores& unmatched() const { return unmatched_; }
+    std::int64_t unmatchedLine() const { return unmatchedLine_; }
     ProportionProfiles takeProfiles() { return std::move(profiles_); }
 
 private:
@@ -43,6 +45,7 @@ private:
     ProportionProfiles profiles_;
     std::vector<double> proportions_;
     UnmatchedScores unmatched_;
+    std::int64_t unmatchedLine_ = 0;
     std::size_t examinee_ = 0;
 };
 

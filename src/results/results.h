@@ -37,6 +37,10 @@ struct Results {
     // P(i, k): examinees with the same composite distribution share a row.
     CategoryGroups categoryGroups;
     Classification classification;
+    // 1 minus the sum of the mean category probabilities: the share that falls
+    // on no composite score of any category (with one set whose weighted scores
+    // are not whole numbers, or where the raw-score lists cut a distribution).
+    double probabilityInNoCategory = 0.0;
 
     // Per-cut indices, K x K tables and conditional results, when asked for.
     std::optional<ClassificationTables> tables;
@@ -46,7 +50,7 @@ struct Results {
     std::optional<BootstrapSummary> bootstrap;
 
     // What the first pass found in each set's scores.
-    std::vector<UnmatchedScores> unmatchedScores;
+    std::vector<SetFindings> findings;
 
     std::int32_t categoryCount() const { return card.categoryCount; }
 

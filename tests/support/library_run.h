@@ -23,7 +23,9 @@ struct LibraryRun {
 // from there afterwards.
 inline LibraryRun runInDirectory(const std::filesystem::path& directory,
                                  const std::string& cardFile, const std::string& reportName,
-                                 const RunOptions& options) {
+                                 const ModelOptions& model) {
+    RunOptions options;
+    options.model = model;
     LibraryRun run;
     {
         WorkingDirectory inside(directory);

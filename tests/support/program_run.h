@@ -31,6 +31,22 @@ std::vector<std::string> subfolderNames(const std::filesystem::path& directory);
 std::string testNameOf(std::string name);
 void writeFile(const std::filesystem::path& path, const std::string& content);
 
+// Standard error without its "tesserlink: warning: " and "tesserlink: note: "
+// lines: what is left is the run's diagnostic, if any.
+inline std::string withoutWarnings(const std::string& err) {
+    std::string kept;
+    std::size_t begin = 0;
+    while (begin < err.size()) {
+        std::size_t end = err.find('\n', begin);
+        end = end == std::string::npos ? err.size() : end + 1;
+        const std::string line = err.substr(begin, end - begin);
+        if (line.rfind("tesserlink: warning: ", 0) != 0 && line.rfind("tesserlink: note: ", 0) != 0)
+            kept += line;
+        begin = end;
+    }
+    return kept;
+}
+
 // The control card names its files relative to the working directory, so a
 // run happens inside its folder; the old directory comes back on scope exit.
 class WorkingDirectory {

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <istream>
+#include <ostream>
+
+namespace tl {
+
+// The whole program: the command line, then the console dialogue (no
+// arguments) or a batch run of the card it names. Returns the exit status.
+int runProgram(int argc, const char* const* argv, std::istream& in, std::ostream& out,
+               std::ostream& err, bool errIsTerminal);
+
+}  // namespace tl
