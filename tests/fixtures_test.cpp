@@ -42,6 +42,29 @@ TEST_P(Fixture, ReproducesTranscriptStatusAndReport) {
     }
 }
 
+// The dialogue's transcript less the prompt and the pause.
+std::string batchTranscript(const std::string& dialogue) {
+    std::string kept;
+    std::istringstream in(dialogue);
+    for (std::string line; std::getline(in, line);) {
+        if (line != "Enter control card file name:" && line != "Press Enter to continue.")
+            kept += line + "\n";
+    }
+    return kept;
+}
+
+TEST_P(Fixture, RunsTheSameFromTheCommandLine) {
+    const tl::testing::ScratchCase scratch(tl::testing::ScratchCase::fixture(GetParam()));
+    const fs::path expected = scratch.source() / "expected";
+    const auto result = tl::testing::runWithArguments(scratch.dir(), {"card.txt"});
+    EXPECT_EQ(result.out, batchTranscript(readFile(expected / "console.txt")));
+    EXPECT_EQ(std::to_string(result.exitStatus), readFile(expected / "status").substr(0, 1));
+    if (fs::exists(expected / "report-name")) {
+        EXPECT_EQ(withoutCredits(readFile(scratch.dir() / scratch.expectedReportName())),
+                  withoutCredits(readFile(expected / "report")));
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Recorded, Fixture,
                          ::testing::ValuesIn(tl::testing::subfolderNames(TESSERLINK_FIXTURES)),
                          [](const auto& info) { return tl::testing::testNameOf(info.param); });

@@ -212,14 +212,17 @@ std::vector<Warning> missingDataFileWarnings(const ControlCard& card) {
 
 std::vector<Warning> promptWarnings(const std::string& typedLine, const std::string& name) {
     std::string typed = typedLine;
-    while (!typed.empty() && (typed.back() == ' ' || typed.back() == '\t')) typed.pop_back();
+    while (!typed.empty() && std::string_view(" \t\r\n").find(typed.back()) != std::string_view::npos) {
+        typed.pop_back();
+    }
     typed.erase(0, typed.find_first_not_of(" \t"));
     if (typed.find('/') == std::string::npos || typed == name || typed.empty() || typed[0] == '\'' ||
         typed[0] == '"') {
         return {};
     }
-    return {{false, "the name typed at the prompt, " + typed + ", was read as '" + name +
-                        "': an unquoted slash ends a value. Type it in quotes: " +
+    const std::string read = name.empty() ? "an empty name" : "'" + name + "'";
+    return {{false, "the name typed at the prompt, " + typed + ", was read as " + read +
+                        ": an unquoted slash ends a value. Type it in quotes: " +
                         quotedHint(typed) + ", or run 'tesserlink " + typed + "'"}};
 }
 

@@ -57,7 +57,7 @@ std::filesystem::path makeScratchDirectory(const std::string& hint) {
 }
 
 ProgramResult runProgram(const std::filesystem::path& directory, const std::string& input,
-                         int timeoutSeconds) {
+                         int timeoutSeconds, const std::vector<std::string>& arguments) {
     const std::filesystem::path inPath = directory / ".stdin";
     const std::filesystem::path outPath = directory / ".stdout";
     const std::filesystem::path errPath = directory / ".stderr";
@@ -74,7 +74,10 @@ ProgramResult runProgram(const std::filesystem::path& directory, const std::stri
         ::dup2(in, 0);
         ::dup2(out, 1);
         ::dup2(err, 2);
-        ::execl(TESSERLINK_BINARY, "tesserlink", static_cast<char*>(nullptr));
+        std::vector<char*> argv{const_cast<char*>("tesserlink")};
+        for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(TESSERLINK_BINARY, argv.data());
         ::_exit(127);
     }
 

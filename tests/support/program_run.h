@@ -17,7 +17,13 @@ struct ProgramResult {
 // Runs the tesserlink executable in `directory` with `input` on its standard
 // input, killing it after `timeoutSeconds`.
 ProgramResult runProgram(const std::filesystem::path& directory, const std::string& input,
-                         int timeoutSeconds = 20);
+                         int timeoutSeconds = 20, const std::vector<std::string>& arguments = {});
+
+// The same with command-line arguments and no standard input.
+inline ProgramResult runWithArguments(const std::filesystem::path& directory,
+                                      const std::vector<std::string>& arguments) {
+    return runProgram(directory, "", 20, arguments);
+}
 
 // A fresh empty directory under the system's temporary folder.
 std::filesystem::path makeScratchDirectory(const std::string& hint);
