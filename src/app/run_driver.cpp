@@ -9,6 +9,7 @@
 #include "app/progress.h"
 #include "app/warnings.h"
 #include "core/errors.h"
+#include "core/limits.h"
 #include "core/messages.h"
 #include "job/card_checks.h"
 #include "job/control_card_reader.h"
@@ -81,9 +82,10 @@ private:
         for (std::size_t s = 0; s < plan.convolveSet.size(); ++s) {
             if (!plan.convolveSet[s]) continue;
             const bool forced = options_.model.engine == ModelOptions::Engine::Convolve;
+            const std::int64_t vectors = plan.countVectors[s];
             note("set " + std::to_string(s + 1) + " has " +
-                 (forced ? withThousands(plan.countVectors[s])
-                         : "more than " + withThousands(plan.countVectors[s] - 1)) +
+                 (vectors > kCountedVectors ? "more than " + withThousands(kCountedVectors)
+                                            : withThousands(vectors)) +
                  " count vectors; its distributions are computed by convolution" +
                  (forced ? " (--engine convolve)" : ""));
         }

@@ -58,11 +58,12 @@ bool sameFile(const std::string& a, const std::string& b) {
 
 std::int64_t countVectorCount(std::int64_t items, std::int64_t scorePoints, std::int64_t cap) {
     // C(n + i, i) for i = 1 .. k - 1; every intermediate value is a whole number,
-    // and below the cap times n + i it fits in 64 bits.
-    std::uint64_t value = 1;
+    // and a value up to the cap times n + i fits in 128 bits.
+    __extension__ using Wide = unsigned __int128;
+    Wide value = 1;
     for (std::int64_t i = 1; i < scorePoints; ++i) {
-        value = value * static_cast<std::uint64_t>(items + i) / static_cast<std::uint64_t>(i);
-        if (value > static_cast<std::uint64_t>(cap)) return cap + 1;
+        value = value * static_cast<Wide>(items + i) / static_cast<Wide>(i);
+        if (value > static_cast<Wide>(cap)) return cap + 1;
     }
     return static_cast<std::int64_t>(value);
 }
@@ -110,8 +111,9 @@ EnginePlan planEngine(const ControlCard& card, const ScoreScales& scales,
     using Engine = ModelOptions::Engine;
     EnginePlan plan;
     for (const ItemSet& set : card.itemSets) {
+        // Counted well past the limit, so that a note can name the number.
         const std::int64_t vectors =
-            countVectorCount(set.itemCount, set.scorePointCount, kMaxCountVectors);
+            countVectorCount(set.itemCount, set.scorePointCount, kCountedVectors);
         plan.countVectors.push_back(vectors);
         const bool needed = engine == Engine::Convolve || vectors > kMaxCountVectors;
         plan.convolveSet.push_back(needed && setMayConvolve(set, engine));
