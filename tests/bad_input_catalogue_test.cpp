@@ -22,6 +22,8 @@
 #include <tuple>
 #include <vector>
 
+#include "core/messages.h"
+#include "support/card_text.h"
 #include "support/program_run.h"
 
 namespace fs = std::filesystem;
@@ -44,47 +46,21 @@ enum class Setup {
     VanishingDataFile,  // the named data file is a pipe that is gone once read
 };
 
-struct SetSpec {
-    std::string weight, items, pointCount, points, dataFile;
-};
-
 // A control card held as the text of each read, so that any read can be
-// replaced by anything at all.
-struct Card {
-    std::string setCount = "2";
-    std::vector<SetSpec> sets = {{"1.0", "4", "2", "0 1", "set1.dat"},
-                                 {"2.0", "3", "3", "0 1 2", "set2.dat"}};
-    std::string categories = "3";
-    std::string observedCuts = "6 11";
-    std::string trueCuts = "6 11";
-    std::string conditional = "1";
-    std::string output = "report.out";
-    std::string bias = "0";
+// replaced by anything at all: two sets and three categories.
+using Card = tl::testing::CardText;
+using tl::testing::SetText;
 
-    // One line per read, in the order of the card (headings included).
-    std::vector<std::string> lines() const {
-        std::vector<std::string> out = {"$Number of item sets", setCount};
-        for (std::size_t s = 0; s < sets.size(); ++s) {
-            out.push_back("$Set" + std::to_string(s + 1) +
-                          ": weight, #items, #score points, score points, data file");
-            out.insert(out.end(), {sets[s].weight, sets[s].items, sets[s].pointCount,
-                                   sets[s].points, sets[s].dataFile});
-        }
-        out.insert(out.end(),
-                   {"$#categories, observed cut scores, true cut scores", categories, observedCuts,
-                    trueCuts, "$Conditional results (Yes=1, No=0)", conditional, "$Output file",
-                    output, "$Bias correction (Yes=1, No=0)", bias});
-        return out;
-    }
-    std::string text() const { return firstLines(lines().size()); }
-    // The card cut short: only its first `count` lines.
-    std::string firstLines(std::size_t count) const {
-        std::string out;
-        const std::vector<std::string> all = lines();
-        for (std::size_t i = 0; i < count && i < all.size(); ++i) out += all[i] + "\n";
-        return out;
-    }
-};
+Card baselineCard() {
+    Card card;
+    card.setCount = "2";
+    card.sets = {SetText{"1.0", "4", "2", "0 1", "set1.dat"}, SetText{"2.0", "3", "3", "0 1 2", "set2.dat"}};
+    card.categories = "3";
+    card.observedCuts = card.trueCuts = "6 11";
+    card.conditional = "1";
+    card.outputFile = "report.out";
+    return card;
+}
 
 using Files = std::map<std::string, std::string>;
 
@@ -142,7 +118,7 @@ std::string garbage(std::size_t size, std::uint32_t seed) {
 
 template <class Edit>
 Card edited(Edit edit) {
-    Card card;
+    Card card = baselineCard();
     edit(card);
     return card;
 }
@@ -156,7 +132,7 @@ std::vector<Case> catalogue() {
              .ending = ending,
              .expected = std::move(expected)});
     };
-    const Card base;
+    const Card base = baselineCard();
 
     // --- The control card file itself.
     add({.name = "EmptyControlCard",
@@ -185,7 +161,7 @@ std::vector<Case> catalogue() {
     // --- The card cut short before each of reads 2 to 13 (lines 2 to 18 of a
     // one-set card hold reads 2 to 13 and their headings).
     {
-        Card one;
+        Card one = baselineCard();
         one.sets.resize(1);
         one.setCount = "1";
         one.observedCuts = one.trueCuts = "1 3";
@@ -282,16 +258,16 @@ std::vector<Case> catalogue() {
              }),
              Ending::ConsoleError, "Error! Set 2: at least 2 score points are needed");
     cardCase("ZeroCategories", edited([](Card& c) { c.categories = "0"; }), Ending::ConsoleError,
-             "Error! The number of categories must be from 2 to 10");
+             tl::messages::categoryCountOutOfRange(0));
     cardCase("NegativeCategories", edited([](Card& c) { c.categories = "-1"; }),
-             Ending::ConsoleError, "Error! The number of categories must be from 2 to 10");
+             Ending::ConsoleError, tl::messages::categoryCountOutOfRange(-1));
     cardCase("ElevenCategories", edited([](Card& c) {
                  c.categories = "11";
                  c.observedCuts = c.trueCuts = "1 2 3 4 5 6 7 8 9 10";
              }),
-             Ending::ConsoleError, "Error! The number of categories must be from 2 to 10");
+             Ending::ConsoleError, tl::messages::categoryCountOutOfRange(11));
     cardCase("HugeCategoryCount", edited([](Card& c) { c.categories = "2000000000"; }),
-             Ending::ConsoleError, "Error! The number of categories must be from 2 to 10");
+             Ending::ConsoleError, tl::messages::categoryCountOutOfRange(2000000000));
 
     // --- Counts that would ask for absurd work or storage: refused or read
     // lazily, never allocated up front.
@@ -319,9 +295,9 @@ std::vector<Case> catalogue() {
              .expected = "holds no complete record"});
     }
 
-    // --- The limits that stop a run with the classic lines.
+    // --- The limits that stop a run with their own console lines.
     {
-        Card ten;
+        Card ten = baselineCard();
         ten.setCount = "10";  // stops before any set is read, however the rest looks
         add({.name = "TenSets",
              .card = ten.firstLines(2) + garbage(200, 7),
@@ -357,7 +333,7 @@ std::vector<Case> catalogue() {
     cardCase("UnterminatedQuoteInDataFileName",
              edited([](Card& c) { c.sets[0].dataFile = "'set1.dat"; }), Ending::Diagnostic,
              "quoted text is not closed");
-    cardCase("UnterminatedQuoteInOutputName", edited([](Card& c) { c.output = "\"report.out"; }),
+    cardCase("UnterminatedQuoteInOutputName", edited([](Card& c) { c.outputFile = "\"report.out"; }),
              Ending::Diagnostic, "quoted text is not closed");
     // A slash ends a read and leaves the rest of its targets as they were
     // (zero, or an empty name): every position gives a clean ending.
@@ -383,7 +359,7 @@ std::vector<Case> catalogue() {
         {"SecondTrueCut", [](Card& c) { c.trueCuts = "6 /"; }, Ending::ConsoleError,
          "Error! The true cut scores must not decrease."},
         {"ConditionalSwitch", [](Card& c) { c.conditional = "/"; }, Ending::Success, ""},
-        {"OutputName", [](Card& c) { c.output = "/"; }, Ending::ConsoleError,
+        {"OutputName", [](Card& c) { c.outputFile = "/"; }, Ending::ConsoleError,
          "Error! No output file is named."},
         {"BiasSwitch", [](Card& c) { c.bias = "/"; }, Ending::SameAsBaseline, ""},
         {"AfterTheLastValue", [](Card& c) { c.observedCuts = "6 11 / 99"; }, Ending::SameAsBaseline,
@@ -569,10 +545,10 @@ std::vector<Case> catalogue() {
     }
 
     // --- Where the report goes.
-    cardCase("OutputInMissingFolder", edited([](Card& c) { c.output = "'nowhere/report.out'"; }),
+    cardCase("OutputInMissingFolder", edited([](Card& c) { c.outputFile = "'nowhere/report.out'"; }),
              Ending::Diagnostic, "cannot write the report file nowhere/report.out");
     add({.name = "OutputUnderARegularFile",
-         .card = edited([](Card& c) { c.output = "'plain.txt/report.out'"; }).text(),
+         .card = edited([](Card& c) { c.outputFile = "'plain.txt/report.out'"; }).text(),
          .files =
              [] {
                  Files f = baselineFiles();
@@ -582,21 +558,21 @@ std::vector<Case> catalogue() {
          .ending = Ending::Diagnostic,
          .expected = "cannot write the report file plain.txt/report.out"});
     add({.name = "OutputInReadOnlyFolder",
-         .card = edited([](Card& c) { c.output = "'locked/report.out'"; }).text(),
+         .card = edited([](Card& c) { c.outputFile = "'locked/report.out'"; }).text(),
          .ending = Ending::Diagnostic,
          .expected = "cannot write the report file locked/report.out",
          .setup = Setup::ReadOnlyFolder});
-    cardCase("OutputIsAFolder", edited([](Card& c) { c.output = "."; }), Ending::Diagnostic,
+    cardCase("OutputIsAFolder", edited([](Card& c) { c.outputFile = "."; }), Ending::Diagnostic,
              "cannot write the report file .");
-    cardCase("OutputIsTheControlCard", edited([](Card& c) { c.output = "card.txt"; }),
+    cardCase("OutputIsTheControlCard", edited([](Card& c) { c.outputFile = "card.txt"; }),
              Ending::ConsoleError, "Error! The output file card.txt is the control card itself.");
     cardCase("OutputIsTheControlCardByAnotherPath",
-             edited([](Card& c) { c.output = "\"./sub/../card.txt\""; }), Ending::ConsoleError,
+             edited([](Card& c) { c.outputFile = "\"./sub/../card.txt\""; }), Ending::ConsoleError,
              "is the control card itself");
-    cardCase("OutputIsADataFile", edited([](Card& c) { c.output = "set2.dat"; }),
+    cardCase("OutputIsADataFile", edited([](Card& c) { c.outputFile = "set2.dat"; }),
              Ending::ConsoleError, "Error! The output file set2.dat is the data file of set 2.");
     add({.name = "OutputIsADataFileThroughALink",
-         .card = edited([](Card& c) { c.output = "link.out"; }).text(),
+         .card = edited([](Card& c) { c.outputFile = "link.out"; }).text(),
          .expected = "is the data file of set 1"});
 
     return cases;
@@ -675,7 +651,7 @@ void servePipe(const fs::path& pipe, const std::string& content, int reads) {
 const std::string& baselineReport() {
     static const std::string report = [] {
         const fs::path work = tl::testing::makeScratchDirectory("catalogue-baseline");
-        writeFile(work / "card.txt", Card().text());
+        writeFile(work / "card.txt", baselineCard().text());
         for (const auto& [name, text] : baselineFiles()) writeFile(work / name, text);
         const auto result = tl::testing::runProgram(work, "card.txt\n\n", 30);
         std::string text = result.exitStatus == 0 ? readFile(work / "report.out") : "";

@@ -3,6 +3,8 @@
 // the exit statuses, and that a failed run leaves the report file alone.
 #include <gtest/gtest.h>
 
+#include "core/messages.h"
+
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -158,7 +160,7 @@ TEST(Console, Transcripts) {
         {"the lowest category count is refused, not allocated",
          {{"card.txt", card([](CardText& t) { t.categories = "-2147483648"; })}},
          "card.txt\n",
-         transcript("Error! The number of categories must be from 2 to 10, not -2147483648."),
+         transcript(tl::messages::categoryCountOutOfRange(-2147483648LL)),
          1},
         {"a report that would overwrite the data file",
          {{"card.txt", card([](CardText& t) { t.outputFile = "'./a.dat'"; })}, {"a.dat", kData}},

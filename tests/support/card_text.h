@@ -28,32 +28,30 @@ struct CardText {
     std::string bias = "0";
     std::string lineEnd = "\n";
 
-    std::string str() const {
-        std::string t;
-        auto line = [&](const std::string& s) { t += s + lineEnd; };
-        line("$Number of item sets");
-        line(setCount.empty() ? std::to_string(sets.size()) : setCount);
+    // One line per read, in the order of the card (headings included).
+    std::vector<std::string> lines() const {
+        std::vector<std::string> out = {"$Number of item sets",
+                                        setCount.empty() ? std::to_string(sets.size()) : setCount};
         for (std::size_t s = 0; s < sets.size(); ++s) {
-            line("$Set" + std::to_string(s + 1) +
-                 ": weight, #items, #score points, score points, data file");
-            line(sets[s].weight);
-            line(sets[s].items);
-            line(sets[s].pointCount);
-            line(sets[s].points);
-            line(sets[s].dataFile);
+            out.push_back("$Set" + std::to_string(s + 1) +
+                          ": weight, #items, #score points, score points, data file");
+            out.insert(out.end(), {sets[s].weight, sets[s].items, sets[s].pointCount,
+                                   sets[s].points, sets[s].dataFile});
         }
-        line("$#categories, observed cut scores, true cut scores");
-        line(categories);
-        line(observedCuts);
-        line(trueCuts);
-        line("$Conditional results (Yes=1, No=0)");
-        line(conditional);
-        line("$Output file");
-        line(outputFile);
-        line("$Bias correction (Yes=1, No=0)");
-        line(bias);
+        out.insert(out.end(),
+                   {"$#categories, observed cut scores, true cut scores", categories, observedCuts,
+                    trueCuts, "$Conditional results (Yes=1, No=0)", conditional, "$Output file",
+                    outputFile, "$Bias correction (Yes=1, No=0)", bias});
+        return out;
+    }
+    // The card cut short: only its first `count` lines.
+    std::string firstLines(std::size_t count) const {
+        std::string t;
+        const std::vector<std::string> all = lines();
+        for (std::size_t i = 0; i < count && i < all.size(); ++i) t += all[i] + lineEnd;
         return t;
     }
+    std::string str() const { return firstLines(lines().size()); }
+    std::string text() const { return str(); }
 };
-
 }  // namespace tl::testing
