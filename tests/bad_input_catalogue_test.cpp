@@ -716,7 +716,7 @@ TEST_P(BadInput, EndsWithOneLineAndTouchesNoFile) {
     }
 
     std::map<std::string, std::string> before = snapshot(work);
-    if (c.setup == Setup::VanishingDataFile) before.erase(c.vanishing);  // gone by design
+    if (c.setup == Setup::VanishingDataFile) before.erase(c.vanishing);  // gone on purpose
 
     const auto start = std::chrono::steady_clock::now();
     const auto result = tl::testing::runProgram(work, c.typed, 10);

@@ -144,7 +144,7 @@ std::string versionLine() {
 ParseOutcome parseCommandLine(int argc, const char* const* argv) {
     CLI::App app(kDescription, kProgram);
     app.footer(kFooter);
-    app.allow_extras();  // left-over words are reported below, in our own words
+    app.allow_extras();  // left-over words are reported below, naming the word
     app.set_version_flag("--version", versionLine(), "Print the program version and exit");
     app.get_formatter()->column_width(24);
 
