@@ -3,6 +3,8 @@
 
 fail <- function(...) stop(paste0(...), call. = FALSE)
 
+backticked <- function(name) if (startsWith(name, "`")) name else paste0("`", name, "`")
+
 is_whole <- function(x) is.numeric(x) && length(x) == 1L && !is.na(x) && is.finite(x) && x == round(x)
 
 check_whole <- function(x, name, min = 0, max = 2^53) {
@@ -27,9 +29,9 @@ check_choice <- function(x, choices, name) {
 
 check_scores <- function(x, name, allow_empty = FALSE) {
   if (!is.numeric(x) || (!allow_empty && length(x) == 0L)) {
-    fail("`", name, "` must be a numeric vector", if (!allow_empty) " of at least one value", ".")
+    fail(backticked(name), " must be a numeric vector", if (!allow_empty) " of at least one value", ".")
   }
-  if (anyNA(x) || any(!is.finite(x))) fail("`", name, "` must hold finite numbers only.")
+  if (anyNA(x) || any(!is.finite(x))) fail(backticked(name), " must hold finite numbers only.")
   as.numeric(x)
 }
 

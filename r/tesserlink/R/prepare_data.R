@@ -39,6 +39,7 @@ set_label <- function(sets, s) {
 check_set <- function(set, s, sets, data) {
   label <- set_label(sets, s)
   what <- paste0("`sets[[", s, "]]`")
+  part <- function(element) paste0("`sets[[", s, "]]$", element, "`")
   if (!is.list(set)) fail(what, " must be a list(items = , points = , weight = ).")
   unknown <- setdiff(names(set), c("items", "points", "weight"))
   if (is.null(names(set)) || any(names(set) == "") || length(unknown)) {
@@ -46,13 +47,13 @@ check_set <- function(set, s, sets, data) {
   }
   if (is.null(set$items) || length(set$items) == 0L) fail(what, " needs `items`.")
   if (is.null(set$points)) fail(what, " needs `points`.")
-  columns <- resolve_columns(set$items, data, paste0(what, "$items"))
-  if (anyDuplicated(columns)) fail(what, "$items names a column more than once.")
+  columns <- resolve_columns(set$items, data, part("items"))
+  if (anyDuplicated(columns)) fail(part("items"), " names a column more than once.")
   weight <- if (is.null(set$weight)) 1 else set$weight
   if (!is.numeric(weight) || length(weight) != 1L || !is.finite(weight)) {
-    fail(what, "$weight must be one finite number.")
+    fail(part("weight"), " must be one finite number.")
   }
-  list(columns = columns, points = check_scores(set$points, paste0(what, "$points")),
+  list(columns = columns, points = check_scores(set$points, part("points")),
        weight = as.numeric(weight), label = label)
 }
 
