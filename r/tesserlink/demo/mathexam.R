@@ -13,7 +13,7 @@ fit <- cac(exam,
            sets = list(exam = list(items = 1:13, points = c(-1, 0, 4))),
            cuts = 26, id = "student")
 print(fit)
-summary(fit)
+print(summary(fit))
 
 # The students closest to the pass mark are the least safely classified.
 near <- fit$examinees[abs(fit$examinees$observed_composite - 26) <= 2, ]
