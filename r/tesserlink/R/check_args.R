@@ -1,0 +1,42 @@
+# Argument checks. Each stops with an R-style error naming the argument,
+# without the call (the user's own call is the one that matters).
+
+fail <- function(...) stop(paste0(...), call. = FALSE)
+
+backticked <- function(name) if (startsWith(name, "`")) name else paste0("`", name, "`")
+
+is_whole <- function(x) is.numeric(x) && length(x) == 1L && !is.na(x) && is.finite(x) && x == round(x)
+
+check_whole <- function(x, name, min = 0, max = 2^53) {
+  if (!is_whole(x) || x < min || x > max) {
+    fail("`", name, "` must be one whole number from ", format(min), " to ", format(max), ".")
+  }
+  as.numeric(x)
+}
+
+check_flag <- function(x, name) {
+  if (!is.logical(x) || length(x) != 1L || is.na(x)) fail("`", name, "` must be TRUE or FALSE.")
+  x
+}
+
+check_choice <- function(x, choices, name) {
+  if (identical(x, choices)) return(choices[1L])
+  if (!is.character(x) || length(x) != 1L || is.na(x) || !(x %in% choices)) {
+    fail("`", name, "` must be one of ", paste0("\"", choices, "\"", collapse = ", "), ".")
+  }
+  x
+}
+
+check_scores <- function(x, name, allow_empty = FALSE) {
+  if (!is.numeric(x) || (!allow_empty && length(x) == 0L)) {
+    fail(backticked(name), " must be a numeric vector", if (!allow_empty) " of at least one value", ".")
+  }
+  if (anyNA(x) || any(!is.finite(x))) fail(backticked(name), " must hold finite numbers only.")
+  as.numeric(x)
+}
+
+check_bootstrap <- function(x) {
+  x <- check_whole(x, "bootstrap", 0, .Machine$integer.max)
+  if (x == 1) fail("`bootstrap` must be 0 (no bootstrap) or at least 2 replicates.")
+  x
+}

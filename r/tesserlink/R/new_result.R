@@ -1,0 +1,70 @@
+# The library's numbers arranged into the data frames of a "tesserlink"
+# object. Nothing here computes: values are only copied and labelled.
+
+probability_columns <- function(m) {
+  colnames(m) <- paste0("p", seq_len(ncol(m)))
+  as.data.frame(m)
+}
+
+long_table <- function(m, first, second) {
+  k <- nrow(m)
+  out <- data.frame(rep(seq_len(k), times = k), rep(seq_len(k), each = k), as.vector(m))
+  names(out) <- c(first, second, "proportion")
+  out
+}
+
+new_tesserlink <- function(out, labels, record, id, call) {
+  r <- out$results
+  cuts <- r$card$observed_cuts
+  true_cuts <- r$card$true_cuts
+  sets <- set_table(r$card, labels)
+  k <- length(cuts) + 1L
+  e <- r$examinees
+  examinees <- data.frame(record = record)
+  if (!is.null(id)) examinees$id <- id
+  examinees <- cbind(examinees, data.frame(
+    observed_composite = e$observed_composite, true_composite = e$true_composite,
+    observed_category = e$observed_category, true_category = e$true_category),
+    probability_columns(e$probabilities),
+    data.frame(consistency = e$consistency, accuracy = e$accuracy,
+               false_positive = e$false_positive, false_negative = e$false_negative,
+               error_variance = e$error_variance))
+
+  cut_table <- cbind(data.frame(cut = seq_len(k - 1L), observed_cut = cuts, true_cut = true_cuts),
+                     as.data.frame(r$cuts))
+  conditional <- cbind(data.frame(score = r$conditional$score,
+                                  examinees = r$conditional$examinees,
+                                  consistency = r$conditional$consistency,
+                                  accuracy = r$conditional$accuracy),
+                       probability_columns(r$conditional$probabilities))
+  sets$unmatched <- r$unmatched$count
+  sets$unmatched_examinees <- r$unmatched$examinees
+
+  result <- list(
+    overall = as.data.frame(r$overall),
+    cuts = cut_table,
+    categories = data.frame(category = seq_len(k), observed = r$observed_counts,
+                            true = r$true_counts, marginal = r$category_marginal),
+    true_by_observed = long_table(r$true_by_observed, "true_category", "observed_category"),
+    consistency_table = long_table(r$consistency_table, "first_category", "second_category"),
+    conditional = conditional,
+    examinees = examinees,
+    reliability = as.data.frame(r$reliability),
+    summary = data.frame(examinees = r$examinee_count, sets = nrow(sets), categories = k,
+                         bias_corrected = r$bias_corrected, min_composite = r$min_composite,
+                         max_composite = r$max_composite, mean = r$composite$mean,
+                         variance = r$composite$variance, sd = r$composite$sd,
+                         min = r$composite$min, max = r$composite$max),
+    sets = sets,
+    call = call)
+  if (!is.null(r$bootstrap)) {
+    result$bootstrap <- as.data.frame(r$bootstrap$table, stringsAsFactors = FALSE)
+    result$summary$bootstrap_replicates <- r$bootstrap$replicates
+    result$summary$bootstrap_seed <- r$bootstrap$seed
+  }
+  if (isTRUE(out$negative_factorial)) {
+    warning("negative factorial in factln: a multinomial coefficient took 0! for a negative count.",
+            call. = FALSE)
+  }
+  structure(result, class = "tesserlink")
+}

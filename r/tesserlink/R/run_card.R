@@ -1,0 +1,25 @@
+# Runs a control card with its data files and writes its report.
+run_card <- function(path, report = NULL, bootstrap = 0, seed = 1, threads = 0) {
+  call <- match.call()
+  if (!is.character(path) || length(path) != 1L || is.na(path) || path == "") {
+    fail("`path` must be the control card's file name.")
+  }
+  report <- if (is.null(report)) {
+    ""
+  } else if (identical(report, FALSE)) {
+    NA_character_
+  } else if (is.character(report) && length(report) == 1L && !is.na(report) && report != "") {
+    path.expand(report)
+  } else {
+    fail("`report` must be NULL (the card's output file), FALSE (none) or a file name.")
+  }
+  bootstrap <- check_bootstrap(bootstrap)
+  seed <- check_whole(seed, "seed")
+  threads <- check_whole(threads, "threads", 0, 1024)
+  out <- .Call(tl_run_card, path.expand(path), report, bootstrap, seed, threads)
+  if (!is.null(out$error)) fail_library(out$error)
+  result <- new_tesserlink(out, labels = out$set_labels, record = seq_len(out$results$examinee_count),
+                           id = NULL, call = call)
+  result$report_file <- out$report_file
+  result
+}

@@ -1,0 +1,24 @@
+# A written mathematics exam of 13 items taken by 729 students, each item
+# marked 4 (correct), -1 (wrong) or 0 (no answer); pass mark 26.
+# Source and licence of the data: extdata/mathexam/PROVENANCE.md.
+library(tesserlink)
+
+path <- system.file("extdata", "mathexam", "points.dat", package = "tesserlink")
+exam <- read.csv(path, sep = " ", header = FALSE)
+names(exam) <- c("quad", "deriv", "elasticity", "integral", "interest", "annuity", "payflow",
+                 "matrix", "planning", "equations", "hesse", "implicit", "lagrange")
+exam$student <- sprintf("S%03d", seq_len(nrow(exam)))
+
+fit <- cac(exam,
+           sets = list(exam = list(items = 1:13, points = c(-1, 0, 4))),
+           cuts = 26, id = "student")
+print(fit)
+print(summary(fit))
+
+# The students closest to the pass mark are the least safely classified.
+near <- fit$examinees[abs(fit$examinees$observed_composite - 26) <= 2, ]
+print(head(near[order(near$consistency), c("id", "observed_composite", "p1", "p2",
+                                            "consistency", "accuracy")]))
+
+plot(fit)                         # consistency and accuracy by score
+plot(fit, type = "distribution")  # the scores and the pass mark

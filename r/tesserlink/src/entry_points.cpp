@@ -1,0 +1,140 @@
+// The two calls R makes: an analysis of scores held in R, and a run of a
+// control card with its data files. Each returns either list(results = ...)
+// or list(error = "line"), so that R raises its own error without a C++ call
+// in it; an analysis whose scores miss the set's points can instead return
+// list(unmatched = ...) for R to name the rows and columns.
+#include <Rcpp.h>
+
+#include <filesystem>
+#include <new>
+#include <optional>
+#include <string>
+
+#include "analysis/analyze.h"
+#include "card_from_r.h"
+#include "core/errors.h"
+#include "core/messages.h"
+#include "job/card_checks.h"
+#include "job/control_card_reader.h"
+#include "job/file_data_source.h"
+#include "job/text_file.h"
+#include "report/atomic_file.h"
+#include "report/report_writer.h"
+#include "results_to_r.h"
+
+namespace {
+
+using Rcpp::_;
+
+tl::AnalysisOptions analysisOptions(SEXP bootstrap, SEXP seed, SEXP threads, bool& negative) {
+    tl::AnalysisOptions options;
+    options.tables = true;
+    options.model.threads = static_cast<unsigned>(Rcpp::as<double>(threads));
+    options.bootstrapReplicates = static_cast<std::int64_t>(Rcpp::as<double>(bootstrap));
+    options.seed = static_cast<std::uint64_t>(Rcpp::as<double>(seed));
+    // No R call may be made while the library runs; R warns afterwards.
+    options.onNegativeFactorial = [&negative] { negative = true; };
+    return options;
+}
+
+Rcpp::List success(const tl::Results& results, bool negativeFactorial) {
+    Rcpp::List out = Rcpp::List::create(_["results"] = tlr::resultsToR(results));
+    out.push_back(negativeFactorial, "negative_factorial");
+    return out;
+}
+
+Rcpp::List failure(const std::string& line) {
+    return Rcpp::List::create(_["error"] = line);
+}
+
+template <typename Body>
+SEXP guarded(Body body) {
+    try {
+        return body();
+    } catch (const tl::DetectedError& error) {
+        return failure(error.consoleLine);
+    } catch (const tl::InputError& error) {
+        return failure(error.what());
+    } catch (const std::bad_alloc&) {
+        return failure("not enough memory for this run");
+    } catch (const std::exception& error) {
+        return failure(error.what());
+    }
+}
+
+// A name in the card that is not absolute is taken relative to the card's folder.
+std::string besideCard(const std::string& name, const std::filesystem::path& folder) {
+    const std::filesystem::path path(name);
+    if (name.empty() || path.is_absolute() || folder.empty()) return name;
+    return (folder / path).string();
+}
+
+}  // namespace
+
+extern "C" SEXP tl_analyze(SEXP sets, SEXP cuts, SEXP trueCuts, SEXP biasCorrection, SEXP bootstrap,
+                           SEXP seed, SEXP threads, SEXP stopOnUnmatched) {
+    BEGIN_RCPP
+    return guarded([&]() -> SEXP {
+        const tlr::MemoryJob job =
+            tlr::jobFromR(Rcpp::List(sets), Rcpp::NumericVector(cuts),
+                          Rcpp::NumericVector(trueCuts), Rcpp::as<bool>(biasCorrection));
+        const tl::ScoreScales scales = tl::prepareScales(job.card);
+        if (Rcpp::as<bool>(stopOnUnmatched)) {
+            const auto found = tlr::findUnmatched(job);
+            for (std::size_t s = 0; s < found.size(); ++s) {
+                if (found[s].count == 0) continue;
+                return Rcpp::List::create(
+                    _["unmatched"] = Rcpp::List::create(
+                        _["set"] = static_cast<int>(s + 1),
+                        _["count"] = static_cast<double>(found[s].count),
+                        _["examinees"] = found[s].examinees,
+                        _["record"] = static_cast<double>(found[s].firstRecord),
+                        _["item"] = found[s].firstItem, _["value"] = found[s].firstValue));
+            }
+        }
+        bool negative = false;
+        const tl::AnalysisOptions options = analysisOptions(bootstrap, seed, threads, negative);
+        tl::MemoryDataSource data(job.scores);
+        const tl::Results results = tl::analyze(job.card, scales, data, options);
+        return success(results, negative);
+    });
+    END_RCPP
+}
+
+// `report`: "" writes the card's own output file, NA writes none, any other
+// text is the report's path.
+extern "C" SEXP tl_run_card(SEXP path, SEXP report, SEXP bootstrap, SEXP seed, SEXP threads) {
+    BEGIN_RCPP
+    return guarded([&]() -> SEXP {
+        const std::string cardFile = Rcpp::as<std::string>(path);
+        const std::optional<std::string> text = tl::readTextFile(cardFile);
+        if (!text) throw tl::DetectedError{tl::messages::missingFile(cardFile)};
+        const tl::ControlCard card = tl::readControlCard(*text, cardFile);
+        const tl::ScoreScales scales = tl::prepareScales(card);
+
+        // The card keeps its names for the report's echo; the files are
+        // opened beside the card.
+        const std::filesystem::path folder = std::filesystem::path(cardFile).parent_path();
+        tl::ControlCard located = card;
+        for (tl::ItemSet& set : located.itemSets) set.dataFile = besideCard(set.dataFile, folder);
+        located.outputFile = besideCard(card.outputFile, folder);
+        const Rcpp::CharacterVector reportArg(report);
+        const bool writeReport = !Rcpp::CharacterVector::is_na(reportArg[0]);
+        const std::string asked = writeReport ? Rcpp::as<std::string>(reportArg[0]) : "";
+        if (!asked.empty()) located.outputFile = asked;
+        if (writeReport) tl::refuseUnsafeOutput(located, cardFile);
+
+        bool negative = false;
+        const tl::AnalysisOptions options = analysisOptions(bootstrap, seed, threads, negative);
+        tl::FileDataSource data(located);
+        const tl::Results results = tl::analyze(card, scales, data, options);
+        if (writeReport) tl::writeFileAtomically(located.outputFile, tl::composeReport(results));
+        Rcpp::List out = success(results, negative);
+        out.push_back(writeReport ? Rcpp::wrap(located.outputFile) : R_NilValue, "report_file");
+        Rcpp::CharacterVector labels;
+        for (const tl::ItemSet& set : card.itemSets) labels.push_back(set.dataFile);
+        out.push_back(labels, "set_labels");
+        return out;
+    });
+    END_RCPP
+}

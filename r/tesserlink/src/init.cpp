@@ -1,0 +1,19 @@
+// Registers the package's native calls with R.
+#include <R.h>
+#include <R_ext/Rdynload.h>
+#include <Rinternals.h>
+
+extern "C" {
+SEXP tl_analyze(SEXP, SEXP, SEXP, SEXP, SEXP, SEXP, SEXP, SEXP);
+SEXP tl_run_card(SEXP, SEXP, SEXP, SEXP, SEXP);
+
+static const R_CallMethodDef callMethods[] = {
+    {"tl_analyze", reinterpret_cast<DL_FUNC>(&tl_analyze), 8},
+    {"tl_run_card", reinterpret_cast<DL_FUNC>(&tl_run_card), 5},
+    {nullptr, nullptr, 0}};
+
+void R_init_tesserlink(DllInfo* dll) {
+    R_registerRoutines(dll, nullptr, callMethods, nullptr, nullptr);
+    R_useDynamicSymbols(dll, FALSE);
+}
+}

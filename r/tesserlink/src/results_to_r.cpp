@@ -1,0 +1,203 @@
+#include "results_to_r.h"
+
+#include <string>
+#include <vector>
+
+#include "classify/classification.h"
+
+namespace tlr {
+
+namespace {
+
+using Rcpp::_;
+
+const char* const kIndexNames[] = {"consistency", "chance",         "kappa",
+                                   "accuracy",    "false_positive", "false_negative"};
+
+std::vector<double> indexValues(const tl::IndexSet& s) {
+    return {s.consistency, s.chance, s.kappa, s.accuracy, s.falsePositive, s.falseNegative};
+}
+
+std::vector<const tl::IndexSpread*> spreads(const tl::IndexSetSpread& s) {
+    return {&s.consistency, &s.chance, &s.kappa, &s.accuracy, &s.falsePositive, &s.falseNegative};
+}
+
+Rcpp::NumericVector numbers(const std::vector<double>& v) {
+    return Rcpp::NumericVector(v.begin(), v.end());
+}
+
+template <typename Int>
+Rcpp::NumericVector counts(const std::vector<Int>& v) {
+    Rcpp::NumericVector out(v.size());
+    for (std::size_t i = 0; i < v.size(); ++i) out[i] = static_cast<double>(v[i]);
+    return out;
+}
+
+// A row-major K x K table as an R matrix.
+Rcpp::NumericMatrix square(const std::vector<double>& rowMajor, int k) {
+    Rcpp::NumericMatrix m(k, k);
+    for (int a = 0; a < k; ++a) {
+        for (int b = 0; b < k; ++b) m(a, b) = rowMajor[static_cast<std::size_t>(a) * k + b];
+    }
+    return m;
+}
+
+Rcpp::List indexColumns(const std::vector<tl::IndexSet>& sets) {
+    Rcpp::List out;
+    for (int j = 0; j < 6; ++j) {
+        Rcpp::NumericVector column(sets.size());
+        for (std::size_t c = 0; c < sets.size(); ++c) column[c] = indexValues(sets[c])[j];
+        out.push_back(column, kIndexNames[j]);
+    }
+    return out;
+}
+
+Rcpp::List overall(const tl::Classification& c) {
+    return Rcpp::List::create(
+        _["consistency"] = c.overallConsistency, _["chance"] = c.chanceProbability,
+        _["kappa"] = c.kappa, _["accuracy"] = c.overallAccuracy,
+        _["false_positive"] = c.falsePositiveError, _["false_negative"] = c.falseNegativeError);
+}
+
+Rcpp::List examinees(const tl::Results& r) {
+    const std::size_t n = r.observedComposite.size();
+    const int k = r.categoryCount();
+    const auto truth = r.classificationComposite();
+    Rcpp::NumericVector trueComposite(truth.begin(), truth.end());
+    Rcpp::IntegerVector observedCategory(n);
+    Rcpp::NumericMatrix probabilities(static_cast<int>(n), k);
+    for (std::size_t i = 0; i < n; ++i) {
+        // Observed composite on the observed cuts, as the tables count it.
+        observedCategory[i] = tl::trueCategoryOf(r.observedComposite[i], r.card.observedCuts);
+        const auto p = r.categoryProbabilities(i);
+        for (int m = 0; m < k; ++m) probabilities(static_cast<int>(i), m) = p[m];
+    }
+    const tl::Classification& c = r.classification;
+    return Rcpp::List::create(
+        _["observed_composite"] = numbers(r.observedComposite), _["true_composite"] = trueComposite,
+        _["observed_category"] = observedCategory,
+        _["true_category"] = Rcpp::IntegerVector(c.trueCategory.begin(), c.trueCategory.end()),
+        _["probabilities"] = probabilities, _["consistency"] = numbers(c.conditionalConsistency),
+        _["accuracy"] = numbers(c.conditionalAccuracy),
+        _["false_positive"] = numbers(c.conditionalFalsePositive),
+        _["false_negative"] = numbers(c.conditionalFalseNegative),
+        _["error_variance"] = numbers(r.compositeErrorVariance));
+}
+
+Rcpp::List conditional(const std::vector<tl::ConditionalRow>& rows, int k) {
+    Rcpp::NumericVector score(rows.size()), consistency(rows.size()), accuracy(rows.size());
+    Rcpp::IntegerVector count(rows.size());
+    Rcpp::NumericMatrix probabilities(static_cast<int>(rows.size()), k);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        score[i] = rows[i].score;
+        count[i] = rows[i].examinees;
+        consistency[i] = rows[i].consistency;
+        accuracy[i] = rows[i].accuracy;
+        for (int m = 0; m < k; ++m)
+            probabilities(static_cast<int>(i), m) = rows[i].probabilities[m];
+    }
+    return Rcpp::List::create(_["score"] = score, _["examinees"] = count,
+                              _["consistency"] = consistency, _["accuracy"] = accuracy,
+                              _["probabilities"] = probabilities);
+}
+
+// One row per index: the overall ones (cut NA) and then each cut's.
+Rcpp::List bootstrap(const tl::BootstrapSummary& b, const tl::Results& r) {
+    std::vector<int> cut;
+    std::vector<std::string> index;
+    std::vector<double> estimate, se, low, high, undefined;
+    auto add = [&](int c, const tl::IndexSetSpread& spread, const tl::IndexSet& value) {
+        const auto all = spreads(spread);
+        const auto values = indexValues(value);
+        for (int j = 0; j < 6; ++j) {
+            cut.push_back(c);
+            index.push_back(kIndexNames[j]);
+            estimate.push_back(values[j]);
+            se.push_back(all[j]->se);
+            low.push_back(all[j]->ciLow);
+            high.push_back(all[j]->ciHigh);
+            undefined.push_back(static_cast<double>(all[j]->replicatesUndefined));
+        }
+    };
+    const tl::Classification& c = r.classification;
+    add(NA_INTEGER, b.overall,
+        {c.overallConsistency, c.chanceProbability, c.kappa, c.overallAccuracy,
+         c.falsePositiveError, c.falseNegativeError});
+    for (std::size_t j = 0; j < b.cuts.size() && r.tables && j < r.tables->cuts.size(); ++j) {
+        add(static_cast<int>(j + 1), b.cuts[j], r.tables->cuts[j]);
+    }
+    Rcpp::List table = Rcpp::List::create(
+        _["cut"] = Rcpp::IntegerVector(cut.begin(), cut.end()),
+        _["index"] = Rcpp::CharacterVector(index.begin(), index.end()),
+        _["estimate"] = numbers(estimate), _["se"] = numbers(se), _["ci_low"] = numbers(low),
+        _["ci_high"] = numbers(high), _["replicates_undefined"] = numbers(undefined));
+    return Rcpp::List::create(_["replicates"] = static_cast<double>(b.replicates),
+                              _["seed"] = static_cast<double>(b.seed), _["table"] = table);
+}
+
+Rcpp::List unmatched(const std::vector<tl::UnmatchedScores>& sets) {
+    std::vector<double> count, examinees, record, item, value;
+    for (const tl::UnmatchedScores& u : sets) {
+        count.push_back(static_cast<double>(u.count));
+        examinees.push_back(u.examinees);
+        record.push_back(static_cast<double>(u.firstRecord));
+        item.push_back(u.firstItem);
+        value.push_back(u.firstValue);
+    }
+    return Rcpp::List::create(_["count"] = numbers(count), _["examinees"] = numbers(examinees),
+                              _["first_record"] = numbers(record), _["first_item"] = numbers(item),
+                              _["first_value"] = numbers(value));
+}
+
+// The card's sets and cuts, as the run took them.
+Rcpp::List cardToR(const tl::ControlCard& card) {
+    Rcpp::CharacterVector label;
+    Rcpp::NumericVector weight, items;
+    Rcpp::List points;
+    for (const tl::ItemSet& set : card.itemSets) {
+        label.push_back(set.dataFile);
+        weight.push_back(set.weight);
+        items.push_back(set.itemCount);
+        points.push_back(numbers(set.scorePoints));
+    }
+    return Rcpp::List::create(_["label"] = label, _["weight"] = weight, _["items"] = items,
+                              _["points"] = points, _["observed_cuts"] = numbers(card.observedCuts),
+                              _["true_cuts"] = numbers(card.trueCuts));
+}
+
+}  // namespace
+
+Rcpp::List resultsToR(const tl::Results& r) {
+    const int k = r.categoryCount();
+    const tl::ReliabilitySummary& rel = r.reliability;
+    Rcpp::List out = Rcpp::List::create(
+        _["examinee_count"] = r.examineeCount, _["bias_corrected"] = r.biasCorrected,
+        _["min_composite"] = r.scales.composite.minComposite,
+        _["max_composite"] = r.scales.composite.maxComposite,
+        _["reliability"] =
+            Rcpp::List::create(_["sample_variance"] = rel.sampleVariance,
+                               _["average_error_variance"] = rel.averageErrorVariance,
+                               _["reliability"] = rel.reliability),
+        _["overall"] = overall(r.classification),
+        _["category_marginal"] = numbers(r.classification.categoryMarginal),
+        _["examinees"] = examinees(r), _["unmatched"] = unmatched(r.unmatchedScores),
+        _["card"] = cardToR(r.card));
+    if (r.tables) {
+        const tl::ClassificationTables& t = *r.tables;
+        out.push_back(indexColumns(t.cuts), "cuts");
+        out.push_back(counts(t.observedCounts), "observed_counts");
+        out.push_back(counts(t.trueCounts), "true_counts");
+        out.push_back(square(t.trueByObserved, k), "true_by_observed");
+        out.push_back(square(t.consistencyTable, k), "consistency_table");
+        out.push_back(conditional(t.conditional, k), "conditional");
+        out.push_back(
+            Rcpp::List::create(_["mean"] = t.composite.mean, _["variance"] = t.composite.variance,
+                               _["sd"] = t.composite.sd, _["min"] = t.composite.min,
+                               _["max"] = t.composite.max),
+            "composite");
+    }
+    if (r.bootstrap) out.push_back(bootstrap(*r.bootstrap, r), "bootstrap");
+    return out;
+}
+
+}  // namespace tlr

@@ -1,0 +1,4 @@
+library(testthat)
+library(tesserlink)
+
+test_check("tesserlink")

@@ -1,0 +1,79 @@
+# On every bundled example: the report run_card() writes is the program's,
+# byte for byte; cac() on the same data gives the very same doubles; and the
+# values the report prints are the package's, rounded.
+
+report_value <- function(lines, label) {
+  line <- grep(paste0("^", label, " *="), lines, value = TRUE)
+  expect_length(line, 1)
+  as.numeric(sub(".*= *", "", line))
+}
+
+for (name in example_names()) {
+  test_that(paste("example", name, "gives the library's numbers"), {
+    folder <- example_copy(name)
+    fit <- run_card(file.path(folder, "card.txt"), threads = 2)
+    expected <- file.path(folder, "expected.out")
+    expect_identical(readBin(fit$report_file, "raw", file.size(expected) + 1),
+                     readBin(expected, "raw", file.size(expected) + 1))
+
+    input <- example_as_cac_input(fit, folder)
+    again <- cac(input$data, input$sets, input$cuts, input$true_cuts,
+                 bias_correction = input$bias_correction, threads = 1)
+    for (table in c("overall", "cuts", "examinees", "conditional", "true_by_observed",
+                    "consistency_table", "categories", "reliability", "summary", "sets")) {
+      expect_identical(again[[table]], fit[[table]], label = paste(name, table))
+    }
+
+    lines <- readLines(expected)
+    shown <- function(x) round(x, 5)
+    expect_equal(report_value(lines, "consistency \\(phi\\)"), shown(fit$overall$consistency))
+    expect_equal(report_value(lines, "chance probability"), shown(fit$overall$chance))
+    expect_equal(report_value(lines, "kappa"), shown(fit$overall$kappa))
+    expect_equal(report_value(lines, "accuracy \\(gamma\\)"), shown(fit$overall$accuracy))
+    expect_equal(report_value(lines, "false positive error"), shown(fit$overall$false_positive))
+    expect_equal(report_value(lines, "false negative error"), shown(fit$overall$false_negative))
+    expect_equal(report_value(lines, "Reliability"), shown(fit$reliability$reliability))
+    expect_equal(report_value(lines, "Sample variance"), shown(fit$reliability$sample_variance))
+    expect_equal(report_value(lines, "Avg error variance"),
+                 shown(fit$reliability$average_error_variance))
+
+    # Conditional results, when the card asks for them: one line per examinee.
+    start <- grep("^ +Obs +Total", lines)
+    if (length(start)) {
+      rows <- lines[start + seq_len(fit$summary$examinees)]
+      table <- read.table(text = rows, col.names = c("obs", "total", "phi", "gamma", "fp", "fn"))
+      e <- fit$examinees
+      expect_equal(table$total, round(e$observed_composite, 2))
+      expect_equal(table$phi, round(e$consistency, 5), tolerance = 1e-12)
+      expect_equal(table$gamma, round(e$accuracy, 5), tolerance = 1e-12)
+      expect_equal(table$fp, round(e$false_positive, 5), tolerance = 1e-12)
+      expect_equal(table$fn, round(e$false_negative, 5), tolerance = 1e-12)
+    }
+  })
+}
+
+test_that("data files are opened beside the card and the report can go elsewhere", {
+  folder <- example_copy("verbagg")
+  elsewhere <- tempfile(fileext = ".out")
+  old <- setwd(tempdir())
+  on.exit(setwd(old))
+  fit <- run_card(file.path(folder, "card.txt"), report = elsewhere, threads = 1)
+  expect_identical(fit$report_file, elsewhere)
+  expect_identical(readLines(elsewhere), readLines(file.path(folder, "expected.out")))
+  expect_false(file.exists(file.path(folder, "verbagg.out")))
+  none <- run_card(file.path(folder, "card.txt"), report = FALSE, threads = 1)
+  expect_null(none$report_file)
+  expect_identical(none$examinees, fit$examinees)
+  expect_error(run_card(file.path(folder, "card.txt"), report = file.path(folder, "do.dat")),
+               "is the data file of set 2", fixed = TRUE)
+  file.remove(file.path(folder, "want.dat"))
+  expect_error(run_card(file.path(folder, "card.txt"), report = FALSE), "Data file is not found")
+})
+
+test_that("results files agree with the package", {
+  # TODO(results.json): once the library writes results.json beside the
+  # report, run each example with run_card(), read its overall, cuts and
+  # examinees values (written with round-trip precision) and compare them
+  # with expect_identical() to fit$overall, fit$cuts and fit$examinees.
+  skip("results.json is not written by the library yet")
+})
