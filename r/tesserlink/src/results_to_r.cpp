@@ -135,9 +135,10 @@ Rcpp::List bootstrap(const tl::BootstrapSummary& b, const tl::Results& r) {
                               _["seed"] = static_cast<double>(b.seed), _["table"] = table);
 }
 
-Rcpp::List unmatched(const std::vector<tl::UnmatchedScores>& sets) {
+Rcpp::List unmatched(const std::vector<tl::SetFindings>& sets) {
     std::vector<double> count, examinees, record, item, value;
-    for (const tl::UnmatchedScores& u : sets) {
+    for (const tl::SetFindings& f : sets) {
+        const tl::UnmatchedScores& u = f.unmatched;
         count.push_back(static_cast<double>(u.count));
         examinees.push_back(u.examinees);
         record.push_back(static_cast<double>(u.firstRecord));
@@ -180,7 +181,7 @@ Rcpp::List resultsToR(const tl::Results& r) {
                                _["reliability"] = rel.reliability),
         _["overall"] = overall(r.classification),
         _["category_marginal"] = numbers(r.classification.categoryMarginal),
-        _["examinees"] = examinees(r), _["unmatched"] = unmatched(r.unmatchedScores),
+        _["examinees"] = examinees(r), _["unmatched"] = unmatched(r.findings),
         _["card"] = cardToR(r.card));
     if (r.tables) {
         const tl::ClassificationTables& t = *r.tables;
