@@ -4,14 +4,14 @@
 #include <cstring>
 #include <vector>
 
+#include "core/errors.h"
 #include "job/card_checks.h"
 #include "job/control_card_reader.h"
-#include "job/record_reader.h"
-#include "job/set_loader.h"
 #include "job/free_format_reader.h"
 #include "job/number_syntax.h"
-#include "core/errors.h"
+#include "job/record_reader.h"
 #include "job/score_ranges.h"
+#include "job/set_loader.h"
 
 namespace tl::fuzz {
 

@@ -54,7 +54,8 @@ using tl::testing::SetText;
 Card baselineCard() {
     Card card;
     card.setCount = "2";
-    card.sets = {SetText{"1.0", "4", "2", "0 1", "set1.dat"}, SetText{"2.0", "3", "3", "0 1 2", "set2.dat"}};
+    card.sets = {SetText{"1.0", "4", "2", "0 1", "set1.dat"},
+                 SetText{"2.0", "3", "3", "0 1 2", "set2.dat"}};
     card.categories = "3";
     card.observedCuts = card.trueCuts = "6 11";
     card.conditional = "1";
@@ -333,8 +334,9 @@ std::vector<Case> catalogue() {
     cardCase("UnterminatedQuoteInDataFileName",
              edited([](Card& c) { c.sets[0].dataFile = "'set1.dat"; }), Ending::Diagnostic,
              "quoted text is not closed");
-    cardCase("UnterminatedQuoteInOutputName", edited([](Card& c) { c.outputFile = "\"report.out"; }),
-             Ending::Diagnostic, "quoted text is not closed");
+    cardCase("UnterminatedQuoteInOutputName",
+             edited([](Card& c) { c.outputFile = "\"report.out"; }), Ending::Diagnostic,
+             "quoted text is not closed");
     // A slash ends a read and leaves the rest of its targets as they were
     // (zero, or an empty name): every position gives a clean ending.
     const std::vector<std::tuple<std::string, void (*)(Card&), Ending, std::string>> slashes = {
@@ -545,8 +547,9 @@ std::vector<Case> catalogue() {
     }
 
     // --- Where the report goes.
-    cardCase("OutputInMissingFolder", edited([](Card& c) { c.outputFile = "'nowhere/report.out'"; }),
-             Ending::Diagnostic, "cannot write the report file nowhere/report.out");
+    cardCase("OutputInMissingFolder",
+             edited([](Card& c) { c.outputFile = "'nowhere/report.out'"; }), Ending::Diagnostic,
+             "cannot write the report file nowhere/report.out");
     add({.name = "OutputUnderARegularFile",
          .card = edited([](Card& c) { c.outputFile = "'plain.txt/report.out'"; }).text(),
          .files =

@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
-#include "job/control_card_reader.h"
 #include "core/errors.h"
+#include "job/control_card_reader.h"
 #include "job/score_ranges.h"
 #include "support/card_text.h"
 #include "support/program_run.h"
@@ -129,7 +129,8 @@ TEST(CardChecks, EnumerationKeepsTheWorkLimitsThatConvolutionLifts) {
     set.highestScorePoint = 6;
     const ScoreScales scales = deriveScoreScales(card);
     EXPECT_NO_THROW(refuseUnworkableCard(card, scales, ModelOptions::Engine::Auto));
-    EXPECT_THROW(refuseUnworkableCard(card, scales, ModelOptions::Engine::Enumerate), DetectedError);
+    EXPECT_THROW(refuseUnworkableCard(card, scales, ModelOptions::Engine::Enumerate),
+                 DetectedError);
     const EnginePlan plan = planEngine(card, scales, ModelOptions::Engine::Auto);
     EXPECT_EQ(plan.convolveSet, (std::vector<bool>{true, false}));
     EXPECT_FALSE(plan.convolveComposite);

@@ -98,7 +98,8 @@ TEST_P(Tables, HoldTheirIdentitiesAndDefinitions) {
         ++expected;
     }
     std::int64_t observedTotal = 0, trueTotal = 0;
-    for (std::size_t m = 0; m < k; ++m) observedTotal += t.observedCounts[m], trueTotal += t.trueCounts[m];
+    for (std::size_t m = 0; m < k; ++m)
+        observedTotal += t.observedCounts[m], trueTotal += t.trueCounts[m];
     EXPECT_EQ(observedTotal, r.examineeCount);
     EXPECT_EQ(trueTotal, r.examineeCount);
     EXPECT_EQ(t.composite.variance, r.reliability.sampleVariance);

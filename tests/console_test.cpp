@@ -3,13 +3,12 @@
 // the exit statuses, and that a failed run leaves the report file alone.
 #include <gtest/gtest.h>
 
-#include "core/messages.h"
-
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
 
+#include "core/messages.h"
 #include "support/card_text.h"
 #include "support/program_run.h"
 

@@ -259,7 +259,8 @@ TEST(ScoreRanges, TruncateEachSetAndTheRunningComposite) {
         EXPECT_EQ(range.rawScores.front(), c.minRaw);
         EXPECT_EQ(scale.minComposite, c.minComposite);
         EXPECT_EQ(scale.maxComposite, c.maxComposite);
-        EXPECT_EQ(static_cast<int>(scale.compositeScores.size()), c.maxComposite - c.minComposite + 1);
+        EXPECT_EQ(static_cast<int>(scale.compositeScores.size()),
+                  c.maxComposite - c.minComposite + 1);
     }
 }
 

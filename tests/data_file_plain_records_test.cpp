@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "core/errors.h"
 #include "job/record_reader.h"
 #include "job/set_loader.h"
-#include "core/errors.h"
 
 namespace tl {
 namespace {

@@ -1,14 +1,13 @@
 // Counting the examinees in the first data file, and reading a set's records
 // into observed proportions and the observed composite score.
-#include "job/record_reader.h"
-#include "job/set_loader.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "core/errors.h"
+#include "job/record_reader.h"
+#include "job/set_loader.h"
 
 namespace tl {
 namespace {

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 #include <iostream>
+#include <random>
 #include <sstream>
 
 #include "analysis/analyze.h"
@@ -23,7 +23,9 @@ struct RandomRun {
 };
 
 RandomRun randomRun(std::mt19937_64& rng) {
-    auto uniform = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
+    auto uniform = [&](int lo, int hi) {
+        return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1));
+    };
     RandomRun run;
     ControlCard& card = run.card;
     card.setCount = uniform(1, 3);
@@ -35,11 +37,14 @@ RandomRun randomRun(std::mt19937_64& rng) {
         set.itemCount = uniform(1, 12);
         set.scorePointCount = uniform(2, 5);
         const int start = uniform(-1, 1);
-        for (int m = 0; m < set.scorePointCount; ++m) set.scorePoints.push_back(start + m * uniform(1, 2));
+        for (int m = 0; m < set.scorePointCount; ++m)
+            set.scorePoints.push_back(start + m * uniform(1, 2));
         std::sort(set.scorePoints.begin(), set.scorePoints.end());
-        set.scorePoints.erase(std::unique(set.scorePoints.begin(), set.scorePoints.end()), set.scorePoints.end());
+        set.scorePoints.erase(std::unique(set.scorePoints.begin(), set.scorePoints.end()),
+                              set.scorePoints.end());
         set.scorePointCount = static_cast<int>(set.scorePoints.size());
-        if (set.scorePointCount < 2) set.scorePoints.push_back(set.scorePoints.back() + 1), set.scorePointCount = 2;
+        if (set.scorePointCount < 2)
+            set.scorePoints.push_back(set.scorePoints.back() + 1), set.scorePointCount = 2;
         set.highestScorePoint = set.scorePoints.back();
         set.dataFile = "set" + std::to_string(s + 1);
         ScoreMatrix m{examinees, set.itemCount, {}};
@@ -78,7 +83,8 @@ bool lastDigitApart(const std::string& a, const std::string& b) {
         if (x == y) continue;
         const double dx = std::stod(x), dy = std::stod(y);
         const std::size_t point = x.find('.');
-        const double unit = point == std::string::npos ? 1 : std::pow(10.0, -double(x.size() - point - 1));
+        const double unit =
+            point == std::string::npos ? 1 : std::pow(10.0, -double(x.size() - point - 1));
         if (std::fabs(dx - dy) > 1.5 * unit) return false;
     }
     return true;

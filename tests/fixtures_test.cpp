@@ -14,7 +14,8 @@ using tl::testing::readFile;
 
 namespace {
 
-// The report without its credit lines (7, 8, 9, 11 and 13), which name this program's own credits rather than the recording's.
+// The report without its credit lines (7, 8, 9, 11 and 13), which name this program's own credits
+// rather than the recording's.
 std::string withoutCredits(const std::string& report) {
     std::istringstream in(report);
     std::string line, kept;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "job/list_read.h"
 #include "core/errors.h"
+#include "job/list_read.h"
 
 namespace tl {
 namespace {

@@ -43,34 +43,63 @@ CardText with(CardText card, void (*edit)(CardText&)) {
 std::vector<Case> cases() {
     const CardText plain;
     return {
-        {"ScoreMatchingNoPoint", plain, {{"a.dat", "0 1 9 1\n2 2 1 0\n1 9 9 2\n0 0 1 2\n"}},
+        {"ScoreMatchingNoPoint",
+         plain,
+         {{"a.dat", "0 1 9 1\n2 2 1 0\n1 9 9 2\n0 0 1 2\n"}},
          "3 item scores match none of the score points 0 1 2 (2 examinees, first at line 1, "
-         "record 1, item 3: 9)", true},
-        {"RecordOverTwoLines", plain, {{"a.dat", "0 1 2\n1\n2 2 1 0\n1 1 1 2\n"}},
-         "1 record runs over more than one line (first at line 1, record 1)", true},
-        {"LineWithMoreValuesThanItems", plain, {{"a.dat", "0 1 2 1 2 2\n2 2 1 0\n1 1 1 2\n"}},
-         "1 line holds more values than the set's 4 items (first at line 1, record 1)", true},
-        {"LineEndingInAnEmptyField", plain, {{"a.dat", "0,1,2,1,\n2,2,1,0\n1,1,1,2\n"}},
-         "1 line ends in an empty field (first at line 1, record 1)", true},
-        {"LaterFileWithMoreRecords", twoSets(), {{"a.dat", "0 1 2 1\n2 2 1 0\n"}, {"b.dat", kData}},
+         "record 1, item 3: 9)",
+         true},
+        {"RecordOverTwoLines",
+         plain,
+         {{"a.dat", "0 1 2\n1\n2 2 1 0\n1 1 1 2\n"}},
+         "1 record runs over more than one line (first at line 1, record 1)",
+         true},
+        {"LineWithMoreValuesThanItems",
+         plain,
+         {{"a.dat", "0 1 2 1 2 2\n2 2 1 0\n1 1 1 2\n"}},
+         "1 line holds more values than the set's 4 items (first at line 1, record 1)",
+         true},
+        {"LineEndingInAnEmptyField",
+         plain,
+         {{"a.dat", "0,1,2,1,\n2,2,1,0\n1,1,1,2\n"}},
+         "1 line ends in an empty field (first at line 1, record 1)",
+         true},
+        {"LaterFileWithMoreRecords",
+         twoSets(),
+         {{"a.dat", "0 1 2 1\n2 2 1 0\n"}, {"b.dat", kData}},
          "set 2 (b.dat) has 3 complete records more than the 2 examinees of the first data file",
          true},
-        {"SingleSetOffWholeScores", with(plain, [](CardText& c) { c.sets[0].weight = ".75"; }),
-         {{"a.dat", kData}}, "set 1's weighted raw scores (weight 0.75) are not whole numbers",
+        {"SingleSetOffWholeScores",
+         with(plain, [](CardText& c) { c.sets[0].weight = ".75"; }),
+         {{"a.dat", kData}},
+         "set 1's weighted raw scores (weight 0.75) are not whole numbers",
          false},
         {"TrueCutsBeyondTheScale",
-         with(plain, [](CardText& c) { c.categories = "3", c.observedCuts = "2 4", c.trueCuts = "100 200"; }),
-         {{"a.dat", kData}}, "the true cut scores leave categories 2 and 3 empty over the composite range 0 to 8",
+         with(plain,
+              [](CardText& c) {
+                  c.categories = "3", c.observedCuts = "2 4", c.trueCuts = "100 200";
+              }),
+         {{"a.dat", kData}},
+         "the true cut scores leave categories 2 and 3 empty over the composite range 0 to 8",
          false},
         {"EqualObservedCuts",
-         with(plain, [](CardText& c) { c.categories = "3", c.observedCuts = "4 4", c.trueCuts = "4 6"; }),
-         {{"a.dat", kData}}, "the observed cut scores leave category 2 empty", false},
-        {"DecimalCommaWeight", with(plain, [](CardText& c) { c.sets[0].weight = "1,5"; }),
-         {{"a.dat", kData}}, "card.txt:4: the weight of set 1 is written '1,5'", false},
-        {"SlashInOutputName", with(plain, [](CardText& c) { c.outputFile = "out/report.txt"; }),
+         with(plain,
+              [](CardText& c) { c.categories = "3", c.observedCuts = "4 4", c.trueCuts = "4 6"; }),
+         {{"a.dat", kData}},
+         "the observed cut scores leave category 2 empty",
+         false},
+        {"DecimalCommaWeight",
+         with(plain, [](CardText& c) { c.sets[0].weight = "1,5"; }),
+         {{"a.dat", kData}},
+         "card.txt:4: the weight of set 1 is written '1,5'",
+         false},
+        {"SlashInOutputName",
+         with(plain, [](CardText& c) { c.outputFile = "out/report.txt"; }),
          {{"a.dat", kData}},
          "the output file name was read as 'out': an unquoted slash ends a value. Put the name in "
-         "quotes: 'out/report.txt'", false, "out"},
+         "quotes: 'out/report.txt'",
+         false,
+         "out"},
     };
 }
 
@@ -125,8 +154,10 @@ TEST(Warns, NameCutAtASlashAtThePromptOrOnTheCard) {
 
     const testing::ProgramResult typed = testing::runProgram(dir, "/tmp/x/card.txt\n\n");
     EXPECT_EQ(typed.exitStatus, 1);
-    EXPECT_NE(typed.err.find("the name typed at the prompt, /tmp/x/card.txt, was read as an empty name"),
-              std::string::npos) << typed.err;
+    EXPECT_NE(
+        typed.err.find("the name typed at the prompt, /tmp/x/card.txt, was read as an empty name"),
+        std::string::npos)
+        << typed.err;
 
     const testing::ProgramResult cut = testing::runWithArguments(dir, {"card.txt"});
     EXPECT_EQ(cut.exitStatus, 1);

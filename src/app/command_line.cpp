@@ -158,7 +158,9 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
                    "Use N threads, N >= 1 (default: all hardware threads)")
         ->type_name("N")
         ->transform(wholeNumber(1u, " thread"));
-    app.add_flag("--strict", line.strict, "Make the warnings about data that does not fit\nthe card errors: no report is written")
+    app.add_flag(
+           "--strict", line.strict,
+           "Make the warnings about data that does not fit\nthe card errors: no report is written")
         ->disable_flag_override();
     app.add_flag("--quiet", line.quiet,
                  "No warnings, notes or progress on standard error\n(errors are still reported)")

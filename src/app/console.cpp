@@ -1,8 +1,8 @@
 #include "app/console.h"
 
-#include "job/free_format_reader.h"
 #include "core/errors.h"
 #include "core/messages.h"
+#include "job/free_format_reader.h"
 
 namespace tl {
 

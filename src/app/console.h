@@ -10,7 +10,7 @@ namespace tl {
 // The console dialogue: whole lines out (plain line feeds, flushed at once so
 // that a script sees each line as it comes) and lines in.
 class Console {
-public:
+  public:
     Console(std::istream& in, std::ostream& out) : in_(in), out_(out) {}
 
     void line(const std::string& text);
@@ -30,7 +30,7 @@ public:
     // Waits for an empty line, without a prompt of its own.
     void waitForEnter();
 
-private:
+  private:
     std::istream& in_;
     std::ostream& out_;
     std::string typed_;

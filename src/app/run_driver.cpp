@@ -24,7 +24,7 @@ namespace tl {
 namespace {
 
 class Job {
-public:
+  public:
     Job(Console& console, std::ostream& err, const RunOptions& options)
         : console_(console), err_(err), options_(options) {}
 
@@ -55,7 +55,7 @@ public:
         console_.line(messages::kSuccess);
     }
 
-private:
+  private:
     std::string cardFileName() {
         if (options_.cardFile) return *options_.cardFile;
         console_.line(messages::kPrompt);
@@ -94,7 +94,8 @@ private:
             note(std::string("the composite has ") + (forced ? "" : "more than ") +
                  withThousands(forced ? plan.combinations : plan.combinations - 1) +
                  " combinations of raw scores per examinee; its distribution is computed by "
-                 "convolution" + (forced ? " (--engine convolve)" : ""));
+                 "convolution" +
+                 (forced ? " (--engine convolve)" : ""));
         }
     }
 
@@ -113,7 +114,8 @@ private:
 
 }  // namespace
 
-int runTesserlink(std::istream& in, std::ostream& out, std::ostream& err, const RunOptions& options) {
+int runTesserlink(std::istream& in, std::ostream& out, std::ostream& err,
+                  const RunOptions& options) {
     Console console(in, out);
     int status = 0;
     try {

@@ -15,9 +15,9 @@ struct RunOptions {
     // A batch run: this control card, without the prompt and without the
     // pause. Absent: the console dialogue.
     std::optional<std::string> cardFile;
-    bool strict = false;      // data that does not fit the card is an error
-    bool quiet = false;       // no warnings, notes or progress on standard error
-    bool progress = false;    // standard error is a terminal: show progress there
+    bool strict = false;    // data that does not fit the card is an error
+    bool quiet = false;     // no warnings, notes or progress on standard error
+    bool progress = false;  // standard error is a terminal: show progress there
     std::optional<std::string> resultsDir;
     std::int64_t bootstrap = 0;
     std::uint64_t seed = 1;

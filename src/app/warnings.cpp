@@ -36,20 +36,22 @@ void layoutWarnings(const Results& r, std::size_t s, std::vector<Warning>& out) 
     const RecordLayout& layout = f.layout;
     const std::string items = std::to_string(r.card.itemSets[s].itemCount);
     if (layout.spanningRecords.count > 0) {
-        out.push_back({true, setName(r, s) + ": " +
-                                 plural(layout.spanningRecords.count, "record runs", "records run") +
-                                 " over more than one line (" + firstPlace(layout.spanningRecords) +
-                                 "): a line held fewer than the set's " + items +
-                                 " item scores, so the record went on into the next line; check the "
-                                 "card's number of items against the file"});
+        out.push_back(
+            {true, setName(r, s) + ": " +
+                       plural(layout.spanningRecords.count, "record runs", "records run") +
+                       " over more than one line (" + firstPlace(layout.spanningRecords) +
+                       "): a line held fewer than the set's " + items +
+                       " item scores, so the record went on into the next line; check the "
+                       "card's number of items against the file"});
     }
     if (layout.extraValues.count > 0) {
-        out.push_back({true, setName(r, s) + ": " +
-                                 plural(layout.extraValues.count, "line holds", "lines hold") +
-                                 " more values than the set's " + items + " items (" +
-                                 firstPlace(layout.extraValues) +
-                                 "); the rest of such a line is ignored. Check the card's number of "
-                                 "items, and that each set has a file of its own"});
+        out.push_back(
+            {true, setName(r, s) + ": " +
+                       plural(layout.extraValues.count, "line holds", "lines hold") +
+                       " more values than the set's " + items + " items (" +
+                       firstPlace(layout.extraValues) +
+                       "); the rest of such a line is ignored. Check the card's number of "
+                       "items, and that each set has a file of its own"});
     }
     if (layout.emptyLastField.count > 0) {
         out.push_back({true, setName(r, s) + ": " +
@@ -60,12 +62,13 @@ void layoutWarnings(const Results& r, std::size_t s, std::vector<Warning>& out) 
                                  "the comma"});
     }
     if (layout.extraRecords > 0) {
-        out.push_back({true, setName(r, s) + " has " +
-                                 plural(layout.extraRecords, "complete record", "complete records") +
-                                 " more than the " + withThousands(r.examineeCount) +
-                                 " examinees of the first data file, " + r.findings[0].source +
-                                 "; they are never read. Every file must hold the same examinees "
-                                 "in the same order"});
+        out.push_back(
+            {true, setName(r, s) + " has " +
+                       plural(layout.extraRecords, "complete record", "complete records") +
+                       " more than the " + withThousands(r.examineeCount) +
+                       " examinees of the first data file, " + r.findings[0].source +
+                       "; they are never read. Every file must hold the same examinees "
+                       "in the same order"});
     }
 }
 
@@ -104,9 +107,11 @@ void singleSetWarning(const Results& r, std::vector<Warning>& out) {
     if (r.card.itemSets.size() != 1 || wholeNumbers(r)) return;
     char share[32];
     std::snprintf(share, sizeof share, "%.1f%%", 100.0 * r.probabilityInNoCategory);
-    out.push_back({false, "set 1's weighted raw scores (weight " + shown(r.card.itemSets[0].weight) +
+    out.push_back({false, "set 1's weighted raw scores (weight " +
+                              shown(r.card.itemSets[0].weight) +
                               ") are not whole numbers; with one item set they are not rounded to "
-                              "composite scores, so they fall between them and " + share +
+                              "composite scores, so they fall between them and " +
+                              share +
                               " of the probability falls in no category. Use a whole-number weight "
                               "(the categories do not depend on it when the cuts are scaled too)"});
 }
@@ -129,7 +134,8 @@ void emptyCategoryWarnings(const Results& r, std::vector<Warning>& out) {
     const std::string range = "the composite range " + shown(lo) + " to " + shown(hi);
     // Observed: a category holds the whole scores from its lower cut (included)
     // to its upper cut (excluded).
-    const std::vector<std::size_t> starts = categoryStarts(r.card.observedCuts, scale.compositeScores);
+    const std::vector<std::size_t> starts =
+        categoryStarts(r.card.observedCuts, scale.compositeScores);
     std::vector<int> empty;
     for (std::size_t c = 0; c < k; ++c) {
         const std::size_t begin = c == 0 ? 0 : starts[c - 1];
@@ -156,7 +162,9 @@ void emptyCategoryWarnings(const Results& r, std::vector<Warning>& out) {
     }
 }
 
-std::string quotedHint(const std::string& name) { return "'" + name + "'"; }
+std::string quotedHint(const std::string& name) {
+    return "'" + name + "'";
+}
 
 }  // namespace
 
@@ -174,8 +182,10 @@ std::vector<Warning> cardWarnings(const CardFindings& findings, const std::strin
     std::vector<Warning> out;
     for (const CutName& c : findings.cutNames) {
         out.push_back({false, cardFile + ":" + std::to_string(c.line) + ": " + c.what +
-                                  " was read as '" + c.kept + "': an unquoted slash ends a value. "
-                                  "Put the name in quotes: " + quotedHint(c.written)});
+                                  " was read as '" + c.kept +
+                                  "': an unquoted slash ends a value. "
+                                  "Put the name in quotes: " +
+                                  quotedHint(c.written)});
     }
     for (const DecimalComma& d : findings.decimalCommas) {
         out.push_back({false, cardFile + ":" + std::to_string(d.line) + ": " + d.what +
@@ -212,12 +222,13 @@ std::vector<Warning> missingDataFileWarnings(const ControlCard& card) {
 
 std::vector<Warning> promptWarnings(const std::string& typedLine, const std::string& name) {
     std::string typed = typedLine;
-    while (!typed.empty() && std::string_view(" \t\r\n").find(typed.back()) != std::string_view::npos) {
+    while (!typed.empty() &&
+           std::string_view(" \t\r\n").find(typed.back()) != std::string_view::npos) {
         typed.pop_back();
     }
     typed.erase(0, typed.find_first_not_of(" \t"));
-    if (typed.find('/') == std::string::npos || typed == name || typed.empty() || typed[0] == '\'' ||
-        typed[0] == '"') {
+    if (typed.find('/') == std::string::npos || typed == name || typed.empty() ||
+        typed[0] == '\'' || typed[0] == '"') {
         return {};
     }
     const std::string read = name.empty() ? "an empty name" : "'" + name + "'";

@@ -20,9 +20,9 @@ struct FindingCount {
 // each is what the free-format rules make of the text, and often not what the
 // analyst meant.
 struct RecordLayout {
-    FindingCount spanningRecords;  // a record that took more than one line
-    FindingCount extraValues;      // a line with values beyond its record's last item
-    FindingCount emptyLastField;   // a line that ends in a comma
+    FindingCount spanningRecords;   // a record that took more than one line
+    FindingCount extraValues;       // a line with values beyond its record's last item
+    FindingCount emptyLastField;    // a line that ends in a comma
     std::int64_t extraRecords = 0;  // complete records after the examinees, never read
 };
 

@@ -13,7 +13,7 @@ struct DetectedError {
 // Malformed input or a file the run cannot read or write: one diagnostic line on
 // standard error and exit status 2, without the pause.
 class InputError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

@@ -17,8 +17,8 @@ inline constexpr int kFileNameLength = 30;
 
 // Guards against inputs whose work or storage no machine could finish; such a
 // control card is refused before any data file is opened instead of hanging.
-inline constexpr std::int64_t kMaxCountVectors = 20'000'000;            // per item set
-inline constexpr std::int64_t kMaxCompositeCombinations = 100'000'000;  // per examinee
+inline constexpr std::int64_t kMaxCountVectors = 20'000'000;                // per item set
+inline constexpr std::int64_t kMaxCompositeCombinations = 100'000'000;      // per examinee
 inline constexpr std::int64_t kCountedVectors = 1'000'000'000'000'000'000;  // named in notes
 inline constexpr std::int64_t kMaxScoreListEntries = 1'000'000;  // raw-score or composite list
 

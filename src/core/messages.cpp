@@ -39,6 +39,8 @@ std::string reliabilityBlocksBiasCorrection(double reliability) {
                    ") does not allow bias correction; run without it.");
 }
 
-std::string refusal(const std::string& reason) { return "Error! " + reason; }
+std::string refusal(const std::string& reason) {
+    return "Error! " + reason;
+}
 
 }  // namespace tl::messages

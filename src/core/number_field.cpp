@@ -13,7 +13,8 @@ namespace {
 __extension__ using Wide = unsigned __int128;
 
 std::string rightAligned(const std::string& text, int width) {
-    if (static_cast<int>(text.size()) > width) return std::string(static_cast<std::size_t>(width), '*');
+    if (static_cast<int>(text.size()) > width)
+        return std::string(static_cast<std::size_t>(width), '*');
     return std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
 }
 

@@ -28,7 +28,8 @@ void correctProportions(ProportionProfiles& profiles, const ItemSet& set, double
         }
     }
     for (std::size_t e = 0; e < examinees; ++e) {
-        const double* terms = expectedTerms.data() + profiles.profileOf(e) * static_cast<std::size_t>(k);
+        const double* terms =
+            expectedTerms.data() + profiles.profileOf(e) * static_cast<std::size_t>(k);
         double& composite = correctedComposite[e];
         for (int m = 0; m < k; ++m) composite = composite + terms[m];
     }

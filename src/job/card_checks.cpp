@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "core/limits.h"
 #include "core/errors.h"
+#include "core/limits.h"
 #include "core/messages.h"
 #include "model/composite_convolution.h"
 #include "model/raw_score_convolution.h"
@@ -12,9 +12,13 @@ namespace tl {
 
 namespace {
 
-[[noreturn]] void refuse(const std::string& reason) { throw DetectedError{messages::refusal(reason)}; }
+[[noreturn]] void refuse(const std::string& reason) {
+    throw DetectedError{messages::refusal(reason)};
+}
 
-std::string setLabel(std::size_t s) { return "Set " + std::to_string(s + 1) + ": "; }
+std::string setLabel(std::size_t s) {
+    return "Set " + std::to_string(s + 1) + ": ";
+}
 
 void checkItemSet(const ItemSet& set, std::size_t s, bool mayConvolve) {
     if (set.itemCount < 1) {
@@ -31,7 +35,8 @@ void checkItemSet(const ItemSet& set, std::size_t s, bool mayConvolve) {
             refuse(setLabel(s) + "the score points must be listed in ascending order, each once.");
         }
     }
-    const std::int64_t vectors = countVectorCount(set.itemCount, set.scorePointCount, kMaxCountVectors);
+    const std::int64_t vectors =
+        countVectorCount(set.itemCount, set.scorePointCount, kMaxCountVectors);
     if (vectors > kMaxCountVectors && !mayConvolve) {
         refuse(setLabel(s) + std::to_string(set.itemCount) + " items with " +
                std::to_string(set.scorePointCount) + " score points give more than " +
@@ -41,7 +46,8 @@ void checkItemSet(const ItemSet& set, std::size_t s, bool mayConvolve) {
 
 void checkCutsAscending(const std::vector<double>& cuts, const char* which) {
     for (std::size_t j = 1; j < cuts.size(); ++j) {
-        if (cuts[j] < cuts[j - 1]) refuse(std::string("The ") + which + " cut scores must not decrease.");
+        if (cuts[j] < cuts[j - 1])
+            refuse(std::string("The ") + which + " cut scores must not decrease.");
     }
 }
 
@@ -70,10 +76,12 @@ std::int64_t countVectorCount(std::int64_t items, std::int64_t scorePoints, std:
 
 namespace {
 
-std::vector<std::vector<double>> weightedScoresOf(const ControlCard& card, const ScoreScales& scales) {
+std::vector<std::vector<double>> weightedScoresOf(const ControlCard& card,
+                                                  const ScoreScales& scales) {
     std::vector<std::vector<double>> weighted(card.itemSets.size());
     for (std::size_t s = 0; s < card.itemSets.size(); ++s) {
-        for (double r : scales.sets[s].rawScores) weighted[s].push_back(card.itemSets[s].weight * r);
+        for (double r : scales.sets[s].rawScores)
+            weighted[s].push_back(card.itemSets[s].weight * r);
     }
     return weighted;
 }
@@ -128,7 +136,8 @@ EnginePlan planEngine(const ControlCard& card, const ScoreScales& scales,
 void refuseUnworkableCard(const ControlCard& card, const ScoreScales& scales,
                           ModelOptions::Engine engine) {
     if (card.setCount < 1) {
-        refuse("The number of item sets must be at least 1, not " + std::to_string(card.setCount) + ".");
+        refuse("The number of item sets must be at least 1, not " + std::to_string(card.setCount) +
+               ".");
     }
     for (std::size_t s = 0; s < card.itemSets.size(); ++s) {
         checkItemSet(card.itemSets[s], s, setMayConvolve(card.itemSets[s], engine));
@@ -141,7 +150,8 @@ void refuseUnworkableCard(const ControlCard& card, const ScoreScales& scales,
     checkCutsAscending(card.trueCuts, "true");
 
     bool stopsAtScorePoints = false;
-    for (const ItemSet& set : card.itemSets) stopsAtScorePoints |= set.scorePointCount > kMaxScorePoints;
+    for (const ItemSet& set : card.itemSets)
+        stopsAtScorePoints |= set.scorePointCount > kMaxScorePoints;
     if (!stopsAtScorePoints && combinationsOf(scales) > kMaxCompositeCombinations) {
         if (engine == ModelOptions::Engine::Enumerate || !compositeMayConvolve(card, scales)) {
             refuse("The item sets give more than " + std::to_string(kMaxCompositeCombinations) +

@@ -1,9 +1,9 @@
 #include "job/control_card_reader.h"
 
-#include "core/limits.h"
-#include "job/list_read.h"
 #include "core/errors.h"
+#include "core/limits.h"
 #include "core/messages.h"
+#include "job/list_read.h"
 
 namespace tl {
 
@@ -13,9 +13,13 @@ void skipHeading(FreeFormatReader& reader, const std::string& what) {
     if (!reader.skipLine()) throwEndOfInput(reader, what);
 }
 
-std::string setLabel(int s) { return "set " + std::to_string(s); }
+std::string setLabel(int s) {
+    return "set " + std::to_string(s);
+}
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // An unquoted name followed at once by a slash and more text: the slash ended
 // the read and the rest of the name was ignored.

@@ -17,14 +17,15 @@ using RecordSink = std::function<void(std::span<const double> scores, std::int64
 // names, or scores a caller already holds in memory. Every pass asks for every
 // set again, in card order.
 class DataSource {
-public:
+  public:
     virtual ~DataSource() = default;
 
     // Hands the records of item set `set` (0-based) to `sink` in examinee order
     // and returns how many it handed. With `examinees` below zero every complete
     // record is taken: that count is the run's number of examinees. Otherwise
     // exactly `examinees` records are taken, and fewer is an error.
-    virtual std::int32_t readSet(std::size_t set, std::int32_t examinees, const RecordSink& sink) = 0;
+    virtual std::int32_t readSet(std::size_t set, std::int32_t examinees,
+                                 const RecordSink& sink) = 0;
 
     // Where set `set`'s scores come from, and how its records were laid out
     // when it was first read.

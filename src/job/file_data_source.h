@@ -12,13 +12,13 @@ namespace tl {
 // so every pass sees the file as it is then; a file that cannot be opened
 // stops the run with the console line for a missing data file.
 class FileDataSource : public DataSource {
-public:
+  public:
     explicit FileDataSource(const ControlCard& card) : card_(card) {}
     std::int32_t readSet(std::size_t set, std::int32_t examinees, const RecordSink& sink) override;
     std::string sourceName(std::size_t set) const override { return card_.itemSets[set].dataFile; }
     RecordLayout layout(std::size_t set) const override;
 
-private:
+  private:
     const ControlCard& card_;
     std::vector<std::optional<RecordLayout>> layouts_;  // per set, from its first read
 };

@@ -8,10 +8,18 @@ namespace tl {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isLineEndChar(char c) { return c == '\n' || c == '\r'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool endsUnquoted(char c) { return isBlank(c) || c == ',' || c == '/' || isLineEndChar(c); }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isLineEndChar(char c) {
+    return c == '\n' || c == '\r';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool endsUnquoted(char c) {
+    return isBlank(c) || c == ',' || c == '/' || isLineEndChar(c);
+}
 
 }  // namespace
 

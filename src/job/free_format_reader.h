@@ -17,8 +17,8 @@ struct ReadItem {
     Kind kind = Kind::EndOfInput;
     std::string_view text;  // raw value text; for a quoted value, what lies between the quotes
     bool quoted = false;
-    char quote = 0;         // the delimiting quote of a quoted value
-    int line = 0;           // line on which the item stands (1-based)
+    char quote = 0;  // the delimiting quote of a quoted value
+    int line = 0;    // line on which the item stands (1-based)
 };
 
 // Free-format (list-directed) reader over a text held in memory. Values are
@@ -27,7 +27,7 @@ struct ReadItem {
 // last line; r*v repeats a value and r* repeats a null; a slash ends the read.
 // Line ends may be LF, CR LF or a lone CR.
 class FreeFormatReader {
-public:
+  public:
     FreeFormatReader(std::string_view text, std::string sourceName);
 
     const std::string& sourceName() const { return sourceName_; }
@@ -60,7 +60,7 @@ public:
     // "file:line" for diagnostics.
     std::string where(int line) const;
 
-private:
+  private:
     void skipBlanksAndLineEnds();
     bool atLineEnd() const;
     void consumeLineEnd();
@@ -70,9 +70,9 @@ private:
     std::string sourceName_;
     std::size_t pos_ = 0;
     int line_ = 1;
-    bool readTouchedLine_ = false;   // whether the current read has consumed any character
-    bool needSeparator_ = false;     // a value was just taken; a comma may follow it
-    std::int64_t repeatLeft_ = 0;    // pending copies of repeatItem_
+    bool readTouchedLine_ = false;  // whether the current read has consumed any character
+    bool needSeparator_ = false;    // a value was just taken; a comma may follow it
+    std::int64_t repeatLeft_ = 0;   // pending copies of repeatItem_
     ReadItem repeatItem_;
 };
 

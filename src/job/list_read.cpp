@@ -1,7 +1,7 @@
 #include "job/list_read.h"
 
-#include "job/number_syntax.h"
 #include "core/errors.h"
+#include "job/number_syntax.h"
 
 namespace tl {
 
@@ -46,7 +46,8 @@ bool ListRead::nextValue(ReadItem& item) {
 void ListRead::integer(std::int32_t& target) {
     ReadItem item;
     if (!nextValue(item)) return;
-    const ParseStatus status = item.quoted ? ParseStatus::NotANumber : parseInteger(item.text, target);
+    const ParseStatus status =
+        item.quoted ? ParseStatus::NotANumber : parseInteger(item.text, target);
     if (status != ParseStatus::Ok) throwBadValue(reader_, item, "a whole number", what_, status);
 }
 

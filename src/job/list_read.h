@@ -13,7 +13,7 @@ namespace tl {
 // target of the read is left unchanged. Running out of text, or text that is
 // not a number where one is expected, is an InputError naming the file and line.
 class ListRead {
-public:
+  public:
     ListRead(FreeFormatReader& reader, std::string what);
 
     void integer(std::int32_t& target);
@@ -28,7 +28,7 @@ public:
     // Ends the read; the rest of its last line is ignored.
     void finish();
 
-private:
+  private:
     // The next value to convert, or nullptr-like false when the target stays as it is.
     bool nextValue(ReadItem& item);
 

@@ -24,7 +24,8 @@ std::int32_t MemoryDataSource::readSet(std::size_t set, std::int32_t examinees,
                          std::to_string(count) + " are needed");
     }
     for (std::int32_t e = 0; e < count; ++e) {
-        sink(std::span<const double>(m.values.data() + static_cast<std::size_t>(e) * width, width), 0);
+        sink(std::span<const double>(m.values.data() + static_cast<std::size_t>(e) * width, width),
+             0);
     }
     return count;
 }

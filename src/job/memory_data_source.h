@@ -19,14 +19,14 @@ struct ScoreMatrix {
 // Item scores handed over in memory, one matrix per item set in card order
 // (from R, or a test). A matrix's columns must match the set's item count.
 class MemoryDataSource : public DataSource {
-public:
+  public:
     explicit MemoryDataSource(std::vector<ScoreMatrix> sets) : sets_(std::move(sets)) {}
     std::int32_t readSet(std::size_t set, std::int32_t examinees, const RecordSink& sink) override;
     std::string sourceName(std::size_t set) const override {
         return "item set " + std::to_string(set + 1);
     }
 
-private:
+  private:
     std::vector<ScoreMatrix> sets_;
 };
 

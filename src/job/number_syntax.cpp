@@ -7,7 +7,9 @@ namespace tl {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Checks the real syntax and reports whether the text holds a D exponent.
 bool isRealSyntax(std::string_view t, bool& hasDExponent) {

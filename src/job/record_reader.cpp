@@ -3,16 +3,18 @@
 #include <algorithm>
 #include <array>
 
-#include "job/free_format_reader.h"
-#include "core/limits.h"
-#include "job/number_syntax.h"
 #include "core/errors.h"
+#include "core/limits.h"
+#include "job/free_format_reader.h"
+#include "job/number_syntax.h"
 
 namespace tl {
 
 namespace {
 
-std::string recordLabel(std::int64_t record) { return "record " + std::to_string(record); }
+std::string recordLabel(std::int64_t record) {
+    return "record " + std::to_string(record);
+}
 
 // Character classes of a plain data line.
 enum : std::uint8_t { kOther, kNumberChar, kBlank, kLineEnd };
@@ -64,7 +66,9 @@ bool RecordReader::takePlainRecord() {
     if (other) {
         const char* last = p;
         while (last > rest && classOf(last[-1]) == kBlank) --last;
-        const bool onlyComma = last - rest >= 1 && std::string_view(rest, last - rest).find_first_not_of(" \t,") == std::string_view::npos;
+        const bool onlyComma =
+            last - rest >= 1 &&
+            std::string_view(rest, last - rest).find_first_not_of(" \t,") == std::string_view::npos;
         if (last[-1] == ',') layout_.emptyLastField.note(record_, recordLine_);
         if (!onlyComma) layout_.extraValues.note(record_, recordLine_);
     }
@@ -134,7 +138,8 @@ void RecordReader::noteLayout(const char* begin, const char* lastEnd) {
         // One line of the record: [lineStart, p).
         const std::string_view text(lineStart, static_cast<std::size_t>(p - lineStart));
         const std::size_t last = text.find_last_not_of(" \t");
-        if (last != std::string_view::npos && text[last] == ',') layout_.emptyLastField.note(record_, line);
+        if (last != std::string_view::npos && text[last] == ',')
+            layout_.emptyLastField.note(record_, line);
         if (lastEnd >= lineStart && lastEnd <= p) {
             const std::string_view after(lastEnd, static_cast<std::size_t>(p - lastEnd));
             if (after.find_first_not_of(" \t,\"'") != std::string_view::npos) {

@@ -17,7 +17,7 @@ namespace tl {
 // cannot take, and a value that is not a number is malformed input; both stop
 // the run with a diagnostic naming the file, line, record and item.
 class RecordReader {
-public:
+  public:
     RecordReader(std::string_view text, const std::string& fileName, std::int32_t itemCount);
 
     // Reads the next record; false when the text ends before it is complete
@@ -41,7 +41,7 @@ public:
     // `needed` records were expected.
     std::string cutShortMessage(std::int32_t needed) const;
 
-private:
+  private:
     bool takePlainRecord();
     // Notes the layout of a record read by the general reader: its text runs
     // from `begin` to the reader's position, its last value ends at `lastEnd`.

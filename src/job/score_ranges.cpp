@@ -3,8 +3,8 @@
 #include <cmath>
 #include <string>
 
-#include "core/limits.h"
 #include "core/errors.h"
+#include "core/limits.h"
 #include "core/messages.h"
 
 namespace tl {
@@ -15,7 +15,8 @@ namespace {
 // rather than converted with undefined behaviour.
 std::int32_t truncateScore(double value, const std::string& what) {
     if (!(value > -2147483649.0 && value < 2147483648.0)) {
-        throw DetectedError{messages::refusal(what + " lies beyond the range this program can hold.")};
+        throw DetectedError{
+            messages::refusal(what + " lies beyond the range this program can hold.")};
     }
     return static_cast<std::int32_t>(value);
 }
@@ -24,10 +25,9 @@ std::vector<double> consecutiveScores(std::int32_t first, std::int32_t last,
                                       const std::string& what) {
     const std::int64_t count = static_cast<std::int64_t>(last) - first + 1;
     if (count > kMaxScoreListEntries) {
-        throw DetectedError{messages::refusal(what + " has " + std::to_string(count) +
-                                              " possible scores; at most " +
-                                              std::to_string(kMaxScoreListEntries) +
-                                              " can be handled.")};
+        throw DetectedError{messages::refusal(
+            what + " has " + std::to_string(count) + " possible scores; at most " +
+            std::to_string(kMaxScoreListEntries) + " can be handled.")};
     }
     std::vector<double> scores;
     if (count > 0) scores.reserve(static_cast<std::size_t>(count));

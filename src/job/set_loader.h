@@ -25,7 +25,7 @@ std::int32_t tallyProportions(std::span<const double> scorePoints, std::span<con
 // One set's records turned into the examinees' observed proportions, grouped
 // into profiles, with each examinee's weighted scores added to the composite.
 class SetLoader {
-public:
+  public:
     // `composite` holds one running total per examinee; when it is shorter than
     // the records (the first set of the first pass) it grows from 0.
     SetLoader(const ItemSet& set, std::vector<double>& composite, bool shareProfiles,
@@ -39,7 +39,7 @@ public:
     std::int64_t unmatchedLine() const { return unmatchedLine_; }
     ProportionProfiles takeProfiles() { return std::move(profiles_); }
 
-private:
+  private:
     const ItemSet& set_;
     std::vector<double>& composite_;
     ProportionProfiles profiles_;

@@ -87,15 +87,17 @@ CountVectorTable buildCountVectorTable(int itemCount, std::span<const double> x,
     // With magnitudes far below 2^53 the rounding of the test sum is a tiny
     // fraction of one raw-score step, so only the entries next to the vector's
     // own raw score can pass; otherwise every entry is tried.
-    const double magnitude = std::fabs(target) + itemCount * widest +
-                             (entries ? std::max(std::fabs(rawScores[0]), std::fabs(rawScores[entries - 1])) : 0.0);
+    const double magnitude =
+        std::fabs(target) + itemCount * widest +
+        (entries ? std::max(std::fabs(rawScores[0]), std::fabs(rawScores[entries - 1])) : 0.0);
     const bool nearbyOnly = magnitude < 0x1p40;
 
     std::unordered_map<std::uint64_t, std::uint32_t> lastCountIndex;
     auto indexOfLast = [&](double value) {
         std::uint64_t bits;
         std::memcpy(&bits, &value, sizeof bits);
-        auto [it, inserted] = lastCountIndex.try_emplace(bits, static_cast<std::uint32_t>(table.lastCounts.size()));
+        auto [it, inserted] =
+            lastCountIndex.try_emplace(bits, static_cast<std::uint32_t>(table.lastCounts.size()));
         if (inserted) table.lastCounts.push_back(value);
         return it->second;
     };
@@ -116,9 +118,11 @@ CountVectorTable buildCountVectorTable(int itemCount, std::span<const double> x,
         }
         for (std::size_t j = first; j < last; ++j) {
             if (!passesRawScoreTest(rawScores[j], c, differences, target)) continue;
-            const double lastCount = lastCountFor(rawScores[j], c, itemCount, reciprocal, ratios, highestIsZero);
-            table.terms.push_back({vector, static_cast<std::uint32_t>(j), indexOfLast(lastCount),
-                                   coefficientFor(itemCount, lastCount, c, table.negativeFactorial)});
+            const double lastCount =
+                lastCountFor(rawScores[j], c, itemCount, reciprocal, ratios, highestIsZero);
+            table.terms.push_back(
+                {vector, static_cast<std::uint32_t>(j), indexOfLast(lastCount),
+                 coefficientFor(itemCount, lastCount, c, table.negativeFactorial)});
         }
         ++vector;
     } while (odometer.advance());

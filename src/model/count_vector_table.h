@@ -41,13 +41,13 @@ CountVectorTable buildCountVectorTable(int itemCount, std::span<const double> sc
 // Steps through count vectors in lexicographic order: c_1 slowest, c_(k-1) fastest,
 // each inner count running from 0 to n minus the counts before it.
 class CountVectorOdometer {
-public:
+  public:
     CountVectorOdometer(int itemCount, int enumeratedCounts);
     const std::vector<int>& counts() const { return counts_; }
     // Moves to the next vector; false after the last one.
     bool advance();
 
-private:
+  private:
     int n_;
     std::vector<int> counts_;
     int used_ = 0;  // sum of counts_

@@ -10,7 +10,7 @@ namespace tl {
 // proportions are bitwise identical share one profile, so every quantity that
 // depends on the proportions alone is computed once per profile.
 class ProportionProfiles {
-public:
+  public:
     ProportionProfiles(int scorePointCount, bool shareIdentical, std::size_t expectedExaminees);
 
     // Files the next examinee under the profile of these proportions.
@@ -28,15 +28,15 @@ public:
         return {proportions_.data() + profile * k_, static_cast<std::size_t>(k_)};
     }
 
-private:
+  private:
     std::uint64_t hashOf(std::span<const double> p) const;
     void grow();
 
     int k_;
     bool share_;
-    std::vector<double> proportions_;     // profile-major, k_ per profile
+    std::vector<double> proportions_;  // profile-major, k_ per profile
     std::vector<std::uint32_t> profileOf_;
-    std::vector<std::uint32_t> slots_;    // open addressing: profile + 1, 0 = empty
+    std::vector<std::uint32_t> slots_;  // open addressing: profile + 1, 0 = empty
 };
 
 }  // namespace tl

@@ -6,7 +6,9 @@
 
 namespace tl {
 
-double proportionFloor() { return std::bit_cast<double>(0x3D06849B86A12B9BULL); }  // 1e-14
+double proportionFloor() {
+    return std::bit_cast<double>(0x3D06849B86A12B9BULL);
+}  // 1e-14
 
 void computeRawDistribution(const CountVectorTable& table, std::span<const double> proportions,
                             std::span<double> out, DistributionScratch& scratch) {
@@ -41,7 +43,8 @@ void computeRawDistribution(const CountVectorTable& table, std::span<const doubl
         }
         const std::vector<int>& c = odometer.counts();
         double prod = scratch.lastPowers[term.lastCount];
-        for (int m = 0; m < k - 1; ++m) prod = powers[static_cast<std::size_t>(m) * row + c[m]] * prod;
+        for (int m = 0; m < k - 1; ++m)
+            prod = powers[static_cast<std::size_t>(m) * row + c[m]] * prod;
         out[term.entry] = term.coefficient * prod + out[term.entry];
     }
 }

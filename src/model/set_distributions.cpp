@@ -18,16 +18,20 @@ SetDistributions computeSetDistributions(const CountVectorTable& table,
     result.rows.assign(result.profileCount * result.entryCount, 0.0);
     result.profileOf = profiles.profileOfExaminee();
     std::vector<DistributionScratch> scratch(threads == 0 ? 1 : threads);
-    parallelFor(profiles.profileCount(), threads, [&](std::size_t begin, std::size_t end, unsigned worker) {
-        for (std::size_t profile = begin; profile < end; ++profile) {
-            std::span<double> out(result.rows.data() + profile * result.entryCount, result.entryCount);
-            if (kernel) {
-                kernel(table.itemCount, scorePoints, rawScores, profiles.proportions(profile), out);
-            } else {
-                computeRawDistribution(table, profiles.proportions(profile), out, scratch[worker]);
-            }
-        }
-    });
+    parallelFor(profiles.profileCount(), threads,
+                [&](std::size_t begin, std::size_t end, unsigned worker) {
+                    for (std::size_t profile = begin; profile < end; ++profile) {
+                        std::span<double> out(result.rows.data() + profile * result.entryCount,
+                                              result.entryCount);
+                        if (kernel) {
+                            kernel(table.itemCount, scorePoints, rawScores,
+                                   profiles.proportions(profile), out);
+                        } else {
+                            computeRawDistribution(table, profiles.proportions(profile), out,
+                                                   scratch[worker]);
+                        }
+                    }
+                });
     return result;
 }
 

@@ -14,8 +14,8 @@ namespace tl {
 struct SetDistributions {
     std::size_t entryCount = 0;
     std::size_t profileCount = 0;
-    std::vector<double> rows;               // profile-major
-    std::vector<std::uint32_t> profileOf;   // examinee -> row
+    std::vector<double> rows;              // profile-major
+    std::vector<std::uint32_t> profileOf;  // examinee -> row
 
     std::span<const double> row(std::size_t profile) const {
         return {rows.data() + profile * entryCount, entryCount};

@@ -51,10 +51,12 @@ void literalRawDistribution(int n, std::span<const double> x, std::span<const do
                 for (int m = 0; m < k - 1; ++m) last = last - static_cast<double>(c[m]);
             } else {
                 last = rawScores[j] * (1.0 / x[k - 1]);
-                for (int m = 0; m < k - 1; ++m) last = last - static_cast<double>(c[m]) * (x[m] / x[k - 1]);
+                for (int m = 0; m < k - 1; ++m)
+                    last = last - static_cast<double>(c[m]) * (x[m] / x[k - 1]);
             }
             double prod = std::exp(last * std::log(p[k - 1]));
-            for (int m = 0; m < k - 1; ++m) prod = std::exp(static_cast<double>(c[m]) * std::log(p[m])) * prod;
+            for (int m = 0; m < k - 1; ++m)
+                prod = std::exp(static_cast<double>(c[m]) * std::log(p[m])) * prod;
             double t = factln(n) - factln(static_cast<int>(halfAway(last)));
             for (int m = 0; m < k - 1; ++m) t = t - factln(c[m]);
             const double coefficient = halfAway(std::exp(t));
@@ -73,12 +75,14 @@ void literalCompositeDistribution(std::span<const SetRow> sets,
     }
     while (true) {
         double v = sets[0].weight * sets[0].rawScores[j[0]];
-        for (std::size_t s = 1; s < sets.size(); ++s) v = v + sets[s].weight * sets[s].rawScores[j[s]];
+        for (std::size_t s = 1; s < sets.size(); ++s)
+            v = v + sets[s].weight * sets[s].rawScores[j[s]];
         if (sets.size() >= 2) v = halfAway(v);
         for (std::size_t c = 0; c < compositeScores.size(); ++c) {
             if (compositeScores[c] == v) {
                 double product = sets[0].probabilities[j[0]];
-                for (std::size_t s = 1; s < sets.size(); ++s) product = product * sets[s].probabilities[j[s]];
+                for (std::size_t s = 1; s < sets.size(); ++s)
+                    product = product * sets[s].probabilities[j[s]];
                 out[c] = out[c] + product;
                 break;
             }
