@@ -10,49 +10,19 @@
 #include <vector>
 
 #include "reference/literal_model.h"
+#include "support/model_inputs.h"
 
 namespace {
 
-// One examinee's distribution on one set, with the storage SetRow points into.
-struct SetData {
-    double weight;
-    std::vector<double> rawScores;
-    std::vector<double> probabilities;
-    std::vector<double> weighted;
-
-    SetData(double w, std::int32_t minRaw, std::vector<double> p)
-        : weight(w), probabilities(std::move(p)) {
-        for (std::size_t j = 0; j < probabilities.size(); ++j) {
-            rawScores.push_back(static_cast<double>(minRaw + static_cast<std::int32_t>(j)));
-            weighted.push_back(weight * rawScores.back());
-        }
-    }
-    tl::SetRow row() const {
-        return {probabilities.data(), weighted.data(), rawScores.data(), weight,
-                probabilities.size()};
-    }
-};
-
-std::vector<tl::SetRow> rowsOf(const std::vector<SetData>& sets) {
-    std::vector<tl::SetRow> rows;
-    for (const SetData& set : sets) rows.push_back(set.row());
-    return rows;
-}
+using tl::testing::literalComposite;
+using tl::testing::randomProportions;
+using tl::testing::rowsOf;
+using tl::testing::SetData;
 
 std::vector<double> fastComposite(const std::vector<SetData>& sets, std::int32_t minComposite,
                                   std::size_t count) {
     std::vector<double> out(count, -1.0);
     tl::computeCompositeDistribution(rowsOf(sets), minComposite, out);
-    return out;
-}
-
-std::vector<double> literalComposite(const std::vector<SetData>& sets, std::int32_t minComposite,
-                                     std::size_t count) {
-    std::vector<double> scores;
-    for (std::size_t c = 0; c < count; ++c)
-        scores.push_back(static_cast<double>(minComposite + static_cast<std::int32_t>(c)));
-    std::vector<double> out(count, -1.0);
-    tl::reference::literalCompositeDistribution(rowsOf(sets), scores, out);
     return out;
 }
 

@@ -23,8 +23,14 @@
 #include "model/raw_score_distribution.h"
 #include "model/set_distributions.h"
 #include "reference/literal_model.h"
+#include "support/model_inputs.h"
 
 namespace {
+
+using tl::testing::literalComposite;
+using tl::testing::randomProportions;
+using tl::testing::rowsOf;
+using tl::testing::SetData;
 
 // Both kernels drop in where the enumeration and the nested loops are used.
 static_assert(std::is_same_v<decltype(&tl::convolveRawDistribution), tl::RawDistributionKernel>);
@@ -170,39 +176,6 @@ std::vector<double> randomScorePoints(std::mt19937_64& rng, int k) {
     return x;
 }
 
-std::vector<double> randomProportions(std::mt19937_64& rng, int k, int items) {
-    std::vector<double> p(static_cast<std::size_t>(k));
-    std::uniform_real_distribution<double> unit(0.0, 1.0);
-    switch (std::uniform_int_distribution<int>(0, 3)(rng)) {
-        case 0: {  // observed shares of a record: count / n, zeros common
-            std::vector<int> counts(static_cast<std::size_t>(k), 0);
-            for (int i = 0; i < std::max(items, 1); ++i)
-                ++counts[std::uniform_int_distribution<int>(0, k - 1)(rng)];
-            for (int m = 0; m < k; ++m) p[m] = static_cast<double>(counts[m]) / std::max(items, 1);
-            break;
-        }
-        case 1: {  // normalised reals with some exact zeros
-            double sum = 0.0;
-            for (double& v : p) sum += (v = unit(rng) < 0.3 ? 0.0 : unit(rng));
-            if (sum > 0.0)
-                for (double& v : p) v /= sum;
-            break;
-        }
-        case 2:  // not summing to 1
-            for (double& v : p) v = unit(rng) < 0.2 ? 0.0 : unit(rng);
-            break;
-        default:  // values the floor must catch
-            for (double& v : p) {
-                const int what = std::uniform_int_distribution<int>(0, 4)(rng);
-                v = what == 0   ? -0.25
-                    : what == 1 ? std::numeric_limits<double>::quiet_NaN()
-                    : what == 2 ? -0.0
-                                : unit(rng);
-            }
-    }
-    return p;
-}
-
 // The set's list n x_1 .. n x_k, sometimes reaching past either end or stopping
 // short, with now and then a half or a repeated entry.
 std::vector<double> randomRawList(std::mt19937_64& rng, int n, const std::vector<double>& x) {
@@ -300,45 +273,10 @@ TEST(RawConvolution, LargeSetsAgreeWithAnExtendedPrecisionComputation) {
 // ---------------------------------------------------------------------------
 // Composite distribution
 
-struct SetData {
-    double weight;
-    std::vector<double> rawScores;
-    std::vector<double> probabilities;
-    std::vector<double> weighted;
-
-    SetData(double w, std::int32_t minRaw, std::vector<double> p)
-        : weight(w), probabilities(std::move(p)) {
-        for (std::size_t j = 0; j < probabilities.size(); ++j) {
-            rawScores.push_back(static_cast<double>(minRaw + static_cast<std::int32_t>(j)));
-            weighted.push_back(weight * rawScores.back());
-        }
-    }
-    tl::SetRow row() const {
-        return {probabilities.data(), weighted.data(), rawScores.data(), weight,
-                probabilities.size()};
-    }
-};
-
-std::vector<tl::SetRow> rowsOf(const std::vector<SetData>& sets) {
-    std::vector<tl::SetRow> rows;
-    for (const SetData& set : sets) rows.push_back(set.row());
-    return rows;
-}
-
 std::vector<double> convolvedComposite(const std::vector<SetData>& sets, std::int32_t lowest,
                                        std::size_t count) {
     std::vector<double> out(count, -1.0);
     tl::convolveCompositeDistribution(rowsOf(sets), lowest, out);
-    return out;
-}
-
-std::vector<double> loopedComposite(const std::vector<SetData>& sets, std::int32_t lowest,
-                                    std::size_t count) {
-    std::vector<double> scores;
-    for (std::size_t c = 0; c < count; ++c)
-        scores.push_back(static_cast<double>(lowest + static_cast<std::int32_t>(c)));
-    std::vector<double> out(count, -1.0);
-    tl::reference::literalCompositeDistribution(rowsOf(sets), scores, out);
     return out;
 }
 
@@ -398,7 +336,7 @@ TEST(CompositeConvolution, RoundsTheWholeSumHalfAwayFromZero) {
                                         SetData(0.25, -2, pointMass(5, c.raw3 + 2))};
         const std::vector<double> want = pointMass(9, static_cast<std::size_t>(c.composite + 4));
         EXPECT_EQ(convolvedComposite(sets, -4, 9), want);
-        EXPECT_EQ(loopedComposite(sets, -4, 9), want);
+        EXPECT_EQ(literalComposite(sets, -4, 9), want);
     }
 }
 
@@ -437,7 +375,7 @@ TEST(CompositeConvolutionProperty, FilesEveryCombinationWhereTheNestedLoopsDo) {
                                       : 1;
         ASSERT_TRUE(tl::compositeConvolutionApplies(rowsOf(sets)));
         const std::vector<double> got = convolvedComposite(sets, minComposite, count);
-        const std::vector<double> want = loopedComposite(sets, minComposite, count);
+        const std::vector<double> want = literalComposite(sets, minComposite, count);
         const std::string context = "trial " + std::to_string(trial) + ", " +
                                     std::to_string(setCount) + " sets, scale from " +
                                     std::to_string(minComposite) + ": ";

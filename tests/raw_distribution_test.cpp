@@ -13,8 +13,14 @@
 #include "model/count_vector_table.h"
 #include "model/raw_score_distribution.h"
 #include "reference/literal_model.h"
+#include "support/model_inputs.h"
 
 namespace {
+
+using tl::testing::literalComposite;
+using tl::testing::randomProportions;
+using tl::testing::rowsOf;
+using tl::testing::SetData;
 
 // minRaw .. maxRaw with both ends n x truncated toward zero, as the card's
 // score ranges are derived.
@@ -161,39 +167,6 @@ std::vector<double> randomScorePoints(std::mt19937_64& rng, int k) {
             return x;
         }
     }
-}
-
-std::vector<double> randomProportions(std::mt19937_64& rng, int k, int items) {
-    std::vector<double> p(static_cast<std::size_t>(k));
-    std::uniform_real_distribution<double> unit(0.0, 1.0);
-    switch (std::uniform_int_distribution<int>(0, 3)(rng)) {
-        case 0: {  // observed shares of a record: count / n, zeros common
-            std::vector<int> counts(static_cast<std::size_t>(k), 0);
-            for (int i = 0; i < items; ++i)
-                ++counts[std::uniform_int_distribution<int>(0, k - 1)(rng)];
-            for (int m = 0; m < k; ++m) p[m] = static_cast<double>(counts[m]) / items;
-            break;
-        }
-        case 1: {  // normalised reals with some exact zeros
-            double sum = 0.0;
-            for (double& v : p) sum += (v = unit(rng) < 0.3 ? 0.0 : unit(rng));
-            if (sum > 0.0)
-                for (double& v : p) v /= sum;
-            break;
-        }
-        case 2:  // not summing to 1
-            for (double& v : p) v = unit(rng) < 0.2 ? 0.0 : unit(rng);
-            break;
-        default:  // values the floor must catch
-            for (double& v : p) {
-                const int what = std::uniform_int_distribution<int>(0, 5)(rng);
-                v = what == 0   ? -0.25
-                    : what == 1 ? std::numeric_limits<double>::quiet_NaN()
-                    : what == 2 ? -0.0
-                                : unit(rng);
-            }
-    }
-    return p;
 }
 
 // Item counts keep the literal enumeration affordable for each k.
