@@ -9,7 +9,7 @@
 
 int main() {
     tl::RunOptions options;
-    options.rawDistributionKernel = &tl::reference::literalRawDistribution;
-    options.compositeKernel = &tl::reference::literalCompositeDistribution;
+    options.model.rawDistributionKernel = &tl::reference::literalRawDistribution;
+    options.model.compositeKernel = &tl::reference::literalCompositeDistribution;
     return tl::runTesserlink(std::cin, std::cout, std::cerr, options);
 }
