@@ -1,5 +1,6 @@
 #include "analysis/analyze.h"
 
+#include "analysis/bootstrap.h"
 #include "core/errors.h"
 #include "core/limits.h"
 #include "core/messages.h"
@@ -16,23 +17,24 @@ namespace tl {
 namespace {
 
 class Analysis {
-public:
+  public:
     Analysis(const ControlCard& card, const ScoreScales& scales, DataSource& data,
              const AnalysisOptions& options)
-        : data_(data), options_(options), model_(options.model) {
-        if (model_.threads == 0) model_.threads = hardwareThreads();
-        results_.card = card;
-        results_.scales = scales;
+        : data_(data), options_(options) {
+        state_.model = options.model;
+        if (state_.model.threads == 0) state_.model.threads = hardwareThreads();
+        state_.results.card = card;
+        state_.results.scales = scales;
     }
 
-    Results run() {
+    AnalysisState run() {
         firstPass();
         if (results_.card.biasCorrection == 1) secondPass();
         classify();
-        return std::move(results_);
+        return std::move(state_);
     }
 
-private:
+  private:
     const ItemSet& set(std::size_t s) const { return results_.card.itemSets[s]; }
     std::span<const double> rawScores(std::size_t s) const {
         return results_.scales.sets[s].rawScores;
@@ -44,13 +46,15 @@ private:
                             UnmatchedScores* unmatched) {
         SetLoader loader(set(s), composite, model_.shareProfiles(),
                          static_cast<std::size_t>(examinees > 0 ? examinees : 0));
-        data_.readSet(s, examinees, [&loader](std::span<const double> scores) { loader.add(scores); });
+        data_.readSet(s, examinees,
+                      [&loader](std::span<const double> scores) { loader.add(scores); });
         if (unmatched) *unmatched = loader.unmatched();
         return loader.takeProfiles();
     }
 
     SetDistributions distributionsOf(std::size_t s, const ProportionProfiles& profiles) {
-        return computeSetDistributions(tables_[s], profiles, set(s).scorePoints, rawScores(s), model_);
+        return computeSetDistributions(tables_[s], profiles, set(s).scorePoints, rawScores(s),
+                                       model_);
     }
 
     void firstPass() {
@@ -61,18 +65,22 @@ private:
             // files must give a record for each of them.
             const std::int32_t wanted = s == 0 ? -1 : results_.examineeCount;
             UnmatchedScores& unmatched = results_.unmatchedScores.emplace_back();
-            const ProportionProfiles profiles = load(s, wanted, observed, &unmatched);
+            // Kept for the bootstrap, which resamples these observed proportions.
+            const ProportionProfiles& profiles =
+                state_.observedProfiles.emplace_back(load(s, wanted, observed, &unmatched));
             if (s == 0) {
                 results_.examineeCount = static_cast<std::int32_t>(profiles.examineeCount());
                 if (results_.examineeCount == 0) {
-                    throw DetectedError{messages::noCompleteRecord(set(0).dataFile, set(0).itemCount)};
+                    throw DetectedError{
+                        messages::noCompleteRecord(set(0).dataFile, set(0).itemCount)};
                 }
                 results_.compositeErrorVariance.assign(observed.size(), 0.0);
             }
             if (set(s).scorePointCount > kMaxScorePoints) {
                 throw DetectedError{messages::tooManyScorePoints()};
             }
-            tables_.push_back(buildCountVectorTable(set(s).itemCount, set(s).scorePoints, rawScores(s)));
+            tables_.push_back(
+                buildCountVectorTable(set(s).itemCount, set(s).scorePoints, rawScores(s)));
             if (tables_.back().negativeFactorial && options_.onNegativeFactorial) {
                 options_.onNegativeFactorial();
             }
@@ -134,10 +142,11 @@ private:
 
     DataSource& data_;
     const AnalysisOptions& options_;
-    ModelOptions model_;
-    Results results_;
-    std::vector<CountVectorTable> tables_;        // per set, built in the first pass
-    std::vector<SetDistributions> distributions_;  // per set, from the last pass
+    AnalysisState state_;
+    Results& results_ = state_.results;
+    const ModelOptions& model_ = state_.model;
+    std::vector<CountVectorTable>& tables_ = state_.tables;  // per set, built in the first pass
+    std::vector<SetDistributions> distributions_;            // per set, from the last pass
 };
 
 }  // namespace
@@ -149,9 +158,21 @@ ScoreScales prepareScales(const ControlCard& card) {
     return scales;
 }
 
+AnalysisState analyzeKeepingState(const ControlCard& card, const ScoreScales& scales,
+                                  DataSource& data, const AnalysisOptions& options) {
+    return Analysis(card, scales, data, options).run();
+}
+
 Results analyze(const ControlCard& card, const ScoreScales& scales, DataSource& data,
                 const AnalysisOptions& options) {
-    return Analysis(card, scales, data, options).run();
+    checkBootstrapReplicates(options.bootstrapReplicates);
+    AnalysisState state = analyzeKeepingState(card, scales, data, options);
+    if (options.bootstrapReplicates >= 2) {
+        state.results.bootstrap =
+            bootstrapIndices(state, options.bootstrapReplicates, options.seed, state.model.threads,
+                             options.onBootstrapProgress);
+    }
+    return std::move(state.results);
 }
 
 }  // namespace tl
