@@ -18,7 +18,7 @@ namespace {
 // Samples are drawn a batch at a time, so memory stays near this many
 // examinee indices however large B N is, with enough replicates per batch to
 // keep every thread busy.
-constexpr std::size_t kBatchDraws = std::size_t{1} << 24;
+constexpr std::size_t kBatchDraws = std::size_t{1} << 22;
 
 std::size_t batchSize(std::size_t examinees, unsigned threads, std::int64_t replicates) {
     const std::size_t byMemory = std::max<std::size_t>(1, kBatchDraws / examinees);
