@@ -1,5 +1,6 @@
 #include "analysis/analyze.h"
 
+#include "analysis/bootstrap.h"
 #include "core/errors.h"
 #include "core/limits.h"
 #include "core/messages.h"
@@ -26,24 +27,25 @@ void convolveOnScale(std::span<const SetRow> sets, std::span<const double> compo
 }
 
 class Analysis {
-public:
+  public:
     Analysis(const ControlCard& card, const ScoreScales& scales, DataSource& data,
              const AnalysisOptions& options)
-        : data_(data), options_(options), model_(options.model) {
-        if (model_.threads == 0) model_.threads = hardwareThreads();
-        results_.card = card;
-        results_.scales = scales;
-        results_.engine = planEngine(card, scales, model_.engine);
+        : data_(data), options_(options) {
+        state_.model = options.model;
+        if (state_.model.threads == 0) state_.model.threads = hardwareThreads();
+        state_.results.card = card;
+        state_.results.scales = scales;
+        state_.results.engine = planEngine(card, scales, state_.model.engine);
     }
 
-    Results run() {
+    AnalysisState run() {
         firstPass();
         if (results_.card.biasCorrection == 1) secondPass();
         classify();
-        return std::move(results_);
+        return std::move(state_);
     }
 
-private:
+  private:
     const ItemSet& set(std::size_t s) const { return results_.card.itemSets[s]; }
     std::span<const double> rawScores(std::size_t s) const {
         return results_.scales.sets[s].rawScores;
@@ -68,11 +70,8 @@ private:
     }
 
     SetDistributions distributionsOf(std::size_t s, const ProportionProfiles& profiles) {
-        ModelOptions model = model_;
-        if (results_.engine.convolveSet[s] && !model.rawDistributionKernel) {
-            model.rawDistributionKernel = &convolveRawDistribution;
-        }
-        return computeSetDistributions(tables_[s], profiles, set(s).scorePoints, rawScores(s), model);
+        return computeSetDistributions(tables_[s], profiles, set(s).scorePoints, rawScores(s),
+                                       modelForSet(state_, s));
     }
 
     // Only enumerated sets need their count vectors; a convolved set keeps an
@@ -96,11 +95,14 @@ private:
             // files must give a record for each of them.
             const std::int32_t wanted = s == 0 ? -1 : results_.examineeCount;
             SetFindings& findings = results_.findings.emplace_back();
-            const ProportionProfiles profiles = load(s, wanted, observed, &findings);
+            // Kept for the bootstrap, which resamples these observed proportions.
+            const ProportionProfiles& profiles =
+                state_.observedProfiles.emplace_back(load(s, wanted, observed, &findings));
             if (s == 0) {
                 results_.examineeCount = static_cast<std::int32_t>(profiles.examineeCount());
                 if (results_.examineeCount == 0) {
-                    throw DetectedError{messages::noCompleteRecord(set(0).dataFile, set(0).itemCount)};
+                    throw DetectedError{
+                        messages::noCompleteRecord(set(0).dataFile, set(0).itemCount)};
                 }
                 results_.compositeErrorVariance.assign(observed.size(), 0.0);
             }
@@ -153,13 +155,9 @@ private:
             scales.push_back({set(s).weight, rawScores(s)});
         }
         const CompositeScale& composite = results_.scales.composite;
-        ModelOptions model = model_;
-        if (results_.engine.convolveComposite && !model.compositeKernel) {
-            model.compositeKernel = &convolveOnScale;
-        }
         results_.categoryGroups = computeCategoryGroups(
             distributions_, scales, composite.compositeScores, composite.minComposite,
-            results_.card.observedCuts, results_.card.categoryCount, model);
+            results_.card.observedCuts, results_.card.categoryCount, modelForComposite(state_));
         const CategoryGroups& groups = results_.categoryGroups;
         results_.classification = classifyExaminees(
             results_.classificationComposite(), results_.card.trueCuts, results_.card.categoryCount,
@@ -176,13 +174,30 @@ private:
 
     DataSource& data_;
     const AnalysisOptions& options_;
-    ModelOptions model_;
-    Results results_;
-    std::vector<CountVectorTable> tables_;        // per set, built in the first pass
-    std::vector<SetDistributions> distributions_;  // per set, from the last pass
+    AnalysisState state_;
+    Results& results_ = state_.results;
+    const ModelOptions& model_ = state_.model;
+    std::vector<CountVectorTable>& tables_ = state_.tables;  // per set, built in the first pass
+    std::vector<SetDistributions> distributions_;            // per set, from the last pass
 };
 
 }  // namespace
+
+ModelOptions modelForSet(const AnalysisState& state, std::size_t s) {
+    ModelOptions model = state.model;
+    if (state.results.engine.convolveSet[s] && !model.rawDistributionKernel) {
+        model.rawDistributionKernel = &convolveRawDistribution;
+    }
+    return model;
+}
+
+ModelOptions modelForComposite(const AnalysisState& state) {
+    ModelOptions model = state.model;
+    if (state.results.engine.convolveComposite && !model.compositeKernel) {
+        model.compositeKernel = &convolveOnScale;
+    }
+    return model;
+}
 
 ScoreScales prepareScales(const ControlCard& card, ModelOptions::Engine engine) {
     ScoreScales scales = deriveScoreScales(card);
@@ -191,9 +206,21 @@ ScoreScales prepareScales(const ControlCard& card, ModelOptions::Engine engine) 
     return scales;
 }
 
+AnalysisState analyzeKeepingState(const ControlCard& card, const ScoreScales& scales,
+                                  DataSource& data, const AnalysisOptions& options) {
+    return Analysis(card, scales, data, options).run();
+}
+
 Results analyze(const ControlCard& card, const ScoreScales& scales, DataSource& data,
                 const AnalysisOptions& options) {
-    return Analysis(card, scales, data, options).run();
+    checkBootstrapReplicates(options.bootstrapReplicates);
+    AnalysisState state = analyzeKeepingState(card, scales, data, options);
+    if (options.bootstrapReplicates >= 2) {
+        state.results.bootstrap =
+            bootstrapIndices(state, options.bootstrapReplicates, options.seed, state.model.threads,
+                             options.onBootstrapProgress);
+    }
+    return std::move(state.results);
 }
 
 }  // namespace tl

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
+#include "analysis/analysis_state.h"
 #include "core/control_card.h"
 #include "core/score_scales.h"
 #include "job/data_source.h"
@@ -21,6 +23,10 @@ struct AnalysisOptions {
     // Bootstrap replicates (0: none; otherwise at least 2) and their seed.
     std::int64_t bootstrapReplicates = 0;
     std::uint64_t seed = 1;
+    // Called after each bootstrap replicate with the count done and the total.
+    // It may come from any worker thread, but never two calls at once, and
+    // `done` rises by one from call to call.
+    std::function<void(std::int64_t done, std::int64_t total)> onBootstrapProgress;
 };
 
 // The control card's score scales, after every check that needs no data: the
@@ -31,9 +37,15 @@ ScoreScales prepareScales(const ControlCard& card,
 
 // The whole run on the card's data: the first pass over every set, the
 // bias-corrected second pass when the card asks for it, the composite
-// distributions and the classification. Throws DetectedError for the errors
-// the run reports on the console, InputError for malformed data.
+// distributions and the classification, then the bootstrap when asked for.
+// Throws DetectedError for the errors the run reports on the console,
+// InputError for malformed data and for a replicate count of 1 or below 0
+// (before any data is read).
 Results analyze(const ControlCard& card, const ScoreScales& scales, DataSource& data,
                 const AnalysisOptions& options);
+
+// The same run without its bootstrap, keeping what a bootstrap needs.
+AnalysisState analyzeKeepingState(const ControlCard& card, const ScoreScales& scales,
+                                  DataSource& data, const AnalysisOptions& options);
 
 }  // namespace tl

@@ -1,0 +1,80 @@
+#include "analysis/bootstrap.h"
+
+#include <algorithm>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "analysis/bootstrap_replicate.h"
+#include "classify/bootstrap_draws.h"
+#include "classify/bootstrap_spread.h"
+#include "core/errors.h"
+#include "model/parallel_for.h"
+
+namespace tl {
+
+namespace {
+
+// Samples are drawn a batch at a time, so memory stays near this many
+// examinee indices however large B N is, with enough replicates per batch to
+// keep every thread busy.
+constexpr std::size_t kBatchDraws = std::size_t{1} << 22;
+
+std::size_t batchSize(std::size_t examinees, unsigned threads, std::int64_t replicates) {
+    const std::size_t byMemory = std::max<std::size_t>(1, kBatchDraws / examinees);
+    const std::size_t wanted = std::max<std::size_t>(byMemory, 4 * std::size_t{threads});
+    return std::min(wanted, static_cast<std::size_t>(replicates));
+}
+
+}  // namespace
+
+void checkBootstrapReplicates(std::int64_t replicates) {
+    if (replicates == 0 || replicates >= 2) return;
+    throw InputError("the bootstrap needs at least 2 replicates (or 0 for none), not " +
+                     std::to_string(replicates));
+}
+
+BootstrapSummary bootstrapIndices(const AnalysisState& state, std::int64_t replicates,
+                                  std::uint64_t seed, unsigned threads,
+                                  const BootstrapProgress& progress) {
+    checkBootstrapReplicates(replicates);
+    const Results& run = state.results;
+    const auto n = static_cast<std::uint32_t>(run.examineeCount);
+    const auto total = static_cast<std::size_t>(replicates);
+    const std::size_t cuts = static_cast<std::size_t>(run.card.categoryCount) - 1;
+
+    std::vector<IndexSet> overall(total);
+    std::vector<std::vector<IndexSet>> perCut(cuts, std::vector<IndexSet>(total));
+
+    ExamineeDraws draws(seed);
+    const std::size_t batch = batchSize(n, threads, replicates);
+    std::vector<std::vector<std::uint32_t>> samples(batch, std::vector<std::uint32_t>(n));
+    std::mutex progressMutex;
+    std::int64_t done = 0;
+    for (std::size_t first = 0; first < total; first += batch) {
+        const std::size_t count = std::min(batch, total - first);
+        for (std::size_t b = 0; b < count; ++b) draws.drawSample(n, samples[b]);
+        parallelFor(count, threads, [&](std::size_t begin, std::size_t end, unsigned) {
+            for (std::size_t b = begin; b < end; ++b) {
+                const ReplicateIndices indices = replicateIndices(state, samples[b]);
+                overall[first + b] = indices.overall;
+                for (std::size_t c = 0; c < cuts; ++c) perCut[c][first + b] = indices.cuts[c];
+                if (progress) {
+                    const std::lock_guard<std::mutex> lock(progressMutex);
+                    progress(++done, replicates);
+                }
+            }
+        });
+    }
+
+    BootstrapSummary summary;
+    summary.replicates = replicates;
+    summary.seed = seed;
+    summary.overall = spreadOf(std::span<const IndexSet>(overall));
+    for (const std::vector<IndexSet>& values : perCut) {
+        summary.cuts.push_back(spreadOf(std::span<const IndexSet>(values)));
+    }
+    return summary;
+}
+
+}  // namespace tl

@@ -1,0 +1,81 @@
+#include "analysis/bootstrap_replicate.h"
+
+#include <limits>
+
+#include "classify/category_groups.h"
+#include "classify/classification.h"
+#include "job/bias_correction.h"
+#include "model/reliability.h"
+#include "model/set_distributions.h"
+
+namespace tl {
+
+namespace {
+
+ReplicateIndices undefinedIndices(std::size_t cuts) {
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    const IndexSet undefined{nan, nan, nan, nan, nan, nan};
+    return {undefined, std::vector<IndexSet>(cuts, undefined)};
+}
+
+ReplicateIndices biasCorrectedIndices(const AnalysisState& state, ExamineeSample sample) {
+    const Results& run = state.results;
+    const std::size_t n = sample.size();
+    const std::size_t cuts = static_cast<std::size_t>(run.card.categoryCount) - 1;
+
+    // The sample's first-pass reliability, from its examinees' own values.
+    std::vector<double> errorVariance(n), observed(n);
+    for (std::size_t j = 0; j < n; ++j) {
+        errorVariance[j] = run.compositeErrorVariance[sample[j]];
+        observed[j] = run.observedComposite[sample[j]];
+    }
+    const double reliability = summarizeReliability(errorVariance, observed).reliability;
+    if (!(reliability >= 0.0)) return undefinedIndices(cuts);
+
+    // The second pass on the sample: one model thread, since replicates are
+    // what runs in parallel.
+    const ModelOptions& model = state.model;
+    std::vector<double> corrected(n, 0.0);
+    std::vector<SetDistributions> distributions;
+    std::vector<SetScale> scales;
+    for (std::size_t s = 0; s < run.card.itemSets.size(); ++s) {
+        const ItemSet& set = run.card.itemSets[s];
+        const ProportionProfiles& observedSet = state.observedProfiles[s];
+        ProportionProfiles profiles(observedSet.scorePointCount(), model.shareProfiles(), n);
+        for (std::uint32_t i : sample) {
+            profiles.addExaminee(observedSet.proportions(observedSet.profileOf(i)));
+        }
+        correctProportions(profiles, set, reliability, corrected);
+        const std::span<const double> rawScores = run.scales.sets[s].rawScores;
+        ModelOptions setModel = modelForSet(state, s);
+        setModel.threads = 1;
+        distributions.push_back(computeSetDistributions(state.tables[s], profiles, set.scorePoints,
+                                                        rawScores, setModel));
+        scales.push_back({set.weight, rawScores});
+    }
+    const CompositeScale& composite = run.scales.composite;
+    ModelOptions compositeModel = modelForComposite(state);
+    compositeModel.threads = 1;
+    const CategoryGroups groups = computeCategoryGroups(
+        distributions, scales, composite.compositeScores, composite.minComposite,
+        run.card.observedCuts, run.card.categoryCount, compositeModel);
+
+    std::vector<std::int32_t> trueCategory(n);
+    for (std::size_t j = 0; j < n; ++j)
+        trueCategory[j] = trueCategoryOf(corrected[j], run.card.trueCuts);
+    const ClassifiedExaminees classified{groups.groupOf, groups.probabilities, trueCategory,
+                                         run.card.categoryCount};
+    const std::vector<std::uint32_t> inOrder = wholeSample(n);
+    return {overallIndices(classified, inOrder), cutIndices(classified, inOrder)};
+}
+
+}  // namespace
+
+ReplicateIndices replicateIndices(const AnalysisState& state, ExamineeSample sample) {
+    const Results& run = state.results;
+    if (run.biasCorrected) return biasCorrectedIndices(state, sample);
+    const ClassifiedExaminees classified = run.classified();
+    return {overallIndices(classified, sample), cutIndices(classified, sample)};
+}
+
+}  // namespace tl

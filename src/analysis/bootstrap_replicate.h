@@ -1,0 +1,33 @@
+#pragma once
+
+#include <vector>
+
+#include "analysis/analysis_state.h"
+#include "classify/classification_indices.h"
+
+namespace tl {
+
+// A replicate's overall indices and those of each cut c = 1 .. K-1.
+struct ReplicateIndices {
+    IndexSet overall;
+    std::vector<IndexSet> cuts;
+};
+
+// Every index of a run recomputed from scratch on a sample of its examinees
+// (indices into the run's examinees, repeats allowed), as the run would have
+// computed it had the sample been its data, in sample order.
+//
+// Without bias correction an examinee's category probabilities and true
+// category do not depend on the other examinees: the run's own are averaged
+// over the sample. With it, the sample has its own reliability (over the
+// examinees' first-pass composite error variances and observed composites), its
+// own mean proportions and hence its own corrected proportions, distributions,
+// corrected composites and true categories, recomputed as in the run's second
+// pass: identical proportions share one profile, identical profile tuples one
+// composite distribution. A sample whose reliability is negative or NaN, where
+// the correction has no result, gets NaN for every index.
+//
+// Runs on the calling thread alone; `state` must outlive the calls.
+ReplicateIndices replicateIndices(const AnalysisState& state, ExamineeSample sample);
+
+}  // namespace tl
