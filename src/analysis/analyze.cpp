@@ -46,6 +46,13 @@ class Analysis {
     }
 
   private:
+    void stepDone() {
+        if (!options_.onProgress) return;
+        const auto sets = static_cast<std::int64_t>(results_.card.itemSets.size());
+        const std::int64_t total = sets * (results_.card.biasCorrection == 1 ? 2 : 1) + 1;
+        options_.onProgress(++steps_, total);
+    }
+
     const ItemSet& set(std::size_t s) const { return results_.card.itemSets[s]; }
     std::span<const double> rawScores(std::size_t s) const {
         return results_.scales.sets[s].rawScores;
@@ -115,6 +122,7 @@ class Analysis {
             }
             distributions_.push_back(distributionsOf(s, profiles));
             addErrorVariances(s, distributions_.back());
+            stepDone();
         }
         results_.reliability =
             summarizeReliability(results_.compositeErrorVariance, results_.observedComposite);
@@ -145,6 +153,7 @@ class Analysis {
                 load(s, results_.examineeCount, results_.observedComposite, nullptr);
             correctProportions(profiles, set(s), r, results_.correctedComposite);
             distributions_[s] = distributionsOf(s, profiles);
+            stepDone();
         }
         results_.biasCorrected = true;
     }
@@ -158,6 +167,7 @@ class Analysis {
         results_.categoryGroups = computeCategoryGroups(
             distributions_, scales, composite.compositeScores, composite.minComposite,
             results_.card.observedCuts, results_.card.categoryCount, modelForComposite(state_));
+        stepDone();
         const CategoryGroups& groups = results_.categoryGroups;
         results_.classification = classifyExaminees(
             results_.classificationComposite(), results_.card.trueCuts, results_.card.categoryCount,
@@ -178,7 +188,8 @@ class Analysis {
     Results& results_ = state_.results;
     const ModelOptions& model_ = state_.model;
     std::vector<CountVectorTable>& tables_ = state_.tables;  // per set, built in the first pass
-    std::vector<SetDistributions> distributions_;            // per set, from the last pass
+    std::vector<SetDistributions> distributions_;  // per set, from the last pass
+    std::int64_t steps_ = 0;
 };
 
 }  // namespace

@@ -27,6 +27,9 @@ struct AnalysisOptions {
     // It may come from any worker thread, but never two calls at once, and
     // `done` rises by one from call to call.
     std::function<void(std::int64_t done, std::int64_t total)> onBootstrapProgress;
+    // Called after each step of the run itself (a set's distributions in each
+    // pass, then the composite), with the steps done and their total.
+    std::function<void(std::int64_t done, std::int64_t total)> onProgress;
 };
 
 // The control card's score scales, after every check that needs no data: the

@@ -42,7 +42,26 @@ class Job {
         noteEngine(planEngine(card, scales, options_.model.engine));
 
         FileDataSource data(card);
-        const Results results = analyze(card, scales, data, analysisOptions());
+        AnalysisOptions analysis = analysisOptions();
+        std::optional<Progress> steps, replicates;
+        if (options_.progress) {
+            // The sets in each pass, then the composite.
+            const std::size_t passes = card.biasCorrection == 1 ? 2 : 1;
+            steps.emplace(err_, true, "Computing", card.itemSets.size() * passes + 1);
+            analysis.onProgress = [&](std::int64_t done, std::int64_t total) {
+                steps->advance();
+                if (done == total) steps->finish();
+            };
+            analysis.onBootstrapProgress = [&](std::int64_t, std::int64_t total) {
+                if (!replicates) {
+                    replicates.emplace(err_, true, "Bootstrap replicates",
+                                       static_cast<std::uint64_t>(total));
+                }
+                replicates->advance();
+            };
+        }
+        const Results results = analyze(card, scales, data, analysis);
+        if (replicates) replicates->finish();
         const std::vector<Warning> found = runWarnings(results);
         if (options_.strict) {
             for (const Warning& w : found) {
