@@ -103,6 +103,35 @@ TEST_P(Tables, HoldTheirIdentitiesAndDefinitions) {
     EXPECT_EQ(observedTotal, r.examineeCount);
     EXPECT_EQ(trueTotal, r.examineeCount);
     EXPECT_EQ(t.composite.variance, r.reliability.sampleVariance);
+
+    // Each examinee's observed category, and the margins of both tables.
+    ASSERT_EQ(t.observedCategory.size(), r.observedComposite.size());
+    std::vector<std::int64_t> perCategory(k, 0);
+    for (std::size_t i = 0; i < r.observedComposite.size(); ++i) {
+        const double x = r.observedComposite[i];
+        std::int32_t expected = 1;
+        for (double cut : r.card.observedCuts) expected += x >= cut ? 1 : 0;
+        EXPECT_EQ(t.observedCategory[i], expected) << "examinee " << i + 1;
+        ++perCategory[static_cast<std::size_t>(t.observedCategory[i] - 1)];
+    }
+    EXPECT_EQ(perCategory, t.observedCounts);
+    for (const auto& [cells, margins] : {std::pair{&t.trueByObserved, &t.trueByObservedMargins},
+                                         std::pair{&t.consistencyTable, &t.consistencyMargins}}) {
+        double total = 0;
+        for (std::size_t a = 0; a < k; ++a) {
+            double row = 0, column = 0;
+            for (std::size_t b = 0; b < k; ++b)
+                row += (*cells)[a * k + b], column += (*cells)[b * k + a];
+            EXPECT_NEAR(margins->rows[a], row, tol);
+            EXPECT_NEAR(margins->columns[a], column, tol);
+            // Summed over the true categories, a column is the category's marginal.
+            if (cells == &t.trueByObserved) {
+                EXPECT_NEAR(margins->columns[a], c.categoryMarginal[a], tol);
+            }
+            total += row;
+        }
+        EXPECT_NEAR(margins->total, total, tol);
+    }
 }
 
 // One set, several sets, bias correction, and several categories.

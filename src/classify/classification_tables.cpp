@@ -47,7 +47,8 @@ std::vector<ConditionalRow> conditionalRows(const ClassifiedExaminees& examinees
             phi = phi + c.conditionalConsistency[i];
             gamma = gamma + c.conditionalAccuracy[i];
             const double* p = examinees.probabilities(i);
-            for (std::size_t k = 0; k < categories; ++k) row.probabilities[k] = row.probabilities[k] + p[k];
+            for (std::size_t k = 0; k < categories; ++k)
+                row.probabilities[k] = row.probabilities[k] + p[k];
         }
         const double count = static_cast<double>(row.examinees);
         row.consistency = phi / count;
@@ -60,6 +61,20 @@ std::vector<ConditionalRow> conditionalRows(const ClassifiedExaminees& examinees
 }
 
 }  // namespace
+
+TableMargins tableMargins(std::span<const double> cells, std::size_t categories) {
+    TableMargins m;
+    m.rows.assign(categories, 0.0);
+    m.columns.assign(categories, 0.0);
+    for (std::size_t r = 0; r < categories; ++r) {
+        for (std::size_t c = 0; c < categories; ++c) {
+            m.rows[r] = m.rows[r] + cells[r * categories + c];
+            m.columns[c] = m.columns[c] + cells[r * categories + c];
+        }
+    }
+    for (double row : m.rows) m.total = m.total + row;
+    return m;
+}
 
 ClassificationTables tabulateClassification(const ClassifiedExaminees& examinees,
                                             const Classification& classification,
@@ -74,10 +89,13 @@ ClassificationTables tabulateClassification(const ClassifiedExaminees& examinees
     t.trueCounts.assign(categories, 0);
     t.trueByObserved.assign(categories * categories, 0.0);
     t.consistencyTable.assign(categories * categories, 0.0);
+    t.observedCategory.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
         const double* p = examinees.probabilities(i);
         const auto truth = static_cast<std::size_t>(examinees.trueCategory[i] - 1);
-        const auto observed = static_cast<std::size_t>(trueCategoryOf(observedComposite[i], observedCuts) - 1);
+        const auto observed =
+            static_cast<std::size_t>(trueCategoryOf(observedComposite[i], observedCuts) - 1);
+        t.observedCategory[i] = static_cast<std::int32_t>(observed + 1);
         ++t.observedCounts[observed];
         ++t.trueCounts[truth];
         for (std::size_t k = 0; k < categories; ++k) {
@@ -92,6 +110,8 @@ ClassificationTables tabulateClassification(const ClassifiedExaminees& examinees
     const double count = static_cast<double>(n);
     for (double& cell : t.trueByObserved) cell = cell / count;
     for (double& cell : t.consistencyTable) cell = cell / count;
+    t.trueByObservedMargins = tableMargins(t.trueByObserved, categories);
+    t.consistencyMargins = tableMargins(t.consistencyTable, categories);
     t.conditional = conditionalRows(examinees, classification, observedComposite);
     t.composite = summarize(observedComposite, sampleVariance);
     return t;

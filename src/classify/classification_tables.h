@@ -23,9 +23,19 @@ struct CompositeSummary {
 struct ConditionalRow {
     double score = 0.0;
     std::int32_t examinees = 0;
-    double consistency = 0.0;  // mean phi_i
-    double accuracy = 0.0;     // mean gamma_i
+    double consistency = 0.0;           // mean phi_i
+    double accuracy = 0.0;              // mean gamma_i
     std::vector<double> probabilities;  // mean P(i, k), k = 1 .. K
+};
+
+// The sums of a K x K table: each row over its columns, each column over its
+// rows (both in ascending category order), and all cells (row totals added in
+// ascending order). Kept with the table so that every output shows the same
+// margins.
+struct TableMargins {
+    std::vector<double> rows;
+    std::vector<double> columns;
+    double total = 0.0;
 };
 
 // The tables a technical report shows beside the overall indices. K x K tables
@@ -36,15 +46,22 @@ struct ClassificationTables {
     // and of the true category.
     std::vector<std::int64_t> observedCounts;
     std::vector<std::int64_t> trueCounts;
+    // Per examinee in record order: the category (1-based) of the observed
+    // composite on the observed cuts.
+    std::vector<std::int32_t> observedCategory;
     // [t][k] = (1/N) sum over examinees with true category t of P(i, k): the
     // diagonal adds up to the accuracy, above it the false positive rate,
     // below it the false negative rate.
     std::vector<double> trueByObserved;
     // [j][k] = (1/N) sum of P(i, j) P(i, k): the trace is the consistency.
     std::vector<double> consistencyTable;
+    TableMargins trueByObservedMargins;
+    TableMargins consistencyMargins;
     std::vector<ConditionalRow> conditional;  // ascending score
     CompositeSummary composite;
 };
+
+TableMargins tableMargins(std::span<const double> cells, std::size_t categories);
 
 ClassificationTables tabulateClassification(const ClassifiedExaminees& examinees,
                                             const Classification& classification,

@@ -1,6 +1,7 @@
 #include "report/report_writer.h"
 
 #include "core/number_field.h"
+#include "core/version.h"
 
 namespace tl {
 
@@ -43,7 +44,7 @@ void writeBanner(ReportText& out) {
     out.line("***       TESSERLINK: Multinomial & Compound-Multinomial       ***");
     out.line("***          Classification Consistency and Accuracy           ***");
     out.boxLine("");
-    out.line("***                        Version 3.0                         ***");
+    out.boxLine("Version " + std::string(kProgramVersion));
     out.boxLine("");
     out.boxLine("TESSERLINK: consistency and accuracy of");
     out.boxLine("performance classifications under the multinomial");

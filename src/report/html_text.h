@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tl {
+
+// Text made safe inside HTML or SVG elements and attribute values.
+std::string escapeHtml(std::string_view text);
+
+// Decimals a reader sees for a real in the page; the files hold every digit.
+inline constexpr int kShownDecimals = 5;
+
+// A real as the page shows it: kShownDecimals places, "n/a" when not a number.
+std::string shownReal(double value);
+
+// A table cell holding a number of results.json, named by its path there
+// ("overall.kappa", "cuts.0.accuracy"), so the page can be checked against it.
+std::string realCell(std::string_view jsonPath, double value);
+std::string integerCell(std::string_view jsonPath, std::int64_t value);
+
+}  // namespace tl

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+#include "results/results.h"
+
+namespace tl {
+
+// The summary tables of a run as CSV files (columns in doc/results-files.md).
+// Each needs a run analysed with its tables.
+
+// One row per index: index,value and, after a bootstrap, se,ci_low,ci_high,
+// replicates_undefined.
+std::string composeOverallCsv(const Results& results);
+// One row per cut: cut,observed_cut,true_cut, the six indices and, after a
+// bootstrap, <index>_se,<index>_ci_low,<index>_ci_high,
+// <index>_replicates_undefined for each index in turn.
+std::string composeCutsCsv(const Results& results);
+// The K x K tables with a label column, a total column and a total row.
+std::string composeTrueByObservedCsv(const Results& results);
+std::string composeConsistencyTableCsv(const Results& results);
+// One row per distinct observed composite score.
+std::string composeConditionalCsv(const Results& results);
+
+}  // namespace tl

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+#include "results/results.h"
+
+namespace tl {
+
+// A self-contained results page: no script, no network, readable in print and
+// at phone width. Numbers are rounded for reading; each table cell names its
+// results.json value in a data-json attribute. Needs a run analysed with its
+// tables.
+std::string composeResultsHtml(const Results& results);
+
+}  // namespace tl

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+#include "results/results.h"
+
+namespace tl {
+
+// Inline SVG figures for the results page, drawn from the run's conditional
+// rows; each carries its own title and description for screen readers.
+// Needs a run analysed with its tables.
+
+// Mean consistency and accuracy at each observed composite score, the point
+// area growing with the examinees at that score; the observed cuts as lines.
+std::string conditionalFigureSvg(const Results& results);
+
+// Examinees at each observed composite score, with the observed cuts.
+std::string histogramSvg(const Results& results);
+
+}  // namespace tl

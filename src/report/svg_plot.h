@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tl {
+
+// A value range mapped onto a pixel span, with round tick values for an axis.
+struct Axis {
+    double low = 0.0, high = 1.0;  // data range shown
+    double pixelLow = 0.0, pixelHigh = 1.0;
+    std::vector<double> ticks;
+    int tickDecimals = 0;
+
+    double pixel(double value) const {
+        return pixelLow + (value - low) / (high - low) * (pixelHigh - pixelLow);
+    }
+};
+
+// About `count` ticks at multiples of 1, 2 or 5 times a power of ten covering
+// [low, high]; the range widens to the outer ticks.
+Axis niceAxis(double low, double high, double pixelLow, double pixelHigh, int count);
+
+// A pixel coordinate as SVG text: one decimal is plenty on screen and in print.
+std::string px(double value);
+
+}  // namespace tl
