@@ -63,6 +63,21 @@ TEST_P(Example, ReproducesTheCheckedInReport) {
         << written.front() << " differs from " << (source / kExpectedReport).string();
 }
 
+// The example's results folder is what `tesserlink --results` writes today.
+TEST_P(Example, ResultsFolderIsUpToDate) {
+    const tl::testing::ScratchCase scratch(tl::testing::ScratchCase::example(GetParam()));
+    const auto result =
+        tl::testing::runWithArguments(scratch.dir(), {"--quiet", "--results", "results", "card.txt"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    const fs::path checkedIn = scratch.source() / "results";
+    ASSERT_TRUE(fs::is_directory(checkedIn)) << "regenerate with: tesserlink --results results card.txt";
+    EXPECT_EQ(filesIn(scratch.dir() / "results"), filesIn(checkedIn));
+    for (const std::string& name : filesIn(checkedIn)) {
+        EXPECT_TRUE(readFile(scratch.dir() / "results" / name) == readFile(checkedIn / name))
+            << name << " is out of date; regenerate with: tesserlink --results results card.txt";
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Bundled, Example,
                          ::testing::ValuesIn(tl::testing::subfolderNames(TESSERLINK_EXAMPLES)),
                          [](const auto& info) { return tl::testing::testNameOf(info.param); });

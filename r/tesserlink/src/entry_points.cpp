@@ -1,10 +1,11 @@
-// The two calls R makes: an analysis of scores held in R, and a run of a
+// The calls R makes: an analysis of scores held in R, and a run of a
 // control card with its data files. Each returns either list(results = ...)
 // or list(error = "line"), so that R raises its own error without a C++ call
 // in it; an analysis whose scores miss the set's points can instead return
 // list(unmatched = ...) for R to name the rows and columns.
 #include <Rcpp.h>
 
+#include <charconv>
 #include <filesystem>
 #include <new>
 #include <optional>
@@ -137,4 +138,19 @@ extern "C" SEXP tl_run_card(SEXP path, SEXP report, SEXP bootstrap, SEXP seed, S
         return out;
     });
     END_RCPP
+}
+
+// Decimal texts read back as the doubles they were written from: the results
+// files write each number in its shortest round-trip form, and from_chars reads
+// it with correct rounding, so a test can compare bits.
+extern "C" SEXP tl_parse_doubles(SEXP texts) {
+    const Rcpp::CharacterVector in(texts);
+    Rcpp::NumericVector out(in.size());
+    for (R_xlen_t i = 0; i < in.size(); ++i) {
+        const std::string text = Rcpp::as<std::string>(in[i]);
+        double value = NA_REAL;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        out[i] = error == std::errc() && end == text.data() + text.size() ? value : NA_REAL;
+    }
+    return out;
 }

@@ -70,10 +70,33 @@ test_that("data files are opened beside the card and the report can go elsewhere
   expect_error(run_card(file.path(folder, "card.txt"), report = FALSE), "Data file is not found")
 })
 
-test_that("results files agree with the package", {
-  # TODO(results.json): once the library writes results.json beside the
-  # report, run each example with run_card(), read its overall, cuts and
-  # examinees values (written with round-trip precision) and compare them
-  # with expect_identical() to fit$overall, fit$cuts and fit$examinees.
-  skip("results.json is not written by the library yet")
+test_that("the package's numbers are the command line's results files, bit for bit", {
+  exact <- function(text) .Call("tl_parse_doubles", as.character(text), PACKAGE = "tesserlink")
+  read <- function(dir, file) {
+    utils::read.csv(file.path(dir, "results", file), colClasses = "character", check.names = FALSE)
+  }
+  for (name in c("gcbs", "mathexam", "spisa", "verbagg")) {
+    dir <- system.file("extdata", name, package = "tesserlink")
+    skip_if_not(dir.exists(file.path(dir, "results")), "no results files bundled")
+    fit <- run_card(file.path(dir, "card.txt"), report = FALSE)
+
+    overall <- read(dir, "overall.csv")
+    for (i in seq_len(nrow(overall))) {
+      expect_identical(exact(overall$value[i]), fit$overall[[overall$index[i]]],
+                       info = paste(name, overall$index[i]))
+    }
+    cuts <- read(dir, "cuts.csv")
+    for (column in names(fit$overall)) {
+      expect_identical(exact(cuts[[column]]), fit$cuts[[column]], info = paste(name, column))
+    }
+    e <- read(dir, "examinees.csv")
+    pairs <- c(observed_composite = "observed_composite", true_category_composite = "true_composite",
+               consistency = "consistency", accuracy = "accuracy", false_positive = "false_positive",
+               false_negative = "false_negative", error_variance = "error_variance")
+    for (k in seq_len(nrow(fit$categories))) pairs[paste0("p_", k)] <- paste0("p", k)
+    for (column in names(pairs)) {
+      expect_identical(exact(e[[column]]), fit$examinees[[pairs[[column]]]],
+                       info = paste(name, column))
+    }
+  }
 })
