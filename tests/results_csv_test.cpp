@@ -1,0 +1,222 @@
+// The CSV files: RFC 4180 syntax, their header rows and shapes, and every
+// number the same double results.json holds (or the run, for examinees.csv).
+#include "report/results_csv.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <nlohmann/json.hpp>
+
+#include "report/csv_text.h"
+#include "report/examinees_csv.h"
+#include "report/results_json.h"
+#include "support/csv_rows.h"
+#include "support/results_files.h"
+
+namespace tl {
+namespace {
+
+using Json = nlohmann::json;
+using testing::csvReal;
+using testing::jsonReal;
+using testing::parseCsv;
+using testing::sameDouble;
+
+const std::vector<std::string> kIndices = {"consistency", "chance",         "kappa",
+                                           "accuracy",    "false_positive", "false_negative"};
+
+TEST(CsvText, QuotesOnlyWhatMustBeQuoted) {
+    const struct {
+        const char* field;
+        const char* written;
+    } cases[] = {
+        {"plain", "plain"},
+        {"", ""},
+        {"a,b", "\"a,b\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"two\r\nlines", "\"two\r\nlines\""},
+        {"line\nfeed", "\"line\nfeed\""},
+        {"café 1/2", "café 1/2"},
+    };
+    CsvText csv;
+    for (const auto& c : cases) {
+        EXPECT_EQ(csvField(c.field), c.written);
+        csv.text(c.field);
+    }
+    csv.endRow();
+    const auto rows = parseCsv(csv.take());
+    ASSERT_EQ(rows.size(), 1u);
+    ASSERT_EQ(rows[0].size(), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(rows[0][i], cases[i].field);
+}
+
+TEST(CsvText, WritesRealsShortestAndMissingValuesEmpty) {
+    CsvText csv;
+    for (double v : {0.1, 3.0, -2.5e-17, std::nan(""), std::numeric_limits<double>::infinity()}) {
+        csv.number(v);
+    }
+    csv.integer(-42);
+    csv.endRow();
+    EXPECT_EQ(csv.take(), "0.1,3,-2.5e-17,,,-42\r\n");
+}
+
+class ResultsCsv : public ::testing::TestWithParam<std::string> {
+  protected:
+    const Results& r = testing::analysedRun(GetParam());
+    const Json doc = Json::parse(composeResultsJson(r));
+    const std::size_t k = static_cast<std::size_t>(r.categoryCount());
+};
+
+TEST_P(ResultsCsv, OverallAndCutsHoldTheJsonNumbers) {
+    const auto overall = parseCsv(composeOverallCsv(r));
+    ASSERT_EQ(overall.size(), 7u);
+    EXPECT_EQ(overall[0], (testing::CsvRow{"index", "value"}));
+    for (std::size_t i = 0; i < kIndices.size(); ++i) {
+        ASSERT_EQ(overall[i + 1].size(), 2u);
+        EXPECT_EQ(overall[i + 1][0], kIndices[i]);
+        EXPECT_TRUE(sameDouble(jsonReal(doc["overall"][kIndices[i]]), csvReal(overall[i + 1][1])));
+    }
+    const auto cuts = parseCsv(composeCutsCsv(r));
+    testing::CsvRow header = {"cut", "observed_cut", "true_cut"};
+    header.insert(header.end(), kIndices.begin(), kIndices.end());
+    ASSERT_EQ(cuts.size(), k);
+    EXPECT_EQ(cuts[0], header);
+    for (std::size_t c = 1; c < k; ++c) {
+        ASSERT_EQ(cuts[c].size(), header.size());
+        for (std::size_t col = 0; col < header.size(); ++col) {
+            EXPECT_TRUE(
+                sameDouble(jsonReal(doc["cuts"][c - 1][header[col]]), csvReal(cuts[c][col])))
+                << "cut " << c << " " << header[col];
+        }
+    }
+}
+
+TEST_P(ResultsCsv, SquareTablesHoldTheJsonCellsAndMargins) {
+    const struct {
+        std::string csv, key, rowLabel, columnLabel;
+    } tables[] = {{composeTrueByObservedCsv(r), "true_by_observed", "true", "observed"},
+                  {composeConsistencyTableCsv(r), "consistency_table", "first", "second"}};
+    for (const auto& table : tables) {
+        const auto rows = parseCsv(table.csv);
+        ASSERT_EQ(rows.size(), k + 2);
+        testing::CsvRow header = {table.rowLabel + "_category"};
+        for (std::size_t c = 1; c <= k; ++c)
+            header.push_back(table.columnLabel + "_" + std::to_string(c));
+        header.push_back("total");
+        EXPECT_EQ(rows[0], header);
+        const Json& margins = doc[table.key + "_margins"];
+        for (std::size_t a = 0; a <= k; ++a) {
+            const auto& row = rows[a + 1];
+            ASSERT_EQ(row.size(), k + 2);
+            EXPECT_EQ(row[0], a < k ? std::to_string(a + 1) : "total");
+            for (std::size_t b = 0; b <= k; ++b) {
+                const double expected = a < k && b < k ? jsonReal(doc[table.key][a][b])
+                                        : a < k        ? jsonReal(margins["rows"][a])
+                                        : b < k        ? jsonReal(margins["columns"][b])
+                                                       : jsonReal(margins["total"]);
+                EXPECT_TRUE(sameDouble(expected, csvReal(row[b + 1])))
+                    << table.key << " " << a << "," << b;
+            }
+        }
+    }
+}
+
+TEST_P(ResultsCsv, ConditionalHoldsTheJsonRows) {
+    const auto rows = parseCsv(composeConditionalCsv(r));
+    ASSERT_EQ(rows.size(), doc["conditional"].size() + 1);
+    testing::CsvRow header = {"score", "examinees", "consistency", "accuracy"};
+    for (std::size_t m = 1; m <= k; ++m) header.push_back("p_" + std::to_string(m));
+    EXPECT_EQ(rows[0], header);
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        const Json& j = doc["conditional"][i - 1];
+        ASSERT_EQ(rows[i].size(), header.size());
+        EXPECT_TRUE(sameDouble(jsonReal(j["score"]), csvReal(rows[i][0])));
+        EXPECT_EQ(rows[i][1], std::to_string(j["examinees"].get<int>()));
+        EXPECT_TRUE(sameDouble(jsonReal(j["consistency"]), csvReal(rows[i][2])));
+        EXPECT_TRUE(sameDouble(jsonReal(j["accuracy"]), csvReal(rows[i][3])));
+        for (std::size_t m = 0; m < k; ++m) {
+            EXPECT_TRUE(sameDouble(jsonReal(j["probabilities"][m]), csvReal(rows[i][4 + m])));
+        }
+    }
+}
+
+TEST_P(ResultsCsv, ExamineesHoldEachExamineesDoubles) {
+    const auto rows = parseCsv(composeExamineesCsv(r));
+    ASSERT_EQ(rows.size(), r.observedComposite.size() + 1);
+    ASSERT_EQ(rows[0].size(), 10 + k);
+    EXPECT_EQ(rows[0][2], "true_category_composite");
+    EXPECT_EQ(rows[0].back(), "error_variance");
+    const Classification& c = r.classification;
+    const auto truth = r.classificationComposite();
+    for (std::size_t i = 0; i < r.observedComposite.size(); ++i) {
+        const auto& row = rows[i + 1];
+        ASSERT_EQ(row.size(), 10 + k);
+        EXPECT_EQ(row[0], std::to_string(i + 1));
+        EXPECT_TRUE(sameDouble(r.observedComposite[i], csvReal(row[1])));
+        EXPECT_TRUE(sameDouble(truth[i], csvReal(row[2])));
+        EXPECT_EQ(row[3], std::to_string(r.tables->observedCategory[i]));
+        EXPECT_EQ(row[4], std::to_string(c.trueCategory[i]));
+        const auto p = r.categoryProbabilities(i);
+        for (std::size_t m = 0; m < k; ++m) EXPECT_TRUE(sameDouble(p[m], csvReal(row[5 + m])));
+        EXPECT_TRUE(sameDouble(c.conditionalConsistency[i], csvReal(row[5 + k])));
+        EXPECT_TRUE(sameDouble(c.conditionalAccuracy[i], csvReal(row[6 + k])));
+        EXPECT_TRUE(sameDouble(c.conditionalFalsePositive[i], csvReal(row[7 + k])));
+        EXPECT_TRUE(sameDouble(c.conditionalFalseNegative[i], csvReal(row[8 + k])));
+        EXPECT_TRUE(sameDouble(r.compositeErrorVariance[i], csvReal(row[9 + k])));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, ResultsCsv, ::testing::ValuesIn(testing::resultsRuns()),
+                         [](const auto& info) { return testing::testNameOf(info.param); });
+
+// After a bootstrap: the spread columns in both files and in results.json,
+// and an undefined index as an empty field and as null.
+TEST(ResultsCsvBootstrap, AddsSpreadColumnsAndLeavesUndefinedValuesEmpty) {
+    const Results r =
+        testing::withBootstrapAndUndefinedKappa(testing::analysedRun("fixture/bias-06"));
+    const BootstrapSummary& b = *r.bootstrap;
+    const Json doc = Json::parse(composeResultsJson(r));
+    EXPECT_TRUE(doc["overall"]["kappa"].is_null());
+    EXPECT_EQ(doc["bootstrap"]["replicates"], 200);
+    EXPECT_EQ(doc["bootstrap"]["seed"], 77);
+    EXPECT_TRUE(doc["bootstrap"]["overall"]["kappa"]["se"].is_null());
+
+    const auto overall = parseCsv(composeOverallCsv(r));
+    EXPECT_EQ(overall[0], (testing::CsvRow{"index", "value", "se", "ci_low", "ci_high",
+                                           "replicates_undefined"}));
+    EXPECT_EQ(overall[3][0], "kappa");
+    EXPECT_EQ(overall[3][1], "");
+    EXPECT_EQ(overall[3][2], "");
+    for (std::size_t i = 0; i < kIndices.size(); ++i) {
+        const Json& j = doc["bootstrap"]["overall"][kIndices[i]];
+        const auto& row = overall[i + 1];
+        ASSERT_EQ(row.size(), 6u);
+        EXPECT_TRUE(sameDouble(jsonReal(j["se"]), csvReal(row[2])));
+        EXPECT_TRUE(sameDouble(jsonReal(j["ci_low"]), csvReal(row[3])));
+        EXPECT_TRUE(sameDouble(jsonReal(j["ci_high"]), csvReal(row[4])));
+        EXPECT_EQ(row[5], std::to_string(j["replicates_undefined"].get<int>()));
+    }
+
+    const auto cuts = parseCsv(composeCutsCsv(r));
+    ASSERT_EQ(cuts[0].size(), 9u + 6u * 4u);
+    ASSERT_EQ(cuts.size(), b.cuts.size() + 1);
+    for (std::size_t c = 0; c < b.cuts.size(); ++c) {
+        for (std::size_t i = 0; i < kIndices.size(); ++i) {
+            const std::size_t at = 9 + 4 * i;
+            EXPECT_EQ(cuts[0][at], kIndices[i] + "_se");
+            EXPECT_EQ(cuts[0][at + 3], kIndices[i] + "_replicates_undefined");
+            const Json& j = doc["bootstrap"]["cuts"][c][kIndices[i]];
+            EXPECT_TRUE(sameDouble(jsonReal(j["se"]), csvReal(cuts[c + 1][at])));
+            EXPECT_TRUE(sameDouble(jsonReal(j["ci_low"]), csvReal(cuts[c + 1][at + 1])));
+            EXPECT_TRUE(sameDouble(jsonReal(j["ci_high"]), csvReal(cuts[c + 1][at + 2])));
+            EXPECT_EQ(cuts[c + 1][at + 3], std::to_string(j["replicates_undefined"].get<int>()));
+        }
+    }
+    // The spreads written are the summary's own.
+    EXPECT_TRUE(sameDouble(b.cuts.back().falseNegative.ciHigh,
+                           jsonReal(doc["bootstrap"]["cuts"].back()["false_negative"]["ci_high"])));
+}
+
+}  // namespace
+}  // namespace tl

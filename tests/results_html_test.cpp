@@ -1,0 +1,137 @@
+// report.html: each table cell that names a results.json value shows it
+// rounded to five decimals, every number of the summary tables is shown, and
+// the page needs nothing from outside itself.
+#include "report/results_html.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <set>
+
+#include "report/results_json.h"
+#include "support/results_files.h"
+
+namespace tl {
+namespace {
+
+using Json = nlohmann::json;
+
+// As a reader sees a results.json value: reals to five places, whole
+// numbers as they are, null as "n/a".
+std::string rounded(const Json& value) {
+    if (value.is_null()) return "n/a";
+    if (!value.is_number_float()) return value.dump();
+    char text[400];
+    std::snprintf(text, sizeof text, "%.5f", value.get<double>());
+    return text;
+}
+
+// The paths every page must show.
+std::set<std::string> requiredPaths(const Json& doc) {
+    std::set<std::string> paths;
+    const std::size_t k = doc["categories"];
+    const std::vector<std::string> indices = {"consistency", "chance",         "kappa",
+                                              "accuracy",    "false_positive", "false_negative"};
+    for (const auto& index : indices) {
+        paths.insert("overall." + index);
+        for (std::size_t c = 0; c + 1 < k; ++c)
+            paths.insert("cuts." + std::to_string(c) + "." + index);
+        if (doc.contains("bootstrap")) {
+            for (const char* what : {".se", ".ci_low", ".ci_high"}) {
+                paths.insert("bootstrap.overall." + index + what);
+                for (std::size_t c = 0; c + 1 < k; ++c) {
+                    paths.insert("bootstrap.cuts." + std::to_string(c) + "." + index + what);
+                }
+            }
+        }
+    }
+    for (const char* table : {"true_by_observed", "consistency_table"}) {
+        const std::string margins = std::string(table) + "_margins.";
+        paths.insert(margins + "total");
+        for (std::size_t a = 0; a < k; ++a) {
+            paths.insert(margins + "rows." + std::to_string(a));
+            paths.insert(margins + "columns." + std::to_string(a));
+            for (std::size_t b = 0; b < k; ++b) {
+                paths.insert(std::string(table) + "." + std::to_string(a) + "." +
+                             std::to_string(b));
+            }
+        }
+    }
+    for (std::size_t a = 0; a < k; ++a) {
+        paths.insert("category_counts.observed." + std::to_string(a));
+        paths.insert("category_counts.true." + std::to_string(a));
+        paths.insert("expected_proportions." + std::to_string(a));
+    }
+    for (const char* path : {"examinees", "reliability.reliability", "reliability.sample_variance",
+                             "reliability.average_error_variance", "composite.mean"}) {
+        paths.insert(path);
+    }
+    for (std::size_t i = 0; i < doc["conditional"].size(); ++i) {
+        paths.insert("conditional." + std::to_string(i) + ".accuracy");
+    }
+    return paths;
+}
+
+void checkPage(const Results& r) {
+    const Json doc = Json::parse(composeResultsJson(r));
+    const std::string html = composeResultsHtml(r);
+    const std::regex cell("data-json=\"([^\"]+)\">([^<]*)<");
+    std::set<std::string> shown;
+    for (auto it = std::sregex_iterator(html.begin(), html.end(), cell);
+         it != std::sregex_iterator(); ++it) {
+        const std::string path = (*it)[1], text = (*it)[2];
+        EXPECT_TRUE(shown.insert(path).second) << path << " shown twice";
+        const Json& value = testing::jsonAt(doc, path);
+        // Scores are shown in full, like the cut scores.
+        const bool score = path.size() > 6 && path.substr(path.size() - 6) == ".score";
+        EXPECT_EQ(text, score ? testing::shortestOf(value.get<double>()) : rounded(value)) << path;
+    }
+    for (const std::string& path : requiredPaths(doc))
+        EXPECT_TRUE(shown.count(path)) << path << " not shown";
+
+    // Self-contained, no script; figures with text alternatives.
+    for (const char* absent : {"<script", "src=", "<link", "http://", "https://", "@import"}) {
+        std::string page = html;
+        const std::string svgNamespace = "xmlns=\"http://www.w3.org/2000/svg\"";
+        for (std::size_t at; (at = page.find(svgNamespace)) != std::string::npos;)
+            page.erase(at, svgNamespace.size());
+        EXPECT_EQ(page.find(absent), std::string::npos) << absent;
+    }
+    EXPECT_NE(html.find("<meta name=\"viewport\""), std::string::npos);
+    for (const char* id : {"conditional", "histogram"}) {
+        const std::string svg = "aria-labelledby=\"" + std::string(id) + "-title " + id + "-desc\"";
+        EXPECT_NE(html.find(svg), std::string::npos) << id;
+        EXPECT_NE(html.find("<title id=\"" + std::string(id) + "-title\">"), std::string::npos);
+        EXPECT_NE(html.find("<desc id=\"" + std::string(id) + "-desc\">"), std::string::npos);
+    }
+}
+
+class ResultsHtml : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(ResultsHtml, ShowsTheJsonValuesRounded) {
+    checkPage(testing::analysedRun(GetParam()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, ResultsHtml, ::testing::ValuesIn(testing::resultsRuns()),
+                         [](const auto& info) { return testing::testNameOf(info.param); });
+
+TEST(ResultsHtmlBootstrap, ShowsSpreadsAndUndefinedValues) {
+    const Results r =
+        testing::withBootstrapAndUndefinedKappa(testing::analysedRun("fixture/bias-06"));
+    checkPage(r);
+    const std::string html = composeResultsHtml(r);
+    EXPECT_NE(html.find("data-json=\"overall.kappa\">n/a<"), std::string::npos);
+    EXPECT_NE(html.find("bootstrap of 200 replicates, seed 77"), std::string::npos);
+}
+
+TEST(ResultsHtmlText, EscapesTheCardsText) {
+    Results r = testing::analysedRun("fixture/valid-02");
+    r.card.itemSets[0].dataFile = "a<b>&\"c\".dat";
+    const std::string html = composeResultsHtml(r);
+    EXPECT_NE(html.find("<td>a&lt;b&gt;&amp;&quot;c&quot;.dat</td>"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tl
