@@ -70,11 +70,11 @@ TEST_P(Example, ResultsFolderIsUpToDate) {
         tl::testing::runWithArguments(scratch.dir(), {"--quiet", "--results", "results", "card.txt"});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     const fs::path checkedIn = scratch.source() / "results";
-    ASSERT_TRUE(fs::is_directory(checkedIn)) << "regenerate with: tesserlink --results results card.txt";
+    ASSERT_TRUE(fs::is_directory(checkedIn)) << "regenerate with scripts/update-example-results";
     EXPECT_EQ(filesIn(scratch.dir() / "results"), filesIn(checkedIn));
     for (const std::string& name : filesIn(checkedIn)) {
         EXPECT_TRUE(readFile(scratch.dir() / "results" / name) == readFile(checkedIn / name))
-            << name << " is out of date; regenerate with: tesserlink --results results card.txt";
+            << name << " is out of date; regenerate with scripts/update-example-results";
     }
 }
 

@@ -1,6 +1,6 @@
 // The results folder: its files, created where missing, refused where the
-// name is not a folder, old copies replaced whole; and each bundled example's
-// checked-in results folder equal byte for byte to a fresh one.
+// name is not a folder, old copies replaced whole. (The bundled examples'
+// folders are checked against the program in examples_test.)
 #include "report/results_directory.h"
 
 #include <gtest/gtest.h>
@@ -75,26 +75,6 @@ TEST_F(ResultsFolder, NeedsTheTables) {
     EXPECT_THROW(writeResultsDirectory(withoutTables, scratch / "out"), std::invalid_argument);
     EXPECT_FALSE(fs::exists(scratch / "out"));
 }
-
-class ExampleResults : public ::testing::TestWithParam<std::string> {};
-
-// Regenerate with scripts/update-example-results after a change that is meant.
-TEST_P(ExampleResults, AreUpToDate) {
-    const fs::path checkedIn = fs::path(TESSERLINK_EXAMPLES) / GetParam() / "results";
-    const fs::path fresh = testing::makeScratchDirectory("example-results");
-    writeResultsDirectory(testing::analysedRun("example/" + GetParam()), fresh);
-    ASSERT_TRUE(fs::is_directory(checkedIn)) << checkedIn << " is missing";
-    EXPECT_EQ(namesIn(checkedIn), namesIn(fresh));
-    for (const std::string& name : namesIn(fresh)) {
-        EXPECT_TRUE(testing::readFile(checkedIn / name) == testing::readFile(fresh / name))
-            << (checkedIn / name).string() << " is out of date: run scripts/update-example-results";
-    }
-    fs::remove_all(fresh);
-}
-
-INSTANTIATE_TEST_SUITE_P(Bundled, ExampleResults,
-                         ::testing::ValuesIn(testing::subfolderNames(TESSERLINK_EXAMPLES)),
-                         [](const auto& info) { return testing::testNameOf(info.param); });
 
 }  // namespace
 }  // namespace tl
