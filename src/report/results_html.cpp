@@ -18,15 +18,15 @@ body { font-family: system-ui, -apple-system, "Segoe UI", Roboto, sans-serif; li
 h1 { font-size: 1.6rem; margin: 0.5rem 0 0.25rem; }
 h2 { font-size: 1.25rem; margin: 2rem 0 0.5rem; border-bottom: 1px solid var(--rule); }
 p.lead { margin-top: 0; color: #444; }
-.scroll { overflow-x: auto; -webkit-overflow-scrolling: touch; margin: 0.5rem 0 1rem; }
+.scroll { overflow-x: auto; -webkit-overflow-scrolling: touch; margin: 0 0 1rem; }
 table { border-collapse: collapse; font-variant-numeric: tabular-nums; }
-caption { text-align: left; font-weight: 600; padding: 0.25rem 0; }
+p.table-title { font-weight: 600; margin: 1rem 0 0.25rem; }
 th, td { border: 1px solid var(--rule); padding: 0.3rem 0.55rem; text-align: left; white-space: nowrap; }
 thead th, tr.total th, tr.total td { background: var(--head); }
 td.num { text-align: right; }
 td.total, tr.total td { font-weight: 600; }
 figure { margin: 1rem 0; }
-svg.plot { width: 100%; height: auto; max-width: 48rem; display: block; }
+svg.plot { width: 100%; height: auto; max-width: 48rem; min-width: 32rem; display: block; }
 figcaption { color: #444; font-size: 0.95rem; }
 details { margin: 0.5rem 0 1rem; }
 footer { margin-top: 2.5rem; color: #555; font-size: 0.9rem; }
@@ -34,12 +34,14 @@ footer { margin-top: 2.5rem; color: #555; font-size: 0.9rem; }
   body { padding: 0.75rem 0.75rem 2rem; font-size: 0.95rem; }
   h1 { font-size: 1.3rem; }
   th, td { padding: 0.25rem 0.4rem; }
+  thead th { white-space: normal; }
 }
 @media print {
   body { max-width: none; padding: 0; font-size: 10pt; }
   .scroll { overflow: visible; }
+  svg.plot { min-width: 0; }
   table, figure { break-inside: avoid; }
-  h2 { break-after: avoid; }
+  h2, p.table-title { break-after: avoid; }
 }
 )";
 
@@ -47,12 +49,15 @@ std::string th(const std::string& content, const std::string& attributes = "") {
     return "<th" + attributes + ">" + content + "</th>";
 }
 
-// A table in a box that scrolls sideways when the page is narrower.
-std::string scrollingTable(const std::string& id, const std::string& caption,
+// A table in a box that scrolls sideways when the page is narrower. The title
+// stays outside the box, so a phone shows it whole above a wide table.
+std::string scrollingTable(const std::string& id, const std::string& title,
                            const std::string& body) {
-    return "<div class=\"scroll\" role=\"region\" aria-labelledby=\"" + id +
-           "-caption\" tabindex=\"0\">\n<table id=\"" + id + "\"><caption id=\"" + id +
-           "-caption\">" + escapeHtml(caption) + "</caption>\n" + body + "</table>\n</div>\n";
+    const std::string label = id + "-title";
+    return "<p class=\"table-title\" id=\"" + label + "\">" + escapeHtml(title) +
+           "</p>\n<div class=\"scroll\" role=\"region\" aria-labelledby=\"" + label +
+           "\" tabindex=\"0\">\n<table id=\"" + id + "\" aria-labelledby=\"" + label + "\">\n" +
+           body + "</table>\n</div>\n";
 }
 
 std::string path(const std::string& prefix, std::size_t index, const std::string& rest = "") {
@@ -262,12 +267,14 @@ std::string composeResultsHtml(const Results& r) {
         "</section>\n";
     html +=
         "<section aria-labelledby=\"figures-heading\">\n<h2 id=\"figures-heading\">"
-        "By observed composite score</h2>\n<figure>\n" +
+        "By observed composite score</h2>\n<figure>\n<div class=\"scroll\">\n" +
         conditionalFigureSvg(r) +
+        "</div>\n"
         "<figcaption>Mean consistency and accuracy of the examinees at each observed "
         "composite score; a mark's area grows with the number of examinees at the score. "
-        "Dashed lines: observed cuts.</figcaption>\n</figure>\n<figure>\n" +
+        "Dashed lines: observed cuts.</figcaption>\n</figure>\n<figure>\n<div class=\"scroll\">\n" +
         histogramSvg(r) +
+        "</div>\n"
         "<figcaption>Number of examinees at each observed composite score. Dashed lines: "
         "observed cuts.</figcaption>\n</figure>\n"
         "<details>\n<summary>The figures' numbers</summary>\n" +

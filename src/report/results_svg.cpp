@@ -25,7 +25,7 @@ constexpr double kLeft = 72, kRight = 700, kTop = 34, kBottom = 330;
 std::string open(const std::string& id, const std::string& title, const std::string& desc) {
     return "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " + px(kWidth) + " " +
            px(kHeight) + "\" role=\"img\" aria-labelledby=\"" + id + "-title " + id +
-           "-desc\" class=\"plot\" font-size=\"13\">\n<title id=\"" + id + "-title\">" +
+           "-desc\" class=\"plot\" font-size=\"15\">\n<title id=\"" + id + "-title\">" +
            escapeHtml(title) + "</title>\n<desc id=\"" + id + "-desc\">" + escapeHtml(desc) +
            "</desc>\n";
 }
@@ -150,14 +150,14 @@ std::string conditionalFigureSvg(const Results& results) {
     svg += "<g aria-hidden=\"true\">\n";
     svg += circle(kLeft + 8, ly, 6, kConsistencyColour) + "/>\n";
     svg += text(kLeft + 20, ly + 4, "Consistency");
-    svg += square(kLeft + 128, ly, 6 * 0.886, kAccuracyColour) + "/>\n";
-    svg += text(kLeft + 140, ly + 4, "Accuracy");
-    svg += line(kLeft + 230, ly - 8, kLeft + 230, ly + 8,
+    svg += square(kLeft + 142, ly, 6 * 0.886, kAccuracyColour) + "/>\n";
+    svg += text(kLeft + 154, ly + 4, "Accuracy");
+    svg += line(kLeft + 256, ly - 8, kLeft + 256, ly + 8,
                 std::string("stroke=\"") + kCutColour + "\" stroke-dasharray=\"6 4\"");
-    svg += text(kLeft + 240, ly + 4, "Observed cut");
-    svg += circle(kLeft + 370, ly, radius(1), "#777") + "/>\n";
-    svg += circle(kLeft + 390, ly, largest, "#777") + "/>\n";
-    svg += text(kLeft + 406, ly + 4, "1 to " + std::to_string(most) + " examinees");
+    svg += text(kLeft + 266, ly + 4, "Observed cut");
+    svg += circle(kLeft + 400, ly, radius(1), "#777") + "/>\n";
+    svg += circle(kLeft + 420, ly, largest, "#777") + "/>\n";
+    svg += text(kLeft + 436, ly + 4, "1 to " + std::to_string(most) + " examinees");
     svg += "</g>\n";
     return svg + "</svg>\n";
 }
