@@ -32,14 +32,15 @@ class RecordingSource : public DataSource {
     std::int32_t readSet(std::size_t set, std::int32_t examinees, const RecordSink& sink) override {
         if (set >= recorded_.size()) recorded_.resize(set + 1);
         ScoreMatrix* keep = recorded_[set].rows == 0 ? &recorded_[set] : nullptr;
-        return files_.readSet(set, examinees, [&](std::span<const double> scores, std::int64_t line) {
-            if (keep) {
-                keep->columns = static_cast<std::int32_t>(scores.size());
-                keep->values.insert(keep->values.end(), scores.begin(), scores.end());
-                ++keep->rows;
-            }
-            sink(scores, line);
-        });
+        return files_.readSet(
+            set, examinees, [&](std::span<const double> scores, std::int64_t line) {
+                if (keep) {
+                    keep->columns = static_cast<std::int32_t>(scores.size());
+                    keep->values.insert(keep->values.end(), scores.begin(), scores.end());
+                    ++keep->rows;
+                }
+                sink(scores, line);
+            });
     }
     std::string sourceName(std::size_t set) const override { return files_.sourceName(set); }
     // Each set's records of the sample's examinees, in sample order.

@@ -66,8 +66,8 @@ TEST_P(Example, ReproducesTheCheckedInReport) {
 // The example's results folder is what `tesserlink --results` writes today.
 TEST_P(Example, ResultsFolderIsUpToDate) {
     const tl::testing::ScratchCase scratch(tl::testing::ScratchCase::example(GetParam()));
-    const auto result =
-        tl::testing::runWithArguments(scratch.dir(), {"--quiet", "--results", "results", "card.txt"});
+    const auto result = tl::testing::runWithArguments(
+        scratch.dir(), {"--quiet", "--results", "results", "card.txt"});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     const fs::path checkedIn = scratch.source() / "results";
     ASSERT_TRUE(fs::is_directory(checkedIn)) << "regenerate with scripts/update-example-results";

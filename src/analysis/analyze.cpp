@@ -10,8 +10,8 @@
 #include "job/set_loader.h"
 #include "model/composite_convolution.h"
 #include "model/count_vector_table.h"
-#include "model/raw_score_convolution.h"
 #include "model/parallel_for.h"
+#include "model/raw_score_convolution.h"
 #include "model/set_distributions.h"
 
 namespace tl {
@@ -188,7 +188,7 @@ class Analysis {
     Results& results_ = state_.results;
     const ModelOptions& model_ = state_.model;
     std::vector<CountVectorTable>& tables_ = state_.tables;  // per set, built in the first pass
-    std::vector<SetDistributions> distributions_;  // per set, from the last pass
+    std::vector<SetDistributions> distributions_;            // per set, from the last pass
     std::int64_t steps_ = 0;
 };
 

@@ -41,7 +41,8 @@ CategoryGroups computeCategoryGroups(std::span<const SetDistributions> sets,
     std::vector<std::uint32_t> tuple(sets.size());
     for (std::size_t e = 0; e < examinees; ++e) {
         for (std::size_t s = 0; s < sets.size(); ++s) tuple[s] = sets[s].profileOf[e];
-        const auto [it, inserted] = index.try_emplace(tuple, static_cast<std::uint32_t>(index.size()));
+        const auto [it, inserted] =
+            index.try_emplace(tuple, static_cast<std::uint32_t>(index.size()));
         if (inserted) tuples.insert(tuples.end(), tuple.begin(), tuple.end());
         groups.groupOf[e] = it->second;
     }

@@ -19,9 +19,9 @@ struct SetScale {
 // distribution; each such group's category probabilities and consistency are
 // computed once.
 struct CategoryGroups {
-    std::vector<std::uint32_t> groupOf;      // examinee -> group
-    std::vector<double> probabilities;       // group-major, categoryCount per group
-    std::vector<double> consistency;         // per group
+    std::vector<std::uint32_t> groupOf;  // examinee -> group
+    std::vector<double> probabilities;   // group-major, categoryCount per group
+    std::vector<double> consistency;     // per group
 };
 
 CategoryGroups computeCategoryGroups(std::span<const SetDistributions> sets,

@@ -60,7 +60,8 @@ Classification classifyExaminees(std::span<const double> classificationComposite
     double sumConsistency = 0.0, sumAccuracy = 0.0, sumPositive = 0.0, sumNegative = 0.0;
     std::vector<double> categorySums(categories, 0.0);
     for (std::size_t i = 0; i < n; ++i) {
-        const double* p = groupProbabilities.data() + static_cast<std::size_t>(groupOf[i]) * categories;
+        const double* p =
+            groupProbabilities.data() + static_cast<std::size_t>(groupOf[i]) * categories;
         const std::int32_t t = trueCategoryOf(classificationComposite[i], trueCuts);
         const auto truth = static_cast<std::size_t>(t - 1);
         double positive = 0.0;

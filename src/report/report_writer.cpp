@@ -10,7 +10,7 @@ namespace {
 constexpr int kLineWidth = 66;
 
 class ReportText {
-public:
+  public:
     void line(const std::string& text) {
         text_ += text;
         text_ += "\r\n";
@@ -35,7 +35,7 @@ public:
     void reserveMore(std::size_t bytes) { text_.reserve(text_.size() + bytes); }
     std::string take() { return std::move(text_); }
 
-private:
+  private:
     std::string text_;
 };
 

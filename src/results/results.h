@@ -12,8 +12,8 @@
 #include "classify/classification_tables.h"
 #include "core/control_card.h"
 #include "core/data_findings.h"
-#include "core/score_scales.h"
 #include "core/engine_plan.h"
+#include "core/score_scales.h"
 #include "model/reliability.h"
 
 namespace tl {
@@ -29,8 +29,8 @@ struct Results {
     EnginePlan engine;           // which sets, and whether the composite, were convolved
 
     // Per examinee, in record order.
-    std::vector<double> observedComposite;    // the report's "Total"
-    std::vector<double> correctedComposite;   // empty unless biasCorrected
+    std::vector<double> observedComposite;   // the report's "Total"
+    std::vector<double> correctedComposite;  // empty unless biasCorrected
     std::vector<double> compositeErrorVariance;
 
     ReliabilitySummary reliability;
