@@ -14,29 +14,30 @@ namespace tl {
 
 namespace {
 
-[[noreturn]] void fail(const std::string& path, const std::string& what, int error) {
-    throw InputError("cannot write the report file " + path + ": " + what + ": " +
+[[noreturn]] void fail(std::string_view kind, const std::string& path, const std::string& what,
+                       int error) {
+    throw InputError("cannot write the " + std::string(kind) + " " + path + ": " + what + ": " +
                      std::strerror(error));
 }
 
 }  // namespace
 
-void writeFileAtomically(const std::string& path, std::string_view content) {
+void writeFileAtomically(const std::string& path, std::string_view content, std::string_view kind) {
     const std::size_t slash = path.rfind('/');
     const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (base.empty()) fail(path, "the name has no file part", EISDIR);
+    if (base.empty()) fail(kind, path, "the name has no file part", EISDIR);
     std::string pattern = (slash == std::string::npos ? "" : directory) + "." + base + ".XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     const int fd = ::mkstemp(name.data());
-    if (fd < 0) fail(path, "cannot create a file in " + directory, errno);
+    if (fd < 0) fail(kind, path, "cannot create a file in " + directory, errno);
     const std::string temporary(name.data());
 
     auto abandon = [&](const std::string& what, int error) {
         ::close(fd);
         ::unlink(temporary.c_str());
-        fail(path, what, error);
+        fail(kind, path, what, error);
     };
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -54,12 +55,12 @@ void writeFileAtomically(const std::string& path, std::string_view content) {
     if (::close(fd) != 0) {
         const int error = errno;
         ::unlink(temporary.c_str());
-        fail(path, "close failed", error);
+        fail(kind, path, "close failed", error);
     }
     if (::rename(temporary.c_str(), path.c_str()) != 0) {
         const int error = errno;
         ::unlink(temporary.c_str());
-        fail(path, "cannot replace it", error);
+        fail(kind, path, "cannot replace it", error);
     }
 }
 

@@ -48,7 +48,7 @@ void writeResultsDirectory(const Results& results, const std::filesystem::path& 
     files.emplace_back("report.html", composeResultsHtml(results));
     makeFolder(dir);
     for (auto& [name, content] : files) {
-        writeFileAtomically((dir / name).string(), content);
+        writeFileAtomically((dir / name).string(), content, "results file");
         content = std::string();  // a million examinees' rows need not stay
     }
 }
