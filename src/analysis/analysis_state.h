@@ -15,7 +15,7 @@ namespace tl {
 struct AnalysisState {
     Results results;
     ModelOptions model;                                // the thread count resolved
-    std::vector<ProportionProfiles> observedProfiles;  // per set, first pass
+    std::vector<ProportionProfiles> observedProfiles;  // per set, first pass, with bias correction
     std::vector<CountVectorTable> tables;              // per set
 };
 

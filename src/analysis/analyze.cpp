@@ -28,9 +28,10 @@ void convolveOnScale(std::span<const SetRow> sets, std::span<const double> compo
 
 class Analysis {
   public:
+    // `forBootstrap`: keep what a bootstrap resamples.
     Analysis(const ControlCard& card, const ScoreScales& scales, DataSource& data,
-             const AnalysisOptions& options)
-        : data_(data), options_(options) {
+             const AnalysisOptions& options, bool forBootstrap)
+        : data_(data), options_(options), forBootstrap_(forBootstrap) {
         state_.model = options.model;
         if (state_.model.threads == 0) state_.model.threads = hardwareThreads();
         state_.results.card = card;
@@ -51,6 +52,10 @@ class Analysis {
         const auto sets = static_cast<std::int64_t>(results_.card.itemSets.size());
         const std::int64_t total = sets * (results_.card.biasCorrection == 1 ? 2 : 1) + 1;
         options_.onProgress(++steps_, total);
+    }
+
+    bool keepsObservedProfiles() const {
+        return forBootstrap_ && results_.card.biasCorrection == 1;
     }
 
     const ItemSet& set(std::size_t s) const { return results_.card.itemSets[s]; }
@@ -102,9 +107,7 @@ class Analysis {
             // files must give a record for each of them.
             const std::int32_t wanted = s == 0 ? -1 : results_.examineeCount;
             SetFindings& findings = results_.findings.emplace_back();
-            // Kept for the bootstrap, which resamples these observed proportions.
-            const ProportionProfiles& profiles =
-                state_.observedProfiles.emplace_back(load(s, wanted, observed, &findings));
+            ProportionProfiles profiles = load(s, wanted, observed, &findings);
             if (s == 0) {
                 results_.examineeCount = static_cast<std::int32_t>(profiles.examineeCount());
                 if (results_.examineeCount == 0) {
@@ -122,6 +125,9 @@ class Analysis {
             }
             distributions_.push_back(distributionsOf(s, profiles));
             addErrorVariances(s, distributions_.back());
+            // A bias-corrected bootstrap resamples these observed proportions;
+            // any other run lets them go with the set.
+            if (keepsObservedProfiles()) state_.observedProfiles.push_back(std::move(profiles));
             stepDone();
         }
         results_.reliability =
@@ -184,6 +190,7 @@ class Analysis {
 
     DataSource& data_;
     const AnalysisOptions& options_;
+    bool forBootstrap_;
     AnalysisState state_;
     Results& results_ = state_.results;
     const ModelOptions& model_ = state_.model;
@@ -219,14 +226,15 @@ ScoreScales prepareScales(const ControlCard& card, ModelOptions::Engine engine) 
 
 AnalysisState analyzeKeepingState(const ControlCard& card, const ScoreScales& scales,
                                   DataSource& data, const AnalysisOptions& options) {
-    return Analysis(card, scales, data, options).run();
+    return Analysis(card, scales, data, options, true).run();
 }
 
 Results analyze(const ControlCard& card, const ScoreScales& scales, DataSource& data,
                 const AnalysisOptions& options) {
     checkBootstrapReplicates(options.bootstrapReplicates);
-    AnalysisState state = analyzeKeepingState(card, scales, data, options);
-    if (options.bootstrapReplicates >= 2) {
+    const bool bootstrap = options.bootstrapReplicates >= 2;
+    AnalysisState state = Analysis(card, scales, data, options, bootstrap).run();
+    if (bootstrap) {
         state.results.bootstrap =
             bootstrapIndices(state, options.bootstrapReplicates, options.seed, state.model.threads,
                              options.onBootstrapProgress);

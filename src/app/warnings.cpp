@@ -14,7 +14,8 @@ std::string plural(std::int64_t count, const std::string& one, const std::string
     return withThousands(count) + " " + (count == 1 ? one : many);
 }
 
-// A number as written in a message: the shortest text that reads back the same.
+// A number as a message shows it: up to fifteen significant digits, enough for
+// the scores and weights a card is written with.
 std::string shown(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%.15g", value);

@@ -88,6 +88,7 @@ bool RecordReader::next() {
     recordLine_ = reader_.line();
     if (takePlainRecord()) return true;
     const char* const begin = reader_.rest().data();
+    const std::int64_t beginLine = reader_.line();
     const char* lastEnd = begin;
     int lastLine = 0;
     reader_.beginRead();
@@ -120,18 +121,14 @@ bool RecordReader::next() {
         }
     }
     reader_.endRead();
-    noteLayout(begin, lastEnd);
+    noteLayout(begin, beginLine, lastEnd);
     if (lastLine > recordLine_) layout_.spanningRecords.note(record_, recordLine_);
     return true;
 }
 
-void RecordReader::noteLayout(const char* begin, const char* lastEnd) {
+void RecordReader::noteLayout(const char* begin, std::int64_t line, const char* lastEnd) {
     const char* const end = reader_.rest().data();
     const auto isLineEnd = [](char c) { return c == '\n' || c == '\r'; };
-    std::int64_t line = reader_.line();  // counted back below
-    for (const char* p = begin; p < end; ++p) {
-        if (isLineEnd(*p) && !(*p == '\r' && p + 1 < end && p[1] == '\n')) --line;
-    }
     const char* lineStart = begin;
     for (const char* p = begin; p <= end; ++p) {
         if (p < end && !isLineEnd(*p)) continue;

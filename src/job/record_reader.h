@@ -44,8 +44,9 @@ class RecordReader {
   private:
     bool takePlainRecord();
     // Notes the layout of a record read by the general reader: its text runs
-    // from `begin` to the reader's position, its last value ends at `lastEnd`.
-    void noteLayout(const char* begin, const char* lastEnd);
+    // from `begin`, the start of line `line`, to the reader's position; its
+    // last value ends at `lastEnd`.
+    void noteLayout(const char* begin, std::int64_t line, const char* lastEnd);
 
     FreeFormatReader reader_;
     std::int32_t itemCount_;
