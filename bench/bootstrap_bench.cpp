@@ -14,10 +14,10 @@
 
 #include "analysis/analyze.h"
 #include "core/errors.h"
-#include "job/control_card_reader.h"
-#include "job/file_data_source.h"
-#include "job/text_file.h"
+#include "input/control_card_reader.h"
+#include "input/file_data_source.h"
 #include "model/parallel_for.h"
+#include "platform/text_file.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "job/record_reader.h"
-#include "job/set_loader.h"
-#include "job/text_file.h"
+#include "input/record_reader.h"
+#include "model/set_loader.h"
+#include "platform/text_file.h"
 
 namespace {
 

@@ -7,15 +7,15 @@
 #include <functional>
 
 #include "analysis/analyze.h"
-#include "job/control_card_reader.h"
-#include "job/file_data_source.h"
-#include "job/text_file.h"
-#include "report/examinees_csv.h"
-#include "report/report_writer.h"
-#include "report/results_csv.h"
-#include "report/results_directory.h"
-#include "report/results_html.h"
-#include "report/results_json.h"
+#include "input/control_card_reader.h"
+#include "input/file_data_source.h"
+#include "platform/text_file.h"
+#include "results_files/examinees_csv.h"
+#include "results_files/results_csv.h"
+#include "results_files/results_directory.h"
+#include "results_files/results_html.h"
+#include "results_files/results_json.h"
+#include "text_report/report_writer.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include <vector>
 
 #include "core/errors.h"
-#include "job/card_checks.h"
-#include "job/control_card_reader.h"
-#include "job/free_format_reader.h"
-#include "job/number_syntax.h"
-#include "job/record_reader.h"
-#include "job/score_ranges.h"
-#include "job/set_loader.h"
+#include "input/control_card_reader.h"
+#include "input/free_format_reader.h"
+#include "input/number_syntax.h"
+#include "input/record_reader.h"
+#include "model/set_loader.h"
+#include "plan/card_checks.h"
+#include "plan/score_ranges.h"
 
 namespace tl::fuzz {
 

@@ -1,11 +1,11 @@
 // Proportions pulled toward the group means, and the corrected composite.
-#include "job/bias_correction.h"
+#include "model/bias_correction.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "job/set_loader.h"
+#include "model/set_loader.h"
 
 namespace {
 

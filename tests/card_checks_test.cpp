@@ -1,6 +1,6 @@
 // Control cards that no run can work with are refused before any data file is
 // opened, each with one console line beginning "Error! ".
-#include "job/card_checks.h"
+#include "plan/card_checks.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <string>
 
 #include "core/errors.h"
-#include "job/control_card_reader.h"
-#include "job/score_ranges.h"
+#include "input/control_card_reader.h"
+#include "plan/score_ranges.h"
 #include "support/card_text.h"
 #include "support/program_run.h"
 

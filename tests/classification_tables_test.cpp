@@ -7,9 +7,9 @@
 #include <map>
 
 #include "analysis/analyze.h"
-#include "job/control_card_reader.h"
-#include "job/file_data_source.h"
-#include "job/text_file.h"
+#include "input/control_card_reader.h"
+#include "input/file_data_source.h"
+#include "platform/text_file.h"
 #include "support/program_run.h"
 #include "support/scratch_case.h"
 

@@ -1,6 +1,6 @@
 // Reading the control card (reads 1 to 13), the score ranges derived from it
 // and the check of the observed cut scores against the composite range.
-#include "job/control_card_reader.h"
+#include "input/control_card_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/errors.h"
-#include "job/score_ranges.h"
+#include "plan/score_ranges.h"
 #include "support/card_text.h"
 
 namespace tl {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/errors.h"
-#include "job/record_reader.h"
-#include "job/set_loader.h"
+#include "input/record_reader.h"
+#include "model/set_loader.h"
 
 namespace tl {
 namespace {

@@ -11,8 +11,8 @@
 
 #include "analysis/analyze.h"
 #include "core/errors.h"
-#include "job/memory_data_source.h"
-#include "report/report_writer.h"
+#include "input/memory_data_source.h"
+#include "text_report/report_writer.h"
 
 namespace tl {
 namespace {

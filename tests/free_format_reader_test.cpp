@@ -1,6 +1,6 @@
 // The list-directed reader shared by the console, the control card and the
 // data files: separators, reads over lines, repeats, nulls, slashes, quotes.
-#include "job/free_format_reader.h"
+#include "input/free_format_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/errors.h"
-#include "job/list_read.h"
+#include "input/list_read.h"
 
 namespace tl {
 namespace {

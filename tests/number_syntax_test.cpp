@@ -1,5 +1,5 @@
 // Integers and reals as the control card and the data files write them.
-#include "job/number_syntax.h"
+#include "input/number_syntax.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The CSV files: RFC 4180 syntax, their header rows and shapes, and every
 // number the same double results.json holds (or the run, for examinees.csv).
-#include "report/results_csv.h"
+#include "results_files/results_csv.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 
-#include "report/csv_text.h"
-#include "report/examinees_csv.h"
-#include "report/results_json.h"
+#include "results_files/csv_text.h"
+#include "results_files/examinees_csv.h"
+#include "results_files/results_json.h"
 #include "support/csv_rows.h"
 #include "support/results_files.h"
 

@@ -1,7 +1,7 @@
 // The results folder: its files, created where missing, refused where the
 // name is not a folder, old copies replaced whole. (The bundled examples'
 // folders are checked against the program in examples_test.)
-#include "report/results_directory.h"
+#include "results_files/results_directory.h"
 
 #include <gtest/gtest.h>
 

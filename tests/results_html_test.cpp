@@ -1,7 +1,7 @@
 // report.html: each table cell that names a results.json value shows it
 // rounded to five decimals, every number of the summary tables is shown, and
 // the page needs nothing from outside itself.
-#include "report/results_html.h"
+#include "results_files/results_html.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <regex>
 #include <set>
 
-#include "report/results_json.h"
+#include "results_files/results_json.h"
 #include "support/results_files.h"
 
 namespace tl {

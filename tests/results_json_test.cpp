@@ -1,7 +1,7 @@
 // results.json: every number the exact double of the run in shortest
 // round-trip text, the keys a reader relies on, and each value meeting its
 // definition recomputed here from the per-examinee rows of examinees.csv.
-#include "report/results_json.h"
+#include "results_files/results_json.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,9 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
-#include "report/examinees_csv.h"
-#include "report/json_text.h"
-#include "report/number_text.h"
+#include "results_files/examinees_csv.h"
+#include "results_files/json_text.h"
+#include "results_files/number_text.h"
 #include "support/csv_rows.h"
 #include "support/results_files.h"
 

@@ -4,15 +4,15 @@
 #include "core/errors.h"
 #include "core/limits.h"
 #include "core/messages.h"
-#include "job/bias_correction.h"
-#include "job/card_checks.h"
-#include "job/score_ranges.h"
-#include "job/set_loader.h"
+#include "model/bias_correction.h"
 #include "model/composite_convolution.h"
 #include "model/count_vector_table.h"
 #include "model/parallel_for.h"
 #include "model/raw_score_convolution.h"
 #include "model/set_distributions.h"
+#include "model/set_loader.h"
+#include "plan/card_checks.h"
+#include "plan/score_ranges.h"
 
 namespace tl {
 

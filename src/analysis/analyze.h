@@ -7,7 +7,7 @@
 #include "analysis/analysis_state.h"
 #include "core/control_card.h"
 #include "core/score_scales.h"
-#include "job/data_source.h"
+#include "input/data_source.h"
 #include "model/model_options.h"
 #include "results/results.h"
 

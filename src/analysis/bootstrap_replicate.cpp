@@ -4,7 +4,7 @@
 
 #include "classify/category_groups.h"
 #include "classify/classification.h"
-#include "job/bias_correction.h"
+#include "model/bias_correction.h"
 #include "model/reliability.h"
 #include "model/set_distributions.h"
 

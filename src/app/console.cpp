@@ -2,7 +2,7 @@
 
 #include "core/errors.h"
 #include "core/messages.h"
-#include "job/free_format_reader.h"
+#include "input/free_format_reader.h"
 
 namespace tl {
 

@@ -11,13 +11,13 @@
 #include "core/errors.h"
 #include "core/limits.h"
 #include "core/messages.h"
-#include "job/card_checks.h"
-#include "job/control_card_reader.h"
-#include "job/file_data_source.h"
-#include "job/text_file.h"
-#include "report/atomic_file.h"
-#include "report/report_writer.h"
-#include "report/results_directory.h"
+#include "input/control_card_reader.h"
+#include "input/file_data_source.h"
+#include "plan/card_checks.h"
+#include "platform/atomic_file.h"
+#include "platform/text_file.h"
+#include "results_files/results_directory.h"
+#include "text_report/report_writer.h"
 
 namespace tl {
 

@@ -8,9 +8,9 @@
 #include <stdexcept>
 
 #include "analysis/analyze.h"
-#include "job/control_card_reader.h"
-#include "job/file_data_source.h"
-#include "job/text_file.h"
+#include "input/control_card_reader.h"
+#include "input/file_data_source.h"
+#include "platform/text_file.h"
 #include "support/program_run.h"
 
 namespace tl::testing {

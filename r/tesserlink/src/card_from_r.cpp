@@ -6,7 +6,7 @@
 #include "core/errors.h"
 #include "core/limits.h"
 #include "core/messages.h"
-#include "job/set_loader.h"
+#include "model/set_loader.h"
 
 namespace tlr {
 

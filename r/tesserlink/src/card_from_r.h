@@ -6,7 +6,7 @@
 
 #include "core/control_card.h"
 #include "core/data_findings.h"
-#include "job/memory_data_source.h"
+#include "input/memory_data_source.h"
 
 namespace tlr {
 

@@ -1,0 +1,93 @@
+#include "results_files/examinees_csv.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "results_files/csv_text.h"
+#include "results_files/index_fields.h"
+#include "results_files/number_text.h"
+
+namespace tl {
+
+namespace {
+
+// Writes at `out` and returns the end; a real takes at most kMaxNumberText
+// bytes and its comma.
+class RowWriter {
+  public:
+    explicit RowWriter(char* out) : out_(out) {}
+    void integer(std::int64_t value) { out_ = std::to_chars(out_, out_ + 24, value).ptr; }
+    void comma() { *out_++ = ','; }
+    void real(double value) {
+        *out_++ = ',';
+        if (std::isfinite(value)) out_ = writeShortest(out_, value);
+    }
+    void endRow() {
+        *out_++ = '\r';
+        *out_++ = '\n';
+    }
+    char* end() const { return out_; }
+
+  private:
+    char* out_;
+};
+
+std::string header(std::int32_t categories) {
+    CsvText csv;
+    for (const char* column : {"record", "observed_composite", "true_category_composite",
+                               "observed_category", "true_category"}) {
+        csv.text(column);
+    }
+    for (std::int32_t k = 1; k <= categories; ++k) csv.text("p_" + std::to_string(k));
+    for (const char* column :
+         {"consistency", "accuracy", "false_positive", "false_negative", "error_variance"}) {
+        csv.text(column);
+    }
+    csv.endRow();
+    return csv.take();
+}
+
+}  // namespace
+
+std::string composeExamineesCsv(const Results& results) {
+    const ClassificationTables& t = tablesOf(results);
+    const Classification& c = results.classification;
+    const std::span<const double> truthComposite = results.classificationComposite();
+    const std::size_t n = results.observedComposite.size();
+    const auto k = static_cast<std::size_t>(results.categoryCount());
+
+    // Room for the longest possible row; the text grows a block of rows at a
+    // time and is cut back to what was written after each block.
+    const std::size_t reals = 2 + k + 5;
+    const std::size_t longestRow = 3 * 25 + reals * (kMaxNumberText + 1) + 2;
+    const std::size_t blockRows = 4096;
+    std::string text = header(results.categoryCount());
+    text.reserve(text.size() + n * (reals * 20 + 16));  // a typical row; no regrowth mostly
+
+    for (std::size_t begin = 0; begin < n; begin += blockRows) {
+        const std::size_t end = std::min(n, begin + blockRows);
+        const std::size_t written = text.size();
+        text.resize(written + (end - begin) * longestRow);
+        RowWriter row(text.data() + written);
+        for (std::size_t i = begin; i < end; ++i) {
+            row.integer(static_cast<std::int64_t>(i + 1));
+            row.real(results.observedComposite[i]);
+            row.real(truthComposite[i]);
+            row.comma();
+            row.integer(t.observedCategory[i]);
+            row.comma();
+            row.integer(c.trueCategory[i]);
+            for (double p : results.categoryProbabilities(i)) row.real(p);
+            row.real(c.conditionalConsistency[i]);
+            row.real(c.conditionalAccuracy[i]);
+            row.real(c.conditionalFalsePositive[i]);
+            row.real(c.conditionalFalseNegative[i]);
+            row.real(results.compositeErrorVariance[i]);
+            row.endRow();
+        }
+        text.resize(static_cast<std::size_t>(row.end() - text.data()));
+    }
+    return text;
+}
+
+}  // namespace tl

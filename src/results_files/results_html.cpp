@@ -1,0 +1,286 @@
+#include "results_files/results_html.h"
+
+#include "core/version.h"
+#include "results_files/html_text.h"
+#include "results_files/index_fields.h"
+#include "results_files/number_text.h"
+#include "results_files/results_svg.h"
+
+namespace tl {
+
+namespace {
+
+constexpr const char* kStyle = R"(
+:root { color-scheme: light; --rule: #c8c8c8; --head: #f0f0f0; }
+* { box-sizing: border-box; }
+body { font-family: system-ui, -apple-system, "Segoe UI", Roboto, sans-serif; line-height: 1.45;
+       color: #1a1a1a; background: #fff; margin: 0 auto; max-width: 64rem; padding: 1rem 1.25rem 3rem; }
+h1 { font-size: 1.6rem; margin: 0.5rem 0 0.25rem; }
+h2 { font-size: 1.25rem; margin: 2rem 0 0.5rem; border-bottom: 1px solid var(--rule); }
+p.lead { margin-top: 0; color: #444; }
+.scroll { overflow-x: auto; -webkit-overflow-scrolling: touch; margin: 0 0 1rem; }
+table { border-collapse: collapse; font-variant-numeric: tabular-nums; }
+p.table-title { font-weight: 600; margin: 1rem 0 0.25rem; }
+th, td { border: 1px solid var(--rule); padding: 0.3rem 0.55rem; text-align: left; white-space: nowrap; }
+thead th, tr.total th, tr.total td { background: var(--head); }
+td.num { text-align: right; }
+td.total, tr.total td { font-weight: 600; }
+figure { margin: 1rem 0; }
+svg.plot { width: 100%; height: auto; max-width: 48rem; min-width: 32rem; display: block; }
+figcaption { color: #444; font-size: 0.95rem; }
+details { margin: 0.5rem 0 1rem; }
+footer { margin-top: 2.5rem; color: #555; font-size: 0.9rem; }
+@media (max-width: 40rem) {
+  body { padding: 0.75rem 0.75rem 2rem; font-size: 0.95rem; }
+  h1 { font-size: 1.3rem; }
+  th, td { padding: 0.25rem 0.4rem; }
+  thead th { white-space: normal; }
+}
+@media print {
+  body { max-width: none; padding: 0; font-size: 10pt; }
+  .scroll { overflow: visible; }
+  svg.plot { min-width: 0; }
+  table, figure { break-inside: avoid; }
+  h2, p.table-title { break-after: avoid; }
+}
+)";
+
+std::string th(const std::string& content, const std::string& attributes = "") {
+    return "<th" + attributes + ">" + content + "</th>";
+}
+
+// A table in a box that scrolls sideways when the page is narrower. The title
+// stays outside the box, so a phone shows it whole above a wide table.
+std::string scrollingTable(const std::string& id, const std::string& title,
+                           const std::string& body) {
+    const std::string label = id + "-title";
+    return "<p class=\"table-title\" id=\"" + label + "\">" + escapeHtml(title) +
+           "</p>\n<div class=\"scroll\" role=\"region\" aria-labelledby=\"" + label +
+           "\" tabindex=\"0\">\n<table id=\"" + id + "\" aria-labelledby=\"" + label + "\">\n" +
+           body + "</table>\n</div>\n";
+}
+
+std::string path(const std::string& prefix, std::size_t index, const std::string& rest = "") {
+    return prefix + "." + std::to_string(index) + (rest.empty() ? "" : "." + rest);
+}
+
+std::string numberList(const std::vector<double>& values) {
+    std::string list;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        list += (i ? ", " : "") + shortestText(values[i]);
+    return list;
+}
+
+std::string summary(const Results& r) {
+    const ClassificationTables& t = tablesOf(r);
+    const ControlCard& card = r.card;
+    std::string body = "<tbody>\n";
+    auto row = [&body](const std::string& label, const std::string& cell) {
+        body += "<tr>" + th(label, " scope=\"row\"") + cell + "</tr>\n";
+    };
+    row("Examinees", integerCell("examinees", r.examineeCount));
+    row("Categories", integerCell("categories", r.categoryCount()));
+    row("Observed cuts", "<td>" + numberList(card.observedCuts) + "</td>");
+    row("True cuts", "<td>" + numberList(card.trueCuts) + "</td>");
+    row("Bias correction", std::string("<td>") + (r.biasCorrected ? "yes" : "no") + "</td>");
+    row("Composite mean", realCell("composite.mean", t.composite.mean));
+    row("Composite SD", realCell("composite.sd", t.composite.sd));
+    row("Composite min", realCell("composite.min", t.composite.min));
+    row("Composite max", realCell("composite.max", t.composite.max));
+    row("Sample variance", realCell("reliability.sample_variance", r.reliability.sampleVariance));
+    row("Average error variance",
+        realCell("reliability.average_error_variance", r.reliability.averageErrorVariance));
+    row("Reliability", realCell("reliability.reliability", r.reliability.reliability));
+    std::string html = scrollingTable("summary", "Run summary", body + "</tbody>\n");
+
+    std::string sets = "<thead><tr>" + th("Set", " scope=\"col\"") +
+                       th("Weight", " scope=\"col\"") + th("Items", " scope=\"col\"") +
+                       th("Score points", " scope=\"col\"") + th("Data file", " scope=\"col\"") +
+                       "</tr></thead>\n<tbody>\n";
+    for (std::size_t s = 0; s < card.itemSets.size(); ++s) {
+        const ItemSet& set = card.itemSets[s];
+        sets += "<tr>" + th(std::to_string(s + 1), " scope=\"row\"") + "<td class=\"num\">" +
+                shortestText(set.weight) + "</td><td class=\"num\">" +
+                std::to_string(set.itemCount) + "</td><td>" + numberList(set.scorePoints) +
+                "</td><td>" + escapeHtml(set.dataFile) + "</td></tr>\n";
+    }
+    return html + scrollingTable("item-sets", "Item sets", sets + "</tbody>\n");
+}
+
+std::string spreadCells(const std::string& prefix, const IndexSpread& s) {
+    return realCell(prefix + ".se", s.se) + "<td class=\"num\"><span data-json=\"" + prefix +
+           ".ci_low\">" + shownReal(s.ciLow) + "</span> to <span data-json=\"" + prefix +
+           ".ci_high\">" + shownReal(s.ciHigh) + "</span></td>";
+}
+
+// Indices in rows; the overall run and each cut in columns, with their
+// standard errors and intervals beside them after a bootstrap.
+std::string indices(const Results& r) {
+    const ClassificationTables& t = tablesOf(r);
+    const bool spread = r.bootstrap.has_value();
+    const std::string span = spread ? " colspan=\"3\" scope=\"colgroup\"" : " scope=\"col\"";
+    std::string head = "<thead><tr>" +
+                       th("Index", spread ? " rowspan=\"2\" scope=\"col\"" : " scope=\"col\"") +
+                       th("Overall", span);
+    for (std::size_t c = 0; c < t.cuts.size(); ++c) {
+        head += th("Cut " + std::to_string(c + 1) + " (" + shortestText(r.card.observedCuts[c]) +
+                       " / " + shortestText(r.card.trueCuts[c]) + ")",
+                   span);
+    }
+    head += "</tr>\n";
+    if (spread) {
+        head += "<tr>";
+        for (std::size_t c = 0; c <= t.cuts.size(); ++c) {
+            head += th("Value", " scope=\"col\"") + th("SE", " scope=\"col\"") +
+                    th("95% interval", " scope=\"col\"");
+        }
+        head += "</tr>\n";
+    }
+    head += "</thead>\n";
+
+    const IndexSet overall = overallIndexSet(r.classification);
+    std::string body = "<tbody>\n";
+    for (const IndexField& field : kIndexFields) {
+        const std::string key(field.key);
+        body += "<tr>" + th(std::string(field.label), " scope=\"row\"") +
+                realCell("overall." + key, overall.*field.value);
+        if (spread)
+            body += spreadCells("bootstrap.overall." + key, r.bootstrap->overall.*field.spread);
+        for (std::size_t c = 0; c < t.cuts.size(); ++c) {
+            body += realCell(path("cuts", c, key), t.cuts[c].*field.value);
+            if (spread) {
+                body +=
+                    spreadCells(path("bootstrap.cuts", c, key), r.bootstrap->cuts[c].*field.spread);
+            }
+        }
+        body += "</tr>\n";
+    }
+    std::string caption = "Consistency and accuracy, overall and at each cut (observed / true)";
+    if (spread) {
+        caption += "; bootstrap of " + std::to_string(r.bootstrap->replicates) +
+                   " replicates, seed " + std::to_string(r.bootstrap->seed);
+    }
+    return scrollingTable("indices", caption, head + body + "</tbody>\n");
+}
+
+std::string squareTable(const std::string& id, const std::string& caption,
+                        const std::string& rowName, const std::string& columnName,
+                        const std::string& key, const std::vector<double>& cells,
+                        const TableMargins& m, std::size_t k) {
+    std::string html =
+        "<thead><tr>" + th(escapeHtml(rowName) + " \\ " + escapeHtml(columnName), " scope=\"col\"");
+    for (std::size_t c = 1; c <= k; ++c) html += th(std::to_string(c), " scope=\"col\"");
+    html += th("Total", " scope=\"col\"") + "</tr></thead>\n<tbody>\n";
+    const std::string margins = key + "_margins";
+    for (std::size_t r = 0; r < k; ++r) {
+        html += "<tr>" + th(std::to_string(r + 1), " scope=\"row\"");
+        for (std::size_t c = 0; c < k; ++c) {
+            html +=
+                realCell(key + "." + std::to_string(r) + "." + std::to_string(c), cells[r * k + c]);
+        }
+        html += realCell(path(margins + ".rows", r), m.rows[r]) + "</tr>\n";
+    }
+    html += "<tr class=\"total\">" + th("Total", " scope=\"row\"");
+    for (std::size_t c = 0; c < k; ++c)
+        html += realCell(path(margins + ".columns", c), m.columns[c]);
+    html += realCell(margins + ".total", m.total) + "</tr>\n</tbody>\n";
+    return scrollingTable(id, caption, html);
+}
+
+std::string categories(const Results& r) {
+    const ClassificationTables& t = tablesOf(r);
+    std::string html = "<thead><tr>" + th("Category", " scope=\"col\"") +
+                       th("Observed examinees", " scope=\"col\"") +
+                       th("True examinees", " scope=\"col\"") +
+                       th("Expected proportion", " scope=\"col\"") + "</tr></thead>\n<tbody>\n";
+    for (std::size_t k = 0; k < t.observedCounts.size(); ++k) {
+        html += "<tr>" + th(std::to_string(k + 1), " scope=\"row\"") +
+                integerCell(path("category_counts.observed", k), t.observedCounts[k]) +
+                integerCell(path("category_counts.true", k), t.trueCounts[k]) +
+                realCell(path("expected_proportions", k), r.classification.categoryMarginal[k]) +
+                "</tr>\n";
+    }
+    return scrollingTable("categories", "Examinees and expected proportion per category",
+                          html + "</tbody>\n");
+}
+
+std::string conditionalTable(const Results& r) {
+    const ClassificationTables& t = tablesOf(r);
+    std::string html = "<thead><tr>" + th("Score", " scope=\"col\"") +
+                       th("Examinees", " scope=\"col\"") + th("Consistency", " scope=\"col\"") +
+                       th("Accuracy", " scope=\"col\"");
+    for (std::int32_t k = 1; k <= r.categoryCount(); ++k) {
+        html += th("P(" + std::to_string(k) + ")", " scope=\"col\"");
+    }
+    html += "</tr></thead>\n<tbody>\n";
+    for (std::size_t i = 0; i < t.conditional.size(); ++i) {
+        const ConditionalRow& row = t.conditional[i];
+        html += "<tr><th scope=\"row\" data-json=\"" + path("conditional", i, "score") + "\">" +
+                shortestText(row.score) + "</th>" +
+                integerCell(path("conditional", i, "examinees"), row.examinees) +
+                realCell(path("conditional", i, "consistency"), row.consistency) +
+                realCell(path("conditional", i, "accuracy"), row.accuracy);
+        for (std::size_t k = 0; k < row.probabilities.size(); ++k) {
+            html += realCell(path("conditional", i, "probabilities." + std::to_string(k)),
+                             row.probabilities[k]);
+        }
+        html += "</tr>\n";
+    }
+    return scrollingTable("conditional", "Mean results at each observed composite score",
+                          html + "</tbody>\n");
+}
+
+}  // namespace
+
+std::string composeResultsHtml(const Results& r) {
+    const ClassificationTables& t = tablesOf(r);
+    const auto k = static_cast<std::size_t>(r.categoryCount());
+    const std::string program = std::string(kProgramName) + " " + std::string(kProgramVersion);
+    std::string html =
+        "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+        "<title>Classification consistency and accuracy: " +
+        std::to_string(r.examineeCount) + " examinees</title>\n<style>" + kStyle +
+        "</style>\n</head>\n<body>\n<header>\n"
+        "<h1>Classification consistency and accuracy</h1>\n<p class=\"lead\">" +
+        std::to_string(r.examineeCount) + " examinees in " + std::to_string(r.categoryCount()) +
+        " categories; numbers rounded to " + std::to_string(kShownDecimals) +
+        " decimals (results.json and the CSV files hold every digit).</p>\n"
+        "</header>\n<main>\n";
+    html += "<section aria-labelledby=\"run-heading\">\n<h2 id=\"run-heading\">Run</h2>\n" +
+            summary(r) + "</section>\n";
+    html +=
+        "<section aria-labelledby=\"indices-heading\">\n<h2 id=\"indices-heading\">"
+        "Consistency and accuracy</h2>\n" +
+        indices(r) + categories(r) + "</section>\n";
+    html +=
+        "<section aria-labelledby=\"tables-heading\">\n<h2 id=\"tables-heading\">"
+        "Classification tables</h2>\n"
+        "<p>Proportions of examinees: by true category (rows) and observed category "
+        "(columns), with accuracy on the diagonal, false positives above it and false "
+        "negatives below it; and by the categories of two independent administrations, "
+        "with consistency on the diagonal.</p>\n" +
+        squareTable("true-by-observed", "True by observed category", "True", "Observed",
+                    "true_by_observed", t.trueByObserved, t.trueByObservedMargins, k) +
+        squareTable("consistency-table", "First by second administration", "First", "Second",
+                    "consistency_table", t.consistencyTable, t.consistencyMargins, k) +
+        "</section>\n";
+    html +=
+        "<section aria-labelledby=\"figures-heading\">\n<h2 id=\"figures-heading\">"
+        "By observed composite score</h2>\n<figure>\n<div class=\"scroll\">\n" +
+        conditionalFigureSvg(r) +
+        "</div>\n"
+        "<figcaption>Mean consistency and accuracy of the examinees at each observed "
+        "composite score; a mark's area grows with the number of examinees at the score. "
+        "Dashed lines: observed cuts.</figcaption>\n</figure>\n<figure>\n<div class=\"scroll\">\n" +
+        histogramSvg(r) +
+        "</div>\n"
+        "<figcaption>Number of examinees at each observed composite score. Dashed lines: "
+        "observed cuts.</figcaption>\n</figure>\n"
+        "<details>\n<summary>The figures' numbers</summary>\n" +
+        conditionalTable(r) + "</details>\n</section>\n";
+    html += "</main>\n<footer>Written by " + escapeHtml(program) + ".</footer>\n</body>\n</html>\n";
+    return html;
+}
+
+}  // namespace tl

@@ -1,0 +1,126 @@
+#include "results_files/results_json.h"
+
+#include "core/version.h"
+#include "results_files/index_fields.h"
+#include "results_files/json_text.h"
+
+namespace tl {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// Row-major K x K cells as an array of rows.
+Json squareTable(const std::vector<double>& cells, std::size_t k) {
+    Json rows = Json::array();
+    for (std::size_t r = 0; r < k; ++r) {
+        rows.push_back(
+            Json(std::vector<double>(cells.begin() + static_cast<std::ptrdiff_t>(r * k),
+                                     cells.begin() + static_cast<std::ptrdiff_t>(r * k + k))));
+    }
+    return rows;
+}
+
+Json margins(const TableMargins& m) {
+    return {{"rows", m.rows}, {"columns", m.columns}, {"total", m.total}};
+}
+
+void addIndices(Json& object, const IndexSet& indices) {
+    for (const IndexField& field : kIndexFields)
+        object[std::string(field.key)] = indices.*field.value;
+}
+
+Json spreads(const IndexSetSpread& set) {
+    Json object = Json::object();
+    for (const IndexField& field : kIndexFields) {
+        const IndexSpread& s = set.*field.spread;
+        object[std::string(field.key)] = {{"se", s.se},
+                                          {"ci_low", s.ciLow},
+                                          {"ci_high", s.ciHigh},
+                                          {"replicates_undefined", s.replicatesUndefined}};
+    }
+    return object;
+}
+
+Json itemSets(const ControlCard& card) {
+    Json sets = Json::array();
+    for (const ItemSet& set : card.itemSets) {
+        sets.push_back({{"weight", set.weight},
+                        {"items", set.itemCount},
+                        {"score_points", set.scorePoints},
+                        {"data_file", set.dataFile}});
+    }
+    return sets;
+}
+
+}  // namespace
+
+Json resultsDocument(const Results& results) {
+    const ClassificationTables& t = tablesOf(results);
+    const Classification& c = results.classification;
+    const ControlCard& card = results.card;
+    const auto k = static_cast<std::size_t>(results.categoryCount());
+
+    Json doc;
+    doc["program"] = {{"name", kProgramName}, {"version", kProgramVersion}};
+    doc["examinees"] = results.examineeCount;
+    doc["categories"] = results.categoryCount();
+    doc["observed_cuts"] = card.observedCuts;
+    doc["true_cuts"] = card.trueCuts;
+    doc["bias_correction"] = results.biasCorrected;
+    doc["item_sets"] = itemSets(card);
+    doc["composite"] = {{"mean", t.composite.mean},
+                        {"variance", t.composite.variance},
+                        {"sd", t.composite.sd},
+                        {"min", t.composite.min},
+                        {"max", t.composite.max}};
+    doc["reliability"] = {{"sample_variance", results.reliability.sampleVariance},
+                          {"average_error_variance", results.reliability.averageErrorVariance},
+                          {"reliability", results.reliability.reliability}};
+    Json overall = Json::object();
+    addIndices(overall, overallIndexSet(c));
+    doc["overall"] = overall;
+    doc["category_counts"] = {{"observed", t.observedCounts}, {"true", t.trueCounts}};
+    doc["expected_proportions"] = c.categoryMarginal;
+
+    Json cuts = Json::array();
+    for (std::size_t cut = 0; cut < t.cuts.size(); ++cut) {
+        Json row = {{"cut", cut + 1},
+                    {"observed_cut", card.observedCuts[cut]},
+                    {"true_cut", card.trueCuts[cut]}};
+        addIndices(row, t.cuts[cut]);
+        cuts.push_back(row);
+    }
+    doc["cuts"] = cuts;
+    doc["true_by_observed"] = squareTable(t.trueByObserved, k);
+    doc["true_by_observed_margins"] = margins(t.trueByObservedMargins);
+    doc["consistency_table"] = squareTable(t.consistencyTable, k);
+    doc["consistency_table_margins"] = margins(t.consistencyMargins);
+
+    Json conditional = Json::array();
+    for (const ConditionalRow& row : t.conditional) {
+        conditional.push_back({{"score", row.score},
+                               {"examinees", row.examinees},
+                               {"consistency", row.consistency},
+                               {"accuracy", row.accuracy},
+                               {"probabilities", row.probabilities}});
+    }
+    doc["conditional"] = conditional;
+
+    if (results.bootstrap) {
+        const BootstrapSummary& b = *results.bootstrap;
+        Json perCut = Json::array();
+        for (const IndexSetSpread& cut : b.cuts) perCut.push_back(spreads(cut));
+        doc["bootstrap"] = {{"replicates", b.replicates},
+                            {"seed", b.seed},
+                            {"overall", spreads(b.overall)},
+                            {"cuts", perCut}};
+    }
+    return doc;
+}
+
+std::string composeResultsJson(const Results& results) {
+    return dumpJson(resultsDocument(results));
+}
+
+}  // namespace tl

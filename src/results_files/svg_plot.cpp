@@ -1,0 +1,40 @@
+#include "results_files/svg_plot.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "results_files/number_text.h"
+
+namespace tl {
+
+Axis niceAxis(double low, double high, double pixelLow, double pixelHigh, int count) {
+    if (!(high > low)) high = low + 1.0;
+    const double rough = (high - low) / std::max(1, count);
+    const int power = static_cast<int>(std::floor(std::log10(rough)));
+    const double unit = std::pow(10.0, power);
+    double step = 10.0 * unit;
+    for (double multiple : {1.0, 2.0, 5.0}) {
+        if (multiple * unit >= rough) {
+            step = multiple * unit;
+            break;
+        }
+    }
+    Axis axis;
+    const auto first = static_cast<long long>(std::floor(low / step + 1e-9));
+    const auto last = static_cast<long long>(std::ceil(high / step - 1e-9));
+    for (long long k = first; k <= last; ++k) axis.ticks.push_back(static_cast<double>(k) * step);
+    axis.low = axis.ticks.front();
+    axis.high = axis.ticks.back();
+    if (!(axis.high > axis.low)) axis.high = axis.low + step;
+    axis.pixelLow = pixelLow;
+    axis.pixelHigh = pixelHigh;
+    const int stepPower = step >= unit * 10.0 ? power + 1 : power;
+    axis.tickDecimals = std::max(0, -stepPower);
+    return axis;
+}
+
+std::string px(double value) {
+    return fixedText(value, 1);
+}
+
+}  // namespace tl
