@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstddef>
+#include <memory>
 #include <numeric>
 #include <vector>
 
@@ -24,17 +25,26 @@ int lowestBitExponent(double value) {
     return exponent - 53 + std::countr_zero(mantissa);
 }
 
+}  // namespace
+
 // The sets' weighted scores as whole multiples of one unit 2^-e (e may be
 // negative), when the loops' sums of them are exact: the sums are multiples of
 // the unit too, and below 2^53 units each one is a double.
-struct Units {
+struct CompositeConvolution::Units {
     bool exact = false;
     int exponent = 0;                           // e: the unit is 2^-e
     std::int64_t lowest = 0;                    // smallest possible sum, in units
     std::int64_t step = 1;                      // gcd of the distances between sums
     std::int64_t span = 0;                      // distinct sums, lowest .. highest by step
     std::vector<std::vector<std::int64_t>> of;  // per set: each score minus the set's lowest
+    std::vector<std::vector<std::size_t>> at;   // per set: each score's offset in steps
+    std::vector<std::size_t> widest;            // per set: its largest offset in steps
+    bool empty = false;                         // some set has no raw score at all
 };
+
+namespace {
+
+using Units = CompositeConvolution::Units;
 
 Units unitsOf(std::span<const SetRow> sets) {
     Units units;
@@ -63,6 +73,7 @@ Units unitsOf(std::span<const SetRow> sets) {
         bound += largest;
         if (bound >= kExactUnits) return units;
         if (set.count == 0) {
+            units.empty = true;
             units.of.emplace_back();
             continue;
         }
@@ -79,42 +90,53 @@ Units unitsOf(std::span<const SetRow> sets) {
     units.step = step > 0 ? step : 1;
     units.span = (highest - units.lowest) / units.step + 1;
     units.exact = units.span <= kMaxSpan;
+    for (const std::vector<std::int64_t>& scores : units.of) {
+        std::vector<std::size_t>& at = units.at.emplace_back();
+        std::size_t widest = 0;
+        for (std::int64_t u : scores) {
+            at.push_back(static_cast<std::size_t>(u / units.step));
+            widest = std::max(widest, at.back());
+        }
+        units.widest.push_back(widest);
+    }
     return units;
 }
 
 }  // namespace
 
-bool compositeConvolutionApplies(std::span<const SetRow> sets) {
-    return sets.size() <= 1 || unitsOf(sets).exact;
+CompositeConvolution::CompositeConvolution(std::span<const SetRow> sets)
+    : sets_(sets.size()), units_(std::make_shared<const Units>(unitsOf(sets))) {}
+
+bool CompositeConvolution::applies() const {
+    return sets_ <= 1 || units_->exact;
 }
 
-void convolveCompositeDistribution(std::span<const SetRow> sets, std::int32_t minComposite,
-                                   std::span<double> out) {
+void CompositeConvolution::operator()(std::span<const SetRow> sets, std::int32_t minComposite,
+                                      std::span<double> out, Scratch& scratch) const {
     // One set is compared unrounded and costs one pass anyway.
     if (sets.size() <= 1) return computeCompositeDistribution(sets, minComposite, out);
     std::fill(out.begin(), out.end(), 0.0);
-    if (out.empty()) return;
-    for (const SetRow& set : sets) {
-        if (set.count == 0) return;  // no combination at all
-    }
-    const Units units = unitsOf(sets);
+    if (out.empty() || units_->empty) return;  // no combination at all
+    const Units& units = *units_;
 
     // sums[r]: probability that the sets so far add up to the lowest sum plus r steps.
     const auto span = static_cast<std::size_t>(units.span);
-    std::vector<double> sums(span, 0.0), next(span, 0.0);
+    std::vector<double>& sums = scratch.sums;
+    std::vector<double>& next = scratch.next;
+    // Only the first `length` sums are read, and `next` is cleared up to its
+    // new length before use, so the buffers are sized once and never cleared.
+    sums.resize(span);
+    next.resize(span);
     sums[0] = 1.0;
     std::size_t length = 1;
     for (std::size_t s = 0; s < sets.size(); ++s) {
-        const std::vector<std::int64_t>& scores = units.of[s];
-        std::size_t widest = 0;
-        for (std::int64_t u : scores)
-            widest = std::max(widest, static_cast<std::size_t>(u / units.step));
-        const std::size_t grown = length + widest;
+        const std::vector<std::size_t>& at = units.at[s];
+        const std::size_t grown = length + units.widest[s];
         std::fill(next.begin(), next.begin() + static_cast<std::ptrdiff_t>(grown), 0.0);
         for (std::size_t j = 0; j < sets[s].count; ++j) {
             const double p = sets[s].probabilities[j];
             if (p == 0.0) continue;  // adds +0.0 everywhere, which changes no sum
-            double* to = next.data() + static_cast<std::size_t>(scores[j] / units.step);
+            double* to = next.data() + at[j];
             const double* from = sums.data();
             for (std::size_t r = 0; r < length; ++r) to[r] = from[r] * p + to[r];
         }
@@ -133,6 +155,17 @@ void convolveCompositeDistribution(std::span<const SetRow> sets, std::int32_t mi
         const auto c = static_cast<std::size_t>(static_cast<std::int64_t>(score) - minComposite);
         out[c] = out[c] + sums[r];
     }
+}
+
+bool compositeConvolutionApplies(std::span<const SetRow> sets) {
+    return CompositeConvolution(sets).applies();
+}
+
+void convolveCompositeDistribution(std::span<const SetRow> sets, std::int32_t minComposite,
+                                   std::span<double> out) {
+    CompositeConvolution::Scratch scratch;
+    const CompositeConvolution convolution(sets);
+    convolution(sets, minComposite, out, scratch);
 }
 
 }  // namespace tl

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
+#include <vector>
 
 #include "model/composite_distribution.h"
 
@@ -17,6 +19,34 @@ namespace tl {
 // weighted score is a multiple of one power of two 2^-e and every partial sum is
 // below 2^53 such units: then every addition of the loops is exact and their sum
 // is the true one.
+
+// The convolution of one run's composite: its examinee-independent setup (each
+// set's weighted scores in whole units, the span of the sums) is found once
+// from the sets' weighted scores and then serves every examinee, whose rows
+// differ only in their probabilities. Copies share the setup.
+class CompositeConvolution {
+  public:
+    struct Units;
+    // Buffers of one thread, reused from examinee to examinee.
+    struct Scratch {
+        std::vector<double> sums, next;
+    };
+
+    // Reads only the rows' weighted scores and counts.
+    explicit CompositeConvolution(std::span<const SetRow> sets);
+
+    // compositeConvolutionApplies of the constructor's rows.
+    bool applies() const;
+
+    // convolveCompositeDistribution of `sets`, whose weighted scores and counts
+    // must be the constructor's. Precondition: applies().
+    void operator()(std::span<const SetRow> sets, std::int32_t minComposite, std::span<double> out,
+                    Scratch& scratch) const;
+
+  private:
+    std::size_t sets_ = 0;
+    std::shared_ptr<const Units> units_;
+};
 
 // Whether the convolution gives the nested loops' assignment of every
 // combination: the weighted scores (SetRow::weightedScores) are finite, share a
