@@ -42,13 +42,12 @@ int main(int argc, char** argv) {
         tl::ControlCard card = tl::readControlCard(*tl::readTextFile("card.txt"), "card.txt");
         if (argc > 3) card.biasCorrection = std::stoi(argv[3]);
         const std::uint64_t seed = argc > 4 ? std::stoull(argv[4]) : 1;
-        const tl::ScoreScales scales = tl::prepareScales(card);
 
         tl::AnalysisOptions plain;
         tl::Results plainResults;
         const double plainSeconds = secondsOf([&] {
             tl::FileDataSource data(card);
-            plainResults = tl::analyze(card, scales, data, plain);
+            plainResults = tl::analyze(card, data, plain);
         });
 
         tl::AnalysisOptions boot;
@@ -57,7 +56,7 @@ int main(int argc, char** argv) {
         tl::Results bootResults;
         const double bootSeconds = secondsOf([&] {
             tl::FileDataSource data(card);
-            bootResults = tl::analyze(card, scales, data, boot);
+            bootResults = tl::analyze(card, data, boot);
         });
 
         const tl::IndexSetSpread& s = bootResults.bootstrap->overall;
@@ -70,9 +69,9 @@ int main(int argc, char** argv) {
         std::printf("difference     %8.3f s (%.2f ms per replicate)\n", bootSeconds - plainSeconds,
                     1000.0 * (bootSeconds - plainSeconds) / static_cast<double>(replicates));
         std::printf("consistency %.6f se %.6f [%.6f, %.6f]; accuracy %.6f se %.6f [%.6f, %.6f]\n",
-                    plainResults.classification.overallConsistency, s.consistency.se,
+                    plainResults.classification.overall.consistency, s.consistency.se,
                     s.consistency.ciLow, s.consistency.ciHigh,
-                    plainResults.classification.overallAccuracy, s.accuracy.se, s.accuracy.ciLow,
+                    plainResults.classification.overall.accuracy, s.accuracy.se, s.accuracy.ciLow,
                     s.accuracy.ciHigh);
     } catch (const tl::DetectedError& error) {
         std::fprintf(stderr, "tesserlink_bootstrap_bench: %s\n", error.consoleLine.c_str());

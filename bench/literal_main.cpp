@@ -9,7 +9,7 @@
 
 int main() {
     tl::RunOptions options;
-    options.model.rawDistributionKernel = &tl::reference::literalRawDistribution;
-    options.model.compositeKernel = &tl::reference::literalCompositeDistribution;
+    options.substitutes.rawDistribution = &tl::reference::literalRawDistribution;
+    options.substitutes.composite = &tl::reference::literalCompositeDistribution;
     return tl::runTesserlink(std::cin, std::cout, std::cerr, options);
 }

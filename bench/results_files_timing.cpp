@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
     };
     line("analysis", seconds(
                          [&] {
-                             r = tl::analyze(card, tl::prepareScales(card), data, options);
+                             r = tl::analyze(card, data, options);
                              return std::size_t{0};
                          },
                          bytes));

@@ -75,9 +75,9 @@ class Case {
         if (bias >= 0) card_.biasCorrection = bias;
     }
     const ControlCard& card() const { return card_; }
-    Results analyze(const AnalysisOptions& options) const {
+    Results analyze(const AnalysisOptions& options, const AnalysisHooks& hooks = {}) const {
         FileDataSource data(card_);
-        return tl::analyze(card_, prepareScales(card_), data, options);
+        return tl::analyze(card_, data, options, hooks);
     }
 
   private:
@@ -91,7 +91,7 @@ AnalysisOptions withBootstrap(std::int64_t replicates, std::uint64_t seed = 1,
     AnalysisOptions options;
     options.bootstrapReplicates = replicates;
     options.seed = seed;
-    options.model.threads = threads;
+    options.threads = threads;
     return options;
 }
 
@@ -140,9 +140,7 @@ bool sameBits(double a, double b) {
 }
 
 IndexSet runIndices(const Results& r) {
-    const Classification& c = r.classification;
-    return {c.overallConsistency, c.chanceProbability,  c.kappa,
-            c.overallAccuracy,    c.falsePositiveError, c.falseNegativeError};
+    return r.classification.overall;
 }
 
 double plugInStandardError(const std::vector<double>& values) {
@@ -168,8 +166,8 @@ TEST_P(PlugIn, BootstrapSeOfConsistencyAndAccuracyIsThatOfAMean) {
     EXPECT_NEAR(r.bootstrap->overall.consistency.se / phi, 1.0, 0.10);
     EXPECT_NEAR(r.bootstrap->overall.accuracy.se / gamma, 1.0, 0.10);
     // The run's own value lies inside its interval.
-    EXPECT_LT(r.bootstrap->overall.consistency.ciLow, r.classification.overallConsistency);
-    EXPECT_GT(r.bootstrap->overall.consistency.ciHigh, r.classification.overallConsistency);
+    EXPECT_LT(r.bootstrap->overall.consistency.ciLow, r.classification.overall.consistency);
+    EXPECT_GT(r.bootstrap->overall.consistency.ciHigh, r.classification.overall.consistency);
     EXPECT_EQ(r.bootstrap->cuts.size(), static_cast<std::size_t>(r.categoryCount() - 1));
 }
 
@@ -192,8 +190,7 @@ TEST_P(Replicate, IsTheRunTheProgramWouldMakeOnTheSample) {
         param.example ? ScratchCase::example(param.name) : ScratchCase::fixture(param.name),
         param.bias);
     RecordingSource data(c.card());
-    const AnalysisState state =
-        analyzeKeepingState(c.card(), prepareScales(c.card()), data, AnalysisOptions{});
+    const AnalysisState state = analyzeKeepingState(c.card(), data, AnalysisOptions{});
     const Results& run = state.results;
     const auto n = static_cast<std::size_t>(run.examineeCount);
 
@@ -207,10 +204,9 @@ TEST_P(Replicate, IsTheRunTheProgramWouldMakeOnTheSample) {
     // The same with every set and composite convolved: a replicate computes its
     // distributions the way the run did.
     AnalysisOptions convolve;
-    convolve.model.engine = ModelOptions::Engine::Convolve;
+    convolve.engine = Engine::Convolve;
     RecordingSource again(c.card());
-    const AnalysisState convolved = analyzeKeepingState(
-        c.card(), prepareScales(c.card(), convolve.model.engine), again, convolve);
+    const AnalysisState convolved = analyzeKeepingState(c.card(), again, convolve);
     EXPECT_TRUE(sameIndices(replicateIndices(convolved, wholeSample(n)).overall,
                             runIndices(convolved.results)));
 
@@ -223,7 +219,7 @@ TEST_P(Replicate, IsTheRunTheProgramWouldMakeOnTheSample) {
     sample.erase(sample.begin() + static_cast<std::ptrdiff_t>(n / 2));
     const ReplicateIndices replicate = replicateIndices(state, sample);
     MemoryDataSource resampled = data.resampled(sample);
-    const Results rerun = analyze(c.card(), prepareScales(c.card()), resampled, AnalysisOptions{});
+    const Results rerun = analyze(c.card(), resampled, AnalysisOptions{});
     ASSERT_EQ(rerun.biasCorrected, run.biasCorrected);
     EXPECT_TRUE(sameIndices(replicate.overall, runIndices(rerun)));
     const std::vector<IndexSet> rerunCuts =
@@ -248,8 +244,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Replicate, WithoutAReliabilityHasNoIndices) {
     const Case c(ScratchCase::fixture("bias-01"));
     FileDataSource data(c.card());
-    const AnalysisState state =
-        analyzeKeepingState(c.card(), prepareScales(c.card()), data, AnalysisOptions{});
+    const AnalysisState state = analyzeKeepingState(c.card(), data, AnalysisOptions{});
     ASSERT_TRUE(state.results.biasCorrected);
     // One examinee over and over: no observed variance, so no reliability.
     const std::vector<std::uint32_t> same(50, 3);
@@ -257,7 +252,10 @@ TEST(Replicate, WithoutAReliabilityHasNoIndices) {
     EXPECT_TRUE(std::isnan(r.overall.consistency) && std::isnan(r.overall.accuracy));
     for (const IndexSet& cut : r.cuts) EXPECT_TRUE(std::isnan(cut.falseNegative));
 
-    BootstrapSummary summary = bootstrapIndices(state, 3, 1, 1, {});
+    AnalysisState three = state;
+    three.plan.options.bootstrapReplicates = 3;
+    three.model.threads = 1;
+    BootstrapSummary summary = bootstrapIndices(three, {});
     EXPECT_EQ(summary.overall.consistency.replicatesUndefined, 0);
 }
 
@@ -304,22 +302,21 @@ TEST(Bootstrap, TakesTwoReplicatesAndRefusesOne) {
         std::string sourceName(std::size_t) const override { return "none"; }
     } none;
     for (std::int64_t b : {1, -1, -1000}) {
-        EXPECT_THROW(analyze(c.card(), prepareScales(c.card()), none, withBootstrap(b)), InputError)
-            << b;
+        EXPECT_THROW(analyze(c.card(), none, withBootstrap(b)), InputError) << b;
     }
-    EXPECT_NO_THROW(checkBootstrapReplicates(0));
-    EXPECT_NO_THROW(checkBootstrapReplicates(2));
+    EXPECT_NO_THROW(planRun(c.card(), withBootstrap(0)));
+    EXPECT_NO_THROW(planRun(c.card(), withBootstrap(2)));
 }
 
 TEST(Bootstrap, ReportsProgressOneReplicateAtATime) {
     const Case c(ScratchCase::fixture("bias-01"));
-    AnalysisOptions options = withBootstrap(37, 5, 3);
+    AnalysisHooks hooks;
     std::vector<std::int64_t> done;
-    options.onBootstrapProgress = [&done](std::int64_t d, std::int64_t total) {
+    hooks.onBootstrapProgress = [&done](std::int64_t d, std::int64_t total) {
         EXPECT_EQ(total, 37);
         done.push_back(d);
     };
-    c.analyze(options);
+    c.analyze(withBootstrap(37, 5, 3), hooks);
     ASSERT_EQ(done.size(), 37u);
     for (std::size_t i = 0; i < done.size(); ++i)
         EXPECT_EQ(done[i], static_cast<std::int64_t>(i + 1));

@@ -128,13 +128,12 @@ TEST(CardChecks, EnumerationKeepsTheWorkLimitsThatConvolutionLifts) {
     set.scorePoints = {0, 1, 2, 3, 4, 5, 6};
     set.highestScorePoint = 6;
     const ScoreScales scales = deriveScoreScales(card);
-    EXPECT_NO_THROW(refuseUnworkableCard(card, scales, ModelOptions::Engine::Auto));
-    EXPECT_THROW(refuseUnworkableCard(card, scales, ModelOptions::Engine::Enumerate),
-                 DetectedError);
-    const EnginePlan plan = planEngine(card, scales, ModelOptions::Engine::Auto);
+    EXPECT_NO_THROW(refuseUnworkableCard(card, scales, Engine::Auto));
+    EXPECT_THROW(refuseUnworkableCard(card, scales, Engine::Enumerate), DetectedError);
+    const EnginePlan plan = planEngine(card, scales, Engine::Auto);
     EXPECT_EQ(plan.convolveSet, (std::vector<bool>{true, false}));
     EXPECT_FALSE(plan.convolveComposite);
-    EXPECT_EQ(planEngine(card, scales, ModelOptions::Engine::Convolve).convolveSet,
+    EXPECT_EQ(planEngine(card, scales, Engine::Convolve).convolveSet,
               (std::vector<bool>{true, true}));
 }
 

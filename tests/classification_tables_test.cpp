@@ -23,7 +23,7 @@ Results analyzeFixture(const std::string& name) {
     FileDataSource data(card);
     AnalysisOptions options;
     options.tables = true;
-    return analyze(card, prepareScales(card), data, options);
+    return analyze(card, data, options);
 }
 
 class Tables : public ::testing::TestWithParam<const char*> {};
@@ -39,11 +39,11 @@ TEST_P(Tables, HoldTheirIdentitiesAndDefinitions) {
 
     // The overall indices over the whole sample are the report's doubles.
     const IndexSet overall = overallIndices(r.classified(), wholeSample(r.examineeCount));
-    EXPECT_EQ(overall.consistency, c.overallConsistency);
-    EXPECT_EQ(overall.chance, c.chanceProbability);
-    EXPECT_EQ(overall.accuracy, c.overallAccuracy);
-    EXPECT_EQ(overall.falsePositive, c.falsePositiveError);
-    EXPECT_EQ(overall.falseNegative, c.falseNegativeError);
+    EXPECT_EQ(overall.consistency, c.overall.consistency);
+    EXPECT_EQ(overall.chance, c.overall.chance);
+    EXPECT_EQ(overall.accuracy, c.overall.accuracy);
+    EXPECT_EQ(overall.falsePositive, c.overall.falsePositive);
+    EXPECT_EQ(overall.falseNegative, c.overall.falseNegative);
 
     double trace = 0, diagonal = 0, upper = 0, lower = 0;
     for (std::size_t a = 0; a < k; ++a) {
@@ -53,14 +53,14 @@ TEST_P(Tables, HoldTheirIdentitiesAndDefinitions) {
             (a == b ? diagonal : a < b ? upper : lower) += cell;
         }
     }
-    EXPECT_NEAR(trace, c.overallConsistency, tol);
-    EXPECT_NEAR(diagonal, c.overallAccuracy, tol);
-    EXPECT_NEAR(upper, c.falsePositiveError, tol);
-    EXPECT_NEAR(lower, c.falseNegativeError, tol);
+    EXPECT_NEAR(trace, c.overall.consistency, tol);
+    EXPECT_NEAR(diagonal, c.overall.accuracy, tol);
+    EXPECT_NEAR(upper, c.overall.falsePositive, tol);
+    EXPECT_NEAR(lower, c.overall.falseNegative, tol);
     if (k == 2) {
-        EXPECT_EQ(t.cuts[0].consistency, c.overallConsistency);
-        EXPECT_EQ(t.cuts[0].accuracy, c.overallAccuracy);
-        EXPECT_EQ(t.cuts[0].kappa, c.kappa);
+        EXPECT_EQ(t.cuts[0].consistency, c.overall.consistency);
+        EXPECT_EQ(t.cuts[0].accuracy, c.overall.accuracy);
+        EXPECT_EQ(t.cuts[0].kappa, c.overall.kappa);
     }
 
     // Per cut, from the definitions.

@@ -79,13 +79,13 @@ tl::Classification classify(const std::vector<double>& composites,
 
 TEST(Classification, CertainAndOppositeExamineesGiveKappaOne) {
     const tl::Classification c = classify({0, 20}, {10}, {{1, 0}, {0, 1}});
-    EXPECT_EQ(c.overallConsistency, 1.0);
+    EXPECT_EQ(c.overall.consistency, 1.0);
     EXPECT_EQ(c.categoryMarginal, (std::vector<double>{0.5, 0.5}));
-    EXPECT_EQ(c.chanceProbability, 0.5);
-    EXPECT_EQ(c.kappa, 1.0);
-    EXPECT_EQ(c.overallAccuracy, 1.0);
-    EXPECT_EQ(c.falsePositiveError, 0.0);
-    EXPECT_EQ(c.falseNegativeError, 0.0);
+    EXPECT_EQ(c.overall.chance, 0.5);
+    EXPECT_EQ(c.overall.kappa, 1.0);
+    EXPECT_EQ(c.overall.accuracy, 1.0);
+    EXPECT_EQ(c.overall.falsePositive, 0.0);
+    EXPECT_EQ(c.overall.falseNegative, 0.0);
 }
 
 TEST(Classification, ErrorsLookAboveAndBelowTheTrueCategory) {
@@ -132,12 +132,12 @@ TEST(Classification, AccuracyAndErrorsAddUpToTheCategoryProbabilities) {
 
 TEST(Classification, OverallIndicesAreExamineeMeans) {
     const tl::Classification c = classify({0, 0, 20}, {10}, {{1, 0}, {0.5, 0.5}, {0.25, 0.75}});
-    EXPECT_DOUBLE_EQ(c.overallConsistency, (1.0 + 0.5 + 0.625) / 3.0);
-    EXPECT_DOUBLE_EQ(c.overallAccuracy, (1.0 + 0.5 + 0.75) / 3.0);
-    EXPECT_DOUBLE_EQ(c.falsePositiveError, 0.5 / 3.0);
-    EXPECT_DOUBLE_EQ(c.falseNegativeError, 0.25 / 3.0);
+    EXPECT_DOUBLE_EQ(c.overall.consistency, (1.0 + 0.5 + 0.625) / 3.0);
+    EXPECT_DOUBLE_EQ(c.overall.accuracy, (1.0 + 0.5 + 0.75) / 3.0);
+    EXPECT_DOUBLE_EQ(c.overall.falsePositive, 0.5 / 3.0);
+    EXPECT_DOUBLE_EQ(c.overall.falseNegative, 0.25 / 3.0);
     const double m1 = 1.75 / 3.0, m2 = 1.25 / 3.0;
-    EXPECT_DOUBLE_EQ(c.chanceProbability, m1 * m1 + m2 * m2);
+    EXPECT_DOUBLE_EQ(c.overall.chance, m1 * m1 + m2 * m2);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 namespace tl {
 namespace {
 
-using Engine = CommandLine::Engine;
+using Engine = tl::Engine;
 
 ParseOutcome parse(std::vector<std::string> words) {
     words.insert(words.begin(), "tesserlink");
@@ -54,52 +54,55 @@ TEST_P(GoodCommandLine, StartsTheExpectedRun) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, GoodCommandLine,
-    ::testing::Values(
-        GoodCase{"NothingIsTheDialogue", {}, CommandLine{}},
-        GoodCase{"CardAlone", {"card.txt"}, batch("card.txt")},
-        GoodCase{"CardWithBlanks", {"my card.txt"}, batch("my card.txt")},
-        GoodCase{"CardAfterDoubleDash", {"--", "-odd.txt"}, batch("-odd.txt")},
-        GoodCase{"Threads", {"--threads", "3", "c"}, batch("c", [](auto& l) { l.threads = 3; })},
-        GoodCase{
-            "ThreadsWithEquals", {"--threads=4", "c"}, batch("c", [](auto& l) { l.threads = 4; })},
-        GoodCase{"LeadingZerosAreDecimal",
-                 {"--threads", "010", "c"},
-                 batch("c", [](auto& l) { l.threads = 10; })},
-        GoodCase{"ThreadsLargest",
-                 {"--threads", "4294967295", "c"},
-                 batch("c", [](auto& l) { l.threads = 4294967295u; })},
-        GoodCase{"OptionsAfterCard",
-                 {"c", "--strict", "--quiet"},
-                 batch("c", [](auto& l) { l.strict = l.quiet = true; })},
-        GoodCase{"FlagTwiceIsHarmless",
-                 {"--strict", "--strict", "c"},
-                 batch("c", [](auto& l) { l.strict = true; })},
-        GoodCase{"Results",
-                 {"--results", "out/dir", "c"},
-                 batch("c", [](auto& l) { l.resultsDir = "out/dir"; })},
-        GoodCase{"BootstrapSmallest",
-                 {"--bootstrap", "2", "c"},
-                 batch("c", [](auto& l) { l.bootstrap = 2; })},
-        GoodCase{"BootstrapAndSeed",
-                 {"--bootstrap", "500", "--seed", "0", "c"},
-                 batch("c",
-                       [](auto& l) {
-                           l.bootstrap = 500;
-                           l.seed = 0;
-                       })},
-        GoodCase{"SeedWithoutBootstrap",
-                 {"--seed", "42", "c"},
-                 batch("c", [](auto& l) { l.seed = 42; })},
-        GoodCase{"SeedLargest",
-                 {"--seed", "18446744073709551615", "c"},
-                 batch("c", [](auto& l) { l.seed = 18446744073709551615u; })},
-        GoodCase{"EngineAuto", {"--engine", "auto", "c"}, batch("c")},
-        GoodCase{"EngineEnumerate",
-                 {"--engine", "enumerate", "c"},
-                 batch("c", [](auto& l) { l.engine = Engine::Enumerate; })},
-        GoodCase{"EngineConvolve",
-                 {"--engine=convolve", "c"},
-                 batch("c", [](auto& l) { l.engine = Engine::Convolve; })}),
+    ::testing::Values(GoodCase{"NothingIsTheDialogue", {}, CommandLine{}},
+                      GoodCase{"CardAlone", {"card.txt"}, batch("card.txt")},
+                      GoodCase{"CardWithBlanks", {"my card.txt"}, batch("my card.txt")},
+                      GoodCase{"CardAfterDoubleDash", {"--", "-odd.txt"}, batch("-odd.txt")},
+                      GoodCase{"Threads",
+                               {"--threads", "3", "c"},
+                               batch("c", [](auto& l) { l.analysis.threads = 3; })},
+                      GoodCase{"ThreadsWithEquals",
+                               {"--threads=4", "c"},
+                               batch("c", [](auto& l) { l.analysis.threads = 4; })},
+                      GoodCase{"LeadingZerosAreDecimal",
+                               {"--threads", "010", "c"},
+                               batch("c", [](auto& l) { l.analysis.threads = 10; })},
+                      GoodCase{"ThreadsLargest",
+                               {"--threads", "4294967295", "c"},
+                               batch("c", [](auto& l) { l.analysis.threads = 4294967295u; })},
+                      GoodCase{"OptionsAfterCard",
+                               {"c", "--strict", "--quiet"},
+                               batch("c", [](auto& l) { l.strict = l.quiet = true; })},
+                      GoodCase{"FlagTwiceIsHarmless",
+                               {"--strict", "--strict", "c"},
+                               batch("c", [](auto& l) { l.strict = true; })},
+                      GoodCase{"Results",
+                               {"--results", "out/dir", "c"},
+                               batch("c", [](auto& l) { l.resultsDir = "out/dir"; })},
+                      GoodCase{"BootstrapSmallest",
+                               {"--bootstrap", "2", "c"},
+                               batch("c", [](auto& l) { l.analysis.bootstrapReplicates = 2; })},
+                      GoodCase{"BootstrapAndSeed",
+                               {"--bootstrap", "500", "--seed", "0", "c"},
+                               batch("c",
+                                     [](auto& l) {
+                                         l.analysis.bootstrapReplicates = 500;
+                                         l.analysis.seed = 0;
+                                     })},
+                      GoodCase{"SeedWithoutBootstrap",
+                               {"--seed", "42", "c"},
+                               batch("c", [](auto& l) { l.analysis.seed = 42; })},
+                      GoodCase{
+                          "SeedLargest",
+                          {"--seed", "18446744073709551615", "c"},
+                          batch("c", [](auto& l) { l.analysis.seed = 18446744073709551615u; })},
+                      GoodCase{"EngineAuto", {"--engine", "auto", "c"}, batch("c")},
+                      GoodCase{"EngineEnumerate",
+                               {"--engine", "enumerate", "c"},
+                               batch("c", [](auto& l) { l.analysis.engine = Engine::Enumerate; })},
+                      GoodCase{"EngineConvolve",
+                               {"--engine=convolve", "c"},
+                               batch("c", [](auto& l) { l.analysis.engine = Engine::Convolve; })}),
     [](const auto& info) { return info.param.name; });
 
 struct BadCase {

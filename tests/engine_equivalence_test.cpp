@@ -67,12 +67,16 @@ RandomRun randomRun(std::mt19937_64& rng) {
     return run;
 }
 
-Results analyzeWith(const RandomRun& run, const ScoreScales& scales, ModelOptions::Engine engine) {
-    MemoryDataSource data(run.data);
+AnalysisOptions withEngine(Engine engine) {
     AnalysisOptions options;
-    options.model.engine = engine;
-    options.model.threads = 1;
-    return analyze(run.card, scales, data, options);
+    options.engine = engine;
+    options.threads = 1;
+    return options;
+}
+
+Results analyzeWith(const RandomRun& run, Engine engine) {
+    MemoryDataSource data(run.data);
+    return analyze(run.card, data, withEngine(engine));
 }
 
 // Two report lines that differ only by one in the last printed digit of a field.
@@ -102,19 +106,18 @@ TEST(EngineEquivalence, ConvolvedRunsMatchEnumeratedOnesOnRandomCards) {
     int runs = 0, boundaryLines = 0, convolvedComposites = 0;
     while (runs < 200) {
         const RandomRun run = randomRun(rng);
-        ScoreScales scales;
         try {
-            scales = prepareScales(run.card, ModelOptions::Engine::Enumerate);
+            planRun(run.card, withEngine(Engine::Enumerate));
         } catch (const DetectedError&) {
             continue;  // a card the checks refuse, such as a cut off the scale
         }
         Results enumerated, convolved;
         try {
-            enumerated = analyzeWith(run, scales, ModelOptions::Engine::Enumerate);
+            enumerated = analyzeWith(run, Engine::Enumerate);
         } catch (const DetectedError&) {
             continue;  // bias correction refused by a negative reliability
         }
-        convolved = analyzeWith(run, scales, ModelOptions::Engine::Convolve);
+        convolved = analyzeWith(run, Engine::Convolve);
         ++runs;
         SCOPED_TRACE(runs);
         ASSERT_TRUE(convolved.engine.convolveSet[0]);

@@ -66,7 +66,7 @@ class ReportedReliability : public ::testing::Test {
     std::string run(const tl::testing::CardText& card, const std::string& data) {
         tl::testing::writeFile(dir_ / "d.txt", data);
         tl::testing::writeFile(dir_ / "card.txt", card.str());
-        const auto result = tl::testing::runInDirectory(dir_, "card.txt", card.outputFile, {1});
+        const auto result = tl::testing::runInDirectory(dir_, "card.txt", card.outputFile, 1);
         EXPECT_EQ(result.status, 0) << result.console << result.err;
         return result.report;
     }

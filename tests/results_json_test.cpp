@@ -129,12 +129,12 @@ TEST_P(ResultsJson, HoldsTheRunsDoublesUnderItsKeys) {
 
     const Json& o = doc["overall"];
     EXPECT_EQ(o.size(), 6u);
-    EXPECT_TRUE(sameDouble(c.overallConsistency, jsonReal(o["consistency"])));
-    EXPECT_TRUE(sameDouble(c.chanceProbability, jsonReal(o["chance"])));
-    EXPECT_TRUE(sameDouble(c.kappa, jsonReal(o["kappa"])));
-    EXPECT_TRUE(sameDouble(c.overallAccuracy, jsonReal(o["accuracy"])));
-    EXPECT_TRUE(sameDouble(c.falsePositiveError, jsonReal(o["false_positive"])));
-    EXPECT_TRUE(sameDouble(c.falseNegativeError, jsonReal(o["false_negative"])));
+    EXPECT_TRUE(sameDouble(c.overall.consistency, jsonReal(o["consistency"])));
+    EXPECT_TRUE(sameDouble(c.overall.chance, jsonReal(o["chance"])));
+    EXPECT_TRUE(sameDouble(c.overall.kappa, jsonReal(o["kappa"])));
+    EXPECT_TRUE(sameDouble(c.overall.accuracy, jsonReal(o["accuracy"])));
+    EXPECT_TRUE(sameDouble(c.overall.falsePositive, jsonReal(o["false_positive"])));
+    EXPECT_TRUE(sameDouble(c.overall.falseNegative, jsonReal(o["false_negative"])));
     EXPECT_TRUE(
         sameDouble(r.reliability.sampleVariance, jsonReal(doc["reliability"]["sample_variance"])));
     EXPECT_TRUE(sameDouble(r.reliability.averageErrorVariance,

@@ -22,9 +22,9 @@ class ScratchRun {
         : scratch_(tl::testing::ScratchCase::fixture(name)),
           reportName_(scratch_.expectedReportName()) {}
 
-    tl::testing::LibraryRun run(const tl::ModelOptions& options,
+    tl::testing::LibraryRun run(unsigned threads, tl::SubstituteKernels substitutes = {},
                                 const std::string& card = "card.txt") const {
-        return tl::testing::runInDirectory(scratch_.dir(), card, reportName_, options);
+        return tl::testing::runInDirectory(scratch_.dir(), card, reportName_, threads, substitutes);
     }
     const fs::path& dir() const { return scratch_.dir(); }
 
@@ -37,25 +37,26 @@ class WholeRun : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(WholeRun, ReportIsTheSameForAnyThreadCountAndForTheLiteralKernels) {
     const ScratchRun scratch(GetParam());
-    const tl::testing::LibraryRun base = scratch.run({1});
+    const tl::testing::LibraryRun base = scratch.run(1);
     ASSERT_EQ(base.status, 0) << base.console << base.err;
     ASSERT_FALSE(base.report.empty());
 
     struct Variant {
         const char* name;
-        tl::ModelOptions options;
+        unsigned threads;
+        tl::SubstituteKernels substitutes;
     };
+    const tl::SubstituteKernels literal{tl::reference::literalRawDistribution,
+                                        tl::reference::literalCompositeDistribution};
     const Variant variants[] = {
-        {"2 threads", {2}},
-        {"7 threads", {7}},
-        {"literal kernels",
-         {1, tl::reference::literalRawDistribution, tl::reference::literalCompositeDistribution}},
-        {"literal kernels, 7 threads",
-         {7, tl::reference::literalRawDistribution, tl::reference::literalCompositeDistribution}},
-        {"literal composite only", {2, nullptr, tl::reference::literalCompositeDistribution}},
+        {"2 threads", 2, {}},
+        {"7 threads", 7, {}},
+        {"literal kernels", 1, literal},
+        {"literal kernels, 7 threads", 7, literal},
+        {"literal composite only", 2, {nullptr, tl::reference::literalCompositeDistribution}},
     };
     for (const Variant& v : variants) {
-        const tl::testing::LibraryRun other = scratch.run(v.options);
+        const tl::testing::LibraryRun other = scratch.run(v.threads, v.substitutes);
         EXPECT_EQ(other.status, 0) << v.name;
         EXPECT_EQ(other.console, base.console) << v.name;
         EXPECT_TRUE(other.report == base.report) << v.name << ": the report differs";
@@ -96,8 +97,8 @@ TEST(WholeRunBias, ReportedVariancesDoNotDependOnTheCorrection) {
         card[value] = '0';
         tl::testing::writeFile(scratch.dir() / "card-off.txt", card);
 
-        const tl::testing::LibraryRun on = scratch.run({2});
-        const tl::testing::LibraryRun off = scratch.run({2}, "card-off.txt");
+        const tl::testing::LibraryRun on = scratch.run(2);
+        const tl::testing::LibraryRun off = scratch.run(2, {}, "card-off.txt");
         ASSERT_EQ(on.status, 0) << on.console << on.err;
         ASSERT_EQ(off.status, 0) << off.console << off.err;
         EXPECT_FALSE(reliabilitySection(on.report).empty());

@@ -1,62 +1,45 @@
 #include "analysis/analyze.h"
 
 #include "analysis/bootstrap.h"
+#include "analysis/corrected_pass.h"
 #include "core/errors.h"
 #include "core/limits.h"
 #include "core/messages.h"
-#include "model/bias_correction.h"
-#include "model/composite_convolution.h"
 #include "model/count_vector_table.h"
-#include "model/parallel_for.h"
-#include "model/raw_score_convolution.h"
 #include "model/set_distributions.h"
 #include "model/set_loader.h"
-#include "plan/card_checks.h"
-#include "plan/score_ranges.h"
 
 namespace tl {
 
 namespace {
 
-// The composite convolution behind the replaceable composite kernel's shape.
-void convolveOnScale(std::span<const SetRow> sets, std::span<const double> compositeScores,
-                     std::span<double> out) {
-    const auto minComposite =
-        compositeScores.empty() ? 0 : static_cast<std::int32_t>(compositeScores.front());
-    convolveCompositeDistribution(sets, minComposite, out);
-}
-
 class Analysis {
   public:
     // `forBootstrap`: keep what a bootstrap resamples.
-    Analysis(const ControlCard& card, const ScoreScales& scales, DataSource& data,
-             const AnalysisOptions& options, bool forBootstrap)
-        : data_(data), options_(options), forBootstrap_(forBootstrap) {
-        state_.model = options.model;
-        if (state_.model.threads == 0) state_.model.threads = hardwareThreads();
+    Analysis(const ControlCard& card, RunPlan plan, DataSource& data, const AnalysisHooks& hooks,
+             bool forBootstrap)
+        : data_(data), hooks_(hooks), forBootstrap_(forBootstrap) {
+        state_.plan = std::move(plan);
+        state_.model.threads = plan_.options.threads;
+        state_.model.substitutes = hooks.substitutes;
         state_.results.card = card;
-        state_.results.scales = scales;
-        state_.results.engine = planEngine(card, scales, state_.model.engine);
+        state_.results.scales = plan_.scales;
+        state_.results.engine = plan_.engine;
     }
 
     AnalysisState run() {
         firstPass();
-        if (results_.card.biasCorrection == 1) secondPass();
+        if (plan_.biasCorrection) secondPass();
         classify();
         return std::move(state_);
     }
 
   private:
     void stepDone() {
-        if (!options_.onProgress) return;
-        const auto sets = static_cast<std::int64_t>(results_.card.itemSets.size());
-        const std::int64_t total = sets * (results_.card.biasCorrection == 1 ? 2 : 1) + 1;
-        options_.onProgress(++steps_, total);
+        if (hooks_.onProgress) hooks_.onProgress(++steps_, plan_.progressSteps);
     }
 
-    bool keepsObservedProfiles() const {
-        return forBootstrap_ && results_.card.biasCorrection == 1;
-    }
+    bool keepsObservedProfiles() const { return forBootstrap_ && plan_.biasCorrection; }
 
     const ItemSet& set(std::size_t s) const { return results_.card.itemSets[s]; }
     std::span<const double> rawScores(std::size_t s) const {
@@ -81,15 +64,10 @@ class Analysis {
         return loader.takeProfiles();
     }
 
-    SetDistributions distributionsOf(std::size_t s, const ProportionProfiles& profiles) {
-        return computeSetDistributions(tables_[s], profiles, set(s).scorePoints, rawScores(s),
-                                       modelForSet(state_, s));
-    }
-
     // Only enumerated sets need their count vectors; a convolved set keeps an
     // empty table that names its item count.
     CountVectorTable tableOf(std::size_t s) const {
-        if (results_.engine.convolveSet[s]) {
+        if (plan_.engine.convolveSet[s]) {
             CountVectorTable table;
             table.itemCount = set(s).itemCount;
             table.scorePointCount = set(s).scorePointCount;
@@ -120,10 +98,10 @@ class Analysis {
                 throw DetectedError{messages::tooManyScorePoints()};
             }
             tables_.push_back(tableOf(s));
-            if (tables_.back().negativeFactorial && options_.onNegativeFactorial) {
-                options_.onNegativeFactorial();
+            if (tables_.back().negativeFactorial && hooks_.onNegativeFactorial) {
+                hooks_.onNegativeFactorial();
             }
-            distributions_.push_back(distributionsOf(s, profiles));
+            distributions_.push_back(planDistributions(state_, s, profiles, model_));
             addErrorVariances(s, distributions_.back());
             // A bias-corrected bootstrap resamples these observed proportions;
             // any other run lets them go with the set.
@@ -152,15 +130,18 @@ class Analysis {
         const double r = results_.reliability.reliability;
         if (!(r >= 0.0)) throw DetectedError{messages::reliabilityBlocksBiasCorrection(r)};
         const std::size_t n = static_cast<std::size_t>(results_.examineeCount);
+        // The files are read again for this pass; its observed composites are
+        // summed anew from them.
         results_.observedComposite.assign(n, 0.0);
-        results_.correctedComposite.assign(n, 0.0);
-        for (std::size_t s = 0; s < results_.card.itemSets.size(); ++s) {
-            ProportionProfiles profiles =
-                load(s, results_.examineeCount, results_.observedComposite, nullptr);
-            correctProportions(profiles, set(s), r, results_.correctedComposite);
-            distributions_[s] = distributionsOf(s, profiles);
-            stepDone();
-        }
+        distributions_.clear();
+        CorrectedPass pass = correctedPass(
+            state_, r, n, model_,
+            [this](std::size_t s) {
+                return load(s, results_.examineeCount, results_.observedComposite, nullptr);
+            },
+            [this] { stepDone(); });
+        distributions_ = std::move(pass.distributions);
+        results_.correctedComposite = std::move(pass.correctedComposite);
         results_.biasCorrected = true;
     }
 
@@ -172,7 +153,8 @@ class Analysis {
         const CompositeScale& composite = results_.scales.composite;
         results_.categoryGroups = computeCategoryGroups(
             distributions_, scales, composite.compositeScores, composite.minComposite,
-            results_.card.observedCuts, results_.card.categoryCount, modelForComposite(state_));
+            results_.card.observedCuts, results_.card.categoryCount,
+            plan_.compositeConvolution ? &*plan_.compositeConvolution : nullptr, model_);
         stepDone();
         const CategoryGroups& groups = results_.categoryGroups;
         results_.classification = classifyExaminees(
@@ -181,7 +163,7 @@ class Analysis {
         double classified = 0.0;
         for (double p : results_.classification.categoryMarginal) classified = classified + p;
         results_.probabilityInNoCategory = 1.0 - classified;
-        if (options_.tables) {
+        if (plan_.options.tables) {
             results_.tables = tabulateClassification(
                 results_.classified(), results_.classification, results_.observedComposite,
                 results_.card.observedCuts, results_.reliability.sampleVariance);
@@ -189,9 +171,10 @@ class Analysis {
     }
 
     DataSource& data_;
-    const AnalysisOptions& options_;
+    const AnalysisHooks& hooks_;
     bool forBootstrap_;
     AnalysisState state_;
+    const RunPlan& plan_ = state_.plan;
     Results& results_ = state_.results;
     const ModelOptions& model_ = state_.model;
     std::vector<CountVectorTable>& tables_ = state_.tables;  // per set, built in the first pass
@@ -199,45 +182,25 @@ class Analysis {
     std::int64_t steps_ = 0;
 };
 
+AnalysisState runAnalysis(const ControlCard& card, DataSource& data, const AnalysisOptions& options,
+                          const AnalysisHooks& hooks, bool forBootstrap) {
+    RunPlan plan = planRun(card, options);
+    if (hooks.onPlan) hooks.onPlan(plan);
+    return Analysis(card, std::move(plan), data, hooks, forBootstrap).run();
+}
+
 }  // namespace
 
-ModelOptions modelForSet(const AnalysisState& state, std::size_t s) {
-    ModelOptions model = state.model;
-    if (state.results.engine.convolveSet[s] && !model.rawDistributionKernel) {
-        model.rawDistributionKernel = &convolveRawDistribution;
-    }
-    return model;
+AnalysisState analyzeKeepingState(const ControlCard& card, DataSource& data,
+                                  const AnalysisOptions& options, const AnalysisHooks& hooks) {
+    return runAnalysis(card, data, options, hooks, true);
 }
 
-ModelOptions modelForComposite(const AnalysisState& state) {
-    ModelOptions model = state.model;
-    if (state.results.engine.convolveComposite && !model.compositeKernel) {
-        model.compositeKernel = &convolveOnScale;
-    }
-    return model;
-}
-
-ScoreScales prepareScales(const ControlCard& card, ModelOptions::Engine engine) {
-    ScoreScales scales = deriveScoreScales(card);
-    checkCutScores(card, scales.composite);
-    refuseUnworkableCard(card, scales, engine);
-    return scales;
-}
-
-AnalysisState analyzeKeepingState(const ControlCard& card, const ScoreScales& scales,
-                                  DataSource& data, const AnalysisOptions& options) {
-    return Analysis(card, scales, data, options, true).run();
-}
-
-Results analyze(const ControlCard& card, const ScoreScales& scales, DataSource& data,
-                const AnalysisOptions& options) {
-    checkBootstrapReplicates(options.bootstrapReplicates);
-    const bool bootstrap = options.bootstrapReplicates >= 2;
-    AnalysisState state = Analysis(card, scales, data, options, bootstrap).run();
-    if (bootstrap) {
-        state.results.bootstrap =
-            bootstrapIndices(state, options.bootstrapReplicates, options.seed, state.model.threads,
-                             options.onBootstrapProgress);
+Results analyze(const ControlCard& card, DataSource& data, const AnalysisOptions& options,
+                const AnalysisHooks& hooks) {
+    AnalysisState state = runAnalysis(card, data, options, hooks, options.bootstrapReplicates > 0);
+    if (state.plan.bootstrap()) {
+        state.results.bootstrap = bootstrapIndices(state, hooks.onBootstrapProgress);
     }
     return std::move(state.results);
 }

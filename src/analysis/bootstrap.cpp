@@ -2,13 +2,11 @@
 
 #include <algorithm>
 #include <mutex>
-#include <string>
 #include <vector>
 
 #include "analysis/bootstrap_replicate.h"
 #include "classify/bootstrap_draws.h"
 #include "classify/bootstrap_spread.h"
-#include "core/errors.h"
 #include "model/parallel_for.h"
 
 namespace tl {
@@ -28,16 +26,10 @@ std::size_t batchSize(std::size_t examinees, unsigned threads, std::int64_t repl
 
 }  // namespace
 
-void checkBootstrapReplicates(std::int64_t replicates) {
-    if (replicates == 0 || replicates >= 2) return;
-    throw InputError("the bootstrap needs at least 2 replicates (or 0 for none), not " +
-                     std::to_string(replicates));
-}
-
-BootstrapSummary bootstrapIndices(const AnalysisState& state, std::int64_t replicates,
-                                  std::uint64_t seed, unsigned threads,
-                                  const BootstrapProgress& progress) {
-    checkBootstrapReplicates(replicates);
+BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapProgress& progress) {
+    const std::int64_t replicates = state.plan.options.bootstrapReplicates;
+    const std::uint64_t seed = state.plan.options.seed;
+    const unsigned threads = state.model.threads;
     const Results& run = state.results;
     const auto n = static_cast<std::uint32_t>(run.examineeCount);
     const auto total = static_cast<std::size_t>(replicates);

@@ -8,20 +8,14 @@
 
 namespace tl {
 
-// 0 (no bootstrap) or at least 2: a single replicate has no spread. Throws
-// InputError otherwise.
-void checkBootstrapReplicates(std::int64_t replicates);
-
 using BootstrapProgress = std::function<void(std::int64_t done, std::int64_t total)>;
 
-// B replicates of the run: replicate b's N examinees are drawn with
+// The plan's B replicates of the run: replicate b's N examinees are drawn with
 // replacement after those of replicates 1 .. b-1, from one generator seeded
-// with `seed`, so the samples do not depend on `threads`. The replicates run
+// with the plan's seed, so the samples do not depend on the thread count. The replicates run
 // in parallel, each alone on one thread, into their own slots; the summaries
 // read the slots in replicate order. `progress` (may be empty) is called after
 // each replicate, never two calls at once.
-BootstrapSummary bootstrapIndices(const AnalysisState& state, std::int64_t replicates,
-                                  std::uint64_t seed, unsigned threads,
-                                  const BootstrapProgress& progress);
+BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapProgress& progress);
 
 }  // namespace tl

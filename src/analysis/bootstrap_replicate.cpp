@@ -2,11 +2,10 @@
 
 #include <limits>
 
+#include "analysis/corrected_pass.h"
 #include "classify/category_groups.h"
 #include "classify/classification.h"
-#include "model/bias_correction.h"
 #include "model/reliability.h"
-#include "model/set_distributions.h"
 
 namespace tl {
 
@@ -34,35 +33,30 @@ ReplicateIndices biasCorrectedIndices(const AnalysisState& state, ExamineeSample
 
     // The second pass on the sample: one model thread, since replicates are
     // what runs in parallel.
-    const ModelOptions& model = state.model;
-    std::vector<double> corrected(n, 0.0);
-    std::vector<SetDistributions> distributions;
-    std::vector<SetScale> scales;
-    for (std::size_t s = 0; s < run.card.itemSets.size(); ++s) {
-        const ItemSet& set = run.card.itemSets[s];
+    ModelOptions model = state.model;
+    model.threads = 1;
+    const CorrectedPass pass = correctedPass(state, reliability, n, model, [&](std::size_t s) {
         const ProportionProfiles& observedSet = state.observedProfiles[s];
         ProportionProfiles profiles(observedSet.scorePointCount(), model.shareProfiles(), n);
         for (std::uint32_t i : sample) {
             profiles.addExaminee(observedSet.proportions(observedSet.profileOf(i)));
         }
-        correctProportions(profiles, set, reliability, corrected);
-        const std::span<const double> rawScores = run.scales.sets[s].rawScores;
-        ModelOptions setModel = modelForSet(state, s);
-        setModel.threads = 1;
-        distributions.push_back(computeSetDistributions(state.tables[s], profiles, set.scorePoints,
-                                                        rawScores, setModel));
-        scales.push_back({set.weight, rawScores});
+        return profiles;
+    });
+    std::vector<SetScale> scales;
+    for (std::size_t s = 0; s < run.card.itemSets.size(); ++s) {
+        scales.push_back({run.card.itemSets[s].weight, run.scales.sets[s].rawScores});
     }
     const CompositeScale& composite = run.scales.composite;
-    ModelOptions compositeModel = modelForComposite(state);
-    compositeModel.threads = 1;
+    const RunPlan& plan = state.plan;
     const CategoryGroups groups = computeCategoryGroups(
-        distributions, scales, composite.compositeScores, composite.minComposite,
-        run.card.observedCuts, run.card.categoryCount, compositeModel);
+        pass.distributions, scales, composite.compositeScores, composite.minComposite,
+        run.card.observedCuts, run.card.categoryCount,
+        plan.compositeConvolution ? &*plan.compositeConvolution : nullptr, model);
 
     std::vector<std::int32_t> trueCategory(n);
     for (std::size_t j = 0; j < n; ++j)
-        trueCategory[j] = trueCategoryOf(corrected[j], run.card.trueCuts);
+        trueCategory[j] = trueCategoryOf(pass.correctedComposite[j], run.card.trueCuts);
     const ClassifiedExaminees classified{groups.groupOf, groups.probabilities, trueCategory,
                                          run.card.categoryCount};
     const std::vector<std::uint32_t> inOrder = wholeSample(n);

@@ -88,10 +88,10 @@ CLI::Validator notEmpty(const std::string& what) {
         "", "");
 }
 
-CommandLine::Engine engineNamed(const std::string& name) {
-    if (name == "enumerate") return CommandLine::Engine::Enumerate;
-    if (name == "convolve") return CommandLine::Engine::Convolve;
-    return CommandLine::Engine::Auto;
+Engine engineNamed(const std::string& name) {
+    if (name == "enumerate") return Engine::Enumerate;
+    if (name == "convolve") return Engine::Convolve;
+    return Engine::Auto;
 }
 
 ParseOutcome refuse(const std::string& what) {
@@ -154,7 +154,7 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
     app.add_option("CARD", card, "The control card file to run")
         ->type_name("")
         ->check(notEmpty("a file name"));
-    app.add_option("--threads", line.threads,
+    app.add_option("--threads", line.analysis.threads,
                    "Use N threads, N >= 1 (default: all hardware threads)")
         ->type_name("N")
         ->transform(wholeNumber(1u, " thread"));
@@ -168,11 +168,14 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
     app.add_option("--results", line.resultsDir, "Write the results into directory DIR")
         ->type_name("DIR")
         ->check(notEmpty("a directory"));
-    app.add_option("--bootstrap", line.bootstrap,
-                   "Bootstrap standard errors from B replications, B >= 2")
+    app.add_option("--bootstrap", line.analysis.bootstrapReplicates,
+                   "Bootstrap standard errors from B replications, B >= " +
+                       std::to_string(kMinBootstrapReplicates))
         ->type_name("B")
-        ->transform(wholeNumber(std::int64_t{2}, " replications"));
-    app.add_option("--seed", line.seed, "Seed of the bootstrap, S >= 0 (default 1)")
+        ->transform(wholeNumber(kMinBootstrapReplicates, " replications"));
+    app.add_option(
+           "--seed", line.analysis.seed,
+           "Seed of the bootstrap, S >= 0 (default " + std::to_string(AnalysisOptions{}.seed) + ")")
         ->type_name("S")
         ->transform(wholeNumber(std::uint64_t{0}, ""));
     app.add_option("--engine", engine,
@@ -207,7 +210,7 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
         return {CommandLine{}, 0, "", ""};
     }
     line.cardFile = card;
-    line.engine = engineNamed(engine);
+    line.analysis.engine = engineNamed(engine);
     return {line, 0, "", ""};
 }
 

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "core/analysis_options.h"
+
 namespace tl {
 
 // What the program was asked to do on its command line.
@@ -11,13 +13,12 @@ struct CommandLine {
     // The control card of a batch run; absent for the console dialogue, which
     // prompts for the name and pauses at the end exactly as it always has.
     std::optional<std::string> cardFile;
-    unsigned threads = 0;  // 0: all hardware threads
+    // --threads, --bootstrap, --seed and --engine; never its tables, which the
+    // run asks for with the results files.
+    AnalysisOptions analysis;
     bool strict = false;
     bool quiet = false;
     std::optional<std::string> resultsDir;
-    std::int64_t bootstrap = 0;  // replications; 0: no bootstrap, otherwise at least 2
-    std::uint64_t seed = 1;      // only drawn on by the bootstrap
-    enum class Engine { Auto, Enumerate, Convolve } engine = Engine::Auto;
 
     bool operator==(const CommandLine&) const = default;
 };

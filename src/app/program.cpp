@@ -5,22 +5,6 @@
 
 namespace tl {
 
-namespace {
-
-ModelOptions::Engine engineOf(CommandLine::Engine engine) {
-    switch (engine) {
-        case CommandLine::Engine::Enumerate:
-            return ModelOptions::Engine::Enumerate;
-        case CommandLine::Engine::Convolve:
-            return ModelOptions::Engine::Convolve;
-        case CommandLine::Engine::Auto:
-            break;
-    }
-    return ModelOptions::Engine::Auto;
-}
-
-}  // namespace
-
 int runProgram(int argc, const char* const* argv, std::istream& in, std::ostream& out,
                std::ostream& err, bool errIsTerminal) {
     const ParseOutcome parsed = parseCommandLine(argc, argv);
@@ -31,15 +15,12 @@ int runProgram(int argc, const char* const* argv, std::istream& in, std::ostream
     }
     const CommandLine& line = *parsed.run;
     RunOptions options;
-    options.model.threads = line.threads;
-    options.model.engine = engineOf(line.engine);
+    options.analysis = line.analysis;
     options.cardFile = line.cardFile;
     options.strict = line.strict;
     options.quiet = line.quiet;
     options.progress = errIsTerminal && !line.quiet;
     options.resultsDir = line.resultsDir;
-    options.bootstrap = line.bootstrap;
-    options.seed = line.seed;
     return runTesserlink(in, out, err, options);
 }
 

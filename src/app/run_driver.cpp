@@ -14,6 +14,7 @@
 #include "input/control_card_reader.h"
 #include "input/file_data_source.h"
 #include "plan/card_checks.h"
+#include "plan/run_plan.h"
 #include "platform/atomic_file.h"
 #include "platform/text_file.h"
 #include "results_files/results_directory.h"
@@ -36,23 +37,32 @@ class Job {
         CardFindings findings;
         const ControlCard card = readControlCard(*cardText, cardFile, &findings);
         warn(cardWarnings(findings, cardFile));
-        const ScoreScales scales = prepareScales(card, options_.model.engine);
-        refuseUnsafeOutput(card, cardFile);
-        warn(missingDataFileWarnings(card));
-        noteEngine(planEngine(card, scales, options_.model.engine));
-
         FileDataSource data(card);
-        AnalysisOptions analysis = analysisOptions();
+        AnalysisOptions analysis = options_.analysis;
+        analysis.tables = options_.resultsDir.has_value();
+        AnalysisHooks hooks;
+        hooks.substitutes = options_.substitutes;
         std::optional<Progress> steps, replicates;
+        hooks.onPlan = [&](const RunPlan& plan) {
+            refuseUnsafeOutput(card, cardFile);
+            warn(missingDataFileWarnings(card));
+            noteEngine(plan);
+            if (options_.progress) {
+                steps.emplace(err_, true, "Computing",
+                              static_cast<std::uint64_t>(plan.progressSteps));
+            }
+        };
+        const bool dialogue = !options_.cardFile;
+        hooks.onNegativeFactorial = [this, dialogue] {
+            console_.line(messages::kNegativeFactorial);
+            if (dialogue) console_.waitForEnter();
+        };
         if (options_.progress) {
-            // The sets in each pass, then the composite.
-            const std::size_t passes = card.biasCorrection == 1 ? 2 : 1;
-            steps.emplace(err_, true, "Computing", card.itemSets.size() * passes + 1);
-            analysis.onProgress = [&](std::int64_t done, std::int64_t total) {
+            hooks.onProgress = [&](std::int64_t done, std::int64_t total) {
                 steps->advance();
                 if (done == total) steps->finish();
             };
-            analysis.onBootstrapProgress = [&](std::int64_t, std::int64_t total) {
+            hooks.onBootstrapProgress = [&](std::int64_t, std::int64_t total) {
                 if (!replicates) {
                     replicates.emplace(err_, true, "Bootstrap replicates",
                                        static_cast<std::uint64_t>(total));
@@ -60,7 +70,7 @@ class Job {
                 replicates->advance();
             };
         }
-        const Results results = analyze(card, scales, data, analysis);
+        const Results results = analyze(card, data, analysis, hooks);
         if (replicates) replicates->finish();
         const std::vector<Warning> found = runWarnings(results);
         if (options_.strict) {
@@ -83,24 +93,11 @@ class Job {
         return name;
     }
 
-    AnalysisOptions analysisOptions() {
-        AnalysisOptions analysis;
-        analysis.model = options_.model;
-        analysis.tables = options_.resultsDir.has_value();
-        analysis.bootstrapReplicates = options_.bootstrap;
-        analysis.seed = options_.seed;
-        const bool dialogue = !options_.cardFile;
-        analysis.onNegativeFactorial = [this, dialogue] {
-            console_.line(messages::kNegativeFactorial);
-            if (dialogue) console_.waitForEnter();
-        };
-        return analysis;
-    }
-
-    void noteEngine(const EnginePlan& plan) {
+    void noteEngine(const RunPlan& run) {
+        const EnginePlan& plan = run.engine;
+        const bool forced = run.options.engine == Engine::Convolve;
         for (std::size_t s = 0; s < plan.convolveSet.size(); ++s) {
             if (!plan.convolveSet[s]) continue;
-            const bool forced = options_.model.engine == ModelOptions::Engine::Convolve;
             const std::int64_t vectors = plan.countVectors[s];
             note("set " + std::to_string(s + 1) + " has " +
                  (vectors > kCountedVectors ? "more than " + withThousands(kCountedVectors)
@@ -109,7 +106,6 @@ class Job {
                  (forced ? " (--engine convolve)" : ""));
         }
         if (plan.convolveComposite) {
-            const bool forced = options_.model.engine == ModelOptions::Engine::Convolve;
             note(std::string("the composite has ") + (forced ? "" : "more than ") +
                  withThousands(forced ? plan.combinations : plan.combinations - 1) +
                  " combinations of raw scores per examinee; its distribution is computed by "

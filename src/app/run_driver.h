@@ -6,12 +6,17 @@
 #include <ostream>
 #include <string>
 
+#include "core/analysis_options.h"
 #include "model/model_options.h"
 
 namespace tl {
 
 struct RunOptions {
-    ModelOptions model;
+    // What the analysis is asked for. Its tables are asked for exactly when the
+    // results files are written.
+    AnalysisOptions analysis;
+    // Kernels in place of the engines: the benchmark's literal build.
+    SubstituteKernels substitutes;
     // A batch run: this control card, without the prompt and without the
     // pause. Absent: the console dialogue.
     std::optional<std::string> cardFile;
@@ -19,8 +24,6 @@ struct RunOptions {
     bool quiet = false;     // no warnings, notes or progress on standard error
     bool progress = false;  // standard error is a terminal: show progress there
     std::optional<std::string> resultsDir;
-    std::int64_t bootstrap = 0;
-    std::uint64_t seed = 1;
 };
 
 // One run from the card to the report, as the console program makes it.

@@ -23,14 +23,13 @@ struct TupleHash {
 
 }  // namespace
 
-CategoryGroups computeCategoryGroups(std::span<const SetDistributions> sets,
-                                     std::span<const SetScale> scales,
-                                     std::span<const double> compositeScores,
-                                     std::int32_t minComposite,
-                                     std::span<const double> observedCuts,
-                                     std::int32_t categoryCount, const ModelOptions& options) {
+CategoryGroups computeCategoryGroups(
+    std::span<const SetDistributions> sets, std::span<const SetScale> scales,
+    std::span<const double> compositeScores, std::int32_t minComposite,
+    std::span<const double> observedCuts, std::int32_t categoryCount,
+    const CompositeConvolution* convolution, const ModelOptions& options) {
     const unsigned threads = options.threads;
-    const CompositeKernel kernel = options.compositeKernel;
+    const CompositeKernel kernel = options.substitutes.composite;
     const std::size_t examinees = sets.empty() ? 0 : sets[0].profileOf.size();
     CategoryGroups groups;
     groups.groupOf.resize(examinees);
@@ -62,6 +61,7 @@ CategoryGroups computeCategoryGroups(std::span<const SetDistributions> sets,
     parallelFor(groupCount, threads, [&](std::size_t begin, std::size_t end, unsigned) {
         std::vector<double> composite(compositeScores.size());
         std::vector<SetRow> rows(sets.size());
+        CompositeConvolution::Scratch scratch;
         for (std::size_t g = begin; g < end; ++g) {
             for (std::size_t s = 0; s < sets.size(); ++s) {
                 const std::uint32_t profile = tuples[g * sets.size() + s];
@@ -70,6 +70,8 @@ CategoryGroups computeCategoryGroups(std::span<const SetDistributions> sets,
             }
             if (kernel) {
                 kernel(rows, compositeScores, composite);
+            } else if (convolution) {
+                (*convolution)(rows, minComposite, composite, scratch);
             } else {
                 computeCompositeDistribution(rows, minComposite, composite);
             }

@@ -57,8 +57,6 @@ Classification classifyExaminees(std::span<const double> classificationComposite
     result.conditionalFalsePositive.resize(n);
     result.conditionalFalseNegative.resize(n);
 
-    double sumConsistency = 0.0, sumAccuracy = 0.0, sumPositive = 0.0, sumNegative = 0.0;
-    std::vector<double> categorySums(categories, 0.0);
     for (std::size_t i = 0; i < n; ++i) {
         const double* p =
             groupProbabilities.data() + static_cast<std::size_t>(groupOf[i]) * categories;
@@ -74,27 +72,12 @@ Classification classifyExaminees(std::span<const double> classificationComposite
         result.conditionalAccuracy[i] = p[truth];
         result.conditionalFalsePositive[i] = positive;
         result.conditionalFalseNegative[i] = negative;
-
-        sumConsistency = sumConsistency + result.conditionalConsistency[i];
-        sumAccuracy = sumAccuracy + p[truth];
-        sumPositive = sumPositive + positive;
-        sumNegative = sumNegative + negative;
-        for (std::size_t k = 0; k < categories; ++k) categorySums[k] = categorySums[k] + p[k];
     }
-    const double count = static_cast<double>(n);
-    result.overallConsistency = sumConsistency / count;
-    result.overallAccuracy = sumAccuracy / count;
-    result.falsePositiveError = sumPositive / count;
-    result.falseNegativeError = sumNegative / count;
-
-    result.categoryMarginal.resize(categories);
-    double chance = 0.0;
-    for (std::size_t k = 0; k < categories; ++k) {
-        result.categoryMarginal[k] = categorySums[k] / count;
-        chance = chance + result.categoryMarginal[k] * result.categoryMarginal[k];
-    }
-    result.chanceProbability = chance;
-    result.kappa = (result.overallConsistency - chance) / (1.0 - chance);
+    const ClassifiedExaminees classified{groupOf, groupProbabilities, result.trueCategory,
+                                         categoryCount};
+    OverallIndices overall = overallIndicesAndMarginals(classified, wholeSample(n));
+    result.overall = overall.indices;
+    result.categoryMarginal = std::move(overall.categoryMarginal);
     return result;
 }
 

@@ -4,6 +4,8 @@
 #include <span>
 #include <vector>
 
+#include "classify/classification_indices.h"
+
 namespace tl {
 
 // For each observed cut, the index (0-based) of the first composite score at or
@@ -31,18 +33,14 @@ struct Classification {
     std::vector<double> conditionalFalsePositive;
     std::vector<double> conditionalFalseNegative;
     std::vector<double> categoryMarginal;
-    double overallConsistency = 0.0;
-    double chanceProbability = 0.0;
-    double kappa = 0.0;
-    double overallAccuracy = 0.0;
-    double falsePositiveError = 0.0;
-    double falseNegativeError = 0.0;
+    IndexSet overall;  // the overall indices, as overallIndices gives them
 };
 
 // Classifies every examinee. Examinees that share a composite distribution
 // share its category probabilities: row groupOf[i] of groupProbabilities
-// (categoryCount values per row) and groupConsistency[groupOf[i]]. Every mean is
-// a sum in examinee order divided by the number of examinees.
+// (categoryCount values per row) and groupConsistency[groupOf[i]]. The overall
+// indices and the category marginals are those of overallIndices over every
+// examinee in record order.
 Classification classifyExaminees(std::span<const double> classificationComposite,
                                  std::span<const double> trueCuts, std::int32_t categoryCount,
                                  std::span<const std::uint32_t> groupOf,

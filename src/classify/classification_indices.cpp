@@ -5,6 +5,11 @@
 namespace tl {
 
 IndexSet overallIndices(const ClassifiedExaminees& examinees, ExamineeSample sample) {
+    return overallIndicesAndMarginals(examinees, sample).indices;
+}
+
+OverallIndices overallIndicesAndMarginals(const ClassifiedExaminees& examinees,
+                                          ExamineeSample sample) {
     const auto categories = static_cast<std::size_t>(examinees.categoryCount);
     double sumConsistency = 0.0, sumAccuracy = 0.0, sumPositive = 0.0, sumNegative = 0.0;
     std::vector<double> categorySums(categories, 0.0);
@@ -24,19 +29,22 @@ IndexSet overallIndices(const ClassifiedExaminees& examinees, ExamineeSample sam
         for (std::size_t k = 0; k < categories; ++k) categorySums[k] = categorySums[k] + p[k];
     }
     const double count = static_cast<double>(sample.size());
-    IndexSet result;
+    OverallIndices overall;
+    IndexSet& result = overall.indices;
     result.consistency = sumConsistency / count;
     result.accuracy = sumAccuracy / count;
     result.falsePositive = sumPositive / count;
     result.falseNegative = sumNegative / count;
     double chance = 0.0;
+    overall.categoryMarginal.resize(categories);
     for (std::size_t k = 0; k < categories; ++k) {
         const double marginal = categorySums[k] / count;
+        overall.categoryMarginal[k] = marginal;
         chance = chance + marginal * marginal;
     }
     result.chance = chance;
     result.kappa = (result.consistency - chance) / (1.0 - chance);
-    return result;
+    return overall;
 }
 
 std::vector<IndexSet> cutIndices(const ClassifiedExaminees& examinees, ExamineeSample sample) {

@@ -44,6 +44,15 @@ using ExamineeSample = std::span<const std::uint32_t>;
 // probability; kappa = (phi - chance) / (1 - chance), NaN when chance is 1.
 IndexSet overallIndices(const ClassifiedExaminees& examinees, ExamineeSample sample);
 
+// The overall indices with each category's mean probability over the sample,
+// the marginals the chance agreement is formed from.
+struct OverallIndices {
+    IndexSet indices;
+    std::vector<double> categoryMarginal;
+};
+OverallIndices overallIndicesAndMarginals(const ClassifiedExaminees& examinees,
+                                          ExamineeSample sample);
+
 // The indices of each cut c = 1 .. K-1 taken alone, as if the categories at or
 // below c were one and those above it another. below_i and above_i are summed
 // directly from P(i, k) in ascending k, not taken as 1 minus each other.

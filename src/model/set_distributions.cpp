@@ -1,6 +1,7 @@
 #include "model/set_distributions.h"
 
 #include "model/parallel_for.h"
+#include "model/raw_score_convolution.h"
 #include "model/raw_score_distribution.h"
 
 namespace tl {
@@ -8,10 +9,11 @@ namespace tl {
 SetDistributions computeSetDistributions(const CountVectorTable& table,
                                          const ProportionProfiles& profiles,
                                          std::span<const double> scorePoints,
-                                         std::span<const double> rawScores,
+                                         std::span<const double> rawScores, bool convolve,
                                          const ModelOptions& options) {
     const unsigned threads = options.threads;
-    const RawDistributionKernel kernel = options.rawDistributionKernel;
+    RawDistributionKernel kernel = options.substitutes.rawDistribution;
+    if (!kernel && convolve) kernel = &convolveRawDistribution;
     SetDistributions result;
     result.entryCount = rawScores.size();
     result.profileCount = profiles.profileCount();

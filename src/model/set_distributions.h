@@ -22,13 +22,15 @@ struct SetDistributions {
     }
 };
 
-// Computes the distribution of every profile, spread over `threads` threads;
-// each row is computed by one thread alone, so the bits do not depend on the
-// thread count. A replacement kernel in `options` is used instead of the table.
+// Computes the distribution of every profile, spread over the options'
+// threads; each row is computed by one thread alone, so the bits do not depend
+// on the thread count. Enumerated through the table, or with `convolve` item by
+// item (the table then only names the item count); a substitute kernel in
+// `options` is used instead of either.
 SetDistributions computeSetDistributions(const CountVectorTable& table,
                                          const ProportionProfiles& profiles,
                                          std::span<const double> scorePoints,
-                                         std::span<const double> rawScores,
+                                         std::span<const double> rawScores, bool convolve,
                                          const ModelOptions& options);
 
 }  // namespace tl

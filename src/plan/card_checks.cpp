@@ -76,28 +76,12 @@ std::int64_t countVectorCount(std::int64_t items, std::int64_t scorePoints, std:
 
 namespace {
 
-std::vector<std::vector<double>> weightedScoresOf(const ControlCard& card,
-                                                  const ScoreScales& scales) {
-    std::vector<std::vector<double>> weighted(card.itemSets.size());
-    for (std::size_t s = 0; s < card.itemSets.size(); ++s) {
-        for (double r : scales.sets[s].rawScores)
-            weighted[s].push_back(card.itemSets[s].weight * r);
-    }
-    return weighted;
-}
-
 bool compositeMayConvolve(const ControlCard& card, const ScoreScales& scales) {
-    const std::vector<std::vector<double>> weighted = weightedScoresOf(card, scales);
-    std::vector<SetRow> rows;
-    for (std::size_t s = 0; s < card.itemSets.size(); ++s) {
-        rows.push_back(SetRow{nullptr, weighted[s].data(), scales.sets[s].rawScores.data(),
-                              card.itemSets[s].weight, weighted[s].size()});
-    }
-    return compositeConvolutionApplies(rows);
+    return compositeConvolutionApplies(compositeRows(card, scales).rows);
 }
 
-bool setMayConvolve(const ItemSet& set, ModelOptions::Engine engine) {
-    return engine != ModelOptions::Engine::Enumerate &&
+bool setMayConvolve(const ItemSet& set, Engine engine) {
+    return engine != Engine::Enumerate &&
            static_cast<std::size_t>(set.scorePointCount) == set.scorePoints.size() &&
            convolutionApplies(set.itemCount, set.scorePoints);
 }
@@ -114,9 +98,20 @@ std::int64_t combinationsOf(const ScoreScales& scales) {
 
 }  // namespace
 
-EnginePlan planEngine(const ControlCard& card, const ScoreScales& scales,
-                      ModelOptions::Engine engine) {
-    using Engine = ModelOptions::Engine;
+CompositeRows compositeRows(const ControlCard& card, const ScoreScales& scales) {
+    CompositeRows composite;
+    composite.weighted.resize(card.itemSets.size());
+    for (std::size_t s = 0; s < card.itemSets.size(); ++s) {
+        for (double r : scales.sets[s].rawScores)
+            composite.weighted[s].push_back(card.itemSets[s].weight * r);
+        composite.rows.push_back(SetRow{nullptr, composite.weighted[s].data(),
+                                        scales.sets[s].rawScores.data(), card.itemSets[s].weight,
+                                        composite.weighted[s].size()});
+    }
+    return composite;
+}
+
+EnginePlan planEngine(const ControlCard& card, const ScoreScales& scales, Engine engine) {
     EnginePlan plan;
     for (const ItemSet& set : card.itemSets) {
         // Counted well past the limit, so that a note can name the number.
@@ -133,8 +128,7 @@ EnginePlan planEngine(const ControlCard& card, const ScoreScales& scales,
     return plan;
 }
 
-void refuseUnworkableCard(const ControlCard& card, const ScoreScales& scales,
-                          ModelOptions::Engine engine) {
+void refuseUnworkableCard(const ControlCard& card, const ScoreScales& scales, Engine engine) {
     if (card.setCount < 1) {
         refuse("The number of item sets must be at least 1, not " + std::to_string(card.setCount) +
                ".");
@@ -153,7 +147,7 @@ void refuseUnworkableCard(const ControlCard& card, const ScoreScales& scales,
     for (const ItemSet& set : card.itemSets)
         stopsAtScorePoints |= set.scorePointCount > kMaxScorePoints;
     if (!stopsAtScorePoints && combinationsOf(scales) > kMaxCompositeCombinations) {
-        if (engine == ModelOptions::Engine::Enumerate || !compositeMayConvolve(card, scales)) {
+        if (engine == Engine::Enumerate || !compositeMayConvolve(card, scales)) {
             refuse("The item sets give more than " + std::to_string(kMaxCompositeCombinations) +
                    " combinations of raw scores per examinee.");
         }

@@ -4,10 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "core/analysis_options.h"
 #include "core/control_card.h"
 #include "core/engine_plan.h"
 #include "core/score_scales.h"
-#include "model/model_options.h"
+#include "model/composite_distribution.h"
 
 namespace tl {
 
@@ -18,11 +19,18 @@ namespace tl {
 // Sets beyond the count-vector limit, and composites beyond the combination
 // limit, are refused only where `engine` may not convolve them instead.
 void refuseUnworkableCard(const ControlCard& card, const ScoreScales& scales,
-                          ModelOptions::Engine engine = ModelOptions::Engine::Auto);
+                          Engine engine = Engine::Auto);
 
 // How each set's distributions and the composite are computed under `engine`.
-EnginePlan planEngine(const ControlCard& card, const ScoreScales& scales,
-                      ModelOptions::Engine engine);
+EnginePlan planEngine(const ControlCard& card, const ScoreScales& scales, Engine engine);
+
+// Each set's weighted raw scores w r, formed as the composite forms them, and
+// the composite's rows over them (without probabilities).
+struct CompositeRows {
+    std::vector<std::vector<double>> weighted;
+    std::vector<SetRow> rows;
+};
+CompositeRows compositeRows(const ControlCard& card, const ScoreScales& scales);
 
 // Refuses a report file that is not named, or that is the control card or one
 // of the data files (writing it would destroy an input).

@@ -40,7 +40,7 @@ std::string squareTableCsv(const std::vector<double>& cells, const TableMargins&
 
 std::string composeOverallCsv(const Results& results) {
     tablesOf(results);
-    const IndexSet overall = overallIndexSet(results.classification);
+    const IndexSet overall = results.classification.overall;
     CsvText csv;
     csv.text("index");
     csv.text("value");

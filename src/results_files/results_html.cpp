@@ -138,7 +138,7 @@ std::string indices(const Results& r) {
     }
     head += "</thead>\n";
 
-    const IndexSet overall = overallIndexSet(r.classification);
+    const IndexSet overall = r.classification.overall;
     std::string body = "<tbody>\n";
     for (const IndexField& field : kIndexFields) {
         const std::string key(field.key);

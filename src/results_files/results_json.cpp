@@ -78,7 +78,7 @@ Json resultsDocument(const Results& results) {
                           {"average_error_variance", results.reliability.averageErrorVariance},
                           {"reliability", results.reliability.reliability}};
     Json overall = Json::object();
-    addIndices(overall, overallIndexSet(c));
+    addIndices(overall, c.overall);
     doc["overall"] = overall;
     doc["category_counts"] = {{"observed", t.observedCounts}, {"true", t.trueCounts}};
     doc["expected_proportions"] = c.categoryMarginal;

@@ -100,16 +100,16 @@ void writeSummaries(ReportText& out, const ReliabilitySummary& r, const Classifi
     out.starLine();
 
     out.sectionTitle("                Overall Classification Consistency                ");
-    out.line("consistency (phi)    =" + realField(c.overallConsistency, 8, 5));
-    out.line("1-phi                =" + realField(1.0 - c.overallConsistency, 8, 5));
-    out.line("chance probability   =" + realField(c.chanceProbability, 8, 5));
-    out.line("kappa                =" + realField(c.kappa, 8, 5));
+    out.line("consistency (phi)    =" + realField(c.overall.consistency, 8, 5));
+    out.line("1-phi                =" + realField(1.0 - c.overall.consistency, 8, 5));
+    out.line("chance probability   =" + realField(c.overall.chance, 8, 5));
+    out.line("kappa                =" + realField(c.overall.kappa, 8, 5));
     out.starLine();
 
     out.sectionTitle("                 Overall Classification Accuracy                  ");
-    out.line("accuracy (gamma)     =" + realField(c.overallAccuracy, 8, 5));
-    out.line("false positive error =" + realField(c.falsePositiveError, 8, 5));
-    out.line("false negative error =" + realField(c.falseNegativeError, 8, 5));
+    out.line("accuracy (gamma)     =" + realField(c.overall.accuracy, 8, 5));
+    out.line("false positive error =" + realField(c.overall.falsePositive, 8, 5));
+    out.line("false negative error =" + realField(c.overall.falseNegative, 8, 5));
     out.starLine();
 }
 

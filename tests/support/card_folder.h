@@ -23,7 +23,7 @@ inline Results analyzeCardFolder(const std::filesystem::path& folder) {
     FileDataSource data(card);
     AnalysisOptions options;
     options.tables = true;
-    return analyze(card, prepareScales(card), data, options);
+    return analyze(card, data, options);
 }
 
 }  // namespace tl::testing

@@ -23,9 +23,10 @@ struct LibraryRun {
 // from there afterwards.
 inline LibraryRun runInDirectory(const std::filesystem::path& directory,
                                  const std::string& cardFile, const std::string& reportName,
-                                 const ModelOptions& model) {
+                                 unsigned threads, SubstituteKernels substitutes = {}) {
     RunOptions options;
-    options.model = model;
+    options.analysis.threads = threads;
+    options.substitutes = substitutes;
     LibraryRun run;
     {
         WorkingDirectory inside(directory);

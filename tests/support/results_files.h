@@ -48,7 +48,7 @@ inline std::vector<std::string> resultsRuns() {
 // undefined kappa (as when chance agreement is 1), for the layouts that only
 // such runs have.
 inline Results withBootstrapAndUndefinedKappa(Results r) {
-    r.classification.kappa = std::nan("");
+    r.classification.overall.kappa = std::nan("");
     BootstrapSummary b;
     b.replicates = 200;
     b.seed = 77;

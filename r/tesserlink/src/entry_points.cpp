@@ -10,6 +10,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "analysis/analyze.h"
 #include "card_from_r.h"
@@ -27,16 +28,24 @@ namespace {
 
 using Rcpp::_;
 
-tl::AnalysisOptions analysisOptions(SEXP bootstrap, SEXP seed, SEXP threads, bool& negative) {
+tl::AnalysisOptions analysisOptions(SEXP bootstrap, SEXP seed, SEXP threads) {
     tl::AnalysisOptions options;
     options.tables = true;
-    options.model.threads = static_cast<unsigned>(Rcpp::as<double>(threads));
+    options.threads = static_cast<unsigned>(Rcpp::as<double>(threads));
     options.bootstrapReplicates = static_cast<std::int64_t>(Rcpp::as<double>(bootstrap));
     options.seed = static_cast<std::uint64_t>(Rcpp::as<double>(seed));
-    // No R call may be made while the library runs; R warns afterwards.
-    options.onNegativeFactorial = [&negative] { negative = true; };
     return options;
 }
+
+// No R call may be made while the library runs; R warns afterwards.
+tl::AnalysisHooks analysisHooks(bool& negative) {
+    tl::AnalysisHooks hooks;
+    hooks.onNegativeFactorial = [&negative] { negative = true; };
+    return hooks;
+}
+
+// Thrown by a plan hook to end a run before it reads any data.
+struct StopBeforeData {};
 
 Rcpp::List success(const tl::Results& results, bool negativeFactorial) {
     Rcpp::List out = Rcpp::List::create(_["results"] = tlr::resultsToR(results));
@@ -79,25 +88,33 @@ extern "C" SEXP tl_analyze(SEXP sets, SEXP cuts, SEXP trueCuts, SEXP biasCorrect
         const tlr::MemoryJob job =
             tlr::jobFromR(Rcpp::List(sets), Rcpp::NumericVector(cuts),
                           Rcpp::NumericVector(trueCuts), Rcpp::as<bool>(biasCorrection));
-        const tl::ScoreScales scales = tl::prepareScales(job.card);
-        if (Rcpp::as<bool>(stopOnUnmatched)) {
-            const auto found = tlr::findUnmatched(job);
-            for (std::size_t s = 0; s < found.size(); ++s) {
-                if (found[s].count == 0) continue;
-                return Rcpp::List::create(
-                    _["unmatched"] = Rcpp::List::create(
-                        _["set"] = static_cast<int>(s + 1),
-                        _["count"] = static_cast<double>(found[s].count),
-                        _["examinees"] = found[s].examinees,
-                        _["record"] = static_cast<double>(found[s].firstRecord),
-                        _["item"] = found[s].firstItem, _["value"] = found[s].firstValue));
-            }
-        }
+        // Scores that match no point stop the run once the card has passed
+        // its checks, before the analysis reads the scores.
+        const bool stop = Rcpp::as<bool>(stopOnUnmatched);
+        std::vector<tl::UnmatchedScores> found;
+        std::size_t first = 0;
         bool negative = false;
-        const tl::AnalysisOptions options = analysisOptions(bootstrap, seed, threads, negative);
+        tl::AnalysisHooks hooks = analysisHooks(negative);
+        hooks.onPlan = [&](const tl::RunPlan&) {
+            if (!stop) return;
+            found = tlr::findUnmatched(job);
+            while (first < found.size() && found[first].count == 0) ++first;
+            if (first < found.size()) throw StopBeforeData{};
+        };
         tl::MemoryDataSource data(job.scores);
-        const tl::Results results = tl::analyze(job.card, scales, data, options);
-        return success(results, negative);
+        std::optional<tl::Results> results;
+        try {
+            results = tl::analyze(job.card, data, analysisOptions(bootstrap, seed, threads), hooks);
+        } catch (const StopBeforeData&) {
+            const tl::UnmatchedScores& u = found[first];
+            return Rcpp::List::create(_["unmatched"] = Rcpp::List::create(
+                                          _["set"] = static_cast<int>(first + 1),
+                                          _["count"] = static_cast<double>(u.count),
+                                          _["examinees"] = u.examinees,
+                                          _["record"] = static_cast<double>(u.firstRecord),
+                                          _["item"] = u.firstItem, _["value"] = u.firstValue));
+        }
+        return success(*results, negative);
     });
     END_RCPP
 }
@@ -111,7 +128,6 @@ extern "C" SEXP tl_run_card(SEXP path, SEXP report, SEXP bootstrap, SEXP seed, S
         const std::optional<std::string> text = tl::readTextFile(cardFile);
         if (!text) throw tl::DetectedError{tl::messages::missingFile(cardFile)};
         const tl::ControlCard card = tl::readControlCard(*text, cardFile);
-        const tl::ScoreScales scales = tl::prepareScales(card);
 
         // The card keeps its names for the report's echo; the files are
         // opened beside the card.
@@ -123,12 +139,15 @@ extern "C" SEXP tl_run_card(SEXP path, SEXP report, SEXP bootstrap, SEXP seed, S
         const bool writeReport = !Rcpp::CharacterVector::is_na(reportArg[0]);
         const std::string asked = writeReport ? Rcpp::as<std::string>(reportArg[0]) : "";
         if (!asked.empty()) located.outputFile = asked;
-        if (writeReport) tl::refuseUnsafeOutput(located, cardFile);
 
         bool negative = false;
-        const tl::AnalysisOptions options = analysisOptions(bootstrap, seed, threads, negative);
+        tl::AnalysisHooks hooks = analysisHooks(negative);
+        hooks.onPlan = [&](const tl::RunPlan&) {
+            if (writeReport) tl::refuseUnsafeOutput(located, cardFile);
+        };
         tl::FileDataSource data(located);
-        const tl::Results results = tl::analyze(card, scales, data, options);
+        const tl::Results results =
+            tl::analyze(card, data, analysisOptions(bootstrap, seed, threads), hooks);
         if (writeReport) tl::writeFileAtomically(located.outputFile, tl::composeReport(results));
         Rcpp::List out = success(results, negative);
         out.push_back(writeReport ? Rcpp::wrap(located.outputFile) : R_NilValue, "report_file");

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "classify/classification.h"
+#include "classify/index_fields.h"
 
 namespace tlr {
 
@@ -11,15 +12,8 @@ namespace {
 
 using Rcpp::_;
 
-const char* const kIndexNames[] = {"consistency", "chance",         "kappa",
-                                   "accuracy",    "false_positive", "false_negative"};
-
-std::vector<double> indexValues(const tl::IndexSet& s) {
-    return {s.consistency, s.chance, s.kappa, s.accuracy, s.falsePositive, s.falseNegative};
-}
-
-std::vector<const tl::IndexSpread*> spreads(const tl::IndexSetSpread& s) {
-    return {&s.consistency, &s.chance, &s.kappa, &s.accuracy, &s.falsePositive, &s.falseNegative};
+std::string indexName(std::size_t j) {
+    return std::string(tl::kIndexFields[j].key);
 }
 
 Rcpp::NumericVector numbers(const std::vector<double>& v) {
@@ -44,19 +38,21 @@ Rcpp::NumericMatrix square(const std::vector<double>& rowMajor, int k) {
 
 Rcpp::List indexColumns(const std::vector<tl::IndexSet>& sets) {
     Rcpp::List out;
-    for (int j = 0; j < 6; ++j) {
+    for (std::size_t j = 0; j < tl::kIndexFields.size(); ++j) {
         Rcpp::NumericVector column(sets.size());
-        for (std::size_t c = 0; c < sets.size(); ++c) column[c] = indexValues(sets[c])[j];
-        out.push_back(column, kIndexNames[j]);
+        for (std::size_t c = 0; c < sets.size(); ++c)
+            column[c] = sets[c].*tl::kIndexFields[j].value;
+        out.push_back(column, indexName(j));
     }
     return out;
 }
 
 Rcpp::List overall(const tl::Classification& c) {
-    return Rcpp::List::create(
-        _["consistency"] = c.overallConsistency, _["chance"] = c.chanceProbability,
-        _["kappa"] = c.kappa, _["accuracy"] = c.overallAccuracy,
-        _["false_positive"] = c.falsePositiveError, _["false_negative"] = c.falseNegativeError);
+    Rcpp::List out;
+    for (const tl::IndexField& field : tl::kIndexFields) {
+        out.push_back(c.overall.*field.value, std::string(field.key));
+    }
+    return out;
 }
 
 Rcpp::List examinees(const tl::Results& r) {
@@ -107,22 +103,18 @@ Rcpp::List bootstrap(const tl::BootstrapSummary& b, const tl::Results& r) {
     std::vector<std::string> index;
     std::vector<double> estimate, se, low, high, undefined;
     auto add = [&](int c, const tl::IndexSetSpread& spread, const tl::IndexSet& value) {
-        const auto all = spreads(spread);
-        const auto values = indexValues(value);
-        for (int j = 0; j < 6; ++j) {
+        for (const tl::IndexField& field : tl::kIndexFields) {
+            const tl::IndexSpread& s = spread.*field.spread;
             cut.push_back(c);
-            index.push_back(kIndexNames[j]);
-            estimate.push_back(values[j]);
-            se.push_back(all[j]->se);
-            low.push_back(all[j]->ciLow);
-            high.push_back(all[j]->ciHigh);
-            undefined.push_back(static_cast<double>(all[j]->replicatesUndefined));
+            index.emplace_back(field.key);
+            estimate.push_back(value.*field.value);
+            se.push_back(s.se);
+            low.push_back(s.ciLow);
+            high.push_back(s.ciHigh);
+            undefined.push_back(static_cast<double>(s.replicatesUndefined));
         }
     };
-    const tl::Classification& c = r.classification;
-    add(NA_INTEGER, b.overall,
-        {c.overallConsistency, c.chanceProbability, c.kappa, c.overallAccuracy,
-         c.falsePositiveError, c.falseNegativeError});
+    add(NA_INTEGER, b.overall, r.classification.overall);
     for (std::size_t j = 0; j < b.cuts.size() && r.tables && j < r.tables->cuts.size(); ++j) {
         add(static_cast<int>(j + 1), b.cuts[j], r.tables->cuts[j]);
     }

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+
+namespace tl {
+
+// How raw-score and composite distributions are found. Enumeration visits every
+// count vector and every combination of set raw scores; convolution adds one
+// item (one set) at a time and gives the same probabilities up to rounding.
+// Auto enumerates wherever the work limits allow and convolves only where they
+// would refuse the card, so that every card that could be enumerated keeps its
+// report to the last bit.
+enum class Engine { Auto, Enumerate, Convolve };
+
+// The smallest bootstrap: a single replicate has no spread.
+inline constexpr std::int64_t kMinBootstrapReplicates = 2;
+
+// What a run is asked for beyond its control card, as the command line or R
+// gives it. One value with one set of defaults travels unchanged from there to
+// the analysis; the run plan checks it.
+struct AnalysisOptions {
+    unsigned threads = 0;  // 0: every hardware thread; any count gives the same bits
+    Engine engine = Engine::Auto;
+    // Also tabulate per-cut indices, K x K tables and conditional results.
+    bool tables = false;
+    // Bootstrap replicates (0: none; otherwise at least kMinBootstrapReplicates)
+    // and the seed of their draws.
+    std::int64_t bootstrapReplicates = 0;
+    std::uint64_t seed = 1;
+
+    bool operator==(const AnalysisOptions&) const = default;
+};
+
+}  // namespace tl

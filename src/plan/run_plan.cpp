@@ -1,0 +1,42 @@
+#include "plan/run_plan.h"
+
+#include <string>
+#include <vector>
+
+#include "core/errors.h"
+#include "model/parallel_for.h"
+#include "plan/card_checks.h"
+#include "plan/score_ranges.h"
+
+namespace tl {
+
+namespace {
+
+void checkBootstrapReplicates(std::int64_t replicates) {
+    if (replicates == 0 || replicates >= kMinBootstrapReplicates) return;
+    throw InputError("the bootstrap needs at least " + std::to_string(kMinBootstrapReplicates) +
+                     " replicates (or 0 for none), not " + std::to_string(replicates));
+}
+
+}  // namespace
+
+RunPlan planRun(const ControlCard& card, const AnalysisOptions& options) {
+    RunPlan plan;
+    plan.scales = deriveScoreScales(card);
+    checkCutScores(card, plan.scales.composite);
+    refuseUnworkableCard(card, plan.scales, options.engine);
+    checkBootstrapReplicates(options.bootstrapReplicates);
+
+    plan.options = options;
+    if (plan.options.threads == 0) plan.options.threads = hardwareThreads();
+    plan.engine = planEngine(card, plan.scales, options.engine);
+    if (plan.engine.convolveComposite) {
+        plan.compositeConvolution.emplace(compositeRows(card, plan.scales).rows);
+    }
+    plan.biasCorrection = card.biasCorrection == 1;
+    const auto sets = static_cast<std::int64_t>(card.itemSets.size());
+    plan.progressSteps = sets * (plan.biasCorrection ? 2 : 1) + 1;
+    return plan;
+}
+
+}  // namespace tl

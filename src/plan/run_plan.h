@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "core/analysis_options.h"
+#include "core/control_card.h"
+#include "core/engine_plan.h"
+#include "core/score_scales.h"
+#include "model/composite_convolution.h"
+
+namespace tl {
+
+// Every decision a run takes before it reads any data, taken once: the score
+// scales, how each set's distributions and the composite are computed, whether
+// the bias-corrected second pass runs, and the steps the run reports as
+// progress. The checks, the notes, the progress and the analysis all read it.
+struct RunPlan {
+    AnalysisOptions options;  // as asked, with the thread count resolved
+    ScoreScales scales;
+    EnginePlan engine;
+    // The composite convolution set up once for every examinee, when the
+    // composite is convolved.
+    std::optional<CompositeConvolution> compositeConvolution;
+    bool biasCorrection = false;
+    // A set's distributions in each pass, then the composite.
+    std::int64_t progressSteps = 0;
+
+    bool bootstrap() const { return options.bootstrapReplicates > 0; }
+};
+
+// The plan of a run of `card` with `options`, after every check that needs no
+// data: the score ranges, the cut scores against the composite range, the cards
+// the model cannot run (DetectedError with the console line), and then the
+// replicate count (InputError unless 0 or at least kMinBootstrapReplicates).
+RunPlan planRun(const ControlCard& card, const AnalysisOptions& options);
+
+}  // namespace tl
