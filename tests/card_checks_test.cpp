@@ -8,8 +8,10 @@
 #include <functional>
 #include <string>
 
+#include "analysis/analyze.h"
 #include "core/errors.h"
 #include "input/control_card_reader.h"
+#include "plan/run_plan.h"
 #include "plan/score_ranges.h"
 #include "support/card_text.h"
 #include "support/program_run.h"
@@ -171,6 +173,54 @@ TEST(CardChecks, RefusesAReportThatWouldOverwriteAnInput) {
         EXPECT_EQ(refusalOf(card), expected) << c.output << " / " << c.dataFile;
     }
     fs::remove_all(dir);
+}
+
+// The one plan a run reads: its steps, its second pass and, only where the
+// composite is convolved, the convolution set up once for every examinee.
+TEST(RunPlan, TakesEachDecisionOnce) {
+    ControlCard card = workableCard();
+    AnalysisOptions options;
+    RunPlan plan = planRun(card, options);
+    EXPECT_EQ(plan.progressSteps, 3);  // two sets in one pass, then the composite
+    EXPECT_FALSE(plan.biasCorrection);
+    EXPECT_FALSE(plan.compositeConvolution);
+    EXPECT_GE(plan.options.threads, 1u);
+
+    card.biasCorrection = 1;
+    options.engine = Engine::Convolve;
+    options.threads = 3;
+    plan = planRun(card, options);
+    EXPECT_EQ(plan.progressSteps, 5);
+    EXPECT_TRUE(plan.biasCorrection);
+    ASSERT_TRUE(plan.engine.convolveComposite);
+    ASSERT_TRUE(plan.compositeConvolution);
+    EXPECT_TRUE(plan.compositeConvolution->applies());
+    EXPECT_EQ(plan.options.threads, 3u);
+
+    options.bootstrapReplicates = 1;
+    EXPECT_THROW(planRun(card, options), InputError);
+}
+
+// A run shows its caller the plan before it reads any data, once; a caller
+// that throws there ends the run before the data.
+TEST(RunPlan, IsShownOnceBeforeAnyDataIsRead) {
+    class NoData : public DataSource {
+      public:
+        std::int32_t readSet(std::size_t, std::int32_t, const RecordSink&) override {
+            ADD_FAILURE() << "data read";
+            return 0;
+        }
+        std::string sourceName(std::size_t) const override { return "none"; }
+    } none;
+    int shown = 0;
+    AnalysisHooks hooks;
+    hooks.onPlan = [&shown](const RunPlan& plan) {
+        ++shown;
+        EXPECT_EQ(plan.progressSteps, 3);
+        throw DetectedError{"stopped"};
+    };
+    EXPECT_THROW(analyze(workableCard(), none, AnalysisOptions{}, hooks), DetectedError);
+    EXPECT_EQ(shown, 1);
 }
 
 }  // namespace

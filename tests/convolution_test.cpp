@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
@@ -403,6 +404,42 @@ TEST(CompositeConvolution, ManyCombinationsAgreeWithTheNestedLoops) {
     std::vector<double> want(count);
     tl::computeCompositeDistribution(rowsOf(sets), 0, want);
     expectClose(convolvedComposite(sets, 0, count), want, 1e-12, "");
+}
+
+// The run sets the convolution up once and each thread keeps its buffers from
+// examinee to examinee, never clearing them: every examinee must still get the
+// bits of a convolution made afresh for it alone, whatever came before. The
+// examinees differ in their probabilities only, some of them zero.
+TEST(CompositeConvolution, OneSetupAndOneScratchServeEveryExamineeAlike) {
+    std::mt19937_64 rng(31);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const std::vector<double> weights{1.0, 0.5, 1.5};
+    const std::vector<int> lengths{31, 21, 9};
+    const std::vector<std::int32_t> lowestRaw{0, 2, 0};
+    auto examinee = [&](int zeros) {
+        std::vector<SetData> sets;
+        for (std::size_t s = 0; s < weights.size(); ++s) {
+            std::vector<double> p(static_cast<std::size_t>(lengths[s]));
+            for (double& v : p) v = unit(rng);
+            for (int z = 0; z < zeros; ++z) p[rng() % p.size()] = 0.0;
+            sets.emplace_back(weights[s], lowestRaw[s], std::move(p));
+        }
+        return sets;
+    };
+    const std::vector<SetData> first = examinee(0);
+    const tl::CompositeConvolution convolution(rowsOf(first));
+    ASSERT_TRUE(convolution.applies());
+    tl::CompositeConvolution::Scratch scratch;
+    const std::int32_t lowest = 1;
+    const std::size_t count = 30 + 16 + 18;
+    for (int e = 0; e < 12; ++e) {
+        const std::vector<SetData> sets = e == 0 ? first : examinee(e % 4 == 3 ? 25 : e % 3);
+        std::vector<double> reused(count, -1.0);
+        convolution(rowsOf(sets), lowest, reused, scratch);
+        const std::vector<double> fresh = convolvedComposite(sets, lowest, count);
+        ASSERT_EQ(std::memcmp(reused.data(), fresh.data(), count * sizeof(double)), 0)
+            << "examinee " << e;
+    }
 }
 
 }  // namespace
