@@ -175,15 +175,16 @@ TEST(CardChecks, RefusesAReportThatWouldOverwriteAnInput) {
     fs::remove_all(dir);
 }
 
-// The one plan a run reads: its steps, its second pass and, only where the
-// composite is convolved, the convolution set up once for every examinee.
+// The one plan a run reads: its steps, its second pass and the composite's
+// convolution or nested-loop table, set up once for every examinee.
 TEST(RunPlan, TakesEachDecisionOnce) {
     ControlCard card = workableCard();
     AnalysisOptions options;
     RunPlan plan = planRun(card, options);
     EXPECT_EQ(plan.progressSteps, 3);  // two sets in one pass, then the composite
     EXPECT_FALSE(plan.biasCorrection);
-    EXPECT_FALSE(plan.compositeConvolution);
+    EXPECT_FALSE(plan.composite.convolution);
+    EXPECT_TRUE(plan.composite.table);  // two sets: the nested loops' table
     EXPECT_GE(plan.options.threads, 1u);
 
     card.biasCorrection = 1;
@@ -193,8 +194,9 @@ TEST(RunPlan, TakesEachDecisionOnce) {
     EXPECT_EQ(plan.progressSteps, 5);
     EXPECT_TRUE(plan.biasCorrection);
     ASSERT_TRUE(plan.engine.convolveComposite);
-    ASSERT_TRUE(plan.compositeConvolution);
-    EXPECT_TRUE(plan.compositeConvolution->applies());
+    ASSERT_TRUE(plan.composite.convolution);
+    EXPECT_TRUE(plan.composite.convolution->applies());
+    EXPECT_FALSE(plan.composite.table);
     EXPECT_EQ(plan.options.threads, 3u);
 
     options.bootstrapReplicates = 1;

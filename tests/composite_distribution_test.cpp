@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -98,6 +99,16 @@ SetData randomSetData(std::mt19937_64& rng, std::size_t setCount) {
     return SetData(weight, minRaw, std::move(p));
 }
 
+// The table a run makes once from the weighted scores and the scale, applied to
+// an examinee of its own and to another with the same sets and other
+// probabilities.
+std::vector<double> tabledComposite(const tl::CompositeTable& table,
+                                    const std::vector<SetData>& sets, std::size_t count) {
+    std::vector<double> out(count, -1.0);
+    table(rowsOf(sets), out);
+    return out;
+}
+
 TEST(CompositeDistributionProperty, FastCombinationMatchesLiteralLoopsBitForBit) {
     std::mt19937_64 rng(31337);
     for (int trial = 0; trial < 10000; ++trial) {
@@ -122,6 +133,24 @@ TEST(CompositeDistributionProperty, FastCombinationMatchesLiteralLoopsBitForBit)
         const std::vector<double> literal = literalComposite(sets, minComposite, count);
         ASSERT_EQ(0, std::memcmp(fast.data(), literal.data(), count * sizeof(double)))
             << "trial " << trial << ", " << setCount << " sets, scale from " << minComposite;
+
+        const tl::CompositeTable table(rowsOf(sets), minComposite, count);
+        ASSERT_EQ(table.made(), setCount >= 2) << "trial " << trial;
+        if (!table.made()) continue;
+        const std::vector<double> tabled = tabledComposite(table, sets, count);
+        ASSERT_EQ(0, std::memcmp(tabled.data(), literal.data(), count * sizeof(double)))
+            << "tabled, trial " << trial;
+        std::vector<SetData> other;
+        for (const SetData& set : sets) {
+            std::vector<double> p = set.probabilities;
+            std::shuffle(p.begin(), p.end(), rng);
+            other.emplace_back(set.weight, static_cast<std::int32_t>(set.rawScores.front()),
+                               std::move(p));
+        }
+        const std::vector<double> want = literalComposite(other, minComposite, count);
+        const std::vector<double> got = tabledComposite(table, other, count);
+        ASSERT_EQ(0, std::memcmp(got.data(), want.data(), count * sizeof(double)))
+            << "tabled, another examinee, trial " << trial;
     }
 }
 

@@ -153,8 +153,7 @@ class Analysis {
         const CompositeScale& composite = results_.scales.composite;
         results_.categoryGroups = computeCategoryGroups(
             distributions_, scales, composite.compositeScores, composite.minComposite,
-            results_.card.observedCuts, results_.card.categoryCount,
-            plan_.compositeConvolution ? &*plan_.compositeConvolution : nullptr, model_);
+            results_.card.observedCuts, results_.card.categoryCount, plan_.composite, model_);
         stepDone();
         const CategoryGroups& groups = results_.categoryGroups;
         results_.classification = classifyExaminees(

@@ -51,8 +51,7 @@ ReplicateIndices biasCorrectedIndices(const AnalysisState& state, ExamineeSample
     const RunPlan& plan = state.plan;
     const CategoryGroups groups = computeCategoryGroups(
         pass.distributions, scales, composite.compositeScores, composite.minComposite,
-        run.card.observedCuts, run.card.categoryCount,
-        plan.compositeConvolution ? &*plan.compositeConvolution : nullptr, model);
+        run.card.observedCuts, run.card.categoryCount, plan.composite, model);
 
     std::vector<std::int32_t> trueCategory(n);
     for (std::size_t j = 0; j < n; ++j)

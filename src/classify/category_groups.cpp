@@ -23,11 +23,13 @@ struct TupleHash {
 
 }  // namespace
 
-CategoryGroups computeCategoryGroups(
-    std::span<const SetDistributions> sets, std::span<const SetScale> scales,
-    std::span<const double> compositeScores, std::int32_t minComposite,
-    std::span<const double> observedCuts, std::int32_t categoryCount,
-    const CompositeConvolution* convolution, const ModelOptions& options) {
+CategoryGroups computeCategoryGroups(std::span<const SetDistributions> sets,
+                                     std::span<const SetScale> scales,
+                                     std::span<const double> compositeScores,
+                                     std::int32_t minComposite,
+                                     std::span<const double> observedCuts,
+                                     std::int32_t categoryCount, const CompositeSetup& composite,
+                                     const ModelOptions& options) {
     const unsigned threads = options.threads;
     const CompositeKernel kernel = options.substitutes.composite;
     const std::size_t examinees = sets.empty() ? 0 : sets[0].profileOf.size();
@@ -59,7 +61,7 @@ CategoryGroups computeCategoryGroups(
     groups.consistency.assign(groupCount, 0.0);
 
     parallelFor(groupCount, threads, [&](std::size_t begin, std::size_t end, unsigned) {
-        std::vector<double> composite(compositeScores.size());
+        std::vector<double> distribution(compositeScores.size());
         std::vector<SetRow> rows(sets.size());
         CompositeConvolution::Scratch scratch;
         for (std::size_t g = begin; g < end; ++g) {
@@ -69,14 +71,16 @@ CategoryGroups computeCategoryGroups(
                                  scales[s].rawScores.data(), scales[s].weight, sets[s].entryCount};
             }
             if (kernel) {
-                kernel(rows, compositeScores, composite);
-            } else if (convolution) {
-                (*convolution)(rows, minComposite, composite, scratch);
+                kernel(rows, compositeScores, distribution);
+            } else if (composite.convolution) {
+                (*composite.convolution)(rows, minComposite, distribution, scratch);
+            } else if (composite.table) {
+                (*composite.table)(rows, distribution);
             } else {
-                computeCompositeDistribution(rows, minComposite, composite);
+                computeCompositeDistribution(rows, minComposite, distribution);
             }
             std::span<double> p(groups.probabilities.data() + g * categories, categories);
-            categoryProbabilities(composite, starts, p);
+            categoryProbabilities(distribution, starts, p);
             groups.consistency[g] = conditionalConsistency(p);
         }
     });

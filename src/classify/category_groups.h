@@ -4,8 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "model/composite_convolution.h"
-#include "model/composite_distribution.h"
+#include "model/composite_setup.h"
 #include "model/model_options.h"
 #include "model/set_distributions.h"
 
@@ -25,13 +24,14 @@ struct CategoryGroups {
     std::vector<double> consistency;     // per group
 };
 
-// Each composite distribution comes from `convolution` when given (set up from
-// these scales), otherwise from the nested loops over every combination; a
-// substitute kernel in `options` is used instead of either.
-CategoryGroups computeCategoryGroups(
-    std::span<const SetDistributions> sets, std::span<const SetScale> scales,
-    std::span<const double> compositeScores, std::int32_t minComposite,
-    std::span<const double> observedCuts, std::int32_t categoryCount,
-    const CompositeConvolution* convolution, const ModelOptions& options);
+// Each composite distribution is found as `composite` says (set up from these
+// scales); a substitute kernel in `options` is used instead.
+CategoryGroups computeCategoryGroups(std::span<const SetDistributions> sets,
+                                     std::span<const SetScale> scales,
+                                     std::span<const double> compositeScores,
+                                     std::int32_t minComposite,
+                                     std::span<const double> observedCuts,
+                                     std::int32_t categoryCount, const CompositeSetup& composite,
+                                     const ModelOptions& options);
 
 }  // namespace tl

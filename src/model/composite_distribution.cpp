@@ -72,4 +72,77 @@ void computeCompositeDistribution(std::span<const SetRow> sets, std::int32_t min
     }
 }
 
+namespace {
+
+// The place of each combination under the prefix, formed with the very sums
+// of `combine`: the prefix's weighted sum, then the last set's score added and
+// rounded.
+void place(std::span<const SetRow> sets, std::size_t level, double partialScore, std::size_t prefix,
+           const Scale& scale, std::int32_t* places) {
+    const SetRow& set = sets[level];
+    if (level + 1 == sets.size()) {
+        std::int32_t* row = places + prefix * set.count;
+        for (std::size_t j = 0; j < set.count; ++j) {
+            const double score = roundHalfAway(partialScore + set.weightedScores[j]);
+            row[j] = static_cast<std::int32_t>(positionOf(score, scale));
+        }
+        return;
+    }
+    for (std::size_t j = 0; j < set.count; ++j) {
+        place(sets, level + 1, partialScore + set.weightedScores[j], prefix * set.count + j, scale,
+              places);
+    }
+}
+
+// `combine` with the places read from the table.
+void combineTabled(std::span<const SetRow> sets, std::size_t level, std::size_t prefix,
+                   double partialProbability, const std::int32_t* places, double* out) {
+    const SetRow& set = sets[level];
+    if (level + 1 == sets.size()) {
+        const std::int32_t* row = places + prefix * set.count;
+        for (std::size_t j = 0; j < set.count; ++j) {
+            const std::int32_t c = row[j];
+            if (c >= 0) out[c] = out[c] + partialProbability * set.probabilities[j];
+        }
+        return;
+    }
+    for (std::size_t j = 0; j < set.count; ++j) {
+        const double probability = partialProbability * set.probabilities[j];
+        if (probability == 0.0) continue;
+        combineTabled(sets, level + 1, prefix * set.count + j, probability, places, out);
+    }
+}
+
+}  // namespace
+
+CompositeTable::CompositeTable(std::span<const SetRow> sets, std::int32_t minComposite,
+                               std::size_t compositeCount) {
+    if (sets.size() < 2 || compositeCount == 0) return;
+    std::size_t combinations = 1;
+    for (const SetRow& set : sets) {
+        if (set.count == 0) return;  // no combination at all: nothing to table
+        if (set.count > kMaxTabledCombinations / combinations) return;
+        combinations *= set.count;
+    }
+    const Scale scale{static_cast<double>(minComposite),
+                      static_cast<double>(minComposite) + static_cast<double>(compositeCount - 1),
+                      minComposite};
+    auto places = std::make_shared<std::vector<std::int32_t>>(combinations);
+    const SetRow& first = sets[0];
+    for (std::size_t j = 0; j < first.count; ++j) {
+        place(sets, 1, first.weightedScores[j], j, scale, places->data());
+    }
+    places_ = std::move(places);
+}
+
+void CompositeTable::operator()(std::span<const SetRow> sets, std::span<double> out) const {
+    std::fill(out.begin(), out.end(), 0.0);
+    const SetRow& first = sets[0];
+    for (std::size_t j = 0; j < first.count; ++j) {
+        const double probability = first.probabilities[j];
+        if (probability == 0.0) continue;
+        combineTabled(sets, 1, j, probability, places_->data(), out.data());
+    }
+}
+
 }  // namespace tl

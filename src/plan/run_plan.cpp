@@ -30,8 +30,13 @@ RunPlan planRun(const ControlCard& card, const AnalysisOptions& options) {
     plan.options = options;
     if (plan.options.threads == 0) plan.options.threads = hardwareThreads();
     plan.engine = planEngine(card, plan.scales, options.engine);
+    const CompositeRows rows = compositeRows(card, plan.scales);
     if (plan.engine.convolveComposite) {
-        plan.compositeConvolution.emplace(compositeRows(card, plan.scales).rows);
+        plan.composite.convolution.emplace(rows.rows);
+    } else {
+        const CompositeScale& scale = plan.scales.composite;
+        const CompositeTable table(rows.rows, scale.minComposite, scale.compositeScores.size());
+        if (table.made()) plan.composite.table = table;
     }
     plan.biasCorrection = card.biasCorrection == 1;
     const auto sets = static_cast<std::int64_t>(card.itemSets.size());

@@ -7,7 +7,7 @@
 #include "core/control_card.h"
 #include "core/engine_plan.h"
 #include "core/score_scales.h"
-#include "model/composite_convolution.h"
+#include "model/composite_setup.h"
 
 namespace tl {
 
@@ -19,9 +19,9 @@ struct RunPlan {
     AnalysisOptions options;  // as asked, with the thread count resolved
     ScoreScales scales;
     EnginePlan engine;
-    // The composite convolution set up once for every examinee, when the
-    // composite is convolved.
-    std::optional<CompositeConvolution> compositeConvolution;
+    // The composite's convolution (when it is convolved) or its table of the
+    // nested loops, set up once for every examinee.
+    CompositeSetup composite;
     bool biasCorrection = false;
     // A set's distributions in each pass, then the composite.
     std::int64_t progressSteps = 0;

@@ -29,7 +29,7 @@ square_table <- function(long, names) {
 }
 
 summary.tesserlink <- function(object, ...) {
-  indices <- c("consistency", "chance", "kappa", "accuracy", "false_positive", "false_negative")
+  indices <- names(object$overall)  # the six indices, named and ordered by the library
   overall <- data.frame(index = indices, estimate = unlist(object$overall[indices]),
                         row.names = NULL, stringsAsFactors = FALSE)
   if (!is.null(object$bootstrap)) {
