@@ -106,8 +106,7 @@ bool wholeNumbers(const Results& r) {
 
 void singleSetWarning(const Results& r, std::vector<Warning>& out) {
     if (r.card.itemSets.size() != 1 || wholeNumbers(r)) return;
-    char share[32];
-    std::snprintf(share, sizeof share, "%.1f%%", 100.0 * r.probabilityInNoCategory);
+    const std::string share = fixedDecimals(100.0 * r.probabilityInNoCategory, 1) + "%";
     out.push_back({false, "set 1's weighted raw scores (weight " +
                               shown(r.card.itemSets[0].weight) +
                               ") are not whole numbers; with one item set they are not rounded to "
