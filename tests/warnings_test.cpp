@@ -28,6 +28,11 @@ struct Case {
     const char* report = "out.txt";
 };
 
+// ctest lists a case by its name, not by its bytes.
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
+
 CardText twoSets() {
     CardText card;
     card.sets = {SetText{}, SetText{"1", "4", "3", "0 1 2", "b.dat"}};
