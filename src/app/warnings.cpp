@@ -35,21 +35,22 @@ std::string firstPlace(const FindingCount& f) {
 void layoutWarnings(const Results& r, std::size_t s, std::vector<Warning>& out) {
     const SetFindings& f = r.findings[s];
     const RecordLayout& layout = f.layout;
-    const std::string items = std::to_string(r.card.itemSets[s].itemCount);
+    const std::int32_t items = r.card.itemSets[s].itemCount;
     if (layout.spanningRecords.count > 0) {
         out.push_back(
             {true, setName(r, s) + ": " +
                        plural(layout.spanningRecords.count, "record runs", "records run") +
                        " over more than one line (" + firstPlace(layout.spanningRecords) +
-                       "): a line held fewer than the set's " + items +
-                       " item scores, so the record went on into the next line; check the "
+                       "): a line held fewer than the set's " +
+                       plural(items, "item score", "item scores") +
+                       ", so the record went on into the next line; check the "
                        "card's number of items against the file"});
     }
     if (layout.extraValues.count > 0) {
         out.push_back(
             {true, setName(r, s) + ": " +
                        plural(layout.extraValues.count, "line holds", "lines hold") +
-                       " more values than the set's " + items + " items (" +
+                       " more values than the set's " + plural(items, "item", "items") + " (" +
                        firstPlace(layout.extraValues) +
                        "); the rest of such a line is ignored. Check the card's number of "
                        "items, and that each set has a file of its own"});
@@ -66,8 +67,8 @@ void layoutWarnings(const Results& r, std::size_t s, std::vector<Warning>& out) 
         out.push_back(
             {true, setName(r, s) + " has " +
                        plural(layout.extraRecords, "complete record", "complete records") +
-                       " more than the " + withThousands(r.examineeCount) +
-                       " examinees of the first data file, " + r.findings[0].source +
+                       " more than the " + plural(r.examineeCount, "examinee", "examinees") +
+                       " of the first data file, " + r.findings[0].source +
                        "; they are never read. Every file must hold the same examinees "
                        "in the same order"});
     }
