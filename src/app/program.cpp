@@ -22,7 +22,7 @@ ModelOptions::Engine engineOf(CommandLine::Engine engine) {
 }  // namespace
 
 int runProgram(int argc, const char* const* argv, std::istream& in, std::ostream& out,
-               std::ostream& err, bool errIsTerminal) {
+               std::ostream& err, bool errIsTerminal, bool ownsConsoleWindow) {
     const ParseOutcome parsed = parseCommandLine(argc, argv);
     if (!parsed.run) {
         out << parsed.out;
@@ -40,6 +40,7 @@ int runProgram(int argc, const char* const* argv, std::istream& in, std::ostream
     options.resultsDir = line.resultsDir;
     options.bootstrap = line.bootstrap;
     options.seed = line.seed;
+    options.pauseAlways = ownsConsoleWindow;
     return runTesserlink(in, out, err, options);
 }
 

@@ -5,6 +5,7 @@
 
 #include "classify/classification.h"
 #include "core/number_field.h"
+#include "platform/file_names.h"
 
 namespace tl {
 
@@ -213,7 +214,7 @@ std::vector<Warning> missingDataFileWarnings(const ControlCard& card) {
     for (std::size_t s = 0; s < card.itemSets.size(); ++s) {
         const std::string& name = card.itemSets[s].dataFile;
         std::error_code error;
-        if (std::filesystem::is_regular_file(name, error)) continue;
+        if (std::filesystem::is_regular_file(filePathOf(name), error)) continue;
         out.push_back({false, "the data file of set " + std::to_string(s + 1) + ", '" + name +
                                   "', was not found. A name with blanks, commas or slashes must "
                                   "stand in quotes on the card"});
