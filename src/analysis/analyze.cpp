@@ -97,6 +97,7 @@ class Analysis {
             if (set(s).scorePointCount > kMaxScorePoints) {
                 throw DetectedError{messages::tooManyScorePoints()};
             }
+            if (hooks_.onSetRead) hooks_.onSetRead(s, findings);
             tables_.push_back(tableOf(s));
             if (tables_.back().negativeFactorial && hooks_.onNegativeFactorial) {
                 hooks_.onNegativeFactorial();

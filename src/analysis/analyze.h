@@ -6,6 +6,7 @@
 #include "analysis/analysis_state.h"
 #include "core/analysis_options.h"
 #include "core/control_card.h"
+#include "core/data_findings.h"
 #include "input/data_source.h"
 #include "model/model_options.h"
 #include "plan/run_plan.h"
@@ -31,6 +32,10 @@ struct AnalysisHooks {
     std::function<void(std::int64_t done, std::int64_t total)> onBootstrapProgress;
     // Other implementations of the model kernels that give the same bits.
     SubstituteKernels substitutes;
+    // Called in the first pass as soon as set s (0-based) is read and passes its
+    // checks, before any model work on it, with what was found in its scores.
+    // It may throw to end the run there (R stops so at unmatched scores).
+    std::function<void(std::size_t set, const SetFindings& found)> onSetRead;
 };
 
 // The whole run on the card's data: its plan (planRun), the first pass over

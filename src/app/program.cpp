@@ -6,7 +6,7 @@
 namespace tl {
 
 int runProgram(int argc, const char* const* argv, std::istream& in, std::ostream& out,
-               std::ostream& err, bool errIsTerminal) {
+               std::ostream& err, bool errIsTerminal, bool ownsConsoleWindow) {
     const ParseOutcome parsed = parseCommandLine(argc, argv);
     if (!parsed.run) {
         out << parsed.out;
@@ -21,6 +21,7 @@ int runProgram(int argc, const char* const* argv, std::istream& in, std::ostream
     options.quiet = line.quiet;
     options.progress = errIsTerminal && !line.quiet;
     options.resultsDir = line.resultsDir;
+    options.pauseAlways = ownsConsoleWindow;
     return runTesserlink(in, out, err, options);
 }
 

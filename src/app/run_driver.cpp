@@ -16,6 +16,7 @@
 #include "plan/card_checks.h"
 #include "plan/run_plan.h"
 #include "platform/atomic_file.h"
+#include "platform/file_names.h"
 #include "platform/text_file.h"
 #include "results_files/results_directory.h"
 #include "text_report/report_writer.h"
@@ -79,7 +80,7 @@ class Job {
             }
         }
         warn(found);
-        if (options_.resultsDir) writeResultsDirectory(results, *options_.resultsDir);
+        if (options_.resultsDir) writeResultsDirectory(results, filePathOf(*options_.resultsDir));
         writeFileAtomically(card.outputFile, composeReport(results));
         console_.line(messages::kSuccess);
     }
@@ -145,7 +146,7 @@ int runTesserlink(std::istream& in, std::ostream& out, std::ostream& err,
         err << "tesserlink: not enough memory for this run\n";
         status = 2;
     }
-    if (status == 2 || options.cardFile) return status;
+    if ((status == 2 || options.cardFile) && !options.pauseAlways) return status;
     console.pause();
     return status;
 }

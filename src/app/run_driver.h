@@ -24,6 +24,10 @@ struct RunOptions {
     bool quiet = false;     // no warnings, notes or progress on standard error
     bool progress = false;  // standard error is a terminal: show progress there
     std::optional<std::string> resultsDir;
+    // The console window closes with the program (a double-click on Windows):
+    // a batch run and a failed run end with the pause too, so that the last
+    // lines can be read.
+    bool pauseAlways = false;
 };
 
 // One run from the card to the report, as the console program makes it.

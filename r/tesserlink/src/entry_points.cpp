@@ -1,8 +1,9 @@
 // The calls R makes: an analysis of scores held in R, and a run of a
 // control card with its data files. Each returns either list(results = ...)
-// or list(error = "line"), so that R raises its own error without a C++ call
-// in it; an analysis whose scores miss the set's points can instead return
-// list(unmatched = ...) for R to name the rows and columns.
+// or list(error = list(line = , kind = , ...)), so that R raises its own
+// condition, worded for R, without a C++ call in it; an analysis whose scores
+// miss the set's points can instead return list(unmatched = ...) for R to name
+// the rows and columns.
 #include <Rcpp.h>
 
 #include <charconv>
@@ -19,6 +20,7 @@
 #include "input/control_card_reader.h"
 #include "input/file_data_source.h"
 #include "plan/card_checks.h"
+#include "plan/score_ranges.h"
 #include "platform/atomic_file.h"
 #include "platform/text_file.h"
 #include "results_to_r.h"
@@ -44,17 +46,35 @@ tl::AnalysisHooks analysisHooks(bool& negative) {
     return hooks;
 }
 
-// Thrown by a plan hook to end a run before it reads any data.
-struct StopBeforeData {};
-
 Rcpp::List success(const tl::Results& results, bool negativeFactorial) {
     Rcpp::List out = Rcpp::List::create(_["results"] = tlr::resultsToR(results));
     out.push_back(negativeFactorial, "negative_factorial");
     return out;
 }
 
-Rcpp::List failure(const std::string& line) {
-    return Rcpp::List::create(_["error"] = line);
+// `kind`: "refusal" for the console lines of the errors a run detects,
+// "input" for malformed data and files, "memory" or "internal" otherwise.
+Rcpp::List failure(const std::string& line, const char* kind, Rcpp::List context = Rcpp::List()) {
+    context.push_back(line, "line");
+    context.push_back(kind, "kind");
+    return Rcpp::List::create(_["error"] = context);
+}
+
+// The composite scale's ends, for R to name in a refusal of the cut scores;
+// NULL when the card gives no scale.
+SEXP compositeRange(const tl::ControlCard& card) {
+    try {
+        const tl::CompositeScale scale = tl::deriveScoreScales(card).composite;
+        return Rcpp::NumericVector::create(scale.minComposite, scale.maxComposite);
+    } catch (const tl::DetectedError&) {
+        return R_NilValue;
+    }
+}
+
+// A refusal of the card itself, carrying the composite range for R to name.
+Rcpp::List cardRefusal(const tl::DetectedError& error, const tl::ControlCard& card) {
+    return failure(error.consoleLine, "refusal",
+                   Rcpp::List::create(_["composite_range"] = compositeRange(card)));
 }
 
 template <typename Body>
@@ -62,15 +82,22 @@ SEXP guarded(Body body) {
     try {
         return body();
     } catch (const tl::DetectedError& error) {
-        return failure(error.consoleLine);
+        return failure(error.consoleLine, "refusal");
     } catch (const tl::InputError& error) {
-        return failure(error.what());
+        return failure(error.what(), "input");
     } catch (const std::bad_alloc&) {
-        return failure("not enough memory for this run");
+        return failure("not enough memory for this run", "memory");
     } catch (const std::exception& error) {
-        return failure(error.what());
+        return failure(error.what(), "internal");
     }
 }
+
+// Ends an analysis of scores from R at the first set holding scores that equal
+// none of its points, as soon as the set is read.
+struct UnmatchedStop {
+    std::size_t set;
+    tl::UnmatchedScores found;
+};
 
 // A name in the card that is not absolute is taken relative to the card's folder.
 std::string besideCard(const std::string& name, const std::filesystem::path& folder) {
@@ -88,33 +115,32 @@ extern "C" SEXP tl_analyze(SEXP sets, SEXP cuts, SEXP trueCuts, SEXP biasCorrect
         const tlr::MemoryJob job =
             tlr::jobFromR(Rcpp::List(sets), Rcpp::NumericVector(cuts),
                           Rcpp::NumericVector(trueCuts), Rcpp::as<bool>(biasCorrection));
-        // Scores that match no point stop the run once the card has passed
-        // its checks, before the analysis reads the scores.
-        const bool stop = Rcpp::as<bool>(stopOnUnmatched);
-        std::vector<tl::UnmatchedScores> found;
-        std::size_t first = 0;
         bool negative = false;
+        bool planned = false;
         tl::AnalysisHooks hooks = analysisHooks(negative);
-        hooks.onPlan = [&](const tl::RunPlan&) {
-            if (!stop) return;
-            found = tlr::findUnmatched(job);
-            while (first < found.size() && found[first].count == 0) ++first;
-            if (first < found.size()) throw StopBeforeData{};
-        };
+        hooks.onPlan = [&planned](const tl::RunPlan&) { planned = true; };
+        if (Rcpp::as<bool>(stopOnUnmatched)) {
+            hooks.onSetRead = [](std::size_t s, const tl::SetFindings& found) {
+                if (found.unmatched.count > 0) throw UnmatchedStop{s, found.unmatched};
+            };
+        }
         tl::MemoryDataSource data(job.scores);
-        std::optional<tl::Results> results;
         try {
-            results = tl::analyze(job.card, data, analysisOptions(bootstrap, seed, threads), hooks);
-        } catch (const StopBeforeData&) {
-            const tl::UnmatchedScores& u = found[first];
+            const tl::Results results =
+                tl::analyze(job.card, data, analysisOptions(bootstrap, seed, threads), hooks);
+            return success(results, negative);
+        } catch (const tl::DetectedError& error) {
+            if (planned) throw;
+            return cardRefusal(error, job.card);
+        } catch (const UnmatchedStop& stop) {
+            const tl::UnmatchedScores& u = stop.found;
             return Rcpp::List::create(_["unmatched"] = Rcpp::List::create(
-                                          _["set"] = static_cast<int>(first + 1),
+                                          _["set"] = static_cast<int>(stop.set + 1),
                                           _["count"] = static_cast<double>(u.count),
                                           _["examinees"] = u.examinees,
                                           _["record"] = static_cast<double>(u.firstRecord),
                                           _["item"] = u.firstItem, _["value"] = u.firstValue));
         }
-        return success(*results, negative);
     });
     END_RCPP
 }
@@ -142,12 +168,27 @@ extern "C" SEXP tl_run_card(SEXP path, SEXP report, SEXP bootstrap, SEXP seed, S
 
         bool negative = false;
         tl::AnalysisHooks hooks = analysisHooks(negative);
+        // A refusal while planning is the card's; one of the output, or of the
+        // data once the plan holds, is named so.
+        enum class Stage { Planning, Output, Data } stage = Stage::Planning;
         hooks.onPlan = [&](const tl::RunPlan&) {
+            stage = Stage::Output;
             if (writeReport) tl::refuseUnsafeOutput(located, cardFile);
+            stage = Stage::Data;
         };
         tl::FileDataSource data(located);
-        const tl::Results results =
-            tl::analyze(card, data, analysisOptions(bootstrap, seed, threads), hooks);
+        tl::Results results;
+        try {
+            results = tl::analyze(card, data, analysisOptions(bootstrap, seed, threads), hooks);
+        } catch (const tl::DetectedError& error) {
+            if (stage == Stage::Planning) return cardRefusal(error, card);
+            if (stage == Stage::Output) throw;
+            // Which data file is missing, for R to name.
+            Rcpp::CharacterVector files;
+            for (const tl::ItemSet& set : located.itemSets) files.push_back(set.dataFile);
+            return failure(error.consoleLine, "refusal",
+                           Rcpp::List::create(_["data_files"] = files));
+        }
         if (writeReport) tl::writeFileAtomically(located.outputFile, tl::composeReport(results));
         Rcpp::List out = success(results, negative);
         out.push_back(writeReport ? Rcpp::wrap(located.outputFile) : R_NilValue, "report_file");
