@@ -21,7 +21,9 @@ struct WindowCase {
     bool pauses;
 };
 
-void PrintTo(const WindowCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const WindowCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ConsoleWindow : public ::testing::TestWithParam<WindowCase> {};
 

@@ -1,7 +1,8 @@
 #include "model/proportion_profiles.h"
 
-#include <bit>
 #include <cstring>
+
+#include "core/bit_pattern.h"
 
 namespace tl {
 
@@ -15,7 +16,7 @@ ProportionProfiles::ProportionProfiles(int scorePointCount, bool shareIdentical,
 std::uint64_t ProportionProfiles::hashOf(std::span<const double> p) const {
     std::uint64_t h = 0x9E3779B97F4A7C15ULL;
     for (double value : p) {
-        h ^= std::bit_cast<std::uint64_t>(value);
+        h ^= bitsOfDouble(value);
         h *= 0xBF58476D1CE4E5B9ULL;
         h ^= h >> 31;
     }

@@ -1,13 +1,14 @@
 #include "model/raw_score_distribution.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
+
+#include "core/bit_pattern.h"
 
 namespace tl {
 
 double proportionFloor() {
-    return std::bit_cast<double>(0x3D06849B86A12B9BULL);
+    return doubleFromBits(0x3D06849B86A12B9BULL);
 }  // 1e-14
 
 void computeRawDistribution(const CountVectorTable& table, std::span<const double> proportions,

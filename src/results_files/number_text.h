@@ -14,6 +14,11 @@ char* writeShortest(char* out, double value);
 
 std::string shortestText(double value);
 
+// The same text from the C library's printf and strtod, for a C++ library
+// without the floating to_chars (the WebAssembly build's); the tests hold it
+// to to_chars.
+char* writeShortestByPrintf(char* out, double value);
+
 // Numbers shown with fixed decimals go through fixedDecimals (core/number_field.h),
 // the text report's own rounding.
 
