@@ -1,0 +1,177 @@
+// Drives the one-file page in headless Chromium as an analyst would: opened
+// from file://, files chosen, Run pressed. Checks that
+//  - every example's results.json, page and text report from the browser are
+//    the command line's, byte for byte;
+//  - the page shows the report's tables;
+//  - a missing data file is the program's own line, beside the Run button;
+//  - Cancel ends a long run at once, keeps nothing, and the page stays usable;
+//  - the page makes no network request at all, and weighs at most 5 MB.
+// Keeps a desktop screenshot of each example under the output folder.
+//
+//   node check_page.mjs PAGE EXPECTED_DIR OUT_DIR EXAMPLE_FOLDER...
+//
+// EXPECTED_DIR/<example>/ holds the command line's files of each example run
+// with --results results: results/*, and the report its card names.
+// Exits 77 (skipped) when no Chromium is installed, 1 when a check fails.
+import fs from "node:fs";
+import path from "node:path";
+import { createRequire } from "node:module";
+
+const require = createRequire(import.meta.url);
+const [pagePath, expectedDir, outDir, ...examples] = process.argv.slice(2);
+let failures = 0;
+let checks = 0;
+const check = (ok, what) => {
+  checks += 1;
+  if (!ok) {
+    failures += 1;
+    console.log("FAIL:", what);
+  }
+  return ok;
+};
+
+const browserPath = ["/usr/lib/chromium/chromium", "/usr/bin/chromium", "/usr/bin/chromium-browser"]
+  .find((p) => fs.existsSync(p));
+if (!browserPath) {
+  console.log("no Chromium: skipped");
+  process.exit(77);
+}
+let puppeteer;
+try {
+  puppeteer = require("puppeteer-core");
+} catch {
+  console.log("no puppeteer-core (npm install puppeteer-core): skipped");
+  process.exit(77);
+}
+
+const size = fs.statSync(pagePath).size;
+check(size <= 5 * 1024 * 1024, `the page is ${size} bytes, over 5 MB`);
+fs.mkdirSync(outDir, { recursive: true });
+
+const browser = await puppeteer.launch({
+  executablePath: browserPath,
+  headless: true,
+  args: ["--no-sandbox", "--disable-gpu", "--allow-file-access-from-files=false"],
+});
+const requests = [];
+const url = "file://" + path.resolve(pagePath);
+
+async function openPage() {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1280, height: 900 });
+  await page.setRequestInterception(true);
+  page.on("request", (request) => {
+    const target = request.url();
+    if (target === url || /^(data|blob|about):/.test(target)) {
+      request.continue();
+    } else {
+      requests.push(target);
+      request.abort();
+    }
+  });
+  page.on("pageerror", (error) => check(false, "page error: " + error.message));
+  await page.goto(url, { waitUntil: "load" });
+  return page;
+}
+
+async function choose(page, files) {
+  const input = await page.$("#choose");
+  await input.uploadFile(...files);
+  await page.waitForFunction(() => !document.getElementById("run").disabled);
+}
+
+async function runAndWait(page, timeout = 240000) {
+  await page.evaluate(() => { window.tesserlink.lastRun = null; });
+  await page.click("#run");
+  await page.waitForFunction(() => window.tesserlink.lastRun && !window.tesserlink.running,
+                             { timeout });
+  return page.evaluate(() => {
+    const run = window.tesserlink.lastRun;
+    const text = {};
+    for (const [name, bytes] of Object.entries(run.outputs)) {
+      text[name] = Array.from(bytes, (b) => String.fromCharCode(b)).join("");
+    }
+    return { status: run.status, stdout: run.stdout, stderr: run.stderr, outputs: text,
+             errors: document.getElementById("errors").textContent };
+  });
+}
+
+const inputsOf = (folder) => fs.readdirSync(folder)
+  .filter((n) => fs.statSync(path.join(folder, n)).isFile())
+  .filter((n) => !["README.md", "PROVENANCE.md"].includes(n) && !n.endsWith(".out"))
+  .map((n) => path.join(folder, n));
+
+function filesUnder(folder, prefix = "") {
+  const found = {};
+  for (const name of fs.readdirSync(folder)) {
+    const full = path.join(folder, name);
+    if (fs.statSync(full).isDirectory()) Object.assign(found, filesUnder(full, prefix + name + "/"));
+    else found[prefix + name] = fs.readFileSync(full, "latin1");
+  }
+  return found;
+}
+
+for (const example of examples) {
+  const name = path.basename(example);
+  const page = await openPage();
+  await choose(page, inputsOf(example));
+  const run = await runAndWait(page);
+  check(run.status === 0, `${name}: exit status ${run.status}: ${run.stderr}`);
+  const expected = filesUnder(path.join(expectedDir, name));
+  const got = Object.keys(run.outputs).sort();
+  check(JSON.stringify(got) === JSON.stringify(Object.keys(expected).sort()),
+        `${name}: the page wrote ${got}, the command line ${Object.keys(expected).sort()}`);
+  for (const file of Object.keys(expected)) {
+    check(run.outputs[file] === expected[file], `${name}: ${file} differs from the command line's`);
+  }
+  const frame = page.frames().find((f) => f !== page.mainFrame());
+  const tables = frame ? await frame.evaluate(() => document.querySelectorAll("table").length) : 0;
+  check(tables > 0, `${name}: the report shows no table`);
+  const links = await page.$$eval("#downloads a", (as) => as.map((a) => a.textContent));
+  check(links.includes("results/results.json"), `${name}: no results.json to download`);
+  await page.screenshot({ path: path.join(outDir, `${name}-desktop.png`), fullPage: false });
+  await page.close();
+}
+
+// A card whose data file was not chosen: the program's own line, no results.
+{
+  const page = await openPage();
+  const folder = examples[0];
+  await choose(page, inputsOf(folder).filter((f) => f.endsWith("card.txt")));
+  const run = await runAndWait(page);
+  check(run.status !== 0, "a missing data file: the run succeeded");
+  check(run.errors.length > 0 && !run.errors.includes("\n"),
+        `a missing data file: the page shows ${JSON.stringify(run.errors)}, not one line`);
+  check(!Object.keys(run.outputs).some((n) => n.startsWith("results/")),
+        "a missing data file: results were written");
+  await page.close();
+}
+
+// Cancel: a long bootstrap ends at once; nothing is kept; the page answers.
+{
+  const page = await openPage();
+  await choose(page, inputsOf(examples[examples.length - 1]));
+  await page.$eval("#bootstrap", (input) => { input.value = "100000"; });
+  await page.evaluate(() => { window.tesserlink.lastRun = null; });
+  await page.click("#run");
+  await new Promise((resolve) => setTimeout(resolve, 1500));
+  const started = Date.now();
+  const answered = await page.evaluate(() => window.tesserlink.running);
+  check(answered === true && Date.now() - started < 1000, "the page did not answer during a run");
+  await page.click("#cancel");
+  const after = await page.evaluate(() => ({
+    running: window.tesserlink.running,
+    lastRun: window.tesserlink.lastRun,
+    status: document.getElementById("status").textContent,
+    runEnabled: !document.getElementById("run").disabled,
+  }));
+  check(!after.running && after.lastRun === null && after.runEnabled,
+        "Cancel left the run going or kept a result");
+  check(/Cancelled/.test(after.status), `Cancel shows ${JSON.stringify(after.status)}`);
+  await page.close();
+}
+
+await browser.close();
+check(requests.length === 0, `the page made network requests: ${requests.join(", ")}`);
+console.log(`web page: ${checks - failures} of ${checks} checks passed`);
+process.exit(failures ? 1 : 0);

@@ -1,0 +1,83 @@
+// The page's worker: it follows the engine (createTesserlink) in one script.
+// Each message is one run: the chosen files go into the engine's memory file
+// system, the program runs there with the command line's arguments, and every
+// file it wrote comes back. Nothing is kept between runs: each has a fresh
+// engine, and the page ends the worker when the run is done or cancelled.
+"use strict";
+
+self.onmessage = async (event) => {
+  const { files, args } = event.data;
+  let stdout = "";
+  let stderr = "";
+  let pending = "";
+  // Standard error arrives a byte at a time; a progress line ("...: 12 of
+  // 1,000 ...") moves the page's bar, every line is kept for the page.
+  const errorByte = (code) => {
+    if (code === null) return;
+    if (code !== 10 && code !== 13) {
+      pending += String.fromCharCode(code);
+      return;
+    }
+    const progress = /(\d[\d,]*) of (\d[\d,]*)/.exec(pending);
+    if (progress) {
+      self.postMessage({
+        type: "progress",
+        done: Number(progress[1].replace(/,/g, "")),
+        total: Number(progress[2].replace(/,/g, "")),
+        line: pending,
+      });
+    } else if (pending.length > 0) {
+      stderr += pending + "\n";
+    }
+    pending = "";
+  };
+  let engine;
+  try {
+    engine = await createTesserlink({
+      noInitialRun: true,
+      print: (line) => {
+        stdout += line + "\n";
+      },
+      stdin: () => null,
+      stderr: errorByte,
+    });
+  } catch (error) {
+    self.postMessage({ type: "done", status: 2, stdout, stderr: "tesserlink: " + error, outputs: {} });
+    return;
+  }
+  const FS = engine.FS;
+  FS.mkdir("/run");
+  const inputs = new Set();
+  for (const file of files) {
+    FS.writeFile("/run/" + file.name, new Uint8Array(file.bytes));
+    inputs.add(file.name);
+  }
+  FS.chdir("/run");
+  let status;
+  try {
+    status = engine.callMain(args);
+  } catch (error) {
+    status = 2;
+    stderr += "tesserlink: " + error + "\n";
+  }
+  errorByte(10);
+
+  const outputs = {};
+  const transfer = [];
+  const collect = (folder, prefix) => {
+    for (const name of FS.readdir(folder)) {
+      if (name === "." || name === "..") continue;
+      const path = folder + "/" + name;
+      const relative = prefix + name;
+      if (FS.isDir(FS.stat(path).mode)) {
+        collect(path, relative + "/");
+      } else if (!inputs.has(relative)) {
+        const bytes = FS.readFile(path);
+        outputs[relative] = bytes;
+        transfer.push(bytes.buffer);
+      }
+    }
+  };
+  collect("/run", "");
+  self.postMessage({ type: "done", status, stdout, stderr, outputs }, transfer);
+};
