@@ -1,0 +1,212 @@
+// Delimited text tables, parsed by libcsv: RFC 4180 quoting, any of the three
+// line ends, a header row, and a byte-order mark before it ignored.
+#include <csv.h>
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/errors.h"
+#include "tables/table.h"
+
+namespace tl {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The delimiter the header line uses most, outside quotes; a blank when it has
+// none of comma, semicolon and tab.
+char delimiterOfHeader(std::string_view text) {
+    std::size_t commas = 0, semicolons = 0, tabs = 0;
+    bool quoted = false;
+    for (char c : text) {
+        if (c == '"') quoted = !quoted;
+        if (quoted) continue;
+        if (c == '\n' || c == '\r') break;
+        commas += c == ',';
+        semicolons += c == ';';
+        tabs += c == '\t';
+    }
+    if (commas == 0 && semicolons == 0 && tabs == 0) return ' ';
+    if (commas >= semicolons && commas >= tabs) return ',';
+    return semicolons >= tabs ? ';' : '\t';
+}
+
+char delimiterFor(const TableSource& source, std::string_view start) {
+    if (source.delimiter != 0) return source.delimiter;
+    std::string ext = std::filesystem::path(source.path).extension().string();
+    if (ext == ".tsv" || ext == ".TSV" || ext == ".tab") return '\t';
+    return delimiterOfHeader(start);
+}
+
+// Collects libcsv's fields into the header, then into each row's picked cells.
+class DelimitedParser {
+  public:
+    DelimitedParser(const std::string& name, char delimiter, TableVisitor& visitor)
+        : name_(name), delimiter_(delimiter), visitor_(visitor) {
+        if (csv_init(&parser_, CSV_EMPTY_IS_NULL | CSV_APPEND_NULL) != 0)
+            throw InputError(name_ + ": the table reader could not start");
+        csv_set_delim(&parser_, static_cast<unsigned char>(delimiter == ' ' ? ' ' : delimiter));
+    }
+    ~DelimitedParser() { csv_free(&parser_); }
+    DelimitedParser(const DelimitedParser&) = delete;
+    DelimitedParser& operator=(const DelimitedParser&) = delete;
+
+    void feed(std::string_view chunk) {
+        if (delimiter_ == ' ') {
+            // A tab counts as a blank between values.
+            blanked_.assign(chunk);
+            for (char& c : blanked_) c = c == '\t' ? ' ' : c;
+            chunk = blanked_;
+        }
+        if (csv_parse(&parser_, chunk.data(), chunk.size(), onField, onRow, this) != chunk.size() &&
+            !failure_) {
+            failure_ = name_ + ": " + csv_strerror(csv_error(&parser_));
+        }
+        rethrow();
+    }
+
+    void finish() {
+        csv_fini(&parser_, onField, onRow, this);
+        rethrow();
+        if (!headerSeen_) throw InputError(name_ + ": the table has no header row");
+    }
+
+  private:
+    static void onField(void* text, std::size_t length, void* self) {
+        static_cast<DelimitedParser*>(self)->field(static_cast<const char*>(text), length);
+    }
+    static void onRow(int, void* self) { static_cast<DelimitedParser*>(self)->endRow(); }
+
+    void field(const char* text, std::size_t length) {
+        if (failure_) return;
+        if (delimiter_ == ' ' && text == nullptr) return;  // a second blank in a run
+        const std::string_view value = text ? std::string_view(text, length) : std::string_view();
+        const std::size_t column = field_++;
+        if (!headerSeen_) {
+            names_.emplace_back(value);
+            return;
+        }
+        if (column >= roles_.size()) return;  // counted, and refused at the row's end
+        const int role = roles_[column];
+        if (role == kId) {
+            id_.assign(value);
+        } else if (role >= 0) {
+            const std::optional<TableCell> cell = cellOfText(value, delimiter_ != ',');
+            if (!cell) {
+                failure_ = cellError(name_, row_ + 1, names_[column], value, "is not a number");
+                return;
+            }
+            cells_[static_cast<std::size_t>(role)] = *cell;
+        }
+    }
+
+    void endRow() {
+        if (failure_) return;
+        const std::size_t fields = field_;
+        field_ = 0;
+        if (!headerSeen_) {
+            headerSeen_ = true;
+            if (!names_.empty() && names_.front().starts_with(kByteOrderMark))
+                names_.front().erase(0, kByteOrderMark.size());
+            for (std::string& n : names_) n = trimmed(n);
+            guarded([&] { pick(visitor_.header(names_)); });
+            return;
+        }
+        ++row_;
+        if (fields != names_.size()) {
+            failure_ = name_ + ": row " + std::to_string(row_) + " has " + std::to_string(fields) +
+                       " cells; the header has " + std::to_string(names_.size()) +
+                       " columns. Check the delimiter and the quoting of that row.";
+            return;
+        }
+        guarded([&] { visitor_.row(row_, cells_, id_); });
+        id_.clear();
+    }
+
+    void pick(const ColumnPick& picked) {
+        roles_.assign(names_.size(), kIgnored);
+        for (std::size_t k = 0; k < picked.numbers.size(); ++k)
+            roles_.at(picked.numbers[k]) = static_cast<int>(k);
+        if (picked.id) roles_.at(*picked.id) = kId;
+        cells_.assign(picked.numbers.size(), TableCell{});
+    }
+
+    static std::string trimmed(std::string_view text) {
+        while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+            text.remove_prefix(1);
+        while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+        return std::string(text);
+    }
+
+    void rethrow() {
+        if (thrown_) std::rethrow_exception(thrown_);
+        if (failure_) throw InputError(*failure_);
+    }
+
+    // Runs the visitor, keeping what it throws for after libcsv has returned.
+    template <typename Call>
+    void guarded(Call call) {
+        try {
+            call();
+        } catch (...) {
+            thrown_ = std::current_exception();
+            failure_ = "";
+        }
+    }
+
+    static constexpr int kIgnored = -1;
+    static constexpr int kId = -2;
+
+    csv_parser parser_{};
+    const std::string& name_;
+    char delimiter_;
+    TableVisitor& visitor_;
+    std::string blanked_;
+    bool headerSeen_ = false;
+    std::vector<std::string> names_;
+    std::vector<int> roles_;
+    std::vector<TableCell> cells_;
+    std::string id_;
+    std::size_t field_ = 0;
+    std::int64_t row_ = 0;
+    // The first failure inside a callback; libcsv is C and must not be unwound.
+    std::optional<std::string> failure_;
+    std::exception_ptr thrown_;
+};
+
+}  // namespace
+
+void readDelimitedText(std::string_view text, const std::string& name, char delimiter,
+                       TableVisitor& visitor) {
+    if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+    DelimitedParser parser(name, delimiter == 0 ? delimiterOfHeader(text) : delimiter, visitor);
+    parser.feed(text);
+    parser.finish();
+}
+
+void readDelimitedTable(const TableSource& source, TableVisitor& visitor) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+        std::fopen(source.path.c_str(), "rb"), &std::fclose);
+    if (!file) throw InputError(source.path + ": the data table cannot be opened");
+    constexpr std::size_t kChunk = 1 << 20;
+    std::vector<char> buffer(kChunk);
+    std::size_t got = std::fread(buffer.data(), 1, kChunk, file.get());
+    std::string_view chunk(buffer.data(), got);
+    if (chunk.starts_with(kByteOrderMark)) chunk.remove_prefix(kByteOrderMark.size());
+    DelimitedParser parser(source.path, delimiterFor(source, chunk), visitor);
+    while (got > 0) {
+        parser.feed(chunk);
+        got = std::fread(buffer.data(), 1, kChunk, file.get());
+        chunk = std::string_view(buffer.data(), got);
+    }
+    if (std::ferror(file.get())) throw InputError(source.path + ": the data table cannot be read");
+    parser.finish();
+}
+
+}  // namespace tl
