@@ -18,6 +18,12 @@ struct CommandLine {
     std::int64_t bootstrap = 0;  // replications; 0: no bootstrap, otherwise at least 2
     std::uint64_t seed = 1;      // only drawn on by the bootstrap
     enum class Engine { Auto, Enumerate, Convolve } engine = Engine::Auto;
+    // Whether --seed and --engine were given: an analysis file's own values
+    // apply otherwise.
+    bool seedGiven = false;
+    bool engineGiven = false;
+    // --convert CARD: print the card as an analysis file instead of running.
+    std::optional<std::string> convertCard;
 
     bool operator==(const CommandLine&) const = default;
 };

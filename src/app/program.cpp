@@ -1,7 +1,10 @@
 #include "app/program.h"
 
+#include "app/analysis_run.h"
+#include "app/card_conversion.h"
 #include "app/command_line.h"
 #include "app/run_driver.h"
+#include "input/analysis_file.h"
 
 namespace tl {
 
@@ -30,6 +33,7 @@ int runProgram(int argc, const char* const* argv, std::istream& in, std::ostream
         return parsed.exitStatus;
     }
     const CommandLine& line = *parsed.run;
+    if (line.convertCard) return convertCardToAnalysisFile(*line.convertCard, out, err);
     RunOptions options;
     options.model.threads = line.threads;
     options.model.engine = engineOf(line.engine);
@@ -40,6 +44,10 @@ int runProgram(int argc, const char* const* argv, std::istream& in, std::ostream
     options.resultsDir = line.resultsDir;
     options.bootstrap = line.bootstrap;
     options.seed = line.seed;
+    if (options.cardFile && isAnalysisFileName(*options.cardFile)) {
+        const GivenOptions given{line.bootstrap != 0, line.seedGiven, line.engineGiven};
+        return runAnalysisFile(out, err, options, given);
+    }
     return runTesserlink(in, out, err, options);
 }
 

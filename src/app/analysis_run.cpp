@@ -1,0 +1,159 @@
+#include "app/analysis_run.h"
+
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "analysis/analyze.h"
+#include "app/console.h"
+#include "app/warnings.h"
+#include "core/errors.h"
+#include "core/messages.h"
+#include "input/analysis_file.h"
+#include "input/file_data_source.h"
+#include "input/table_data_source.h"
+#include "plan/analysis_checks.h"
+#include "platform/atomic_file.h"
+#include "platform/text_file.h"
+#include "results_files/results_directory.h"
+#include "text_report/report_writer.h"
+
+namespace tl {
+
+namespace {
+
+ModelOptions::Engine engineNamed(const std::string& name) {
+    if (name == "enumerate") return ModelOptions::Engine::Enumerate;
+    if (name == "convolve") return ModelOptions::Engine::Convolve;
+    return ModelOptions::Engine::Auto;
+}
+
+class AnalysisJob {
+  public:
+    AnalysisJob(std::ostream& out, std::ostream& err, const RunOptions& options,
+                const GivenOptions& given)
+        : out_(out), err_(err), options_(options), given_(given) {}
+
+    void run() {
+        const std::string path = *options_.cardFile;
+        const std::optional<std::string> text = readTextFile(path);
+        if (!text) {
+            std::error_code error;
+            throw InputError(path + ": the analysis file does not exist (tried " +
+                             std::filesystem::absolute(path, error).string() + ")");
+        }
+        AnalysisFile file = readAnalysisFile(*text, path);
+        merge(file);
+        if (!file.reportPath && !resultsDir_) {
+            throw InputError(file.where("") +
+                             "nothing to write: give [output] report or results, or --results "
+                             "DIR");
+        }
+
+        std::optional<ResolvedColumns> columns;
+        if (file.table) {
+            columns = resolveColumns(file, readTableHeader(file.table->source));
+            for (const std::string& w : columns->warnings) warn(w);
+        } else {
+            for (std::size_t s = 0; s < file.dataPaths.size(); ++s) {
+                std::error_code error;
+                if (!std::filesystem::is_regular_file(file.dataPaths[s], error)) {
+                    throw InputError(file.where("sets[" + std::to_string(s + 1) + "]") +
+                                     "the data file does not exist (tried " +
+                                     std::filesystem::absolute(file.dataPaths[s], error).string() +
+                                     ")");
+                }
+            }
+        }
+        const ScoreScales scales = prepareAnalysisScales(file, engine_);
+        refuseUnsafeAnalysisOutput(file);
+
+        std::unique_ptr<DataSource> data;
+        ControlCard opened = file.card;  // the per-set files as they are opened
+        TableDataSource* table = nullptr;
+        if (file.table) {
+            auto source = std::make_unique<TableDataSource>(file, *columns);
+            table = source.get();
+            for (const std::string& w : source->warnings()) warn(w);
+            for (const std::string& n : source->notes()) note(n);
+            data = std::move(source);
+        } else {
+            for (std::size_t s = 0; s < opened.itemSets.size(); ++s)
+                opened.itemSets[s].dataFile = file.dataPaths[s];
+            data = std::make_unique<FileDataSource>(opened);
+        }
+
+        AnalysisOptions analysis;
+        analysis.model = options_.model;
+        analysis.model.engine = engine_;
+        analysis.tables = resultsDir_.has_value();
+        analysis.bootstrapReplicates = bootstrap_;
+        analysis.seed = seed_;
+        analysis.onNegativeFactorial = [this] { out_ << messages::kNegativeFactorial << '\n'; };
+        Results results = analyze(file.card, scales, *data, analysis);
+        results.labels = file.labels;
+        if (table) {
+            results.records = table->records();
+            results.table = table->summary();
+        }
+        const std::vector<Warning> found = runWarnings(results);
+        if (strict_) {
+            for (const Warning& w : found) {
+                if (w.dataMisfit) throw InputError(w.text + " (an error under --strict)");
+            }
+        }
+        for (const Warning& w : found) warn(w.text);
+        if (resultsDir_) writeResultsDirectory(results, *resultsDir_);
+        if (file.reportPath) writeFileAtomically(*file.reportPath, composeReport(results));
+        out_ << messages::kSuccess << '\n';
+    }
+
+  private:
+    // The command line's options over the file's.
+    void merge(const AnalysisFile& file) {
+        resultsDir_ = options_.resultsDir ? options_.resultsDir : file.resultsDir;
+        bootstrap_ = given_.bootstrap ? options_.bootstrap : file.bootstrap.value_or(0);
+        seed_ = given_.seed ? options_.seed : file.seed.value_or(options_.seed);
+        engine_ = given_.engine || !file.engine ? options_.model.engine : engineNamed(*file.engine);
+        strict_ = options_.strict || file.strict;
+    }
+
+    void warn(const std::string& text) {
+        if (!options_.quiet) err_ << "tesserlink: warning: " << text << '\n';
+    }
+    void note(const std::string& text) {
+        if (!options_.quiet) err_ << "tesserlink: note: " << text << '\n';
+    }
+
+    std::ostream& out_;
+    std::ostream& err_;
+    const RunOptions& options_;
+    const GivenOptions& given_;
+    std::optional<std::string> resultsDir_;
+    std::int64_t bootstrap_ = 0;
+    std::uint64_t seed_ = 1;
+    ModelOptions::Engine engine_ = ModelOptions::Engine::Auto;
+    bool strict_ = false;
+};
+
+}  // namespace
+
+int runAnalysisFile(std::ostream& out, std::ostream& err, const RunOptions& options,
+                    const GivenOptions& given) {
+    try {
+        AnalysisJob(out, err, options, given).run();
+        return 0;
+    } catch (const InputError& error) {
+        err << "tesserlink: " << error.what() << '\n';
+    } catch (const DetectedError& error) {
+        err << "tesserlink: " << *options.cardFile << ": " << error.consoleLine << '\n';
+    } catch (const std::bad_alloc&) {
+        err << "tesserlink: not enough memory for this run\n";
+    }
+    return 2;
+}
+
+}  // namespace tl

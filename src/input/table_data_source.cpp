@@ -1,0 +1,327 @@
+#include "input/table_data_source.h"
+
+#include <algorithm>
+#include <bit>
+#include <climits>
+#include <cstring>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "core/errors.h"
+
+namespace tl {
+
+namespace {
+
+struct HeaderRead {};  // stops a table read once the header is known
+
+class HeaderVisitor : public TableVisitor {
+  public:
+    ColumnPick header(const std::vector<std::string>& names) override {
+        names_ = names;
+        throw HeaderRead{};
+    }
+    void row(std::int64_t, std::span<const TableCell>, std::string_view) override {}
+    std::vector<std::string> names_;
+};
+
+std::size_t editDistance(std::string_view a, std::string_view b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+class Columns {
+  public:
+    Columns(const AnalysisFile& file, const std::vector<std::string>& header)
+        : file_(file), header_(header) {}
+
+    std::size_t find(const std::string& name, const std::string& key) const {
+        std::size_t found = header_.size();
+        for (std::size_t c = 0; c < header_.size(); ++c) {
+            if (header_[c] != name) continue;
+            if (found != header_.size())
+                throw InputError(file_.where(key) + "the table " + file_.table->file +
+                                 " has two columns named " + name);
+            found = c;
+        }
+        if (found == header_.size()) {
+            throw InputError(file_.where(key) + "no column named " + name + " in " +
+                             file_.table->file + closest(name));
+        }
+        return found;
+    }
+
+  private:
+    std::string closest(const std::string& name) const {
+        std::vector<std::pair<std::size_t, std::string>> ranked;
+        for (const std::string& h : header_) ranked.emplace_back(editDistance(name, h), h);
+        std::stable_sort(ranked.begin(), ranked.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::string text;
+        for (std::size_t i = 0; i < ranked.size() && i < 3; ++i)
+            text += (i ? ", " : "; the closest are ") + ranked[i].second;
+        return text;
+    }
+
+    const AnalysisFile& file_;
+    const std::vector<std::string>& header_;
+};
+
+}  // namespace
+
+std::vector<std::string> readTableHeader(const TableSource& source) {
+    HeaderVisitor visitor;
+    try {
+        readTable(source, visitor);
+    } catch (const HeaderRead&) {
+    }
+    return visitor.names_;
+}
+
+ResolvedColumns resolveColumns(AnalysisFile& file, const std::vector<std::string>& header) {
+    const Columns columns(file, header);
+    ResolvedColumns resolved;
+    if (!file.table->id.empty()) resolved.id = columns.find(file.table->id, "data.id");
+    std::unordered_map<std::size_t, std::size_t> setOfColumn;
+    for (std::size_t s = 0; s < file.columns.size(); ++s) {
+        const SetColumns& set = file.columns[s];
+        const std::string key = "sets[" + std::to_string(s + 1) + "].items";
+        std::vector<std::size_t> items;
+        if (!set.range.empty()) {
+            const std::size_t colon = set.range.find(':');
+            const std::size_t first = columns.find(set.range.substr(0, colon), key);
+            const std::size_t last = columns.find(set.range.substr(colon + 1), key);
+            if (last < first) {
+                throw InputError(file.where(key) + "the range " + set.range +
+                                 " ends before it starts: " + header[last] + " comes before " +
+                                 header[first] + " in " + file.table->file);
+            }
+            for (std::size_t c = first; c <= last; ++c) items.push_back(c);
+        } else {
+            for (const std::string& name : set.names) items.push_back(columns.find(name, key));
+        }
+        for (std::size_t c : items) {
+            if (resolved.id && c == *resolved.id)
+                throw InputError(file.where(key) + "the ID column " + header[c] +
+                                 " cannot be an item");
+            const auto [at, fresh] = setOfColumn.emplace(c, s);
+            if (!fresh) {
+                resolved.warnings.push_back(file.where(key) + "the item " + header[c] +
+                                            " is also in sets[" + std::to_string(at->second + 1) +
+                                            "]; it counts in both");
+            }
+        }
+        std::vector<bool> reversed(items.size(), false);
+        for (const std::string& name : set.reverse) {
+            const std::size_t c = columns.find(name, "sets[" + std::to_string(s + 1) + "].reverse");
+            const auto pos = std::find(items.begin(), items.end(), c);
+            if (pos == items.end()) {
+                throw InputError(file.where("sets[" + std::to_string(s + 1) + "].reverse") + name +
+                                 " is not one of this set's items");
+            }
+            reversed[static_cast<std::size_t>(pos - items.begin())] = true;
+        }
+        if (items.size() > static_cast<std::size_t>(INT32_MAX))
+            throw InputError(file.where(key) + "too many items");
+        file.card.itemSets[s].itemCount = static_cast<std::int32_t>(items.size());
+        resolved.items.push_back(std::move(items));
+        resolved.reversed.push_back(std::move(reversed));
+    }
+    return resolved;
+}
+
+// One pass over the table: each row's cells recoded and kept, or the row
+// left out.
+class TableScan : public TableVisitor {
+  public:
+    TableScan(const AnalysisFile& file, const ResolvedColumns& columns, TableDataSource& out)
+        : file_(file), columns_(columns), out_(out) {
+        for (std::size_t s = 0; s < columns.items.size(); ++s) {
+            const ItemSet& set = file.card.itemSets[s];
+            const MissingRule rule = file.columns[s].missing.value_or(file.table->missing);
+            sets_.push_back({rule, set.scorePoints.front() + set.scorePoints.back()});
+        }
+        out_.summary_.sets.resize(columns.items.size());
+    }
+
+    ColumnPick header(const std::vector<std::string>& names) override {
+        names_ = names;
+        ColumnPick pick;
+        pick.id = columns_.id;
+        for (const auto& items : columns_.items)
+            pick.numbers.insert(pick.numbers.end(), items.begin(), items.end());
+        return pick;
+    }
+
+    void row(std::int64_t row, std::span<const TableCell> cells, std::string_view id) override {
+        out_.summary_.rows = row;
+        bool omitted = false;
+        std::size_t slot = 0;
+        buffer_.clear();
+        for (std::size_t s = 0; s < columns_.items.size(); ++s) {
+            SetMissing& counts = out_.summary_.sets[s];
+            for (std::size_t j = 0; j < columns_.items[s].size(); ++j, ++slot) {
+                const TableCell& cell = cells[slot];
+                const bool coded = !cell.missing && isCode(cell.value);
+                double value = cell.value;
+                if (cell.missing || coded) {
+                    ++counts.missingCells;
+                    counts.codedCells += coded;
+                    switch (sets_[s].rule.kind) {
+                        case MissingRule::Kind::Error:
+                            if (errors_++ == 0) {
+                                firstRow_ = row;
+                                firstColumn_ = names_[columns_.items[s][j]];
+                            }
+                            break;
+                        case MissingRule::Kind::Omit:
+                            omitted = true;
+                            break;
+                        case MissingRule::Kind::Score:
+                            value = sets_[s].rule.score;
+                            ++counts.scoredCells;
+                            break;
+                    }
+                } else if (columns_.reversed[s][j]) {
+                    value = sets_[s].reverseSum - value;
+                    ++counts.reversedCells;
+                }
+                buffer_.push_back(value);
+            }
+        }
+        if (omitted) {
+            ++out_.summary_.omittedExaminees;
+            return;
+        }
+        if (errors_ > 0) return;  // the run stops after the scan; keep counting
+        if (out_.records_.rows.size() >= static_cast<std::size_t>(INT32_MAX))
+            throw InputError(out_.file_ + ": more examinees than one run can hold");
+        slot = 0;
+        for (std::size_t s = 0; s < columns_.items.size(); ++s) {
+            for (std::size_t j = 0; j < columns_.items[s].size(); ++j)
+                out_.codes_[s].push_back(codeOf(buffer_[slot++]));
+        }
+        out_.records_.rows.push_back(row);
+        if (columns_.id) {
+            std::string name(id);
+            if (!seen_.insert(name).second && out_.summary_.duplicateIds++ == 0) {
+                out_.firstDuplicate_ = name;
+                out_.firstDuplicateRow_ = row;
+            }
+            out_.records_.ids.push_back(std::move(name));
+        }
+    }
+
+    void finish() const {
+        if (errors_ == 0) return;
+        throw InputError(out_.file_ + ": " + std::to_string(errors_) + " missing response" +
+                         (errors_ == 1 ? "" : "s") + ", the first at row " +
+                         std::to_string(firstRow_) + ", column " + firstColumn_ +
+                         ". Give missing = \"omit\" to leave such examinees out, or a score "
+                         "(missing = 0), in [data] or the set");
+    }
+
+  private:
+    struct SetRule {
+        MissingRule rule;
+        double reverseSum;  // lowest plus highest score point
+    };
+
+    bool isCode(double value) const {
+        const std::vector<double>& codes = file_.table->missingCodes;
+        return std::find(codes.begin(), codes.end(), value) != codes.end();
+    }
+
+    std::uint16_t codeOf(double value) {
+        const std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
+        const auto [at, fresh] = index_.emplace(bits, out_.values_.size());
+        if (fresh) {
+            if (out_.values_.size() > UINT16_MAX)
+                throw InputError(out_.file_ + ": more than 65,536 different item scores");
+            out_.values_.push_back(value);
+        }
+        return static_cast<std::uint16_t>(at->second);
+    }
+
+    const AnalysisFile& file_;
+    const ResolvedColumns& columns_;
+    TableDataSource& out_;
+    std::vector<SetRule> sets_;
+    std::vector<std::string> names_;
+    std::vector<double> buffer_;
+    std::unordered_map<std::uint64_t, std::size_t> index_;
+    std::unordered_set<std::string> seen_;
+    std::int64_t errors_ = 0;
+    std::int64_t firstRow_ = 0;
+    std::string firstColumn_;
+};
+
+TableDataSource::TableDataSource(const AnalysisFile& file, const ResolvedColumns& columns)
+    : file_(file.table->source.path) {
+    summary_.file = file.table->file;
+    codes_.resize(columns.items.size());
+    for (const auto& items : columns.items) itemCounts_.push_back(items.size());
+    TableScan scan(file, columns, *this);
+    readTable(file.table->source, scan);
+    scan.finish();
+}
+
+std::int32_t TableDataSource::readSet(std::size_t set, std::int32_t examinees,
+                                      const RecordSink& sink) {
+    const auto kept = static_cast<std::int32_t>(records_.rows.size());
+    const std::int32_t count = examinees < 0 ? kept : examinees;
+    if (count > kept)
+        throw InputError(file_ + " has " + std::to_string(kept) + " examinees; " +
+                         std::to_string(count) + " are needed");
+    const std::size_t width = itemCounts_[set];
+    std::vector<double> scores(width);
+    const std::uint16_t* code = codes_[set].data();
+    for (std::int32_t e = 0; e < count; ++e) {
+        for (std::size_t j = 0; j < width; ++j) scores[j] = values_[*code++];
+        sink(scores, 0);
+    }
+    return count;
+}
+
+std::string TableDataSource::sourceName(std::size_t set) const {
+    return summary_.file + " (set " + std::to_string(set + 1) + ")";
+}
+
+std::vector<std::string> TableDataSource::notes() const {
+    std::vector<std::string> notes;
+    if (summary_.omittedExaminees > 0) {
+        notes.push_back(summary_.file + ": " + std::to_string(summary_.omittedExaminees) + " of " +
+                        std::to_string(summary_.rows) +
+                        " examinees left out for missing responses (missing = \"omit\")");
+    }
+    for (std::size_t s = 0; s < summary_.sets.size(); ++s) {
+        if (summary_.sets[s].scoredCells > 0) {
+            notes.push_back(summary_.file + ": set " + std::to_string(s + 1) + ": " +
+                            std::to_string(summary_.sets[s].scoredCells) +
+                            " missing responses scored as the set's missing score");
+        }
+    }
+    return notes;
+}
+
+std::vector<std::string> TableDataSource::warnings() const {
+    std::vector<std::string> warnings;
+    if (summary_.duplicateIds > 0) {
+        warnings.push_back(summary_.file + ": " + std::to_string(summary_.duplicateIds) +
+                           " rows repeat an earlier row's ID, the first at row " +
+                           std::to_string(firstDuplicateRow_) + " (ID " + firstDuplicate_ + ")");
+    }
+    return warnings;
+}
+
+}  // namespace tl
