@@ -149,7 +149,9 @@ int runAnalysisFile(std::ostream& out, std::ostream& err, const RunOptions& opti
     } catch (const InputError& error) {
         err << "tesserlink: " << error.what() << '\n';
     } catch (const DetectedError& error) {
-        err << "tesserlink: " << *options.cardFile << ": " << error.consoleLine << '\n';
+        std::string reason = error.consoleLine;
+        if (reason.starts_with("Error! ")) reason.erase(0, 7);
+        err << "tesserlink: " << *options.cardFile << ": " << reason << '\n';
     } catch (const std::bad_alloc&) {
         err << "tesserlink: not enough memory for this run\n";
     }

@@ -22,9 +22,9 @@ constexpr const char* kDescription =
     "of raw scores on one to nine item sets, under the multinomial and\n"
     "compound-multinomial error models. Without CARD the program asks for the control\n"
     "card file name on the console and pauses before it ends, as it always has. With\n"
-    "CARD it runs that control card without asking and without pausing. A CARD ending\n"
-    "in .toml is an analysis file, which may take its items from one table (CSV, SPSS,\n"
-    "Stata, SAS) and name the run, the sets and the categories.\n";
+    "CARD it runs that control card without asking and without pausing. A CARD\n"
+    "ending in .toml is an analysis file, which may take the items from one table\n"
+    "(CSV, SPSS, Stata, SAS) and name the run, the sets and the categories.\n";
 
 constexpr const char* kFooter =
     "--seed is accepted without --bootstrap and then has no effect, so a script may\n"
@@ -220,9 +220,7 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
     }
     line.cardFile = card;
     line.engine = engineNamed(engine);
-    line.seedGiven = app.count("--seed") > 0;
-    line.engineGiven = app.count("--engine") > 0;
-    return {line, 0, "", ""};
+    return {line, 0, "", "", app.count("--seed") > 0, app.count("--engine") > 0};
 }
 
 }  // namespace tl

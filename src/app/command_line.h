@@ -18,10 +18,6 @@ struct CommandLine {
     std::int64_t bootstrap = 0;  // replications; 0: no bootstrap, otherwise at least 2
     std::uint64_t seed = 1;      // only drawn on by the bootstrap
     enum class Engine { Auto, Enumerate, Convolve } engine = Engine::Auto;
-    // Whether --seed and --engine were given: an analysis file's own values
-    // apply otherwise.
-    bool seedGiven = false;
-    bool engineGiven = false;
     // --convert CARD: print the card as an analysis file instead of running.
     std::optional<std::string> convertCard;
 
@@ -37,6 +33,10 @@ struct ParseOutcome {
     int exitStatus = 0;
     std::string out;
     std::string err;
+    // Whether --seed and --engine were given: an analysis file's own values
+    // apply otherwise.
+    bool seedGiven = false;
+    bool engineGiven = false;
 };
 
 inline constexpr int kExitCommandLineError = 2;

@@ -45,7 +45,7 @@ int runProgram(int argc, const char* const* argv, std::istream& in, std::ostream
     options.bootstrap = line.bootstrap;
     options.seed = line.seed;
     if (options.cardFile && isAnalysisFileName(*options.cardFile)) {
-        const GivenOptions given{line.bootstrap != 0, line.seedGiven, line.engineGiven};
+        const GivenOptions given{line.bootstrap != 0, parsed.seedGiven, parsed.engineGiven};
         return runAnalysisFile(out, err, options, given);
     }
     return runTesserlink(in, out, err, options);

@@ -156,10 +156,17 @@ class TableScan : public TableVisitor {
 
     ColumnPick header(const std::vector<std::string>& names) override {
         names_ = names;
+        // A column in two sets is read once and handed to both.
         ColumnPick pick;
         pick.id = columns_.id;
-        for (const auto& items : columns_.items)
-            pick.numbers.insert(pick.numbers.end(), items.begin(), items.end());
+        std::unordered_map<std::size_t, std::size_t> cellOf;
+        for (const auto& items : columns_.items) {
+            for (std::size_t c : items) {
+                const auto [at, fresh] = cellOf.emplace(c, pick.numbers.size());
+                if (fresh) pick.numbers.push_back(c);
+                cellOfItem_.push_back(at->second);
+            }
+        }
         return pick;
     }
 
@@ -171,7 +178,7 @@ class TableScan : public TableVisitor {
         for (std::size_t s = 0; s < columns_.items.size(); ++s) {
             SetMissing& counts = out_.summary_.sets[s];
             for (std::size_t j = 0; j < columns_.items[s].size(); ++j, ++slot) {
-                const TableCell& cell = cells[slot];
+                const TableCell& cell = cells[cellOfItem_[slot]];
                 const bool coded = !cell.missing && isCode(cell.value);
                 double value = cell.value;
                 if (cell.missing || coded) {
@@ -258,6 +265,7 @@ class TableScan : public TableVisitor {
     TableDataSource& out_;
     std::vector<SetRule> sets_;
     std::vector<std::string> names_;
+    std::vector<std::size_t> cellOfItem_;  // per item of every set, its cell in the row
     std::vector<double> buffer_;
     std::unordered_map<std::uint64_t, std::size_t> index_;
     std::unordered_set<std::string> seen_;
