@@ -188,7 +188,26 @@ TEST_F(SpisaTable, RunsFromTheCommandLine) {
     EXPECT_EQ(run.out, "Successful execution!\n");
     EXPECT_NE(run.err.find("1 of "), std::string::npos) << run.err;
     EXPECT_TRUE(fs::exists(dir_ / "table.out"));
-    EXPECT_TRUE(fs::exists(dir_ / "out" / "results.json"));
+    const std::string json = readFile(dir_ / "out" / "results.json");
+    for (const char* part :
+         {"\"title\": \"SPISA, five subjects\"", "\"labels\": [\"Low\", \"Middle\", \"High\"]",
+          "\"name\": \"economy\"", "\"omitted_examinees\": 1", "\"missing_code_cells\": 1"}) {
+        EXPECT_NE(json.find(part), std::string::npos) << part;
+    }
+    const std::string examinees = readFile(dir_ / "out" / "examinees.csv");
+    EXPECT_EQ(examinees.substr(0, examinees.find('\r')),
+              "record,id,observed_composite,true_category_composite,observed_category,"
+              "true_category,observed_label,true_label,p_Low,p_Middle,p_High,consistency,"
+              "accuracy,false_positive,false_negative,error_variance");
+    EXPECT_NE(examinees.find("\n6,S1005,"), std::string::npos);
+    EXPECT_NE(examinees.find("\n8,S1007,"), std::string::npos);  // row 7 left out
+    EXPECT_EQ(examinees.find("\n7,"), std::string::npos);
+    const std::string table = readFile(dir_ / "out" / "true_by_observed.csv");
+    EXPECT_EQ(table.substr(0, table.find('\r')),
+              "true_category,observed_Low,observed_Middle,observed_High,total");
+    const std::string page = readFile(dir_ / "out" / "report.html");
+    EXPECT_NE(page.find("SPISA, five subjects"), std::string::npos);
+    EXPECT_NE(page.find("<th scope=\"col\">P(Middle)</th>"), std::string::npos);
 }
 
 struct RunMistake {
