@@ -1,17 +1,21 @@
 #include "fuzz_checks.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
 #include "core/errors.h"
+#include "input/analysis_file.h"
 #include "input/control_card_reader.h"
 #include "input/free_format_reader.h"
 #include "input/number_syntax.h"
 #include "input/record_reader.h"
 #include "model/set_loader.h"
+#include "plan/analysis_checks.h"
 #include "plan/card_checks.h"
 #include "plan/score_ranges.h"
+#include "tables/table.h"
 
 namespace tl::fuzz {
 
@@ -168,6 +172,69 @@ std::string checkDataFile(std::string_view input) {
     } catch (const InputError&) {
     }
     return "";
+}
+
+namespace {
+
+// Takes column 1 as the IDs and every other column as numbers, and checks
+// that each row hands over as many cells as were picked.
+class CountingVisitor : public TableVisitor {
+  public:
+    ColumnPick header(const std::vector<std::string>& names) override {
+        ColumnPick pick;
+        if (!names.empty()) pick.id = 0;
+        for (std::size_t c = 1; c < names.size(); ++c) pick.numbers.push_back(c);
+        picked_ = pick.numbers.size();
+        return pick;
+    }
+    void row(std::int64_t row, std::span<const TableCell> cells, std::string_view) override {
+        if (cells.size() != picked_) problem = "a row handed over a wrong number of cells";
+        if (row != ++rows_) problem = "rows are not counted one by one";
+        for (const TableCell& cell : cells) {
+            if (!cell.missing && !std::isfinite(cell.value)) problem = "a cell is not finite";
+        }
+    }
+    std::string problem;
+
+  private:
+    std::size_t picked_ = 0;
+    std::int64_t rows_ = 0;
+};
+
+std::string errorProblem(const std::string& message, const std::string& file) {
+    if (message.rfind(file, 0) != 0) return "an error that does not name the file: " + message;
+    if (message.find('\n') != std::string::npos) return "an error of more than one line";
+    return "";
+}
+
+}  // namespace
+
+std::string checkAnalysisFile(std::string_view input) {
+    try {
+        const AnalysisFile file = readAnalysisFile(input, "fuzz.toml");
+        if (file.card.categoryCount != static_cast<std::int32_t>(file.card.observedCuts.size()) + 1)
+            return "the category count is not the cut count plus one";
+        if (!file.labels.categoryLabels.empty() &&
+            file.labels.categoryLabels.size() != static_cast<std::size_t>(file.card.categoryCount))
+            return "a label count that is not the category count was accepted";
+        if (!file.table) (void)prepareAnalysisScales(file, ModelOptions::Engine::Auto);
+    } catch (const InputError& error) {
+        return errorProblem(error.what(), "fuzz.toml");
+    }
+    return "";
+}
+
+std::string checkTable(std::string_view input) {
+    if (input.empty()) return "";
+    const char delimiters[] = {0, ',', ';', '\t', ' '};
+    const char delimiter = delimiters[static_cast<unsigned char>(input[0]) % 5];
+    CountingVisitor visitor;
+    try {
+        readDelimitedText(input.substr(1), "fuzz.csv", delimiter, visitor);
+    } catch (const InputError& error) {
+        return errorProblem(error.what(), "fuzz.csv");
+    }
+    return visitor.problem;
 }
 
 }  // namespace tl::fuzz
