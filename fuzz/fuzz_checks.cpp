@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -185,15 +186,23 @@ class CountingVisitor : public TableVisitor {
         if (!names.empty()) pick.id = 0;
         for (std::size_t c = 1; c < names.size(); ++c) pick.numbers.push_back(c);
         picked_ = pick.numbers.size();
+        for (const std::string& name : names) log += name + "|";
+        log += "\n";
         return pick;
     }
-    void row(std::int64_t row, std::span<const TableCell> cells, std::string_view) override {
+    void row(std::int64_t row, std::span<const TableCell> cells, std::string_view id) override {
         if (cells.size() != picked_) problem = "a row handed over a wrong number of cells";
         if (row != ++rows_) problem = "rows are not counted one by one";
+        log += std::to_string(row) + ":" + std::string(id);
         for (const TableCell& cell : cells) {
             if (!cell.missing && !std::isfinite(cell.value)) problem = "a cell is not finite";
+            char text[32];
+            std::snprintf(text, sizeof text, ",%a", cell.missing ? -0.0 : cell.value);
+            log += cell.missing ? ",NA" : text;
         }
+        log += "\n";
     }
+    std::string log;
     std::string problem;
 
   private:
@@ -228,13 +237,25 @@ std::string checkTable(std::string_view input) {
     if (input.empty()) return "";
     const char delimiters[] = {0, ',', ';', '\t', ' '};
     const char delimiter = delimiters[static_cast<unsigned char>(input[0]) % 5];
-    CountingVisitor visitor;
+    const std::string_view text = input.substr(1);
+    // The reader's own split of quote-free rows must read them as libcsv does.
+    CountingVisitor own, reference;
+    std::string ownError, referenceError;
     try {
-        readDelimitedText(input.substr(1), "fuzz.csv", delimiter, visitor);
+        readDelimitedText(text, "fuzz.csv", delimiter, own);
     } catch (const InputError& error) {
-        return errorProblem(error.what(), "fuzz.csv");
+        ownError = error.what();
+        if (const std::string problem = errorProblem(ownError, "fuzz.csv"); !problem.empty())
+            return problem;
     }
-    return visitor.problem;
+    try {
+        readDelimitedText(text, "fuzz.csv", delimiter, reference, false);
+    } catch (const InputError& error) {
+        referenceError = error.what();
+    }
+    if (own.log != reference.log || ownError != referenceError)
+        return "the plain split and libcsv read the table differently";
+    return own.problem;
 }
 
 }  // namespace tl::fuzz

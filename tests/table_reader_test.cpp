@@ -256,3 +256,39 @@ TEST(StatisticsFileFault, NotSuchAFile) {
 
 }  // namespace
 }  // namespace tl
+
+namespace tl {
+namespace {
+
+// A table longer than one read of the file, its first quote far down: the
+// rows before it are split by the reader's own loop, the rest by libcsv, and
+// the whole reads as libcsv alone reads it.
+TEST(DelimitedTableFile, SwitchesToLibcsvAtTheFirstQuoteAcrossReads) {
+    std::string text = "id;a;b\r\n";
+    for (int e = 0; e < 150000; ++e) {
+        text += 's';
+        text += std::to_string(e);
+        text += "; ";
+        text += std::to_string(e % 3);
+        text += " ;";
+        text += e % 7 == 0 ? "" : "1";
+        text += e % 5 == 0 ? "\n" : "\r\n";
+        if (e == 120000) text += "\"q;\"\"x\"\"\";2;0,5\r\n   \r\n";
+    }
+    const std::string path =
+        (std::filesystem::temp_directory_path() / "tl_table_switch.csv").string();
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::fclose(file);
+    ASSERT_GT(text.size(), std::size_t{3} << 19);  // two reads of 1 MiB
+    Recorder fromFile("id"), fromLibcsv("id");
+    readTable({path, TableFormat::Delimited, 0}, fromFile);
+    readDelimitedText(text, path, 0, fromLibcsv, false);
+    EXPECT_EQ(fromFile.rows_.size(), 150001u);
+    EXPECT_EQ(fromFile.rows_, fromLibcsv.rows_);
+    EXPECT_EQ(fromFile.rows_[120001], "120002:q;\"x\"|2,0.5");
+    std::filesystem::remove(path);
+}
+
+}  // namespace
+}  // namespace tl

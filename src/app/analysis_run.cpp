@@ -12,6 +12,7 @@
 #include "app/warnings.h"
 #include "core/errors.h"
 #include "core/messages.h"
+#include "core/one_line.h"
 #include "input/analysis_file.h"
 #include "input/file_data_source.h"
 #include "input/table_data_source.h"
@@ -42,15 +43,16 @@ class AnalysisJob {
         const std::optional<std::string> text = readTextFile(path);
         if (!text) {
             std::error_code error;
-            throw InputError(path + ": the analysis file does not exist (tried " +
-                             std::filesystem::absolute(path, error).string() + ")");
+            throw InputError(oneLine(path + ": the analysis file does not exist (tried " +
+                                     std::filesystem::absolute(path, error).string() + ")"));
         }
         AnalysisFile file = readAnalysisFile(*text, path);
         merge(file);
         if (!file.reportPath && !resultsDir_) {
-            throw InputError(file.where("") +
-                             "nothing to write: give [output] report or results, or --results "
-                             "DIR");
+            throw InputError(
+                oneLine(file.where("") +
+                        "nothing to write: give [output] report or results, or --results "
+                        "DIR"));
         }
 
         std::optional<ResolvedColumns> columns;
@@ -61,10 +63,10 @@ class AnalysisJob {
             for (std::size_t s = 0; s < file.dataPaths.size(); ++s) {
                 std::error_code error;
                 if (!std::filesystem::is_regular_file(file.dataPaths[s], error)) {
-                    throw InputError(file.where("sets[" + std::to_string(s + 1) + "]") +
-                                     "the data file does not exist (tried " +
-                                     std::filesystem::absolute(file.dataPaths[s], error).string() +
-                                     ")");
+                    throw InputError(oneLine(
+                        file.where("sets[" + std::to_string(s + 1) + "]") +
+                        "the data file does not exist (tried " +
+                        std::filesystem::absolute(file.dataPaths[s], error).string() + ")"));
                 }
             }
         }
@@ -102,7 +104,7 @@ class AnalysisJob {
         const std::vector<Warning> found = runWarnings(results);
         if (strict_) {
             for (const Warning& w : found) {
-                if (w.dataMisfit) throw InputError(w.text + " (an error under --strict)");
+                if (w.dataMisfit) throw InputError(oneLine(w.text + " (an error under --strict)"));
             }
         }
         for (const Warning& w : found) warn(w.text);
@@ -122,10 +124,10 @@ class AnalysisJob {
     }
 
     void warn(const std::string& text) {
-        if (!options_.quiet) err_ << "tesserlink: warning: " << text << '\n';
+        if (!options_.quiet) err_ << "tesserlink: warning: " << oneLine(text) << '\n';
     }
     void note(const std::string& text) {
-        if (!options_.quiet) err_ << "tesserlink: note: " << text << '\n';
+        if (!options_.quiet) err_ << "tesserlink: note: " << oneLine(text) << '\n';
     }
 
     std::ostream& out_;
@@ -147,7 +149,7 @@ int runAnalysisFile(std::ostream& out, std::ostream& err, const RunOptions& opti
         AnalysisJob(out, err, options, given).run();
         return 0;
     } catch (const InputError& error) {
-        err << "tesserlink: " << error.what() << '\n';
+        err << "tesserlink: " << oneLine(error.what()) << '\n';
     } catch (const DetectedError& error) {
         std::string reason = error.consoleLine;
         if (reason.starts_with("Error! ")) reason.erase(0, 7);

@@ -12,6 +12,7 @@
 
 #include "core/errors.h"
 #include "core/limits.h"
+#include "core/one_line.h"
 
 namespace tl {
 
@@ -66,8 +67,8 @@ class Reader {
         try {
             root_ = toml::parse(text, path);
         } catch (const toml::parse_error& error) {
-            throw InputError(path + ":" + std::to_string(error.source().begin.line) + ": " +
-                             std::string(error.description()));
+            throw InputError(oneLine(path + ":" + std::to_string(error.source().begin.line) + ": " +
+                                     std::string(error.description())));
         }
     }
 
@@ -89,7 +90,7 @@ class Reader {
         std::string at = file_.path;
         if (node && node->source().begin.line > 0)
             at += ":" + std::to_string(node->source().begin.line);
-        throw InputError(at + ": " + (key.empty() ? "" : key + ": ") + what);
+        throw InputError(oneLine(at + ": " + (key.empty() ? "" : key + ": ") + what));
     }
 
     void remember(const toml::node& node, const std::string& key) {
@@ -107,8 +108,8 @@ class Reader {
                 hint = elsewhere(name);
             }
             if (hint.empty()) hint = "; the keys here are " + joined(known);
-            throw InputError(file_.path + ":" + std::to_string(key.source().begin.line) +
-                             ": unknown key `" + prefix + std::string(name) + "`" + hint);
+            throw InputError(oneLine(file_.path + ":" + std::to_string(key.source().begin.line) +
+                                     ": unknown key `" + prefix + std::string(name) + "`" + hint));
         }
     }
 
@@ -447,8 +448,16 @@ class Reader {
 std::string AnalysisFile::where(const std::string& key) const {
     const auto line = lines.find(key);
     std::string at = path;
-    if (line != lines.end() && line->second > 0) at += ":" + std::to_string(line->second);
-    return at + ": " + (key.empty() ? "" : key + ": ");
+    if (line != lines.end() && line->second > 0) {
+        at += ':';
+        at += std::to_string(line->second);
+    }
+    at += ": ";
+    if (!key.empty()) {
+        at += key;
+        at += ": ";
+    }
+    return at;
 }
 
 AnalysisFile readAnalysisFile(std::string_view text, const std::string& path) {

@@ -1,13 +1,14 @@
 #include "input/table_data_source.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <climits>
 #include <cstring>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "core/errors.h"
+#include "core/one_line.h"
 
 namespace tl {
 
@@ -50,13 +51,13 @@ class Columns {
         for (std::size_t c = 0; c < header_.size(); ++c) {
             if (header_[c] != name) continue;
             if (found != header_.size())
-                throw InputError(file_.where(key) + "the table " + file_.table->file +
-                                 " has two columns named " + name);
+                throw InputError(oneLine(file_.where(key) + "the table " + file_.table->file +
+                                         " has two columns named " + name));
             found = c;
         }
         if (found == header_.size()) {
-            throw InputError(file_.where(key) + "no column named " + name + " in " +
-                             file_.table->file + closest(name));
+            throw InputError(oneLine(file_.where(key) + "no column named " + name + " in " +
+                                     file_.table->file + closest(name)));
         }
         return found;
     }
@@ -102,9 +103,9 @@ ResolvedColumns resolveColumns(AnalysisFile& file, const std::vector<std::string
             const std::size_t first = columns.find(set.range.substr(0, colon), key);
             const std::size_t last = columns.find(set.range.substr(colon + 1), key);
             if (last < first) {
-                throw InputError(file.where(key) + "the range " + set.range +
-                                 " ends before it starts: " + header[last] + " comes before " +
-                                 header[first] + " in " + file.table->file);
+                throw InputError(oneLine(
+                    file.where(key) + "the range " + set.range + " ends before it starts: " +
+                    header[last] + " comes before " + header[first] + " in " + file.table->file));
             }
             for (std::size_t c = first; c <= last; ++c) items.push_back(c);
         } else {
@@ -112,8 +113,8 @@ ResolvedColumns resolveColumns(AnalysisFile& file, const std::vector<std::string
         }
         for (std::size_t c : items) {
             if (resolved.id && c == *resolved.id)
-                throw InputError(file.where(key) + "the ID column " + header[c] +
-                                 " cannot be an item");
+                throw InputError(
+                    oneLine(file.where(key) + "the ID column " + header[c] + " cannot be an item"));
             const auto [at, fresh] = setOfColumn.emplace(c, s);
             if (!fresh) {
                 resolved.warnings.push_back(file.where(key) + "the item " + header[c] +
@@ -126,13 +127,13 @@ ResolvedColumns resolveColumns(AnalysisFile& file, const std::vector<std::string
             const std::size_t c = columns.find(name, "sets[" + std::to_string(s + 1) + "].reverse");
             const auto pos = std::find(items.begin(), items.end(), c);
             if (pos == items.end()) {
-                throw InputError(file.where("sets[" + std::to_string(s + 1) + "].reverse") + name +
-                                 " is not one of this set's items");
+                throw InputError(oneLine(file.where("sets[" + std::to_string(s + 1) + "].reverse") +
+                                         name + " is not one of this set's items"));
             }
             reversed[static_cast<std::size_t>(pos - items.begin())] = true;
         }
         if (items.size() > static_cast<std::size_t>(INT32_MAX))
-            throw InputError(file.where(key) + "too many items");
+            throw InputError(oneLine(file.where(key) + "too many items"));
         file.card.itemSets[s].itemCount = static_cast<std::int32_t>(items.size());
         resolved.items.push_back(std::move(items));
         resolved.reversed.push_back(std::move(reversed));
@@ -152,6 +153,12 @@ class TableScan : public TableVisitor {
             sets_.push_back({rule, set.scorePoints.front() + set.scorePoints.back()});
         }
         out_.summary_.sets.resize(columns.items.size());
+        for (std::size_t s = 0; s < columns.items.size(); ++s) {
+            for (std::size_t j = 0; j < columns.items[s].size(); ++j)
+                items_.push_back({columns.items[s][j], s, columns.reversed[s][j]});
+        }
+        rowCodes_.assign(items_.size(), 0);
+        noCodes_ = file.table->missingCodes.empty();
     }
 
     ColumnPick header(const std::vector<std::string>& names) override {
@@ -173,37 +180,36 @@ class TableScan : public TableVisitor {
     void row(std::int64_t row, std::span<const TableCell> cells, std::string_view id) override {
         out_.summary_.rows = row;
         bool omitted = false;
-        std::size_t slot = 0;
-        buffer_.clear();
-        for (std::size_t s = 0; s < columns_.items.size(); ++s) {
-            SetMissing& counts = out_.summary_.sets[s];
-            for (std::size_t j = 0; j < columns_.items[s].size(); ++j, ++slot) {
-                const TableCell& cell = cells[cellOfItem_[slot]];
-                const bool coded = !cell.missing && isCode(cell.value);
-                double value = cell.value;
-                if (cell.missing || coded) {
-                    ++counts.missingCells;
-                    counts.codedCells += coded;
-                    switch (sets_[s].rule.kind) {
-                        case MissingRule::Kind::Error:
-                            if (errors_++ == 0) {
-                                firstRow_ = row;
-                                firstColumn_ = names_[columns_.items[s][j]];
-                            }
-                            break;
-                        case MissingRule::Kind::Omit:
-                            omitted = true;
-                            break;
-                        case MissingRule::Kind::Score:
-                            value = sets_[s].rule.score;
-                            ++counts.scoredCells;
-                            break;
-                    }
-                } else if (columns_.reversed[s][j]) {
-                    value = sets_[s].reverseSum - value;
-                    ++counts.reversedCells;
+        for (std::size_t i = 0; i < items_.size(); ++i) {
+            const Item& item = items_[i];
+            const TableCell& cell = cells[cellOfItem_[i]];
+            const bool coded = !cell.missing && !noCodes_ && isCode(cell.value);
+            if (!cell.missing && !coded) {
+                if (!item.reversed) {
+                    rowCodes_[i] = codeOf(cell.value);
+                } else {
+                    rowCodes_[i] = codeOf(sets_[item.set].reverseSum - cell.value);
+                    ++out_.summary_.sets[item.set].reversedCells;
                 }
-                buffer_.push_back(value);
+                continue;
+            }
+            SetMissing& counts = out_.summary_.sets[item.set];
+            ++counts.missingCells;
+            counts.codedCells += coded;
+            switch (sets_[item.set].rule.kind) {
+                case MissingRule::Kind::Error:
+                    if (errors_++ == 0) {
+                        firstRow_ = row;
+                        firstColumn_ = names_[item.column];
+                    }
+                    break;
+                case MissingRule::Kind::Omit:
+                    omitted = true;
+                    break;
+                case MissingRule::Kind::Score:
+                    rowCodes_[i] = codeOf(sets_[item.set].rule.score);
+                    ++counts.scoredCells;
+                    break;
             }
         }
         if (omitted) {
@@ -212,33 +218,68 @@ class TableScan : public TableVisitor {
         }
         if (errors_ > 0) return;  // the run stops after the scan; keep counting
         if (out_.records_.rows.size() >= static_cast<std::size_t>(INT32_MAX))
-            throw InputError(out_.file_ + ": more examinees than one run can hold");
-        slot = 0;
+            throw InputError(oneLine(out_.file_ + ": more examinees than one run can hold"));
+        const std::uint16_t* code = rowCodes_.data();
         for (std::size_t s = 0; s < columns_.items.size(); ++s) {
-            for (std::size_t j = 0; j < columns_.items[s].size(); ++j)
-                out_.codes_[s].push_back(codeOf(buffer_[slot++]));
+            const std::size_t width = columns_.items[s].size();
+            out_.codes_[s].insert(out_.codes_[s].end(), code, code + width);
+            code += width;
         }
         out_.records_.rows.push_back(row);
-        if (columns_.id) {
-            std::string name(id);
-            if (!seen_.insert(name).second && out_.summary_.duplicateIds++ == 0) {
-                out_.firstDuplicate_ = name;
-                out_.firstDuplicateRow_ = row;
-            }
-            out_.records_.ids.push_back(std::move(name));
-        }
+        if (columns_.id) out_.records_.ids.emplace_back(id);
     }
 
     void finish() const {
-        if (errors_ == 0) return;
-        throw InputError(out_.file_ + ": " + std::to_string(errors_) + " missing response" +
-                         (errors_ == 1 ? "" : "s") + ", the first at row " +
-                         std::to_string(firstRow_) + ", column " + firstColumn_ +
-                         ". Give missing = \"omit\" to leave such examinees out, or a score "
-                         "(missing = 0), in [data] or the set");
+        if (errors_ == 0) {
+            countDuplicateIds();
+            return;
+        }
+        throw InputError(
+            oneLine(out_.file_ + ": " + std::to_string(errors_) + " missing response" +
+                    (errors_ == 1 ? "" : "s") + ", the first at row " + std::to_string(firstRow_) +
+                    ", column " + firstColumn_ +
+                    ". Give missing = \"omit\" to leave such examinees out, or a score "
+                    "(missing = 0), in [data] or the set"));
     }
 
   private:
+    // Repeated IDs, found by sorting the IDs' hashes with their positions (a
+    // hash set of a million strings costs more than the rest of the read).
+    void countDuplicateIds() const {
+        const std::vector<std::string>& ids = out_.records_.ids;
+        std::vector<std::pair<std::size_t, std::size_t>> hashed;
+        hashed.reserve(ids.size());
+        for (std::size_t i = 0; i < ids.size(); ++i)
+            hashed.emplace_back(std::hash<std::string>{}(ids[i]), i);
+        // By hash, then (on equal hashes only) by the ID itself, then by row.
+        std::sort(hashed.begin(), hashed.end(), [&ids](const auto& a, const auto& b) {
+            if (a.first != b.first) return a.first < b.first;
+            const int order = ids[a.second].compare(ids[b.second]);
+            return order != 0 ? order < 0 : a.second < b.second;
+        });
+        std::size_t firstRepeat = ids.size();
+        std::int64_t repeats = 0;
+        for (std::size_t i = 1; i < hashed.size(); ++i) {
+            if (hashed[i].first == hashed[i - 1].first &&
+                ids[hashed[i].second] == ids[hashed[i - 1].second]) {
+                ++repeats;
+                firstRepeat = std::min(firstRepeat, hashed[i].second);
+            }
+        }
+        out_.summary_.duplicateIds = repeats;
+        if (repeats > 0) {
+            out_.firstDuplicate_ = ids[firstRepeat];
+            out_.firstDuplicateRow_ = out_.records_.rows[firstRepeat];
+        }
+    }
+
+    // Every item of every set, in set order, as the row loop wants it.
+    struct Item {
+        std::size_t column;
+        std::size_t set;
+        bool reversed;
+    };
+
     struct SetRule {
         MissingRule rule;
         double reverseSum;  // lowest plus highest score point
@@ -250,12 +291,34 @@ class TableScan : public TableVisitor {
     }
 
     std::uint16_t codeOf(double value) {
+        // Small whole scores by a table (no branch on which score it is),
+        // others by a short scan; the map holds the rest.
         const std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
+        if (value >= 0.0 && value < static_cast<double>(kSmall)) {
+            const auto whole = static_cast<std::size_t>(value);
+            if (std::bit_cast<std::uint64_t>(static_cast<double>(whole)) == bits &&
+                smallCode_[whole] >= 0)
+                return static_cast<std::uint16_t>(smallCode_[whole]);
+        }
+        const std::size_t scanned = std::min<std::size_t>(knownBits_.size(), 16);
+        for (std::size_t v = 0; v < scanned; ++v) {
+            if (knownBits_[v] == bits) return static_cast<std::uint16_t>(v);
+        }
+        return newCode(value, bits);
+    }
+
+    [[gnu::noinline]] std::uint16_t newCode(double value, std::uint64_t bits) {
         const auto [at, fresh] = index_.emplace(bits, out_.values_.size());
         if (fresh) {
             if (out_.values_.size() > UINT16_MAX)
-                throw InputError(out_.file_ + ": more than 65,536 different item scores");
+                throw InputError(oneLine(out_.file_ + ": more than 65,536 different item scores"));
             out_.values_.push_back(value);
+            knownBits_.push_back(bits);
+            if (value >= 0.0 && value < static_cast<double>(kSmall)) {
+                const auto whole = static_cast<std::size_t>(value);
+                if (std::bit_cast<std::uint64_t>(static_cast<double>(whole)) == bits)
+                    smallCode_[whole] = static_cast<std::int32_t>(at->second);
+            }
         }
         return static_cast<std::uint16_t>(at->second);
     }
@@ -266,9 +329,19 @@ class TableScan : public TableVisitor {
     std::vector<SetRule> sets_;
     std::vector<std::string> names_;
     std::vector<std::size_t> cellOfItem_;  // per item of every set, its cell in the row
-    std::vector<double> buffer_;
+    std::vector<Item> items_;
+    std::vector<std::uint16_t> rowCodes_;  // the row's codes, every set's items in order
+    bool noCodes_ = true;
     std::unordered_map<std::uint64_t, std::size_t> index_;
-    std::unordered_set<std::string> seen_;
+    std::vector<std::uint64_t> knownBits_;  // the bits of each code's value
+    static constexpr std::size_t kSmall = 256;
+    std::array<std::int32_t, kSmall> smallCode_ = filledWithMinusOne();  // code of 0, 1, ...
+
+    static std::array<std::int32_t, kSmall> filledWithMinusOne() {
+        std::array<std::int32_t, kSmall> codes;
+        codes.fill(-1);
+        return codes;
+    }
     std::int64_t errors_ = 0;
     std::int64_t firstRow_ = 0;
     std::string firstColumn_;
@@ -289,8 +362,8 @@ std::int32_t TableDataSource::readSet(std::size_t set, std::int32_t examinees,
     const auto kept = static_cast<std::int32_t>(records_.rows.size());
     const std::int32_t count = examinees < 0 ? kept : examinees;
     if (count > kept)
-        throw InputError(file_ + " has " + std::to_string(kept) + " examinees; " +
-                         std::to_string(count) + " are needed");
+        throw InputError(oneLine(file_ + " has " + std::to_string(kept) + " examinees; " +
+                                 std::to_string(count) + " are needed"));
     const std::size_t width = itemCounts_[set];
     std::vector<double> scores(width);
     const std::uint16_t* code = codes_[set].data();

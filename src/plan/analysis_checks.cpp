@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/errors.h"
+#include "core/one_line.h"
 #include "plan/card_checks.h"
 #include "plan/score_ranges.h"
 
@@ -31,21 +32,21 @@ ScoreScales prepareAnalysisScales(const AnalysisFile& file, ModelOptions::Engine
     try {
         scales = deriveScoreScales(file.card);
     } catch (const DetectedError& error) {
-        throw InputError(file.where("") + reasonOf(error));
+        throw InputError(oneLine(file.where("") + reasonOf(error)));
     }
     const CompositeScale& composite = scales.composite;
     for (double cut : file.card.observedCuts) {
         if (cut < composite.minComposite || cut > composite.maxComposite) {
-            throw InputError(file.where("classification.observed_cuts") + "the cut score " +
-                             shown(cut) + " lies outside the composite score range " +
-                             std::to_string(composite.minComposite) + " to " +
-                             std::to_string(composite.maxComposite));
+            throw InputError(oneLine(file.where("classification.observed_cuts") + "the cut score " +
+                                     shown(cut) + " lies outside the composite score range " +
+                                     std::to_string(composite.minComposite) + " to " +
+                                     std::to_string(composite.maxComposite)));
         }
     }
     try {
         refuseUnworkableCard(file.card, scales, engine);
     } catch (const DetectedError& error) {
-        throw InputError(file.where("") + reasonOf(error));
+        throw InputError(oneLine(file.where("") + reasonOf(error)));
     }
     return scales;
 }
@@ -60,7 +61,7 @@ void refuseUnsafeAnalysisOutput(const AnalysisFile& file) {
     try {
         refuseUnsafeOutput(opened, file.path);
     } catch (const DetectedError& error) {
-        throw InputError(file.where("output.report") + reasonOf(error));
+        throw InputError(oneLine(file.where("output.report") + reasonOf(error)));
     }
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "core/one_line.h"
 #include "tables/table.h"
 
 namespace tl {
@@ -47,8 +48,9 @@ char delimiterFor(const TableSource& source, std::string_view start) {
 // Collects libcsv's fields into the header, then into each row's picked cells.
 class DelimitedParser {
   public:
-    DelimitedParser(const std::string& name, char delimiter, TableVisitor& visitor)
-        : name_(name), delimiter_(delimiter), visitor_(visitor) {
+    DelimitedParser(const std::string& name, char delimiter, TableVisitor& visitor,
+                    bool splitPlainRows = true)
+        : name_(name), delimiter_(delimiter), visitor_(visitor), quoteSeen_(!splitPlainRows) {
         if (csv_init(&parser_, CSV_EMPTY_IS_NULL | CSV_APPEND_NULL) != 0)
             throw InputError(name_ + ": the table reader could not start");
         csv_set_delim(&parser_, static_cast<unsigned char>(delimiter == ' ' ? ' ' : delimiter));
@@ -64,26 +66,98 @@ class DelimitedParser {
             for (char& c : blanked_) c = c == '\t' ? ' ' : c;
             chunk = blanked_;
         }
-        if (csv_parse(&parser_, chunk.data(), chunk.size(), onField, onRow, this) != chunk.size() &&
+        if (!quoteSeen_) {
+            // Rows before the first quote character need none of the quoting
+            // rules: they are split here, as libcsv would split them, and
+            // libcsv takes over at the start of the row that holds the quote.
+            std::string_view input = chunk;
+            if (!carried_.empty()) {
+                carried_.append(chunk);
+                input = carried_;
+            }
+            const std::size_t quote = input.find('"');
+            const std::string_view plain = input.substr(0, quote);
+            const std::size_t lastEnd = plain.find_last_of("\r\n");
+            const std::size_t rows = lastEnd == std::string_view::npos ? 0 : lastEnd + 1;
+            splitPlainRows(input.substr(0, rows));
+            rethrow();
+            if (quote == std::string_view::npos) {
+                carried_ = std::string(input.substr(rows));
+                return;
+            }
+            quoteSeen_ = true;
+            const std::string rest(input.substr(rows));
+            carried_.clear();
+            parse(rest);
+            return;
+        }
+        parse(chunk);
+    }
+
+    void finish() {
+        if (!quoteSeen_) {
+            if (splitPlainRows(carried_) && !failure_) endRow();
+            carried_.clear();
+        } else {
+            csv_fini(&parser_, onField, onRow, this);
+        }
+        rethrow();
+        if (!headerSeen_) throw InputError(name_ + ": the table has no header row");
+    }
+
+  private:
+    void parse(std::string_view text) {
+        if (csv_parse(&parser_, text.data(), text.size(), onField, onRow, this) != text.size() &&
             !failure_) {
             failure_ = name_ + ": " + csv_strerror(csv_error(&parser_));
         }
         rethrow();
     }
 
-    void finish() {
-        csv_fini(&parser_, onField, onRow, this);
-        rethrow();
-        if (!headerSeen_) throw InputError(name_ + ": the table has no header row");
+    // Whether libcsv trims `c` from the ends of an unquoted field.
+    bool isSpace(char c) const { return (c == ' ' || c == '\t') && c != delimiter_; }
+
+    // Quote-free text as libcsv reads it: rows end at CR or LF, a row with
+    // nothing but blanks is no row, fields lose their blanks at both ends, and
+    // an empty field is a null one. A last row without its line end is left
+    // for finish().
+    bool splitPlainRows(std::string_view text) {
+        const char* p = text.data();
+        const char* const end = p + text.size();
+        while (p < end && !failure_) {
+            // libcsv's "row not begun": blanks, then a line end or a field.
+            while (p < end && isSpace(*p)) ++p;
+            if (p == end) return false;
+            if (*p == '\r' || *p == '\n') {
+                ++p;
+                continue;
+            }
+            // One row: fields up to the line end.
+            for (;;) {
+                while (p < end && isSpace(*p)) ++p;
+                const char* start = p;
+                while (p < end && *p != delimiter_ && *p != '\r' && *p != '\n') ++p;
+                const char* stop = p;
+                while (stop > start && isSpace(stop[-1])) --stop;
+                if (p == end) {
+                    // Only in finish(): the last field of a row with no line end.
+                    field(stop > start ? start : nullptr, static_cast<std::size_t>(stop - start));
+                    return true;
+                }
+                field(stop > start ? start : nullptr, static_cast<std::size_t>(stop - start));
+                if (*p++ != delimiter_) break;
+            }
+            endRow();
+        }
+        return false;
     }
 
-  private:
     static void onField(void* text, std::size_t length, void* self) {
         static_cast<DelimitedParser*>(self)->field(static_cast<const char*>(text), length);
     }
     static void onRow(int, void* self) { static_cast<DelimitedParser*>(self)->endRow(); }
 
-    void field(const char* text, std::size_t length) {
+    [[gnu::always_inline]] void field(const char* text, std::size_t length) {
         if (failure_) return;
         if (delimiter_ == ' ' && text == nullptr) return;  // a second blank in a run
         const std::string_view value = text ? std::string_view(text, length) : std::string_view();
@@ -97,6 +171,13 @@ class DelimitedParser {
         if (role == kId) {
             id_.assign(value);
         } else if (role >= 0) {
+            TableCell& slot = cells_[static_cast<std::size_t>(role)];
+            if (value.size() == 1 && value[0] >= '0' && value[0] <= '9') {
+                // The common one-digit score, without the general parse.
+                slot.missing = false;
+                slot.value = static_cast<double>(value[0] - '0');
+                return;
+            }
             const std::optional<TableCell> cell = cellOfText(value, delimiter_ != ',');
             if (!cell) {
                 failure_ = cellError(name_, row_ + 1, names_[column], value, "is not a number");
@@ -110,6 +191,7 @@ class DelimitedParser {
         if (failure_) return;
         const std::size_t fields = field_;
         field_ = 0;
+        if (delimiter_ == ' ' && fields == 0) return;  // a line of blanks only
         if (!headerSeen_) {
             headerSeen_ = true;
             if (!names_.empty() && names_.front().starts_with(kByteOrderMark))
@@ -146,7 +228,7 @@ class DelimitedParser {
 
     void rethrow() {
         if (thrown_) std::rethrow_exception(thrown_);
-        if (failure_) throw InputError(*failure_);
+        if (failure_) throw InputError(oneLine(*failure_));
     }
 
     // Runs the visitor, keeping what it throws for after libcsv has returned.
@@ -168,6 +250,8 @@ class DelimitedParser {
     char delimiter_;
     TableVisitor& visitor_;
     std::string blanked_;
+    bool quoteSeen_;       // libcsv reads the rest
+    std::string carried_;  // a row not yet ended, before the first quote
     bool headerSeen_ = false;
     std::vector<std::string> names_;
     std::vector<int> roles_;
@@ -183,9 +267,10 @@ class DelimitedParser {
 }  // namespace
 
 void readDelimitedText(std::string_view text, const std::string& name, char delimiter,
-                       TableVisitor& visitor) {
+                       TableVisitor& visitor, bool splitPlainRows) {
     if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
-    DelimitedParser parser(name, delimiter == 0 ? delimiterOfHeader(text) : delimiter, visitor);
+    DelimitedParser parser(name, delimiter == 0 ? delimiterOfHeader(text) : delimiter, visitor,
+                           splitPlainRows);
     parser.feed(text);
     parser.finish();
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "core/one_line.h"
 #include "tables/table.h"
 
 namespace tl {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/errors.h"
+#include "core/one_line.h"
 #include "tables/table.h"
 
 namespace tl {
@@ -42,6 +43,9 @@ std::optional<TableFormat> formatNamed(std::string_view name, char* delimiter) {
 }
 
 std::optional<TableCell> cellOfText(std::string_view text, bool decimalComma) {
+    // Most item scores are one digit: read those without the general parse.
+    if (text.size() == 1 && text[0] >= '0' && text[0] <= '9')
+        return TableCell{false, static_cast<double>(text[0] - '0')};
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
     if (text.empty() || text == "NA" || text == ".") return TableCell{true, 0.0};
@@ -72,8 +76,8 @@ std::string cellError(const std::string& file, std::int64_t row, const std::stri
                       std::string_view value, const std::string& what) {
     std::string shown(value.substr(0, 40));
     if (value.size() > 40) shown += "...";
-    return file + ": row " + std::to_string(row) + ", column " + column + ": '" + shown + "' " +
-           what;
+    return oneLine(file + ": row " + std::to_string(row) + ", column " + column + ": '" + shown +
+                   "' " + what);
 }
 
 void readTable(const TableSource& source, TableVisitor& visitor) {
