@@ -1,9 +1,10 @@
-#include <unistd.h>
-
 #include <iostream>
 
 #include "app/program.h"
+#include "platform/program_start.h"
 
 int main(int argc, char** argv) {
-    return tl::runProgram(argc, argv, std::cin, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1);
+    const tl::ProgramStart start(argc, argv);
+    return tl::runProgram(start.argc(), start.argv(), std::cin, std::cout, std::cerr,
+                          start.standardErrorIsTerminal(), start.ownsConsoleWindow());
 }

@@ -184,6 +184,11 @@ struct ReplicateCase {
     int bias;  // -1: as the card says
 };
 
+// ctest lists a case by its name, not by its bytes.
+void PrintTo(const ReplicateCase& c, std::ostream* os) {
+    *os << c.name << (c.bias == 1 ? " with bias correction" : "");
+}
+
 class Replicate : public ::testing::TestWithParam<ReplicateCase> {};
 
 TEST_P(Replicate, IsTheRunTheProgramWouldMakeOnTheSample) {

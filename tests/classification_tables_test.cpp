@@ -6,30 +6,16 @@
 #include <cmath>
 #include <map>
 
-#include "analysis/analyze.h"
-#include "input/control_card_reader.h"
-#include "input/file_data_source.h"
-#include "platform/text_file.h"
-#include "support/program_run.h"
-#include "support/scratch_case.h"
+#include "support/card_folder.h"
 
 namespace tl {
 namespace {
 
-Results analyzeFixture(const std::string& name) {
-    const testing::ScratchCase scratch(testing::ScratchCase::fixture(name));
-    const testing::WorkingDirectory inside(scratch.dir());
-    const ControlCard card = readControlCard(*readTextFile("card.txt"), "card.txt");
-    FileDataSource data(card);
-    AnalysisOptions options;
-    options.tables = true;
-    return analyze(card, prepareScales(card), data, options);
-}
-
 class Tables : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(Tables, HoldTheirIdentitiesAndDefinitions) {
-    const Results r = analyzeFixture(GetParam());
+    const Results r =
+        testing::analyzeCardFolder(std::filesystem::path(TESSERLINK_FIXTURES) / GetParam());
     ASSERT_TRUE(r.tables);
     const ClassificationTables& t = *r.tables;
     const Classification& c = r.classification;

@@ -40,6 +40,11 @@ struct GoodCase {
     CommandLine expected;
 };
 
+// ctest lists a case by its name, not by its bytes.
+void PrintTo(const GoodCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class GoodCommandLine : public ::testing::TestWithParam<GoodCase> {};
 
 TEST_P(GoodCommandLine, StartsTheExpectedRun) {
@@ -107,6 +112,11 @@ struct BadCase {
     std::vector<std::string> words;
     std::string problem;  // the first line of standard error, after "tesserlink: "
 };
+
+// ctest lists a case by its name, not by its bytes.
+void PrintTo(const BadCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class BadCommandLine : public ::testing::TestWithParam<BadCase> {};
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "core/messages.h"
 #include "support/card_text.h"
@@ -50,11 +51,16 @@ struct ConsoleCase {
     const char* errPart = "";  // expected in standard error (which must otherwise be empty)
 };
 
+// ctest lists a case by what it shows, not by its bytes.
+void PrintTo(const ConsoleCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
 std::string missingCard(const std::string& paddedName) {
     return transcript("Error! File: " + paddedName + "does not exist");
 }
 
-TEST(Console, Transcripts) {
+std::vector<ConsoleCase> consoleCases() {
     const std::string success = transcript("Successful execution!");
     const std::string notFound = transcript("Error! Data file is not found!");
     const std::string tooManySets = transcript("# item sets greater than 9: Stopped!");
@@ -67,7 +73,7 @@ TEST(Console, Transcripts) {
         addSet(t, "3", "0 1 2", "b.dat");
     });
 
-    const ConsoleCase cases[] = {
+    return {
         {"a good run", {{"card.txt", card()}, {"a.dat", kData}}, "card.txt\n\n", success, 0},
         {"a quoted name with blanks at the prompt",
          {{"my card, v2.txt", card()}, {"a.dat", kData}},
@@ -189,42 +195,47 @@ TEST(Console, Transcripts) {
         {"an unterminated quote at the prompt", {}, "'card.txt\n", kPrompt, 2, "quoted text"},
         {"no name at all", {}, "", kPrompt, 2, "no control card file name"},
     };
-
-    for (const ConsoleCase& c : cases) {
-        SCOPED_TRACE(c.what);
-        const fs::path dir = testing::makeScratchDirectory("console");
-        for (const auto& [name, content] : c.files) testing::writeFile(dir / name, content);
-        // A report from an earlier run: a failed run must neither replace nor touch it.
-        const std::string previous = "an earlier report\r\n";
-        testing::writeFile(dir / "out.txt", previous);
-        const auto previousTime = fs::last_write_time(dir / "out.txt");
-
-        const testing::ProgramResult result = testing::runProgram(dir, c.input);
-        ASSERT_FALSE(result.timedOut);
-        EXPECT_EQ(result.out, c.out);
-        EXPECT_EQ(result.exitStatus, c.status);
-        const std::string diagnostic = testing::withoutWarnings(result.err);
-        if (*c.errPart == '\0') {
-            EXPECT_EQ(diagnostic, "");
-        } else {
-            EXPECT_NE(diagnostic.find(c.errPart), std::string::npos) << result.err;
-            EXPECT_EQ(std::count(diagnostic.begin(), diagnostic.end(), '\n'), 1) << result.err;
-        }
-
-        std::size_t entries = 0;
-        for (const auto& entry : fs::directory_iterator(dir)) entries += entry.exists() ? 1 : 0;
-        if (c.status == 0) {
-            EXPECT_NE(testing::readFile(dir / "out.txt"), previous);
-        } else {
-            EXPECT_EQ(testing::readFile(dir / "out.txt"), previous);
-            EXPECT_EQ(fs::last_write_time(dir / "out.txt"), previousTime);
-            EXPECT_EQ(entries, c.files.size() + 1) << "a failed run left a file behind";
-        }
-        fs::remove_all(dir);
-    }
 }
 
-TEST(Console, PauseIgnoresTypedLinesUntilAnEmptyOne) {
+class Console : public ::testing::TestWithParam<ConsoleCase> {};
+
+TEST_P(Console, WritesTheTranscriptAndLeavesAFailedRunsFolderAlone) {
+    const ConsoleCase& c = GetParam();
+    const fs::path dir = testing::makeScratchDirectory("console");
+    for (const auto& [name, content] : c.files) testing::writeFile(dir / name, content);
+    // A report from an earlier run: a failed run must neither replace nor touch it.
+    const std::string previous = "an earlier report\r\n";
+    testing::writeFile(dir / "out.txt", previous);
+    const auto previousTime = fs::last_write_time(dir / "out.txt");
+
+    const testing::ProgramResult result = testing::runProgram(dir, c.input);
+    ASSERT_FALSE(result.timedOut);
+    EXPECT_EQ(result.out, c.out);
+    EXPECT_EQ(result.exitStatus, c.status);
+    const std::string diagnostic = testing::withoutWarnings(result.err);
+    if (*c.errPart == '\0') {
+        EXPECT_EQ(diagnostic, "");
+    } else {
+        EXPECT_NE(diagnostic.find(c.errPart), std::string::npos) << result.err;
+        EXPECT_EQ(std::count(diagnostic.begin(), diagnostic.end(), '\n'), 1) << result.err;
+    }
+
+    std::size_t entries = 0;
+    for (const auto& entry : fs::directory_iterator(dir)) entries += entry.exists() ? 1 : 0;
+    if (c.status == 0) {
+        EXPECT_NE(testing::readFile(dir / "out.txt"), previous);
+    } else {
+        EXPECT_EQ(testing::readFile(dir / "out.txt"), previous);
+        EXPECT_EQ(fs::last_write_time(dir / "out.txt"), previousTime);
+        EXPECT_EQ(entries, c.files.size() + 1) << "a failed run left a file behind";
+    }
+    fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Transcripts, Console, ::testing::ValuesIn(consoleCases()),
+                         [](const auto& info) { return testing::testNameOf(info.param.what); });
+
+TEST(ConsolePause, IgnoresTypedLinesUntilAnEmptyOne) {
     const fs::path dir = testing::makeScratchDirectory("console-pause");
     const auto ignored = testing::runProgram(dir, "nope.txt\ntouch typed\nexit 3\n\nafter\n");
     EXPECT_EQ(ignored.out, missingCard("nope.txt                      ") + kPause + kPause);

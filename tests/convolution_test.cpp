@@ -118,6 +118,11 @@ struct WorkedCase {
     std::vector<double> expected;
 };
 
+// ctest lists a case by its name, not by its bytes.
+void PrintTo(const WorkedCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class WorkedRawConvolution : public ::testing::TestWithParam<WorkedCase> {};
 
 TEST_P(WorkedRawConvolution, GivesTheModelsProbabilities) {

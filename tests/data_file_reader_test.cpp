@@ -110,7 +110,8 @@ TEST(DataFileReader, RefusesRecordsTheModelCannotTake) {
     } cases[] = {
         {"fewer records than examinees", "0 1 2 1\n1 1 1 1\n0 1\n", 3,
          "b.dat:4: the file ends in record 3; 3 complete records of 4 item scores are needed"},
-        {"an empty file", "", 1, "b.dat:1: the file ends in record 1"},
+        {"an empty file", "", 1,
+         "b.dat:1: the file ends in record 1; 1 complete record of 4 item scores is needed"},
         {"a null value", "0 1 2 1\n0 1,,2\n", 2, "b.dat:2: record 2 gives no score for item 3"},
         {"a leading comma", ",0 1 2 1\n", 1, "b.dat:1: record 1 gives no score for item 1"},
         {"r* nulls", "0 2* 1\n", 1, "b.dat:1: record 1 gives no score for item 2"},

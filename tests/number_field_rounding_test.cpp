@@ -1,4 +1,5 @@
-// realField's integer rounding against an independent decimal reference: the
+// The rounding of fixedDecimals and realField (the report, the page and its
+// figures) against an independent decimal reference: the
 // exact expansion of the double (every double has a finite one, which the C
 // library prints in full) rounded by hand, half away from zero.
 #include <gtest/gtest.h>
@@ -36,16 +37,17 @@ std::string referenceDigits(double value, int decimals) {
     return kept;
 }
 
-std::string referenceField(double value, int width, int decimals) {
+std::string referenceText(double value, int decimals) {
     const std::string digits = referenceDigits(value, decimals);
     const bool zero = digits.find_first_not_of("0.") == std::string::npos;
-    const std::string text = (std::signbit(value) && !zero ? "-" : "") + digits;
-    return std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
+    return (std::signbit(value) && !zero ? "-" : "") + digits;
 }
 
 void expectSame(double value, int decimals) {
-    ASSERT_EQ(tl::realField(value, 60, decimals), referenceField(value, 60, decimals))
+    const std::string text = referenceText(value, decimals);
+    ASSERT_EQ(tl::fixedDecimals(value, decimals), text)
         << std::hexfloat << value << " decimals " << decimals;
+    ASSERT_EQ(tl::realField(value, 60, decimals), std::string(60 - text.size(), ' ') + text);
 }
 
 TEST(RealFieldRounding, MatchesTheExactExpansion) {

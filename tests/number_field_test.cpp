@@ -75,6 +75,16 @@ TEST(RealField, FollowsTheTable) {
     }
 }
 
+// The page and its figures print fixedDecimals: the field's text, unpadded
+// (number_field_rounding_test checks every rounding against the exact value).
+TEST(FixedDecimals, RoundsATieAwayAndDropsTheSignOfZero) {
+    EXPECT_EQ(tl::fixedDecimals(0.015625, 5), "0.01563");
+    EXPECT_EQ(tl::fixedDecimals(-0.015625, 5), "-0.01563");
+    EXPECT_EQ(tl::fixedDecimals(-1e-9, 5), "0.00000");
+    EXPECT_EQ(tl::fixedDecimals(-0.05, 5), "-0.05000");  // the leading zero stays
+    EXPECT_EQ(tl::fixedDecimals(kNaN, 5), "NaN");
+}
+
 TEST(IntegerField, FollowsTheTable) {
     struct Case {
         std::int64_t value;

@@ -59,6 +59,11 @@ struct WorkedCase {
     double relativeTolerance;
 };
 
+// ctest lists a case by its name, not by its bytes.
+void PrintTo(const WorkedCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class WorkedRawDistribution : public ::testing::TestWithParam<WorkedCase> {};
 
 TEST_P(WorkedRawDistribution, GivesTheStatedProbabilities) {

@@ -1,16 +1,17 @@
 // report.html: each table cell that names a results.json value shows it
-// rounded to five decimals, every number of the summary tables is shown, and
-// the page needs nothing from outside itself.
+// rounded to five decimals as the text report rounds, scores in full, every
+// number of the summary tables, and nothing from outside the page.
 #include "results_files/results_html.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <set>
 
+#include "core/number_field.h"
 #include "results_files/results_json.h"
+#include "results_files/svg_plot.h"
 #include "support/results_files.h"
 
 namespace tl {
@@ -18,14 +19,17 @@ namespace {
 
 using Json = nlohmann::json;
 
-// As a reader sees a results.json value: reals to five places, whole
-// numbers as they are, null as "n/a".
+// As a reader sees a results.json value: reals to five places by the report's
+// rule, whole numbers as they are, null as "n/a".
 std::string rounded(const Json& value) {
     if (value.is_null()) return "n/a";
     if (!value.is_number_float()) return value.dump();
-    char text[400];
-    std::snprintf(text, sizeof text, "%.5f", value.get<double>());
-    return text;
+    return fixedDecimals(value.get<double>(), 5);
+}
+
+// Scores are shown in full, like the cut scores.
+bool isScore(const std::string& path) {
+    return path.ends_with(".score") || path == "composite.min" || path == "composite.max";
 }
 
 // The paths every page must show.
@@ -65,7 +69,8 @@ std::set<std::string> requiredPaths(const Json& doc) {
         paths.insert("expected_proportions." + std::to_string(a));
     }
     for (const char* path : {"examinees", "reliability.reliability", "reliability.sample_variance",
-                             "reliability.average_error_variance", "composite.mean"}) {
+                             "reliability.average_error_variance", "composite.mean",
+                             "composite.min", "composite.max"}) {
         paths.insert(path);
     }
     for (std::size_t i = 0; i < doc["conditional"].size(); ++i) {
@@ -84,9 +89,8 @@ void checkPage(const Results& r) {
         const std::string path = (*it)[1], text = (*it)[2];
         EXPECT_TRUE(shown.insert(path).second) << path << " shown twice";
         const Json& value = testing::jsonAt(doc, path);
-        // Scores are shown in full, like the cut scores.
-        const bool score = path.size() > 6 && path.substr(path.size() - 6) == ".score";
-        EXPECT_EQ(text, score ? testing::shortestOf(value.get<double>()) : rounded(value)) << path;
+        EXPECT_EQ(text, isScore(path) ? testing::shortestOf(value.get<double>()) : rounded(value))
+            << path;
     }
     for (const std::string& path : requiredPaths(doc))
         EXPECT_TRUE(shown.count(path)) << path << " not shown";
@@ -124,6 +128,28 @@ TEST(ResultsHtmlBootstrap, ShowsSpreadsAndUndefinedValues) {
     const std::string html = composeResultsHtml(r);
     EXPECT_NE(html.find("data-json=\"overall.kappa\">n/a<"), std::string::npos);
     EXPECT_NE(html.find("bootstrap of 200 replicates, seed 77"), std::string::npos);
+}
+
+// A tie rounds away from zero and a tiny negative value shows no minus sign,
+// in the tables and in the figures, as in the text report.
+TEST(ResultsHtmlText, RoundsAsTheReportDoes) {
+    Results r = testing::analysedRun("fixture/valid-02");
+    r.classification.categoryMarginal[0] = 0.015625;
+    r.classification.categoryMarginal[1] = -1e-9;
+    r.tables->conditional[0].accuracy = 0.015625;
+    const std::string html = composeResultsHtml(r);
+    EXPECT_NE(html.find("data-json=\"expected_proportions.0\">0.01563<"), std::string::npos);
+    EXPECT_NE(html.find("data-json=\"expected_proportions.1\">0.00000<"), std::string::npos);
+    EXPECT_NE(html.find("accuracy 0.01563</title>"), std::string::npos);
+    EXPECT_EQ(html.find("-0.0"), std::string::npos);
+}
+
+// An axis of counts (or of whole scores) never labels a tick with decimals.
+TEST(FigureAxis, WholeStepsTickAtWholeNumbers) {
+    EXPECT_EQ(niceAxis(0, 2, 330, 34, 5).tickDecimals, 1);  // 0, 0.5, ..., 2
+    const Axis whole = niceAxis(0, 2, 330, 34, 5, true);
+    EXPECT_EQ(whole.ticks, (std::vector<double>{0, 1, 2}));
+    EXPECT_EQ(whole.tickDecimals, 0);
 }
 
 TEST(ResultsHtmlText, EscapesTheCardsText) {

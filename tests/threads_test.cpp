@@ -67,13 +67,7 @@ TEST_P(WholeRun, ReportIsTheSameForAnyThreadCountAndForTheLiteralKernels) {
 INSTANTIATE_TEST_SUITE_P(Recorded, WholeRun,
                          ::testing::Values("bias-01", "valid-02", "shape-40x0123", "bias-06",
                                            "shape-12x012-bias"),
-                         [](const auto& info) {
-                             std::string name = info.param;
-                             for (char& c : name) {
-                                 if (c == '-') c = '_';
-                             }
-                             return name;
-                         });
+                         [](const auto& info) { return tl::testing::testNameOf(info.param); });
 
 // The lines of the reliability section (sample variance, average error
 // variance, reliability).

@@ -28,6 +28,11 @@ struct Case {
     const char* report = "out.txt";
 };
 
+// ctest lists a case by its name, not by its bytes.
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
+
 CardText twoSets() {
     CardText card;
     card.sets = {SetText{}, SetText{"1", "4", "3", "0 1 2", "b.dat"}};
@@ -68,6 +73,17 @@ std::vector<Case> cases() {
          twoSets(),
          {{"a.dat", "0 1 2 1\n2 2 1 0\n"}, {"b.dat", kData}},
          "set 2 (b.dat) has 3 complete records more than the 2 examinees of the first data file",
+         true},
+        // Counts of one take the singular.
+        {"OneItemSetWithLongerLines",
+         with(plain, [](CardText& c) { c.sets[0].items = "1", c.observedCuts = c.trueCuts = "1"; }),
+         {{"a.dat", "0 1\n2\n1\n"}},
+         "1 line holds more values than the set's 1 item (first at line 1, record 1)",
+         true},
+        {"LaterFileWithMoreRecordsThanOneExaminee",
+         twoSets(),
+         {{"a.dat", "0 1 2 1\n"}, {"b.dat", kData}},
+         "set 2 (b.dat) has 4 complete records more than the 1 examinee of the first data file",
          true},
         {"SingleSetOffWholeScores",
          with(plain, [](CardText& c) { c.sets[0].weight = ".75"; }),

@@ -119,6 +119,7 @@ class Analysis {
             if (set(s).scorePointCount > kMaxScorePoints) {
                 throw DetectedError{messages::tooManyScorePoints()};
             }
+            if (options_.onSetRead) options_.onSetRead(s, findings);
             tables_.push_back(tableOf(s));
             if (tables_.back().negativeFactorial && options_.onNegativeFactorial) {
                 options_.onNegativeFactorial();

@@ -6,6 +6,7 @@
 
 #include "analysis/analysis_state.h"
 #include "core/control_card.h"
+#include "core/data_findings.h"
 #include "core/score_scales.h"
 #include "input/data_source.h"
 #include "model/model_options.h"
@@ -30,6 +31,10 @@ struct AnalysisOptions {
     // Called after each step of the run itself (a set's distributions in each
     // pass, then the composite), with the steps done and their total.
     std::function<void(std::int64_t done, std::int64_t total)> onProgress;
+    // Called in the first pass as soon as set s (0-based) is read and passes its
+    // checks, before any model work on it, with what was found in its scores.
+    // It may throw to end the run there (R stops so at unmatched scores).
+    std::function<void(std::size_t set, const SetFindings& found)> onSetRead;
 };
 
 // The control card's score scales, after every check that needs no data: the

@@ -3,6 +3,7 @@
 #include "app/analysis_run.h"
 #include "app/card_conversion.h"
 #include "app/command_line.h"
+#include "app/console.h"
 #include "app/run_driver.h"
 #include "input/analysis_file.h"
 
@@ -25,7 +26,7 @@ ModelOptions::Engine engineOf(CommandLine::Engine engine) {
 }  // namespace
 
 int runProgram(int argc, const char* const* argv, std::istream& in, std::ostream& out,
-               std::ostream& err, bool errIsTerminal) {
+               std::ostream& err, bool errIsTerminal, bool ownsConsoleWindow) {
     const ParseOutcome parsed = parseCommandLine(argc, argv);
     if (!parsed.run) {
         out << parsed.out;
@@ -44,9 +45,14 @@ int runProgram(int argc, const char* const* argv, std::istream& in, std::ostream
     options.resultsDir = line.resultsDir;
     options.bootstrap = line.bootstrap;
     options.seed = line.seed;
+    options.pauseAlways = ownsConsoleWindow;
     if (options.cardFile && isAnalysisFileName(*options.cardFile)) {
         const GivenOptions given{line.bootstrap != 0, parsed.seedGiven, parsed.engineGiven};
-        return runAnalysisFile(out, err, options, given);
+        const int status = runAnalysisFile(out, err, options, given);
+        // An analysis file dropped on the program: keep its window open for
+        // the last lines, as a card's run does.
+        if (options.pauseAlways) Console(in, out).pause();
+        return status;
     }
     return runTesserlink(in, out, err, options);
 }

@@ -15,6 +15,7 @@
 #include "input/file_data_source.h"
 #include "plan/card_checks.h"
 #include "platform/atomic_file.h"
+#include "platform/file_names.h"
 #include "platform/text_file.h"
 #include "results_files/results_directory.h"
 #include "text_report/report_writer.h"
@@ -69,7 +70,7 @@ class Job {
             }
         }
         warn(found);
-        if (options_.resultsDir) writeResultsDirectory(results, *options_.resultsDir);
+        if (options_.resultsDir) writeResultsDirectory(results, filePathOf(*options_.resultsDir));
         writeFileAtomically(card.outputFile, composeReport(results));
         console_.line(messages::kSuccess);
     }
@@ -149,7 +150,7 @@ int runTesserlink(std::istream& in, std::ostream& out, std::ostream& err,
         err << "tesserlink: not enough memory for this run\n";
         status = 2;
     }
-    if (status == 2 || options.cardFile) return status;
+    if ((status == 2 || options.cardFile) && !options.pauseAlways) return status;
     console.pause();
     return status;
 }

@@ -21,6 +21,10 @@ struct RunOptions {
     std::optional<std::string> resultsDir;
     std::int64_t bootstrap = 0;
     std::uint64_t seed = 1;
+    // The console window closes with the program (a double-click on Windows):
+    // a batch run and a failed run end with the pause too, so that the last
+    // lines can be read.
+    bool pauseAlways = false;
 };
 
 // One run from the card to the report, as the console program makes it.

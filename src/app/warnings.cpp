@@ -5,6 +5,7 @@
 
 #include "classify/classification.h"
 #include "core/number_field.h"
+#include "platform/file_names.h"
 
 namespace tl {
 
@@ -35,21 +36,22 @@ std::string firstPlace(const FindingCount& f) {
 void layoutWarnings(const Results& r, std::size_t s, std::vector<Warning>& out) {
     const SetFindings& f = r.findings[s];
     const RecordLayout& layout = f.layout;
-    const std::string items = std::to_string(r.card.itemSets[s].itemCount);
+    const std::int32_t items = r.card.itemSets[s].itemCount;
     if (layout.spanningRecords.count > 0) {
         out.push_back(
             {true, setName(r, s) + ": " +
                        plural(layout.spanningRecords.count, "record runs", "records run") +
                        " over more than one line (" + firstPlace(layout.spanningRecords) +
-                       "): a line held fewer than the set's " + items +
-                       " item scores, so the record went on into the next line; check the "
+                       "): a line held fewer than the set's " +
+                       plural(items, "item score", "item scores") +
+                       ", so the record went on into the next line; check the "
                        "card's number of items against the file"});
     }
     if (layout.extraValues.count > 0) {
         out.push_back(
             {true, setName(r, s) + ": " +
                        plural(layout.extraValues.count, "line holds", "lines hold") +
-                       " more values than the set's " + items + " items (" +
+                       " more values than the set's " + plural(items, "item", "items") + " (" +
                        firstPlace(layout.extraValues) +
                        "); the rest of such a line is ignored. Check the card's number of "
                        "items, and that each set has a file of its own"});
@@ -66,8 +68,8 @@ void layoutWarnings(const Results& r, std::size_t s, std::vector<Warning>& out) 
         out.push_back(
             {true, setName(r, s) + " has " +
                        plural(layout.extraRecords, "complete record", "complete records") +
-                       " more than the " + withThousands(r.examineeCount) +
-                       " examinees of the first data file, " + r.findings[0].source +
+                       " more than the " + plural(r.examineeCount, "examinee", "examinees") +
+                       " of the first data file, " + r.findings[0].source +
                        "; they are never read. Every file must hold the same examinees "
                        "in the same order"});
     }
@@ -106,8 +108,7 @@ bool wholeNumbers(const Results& r) {
 
 void singleSetWarning(const Results& r, std::vector<Warning>& out) {
     if (r.card.itemSets.size() != 1 || wholeNumbers(r)) return;
-    char share[32];
-    std::snprintf(share, sizeof share, "%.1f%%", 100.0 * r.probabilityInNoCategory);
+    const std::string share = fixedDecimals(100.0 * r.probabilityInNoCategory, 1) + "%";
     out.push_back({false, "set 1's weighted raw scores (weight " +
                               shown(r.card.itemSets[0].weight) +
                               ") are not whole numbers; with one item set they are not rounded to "
@@ -213,7 +214,7 @@ std::vector<Warning> missingDataFileWarnings(const ControlCard& card) {
     for (std::size_t s = 0; s < card.itemSets.size(); ++s) {
         const std::string& name = card.itemSets[s].dataFile;
         std::error_code error;
-        if (std::filesystem::is_regular_file(name, error)) continue;
+        if (std::filesystem::is_regular_file(filePathOf(name), error)) continue;
         out.push_back({false, "the data file of set " + std::to_string(s + 1) + ", '" + name +
                                   "', was not found. A name with blanks, commas or slashes must "
                                   "stand in quotes on the card"});

@@ -1,5 +1,6 @@
 #include "core/messages.h"
 
+#include "core/counted.h"
 #include "core/limits.h"
 #include "core/number_field.h"
 
@@ -29,7 +30,7 @@ std::string categoryCountOutOfRange(std::int64_t count) {
 
 std::string noCompleteRecord(const std::string& dataFile, std::int32_t itemCount) {
     return refusal("The data file " + dataFile + " holds no complete record of " +
-                   std::to_string(itemCount) + " item scores.");
+                   counted(itemCount, "item score", "item scores") + ".");
 }
 
 std::string reliabilityBlocksBiasCorrection(double reliability) {

@@ -90,52 +90,73 @@ char* writeDigits(Wide scaled, int decimals, char* end) {
     return p;
 }
 
+// A finite value rounded to `decimals` places: its magnitude's digits and
+// whether a minus sign goes before them. Both fixedDecimals and realField take
+// their text from here, so the report and the page cannot round apart. The
+// digits sit in a small buffer for the report's numbers (a million lines of
+// them), in a string for the rest.
+struct Rounded {
+    Rounded(double value, int decimals) {
+        const double magnitude = std::fabs(value);
+        Wide scaledTimesTen = 0;
+        Wide rounded = 0;
+        if (roundScaledExactly(magnitude, decimals, rounded)) {
+            char* const end = buffer + sizeof buffer;
+            const char* const start = writeDigits(rounded, decimals, end);
+            digits = std::string_view(start, static_cast<std::size_t>(end - start));
+        } else if (isExactTie(magnitude, decimals, scaledTimesTen)) {
+            general.assign(static_cast<std::size_t>(decimals) + 48, ' ');
+            char* const end = general.data() + general.size();
+            const char* const start = writeDigits((scaledTimesTen + 5) / 10, decimals, end);
+            general.erase(0, static_cast<std::size_t>(start - general.data()));
+            digits = general;
+        } else {
+            // Not a tie: the correctly rounded conversion is the nearest value.
+            const int size = std::snprintf(nullptr, 0, "%.*f", decimals, magnitude);
+            general.resize(static_cast<std::size_t>(size) + 1);
+            std::snprintf(general.data(), general.size(), "%.*f", decimals, magnitude);
+            general.resize(static_cast<std::size_t>(size));
+            digits = general;
+        }
+        const bool roundsToZero = digits.find_first_not_of("0.") == std::string_view::npos;
+        negative = std::signbit(value) && !roundsToZero;
+    }
+    Rounded(const Rounded&) = delete;
+    Rounded& operator=(const Rounded&) = delete;
+
+    char buffer[48];
+    std::string general;
+    std::string_view digits;
+    bool negative = false;
+};
+
 }  // namespace
 
 std::string integerField(std::int64_t value, int width) {
     return rightAligned(std::to_string(value), width);
 }
 
+std::string fixedDecimals(double value, int decimals) {
+    if (std::isnan(value)) return "NaN";
+    if (std::isinf(value)) return value < 0 ? "-Inf" : "Inf";
+    const Rounded r(value, decimals);
+    std::string text(r.negative ? "-" : "");
+    text += r.digits;
+    return text;
+}
+
 std::string realField(double value, int width, int decimals) {
     if (std::isnan(value)) return rightAligned("NaN", width);
     if (std::isinf(value)) return rightAligned(value < 0 ? "-Inf" : "Inf", width);
-
-    const double magnitude = std::fabs(value);
-    // The rounded magnitude as text: in a small buffer for the report's numbers
-    // (a million lines of them), in a string for the rest.
-    char buffer[48];
-    std::string general;
-    std::string_view digits;
-    Wide scaledTimesTen = 0;
-    Wide rounded = 0;
-    if (roundScaledExactly(magnitude, decimals, rounded)) {
-        char* const end = buffer + sizeof buffer;
-        const char* const start = writeDigits(rounded, decimals, end);
-        digits = std::string_view(start, static_cast<std::size_t>(end - start));
-    } else if (isExactTie(magnitude, decimals, scaledTimesTen)) {
-        general.assign(static_cast<std::size_t>(decimals) + 48, ' ');
-        char* const end = general.data() + general.size();
-        const char* const start = writeDigits((scaledTimesTen + 5) / 10, decimals, end);
-        general.erase(0, static_cast<std::size_t>(start - general.data()));
-        digits = general;
-    } else {
-        // Not a tie: the correctly rounded conversion is the nearest value.
-        const int size = std::snprintf(nullptr, 0, "%.*f", decimals, magnitude);
-        general.resize(static_cast<std::size_t>(size) + 1);
-        std::snprintf(general.data(), general.size(), "%.*f", decimals, magnitude);
-        general.resize(static_cast<std::size_t>(size));
-        digits = general;
-    }
-    const bool roundsToZero = digits.find_first_not_of("0.") == std::string_view::npos;
-    const bool negative = std::signbit(value) && !roundsToZero;
-    auto length = [&] { return static_cast<int>(digits.size()) + (negative ? 1 : 0); };
+    Rounded r(value, decimals);
+    auto length = [&] { return static_cast<int>(r.digits.size()) + (r.negative ? 1 : 0); };
     // The leading zero of a value below 1 is the first thing to give way.
-    if (length() > width && digits.starts_with("0.")) digits.remove_prefix(1);
+    if (length() > width && r.digits.starts_with("0.")) r.digits.remove_prefix(1);
     if (length() > width) return std::string(static_cast<std::size_t>(width), '*');
     std::string field(static_cast<std::size_t>(width), ' ');
     char* p = field.data() + (width - length());
-    if (negative) *p++ = '-';
-    digits.copy(p, digits.size());
+    if (r.negative) *p++ = '-';
+    r.digits.copy(p, r.digits.size());
     return field;
 }
 

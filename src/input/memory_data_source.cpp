@@ -3,6 +3,7 @@
 #include <span>
 #include <string>
 
+#include "core/counted.h"
 #include "core/errors.h"
 
 namespace tl {
@@ -20,8 +21,8 @@ std::int32_t MemoryDataSource::readSet(std::size_t set, std::int32_t examinees,
     }
     const std::int32_t count = examinees < 0 ? m.rows : examinees;
     if (count > m.rows) {
-        throw InputError(label + " has scores for " + std::to_string(m.rows) + " examinees; " +
-                         std::to_string(count) + " are needed");
+        throw InputError(label + " has scores for " + counted(m.rows, "examinee", "examinees") +
+                         "; " + std::to_string(count) + (count == 1 ? " is" : " are") + " needed");
     }
     for (std::int32_t e = 0; e < count; ++e) {
         sink(std::span<const double>(m.values.data() + static_cast<std::size_t>(e) * width, width),

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "core/counted.h"
 #include "core/errors.h"
 #include "core/limits.h"
 #include "input/free_format_reader.h"
@@ -161,8 +162,9 @@ void RecordReader::countRemainingRecords() {
 
 std::string RecordReader::cutShortMessage(std::int32_t needed) const {
     return reader_.where(reader_.line()) + ": the file ends in " + recordLabel(record_) + "; " +
-           std::to_string(needed) + " complete records of " + std::to_string(itemCount_) +
-           " item scores are needed";
+           counted(needed, "complete record", "complete records") + " of " +
+           counted(itemCount_, "item score", "item scores") + (needed == 1 ? " is" : " are") +
+           " needed";
 }
 
 std::int32_t countExaminees(std::string_view text, const std::string& fileName,

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "core/counted.h"
 #include "core/errors.h"
 #include "core/limits.h"
 #include "input/record_reader.h"
@@ -44,9 +45,10 @@ SetLoader::SetLoader(const ItemSet& set, std::vector<double>& composite, bool sh
 
 void SetLoader::add(std::span<const double> scores, std::int64_t line) {
     if (scores.size() != static_cast<std::size_t>(set_.itemCount)) {
-        throw InputError("examinee " + std::to_string(examinee_ + 1) + " has " +
-                         std::to_string(scores.size()) + " item scores; the set has " +
-                         std::to_string(set_.itemCount) + " items");
+        throw InputError(
+            "examinee " + std::to_string(examinee_ + 1) + " has " +
+            counted(static_cast<std::int64_t>(scores.size()), "item score", "item scores") +
+            "; the set has " + counted(set_.itemCount, "item", "items"));
     }
     if (examinee_ == composite_.size()) composite_.push_back(0.0);
     composite_[examinee_] = addWeightedScores(composite_[examinee_], set_.weight, scores);

@@ -1,3 +1,6 @@
+// POSIX; Windows has atomic_file_windows.cpp.
+#ifndef _WIN32
+
 #include "platform/atomic_file.h"
 
 #include <fcntl.h>
@@ -65,3 +68,5 @@ void writeFileAtomically(const std::string& path, std::string_view content, std:
 }
 
 }  // namespace tl
+
+#endif

@@ -1,3 +1,6 @@
+// POSIX; Windows has text_file_windows.cpp.
+#ifndef _WIN32
+
 #include "platform/text_file.h"
 
 #include <fcntl.h>
@@ -57,3 +60,5 @@ std::optional<std::string> readTextFile(const std::string& path) {
 }
 
 }  // namespace tl
+
+#endif

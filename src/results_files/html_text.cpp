@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/number_field.h"
 #include "results_files/number_text.h"
 
 namespace tl {
@@ -34,7 +35,7 @@ std::string escapeHtml(std::string_view text) {
 }
 
 std::string shownReal(double value) {
-    return std::isfinite(value) ? fixedText(value, kShownDecimals) : "n/a";
+    return std::isfinite(value) ? fixedDecimals(value, kShownDecimals) : "n/a";
 }
 
 std::string realCell(std::string_view jsonPath, double value) {
@@ -44,6 +45,11 @@ std::string realCell(std::string_view jsonPath, double value) {
 
 std::string integerCell(std::string_view jsonPath, std::int64_t value) {
     return "<td class=\"num\" data-json=\"" + escapeHtml(jsonPath) + "\">" + std::to_string(value) +
+           "</td>";
+}
+
+std::string scoreCell(std::string_view jsonPath, double value) {
+    return "<td class=\"num\" data-json=\"" + escapeHtml(jsonPath) + "\">" + shortestText(value) +
            "</td>";
 }
 

@@ -19,5 +19,7 @@ std::string shownReal(double value);
 // ("overall.kappa", "cuts.0.accuracy"), so the page can be checked against it.
 std::string realCell(std::string_view jsonPath, double value);
 std::string integerCell(std::string_view jsonPath, std::int64_t value);
+// A score in full, as the card gives the cut scores: no decimals when whole.
+std::string scoreCell(std::string_view jsonPath, double value);
 
 }  // namespace tl

@@ -13,11 +13,4 @@ std::string shortestText(double value) {
     return std::string(text, writeShortest(text, value));
 }
 
-std::string fixedText(double value, int decimals) {
-    char text[400];  // DBL_MAX in fixed notation, with the decimals asked for
-    const auto end =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    return std::string(text, end.ptr);
-}
-
 }  // namespace tl

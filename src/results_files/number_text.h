@@ -14,8 +14,7 @@ char* writeShortest(char* out, double value);
 
 std::string shortestText(double value);
 
-// `value` rounded to `decimals` places for reading ("0.84210" for 5), rounded
-// correctly from its exact binary value as printf("%.5f") does.
-std::string fixedText(double value, int decimals);
+// Numbers shown with fixed decimals go through fixedDecimals (core/number_field.h),
+// the text report's own rounding.
 
 }  // namespace tl

@@ -7,6 +7,7 @@
 
 #include "core/errors.h"
 #include "platform/atomic_file.h"
+#include "platform/file_names.h"
 #include "results_files/examinees_csv.h"
 #include "results_files/results_csv.h"
 #include "results_files/results_html.h"
@@ -21,13 +22,13 @@ void makeFolder(const std::filesystem::path& dir) {
     const auto status = std::filesystem::status(dir, error);
     if (std::filesystem::exists(status)) {
         if (!std::filesystem::is_directory(status)) {
-            throw InputError("the results directory " + dir.string() + " is not a directory");
+            throw InputError("the results directory " + fileNameText(dir) + " is not a directory");
         }
         return;
     }
     std::filesystem::create_directories(dir, error);
     if (error) {
-        throw InputError("cannot create the results directory " + dir.string() + ": " +
+        throw InputError("cannot create the results directory " + fileNameText(dir) + ": " +
                          error.message());
     }
 }
@@ -48,7 +49,7 @@ void writeResultsDirectory(const Results& results, const std::filesystem::path& 
     files.emplace_back("report.html", composeResultsHtml(results));
     makeFolder(dir);
     for (auto& [name, content] : files) {
-        writeFileAtomically((dir / name).string(), content, "results file");
+        writeFileAtomically(fileNameText(dir / name), content, "results file");
         content = std::string();  // a million examinees' rows need not stay
     }
 }

@@ -88,8 +88,8 @@ std::string summary(const Results& r) {
     row("Bias correction", std::string("<td>") + (r.biasCorrected ? "yes" : "no") + "</td>");
     row("Composite mean", realCell("composite.mean", t.composite.mean));
     row("Composite SD", realCell("composite.sd", t.composite.sd));
-    row("Composite min", realCell("composite.min", t.composite.min));
-    row("Composite max", realCell("composite.max", t.composite.max));
+    row("Composite min", scoreCell("composite.min", t.composite.min));
+    row("Composite max", scoreCell("composite.max", t.composite.max));
     row("Sample variance", realCell("reliability.sample_variance", r.reliability.sampleVariance));
     row("Average error variance",
         realCell("reliability.average_error_variance", r.reliability.averageErrorVariance));
@@ -244,7 +244,6 @@ std::string conditionalTable(const Results& r) {
 
 std::string composeResultsHtml(const Results& r) {
     const ClassificationTables& t = tablesOf(r);
-    const auto k = static_cast<std::size_t>(r.categoryCount());
     const std::string program = std::string(kProgramName) + " " + std::string(kProgramVersion);
     std::string html =
         "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"

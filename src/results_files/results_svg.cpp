@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/number_field.h"
 #include "results_files/html_text.h"
 #include "results_files/index_fields.h"
 #include "results_files/number_text.h"
@@ -47,12 +48,13 @@ std::string frame(const Axis& x, const Axis& y, const std::string& xTitle,
     for (double tick : y.ticks) {
         const double at = y.pixel(tick);
         svg += line(kLeft, at, kRight, at, "stroke=\"#ddd\"");
-        svg += text(kLeft - 8, at + 4, fixedText(tick, y.tickDecimals), " text-anchor=\"end\"");
+        svg += text(kLeft - 8, at + 4, fixedDecimals(tick, y.tickDecimals), " text-anchor=\"end\"");
     }
     for (double tick : x.ticks) {
         const double at = x.pixel(tick);
         svg += line(at, kBottom, at, kBottom + 5, "stroke=\"#333\"");
-        svg += text(at, kBottom + 20, fixedText(tick, x.tickDecimals), " text-anchor=\"middle\"");
+        svg +=
+            text(at, kBottom + 20, fixedDecimals(tick, x.tickDecimals), " text-anchor=\"middle\"");
     }
     svg += line(kLeft, kBottom, kRight, kBottom, "stroke=\"#333\"");
     svg += line(kLeft, kTop, kLeft, kBottom, "stroke=\"#333\"");
@@ -74,13 +76,19 @@ std::string cutLines(const Axis& x, const std::vector<double>& cuts) {
     return svg + "</g>\n";
 }
 
-// The observed scores and the cuts, with a little room on each side.
+// The observed scores and the cuts, with a little room on each side; whole
+// ticks when every score and cut is whole.
 Axis scoreAxis(const Results& results) {
-    const CompositeSummary& c = tablesOf(results).composite;
-    double low = c.min, high = c.max;
-    for (double cut : results.card.observedCuts)
+    const ClassificationTables& t = tablesOf(results);
+    double low = t.composite.min, high = t.composite.max;
+    bool whole = true;
+    for (const ConditionalRow& row : t.conditional)
+        whole = whole && row.score == std::floor(row.score);
+    for (double cut : results.card.observedCuts) {
         low = std::min(low, cut), high = std::max(high, cut);
-    return niceAxis(low, high, kLeft + 8, kRight - 8, 8);
+        whole = whole && cut == std::floor(cut);
+    }
+    return niceAxis(low, high, kLeft + 8, kRight - 8, 8, whole);
 }
 
 std::string cutList(const std::vector<double>& cuts) {
@@ -172,7 +180,7 @@ std::string histogramSvg(const Results& results) {
                              cutList(results.card.observedCuts) + ".";
     std::string svg = open("histogram", "Examinees by observed composite score", desc);
     const Axis x = scoreAxis(results);
-    const Axis y = niceAxis(0.0, most, kBottom, kTop, 5);
+    const Axis y = niceAxis(0.0, most, kBottom, kTop, 5, true);
     svg += frame(x, y, "Observed composite score", "Examinees");
 
     // Bars as wide as the closest two scores allow, at most one score point.

@@ -3,15 +3,16 @@
 #include <algorithm>
 #include <cmath>
 
-#include "results_files/number_text.h"
+#include "core/number_field.h"
 
 namespace tl {
 
-Axis niceAxis(double low, double high, double pixelLow, double pixelHigh, int count) {
+Axis niceAxis(double low, double high, double pixelLow, double pixelHigh, int count,
+              bool wholeSteps) {
     if (!(high > low)) high = low + 1.0;
     const double rough = (high - low) / std::max(1, count);
-    const int power = static_cast<int>(std::floor(std::log10(rough)));
-    const double unit = std::pow(10.0, power);
+    int power = static_cast<int>(std::floor(std::log10(rough)));
+    double unit = std::pow(10.0, power);
     double step = 10.0 * unit;
     for (double multiple : {1.0, 2.0, 5.0}) {
         if (multiple * unit >= rough) {
@@ -19,6 +20,7 @@ Axis niceAxis(double low, double high, double pixelLow, double pixelHigh, int co
             break;
         }
     }
+    if (wholeSteps && step < 1.0) step = unit = 1.0, power = 0;
     Axis axis;
     const auto first = static_cast<long long>(std::floor(low / step + 1e-9));
     const auto last = static_cast<long long>(std::ceil(high / step - 1e-9));
@@ -34,7 +36,7 @@ Axis niceAxis(double low, double high, double pixelLow, double pixelHigh, int co
 }
 
 std::string px(double value) {
-    return fixedText(value, 1);
+    return fixedDecimals(value, 1);
 }
 
 }  // namespace tl

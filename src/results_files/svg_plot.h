@@ -18,8 +18,11 @@ struct Axis {
 };
 
 // About `count` ticks at multiples of 1, 2 or 5 times a power of ten covering
-// [low, high]; the range widens to the outer ticks.
-Axis niceAxis(double low, double high, double pixelLow, double pixelHigh, int count);
+// [low, high]; the range widens to the outer ticks. With `wholeSteps` the ticks
+// are whole numbers (an axis of counts, or of scores that are all whole), so
+// no tick label has decimals.
+Axis niceAxis(double low, double high, double pixelLow, double pixelHigh, int count,
+              bool wholeSteps = false);
 
 // A pixel coordinate as SVG text: one decimal is plenty on screen and in print.
 std::string px(double value);

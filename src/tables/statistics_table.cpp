@@ -1,6 +1,9 @@
 // SPSS, Stata and SAS files, parsed by ReadStat. Its values arrive one by one,
 // row after row; system-missing and user-defined missing values are missing,
-// and value labels are not looked at.
+// and value labels are not looked at. Windows has statistics_table_windows.cpp:
+// ReadStat does not build there.
+#ifndef _WIN32
+
 #include <readstat.h>
 
 #include <cmath>
@@ -178,3 +181,5 @@ void readStatisticsTable(const TableSource& source, TableVisitor& visitor) {
 }
 
 }  // namespace tl
+
+#endif  // _WIN32

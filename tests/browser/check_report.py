@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Renders each example's report.html in headless Chromium and checks the
 rendered page against the results.json beside it: every table cell that names
-a results.json value shows that value rounded to five decimals, and the summary
+a results.json value shows that value rounded to five decimals as the text
+report rounds (an exact half away from zero, no "-0.00000"), and the summary
 tables show all of theirs. Keeps a desktop and a phone-width screenshot of each
 page under the output folder.
 
@@ -12,6 +13,7 @@ TESSERLINK writes each example's results folder (`--results`). Exits 77
 """
 
 import argparse
+import decimal
 import html.parser
 import json
 import os
@@ -86,9 +88,12 @@ def shown(path, value):
         return "n/a"
     if isinstance(value, bool) or isinstance(value, int):
         return str(value)
-    if path.endswith(".score"):  # scores in full, as the card gives cut scores
+    if path.endswith(".score") or path in ("composite.min", "composite.max"):
+        # scores in full, as the card gives cut scores
         return "%d" % value if value == int(value) else repr(value)
-    return "%.5f" % value
+    # The double's exact decimal value, rounded half away from zero.
+    text = str(decimal.Decimal(value).quantize(decimal.Decimal("0.00001"), decimal.ROUND_HALF_UP))
+    return text[1:] if text.startswith("-") and not text.strip("-0.") else text
 
 
 def required_paths(document):

@@ -1,6 +1,6 @@
 # Classification consistency and accuracy of item scores held in R.
 cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, bootstrap = 0,
-                seed = 1, id = NULL, na = c("error", "omit"), unmatched = c("error", "ignore"),
+                seed = NULL, id = NULL, na = c("error", "omit"), unmatched = c("error", "ignore"),
                 threads = 0) {
   call <- match.call()
   if (missing(data)) fail("`data` is missing: a data frame or matrix, one row per examinee.")
@@ -16,8 +16,8 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
   }
   bias_correction <- check_flag(bias_correction, "bias_correction")
   bootstrap <- check_bootstrap(bootstrap)
-  seed <- check_whole(seed, "seed")
-  threads <- check_whole(threads, "threads", 0, 1024)
+  if (!is.null(seed)) seed <- check_whole(seed, "seed")
+  threads <- check_threads(threads)
   na <- check_choice(na, c("error", "omit"), "na")
   unmatched <- check_choice(unmatched, c("error", "ignore"), "unmatched")
   labels <- column_labels(data)
@@ -36,11 +36,13 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
     matrix_of_set <- scores[keep, match(set$columns, all_columns), drop = FALSE]
     list(scores = matrix_of_set, points = set$points, weight = set$weight, label = set$label)
   })
+  # Drawn last, once every argument has passed its checks.
+  seed <- bootstrap_seed(seed, bootstrap)
 
   out <- .Call(tl_analyze, native_sets, cuts, true_cuts, bias_correction, bootstrap, seed,
                threads, unmatched == "error")
   if (!is.null(out$unmatched)) stop_unmatched(out$unmatched, sets, labels, keep)
-  if (!is.null(out$error)) fail_library(out$error)
+  if (!is.null(out$error)) stop_library(out$error, cac_wording(sets, cuts, true_cuts))
   ids <- if (is.null(id_column)) NULL else data[[id_column]][keep]
   if (is.matrix(data) && !is.null(id_column)) ids <- data[keep, id_column]
   result <- new_tesserlink(out, labels = vapply(sets, `[[`, "", "label"), record = keep,
@@ -52,26 +54,29 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
 # The sets as the library took them, labelled.
 set_table <- function(card, labels) {
   data.frame(set = labels, weight = card$weight, items = card$items,
-             points = vapply(card$points, function(p) paste(format(p, trim = TRUE), collapse = " "), ""),
+             points = vapply(card$points, function(p) paste(score_text(p), collapse = " "), ""),
              stringsAsFactors = FALSE)
 }
 
-# The library's refusal as an R error: its console line without "Error! ".
-fail_library <- function(line) fail(sub("^Error! ", "", line))
-
 stop_unmatched <- function(u, sets, labels, keep) {
   set <- sets[[u$set]]
-  fail("Set '", set$label, "': ", format(u$count), " item score", if (u$count > 1) "s",
-       " of ", u$examinees, " examinee", if (u$examinees > 1) "s", " equal none of its points (",
-       paste(format(set$points, trim = TRUE), collapse = ", "), "); the first is ", format(u$value),
-       " in row ", keep[u$record], ", column '", labels[set$columns[u$item]],
-       "'. Use unmatched = \"ignore\" to count such scores under no point.")
+  row <- keep[u$record]
+  column <- labels[set$columns[u$item]]
+  stop(tesserlink_error(paste0(
+    "Set '", set$label, "': ", counted(u$count, "item score"), " of ",
+    counted(u$examinees, "examinee"), if (u$count == 1) " equals" else " equal",
+    " none of its points (", paste(score_text(set$points), collapse = ", "), "); ",
+    if (u$count == 1) "it" else "the first", " is ", score_text(u$value), " in row ", row,
+    ", column '", column, "'. Use unmatched = \"ignore\" to count such scores under no point."),
+    set = set$label, row = row, column = column))
 }
 
 tell_unmatched <- function(result) {
   sets <- result$sets
   for (s in which(sets$unmatched > 0)) {
-    message("tesserlink: set '", sets$set[s], "': ", sets$unmatched[s],
-            " item scores equal none of its points and count under no point.")
+    n <- sets$unmatched[s]
+    message("tesserlink: set '", sets$set[s], "': ", counted(n, "item score"),
+            if (n == 1) " equals none of its points and counts" else
+              " equal none of its points and count", " under no point.")
   }
 }

@@ -1,7 +1,4 @@
-# Argument checks. Each stops with an R-style error naming the argument,
-# without the call (the user's own call is the one that matters).
-
-fail <- function(...) stop(paste0(...), call. = FALSE)
+# Argument checks. Each stops with a "tesserlink_error" naming the argument.
 
 backticked <- function(name) if (startsWith(name, "`")) name else paste0("`", name, "`")
 
@@ -39,4 +36,23 @@ check_bootstrap <- function(x) {
   x <- check_whole(x, "bootstrap", 0, .Machine$integer.max)
   if (x == 1) fail("`bootstrap` must be 0 (no bootstrap) or at least 2 replicates.")
   x
+}
+
+# The bootstrap's seed: the one given, or with `seed = NULL` one drawn from R's
+# random-number generator (53 bits from two draws), so that set.seed() governs
+# the bootstrap. Nothing is drawn when there is no bootstrap.
+bootstrap_seed <- function(seed, bootstrap) {
+  if (!is.null(seed)) return(check_whole(seed, "seed"))
+  if (bootstrap == 0) return(1)
+  high <- floor(stats::runif(1) * 2^21)
+  low <- floor(stats::runif(1) * 2^32)
+  high * 2^32 + low
+}
+
+# Worker threads; 0 is every core, but no more than 2 while R CMD check limits
+# the cores a package may use.
+check_threads <- function(threads) {
+  threads <- check_whole(threads, "threads", 0, 1024)
+  limited <- tolower(Sys.getenv("_R_CHECK_LIMIT_CORES_", "")) %in% c("true", "warn", "yes", "1")
+  if (threads == 0 && limited) 2 else threads
 }

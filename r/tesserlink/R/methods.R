@@ -1,22 +1,37 @@
-# Printing and conversion of "tesserlink" results.
+# Printing, conversion and the model-fit generics of "tesserlink" results.
 
-fmt <- function(x, digits = 5) formatC(x, digits = digits, format = "f")
+# Fixed decimals; a value that rounds to zero is shown without a minus sign.
+fmt <- function(x, digits = 5) {
+  text <- formatC(x, digits = digits, format = "f")
+  text[] <- sub("^-(0\\.?0*)$", "\\1", text)
+  text
+}
 
-print.tesserlink <- function(x, ...) {
+# Each score on its own, as a card would give it: 8 and 16.5, not 8.0 and 16.5.
+score_text <- function(x) vapply(x, function(value) format(value, digits = 15), "")
+
+# A whole number as digits, never in scientific notation (seeds reach 2^53).
+whole <- function(x) format(x, scientific = FALSE, trim = TRUE)
+
+check_digits <- function(digits) check_whole(digits, "digits", 0, 15)
+
+print.tesserlink <- function(x, digits = 5, ...) {
+  digits <- check_digits(digits)
   s <- x$summary
   o <- x$overall
+  f <- function(value) fmt(value, digits)
   cat("TESSERLINK classification consistency and accuracy\n")
-  cat(s$examinees, " examinees, ", s$sets, if (s$sets == 1) " item set, " else " item sets, ",
-      s$categories, " categories; observed cuts ", paste(format(x$cuts$observed_cut, trim = TRUE), collapse = ", "),
-      ", true cuts ", paste(format(x$cuts$true_cut, trim = TRUE), collapse = ", "), "\n", sep = "")
-  cat("Reliability ", fmt(x$reliability$reliability),
+  cat(counted(s$examinees, "examinee"), ", ", counted(s$sets, "item set"), ", ",
+      s$categories, " categories; observed cuts ", paste(score_text(x$cuts$observed_cut), collapse = ", "),
+      ", true cuts ", paste(score_text(x$cuts$true_cut), collapse = ", "), "\n", sep = "")
+  cat("Reliability ", f(x$reliability$reliability),
       if (s$bias_corrected) " (true categories from bias-corrected scores)", "\n", sep = "")
-  cat("Consistency ", fmt(o$consistency), "   kappa ", fmt(o$kappa), "\n", sep = "")
-  cat("Accuracy    ", fmt(o$accuracy), "   false positive ", fmt(o$false_positive),
-      "   false negative ", fmt(o$false_negative), "\n", sep = "")
+  cat("Consistency ", f(o$consistency), "   kappa ", f(o$kappa), "\n", sep = "")
+  cat("Accuracy    ", f(o$accuracy), "   false positive ", f(o$false_positive),
+      "   false negative ", f(o$false_negative), "\n", sep = "")
   if (!is.null(x$bootstrap)) {
-    cat("Bootstrap: ", s$bootstrap_replicates, " replicates, seed ", format(s$bootstrap_seed),
-        "; see summary()\n", sep = "")
+    cat("Bootstrap: ", s$bootstrap_replicates, " replicates, seed ", whole(s$bootstrap_seed),
+        "; see summary() and confint()\n", sep = "")
   }
   invisible(x)
 }
@@ -29,7 +44,7 @@ square_table <- function(long, names) {
 }
 
 summary.tesserlink <- function(object, ...) {
-  indices <- c("consistency", "chance", "kappa", "accuracy", "false_positive", "false_negative")
+  indices <- names(object$overall)
   overall <- data.frame(index = indices, estimate = unlist(object$overall[indices]),
                         row.names = NULL, stringsAsFactors = FALSE)
   if (!is.null(object$bootstrap)) {
@@ -42,35 +57,46 @@ summary.tesserlink <- function(object, ...) {
     reliability = object$reliability, overall = overall, cuts = object$cuts,
     categories = object$categories, bootstrap = object$bootstrap,
     true_by_observed = square_table(object$true_by_observed, c("true", "observed")),
-    consistency_table = square_table(object$consistency_table, c("first", "second"))),
+    consistency_table = square_table(object$consistency_table, c("first", "second")),
+    fixed = c(indices, "estimate", "se", "ci_low", "ci_high", "marginal",
+              names(object$reliability))),
     class = "summary.tesserlink")
 }
 
+# A table with its indices, proportions and variances in fixed decimals; scores,
+# counts and labels as R shows them.
+print_fixed <- function(table, fixed, digits) {
+  for (column in intersect(names(table), fixed)) table[[column]] <- fmt(table[[column]], digits)
+  print(table, row.names = FALSE, right = TRUE)
+}
+
 print.summary.tesserlink <- function(x, digits = 5, ...) {
+  digits <- check_digits(digits)
   s <- x$summary
   cat("TESSERLINK classification consistency and accuracy\n\n")
   cat("Examinees: ", s$examinees, "   composite scale ", s$min_composite, " to ",
-      s$max_composite, "   observed mean ", fmt(s$mean), ", SD ", fmt(s$sd), "\n", sep = "")
+      s$max_composite, "   observed mean ", fmt(s$mean, digits), ", SD ", fmt(s$sd, digits), "\n",
+      sep = "")
   if (s$bias_corrected) cat("True categories from bias-corrected composite scores\n")
   cat("\nItem sets:\n")
   print(x$sets, row.names = FALSE)
   cat("\nError variance and reliability:\n")
-  print(x$reliability, digits = digits, row.names = FALSE)
+  print_fixed(x$reliability, x$fixed, digits)
   cat("\nOverall indices:\n")
-  print(x$overall, digits = digits, row.names = FALSE)
+  print_fixed(x$overall, x$fixed, digits)
   cat("\nEach cut alone:\n")
-  print(x$cuts, digits = digits, row.names = FALSE)
+  print_fixed(x$cuts, x$fixed, digits)
   if (!is.null(x$bootstrap)) {
-    cat("\nBootstrap (", s$bootstrap_replicates, " replicates, seed ", format(s$bootstrap_seed),
+    cat("\nBootstrap (", s$bootstrap_replicates, " replicates, seed ", whole(s$bootstrap_seed),
         "); cut NA is the overall index:\n", sep = "")
-    print(x$bootstrap, digits = digits, row.names = FALSE)
+    print_fixed(x$bootstrap, x$fixed, digits)
   }
   cat("\nExaminees per category:\n")
-  print(x$categories, digits = digits, row.names = FALSE)
+  print_fixed(x$categories, x$fixed, digits)
   cat("\nTrue by observed category (proportions of all examinees):\n")
-  print(x$true_by_observed, digits = digits)
+  print(noquote(fmt(x$true_by_observed, digits)), right = TRUE)
   cat("\nConsistency table (two administrations):\n")
-  print(x$consistency_table, digits = digits)
+  print(noquote(fmt(x$consistency_table, digits)), right = TRUE)
   invisible(x)
 }
 
@@ -85,3 +111,36 @@ as.data.frame.tesserlink <- function(x, row.names = NULL, optional = FALSE,
   if (!is.null(row.names)) rownames(out) <- row.names
   out
 }
+
+# The bootstrap's 95 percent percentile intervals of the overall indices, or of
+# those of one cut taken alone.
+confint.tesserlink <- function(object, parm, level = 0.95, cut = NULL, ...) {
+  b <- object$bootstrap
+  if (is.null(b)) {
+    fail("This result has no bootstrap intervals; run it with bootstrap = B replicates (B >= 2).")
+  }
+  if (!is.numeric(level) || length(level) != 1L || is.na(level) || abs(level - 0.95) > 1e-9) {
+    fail("`level` must be 0.95: the bootstrap gives 95 percent percentile intervals only.")
+  }
+  if (is.null(cut)) {
+    rows <- b[is.na(b$cut), ]
+  } else {
+    cut <- check_whole(cut, "cut", 1, nrow(object$cuts))
+    rows <- b[!is.na(b$cut) & b$cut == cut, ]
+  }
+  ci <- cbind(rows$ci_low, rows$ci_high)
+  dimnames(ci) <- list(rows$index, c("2.5 %", "97.5 %"))
+  if (missing(parm)) return(ci)
+  if (is.character(parm)) {
+    unknown <- setdiff(parm, rownames(ci))
+    if (length(unknown)) {
+      fail("`parm` must name indices among ", paste(rownames(ci), collapse = ", "), "; not ",
+           paste0("'", unknown, "'", collapse = ", "), ".")
+    }
+  } else if (!is.numeric(parm) || anyNA(parm) || any(parm < 1 | parm > nrow(ci) | parm != round(parm))) {
+    fail("`parm` must be index names or positions from 1 to ", nrow(ci), ".")
+  }
+  ci[parm, , drop = FALSE]
+}
+
+nobs.tesserlink <- function(object, ...) object$summary$examinees

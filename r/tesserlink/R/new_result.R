@@ -63,8 +63,9 @@ new_tesserlink <- function(out, labels, record, id, call) {
     result$summary$bootstrap_seed <- r$bootstrap$seed
   }
   if (isTRUE(out$negative_factorial)) {
-    warning("negative factorial in factln: a multinomial coefficient took 0! for a negative count.",
-            call. = FALSE)
+    warning(structure(class = c("tesserlink_warning", "warning", "condition"), list(
+      message = "negative factorial in factln: a multinomial coefficient took 0! for a negative count.",
+      call = NULL)))
   }
   structure(result, class = "tesserlink")
 }

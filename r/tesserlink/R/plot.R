@@ -1,18 +1,20 @@
 # Base graphics of a "tesserlink" result: conditional consistency and accuracy
 # by observed composite score, or the distribution of the observed composite
-# split by observed category; each with the observed cut scores.
+# split by observed category; each with the observed cut scores. The legend
+# stands in headroom above the data, clear of the axes and of the points.
 plot.tesserlink <- function(x, type = c("conditional", "distribution"), ...) {
   type <- check_choice(type, c("conditional", "distribution"), "type")
   cuts <- x$cuts$observed_cut
   if (type == "conditional") {
     d <- x$conditional
-    plot(d$score, d$consistency, type = "b", pch = 1, ylim = c(0, 1),
+    plot(d$score, d$consistency, type = "b", pch = 1, ylim = c(0, 1.15), yaxs = "i",
          xlab = "Observed composite score", ylab = "Probability",
          main = "Conditional consistency and accuracy", ...)
     lines(d$score, d$accuracy, type = "b", pch = 16, lty = 2)
-    abline(v = cuts, col = "grey40", lty = 3)
-    legend("bottomright", c("consistency", "accuracy", "cut score"), pch = c(1, 16, NA),
-           lty = c(1, 2, 3), col = c("black", "black", "grey40"), bty = "n")
+    segments(cuts, 0, cuts, 1.02, col = "grey40", lty = 3)
+    legend("top", c("consistency  ", "accuracy  ", "cut score"), pch = c(1, 16, NA),
+           lty = c(1, 2, 3), col = c("black", "black", "grey40"), ncol = 3, bty = "n",
+           inset = 0.01)
   } else {
     scores <- x$examinees$observed_composite
     category <- x$examinees$observed_category
@@ -21,16 +23,31 @@ plot.tesserlink <- function(x, type = c("conditional", "distribution"), ...) {
     # One bar per whole score, so that bars and cuts line up on the scale;
     # each bar is split by the examinees' observed categories, stacked.
     breaks <- seq(floor(min(scores)) - 0.5, ceiling(max(scores)) + 0.5, by = 1)
+    tallest <- max(hist(scores, breaks = breaks, plot = FALSE)$counts)
+    columns <- min(k + 1L, 3L)
+    rows <- ceiling((k + 1L) / columns)
     hist(scores, breaks = breaks, xlab = "Observed composite score", ylab = "Examinees",
-         main = "Observed composite scores", col = fill[k], border = "grey40", ...)
+         main = "Observed composite scores", col = fill[k], border = "grey40",
+         ylim = c(0, tallest * (1.08 + 0.07 * rows)), ...)
     for (c in rev(seq_len(k - 1L))) {
       below <- scores[category <= c]
       if (length(below)) hist(below, breaks = breaks, col = fill[c], border = "grey40", add = TRUE)
     }
-    abline(v = cuts, col = "firebrick", lty = 2, lwd = 2)
-    legend("topleft", c(paste("category", seq_len(k)), "cut score"),
+    segments(cuts, 0, cuts, tallest * 1.04, col = "firebrick", lty = 2, lwd = 2)
+    legend("top", c(category_names(cuts), "cut score"), ncol = columns,
            fill = c(fill, NA), border = c(rep("grey40", k), NA), lty = c(rep(NA, k), 2),
-           col = c(rep(NA, k), "firebrick"), bg = "white", box.col = "white")
+           col = c(rep(NA, k), "firebrick"), bty = "n", inset = 0.01)
   }
   invisible(x)
+}
+
+# Each observed category by the composite scores it holds: a score equal to a
+# cut belongs to the category above it.
+category_names <- function(cuts) {
+  shown <- score_text(cuts)
+  k <- length(cuts) + 1L
+  ranges <- c(paste("below", shown[1]),
+              if (k > 2) paste(shown[-length(shown)], "to below", shown[-1]),
+              paste(shown[length(shown)], "or above"))
+  paste0(seq_len(k), ": ", ranges)
 }

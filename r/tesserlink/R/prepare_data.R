@@ -16,14 +16,16 @@ resolve_columns <- function(items, data, what) {
     if (is.null(names)) fail(what, " names columns, but `data` has no column names.")
     missing <- setdiff(items, names)
     if (length(missing)) {
-      fail(what, " names columns not in `data`: ", paste0("'", missing, "'", collapse = ", "), ".")
+      fail(what, " names ", if (length(missing) == 1) "a column" else "columns", " not in `data`: ",
+           paste0("'", missing, "'", collapse = ", "), ".")
     }
     return(match(items, names))
   }
   if (is.numeric(items) && !anyNA(items) && all(items == round(items))) {
     bad <- items[items < 1 | items > ncol(data)]
     if (length(bad)) {
-      fail(what, " has column indices outside 1..", ncol(data), ": ", paste(bad, collapse = ", "), ".")
+      fail(what, " has ", if (length(bad) == 1) "a column index" else "column indices",
+           " outside 1..", ncol(data), ": ", paste(bad, collapse = ", "), ".")
     }
     return(as.integer(items))
   }
@@ -83,8 +85,8 @@ item_matrix <- function(data, columns, labels) {
   if (is.matrix(data)) return(matrix(as.numeric(data[, columns]), nrow(data)))
   numeric <- vapply(columns, function(j) is.numeric(data[[j]]), logical(1))
   if (!all(numeric)) {
-    fail("Item columns must be numeric; these are not: ",
-         paste0("'", labels[columns[!numeric]], "'", collapse = ", "), ".")
+    fail("Item columns must be numeric; ", if (sum(!numeric) == 1) "this one is" else "these are",
+         " not: ", paste0("'", labels[columns[!numeric]], "'", collapse = ", "), ".")
   }
   matrix(as.numeric(unlist(data[columns], use.names = FALSE)), nrow(data))
 }
@@ -100,20 +102,24 @@ rows_to_keep <- function(scores, labels, na) {
   infinite <- is.infinite(scores)
   if (any(infinite)) {
     where <- which(infinite, arr.ind = TRUE)
-    fail("`data` holds infinite item scores in rows ", shown(unique(where[, 1])),
-         " (columns ", shown(paste0("'", unique(labels[where[, 2]]), "'")), ").")
+    rows <- unique(where[, 1])
+    columns <- unique(where[, 2])
+    fail("`data` holds infinite item scores in ", if (length(rows) == 1) "row " else "rows ",
+         shown(rows), " (", if (length(columns) == 1) "column " else "columns ",
+         shown(paste0("'", labels[columns], "'")), ").")
   }
   rows <- which(rowSums(missing) > 0)
   if (!length(rows)) return(seq_len(nrow(scores)))
   if (na == "error") {
     columns <- which(colSums(missing) > 0)
-    fail("`data` holds NA item scores in ", length(rows), " rows (", shown(rows), ") and ",
-         length(columns), " columns (", shown(paste0("'", labels[columns], "'")),
-         "); use na = \"omit\" to leave those examinees out.")
+    stop(tesserlink_error(paste0(
+      "`data` holds NA item scores in ", counted(length(rows), "row"), " (", shown(rows), ") and ",
+      counted(length(columns), "column"), " (", shown(paste0("'", labels[columns], "'")),
+      "); use na = \"omit\" to leave those examinees out."), rows = rows, columns = labels[columns]))
   }
   keep <- setdiff(seq_len(nrow(scores)), rows)
   if (!length(keep)) fail("Every examinee has an NA item score; none is left.")
-  message("tesserlink: ", length(rows), " examinee", if (length(rows) > 1) "s" else "",
-          " with NA item scores left out (rows ", shown(rows), ").")
+  message("tesserlink: ", counted(length(rows), "examinee"), " with NA item scores left out (",
+          if (length(rows) == 1) "row " else "rows ", shown(rows), ").")
   keep
 }

@@ -1,5 +1,5 @@
 # Runs a control card with its data files and writes its report.
-run_card <- function(path, report = NULL, bootstrap = 0, seed = 1, threads = 0) {
+run_card <- function(path, report = NULL, bootstrap = 0, seed = NULL, threads = 0) {
   call <- match.call()
   if (!is.character(path) || length(path) != 1L || is.na(path) || path == "") {
     fail("`path` must be the control card's file name.")
@@ -14,10 +14,10 @@ run_card <- function(path, report = NULL, bootstrap = 0, seed = 1, threads = 0) 
     fail("`report` must be NULL (the card's output file), FALSE (none) or a file name.")
   }
   bootstrap <- check_bootstrap(bootstrap)
-  seed <- check_whole(seed, "seed")
-  threads <- check_whole(threads, "threads", 0, 1024)
+  threads <- check_threads(threads)
+  seed <- bootstrap_seed(seed, bootstrap)
   out <- .Call(tl_run_card, path.expand(path), report, bootstrap, seed, threads)
-  if (!is.null(out$error)) fail_library(out$error)
+  if (!is.null(out$error)) stop_library(out$error, card_wording(path))
   result <- new_tesserlink(out, labels = out$set_labels, record = seq_len(out$results$examinee_count),
                            id = NULL, call = call)
   result$report_file <- out$report_file

@@ -9,9 +9,10 @@ names(exam) <- c("quad", "deriv", "elasticity", "integral", "interest", "annuity
                  "matrix", "planning", "equations", "hesse", "implicit", "lagrange")
 exam$student <- sprintf("S%03d", seq_len(nrow(exam)))
 
+# Two worker threads, as CRAN asks of demos; leave `threads` out to use every core.
 fit <- cac(exam,
            sets = list(exam = list(items = 1:13, points = c(-1, 0, 4))),
-           cuts = 26, id = "student")
+           cuts = 26, id = "student", threads = 2)
 print(fit)
 print(summary(fit))
 

@@ -6,7 +6,6 @@
 #include "core/errors.h"
 #include "core/limits.h"
 #include "core/messages.h"
-#include "model/set_loader.h"
 
 namespace tlr {
 
@@ -62,22 +61,6 @@ MemoryJob jobFromR(const Rcpp::List& sets, const Rcpp::NumericVector& cuts,
     card.conditionalResults = 0;
     card.biasCorrection = biasCorrection ? 1 : 0;
     return job;
-}
-
-std::vector<tl::UnmatchedScores> findUnmatched(const MemoryJob& job) {
-    std::vector<tl::UnmatchedScores> found;
-    for (std::size_t s = 0; s < job.scores.size(); ++s) {
-        const tl::ScoreMatrix& m = job.scores[s];
-        std::vector<double> composite;
-        tl::SetLoader loader(job.card.itemSets[s], composite, false,
-                             static_cast<std::size_t>(m.rows));
-        const auto width = static_cast<std::size_t>(m.columns);
-        for (std::int32_t e = 0; e < m.rows; ++e) {
-            loader.add(std::span<const double>(m.values.data() + e * width, width));
-        }
-        found.push_back(loader.unmatched());
-    }
-    return found;
 }
 
 }  // namespace tlr

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "core/control_card.h"
-#include "core/data_findings.h"
 #include "input/memory_data_source.h"
 
 namespace tlr {
@@ -22,9 +21,5 @@ struct MemoryJob {
 // numbers would give, so that the library's limits and refusals apply alike.
 MemoryJob jobFromR(const Rcpp::List& sets, const Rcpp::NumericVector& cuts,
                    const Rcpp::NumericVector& trueCuts, bool biasCorrection);
-
-// What the library's own loader finds in each set's scores before any model
-// work: the scores that equal none of the set's points.
-std::vector<tl::UnmatchedScores> findUnmatched(const MemoryJob& job);
 
 }  // namespace tlr

@@ -1,8 +1,9 @@
 // The calls R makes: an analysis of scores held in R, and a run of a
 // control card with its data files. Each returns either list(results = ...)
-// or list(error = "line"), so that R raises its own error without a C++ call
-// in it; an analysis whose scores miss the set's points can instead return
-// list(unmatched = ...) for R to name the rows and columns.
+// or list(error = list(line = , kind = , ...)), so that R raises its own
+// condition, worded for R, without a C++ call in it; an analysis whose scores
+// miss the set's points can instead return list(unmatched = ...) for R to name
+// the rows and columns.
 #include <Rcpp.h>
 
 #include <charconv>
@@ -18,6 +19,7 @@
 #include "input/control_card_reader.h"
 #include "input/file_data_source.h"
 #include "plan/card_checks.h"
+#include "plan/score_ranges.h"
 #include "platform/atomic_file.h"
 #include "platform/text_file.h"
 #include "results_to_r.h"
@@ -44,8 +46,39 @@ Rcpp::List success(const tl::Results& results, bool negativeFactorial) {
     return out;
 }
 
-Rcpp::List failure(const std::string& line) {
-    return Rcpp::List::create(_["error"] = line);
+// `kind`: "refusal" for the console lines of the errors a run detects,
+// "input" for malformed data and files, "memory" or "internal" otherwise.
+Rcpp::List failure(const std::string& line, const char* kind, Rcpp::List context = Rcpp::List()) {
+    context.push_back(line, "line");
+    context.push_back(kind, "kind");
+    return Rcpp::List::create(_["error"] = context);
+}
+
+// The composite scale's ends, for R to name in a refusal of the cut scores;
+// NULL when the card gives no scale.
+SEXP compositeRange(const tl::ControlCard& card) {
+    try {
+        const tl::CompositeScale scale = tl::deriveScoreScales(card).composite;
+        return Rcpp::NumericVector::create(scale.minComposite, scale.maxComposite);
+    } catch (const tl::DetectedError&) {
+        return R_NilValue;
+    }
+}
+
+// The card's score scales, or a refusal that carries the composite range.
+struct Prepared {
+    tl::ScoreScales scales;
+    std::optional<Rcpp::List> refusal;
+};
+
+Prepared prepare(const tl::ControlCard& card) {
+    try {
+        return {tl::prepareScales(card), std::nullopt};
+    } catch (const tl::DetectedError& error) {
+        return {{},
+                failure(error.consoleLine, "refusal",
+                        Rcpp::List::create(_["composite_range"] = compositeRange(card)))};
+    }
 }
 
 template <typename Body>
@@ -53,15 +86,22 @@ SEXP guarded(Body body) {
     try {
         return body();
     } catch (const tl::DetectedError& error) {
-        return failure(error.consoleLine);
+        return failure(error.consoleLine, "refusal");
     } catch (const tl::InputError& error) {
-        return failure(error.what());
+        return failure(error.what(), "input");
     } catch (const std::bad_alloc&) {
-        return failure("not enough memory for this run");
+        return failure("not enough memory for this run", "memory");
     } catch (const std::exception& error) {
-        return failure(error.what());
+        return failure(error.what(), "internal");
     }
 }
+
+// Ends an analysis of scores from R at the first set holding scores that equal
+// none of its points, as soon as the set is read.
+struct UnmatchedStop {
+    std::size_t set;
+    tl::UnmatchedScores found;
+};
 
 // A name in the card that is not absolute is taken relative to the card's folder.
 std::string besideCard(const std::string& name, const std::filesystem::path& folder) {
@@ -79,25 +119,28 @@ extern "C" SEXP tl_analyze(SEXP sets, SEXP cuts, SEXP trueCuts, SEXP biasCorrect
         const tlr::MemoryJob job =
             tlr::jobFromR(Rcpp::List(sets), Rcpp::NumericVector(cuts),
                           Rcpp::NumericVector(trueCuts), Rcpp::as<bool>(biasCorrection));
-        const tl::ScoreScales scales = tl::prepareScales(job.card);
-        if (Rcpp::as<bool>(stopOnUnmatched)) {
-            const auto found = tlr::findUnmatched(job);
-            for (std::size_t s = 0; s < found.size(); ++s) {
-                if (found[s].count == 0) continue;
-                return Rcpp::List::create(
-                    _["unmatched"] = Rcpp::List::create(
-                        _["set"] = static_cast<int>(s + 1),
-                        _["count"] = static_cast<double>(found[s].count),
-                        _["examinees"] = found[s].examinees,
-                        _["record"] = static_cast<double>(found[s].firstRecord),
-                        _["item"] = found[s].firstItem, _["value"] = found[s].firstValue));
-            }
-        }
+        const Prepared prepared = prepare(job.card);
+        if (prepared.refusal) return *prepared.refusal;
         bool negative = false;
-        const tl::AnalysisOptions options = analysisOptions(bootstrap, seed, threads, negative);
+        tl::AnalysisOptions options = analysisOptions(bootstrap, seed, threads, negative);
+        if (Rcpp::as<bool>(stopOnUnmatched)) {
+            options.onSetRead = [](std::size_t s, const tl::SetFindings& found) {
+                if (found.unmatched.count > 0) throw UnmatchedStop{s, found.unmatched};
+            };
+        }
         tl::MemoryDataSource data(job.scores);
-        const tl::Results results = tl::analyze(job.card, scales, data, options);
-        return success(results, negative);
+        try {
+            const tl::Results results = tl::analyze(job.card, prepared.scales, data, options);
+            return success(results, negative);
+        } catch (const UnmatchedStop& stop) {
+            const tl::UnmatchedScores& u = stop.found;
+            return Rcpp::List::create(_["unmatched"] = Rcpp::List::create(
+                                          _["set"] = static_cast<int>(stop.set + 1),
+                                          _["count"] = static_cast<double>(u.count),
+                                          _["examinees"] = u.examinees,
+                                          _["record"] = static_cast<double>(u.firstRecord),
+                                          _["item"] = u.firstItem, _["value"] = u.firstValue));
+        }
     });
     END_RCPP
 }
@@ -111,7 +154,8 @@ extern "C" SEXP tl_run_card(SEXP path, SEXP report, SEXP bootstrap, SEXP seed, S
         const std::optional<std::string> text = tl::readTextFile(cardFile);
         if (!text) throw tl::DetectedError{tl::messages::missingFile(cardFile)};
         const tl::ControlCard card = tl::readControlCard(*text, cardFile);
-        const tl::ScoreScales scales = tl::prepareScales(card);
+        const Prepared prepared = prepare(card);
+        if (prepared.refusal) return *prepared.refusal;
 
         // The card keeps its names for the report's echo; the files are
         // opened beside the card.
@@ -128,7 +172,16 @@ extern "C" SEXP tl_run_card(SEXP path, SEXP report, SEXP bootstrap, SEXP seed, S
         bool negative = false;
         const tl::AnalysisOptions options = analysisOptions(bootstrap, seed, threads, negative);
         tl::FileDataSource data(located);
-        const tl::Results results = tl::analyze(card, scales, data, options);
+        tl::Results results;
+        try {
+            results = tl::analyze(card, prepared.scales, data, options);
+        } catch (const tl::DetectedError& error) {
+            // Which data file is missing, for R to name.
+            Rcpp::CharacterVector files;
+            for (const tl::ItemSet& set : located.itemSets) files.push_back(set.dataFile);
+            return failure(error.consoleLine, "refusal",
+                           Rcpp::List::create(_["data_files"] = files));
+        }
         if (writeReport) tl::writeFileAtomically(located.outputFile, tl::composeReport(results));
         Rcpp::List out = success(results, negative);
         out.push_back(writeReport ? Rcpp::wrap(located.outputFile) : R_NilValue, "report_file");

@@ -13,6 +13,14 @@ test_that("NA stops the run naming rows and columns, or omits those examinees", 
   expect_identical(fit$overall, same$overall)
   data$p1 <- NA_real_
   expect_error(suppressMessages(cac(data, small_sets(), 10, na = "omit")), "none is left")
+  one <- small_data()
+  one$d4[7] <- NA
+  e <- error_of(cac(one, small_sets(), 10))
+  expect_s3_class(e, "tesserlink_error")
+  expect_match(conditionMessage(e), "NA item scores in 1 row (7) and 1 column ('d4')", fixed = TRUE)
+  expect_identical(e$rows, 7L)
+  expect_message(cac(one, small_sets(), 10, na = "omit", threads = 1),
+                 "1 examinee with NA item scores left out (row 7)", fixed = TRUE)
 })
 
 test_that("NA outside the item columns is no concern", {
@@ -25,12 +33,23 @@ test_that("NA outside the item columns is no concern", {
 test_that("unmatched scores stop the run naming where, or count under no point", {
   data <- small_data()
   data$p5[c(6, 12)] <- 1.5
-  expect_error(cac(data, small_sets(), 10),
+  e <- error_of(cac(data, small_sets(), 10, threads = 1))
+  expect_s3_class(e, "tesserlink_error")
+  expect_match(conditionMessage(e),
                paste0("Set 'poly': 2 item scores of 2 examinees equal none of its points ",
                       "(0, 1, 2); the first is 1.5 in row 6, column 'p5'"), fixed = TRUE)
+  expect_identical(e[c("set", "row", "column")], list(set = "poly", row = 6L, column = "p5"))
+  single <- small_data()
+  single$d3[9] <- 7
+  expect_error(cac(single, small_sets(), 10, threads = 1),
+               paste0("Set 'dich': 1 item score of 1 examinee equals none of its points (0, 1); ",
+                      "it is 7 in row 9, column 'd3'"), fixed = TRUE)
+  expect_message(cac(single, small_sets(), 10, unmatched = "ignore", threads = 1),
+                 "set 'dich': 1 item score equals none of its points and counts under no point",
+                 fixed = TRUE)
   omitted <- data
   omitted$d1[1] <- NA
-  expect_error(suppressMessages(cac(omitted, small_sets(), 10, na = "omit")),
+  expect_error(suppressMessages(cac(omitted, small_sets(), 10, na = "omit", threads = 1)),
                "the first is 1.5 in row 6, column 'p5'", fixed = TRUE)
   expect_message(fit <- cac(data, small_sets(), 10, unmatched = "ignore", threads = 1),
                  "set 'poly': 2 item scores equal none of its points", fixed = TRUE)

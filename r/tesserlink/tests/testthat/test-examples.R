@@ -67,7 +67,10 @@ test_that("data files are opened beside the card and the report can go elsewhere
   expect_error(run_card(file.path(folder, "card.txt"), report = file.path(folder, "do.dat")),
                "is the data file of set 2", fixed = TRUE)
   file.remove(file.path(folder, "want.dat"))
-  expect_error(run_card(file.path(folder, "card.txt"), report = FALSE), "Data file is not found")
+  e <- error_of(run_card(file.path(folder, "card.txt"), report = FALSE, threads = 1))
+  expect_s3_class(e, "tesserlink_error")
+  expect_match(conditionMessage(e), "Data file is not found: '.*want.dat', set 1 of the control card")
+  expect_identical(e$program_message, "Error! Data file is not found!")
 })
 
 test_that("the package's numbers are the command line's results files, bit for bit", {
@@ -78,7 +81,7 @@ test_that("the package's numbers are the command line's results files, bit for b
   for (name in c("gcbs", "mathexam", "spisa", "verbagg")) {
     dir <- system.file("extdata", name, package = "tesserlink")
     skip_if_not(dir.exists(file.path(dir, "results")), "no results files bundled")
-    fit <- run_card(file.path(dir, "card.txt"), report = FALSE)
+    fit <- run_card(file.path(dir, "card.txt"), report = FALSE, threads = 2)
 
     overall <- read(dir, "overall.csv")
     for (i in seq_len(nrow(overall))) {

@@ -27,3 +27,45 @@ test_that("the README walkthrough runs", {
   expect_true(nzchar(script))
   expect_output(source(script, local = new.env()), "Consistency")
 })
+
+test_that("print takes digits, and summary shows the tables in fixed decimals", {
+  fit <- cac(small_data(), small_sets(), c(8, 16), threads = 1)
+  expect_output(print(fit, digits = 2), "Consistency 0\\.[0-9]{2}   kappa 0\\.[0-9]{2}\n")
+  expect_output(print(fit, digits = 7), "Reliability 0\\.[0-9]{7}\n")
+  expect_error(print(fit, digits = -1), "`digits` must be one whole number")
+  s <- summary(fit)
+  shown <- capture.output(print(s, digits = 4))
+  expect_false(any(grepl("[0-9]e[-+][0-9]", shown)))
+  start <- grep("^True by observed category", shown)
+  expect_match(shown[start + 3], "^ +1 0\\.[0-9]{4} 0\\.[0-9]{4} 0\\.[0-9]{4}$")
+  # A tiny proportion is shown as zero in the same decimals, never as -0.
+  expect_identical(fmt(c(1.2148e-06, -1e-9, 0.5), 5), c("0.00000", "0.00000", "0.50000"))
+})
+
+test_that("confint gives the bootstrap intervals and nobs the examinees", {
+  boot <- cac(small_data(), small_sets(), c(8, 16), bootstrap = 20, seed = 3, threads = 2)
+  ci <- confint(boot)
+  b <- boot$bootstrap
+  expect_identical(dimnames(ci), list(names(boot$overall), c("2.5 %", "97.5 %")))
+  expect_identical(unname(ci[, 1]), b$ci_low[is.na(b$cut)])
+  expect_identical(unname(ci[, 2]), b$ci_high[is.na(b$cut)])
+  second <- confint(boot, c("kappa", "accuracy"), cut = 2)
+  at <- which(b$cut == 2 & b$index %in% c("kappa", "accuracy"))
+  expect_identical(unname(second), cbind(b$ci_low[at], b$ci_high[at]))
+  expect_identical(confint(boot, 3), ci[3, , drop = FALSE])
+  expect_error(confint(boot, level = 0.9), "`level` must be 0.95")
+  expect_error(confint(boot, "theta"), "`parm` must name indices")
+  expect_error(confint(boot, cut = 3), "`cut` must be one whole number from 1 to 2")
+  plain <- cac(small_data(), small_sets(), c(8, 16), threads = 1)
+  expect_s3_class(error_of(confint(plain)), "tesserlink_error")
+  expect_identical(nobs(plain), 40L)
+  omitted <- small_data()
+  omitted$p1[2] <- NA
+  expect_identical(nobs(suppressMessages(cac(omitted, small_sets(), 10, na = "omit", threads = 1))), 39L)
+})
+
+test_that("the distribution plot names each category by its scores", {
+  expect_identical(category_names(c(8, 16.5)),
+                   c("1: below 8", "2: 8 to below 16.5", "3: 16.5 or above"))
+  expect_identical(category_names(26), c("1: below 26", "2: 26 or above"))
+})
