@@ -1,24 +1,17 @@
 #include "app/analysis_run.h"
 
-#include <filesystem>
-#include <memory>
 #include <new>
 #include <optional>
-#include <sstream>
 #include <string>
 
+#include "analysis/analysis_file_run.h"
 #include "analysis/analyze.h"
 #include "app/console.h"
 #include "app/warnings.h"
 #include "core/errors.h"
 #include "core/messages.h"
 #include "core/one_line.h"
-#include "input/analysis_file.h"
-#include "input/file_data_source.h"
-#include "input/table_data_source.h"
-#include "plan/analysis_checks.h"
 #include "platform/atomic_file.h"
-#include "platform/text_file.h"
 #include "results_files/results_directory.h"
 #include "text_report/report_writer.h"
 
@@ -39,14 +32,7 @@ class AnalysisJob {
         : out_(out), err_(err), options_(options), given_(given) {}
 
     void run() {
-        const std::string path = *options_.cardFile;
-        const std::optional<std::string> text = readTextFile(path);
-        if (!text) {
-            std::error_code error;
-            throw InputError(oneLine(path + ": the analysis file does not exist (tried " +
-                                     std::filesystem::absolute(path, error).string() + ")"));
-        }
-        AnalysisFile file = readAnalysisFile(*text, path);
+        AnalysisFile file = readAnalysisFileAt(*options_.cardFile);
         merge(file);
         if (!file.reportPath && !resultsDir_) {
             throw InputError(
@@ -54,39 +40,9 @@ class AnalysisJob {
                         "nothing to write: give [output] report or results, or --results "
                         "DIR"));
         }
-
-        std::optional<ResolvedColumns> columns;
-        if (file.table) {
-            columns = resolveColumns(file, readTableHeader(file.table->source));
-            for (const std::string& w : columns->warnings) warn(w);
-        } else {
-            for (std::size_t s = 0; s < file.dataPaths.size(); ++s) {
-                std::error_code error;
-                if (!std::filesystem::is_regular_file(file.dataPaths[s], error)) {
-                    throw InputError(oneLine(
-                        file.where("sets[" + std::to_string(s + 1) + "]") +
-                        "the data file does not exist (tried " +
-                        std::filesystem::absolute(file.dataPaths[s], error).string() + ")"));
-                }
-            }
-        }
-        const ScoreScales scales = prepareAnalysisScales(file, engine_);
-        refuseUnsafeAnalysisOutput(file);
-
-        std::unique_ptr<DataSource> data;
-        ControlCard opened = file.card;  // the per-set files as they are opened
-        TableDataSource* table = nullptr;
-        if (file.table) {
-            auto source = std::make_unique<TableDataSource>(file, *columns);
-            table = source.get();
-            for (const std::string& w : source->warnings()) warn(w);
-            for (const std::string& n : source->notes()) note(n);
-            data = std::move(source);
-        } else {
-            for (std::size_t s = 0; s < opened.itemSets.size(); ++s)
-                opened.itemSets[s].dataFile = file.dataPaths[s];
-            data = std::make_unique<FileDataSource>(opened);
-        }
+        const auto warn = [this](const std::string& text) { this->warn(text); };
+        const auto note = [this](const std::string& text) { this->note(text); };
+        const PreparedAnalysis prepared = prepareAnalysis(std::move(file), engine_, warn);
 
         AnalysisOptions analysis;
         analysis.model = options_.model;
@@ -95,12 +51,7 @@ class AnalysisJob {
         analysis.bootstrapReplicates = bootstrap_;
         analysis.seed = seed_;
         analysis.onNegativeFactorial = [this] { out_ << messages::kNegativeFactorial << '\n'; };
-        Results results = analyze(file.card, scales, *data, analysis);
-        results.labels = file.labels;
-        if (table) {
-            results.records = table->records();
-            results.table = table->summary();
-        }
+        const Results results = analyzePrepared(prepared, analysis, warn, note);
         const std::vector<Warning> found = runWarnings(results);
         if (strict_) {
             for (const Warning& w : found) {
@@ -109,7 +60,8 @@ class AnalysisJob {
         }
         for (const Warning& w : found) warn(w.text);
         if (resultsDir_) writeResultsDirectory(results, *resultsDir_);
-        if (file.reportPath) writeFileAtomically(*file.reportPath, composeReport(results));
+        const std::optional<std::string>& report = prepared.file.reportPath;
+        if (report) writeFileAtomically(*report, composeReport(results));
         out_ << messages::kSuccess << '\n';
     }
 
