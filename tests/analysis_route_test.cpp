@@ -259,6 +259,59 @@ INSTANTIATE_TEST_SUITE_P(
                    "items"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A repeated ID is a warning naming the first row that repeats one, whatever
+// the order of the IDs; rising IDs repeat none.
+struct IdCase {
+    const char* name;
+    std::vector<std::string> ids;
+    std::int64_t repeats;
+    std::string warning;  // empty: none
+};
+
+void PrintTo(const IdCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class RepeatedIds : public ::testing::TestWithParam<IdCase> {};
+
+TEST_P(RepeatedIds, AreCountedAndTheFirstNamed) {
+    const fs::path dir = makeScratchDirectory("analysis_ids");
+    std::string csv = "id,a,b\n";
+    for (std::size_t r = 0; r < GetParam().ids.size(); ++r)
+        csv += GetParam().ids[r] + "," + std::to_string(r % 2) + ",1\n";
+    testing::writeFile(dir / "ids.csv", csv);
+    const std::string toml =
+        "[data]\nfile = \"ids.csv\"\nid = \"id\"\n[[sets]]\nitems = \"a:b\"\n"
+        "points = [0, 1]\n[classification]\nobserved_cuts = [1]\n";
+    AnalysisFile file = readAnalysisFile(toml, (dir / "ids.toml").string());
+    const ResolvedColumns columns = resolveColumns(file, readTableHeader(file.table->source));
+    const TableDataSource table(file, columns);
+    EXPECT_EQ(table.summary().duplicateIds, GetParam().repeats);
+    const std::vector<std::string> warnings = table.warnings();
+    if (GetParam().warning.empty()) {
+        EXPECT_TRUE(warnings.empty());
+    } else {
+        ASSERT_EQ(warnings.size(), 1u);
+        EXPECT_EQ(warnings[0], GetParam().warning);
+    }
+    EXPECT_EQ(table.records().ids, GetParam().ids);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RepeatedIds,
+    ::testing::Values(
+        IdCase{"Rising", {"S01", "S02", "S10", "S11"}, 0, ""},
+        IdCase{"Unordered", {"S3", "S1", "S2"}, 0, ""},
+        IdCase{"RisingButOneRepeated",
+               {"S1", "S2", "S2", "S3"},
+               1,
+               "ids.csv: 1 row repeats an earlier row's ID, the first at row 3 (ID S2)"},
+        IdCase{"ScatteredRepeats",
+               {"b", "a", "c", "a", "b", "b"},
+               3,
+               "ids.csv: 3 rows repeat an earlier row's ID, the first at row 4 (ID a)"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(SpisaTable, WarnsOfAnItemInTwoSets) {
     std::string toml = readFile(dir_ / "spisa.toml");
     toml.replace(toml.find("\"his1:his9\""), 11, "[\"his1\", \"his2\", \"his3\", \"pol1\"]");

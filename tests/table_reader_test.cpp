@@ -99,6 +99,20 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"GivenDelimiterWins", "id;a,b\nx;1,2\n", ';', "id/a,b", {"1:x|1.2"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Handed over in pieces, as a file is read, every table reads as it does
+// whole: rows carried from piece to piece, a CR LF split between two, a quote
+// in a later piece.
+TEST_P(DelimitedText, ReadsTheSameInPieces) {
+    Recorder whole("id");
+    readDelimitedText(GetParam().text, "t.csv", GetParam().delimiter, whole);
+    for (std::size_t chunk : {1, 2, 3, 5, 8}) {
+        Recorder pieces("id");
+        readDelimitedText(GetParam().text, "t.csv", GetParam().delimiter, pieces, true, chunk);
+        EXPECT_EQ(pieces.header(), whole.header()) << chunk;
+        EXPECT_EQ(pieces.rows_, whole.rows_) << chunk;
+    }
+}
+
 TEST(DelimitedTextGivenDelimiter, TwoDecimalCommasAreNotANumber) {
     Recorder recorder;
     EXPECT_THROW(readDelimitedText("a;b\n1;2,5,5\n", "t.csv", ';', recorder), InputError);

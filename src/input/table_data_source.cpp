@@ -5,8 +5,10 @@
 #include <bit>
 #include <climits>
 #include <cstring>
+#include <filesystem>
 #include <unordered_map>
 
+#include "core/counted.h"
 #include "core/errors.h"
 #include "core/one_line.h"
 
@@ -157,8 +159,12 @@ class TableScan : public TableVisitor {
             for (std::size_t j = 0; j < columns.items[s].size(); ++j)
                 items_.push_back({columns.items[s][j], s, columns.reversed[s][j]});
         }
-        rowCodes_.assign(items_.size(), 0);
+        keptCodes_.assign(columns.items.size(), 0);
         noCodes_ = file.table->missingCodes.empty();
+        for (const Item& item : items_) plain_.push_back(noCodes_ && !item.reversed);
+        std::error_code error;
+        const std::uintmax_t bytes = std::filesystem::file_size(file.table->source.path, error);
+        fileBytes_ = error ? 0 : bytes;
     }
 
     ColumnPick header(const std::vector<std::string>& names) override {
@@ -174,57 +180,41 @@ class TableScan : public TableVisitor {
                 cellOfItem_.push_back(at->second);
             }
         }
+        reserveRows(names.size());
         return pick;
     }
 
     void row(std::int64_t row, std::span<const TableCell> cells, std::string_view id) override {
         out_.summary_.rows = row;
         bool omitted = false;
-        for (std::size_t i = 0; i < items_.size(); ++i) {
-            const Item& item = items_[i];
-            const TableCell& cell = cells[cellOfItem_[i]];
-            const bool coded = !cell.missing && !noCodes_ && isCode(cell.value);
-            if (!cell.missing && !coded) {
-                if (!item.reversed) {
-                    rowCodes_[i] = codeOf(cell.value);
+        // Each set's codes go straight to its store and are taken back when
+        // the row is not kept.
+        std::size_t i = 0;
+        for (std::size_t s = 0; s < columns_.items.size(); ++s) {
+            CodeStore& codes = out_.codes_[s];
+            keptCodes_[s] = codes.size();
+            const std::size_t width = columns_.items[s].size();
+            std::uint16_t* out = codes.extend(width);
+            for (std::size_t j = 0; j < width; ++j, ++i) {
+                const TableCell& cell = cells[cellOfItem_[i]];
+                // The common cell: a score, no missing codes, not reverse-keyed.
+                if (plain_[i] != 0 && !cell.missing) {
+                    const std::int32_t known = cell.digit >= 0 ? digitCodes_[cell.digit] : -1;
+                    out[j] = known >= 0 ? static_cast<std::uint16_t>(known) : codeOf(cell.value);
                 } else {
-                    rowCodes_[i] = codeOf(sets_[item.set].reverseSum - cell.value);
-                    ++out_.summary_.sets[item.set].reversedCells;
+                    out[j] = unusualCode(i, cell, row, omitted);
                 }
-                continue;
-            }
-            SetMissing& counts = out_.summary_.sets[item.set];
-            ++counts.missingCells;
-            counts.codedCells += coded;
-            switch (sets_[item.set].rule.kind) {
-                case MissingRule::Kind::Error:
-                    if (errors_++ == 0) {
-                        firstRow_ = row;
-                        firstColumn_ = names_[item.column];
-                    }
-                    break;
-                case MissingRule::Kind::Omit:
-                    omitted = true;
-                    break;
-                case MissingRule::Kind::Score:
-                    rowCodes_[i] = codeOf(sets_[item.set].rule.score);
-                    ++counts.scoredCells;
-                    break;
             }
         }
-        if (omitted) {
-            ++out_.summary_.omittedExaminees;
+        if (omitted || errors_ > 0) {
+            for (std::size_t s = 0; s < columns_.items.size(); ++s)
+                out_.codes_[s].truncate(keptCodes_[s]);
+            // Under an error the run stops after the scan; the scan goes on counting.
+            if (omitted) ++out_.summary_.omittedExaminees;
             return;
         }
-        if (errors_ > 0) return;  // the run stops after the scan; keep counting
         if (out_.records_.rows.size() >= static_cast<std::size_t>(INT32_MAX))
             throw InputError(oneLine(out_.file_ + ": more examinees than one run can hold"));
-        const std::uint16_t* code = rowCodes_.data();
-        for (std::size_t s = 0; s < columns_.items.size(); ++s) {
-            const std::size_t width = columns_.items[s].size();
-            out_.codes_[s].insert(out_.codes_[s].end(), code, code + width);
-            code += width;
-        }
         out_.records_.rows.push_back(row);
         if (columns_.id) out_.records_.ids.emplace_back(id);
     }
@@ -243,27 +233,88 @@ class TableScan : public TableVisitor {
     }
 
   private:
-    // Repeated IDs, found by sorting the IDs' hashes with their positions (a
-    // hash set of a million strings costs more than the rest of the read).
+    // Item i's code when its cell is missing, holds a missing code, or the item
+    // is reverse-keyed; counts what became of it. A missing cell under the
+    // rules "error" and "omit" gets code 0, as its row is not kept.
+    std::uint16_t unusualCode(std::size_t i, const TableCell& cell, std::int64_t row,
+                              bool& omitted) {
+        const Item& item = items_[i];
+        const bool coded = !cell.missing && !noCodes_ && isCode(cell.value);
+        if (!cell.missing && !coded) {
+            if (!item.reversed) return codeOf(cell.value);
+            ++out_.summary_.sets[item.set].reversedCells;
+            return codeOf(sets_[item.set].reverseSum - cell.value);
+        }
+        SetMissing& counts = out_.summary_.sets[item.set];
+        ++counts.missingCells;
+        counts.codedCells += coded;
+        switch (sets_[item.set].rule.kind) {
+            case MissingRule::Kind::Error:
+                if (errors_++ == 0) {
+                    firstRow_ = row;
+                    firstColumn_ = names_[item.column];
+                }
+                break;
+            case MissingRule::Kind::Omit:
+                omitted = true;
+                break;
+            case MissingRule::Kind::Score:
+                ++counts.scoredCells;
+                return codeOf(sets_[item.set].rule.score);
+        }
+        return 0;
+    }
+
+    // Room for as many rows as the table can hold: every row of a delimited
+    // table takes at least a byte a column (its delimiters and line end). The
+    // room is only reserved, so the memory a smaller table leaves untouched is
+    // never used, and the kept scores are never copied as they grow.
+    void reserveRows(std::size_t columns) {
+        if (file_.table->source.format != TableFormat::Delimited || columns == 0) return;
+        const std::uintmax_t rows = fileBytes_ / columns + 1;
+        if (rows > static_cast<std::uintmax_t>(INT32_MAX)) return;
+        const auto n = static_cast<std::size_t>(rows);
+        for (std::size_t s = 0; s < columns_.items.size(); ++s)
+            out_.codes_[s].reserve(n * columns_.items[s].size());
+        out_.records_.rows.reserve(n);
+        if (columns_.id) out_.records_.ids.reserve(n);
+    }
+
+    // Repeated IDs: none when the IDs rise row by row; otherwise each ID is
+    // looked up among the earlier rows' in an open hash table sized to the
+    // rows (a node-based hash set of a million strings, or a sort, costs more
+    // than the rest of the read).
     void countDuplicateIds() const {
         const std::vector<std::string>& ids = out_.records_.ids;
-        std::vector<std::pair<std::size_t, std::size_t>> hashed;
-        hashed.reserve(ids.size());
-        for (std::size_t i = 0; i < ids.size(); ++i)
-            hashed.emplace_back(std::hash<std::string>{}(ids[i]), i);
-        // By hash, then (on equal hashes only) by the ID itself, then by row.
-        std::sort(hashed.begin(), hashed.end(), [&ids](const auto& a, const auto& b) {
-            if (a.first != b.first) return a.first < b.first;
-            const int order = ids[a.second].compare(ids[b.second]);
-            return order != 0 ? order < 0 : a.second < b.second;
-        });
+        if (ids.empty()) return;
+        // Tables are often sorted by their IDs: rising IDs repeat none.
+        bool rising = true;
+        for (std::size_t i = 1; i < ids.size() && rising; ++i) rising = ids[i - 1] < ids[i];
+        if (rising) return;
+        // A slot holds a row (1-based; 0: free) and its ID's hash, so that
+        // one look-up touches one place.
+        struct Slot {
+            std::uint32_t row = 0;
+            std::uint32_t hash = 0;
+        };
+        const std::size_t slots = std::bit_ceil(ids.size() * 2);
+        std::vector<Slot> table(slots);
         std::size_t firstRepeat = ids.size();
         std::int64_t repeats = 0;
-        for (std::size_t i = 1; i < hashed.size(); ++i) {
-            if (hashed[i].first == hashed[i - 1].first &&
-                ids[hashed[i].second] == ids[hashed[i - 1].second]) {
-                ++repeats;
-                firstRepeat = std::min(firstRepeat, hashed[i].second);
+        for (std::size_t i = 0; i < ids.size(); ++i) {
+            const std::size_t hash = std::hash<std::string>{}(ids[i]);
+            const auto shortHash = static_cast<std::uint32_t>(hash >> 32);
+            for (std::size_t slot = hash & (slots - 1);; slot = (slot + 1) & (slots - 1)) {
+                Slot& at = table[slot];
+                if (at.row == 0) {
+                    at = {static_cast<std::uint32_t>(i + 1), shortHash};
+                    break;
+                }
+                if (at.hash == shortHash && ids[at.row - 1] == ids[i]) {
+                    ++repeats;
+                    firstRepeat = std::min(firstRepeat, i);
+                    break;
+                }
             }
         }
         out_.summary_.duplicateIds = repeats;
@@ -291,14 +342,14 @@ class TableScan : public TableVisitor {
     }
 
     std::uint16_t codeOf(double value) {
-        // Small whole scores by a table (no branch on which score it is),
-        // others by a short scan; the map holds the rest.
+        // Small whole scores by a table that holds each one's bits beside its
+        // code (no branch on which score it is, no conversion back to check
+        // it), others by a short scan; the map holds the rest.
         const std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
         if (value >= 0.0 && value < static_cast<double>(kSmall)) {
-            const auto whole = static_cast<std::size_t>(value);
-            if (std::bit_cast<std::uint64_t>(static_cast<double>(whole)) == bits &&
-                smallCode_[whole] >= 0)
-                return static_cast<std::uint16_t>(smallCode_[whole]);
+            const SmallCode& small =
+                smallCodes_[static_cast<std::uint32_t>(static_cast<std::int32_t>(value))];
+            if (small.bits == bits) return small.code;
         }
         const std::size_t scanned = std::min<std::size_t>(knownBits_.size(), 16);
         for (std::size_t v = 0; v < scanned; ++v) {
@@ -316,8 +367,11 @@ class TableScan : public TableVisitor {
             knownBits_.push_back(bits);
             if (value >= 0.0 && value < static_cast<double>(kSmall)) {
                 const auto whole = static_cast<std::size_t>(value);
-                if (std::bit_cast<std::uint64_t>(static_cast<double>(whole)) == bits)
-                    smallCode_[whole] = static_cast<std::int32_t>(at->second);
+                if (std::bit_cast<std::uint64_t>(static_cast<double>(whole)) == bits) {
+                    smallCodes_[whole] = {bits, static_cast<std::uint16_t>(at->second)};
+                    if (whole < digitCodes_.size())
+                        digitCodes_[whole] = static_cast<std::int32_t>(at->second);
+                }
             }
         }
         return static_cast<std::uint16_t>(at->second);
@@ -330,22 +384,40 @@ class TableScan : public TableVisitor {
     std::vector<std::string> names_;
     std::vector<std::size_t> cellOfItem_;  // per item of every set, its cell in the row
     std::vector<Item> items_;
-    std::vector<std::uint16_t> rowCodes_;  // the row's codes, every set's items in order
+    std::vector<std::size_t> keptCodes_;  // per set: its codes before the row
     bool noCodes_ = true;
+    // Per item: 1 when there are no missing codes to look for and it is not reversed.
+    std::vector<std::uint8_t> plain_;
+    std::uintmax_t fileBytes_ = 0;
     std::unordered_map<std::uint64_t, std::size_t> index_;
     std::vector<std::uint64_t> knownBits_;  // the bits of each code's value
     static constexpr std::size_t kSmall = 256;
-    std::array<std::int32_t, kSmall> smallCode_ = filledWithMinusOne();  // code of 0, 1, ...
-
-    static std::array<std::int32_t, kSmall> filledWithMinusOne() {
-        std::array<std::int32_t, kSmall> codes;
-        codes.fill(-1);
-        return codes;
-    }
+    // The code of each small whole score, beside its bits; the bits of a NaN
+    // (no cell holds one) mark a score without a code yet.
+    struct SmallCode {
+        std::uint64_t bits = ~std::uint64_t{0};
+        std::uint16_t code = 0;
+    };
+    std::array<SmallCode, kSmall> smallCodes_{};
+    // The code of each one-digit score the parser named (-1: none yet).
+    std::array<std::int32_t, 10> digitCodes_ = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
     std::int64_t errors_ = 0;
     std::int64_t firstRow_ = 0;
     std::string firstColumn_;
 };
+
+void CodeStore::reserve(std::size_t capacity) {
+    if (capacity > capacity_) grow(capacity);
+}
+
+void CodeStore::grow(std::size_t needed) {
+    const std::size_t capacity = std::max(needed, 2 * capacity_);
+    // Default-initialised: the new room is not written until it is used.
+    std::unique_ptr<std::uint16_t[]> data(new std::uint16_t[capacity]);
+    if (size_ > 0) std::memcpy(data.get(), data_.get(), size_ * sizeof(std::uint16_t));
+    data_ = std::move(data);
+    capacity_ = capacity;
+}
 
 TableDataSource::TableDataSource(const AnalysisFile& file, const ResolvedColumns& columns)
     : file_(file.table->source.path) {
@@ -382,14 +454,15 @@ std::vector<std::string> TableDataSource::notes() const {
     std::vector<std::string> notes;
     if (summary_.omittedExaminees > 0) {
         notes.push_back(summary_.file + ": " + std::to_string(summary_.omittedExaminees) + " of " +
-                        std::to_string(summary_.rows) +
-                        " examinees left out for missing responses (missing = \"omit\")");
+                        counted(summary_.rows, "examinee", "examinees") +
+                        " left out for missing responses (missing = \"omit\")");
     }
     for (std::size_t s = 0; s < summary_.sets.size(); ++s) {
         if (summary_.sets[s].scoredCells > 0) {
-            notes.push_back(summary_.file + ": set " + std::to_string(s + 1) + ": " +
-                            std::to_string(summary_.sets[s].scoredCells) +
-                            " missing responses scored as the set's missing score");
+            notes.push_back(
+                summary_.file + ": set " + std::to_string(s + 1) + ": " +
+                counted(summary_.sets[s].scoredCells, "missing response", "missing responses") +
+                " scored as the set's missing score");
         }
     }
     return notes;
@@ -398,8 +471,9 @@ std::vector<std::string> TableDataSource::notes() const {
 std::vector<std::string> TableDataSource::warnings() const {
     std::vector<std::string> warnings;
     if (summary_.duplicateIds > 0) {
-        warnings.push_back(summary_.file + ": " + std::to_string(summary_.duplicateIds) +
-                           " rows repeat an earlier row's ID, the first at row " +
+        warnings.push_back(summary_.file + ": " +
+                           counted(summary_.duplicateIds, "row repeats", "rows repeat") +
+                           " an earlier row's ID, the first at row " +
                            std::to_string(firstDuplicateRow_) + " (ID " + firstDuplicate_ + ")");
     }
     return warnings;

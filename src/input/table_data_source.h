@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +34,29 @@ ResolvedColumns resolveColumns(AnalysisFile& file, const std::vector<std::string
 // missing rule (an error, the row left out, or a score). The scores are kept
 // compactly (two bytes a cell, the distinct values held once), and every pass
 // gets each set's records decoded as doubles, bit for bit as read.
+// A growing store of one set's score codes that hands out room for a row's
+// codes at once. Room reserved and not yet used is never touched, so a
+// generous reservation costs address space, not memory.
+class CodeStore {
+  public:
+    void reserve(std::size_t capacity);
+    std::uint16_t* extend(std::size_t count) {
+        if (size_ + count > capacity_) grow(size_ + count);
+        std::uint16_t* at = data_.get() + size_;
+        size_ += count;
+        return at;
+    }
+    void truncate(std::size_t size) { size_ = size; }
+    std::size_t size() const { return size_; }
+    const std::uint16_t* data() const { return data_.get(); }
+
+  private:
+    void grow(std::size_t needed);
+    std::unique_ptr<std::uint16_t[]> data_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
+
 class TableDataSource : public DataSource {
   public:
     TableDataSource(const AnalysisFile& file, const ResolvedColumns& columns);
@@ -49,8 +73,8 @@ class TableDataSource : public DataSource {
     friend class TableScan;
     std::string file_;
     std::vector<std::size_t> itemCounts_;
-    std::vector<std::vector<std::uint16_t>> codes_;  // per set: rows x items
-    std::vector<double> values_;                     // the value of each code
+    std::vector<CodeStore> codes_;  // per set: rows x items
+    std::vector<double> values_;    // the value of each code
     ExamineeRecords records_;
     TableSummary summary_;
     std::string firstDuplicate_;

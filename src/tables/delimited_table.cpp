@@ -2,6 +2,8 @@
 // line ends, a header row, and a byte-order mark before it ignored.
 #include <csv.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -66,32 +68,28 @@ class DelimitedParser {
             for (char& c : blanked_) c = c == '\t' ? ' ' : c;
             chunk = blanked_;
         }
-        if (!quoteSeen_) {
-            // Rows before the first quote character need none of the quoting
-            // rules: they are split here, as libcsv would split them, and
-            // libcsv takes over at the start of the row that holds the quote.
-            std::string_view input = chunk;
-            if (!carried_.empty()) {
-                carried_.append(chunk);
-                input = carried_;
-            }
-            const std::size_t quote = input.find('"');
-            const std::string_view plain = input.substr(0, quote);
-            const std::size_t lastEnd = plain.find_last_of("\r\n");
-            const std::size_t rows = lastEnd == std::string_view::npos ? 0 : lastEnd + 1;
-            splitPlainRows(input.substr(0, rows));
-            rethrow();
-            if (quote == std::string_view::npos) {
-                carried_ = std::string(input.substr(rows));
-                return;
-            }
-            quoteSeen_ = true;
-            const std::string rest(input.substr(rows));
-            carried_.clear();
-            parse(rest);
+        if (quoteSeen_) {
+            parse(chunk);
             return;
         }
-        parse(chunk);
+        if (!carried_.empty()) {
+            // The row carried over from the last chunk ends at this chunk's
+            // first line end: it is completed on its own, so that the chunk
+            // itself is never copied.
+            const std::size_t lineEnd = chunk.find_first_of("\r\n");
+            const std::size_t head = lineEnd == std::string_view::npos ? chunk.size() : lineEnd + 1;
+            std::string row = std::move(carried_);
+            carried_.clear();
+            row.append(chunk.substr(0, head));
+            chunk.remove_prefix(head);
+            plain(row);
+            if (quoteSeen_) {
+                parse(chunk);
+                return;
+            }
+            if (chunk.empty()) return;
+        }
+        plain(chunk);
     }
 
     void finish() {
@@ -106,6 +104,25 @@ class DelimitedParser {
     }
 
   private:
+    // Rows before the first quote character need none of the quoting rules:
+    // they are split here, as libcsv would split them, and libcsv takes over
+    // at the start of the row that holds the quote. A row not yet ended is
+    // carried to the next chunk.
+    void plain(std::string_view input) {
+        const std::size_t quote = input.find('"');
+        const std::string_view beforeQuote = input.substr(0, quote);
+        const std::size_t lastEnd = beforeQuote.find_last_of("\r\n");
+        const std::size_t rows = lastEnd == std::string_view::npos ? 0 : lastEnd + 1;
+        splitEndedRows(input.substr(0, rows));
+        rethrow();
+        if (quote == std::string_view::npos) {
+            carried_.assign(input.substr(rows));
+            return;
+        }
+        quoteSeen_ = true;
+        parse(input.substr(rows));
+    }
+
     void parse(std::string_view text) {
         if (csv_parse(&parser_, text.data(), text.size(), onField, onRow, this) != text.size() &&
             !failure_) {
@@ -116,6 +133,59 @@ class DelimitedParser {
 
     // Whether libcsv trims `c` from the ends of an unquoted field.
     bool isSpace(char c) const { return (c == ' ' || c == '\t') && c != delimiter_; }
+
+    // What each byte is to the split of quote-free rows.
+    enum ByteClass : unsigned char { kText, kDelimiter, kLineEnd, kBlank };
+
+    static std::array<ByteClass, 256> classesFor(char delimiter) {
+        std::array<ByteClass, 256> classes;
+        classes.fill(kText);
+        classes[' '] = kBlank;
+        classes['\t'] = kBlank;
+        classes['\r'] = kLineEnd;
+        classes['\n'] = kLineEnd;
+        classes[static_cast<unsigned char>(delimiter)] = kDelimiter;
+        return classes;
+    }
+
+    ByteClass classOf(const char* p) const { return classes_[static_cast<unsigned char>(*p)]; }
+
+    // Quote-free rows that all end with their line end, as splitPlainRows
+    // reads them, with one look-up a byte: the line end that closes the text
+    // stops every scan, so no scan needs to watch for the end of the text.
+    void splitEndedRows(std::string_view text) {
+        const char* p = text.data();
+        const char* const end = p + text.size();
+        while (p < end && !failure_) {
+            while (classOf(p) == kBlank) ++p;
+            if (classOf(p) == kLineEnd) {
+                ++p;
+                continue;
+            }
+            for (;;) {
+                if (classOf(p) == kText && classOf(p + 1) == kDelimiter) {
+                    // The common field: one character (a text byte is never
+                    // the text's last).
+                    field(p, 1);
+                    p += 2;
+                    continue;
+                }
+                while (classOf(p) == kBlank) ++p;
+                const char* start = p;
+                while (classOf(p) == kText) ++p;
+                const char* stop = p;
+                if (classOf(p) == kBlank) {
+                    // Blanks inside the field or after it: on to its end, then trimmed.
+                    while (classOf(p) == kText || classOf(p) == kBlank) ++p;
+                    stop = p;
+                    while (stop > start && classOf(stop - 1) == kBlank) --stop;
+                }
+                field(stop > start ? start : nullptr, static_cast<std::size_t>(stop - start));
+                if (classOf(p++) != kDelimiter) break;
+            }
+            endRow();
+        }
+    }
 
     // Quote-free text as libcsv reads it: rows end at CR or LF, a row with
     // nothing but blanks is no row, fields lose their blanks at both ends, and
@@ -169,13 +239,14 @@ class DelimitedParser {
         if (column >= roles_.size()) return;  // counted, and refused at the row's end
         const int role = roles_[column];
         if (role == kId) {
-            id_.assign(value);
+            takeId(value);
         } else if (role >= 0) {
             TableCell& slot = cells_[static_cast<std::size_t>(role)];
             if (value.size() == 1 && value[0] >= '0' && value[0] <= '9') {
                 // The common one-digit score, without the general parse.
                 slot.missing = false;
                 slot.value = static_cast<double>(value[0] - '0');
+                slot.digit = static_cast<std::int8_t>(value[0] - '0');
                 return;
             }
             const std::optional<TableCell> cell = cellOfText(value, delimiter_ != ',');
@@ -186,6 +257,10 @@ class DelimitedParser {
             cells_[static_cast<std::size_t>(role)] = *cell;
         }
     }
+
+    // Once a row, out of line: inlined into the split of one-character
+    // fields, the copy draws a false -Wrestrict from the compiler.
+    [[gnu::noinline]] void takeId(std::string_view value) { id_.assign(value); }
 
     void endRow() {
         if (failure_) return;
@@ -248,6 +323,7 @@ class DelimitedParser {
     csv_parser parser_{};
     const std::string& name_;
     char delimiter_;
+    std::array<ByteClass, 256> classes_ = classesFor(delimiter_);
     TableVisitor& visitor_;
     std::string blanked_;
     bool quoteSeen_;       // libcsv reads the rest
@@ -267,11 +343,12 @@ class DelimitedParser {
 }  // namespace
 
 void readDelimitedText(std::string_view text, const std::string& name, char delimiter,
-                       TableVisitor& visitor, bool splitPlainRows) {
+                       TableVisitor& visitor, bool splitPlainRows, std::size_t chunk) {
     if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
     DelimitedParser parser(name, delimiter == 0 ? delimiterOfHeader(text) : delimiter, visitor,
                            splitPlainRows);
-    parser.feed(text);
+    if (chunk == 0) chunk = std::max<std::size_t>(text.size(), 1);
+    for (std::size_t at = 0; at < text.size(); at += chunk) parser.feed(text.substr(at, chunk));
     parser.finish();
 }
 

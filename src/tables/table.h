@@ -34,6 +34,10 @@ std::optional<TableFormat> formatNamed(std::string_view name, char* delimiter);
 struct TableCell {
     bool missing = true;
     double value = 0.0;
+    // 0 to 9 when the cell's text was that one digit (value is then exactly
+    // it), so that readers of many such cells can skip the double; -1 when not
+    // known. Never the only source of a value.
+    std::int8_t digit = -1;
 };
 
 // The columns a reader hands over for every row: `numbers` in the order given
@@ -64,10 +68,11 @@ std::optional<TableCell> cellOfText(std::string_view text, bool decimalComma);
 // The delimited readers, for readTable and the fuzz targets. Rows before the
 // first quote character are split by the reader's own loop, which reads them
 // as libcsv does (the fuzz target compares the two); libcsv reads the rest.
-// `splitPlainRows` false leaves every row to libcsv.
+// `splitPlainRows` false leaves every row to libcsv; `chunk`, when not 0,
+// hands the text over in pieces of that many bytes, as a file is read.
 void readDelimitedTable(const TableSource& source, TableVisitor& visitor);
 void readDelimitedText(std::string_view text, const std::string& name, char delimiter,
-                       TableVisitor& visitor, bool splitPlainRows = true);
+                       TableVisitor& visitor, bool splitPlainRows = true, std::size_t chunk = 0);
 void readStatisticsTable(const TableSource& source, TableVisitor& visitor);
 
 // "g5math.csv: row 12, column mc07: 'x' is not a number".

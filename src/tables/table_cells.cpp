@@ -45,7 +45,8 @@ std::optional<TableFormat> formatNamed(std::string_view name, char* delimiter) {
 std::optional<TableCell> cellOfText(std::string_view text, bool decimalComma) {
     // Most item scores are one digit: read those without the general parse.
     if (text.size() == 1 && text[0] >= '0' && text[0] <= '9')
-        return TableCell{false, static_cast<double>(text[0] - '0')};
+        return TableCell{false, static_cast<double>(text[0] - '0'),
+                         static_cast<std::int8_t>(text[0] - '0')};
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
     if (text.empty() || text == "NA" || text == ".") return TableCell{true, 0.0};
