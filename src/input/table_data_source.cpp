@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <unordered_map>
 
 #include "core/counted.h"
@@ -274,10 +275,15 @@ class TableScan : public TableVisitor {
         const std::uintmax_t rows = fileBytes_ / columns + 1;
         if (rows > static_cast<std::uintmax_t>(INT32_MAX)) return;
         const auto n = static_cast<std::size_t>(rows);
-        for (std::size_t s = 0; s < columns_.items.size(); ++s)
-            out_.codes_[s].reserve(n * columns_.items[s].size());
-        out_.records_.rows.reserve(n);
-        if (columns_.id) out_.records_.ids.reserve(n);
+        try {
+            for (std::size_t s = 0; s < columns_.items.size(); ++s)
+                out_.codes_[s].reserve(n * columns_.items[s].size());
+            out_.records_.rows.reserve(n);
+            if (columns_.id) out_.records_.ids.reserve(n);
+        } catch (const std::bad_alloc&) {
+            // A table of long rows can be far from the bound: without the room
+            // the stores grow as they must.
+        }
     }
 
     // Repeated IDs: none when the IDs rise row by row; otherwise each ID is
