@@ -12,6 +12,7 @@
 #include "core/counted.h"
 #include "core/errors.h"
 #include "core/one_line.h"
+#include "platform/large_pages.h"
 
 namespace tl {
 
@@ -420,6 +421,7 @@ void CodeStore::grow(std::size_t needed) {
     const std::size_t capacity = std::max(needed, 2 * capacity_);
     // Default-initialised: the new room is not written until it is used.
     std::unique_ptr<std::uint16_t[]> data(new std::uint16_t[capacity]);
+    adviseLargePages(data.get(), capacity * sizeof(std::uint16_t));
     if (size_ > 0) std::memcpy(data.get(), data_.get(), size_ * sizeof(std::uint16_t));
     data_ = std::move(data);
     capacity_ = capacity;
