@@ -1,17 +1,22 @@
 #include "fuzz_checks.h"
 
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "core/errors.h"
+#include "input/analysis_file.h"
 #include "input/control_card_reader.h"
 #include "input/free_format_reader.h"
 #include "input/number_syntax.h"
 #include "input/record_reader.h"
 #include "model/set_loader.h"
+#include "plan/analysis_checks.h"
 #include "plan/card_checks.h"
 #include "plan/score_ranges.h"
+#include "tables/table.h"
 
 namespace tl::fuzz {
 
@@ -168,6 +173,101 @@ std::string checkDataFile(std::string_view input) {
     } catch (const InputError&) {
     }
     return "";
+}
+
+namespace {
+
+// Takes column 1 as the IDs and every other column as numbers, and checks
+// that each row hands over as many cells as were picked.
+class CountingVisitor : public TableVisitor {
+  public:
+    ColumnPick header(const std::vector<std::string>& names) override {
+        ColumnPick pick;
+        if (!names.empty()) pick.id = 0;
+        for (std::size_t c = 1; c < names.size(); ++c) pick.numbers.push_back(c);
+        picked_ = pick.numbers.size();
+        for (const std::string& name : names) log += name + "|";
+        log += "\n";
+        return pick;
+    }
+    void row(std::int64_t row, std::span<const TableCell> cells, std::string_view id) override {
+        if (cells.size() != picked_) problem = "a row handed over a wrong number of cells";
+        if (row != ++rows_) problem = "rows are not counted one by one";
+        log += std::to_string(row) + ":" + std::string(id);
+        for (const TableCell& cell : cells) {
+            if (!cell.missing && !std::isfinite(cell.value)) problem = "a cell is not finite";
+            char text[32];
+            std::snprintf(text, sizeof text, ",%a", cell.missing ? -0.0 : cell.value);
+            log += cell.missing ? ",NA" : text;
+        }
+        log += "\n";
+    }
+    std::string log;
+    std::string problem;
+
+  private:
+    std::size_t picked_ = 0;
+    std::int64_t rows_ = 0;
+};
+
+std::string errorProblem(const std::string& message, const std::string& file) {
+    if (message.rfind(file, 0) != 0) return "an error that does not name the file: " + message;
+    if (message.find('\n') != std::string::npos) return "an error of more than one line";
+    return "";
+}
+
+}  // namespace
+
+std::string checkAnalysisFile(std::string_view input) {
+    try {
+        const AnalysisFile file = readAnalysisFile(input, "fuzz.toml");
+        if (file.card.categoryCount != static_cast<std::int32_t>(file.card.observedCuts.size()) + 1)
+            return "the category count is not the cut count plus one";
+        if (!file.labels.categoryLabels.empty() &&
+            file.labels.categoryLabels.size() != static_cast<std::size_t>(file.card.categoryCount))
+            return "a label count that is not the category count was accepted";
+        if (!file.table) (void)prepareAnalysisScales(file);
+    } catch (const InputError& error) {
+        return errorProblem(error.what(), "fuzz.toml");
+    }
+    return "";
+}
+
+std::string checkTable(std::string_view input) {
+    if (input.empty()) return "";
+    const char delimiters[] = {0, ',', ';', '\t', ' '};
+    const char delimiter = delimiters[static_cast<unsigned char>(input[0]) % 5];
+    const std::string_view text = input.substr(1);
+    // The reader's own split of quote-free rows must read them as libcsv does.
+    CountingVisitor own, reference;
+    std::string ownError, referenceError;
+    try {
+        readDelimitedText(text, "fuzz.csv", delimiter, own);
+    } catch (const InputError& error) {
+        ownError = error.what();
+        if (const std::string problem = errorProblem(ownError, "fuzz.csv"); !problem.empty())
+            return problem;
+    }
+    try {
+        readDelimitedText(text, "fuzz.csv", delimiter, reference, false);
+    } catch (const InputError& error) {
+        referenceError = error.what();
+    }
+    if (own.log != reference.log || ownError != referenceError)
+        return "the plain split and libcsv read the table differently";
+    // Read in pieces, as a file is, the table reads the same: a row carried
+    // from one piece to the next, a quote in any piece.
+    CountingVisitor pieces;
+    std::string piecesError;
+    try {
+        readDelimitedText(text, "fuzz.csv", delimiter, pieces, true,
+                          static_cast<unsigned char>(input[0]) / 5 % 13 + 1);
+    } catch (const InputError& error) {
+        piecesError = error.what();
+    }
+    if (pieces.log != own.log || piecesError != ownError)
+        return "the table read in pieces differs from the table read whole";
+    return own.problem;
 }
 
 }  // namespace tl::fuzz

@@ -17,5 +17,10 @@ std::string checkFreeFormatReader(std::string_view input);
 std::string checkControlCard(std::string_view input);
 // The first byte picks one of a few small item sets; the rest is its data file.
 std::string checkDataFile(std::string_view input);
+// The whole input is an analysis file, read and, when it reads, checked as a card is.
+std::string checkAnalysisFile(std::string_view input);
+// The first byte picks the delimiter (found from the header, or one of four);
+// the rest is a delimited table, its first column the IDs and the rest numbers.
+std::string checkTable(std::string_view input);
 
 }  // namespace tl::fuzz

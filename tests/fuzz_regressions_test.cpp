@@ -53,7 +53,9 @@ INSTANTIATE_TEST_SUITE_P(
     Fuzz, FuzzInputs,
     ::testing::Values(Target{"free_format_reader", tl::fuzz::checkFreeFormatReader},
                       Target{"control_card_reader", tl::fuzz::checkControlCard},
-                      Target{"data_file_reader", tl::fuzz::checkDataFile}),
+                      Target{"data_file_reader", tl::fuzz::checkDataFile},
+                      Target{"analysis_file", tl::fuzz::checkAnalysisFile},
+                      Target{"table_reader", tl::fuzz::checkTable}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -10,7 +10,9 @@
 #include <set>
 
 #include "core/number_field.h"
+#include "results_files/number_text.h"
 #include "results_files/results_json.h"
+#include "results_files/results_svg.h"
 #include "results_files/svg_plot.h"
 #include "support/results_files.h"
 
@@ -157,6 +159,32 @@ TEST(ResultsHtmlText, EscapesTheCardsText) {
     r.card.itemSets[0].dataFile = "a<b>&\"c\".dat";
     const std::string html = composeResultsHtml(r);
     EXPECT_NE(html.find("<td>a&lt;b&gt;&amp;&quot;c&quot;.dat</td>"), std::string::npos);
+}
+
+// Labelled categories get a legend in both figures, each label beside the
+// scores it holds, in rows that the figure grows to hold; unlabelled runs keep
+// their figures as they were.
+TEST(ResultsFigures, NameLabelledCategoriesInTheirLegends) {
+    Results r = testing::analysedRun("fixture/valid-02");
+    const std::string plainConditional = conditionalFigureSvg(r);
+    const std::string plainHistogram = histogramSvg(r);
+    EXPECT_EQ(plainConditional.find("category-legend"), std::string::npos);
+    EXPECT_NE(plainHistogram.find("viewBox=\"0 0 720.0 440.0\""), std::string::npos);
+
+    const std::size_t k = static_cast<std::size_t>(r.categoryCount());
+    for (std::size_t c = 0; c < k; ++c)
+        r.labels.categoryLabels.push_back("Level " + std::to_string(c + 1) + " <of " +
+                                          std::string(40, 'x') + ">");
+    const std::vector<double>& cuts = r.card.observedCuts;
+    for (const std::string& svg : {conditionalFigureSvg(r), histogramSvg(r)}) {
+        EXPECT_NE(svg.find(">Level 1 &lt;of " + std::string(40, 'x') + "&gt;: below " +
+                           shortestText(cuts[0]) + "</text>"),
+                  std::string::npos);
+        EXPECT_NE(svg.find("&gt;: " + shortestText(cuts.back()) + " or above</text>"),
+                  std::string::npos);
+        // Every entry is about 60 characters: one a row, the figure taller.
+        EXPECT_EQ(svg.find("viewBox=\"0 0 720.0 440.0\""), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -22,7 +22,9 @@ constexpr const char* kDescription =
     "of raw scores on one to nine item sets, under the multinomial and\n"
     "compound-multinomial error models. Without CARD the program asks for the control\n"
     "card file name on the console and pauses before it ends, as it always has. With\n"
-    "CARD it runs that control card without asking and without pausing.\n";
+    "CARD it runs that control card without asking and without pausing. A CARD\n"
+    "ending in .toml is an analysis file, which may take the items from one table\n"
+    "(CSV, SPSS, Stata, SAS) and name the run, the sets and the categories.\n";
 
 constexpr const char* kFooter =
     "--seed is accepted without --bootstrap and then has no effect, so a script may\n"
@@ -151,7 +153,8 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
     CommandLine line;
     std::string card;
     std::string engine = "auto";
-    app.add_option("CARD", card, "The control card file to run")
+    std::string convert;
+    app.add_option("CARD", card, "The control card or analysis file (.toml) to run")
         ->type_name("")
         ->check(notEmpty("a file name"));
     app.add_option("--threads", line.analysis.threads,
@@ -185,6 +188,10 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
                    "the limits; convolve convolves wherever it applies")
         ->type_name("auto|enumerate|convolve")
         ->check(oneOf({"auto", "enumerate", "convolve"}));
+    app.add_option("--convert", convert,
+                   "Print control card CARD as an analysis file on\nstandard output, and exit")
+        ->type_name("CARD")
+        ->check(notEmpty("a file name"));
 
     // CLI11 wants argv[0]; build the words ourselves so that argc 0 is safe.
     std::vector<std::string> words;
@@ -202,6 +209,11 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
     }
 
     if (const std::optional<std::string> problem = leftOverProblem(app)) return refuse(*problem);
+    if (app.count("--convert") > 0) {
+        if (app.count("CARD") > 0) return refuse("--convert takes the card to convert, not CARD");
+        line.convertCard = convert;
+        return {line, 0, "", ""};
+    }
     if (app.count("CARD") == 0) {
         const std::vector<const CLI::Option*> given = std::as_const(app).get_options(
             [](const CLI::Option* option) { return option->count() > 0; });
@@ -211,7 +223,7 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
     }
     line.cardFile = card;
     line.analysis.engine = engineNamed(engine);
-    return {line, 0, "", ""};
+    return {line, 0, "", "", app.count("--seed") > 0, app.count("--engine") > 0};
 }
 
 }  // namespace tl

@@ -19,6 +19,8 @@ struct CommandLine {
     bool strict = false;
     bool quiet = false;
     std::optional<std::string> resultsDir;
+    // --convert CARD: print the card as an analysis file instead of running.
+    std::optional<std::string> convertCard;
 
     bool operator==(const CommandLine&) const = default;
 };
@@ -32,6 +34,10 @@ struct ParseOutcome {
     int exitStatus = 0;
     std::string out;
     std::string err;
+    // Whether --seed and --engine were given: an analysis file's own values
+    // apply otherwise.
+    bool seedGiven = false;
+    bool engineGiven = false;
 };
 
 inline constexpr int kExitCommandLineError = 2;

@@ -1,7 +1,11 @@
 #include "app/program.h"
 
+#include "app/analysis_run.h"
+#include "app/card_conversion.h"
 #include "app/command_line.h"
+#include "app/console.h"
 #include "app/run_driver.h"
+#include "input/analysis_file.h"
 
 namespace tl {
 
@@ -14,6 +18,7 @@ int runProgram(int argc, const char* const* argv, std::istream& in, std::ostream
         return parsed.exitStatus;
     }
     const CommandLine& line = *parsed.run;
+    if (line.convertCard) return convertCardToAnalysisFile(*line.convertCard, out, err);
     RunOptions options;
     options.analysis = line.analysis;
     options.cardFile = line.cardFile;
@@ -22,6 +27,14 @@ int runProgram(int argc, const char* const* argv, std::istream& in, std::ostream
     options.progress = errIsTerminal && !line.quiet;
     options.resultsDir = line.resultsDir;
     options.pauseAlways = ownsConsoleWindow;
+    if (options.cardFile && isAnalysisFileName(*options.cardFile)) {
+        const GivenOptions given{line.analysis.bootstrapReplicates != 0, parsed.seedGiven, parsed.engineGiven};
+        const int status = runAnalysisFile(out, err, options, given);
+        // An analysis file dropped on the program: keep its window open for
+        // the last lines, as a card's run does.
+        if (options.pauseAlways) Console(in, out).pause();
+        return status;
+    }
     return runTesserlink(in, out, err, options);
 }
 

@@ -4,30 +4,15 @@
 #include "platform/text_file.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 
+#include "platform/large_pages.h"
+
 namespace tl {
-
-namespace {
-
-// A data file of a large run is a hundred megabytes or more, read afresh for
-// every pass; touching it page by page costs more than reading it. Asking for
-// large pages on the fresh buffer cuts the page faults by hundreds; where they
-// are not available the advice is ignored.
-void adviseLargePages(char* data, std::size_t bytes) {
-    constexpr std::size_t kLarge = std::size_t{2} << 20;
-    if (bytes < 4 * kLarge) return;
-    const auto first = (reinterpret_cast<std::uintptr_t>(data) + kLarge - 1) & ~(kLarge - 1);
-    const auto last = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(kLarge - 1);
-    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-}
-
-}  // namespace
 
 std::optional<std::string> readTextFile(const std::string& path) {
     if (path.empty() || path.find('\0') != std::string::npos) return std::nullopt;
@@ -41,6 +26,7 @@ std::optional<std::string> readTextFile(const std::string& path) {
     std::string content;
     if (S_ISREG(info.st_mode) && info.st_size > 0) {
         content.reserve(static_cast<std::size_t>(info.st_size));
+        // A data file of a large run is read afresh for every pass.
         adviseLargePages(content.data(), content.capacity());
     }
     char buffer[1 << 16];

@@ -13,6 +13,7 @@
 #include "core/control_card.h"
 #include "core/data_findings.h"
 #include "core/engine_plan.h"
+#include "core/run_labels.h"
 #include "core/score_scales.h"
 #include "model/reliability.h"
 
@@ -51,6 +52,14 @@ struct Results {
 
     // What the first pass found in each set's scores.
     std::vector<SetFindings> findings;
+
+    // What an analysis file names: the title, the sets and the categories.
+    RunLabels labels;
+    // The table row and ID of each examinee, when the scores came from a table
+    // (empty otherwise: examinee i is record i + 1).
+    ExamineeRecords records;
+    // The table's missing responses, when the scores came from a table.
+    std::optional<TableSummary> table;
 
     std::int32_t categoryCount() const { return card.categoryCount; }
 

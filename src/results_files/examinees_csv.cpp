@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "results_files/category_names.h"
 #include "results_files/csv_text.h"
 #include "results_files/index_fields.h"
 #include "results_files/number_text.h"
@@ -18,6 +19,10 @@ class RowWriter {
     explicit RowWriter(char* out) : out_(out) {}
     void integer(std::int64_t value) { out_ = std::to_chars(out_, out_ + 24, value).ptr; }
     void comma() { *out_++ = ','; }
+    void field(std::string_view quotedText) {
+        *out_++ = ',';
+        out_ = std::copy(quotedText.begin(), quotedText.end(), out_);
+    }
     void real(double value) {
         *out_++ = ',';
         if (std::isfinite(value)) out_ = writeShortest(out_, value);
@@ -32,13 +37,19 @@ class RowWriter {
     char* out_;
 };
 
-std::string header(std::int32_t categories) {
+std::string header(const Results& results) {
     CsvText csv;
-    for (const char* column : {"record", "observed_composite", "true_category_composite",
-                               "observed_category", "true_category"}) {
+    csv.text("record");
+    if (!results.records.ids.empty()) csv.text("id");
+    for (const char* column :
+         {"observed_composite", "true_category_composite", "observed_category", "true_category"}) {
         csv.text(column);
     }
-    for (std::int32_t k = 1; k <= categories; ++k) csv.text("p_" + std::to_string(k));
+    if (hasCategoryLabels(results)) {
+        csv.text("observed_label");
+        csv.text("true_label");
+    }
+    for (const std::string& name : categoryNames(results)) csv.text("p_" + name);
     for (const char* column :
          {"consistency", "accuracy", "false_positive", "false_negative", "error_variance"}) {
         csv.text(column);
@@ -59,9 +70,20 @@ std::string composeExamineesCsv(const Results& results) {
     // Room for the longest possible row; the text grows a block of rows at a
     // time and is cut back to what was written after each block.
     const std::size_t reals = 2 + k + 5;
-    const std::size_t longestRow = 3 * 25 + reals * (kMaxNumberText + 1) + 2;
+    // An ID and two labels, quoted, each at most its text doubled and three more.
+    const std::vector<std::string>& ids = results.records.ids;
+    std::vector<std::string> labels;
+    if (hasCategoryLabels(results)) {
+        for (const std::string& name : categoryNames(results)) labels.push_back(csvField(name));
+    }
+    std::size_t longestText = 0;
+    for (const std::string& label : labels) longestText = std::max(longestText, label.size());
+    std::size_t longestId = 0;
+    for (const std::string& id : ids) longestId = std::max(longestId, id.size());
+    const std::size_t longestRow =
+        3 * 25 + reals * (kMaxNumberText + 1) + 2 + 2 * (longestText + 1) + 2 * longestId + 4;
     const std::size_t blockRows = 4096;
-    std::string text = header(results.categoryCount());
+    std::string text = header(results);
     text.reserve(text.size() + n * (reals * 20 + 16));  // a typical row; no regrowth mostly
 
     for (std::size_t begin = 0; begin < n; begin += blockRows) {
@@ -70,13 +92,19 @@ std::string composeExamineesCsv(const Results& results) {
         text.resize(written + (end - begin) * longestRow);
         RowWriter row(text.data() + written);
         for (std::size_t i = begin; i < end; ++i) {
-            row.integer(static_cast<std::int64_t>(i + 1));
+            row.integer(results.records.rows.empty() ? static_cast<std::int64_t>(i + 1)
+                                                     : results.records.rows[i]);
+            if (!ids.empty()) row.field(csvField(ids[i]));
             row.real(results.observedComposite[i]);
             row.real(truthComposite[i]);
             row.comma();
             row.integer(t.observedCategory[i]);
             row.comma();
             row.integer(c.trueCategory[i]);
+            if (!labels.empty()) {
+                row.field(labels[static_cast<std::size_t>(t.observedCategory[i] - 1)]);
+                row.field(labels[static_cast<std::size_t>(c.trueCategory[i] - 1)]);
+            }
             for (double p : results.categoryProbabilities(i)) row.real(p);
             row.real(c.conditionalConsistency[i]);
             row.real(c.conditionalAccuracy[i]);

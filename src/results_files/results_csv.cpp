@@ -1,5 +1,6 @@
 #include "results_files/results_csv.h"
 
+#include "results_files/category_names.h"
 #include "results_files/csv_text.h"
 #include "results_files/index_fields.h"
 
@@ -16,15 +17,16 @@ void spreadColumns(CsvText& csv, const IndexSpread& s) {
 
 // rowLabel and columnLabel name the two classifications the table crosses.
 std::string squareTableCsv(const std::vector<double>& cells, const TableMargins& margins,
-                           std::size_t k, const std::string& rowLabel,
+                           const std::vector<std::string>& names, const std::string& rowLabel,
                            const std::string& columnLabel) {
+    const std::size_t k = names.size();
     CsvText csv;
     csv.text(rowLabel + "_category");
-    for (std::size_t c = 1; c <= k; ++c) csv.text(columnLabel + "_" + std::to_string(c));
+    for (std::size_t c = 0; c < k; ++c) csv.text(columnLabel + "_" + names[c]);
     csv.text("total");
     csv.endRow();
     for (std::size_t r = 0; r < k; ++r) {
-        csv.text(std::to_string(r + 1));
+        csv.text(names[r]);
         for (std::size_t c = 0; c < k; ++c) csv.number(cells[r * k + c]);
         csv.number(margins.rows[r]);
         csv.endRow();
@@ -88,21 +90,21 @@ std::string composeCutsCsv(const Results& results) {
 
 std::string composeTrueByObservedCsv(const Results& results) {
     const ClassificationTables& t = tablesOf(results);
-    return squareTableCsv(t.trueByObserved, t.trueByObservedMargins,
-                          static_cast<std::size_t>(results.categoryCount()), "true", "observed");
+    return squareTableCsv(t.trueByObserved, t.trueByObservedMargins, categoryNames(results), "true",
+                          "observed");
 }
 
 std::string composeConsistencyTableCsv(const Results& results) {
     const ClassificationTables& t = tablesOf(results);
-    return squareTableCsv(t.consistencyTable, t.consistencyMargins,
-                          static_cast<std::size_t>(results.categoryCount()), "first", "second");
+    return squareTableCsv(t.consistencyTable, t.consistencyMargins, categoryNames(results), "first",
+                          "second");
 }
 
 std::string composeConditionalCsv(const Results& results) {
     const ClassificationTables& t = tablesOf(results);
     CsvText csv;
     for (const char* column : {"score", "examinees", "consistency", "accuracy"}) csv.text(column);
-    for (std::int32_t k = 1; k <= results.categoryCount(); ++k) csv.text("p_" + std::to_string(k));
+    for (const std::string& name : categoryNames(results)) csv.text("p_" + name);
     csv.endRow();
     for (const ConditionalRow& row : t.conditional) {
         csv.number(row.score);

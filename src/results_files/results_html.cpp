@@ -1,6 +1,9 @@
 #include "results_files/results_html.h"
 
+#include <algorithm>
+
 #include "core/version.h"
+#include "results_files/category_names.h"
 #include "results_files/html_text.h"
 #include "results_files/index_fields.h"
 #include "results_files/number_text.h"
@@ -93,14 +96,20 @@ std::string summary(const Results& r) {
     row("Reliability", realCell("reliability.reliability", r.reliability.reliability));
     std::string html = scrollingTable("summary", "Run summary", body + "</tbody>\n");
 
+    const std::vector<std::string>& names = r.labels.setNames;
+    const bool named =
+        std::any_of(names.begin(), names.end(), [](const std::string& n) { return !n.empty(); });
     std::string sets = "<thead><tr>" + th("Set", " scope=\"col\"") +
+                       (named ? th("Name", " scope=\"col\"") : std::string()) +
                        th("Weight", " scope=\"col\"") + th("Items", " scope=\"col\"") +
                        th("Score points", " scope=\"col\"") + th("Data file", " scope=\"col\"") +
                        "</tr></thead>\n<tbody>\n";
     for (std::size_t s = 0; s < card.itemSets.size(); ++s) {
         const ItemSet& set = card.itemSets[s];
-        sets += "<tr>" + th(std::to_string(s + 1), " scope=\"row\"") + "<td class=\"num\">" +
-                shortestText(set.weight) + "</td><td class=\"num\">" +
+        sets += "<tr>" + th(std::to_string(s + 1), " scope=\"row\"") +
+                (named ? "<td>" + escapeHtml(s < names.size() ? names[s] : "") + "</td>"
+                       : std::string()) +
+                "<td class=\"num\">" + shortestText(set.weight) + "</td><td class=\"num\">" +
                 std::to_string(set.itemCount) + "</td><td>" + numberList(set.scorePoints) +
                 "</td><td>" + escapeHtml(set.dataFile) + "</td></tr>\n";
     }
@@ -166,14 +175,15 @@ std::string indices(const Results& r) {
 std::string squareTable(const std::string& id, const std::string& caption,
                         const std::string& rowName, const std::string& columnName,
                         const std::string& key, const std::vector<double>& cells,
-                        const TableMargins& m, std::size_t k) {
+                        const TableMargins& m, const std::vector<std::string>& names) {
+    const std::size_t k = names.size();
     std::string html =
         "<thead><tr>" + th(escapeHtml(rowName) + " \\ " + escapeHtml(columnName), " scope=\"col\"");
-    for (std::size_t c = 1; c <= k; ++c) html += th(std::to_string(c), " scope=\"col\"");
+    for (std::size_t c = 0; c < k; ++c) html += th(escapeHtml(names[c]), " scope=\"col\"");
     html += th("Total", " scope=\"col\"") + "</tr></thead>\n<tbody>\n";
     const std::string margins = key + "_margins";
     for (std::size_t r = 0; r < k; ++r) {
-        html += "<tr>" + th(std::to_string(r + 1), " scope=\"row\"");
+        html += "<tr>" + th(escapeHtml(names[r]), " scope=\"row\"");
         for (std::size_t c = 0; c < k; ++c) {
             html +=
                 realCell(key + "." + std::to_string(r) + "." + std::to_string(c), cells[r * k + c]);
@@ -194,7 +204,7 @@ std::string categories(const Results& r) {
                        th("True examinees", " scope=\"col\"") +
                        th("Expected proportion", " scope=\"col\"") + "</tr></thead>\n<tbody>\n";
     for (std::size_t k = 0; k < t.observedCounts.size(); ++k) {
-        html += "<tr>" + th(std::to_string(k + 1), " scope=\"row\"") +
+        html += "<tr>" + th(escapeHtml(categoryName(r, k)), " scope=\"row\"") +
                 integerCell(path("category_counts.observed", k), t.observedCounts[k]) +
                 integerCell(path("category_counts.true", k), t.trueCounts[k]) +
                 realCell(path("expected_proportions", k), r.classification.categoryMarginal[k]) +
@@ -209,8 +219,8 @@ std::string conditionalTable(const Results& r) {
     std::string html = "<thead><tr>" + th("Score", " scope=\"col\"") +
                        th("Examinees", " scope=\"col\"") + th("Consistency", " scope=\"col\"") +
                        th("Accuracy", " scope=\"col\"");
-    for (std::int32_t k = 1; k <= r.categoryCount(); ++k) {
-        html += th("P(" + std::to_string(k) + ")", " scope=\"col\"");
+    for (const std::string& name : categoryNames(r)) {
+        html += th("P(" + escapeHtml(name) + ")", " scope=\"col\"");
     }
     html += "</tr></thead>\n<tbody>\n";
     for (std::size_t i = 0; i < t.conditional.size(); ++i) {
@@ -234,14 +244,16 @@ std::string conditionalTable(const Results& r) {
 
 std::string composeResultsHtml(const Results& r) {
     const ClassificationTables& t = tablesOf(r);
-    const auto k = static_cast<std::size_t>(r.categoryCount());
     const std::string program = std::string(kProgramName) + " " + std::string(kProgramVersion);
     std::string html =
         "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
         "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
         "<title>Classification consistency and accuracy: " +
         std::to_string(r.examineeCount) + " examinees</title>\n<style>" + kStyle +
-        "</style>\n</head>\n<body>\n<header>\n"
+        "</style>\n</head>\n<body>\n<header>\n" +
+        (r.labels.title.empty()
+             ? std::string()
+             : "<p class=\"run-title\">" + escapeHtml(r.labels.title) + "</p>\n") +
         "<h1>Classification consistency and accuracy</h1>\n<p class=\"lead\">" +
         std::to_string(r.examineeCount) + " examinees in " + std::to_string(r.categoryCount()) +
         " categories; numbers rounded to " + std::to_string(kShownDecimals) +
@@ -261,9 +273,11 @@ std::string composeResultsHtml(const Results& r) {
         "negatives below it; and by the categories of two independent administrations, "
         "with consistency on the diagonal.</p>\n" +
         squareTable("true-by-observed", "True by observed category", "True", "Observed",
-                    "true_by_observed", t.trueByObserved, t.trueByObservedMargins, k) +
+                    "true_by_observed", t.trueByObserved, t.trueByObservedMargins,
+                    categoryNames(r)) +
         squareTable("consistency-table", "First by second administration", "First", "Second",
-                    "consistency_table", t.consistencyTable, t.consistencyMargins, k) +
+                    "consistency_table", t.consistencyTable, t.consistencyMargins,
+                    categoryNames(r)) +
         "</section>\n";
     html +=
         "<section aria-labelledby=\"figures-heading\">\n<h2 id=\"figures-heading\">"

@@ -1,6 +1,7 @@
 #include "results_files/results_json.h"
 
 #include "core/version.h"
+#include "results_files/category_names.h"
 #include "results_files/index_fields.h"
 #include "results_files/json_text.h"
 
@@ -42,15 +43,34 @@ Json spreads(const IndexSetSpread& set) {
     return object;
 }
 
-Json itemSets(const ControlCard& card) {
+Json itemSets(const ControlCard& card, const RunLabels& labels) {
     Json sets = Json::array();
-    for (const ItemSet& set : card.itemSets) {
+    for (std::size_t s = 0; s < card.itemSets.size(); ++s) {
+        const ItemSet& set = card.itemSets[s];
         sets.push_back({{"weight", set.weight},
                         {"items", set.itemCount},
                         {"score_points", set.scorePoints},
                         {"data_file", set.dataFile}});
+        if (s < labels.setNames.size() && !labels.setNames[s].empty())
+            sets.back()["name"] = labels.setNames[s];
     }
     return sets;
+}
+
+// The table's missing responses and what became of them.
+Json tableSummary(const TableSummary& table) {
+    Json sets = Json::array();
+    for (const SetMissing& set : table.sets) {
+        sets.push_back({{"missing_cells", set.missingCells},
+                        {"missing_code_cells", set.codedCells},
+                        {"scored_as_missing_score", set.scoredCells},
+                        {"reverse_keyed_cells", set.reversedCells}});
+    }
+    return {{"file", table.file},
+            {"rows", table.rows},
+            {"omitted_examinees", table.omittedExaminees},
+            {"duplicate_ids", table.duplicateIds},
+            {"item_sets", sets}};
 }
 
 }  // namespace
@@ -63,12 +83,14 @@ Json resultsDocument(const Results& results) {
 
     Json doc;
     doc["program"] = {{"name", kProgramName}, {"version", kProgramVersion}};
+    if (!results.labels.title.empty()) doc["title"] = results.labels.title;
     doc["examinees"] = results.examineeCount;
     doc["categories"] = results.categoryCount();
+    if (hasCategoryLabels(results)) doc["labels"] = results.labels.categoryLabels;
     doc["observed_cuts"] = card.observedCuts;
     doc["true_cuts"] = card.trueCuts;
     doc["bias_correction"] = results.biasCorrected;
-    doc["item_sets"] = itemSets(card);
+    doc["item_sets"] = itemSets(card, results.labels);
     doc["composite"] = {{"mean", t.composite.mean},
                         {"variance", t.composite.variance},
                         {"sd", t.composite.sd},
@@ -116,6 +138,7 @@ Json resultsDocument(const Results& results) {
                             {"overall", spreads(b.overall)},
                             {"cuts", perCut}};
     }
+    if (results.table) doc["table"] = tableSummary(*results.table);
     return doc;
 }
 

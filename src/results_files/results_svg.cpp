@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/number_field.h"
+#include "results_files/category_names.h"
 #include "results_files/html_text.h"
 #include "results_files/index_fields.h"
 #include "results_files/number_text.h"
@@ -23,9 +24,10 @@ constexpr const char* kCutColour = "#444";
 constexpr double kWidth = 720, kHeight = 440;
 constexpr double kLeft = 72, kRight = 700, kTop = 34, kBottom = 330;
 
-std::string open(const std::string& id, const std::string& title, const std::string& desc) {
+std::string open(const std::string& id, const std::string& title, const std::string& desc,
+                 double height = kHeight) {
     return "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " + px(kWidth) + " " +
-           px(kHeight) + "\" role=\"img\" aria-labelledby=\"" + id + "-title " + id +
+           px(height) + "\" role=\"img\" aria-labelledby=\"" + id + "-title " + id +
            "-desc\" class=\"plot\" font-size=\"15\">\n<title id=\"" + id + "-title\">" +
            escapeHtml(title) + "</title>\n<desc id=\"" + id + "-desc\">" + escapeHtml(desc) +
            "</desc>\n";
@@ -115,6 +117,55 @@ std::string circle(double cx, double cy, double r, const char* colour) {
            colour + "\" fill-opacity=\"0.45\" stroke=\"" + colour + "\"";
 }
 
+// Each category by the observed composite scores it holds, named by its label:
+// "Basic: 20 to below 35" (a score equal to a cut belongs to the category above).
+std::vector<std::string> categoryRanges(const Results& results) {
+    const std::vector<double>& cuts = results.card.observedCuts;
+    std::vector<std::string> entries;
+    for (std::size_t k = 0; k <= cuts.size(); ++k) {
+        std::string range;
+        if (k == 0) {
+            range = "below " + shortestText(cuts[0]);
+        } else if (k == cuts.size()) {
+            range = shortestText(cuts[k - 1]) + " or above";
+        } else {
+            range = shortestText(cuts[k - 1]) + " to below " + shortestText(cuts[k]);
+        }
+        entries.push_back(categoryName(results, k) + ": " + range);
+    }
+    return entries;
+}
+
+// The legend of the labelled categories, from the row at `top` down, as many
+// rows as the entries need; `rows` receives the count.
+constexpr double kLegendRow = 26;
+
+std::string categoryLegend(const Results& results, double top, int& rows) {
+    // About half the font size per character, with room to spare.
+    constexpr double kCharacter = 8.5, kGap = 24;
+    std::string svg = "<g aria-hidden=\"true\" class=\"category-legend\">\n";
+    double x = kLeft;
+    rows = 1;
+    for (const std::string& entry : categoryRanges(results)) {
+        const double width = kCharacter * static_cast<double>(entry.size());
+        if (x > kLeft && x + width > kRight) {
+            x = kLeft;
+            ++rows;
+        }
+        svg += text(x, top + 4 + kLegendRow * (rows - 1), entry);
+        x += width + kGap;
+    }
+    return svg + "</g>\n";
+}
+
+std::string categoryDescription(const Results& results) {
+    if (!hasCategoryLabels(results)) return "";
+    std::string text = " Categories by observed composite score: ";
+    const std::vector<std::string> entries = categoryRanges(results);
+    for (std::size_t k = 0; k < entries.size(); ++k) text += (k ? "; " : "") + entries[k];
+    return text + ".";
+}
+
 }  // namespace
 
 std::string conditionalFigureSvg(const Results& results) {
@@ -127,9 +178,15 @@ std::string conditionalFigureSvg(const Results& results) {
         "examinees with that score, on a scale from 0 to 1. The area of a mark grows with the "
         "number of examinees at the score, from 1 to " +
         std::to_string(most) + ". Dashed vertical lines mark the observed cuts at " +
-        cutList(results.card.observedCuts) + ".";
-    std::string svg = open(
-        "conditional", "Conditional consistency and accuracy by observed composite score", desc);
+        cutList(results.card.observedCuts) + "." + categoryDescription(results);
+    // Labelled categories: their legend in rows below the series' legend.
+    int rows = 0;
+    const double ly = kHeight - 36;
+    const std::string categories =
+        hasCategoryLabels(results) ? categoryLegend(results, ly + kLegendRow, rows) : "";
+    std::string svg =
+        open("conditional", "Conditional consistency and accuracy by observed composite score",
+             desc, kHeight + kLegendRow * rows);
     const Axis x = scoreAxis(results);
     const Axis y = niceAxis(0.0, 1.0, kBottom, kTop, 5);
     svg += frame(x, y, "Observed composite score", "Probability");
@@ -154,7 +211,6 @@ std::string conditionalFigureSvg(const Results& results) {
     svg += "</g>\n";
 
     // Legend below the axis title.
-    const double ly = kHeight - 36;
     svg += "<g aria-hidden=\"true\">\n";
     svg += circle(kLeft + 8, ly, 6, kConsistencyColour) + "/>\n";
     svg += text(kLeft + 20, ly + 4, "Consistency");
@@ -167,7 +223,7 @@ std::string conditionalFigureSvg(const Results& results) {
     svg += circle(kLeft + 420, ly, largest, "#777") + "/>\n";
     svg += text(kLeft + 436, ly + 4, "1 to " + std::to_string(most) + " examinees");
     svg += "</g>\n";
-    return svg + "</svg>\n";
+    return svg + categories + "</svg>\n";
 }
 
 std::string histogramSvg(const Results& results) {
@@ -177,8 +233,14 @@ std::string histogramSvg(const Results& results) {
     const std::string desc = "Bars give the number of examinees at each of the " +
                              scoreRangeText(t) + "; the tallest bar holds " + std::to_string(most) +
                              " examinees. Dashed vertical lines mark the observed cuts at " +
-                             cutList(results.card.observedCuts) + ".";
-    std::string svg = open("histogram", "Examinees by observed composite score", desc);
+                             cutList(results.card.observedCuts) + "." +
+                             categoryDescription(results);
+    // Labelled categories: their legend below the axis title.
+    int rows = 0;
+    const std::string categories =
+        hasCategoryLabels(results) ? categoryLegend(results, kHeight - 36, rows) : "";
+    std::string svg = open("histogram", "Examinees by observed composite score", desc,
+                           kHeight + kLegendRow * std::max(0, rows - 1));
     const Axis x = scoreAxis(results);
     const Axis y = niceAxis(0.0, most, kBottom, kTop, 5, true);
     svg += frame(x, y, "Observed composite score", "Examinees");
@@ -199,7 +261,7 @@ std::string histogramSvg(const Results& results) {
     }
     svg += "</g>\n";
     svg += cutLines(x, results.card.observedCuts);
-    return svg + "</svg>\n";
+    return svg + categories + "</svg>\n";
 }
 
 }  // namespace tl

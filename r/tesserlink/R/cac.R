@@ -1,7 +1,7 @@
 # Classification consistency and accuracy of item scores held in R.
 cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, bootstrap = 0,
                 seed = NULL, id = NULL, na = c("error", "omit"), unmatched = c("error", "ignore"),
-                threads = 0) {
+                threads = 0, labels = NULL) {
   call <- match.call()
   if (missing(data)) fail("`data` is missing: a data frame or matrix, one row per examinee.")
   if (missing(sets)) fail("`sets` is missing: a list of item sets, each list(items = , points = ).")
@@ -18,6 +18,7 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
   bootstrap <- check_bootstrap(bootstrap)
   if (!is.null(seed)) seed <- check_whole(seed, "seed")
   threads <- check_threads(threads)
+  labels_given <- check_labels(labels, length(cuts) + 1L)
   na <- check_choice(na, c("error", "omit"), "na")
   unmatched <- check_choice(unmatched, c("error", "ignore"), "unmatched")
   labels <- column_labels(data)
@@ -39,14 +40,15 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
   # Drawn last, once every argument has passed its checks.
   seed <- bootstrap_seed(seed, bootstrap)
 
-  out <- .Call(tl_analyze, native_sets, cuts, true_cuts, bias_correction, bootstrap, seed,
-               threads, unmatched == "error")
-  if (!is.null(out$unmatched)) stop_unmatched(out$unmatched, sets, labels, keep)
-  if (!is.null(out$error)) stop_library(out$error, cac_wording(sets, cuts, true_cuts))
   ids <- if (is.null(id_column)) NULL else data[[id_column]][keep]
   if (is.matrix(data) && !is.null(id_column)) ids <- data[keep, id_column]
+  out <- .Call(tl_analyze, native_sets, cuts, true_cuts, bias_correction, bootstrap, seed,
+               threads, unmatched == "error", as.character(labels_given), as.numeric(keep),
+               if (is.null(ids)) character(0) else id_text(ids))
+  if (!is.null(out$unmatched)) stop_unmatched(out$unmatched, sets, labels, keep)
+  if (!is.null(out$error)) stop_library(out$error, cac_wording(sets, cuts, true_cuts))
   result <- new_tesserlink(out, labels = vapply(sets, `[[`, "", "label"), record = keep,
-                           id = ids, call = call)
+                           id = ids, call = call, categories = labels_given)
   tell_unmatched(result)
   result
 }
@@ -79,4 +81,11 @@ tell_unmatched <- function(result) {
             if (n == 1) " equals none of its points and counts" else
               " equal none of its points and count", " under no point.")
   }
+}
+
+# IDs as the results files write them: text, and NA as an empty cell.
+id_text <- function(ids) {
+  text <- as.character(ids)
+  text[is.na(text)] <- ""
+  text
 }

@@ -56,3 +56,20 @@ check_threads <- function(threads) {
   limited <- tolower(Sys.getenv("_R_CHECK_LIMIT_CORES_", "")) %in% c("true", "warn", "yes", "1")
   if (threads == 0 && limited) 2 else threads
 }
+
+# Category labels: NULL (categories 1 to K), or K distinct, non-empty texts.
+check_labels <- function(labels, k) {
+  if (is.null(labels)) return(NULL)
+  if (is.factor(labels)) labels <- as.character(labels)
+  if (!is.character(labels) || anyNA(labels) || any(labels == "")) {
+    fail("`labels` must be a character vector of non-empty category labels.")
+  }
+  if (length(labels) != k) {
+    fail("`labels` must hold one label per category: ", k, " (the cuts plus one), not ",
+         length(labels), ".")
+  }
+  if (anyDuplicated(labels)) {
+    fail("`labels` must differ from each other; '", labels[anyDuplicated(labels)], "' is repeated.")
+  }
+  labels
+}

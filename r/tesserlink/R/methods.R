@@ -24,6 +24,8 @@ print.tesserlink <- function(x, digits = 5, ...) {
   cat(counted(s$examinees, "examinee"), ", ", counted(s$sets, "item set"), ", ",
       s$categories, " categories; observed cuts ", paste(score_text(x$cuts$observed_cut), collapse = ", "),
       ", true cuts ", paste(score_text(x$cuts$true_cut), collapse = ", "), "\n", sep = "")
+  if (!is.null(x$title)) cat(x$title, "\n", sep = "")
+  if (!is.null(x$labels)) cat("Categories: ", paste(x$labels, collapse = ", "), "\n", sep = "")
   cat("Reliability ", f(x$reliability$reliability),
       if (s$bias_corrected) " (true categories from bias-corrected scores)", "\n", sep = "")
   cat("Consistency ", f(o$consistency), "   kappa ", f(o$kappa), "\n", sep = "")
@@ -37,8 +39,9 @@ print.tesserlink <- function(x, digits = 5, ...) {
 }
 
 square_table <- function(long, names) {
-  k <- max(long[[1]])
-  m <- matrix(long$proportion, k, k, dimnames = list(seq_len(k), seq_len(k)))
+  shown <- if (is.factor(long[[1]])) levels(long[[1]]) else seq_len(max(long[[1]]))
+  k <- length(shown)
+  m <- matrix(long$proportion, k, k, dimnames = list(shown, shown))
   names(dimnames(m)) <- names
   m
 }

@@ -6,25 +6,35 @@ probability_columns <- function(m) {
   as.data.frame(m)
 }
 
-long_table <- function(m, first, second) {
+long_table <- function(m, first, second, categories) {
   k <- nrow(m)
-  out <- data.frame(rep(seq_len(k), times = k), rep(seq_len(k), each = k), as.vector(m))
+  out <- data.frame(categories(rep(seq_len(k), times = k)), categories(rep(seq_len(k), each = k)),
+                    as.vector(m))
   names(out) <- c(first, second, "proportion")
   out
 }
 
-new_tesserlink <- function(out, labels, record, id, call) {
+# Categories 1 to K as they are, or as factors whose levels are the labels.
+category_coding <- function(labels) {
+  if (is.null(labels) || length(labels) == 0L) return(function(k) k)
+  function(k) factor(k, levels = seq_along(labels), labels = labels)
+}
+
+# `categories`: the category labels, or NULL for categories 1 to K.
+new_tesserlink <- function(out, labels, record, id, call, categories = NULL) {
   r <- out$results
   cuts <- r$card$observed_cuts
   true_cuts <- r$card$true_cuts
   sets <- set_table(r$card, labels)
   k <- length(cuts) + 1L
+  if (length(categories) == 0L) categories <- NULL
+  coded <- category_coding(categories)
   e <- r$examinees
   examinees <- data.frame(record = record)
   if (!is.null(id)) examinees$id <- id
   examinees <- cbind(examinees, data.frame(
     observed_composite = e$observed_composite, true_composite = e$true_composite,
-    observed_category = e$observed_category, true_category = e$true_category),
+    observed_category = coded(e$observed_category), true_category = coded(e$true_category)),
     probability_columns(e$probabilities),
     data.frame(consistency = e$consistency, accuracy = e$accuracy,
                false_positive = e$false_positive, false_negative = e$false_negative,
@@ -43,10 +53,11 @@ new_tesserlink <- function(out, labels, record, id, call) {
   result <- list(
     overall = as.data.frame(r$overall),
     cuts = cut_table,
-    categories = data.frame(category = seq_len(k), observed = r$observed_counts,
+    categories = data.frame(category = coded(seq_len(k)), observed = r$observed_counts,
                             true = r$true_counts, marginal = r$category_marginal),
-    true_by_observed = long_table(r$true_by_observed, "true_category", "observed_category"),
-    consistency_table = long_table(r$consistency_table, "first_category", "second_category"),
+    true_by_observed = long_table(r$true_by_observed, "true_category", "observed_category", coded),
+    consistency_table = long_table(r$consistency_table, "first_category", "second_category",
+                                   coded),
     conditional = conditional,
     examinees = examinees,
     reliability = as.data.frame(r$reliability),
@@ -67,5 +78,7 @@ new_tesserlink <- function(out, labels, record, id, call) {
       message = "negative factorial in factln: a multinomial coefficient took 0! for a negative count.",
       call = NULL)))
   }
-  structure(result, class = "tesserlink")
+  result$labels <- categories
+  # The run itself, for write_results(); gone once the object is saved and read back.
+  structure(result, class = "tesserlink", native = out$native)
 }

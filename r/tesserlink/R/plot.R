@@ -17,7 +17,7 @@ plot.tesserlink <- function(x, type = c("conditional", "distribution"), ...) {
            inset = 0.01)
   } else {
     scores <- x$examinees$observed_composite
-    category <- x$examinees$observed_category
+    category <- as.integer(x$examinees$observed_category)
     k <- nrow(x$categories)
     fill <- grDevices::hcl.colors(k, "Blues 3", rev = TRUE)
     # One bar per whole score, so that bars and cuts line up on the scale;
@@ -34,7 +34,7 @@ plot.tesserlink <- function(x, type = c("conditional", "distribution"), ...) {
       if (length(below)) hist(below, breaks = breaks, col = fill[c], border = "grey40", add = TRUE)
     }
     segments(cuts, 0, cuts, tallest * 1.04, col = "firebrick", lty = 2, lwd = 2)
-    legend("top", c(category_names(cuts), "cut score"), ncol = columns,
+    legend("top", c(category_names(cuts, x$labels), "cut score"), ncol = columns,
            fill = c(fill, NA), border = c(rep("grey40", k), NA), lty = c(rep(NA, k), 2),
            col = c(rep(NA, k), "firebrick"), bty = "n", inset = 0.01)
   }
@@ -42,12 +42,13 @@ plot.tesserlink <- function(x, type = c("conditional", "distribution"), ...) {
 }
 
 # Each observed category by the composite scores it holds: a score equal to a
-# cut belongs to the category above it.
-category_names <- function(cuts) {
+# cut belongs to the category above it. Each is named by its label, if any, or
+# its number.
+category_names <- function(cuts, labels = NULL) {
   shown <- score_text(cuts)
   k <- length(cuts) + 1L
   ranges <- c(paste("below", shown[1]),
               if (k > 2) paste(shown[-length(shown)], "to below", shown[-1]),
               paste(shown[length(shown)], "or above"))
-  paste0(seq_len(k), ": ", ranges)
+  paste0(if (is.null(labels)) seq_len(k) else labels, ": ", ranges)
 }

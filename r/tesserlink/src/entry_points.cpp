@@ -1,5 +1,6 @@
-// The calls R makes: an analysis of scores held in R, and a run of a
-// control card with its data files. Each returns either list(results = ...)
+// The calls R makes: an analysis of scores held in R, a run of a control card
+// with its data files, a run of an analysis file, and the results folder of a
+// run already made. Each returns either list(results = ...)
 // or list(error = list(line = , kind = , ...)), so that R raises its own
 // condition, worded for R, without a C++ call in it; an analysis whose scores
 // miss the set's points can instead return list(unmatched = ...) for R to name
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/analysis_file_run.h"
 #include "analysis/analyze.h"
 #include "card_from_r.h"
 #include "core/errors.h"
@@ -23,6 +25,7 @@
 #include "plan/score_ranges.h"
 #include "platform/atomic_file.h"
 #include "platform/text_file.h"
+#include "results_files/results_directory.h"
 #include "results_to_r.h"
 #include "text_report/report_writer.h"
 
@@ -46,10 +49,17 @@ tl::AnalysisHooks analysisHooks(bool& negative) {
     return hooks;
 }
 
-Rcpp::List success(const tl::Results& results, bool negativeFactorial) {
+// The run's numbers for R, and the run itself behind an external pointer, so
+// that write_results() writes its folder from the very same Results.
+Rcpp::List success(tl::Results results, bool negativeFactorial) {
     Rcpp::List out = Rcpp::List::create(_["results"] = tlr::resultsToR(results));
     out.push_back(negativeFactorial, "negative_factorial");
+    out.push_back(Rcpp::XPtr<tl::Results>(new tl::Results(std::move(results)), true), "native");
     return out;
+}
+
+Rcpp::CharacterVector texts(const std::vector<std::string>& lines) {
+    return Rcpp::CharacterVector(lines.begin(), lines.end());
 }
 
 // `kind`: "refusal" for the console lines of the errors a run detects,
@@ -108,8 +118,11 @@ std::string besideCard(const std::string& name, const std::filesystem::path& fol
 
 }  // namespace
 
+// `labels`: the category labels (empty: none); `rows` and `ids`: each kept
+// examinee's row of the data and its ID (`ids` empty: no ID column).
 extern "C" SEXP tl_analyze(SEXP sets, SEXP cuts, SEXP trueCuts, SEXP biasCorrection, SEXP bootstrap,
-                           SEXP seed, SEXP threads, SEXP stopOnUnmatched) {
+                           SEXP seed, SEXP threads, SEXP stopOnUnmatched, SEXP labels, SEXP rows,
+                           SEXP ids) {
     BEGIN_RCPP
     return guarded([&]() -> SEXP {
         const tlr::MemoryJob job =
@@ -126,9 +139,14 @@ extern "C" SEXP tl_analyze(SEXP sets, SEXP cuts, SEXP trueCuts, SEXP biasCorrect
         }
         tl::MemoryDataSource data(job.scores);
         try {
-            const tl::Results results =
+            tl::Results results =
                 tl::analyze(job.card, data, analysisOptions(bootstrap, seed, threads), hooks);
-            return success(results, negative);
+            results.labels.categoryLabels = Rcpp::as<std::vector<std::string>>(labels);
+            const Rcpp::NumericVector kept(rows);
+            for (const double row : kept)
+                results.records.rows.push_back(static_cast<std::int64_t>(row));
+            results.records.ids = Rcpp::as<std::vector<std::string>>(ids);
+            return success(std::move(results), negative);
         } catch (const tl::DetectedError& error) {
             if (planned) throw;
             return cardRefusal(error, job.card);
@@ -190,12 +208,108 @@ extern "C" SEXP tl_run_card(SEXP path, SEXP report, SEXP bootstrap, SEXP seed, S
                            Rcpp::List::create(_["data_files"] = files));
         }
         if (writeReport) tl::writeFileAtomically(located.outputFile, tl::composeReport(results));
-        Rcpp::List out = success(results, negative);
-        out.push_back(writeReport ? Rcpp::wrap(located.outputFile) : R_NilValue, "report_file");
         Rcpp::CharacterVector labels;
         for (const tl::ItemSet& set : card.itemSets) labels.push_back(set.dataFile);
+        Rcpp::List out = success(std::move(results), negative);
+        out.push_back(writeReport ? Rcpp::wrap(located.outputFile) : R_NilValue, "report_file");
         out.push_back(labels, "set_labels");
         return out;
+    });
+    END_RCPP
+}
+
+// `bootstrap` and `seed`: NA takes the file's [options] (the command line's
+// defaults without them); `write`: the report and results folder the file's
+// [output] names are written.
+extern "C" SEXP tl_run_analysis(SEXP path, SEXP bootstrap, SEXP seed, SEXP threads, SEXP write) {
+    BEGIN_RCPP
+    std::vector<std::string> warnings;
+    std::vector<std::string> notes;
+    const std::string file = Rcpp::as<std::string>(path);
+    try {
+        tl::AnalysisFile read = tl::readAnalysisFileAt(file);
+        const double replicates = Rcpp::as<double>(bootstrap);
+        const double seedGiven = Rcpp::as<double>(seed);
+        bool negative = false;
+        const tl::AnalysisHooks hooks = analysisHooks(negative);
+        tl::AnalysisOptions options = analysisOptions(
+            Rcpp::wrap(R_IsNA(replicates) ? static_cast<double>(read.bootstrap.value_or(0))
+                                          : replicates),
+            Rcpp::wrap(R_IsNA(seedGiven) ? static_cast<double>(read.seed.value_or(1)) : seedGiven),
+            threads);
+        if (read.engine == "enumerate") options.engine = tl::Engine::Enumerate;
+        if (read.engine == "convolve") options.engine = tl::Engine::Convolve;
+        const bool strict = read.strict;
+        const auto warn = [&warnings](const std::string& text) { warnings.push_back(text); };
+        const auto note = [&notes](const std::string& text) { notes.push_back(text); };
+        const tl::PreparedAnalysis prepared = tl::prepareAnalysis(std::move(read), warn);
+        tl::Results results = tl::analyzePrepared(prepared, options, warn, note, hooks);
+        const tl::AnalysisFile& analysis = prepared.file;
+        const bool writing = Rcpp::as<bool>(write);
+        if (writing && analysis.resultsDir)
+            tl::writeResultsDirectory(results, *analysis.resultsDir);
+        if (writing && analysis.reportPath)
+            tl::writeFileAtomically(*analysis.reportPath, tl::composeReport(results));
+
+        Rcpp::CharacterVector sets;
+        for (std::size_t s = 0; s < analysis.card.itemSets.size(); ++s) {
+            const std::vector<std::string>& names = analysis.labels.setNames;
+            if (s < names.size() && !names[s].empty()) {
+                sets.push_back(names[s]);
+            } else if (!analysis.table) {
+                sets.push_back(analysis.card.itemSets[s].dataFile);
+            } else {
+                sets.push_back("set " + std::to_string(s + 1));
+            }
+        }
+        Rcpp::NumericVector rows(results.records.rows.begin(), results.records.rows.end());
+        const Rcpp::CharacterVector ids = texts(results.records.ids);
+        const Rcpp::CharacterVector categories = texts(analysis.labels.categoryLabels);
+        const std::string title = analysis.labels.title;
+        Rcpp::List out = success(std::move(results), negative);
+        out.push_back(sets, "set_labels");
+        out.push_back(rows, "rows");
+        out.push_back(ids, "ids");
+        out.push_back(categories, "category_labels");
+        out.push_back(title, "title");
+        out.push_back(strict, "strict");
+        out.push_back(texts(warnings), "warnings");
+        out.push_back(texts(notes), "notes");
+        out.push_back(
+            writing && analysis.reportPath ? Rcpp::wrap(*analysis.reportPath) : R_NilValue,
+            "report_file");
+        out.push_back(
+            writing && analysis.resultsDir ? Rcpp::wrap(*analysis.resultsDir) : R_NilValue,
+            "results_dir");
+        return out;
+    } catch (const tl::DetectedError& error) {
+        // What the run detects, named by the analysis file as the program does.
+        std::string reason = error.consoleLine;
+        if (reason.starts_with("Error! ")) reason.erase(0, 7);
+        Rcpp::List context = Rcpp::List::create(_["warnings"] = texts(warnings));
+        return failure(file + ": " + reason, "input", context);
+    } catch (const tl::InputError& error) {
+        return failure(error.what(), "input", Rcpp::List::create(_["warnings"] = texts(warnings)));
+    } catch (const std::bad_alloc&) {
+        return failure("not enough memory for this run", "memory");
+    } catch (const std::exception& error) {
+        return failure(error.what(), "internal");
+    }
+    END_RCPP
+}
+
+// Writes the results folder of a run made in this session.
+extern "C" SEXP tl_write_results(SEXP native, SEXP dir) {
+    BEGIN_RCPP
+    return guarded([&]() -> SEXP {
+        const Rcpp::XPtr<tl::Results> results(native);
+        if (results.get() == nullptr) {
+            return failure("the run's results are gone (the object was saved and read back)",
+                           "gone");
+        }
+        const std::string folder = Rcpp::as<std::string>(dir);
+        tl::writeResultsDirectory(*results, folder);
+        return Rcpp::List::create(_["dir"] = folder);
     });
     END_RCPP
 }

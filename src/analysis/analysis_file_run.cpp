@@ -1,0 +1,92 @@
+#include "analysis/analysis_file_run.h"
+
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "core/errors.h"
+#include "core/one_line.h"
+#include "input/file_data_source.h"
+#include "plan/analysis_checks.h"
+#include "platform/text_file.h"
+
+namespace tl {
+
+namespace {
+
+std::string absoluteText(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::absolute(path, error).string();
+}
+
+}  // namespace
+
+AnalysisFile readAnalysisFileAt(const std::string& path) {
+    const std::optional<std::string> text = readTextFile(path);
+    if (!text) {
+        throw InputError(oneLine(path + ": the analysis file does not exist (tried " +
+                                 absoluteText(path) + ")"));
+    }
+    return readAnalysisFile(*text, path);
+}
+
+PreparedAnalysis prepareAnalysis(AnalysisFile file, const NoticeSink& warn) {
+    std::optional<ResolvedColumns> columns;
+    if (file.table) {
+        columns = resolveColumns(file, readTableHeader(file.table->source));
+        for (const std::string& w : columns->warnings) warn(w);
+    } else {
+        for (std::size_t s = 0; s < file.dataPaths.size(); ++s) {
+            std::error_code error;
+            if (!std::filesystem::is_regular_file(file.dataPaths[s], error)) {
+                throw InputError(oneLine(file.where("sets[" + std::to_string(s + 1) + "]") +
+                                         "the data file does not exist (tried " +
+                                         absoluteText(file.dataPaths[s]) + ")"));
+            }
+        }
+    }
+    ScoreScales scales = prepareAnalysisScales(file);
+    refuseUnsafeAnalysisOutput(file);
+    return {std::move(file), std::move(columns), std::move(scales)};
+}
+
+Results analyzePrepared(const PreparedAnalysis& prepared, const AnalysisOptions& options,
+                        const NoticeSink& warn, const NoticeSink& note,
+                        const AnalysisHooks& hooks) {
+    const AnalysisFile& file = prepared.file;
+    std::unique_ptr<DataSource> data;
+    TableDataSource* table = nullptr;
+    ControlCard opened = file.card;  // the per-set files as they are opened
+    if (file.table) {
+        auto source = std::make_unique<TableDataSource>(file, *prepared.columns);
+        table = source.get();
+        for (const std::string& w : source->warnings()) warn(w);
+        for (const std::string& n : source->notes()) note(n);
+        data = std::move(source);
+    } else {
+        for (std::size_t s = 0; s < opened.itemSets.size(); ++s)
+            opened.itemSets[s].dataFile = file.dataPaths[s];
+        data = std::make_unique<FileDataSource>(opened);
+    }
+    AnalysisHooks planned = hooks;
+    bool reached = false;
+    planned.onPlan = [&](const RunPlan& plan) {
+        reached = true;
+        if (hooks.onPlan) hooks.onPlan(plan);
+    };
+    Results results;
+    try {
+        results = analyze(file.card, *data, options, planned);
+    } catch (const DetectedError& error) {
+        if (reached) throw;
+        throw analysisRefusal(file, error);
+    }
+    results.labels = file.labels;
+    if (table) {
+        results.records = table->records();
+        results.table = table->summary();
+    }
+    return results;
+}
+
+}  // namespace tl

@@ -1,0 +1,116 @@
+#include "app/analysis_run.h"
+
+#include <new>
+#include <optional>
+#include <string>
+
+#include "analysis/analysis_file_run.h"
+#include "analysis/analyze.h"
+#include "app/console.h"
+#include "app/warnings.h"
+#include "core/errors.h"
+#include "core/messages.h"
+#include "core/one_line.h"
+#include "platform/atomic_file.h"
+#include "results_files/results_directory.h"
+#include "text_report/report_writer.h"
+
+namespace tl {
+
+namespace {
+
+Engine engineNamed(const std::string& name) {
+    if (name == "enumerate") return Engine::Enumerate;
+    if (name == "convolve") return Engine::Convolve;
+    return Engine::Auto;
+}
+
+class AnalysisJob {
+  public:
+    AnalysisJob(std::ostream& out, std::ostream& err, const RunOptions& options,
+                const GivenOptions& given)
+        : out_(out), err_(err), options_(options), given_(given) {}
+
+    void run() {
+        AnalysisFile file = readAnalysisFileAt(*options_.cardFile);
+        merge(file);
+        if (!file.reportPath && !resultsDir_) {
+            throw InputError(
+                oneLine(file.where("") +
+                        "nothing to write: give [output] report or results, or --results "
+                        "DIR"));
+        }
+        const auto warn = [this](const std::string& text) { this->warn(text); };
+        const auto note = [this](const std::string& text) { this->note(text); };
+        const PreparedAnalysis prepared = prepareAnalysis(std::move(file), warn);
+
+        AnalysisOptions analysis = options_.analysis;
+        analysis.engine = engine_;
+        analysis.tables = resultsDir_.has_value();
+        analysis.bootstrapReplicates = bootstrap_;
+        analysis.seed = seed_;
+        AnalysisHooks hooks;
+        hooks.onNegativeFactorial = [this] { out_ << messages::kNegativeFactorial << '\n'; };
+        const Results results = analyzePrepared(prepared, analysis, warn, note, hooks);
+        const std::vector<Warning> found = runWarnings(results);
+        if (strict_) {
+            for (const Warning& w : found) {
+                if (w.dataMisfit) throw InputError(oneLine(w.text + " (an error under --strict)"));
+            }
+        }
+        for (const Warning& w : found) warn(w.text);
+        if (resultsDir_) writeResultsDirectory(results, *resultsDir_);
+        const std::optional<std::string>& report = prepared.file.reportPath;
+        if (report) writeFileAtomically(*report, composeReport(results));
+        out_ << messages::kSuccess << '\n';
+    }
+
+  private:
+    // The command line's options over the file's.
+    void merge(const AnalysisFile& file) {
+        resultsDir_ = options_.resultsDir ? options_.resultsDir : file.resultsDir;
+        const AnalysisOptions& asked = options_.analysis;
+        bootstrap_ = given_.bootstrap ? asked.bootstrapReplicates : file.bootstrap.value_or(0);
+        seed_ = given_.seed ? asked.seed : file.seed.value_or(asked.seed);
+        engine_ = given_.engine || !file.engine ? asked.engine : engineNamed(*file.engine);
+        strict_ = options_.strict || file.strict;
+    }
+
+    void warn(const std::string& text) {
+        if (!options_.quiet) err_ << "tesserlink: warning: " << oneLine(text) << '\n';
+    }
+    void note(const std::string& text) {
+        if (!options_.quiet) err_ << "tesserlink: note: " << oneLine(text) << '\n';
+    }
+
+    std::ostream& out_;
+    std::ostream& err_;
+    const RunOptions& options_;
+    const GivenOptions& given_;
+    std::optional<std::string> resultsDir_;
+    std::int64_t bootstrap_ = 0;
+    std::uint64_t seed_ = 1;
+    Engine engine_ = Engine::Auto;
+    bool strict_ = false;
+};
+
+}  // namespace
+
+int runAnalysisFile(std::ostream& out, std::ostream& err, const RunOptions& options,
+                    const GivenOptions& given) {
+    try {
+        AnalysisJob(out, err, options, given).run();
+        return 0;
+    } catch (const InputError& error) {
+        err << "tesserlink: " << oneLine(error.what()) << '\n';
+    } catch (const DetectedError& error) {
+        std::string reason = error.consoleLine;
+        if (reason.starts_with("Error! ")) reason.erase(0, 7);
+        err << "tesserlink: " << *options.cardFile << ": " << reason << '\n';
+    } catch (const std::bad_alloc&) {
+        err << "tesserlink: not enough memory for this run\n";
+    }
+    return 2;
+}
+
+}  // namespace tl

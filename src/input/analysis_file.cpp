@@ -1,0 +1,474 @@
+// Analysis files: TOML, read with toml++. Each table's keys are checked
+// against the ones it may hold, and each value against its type and the
+// limits a control card has, so that every mistake is one line naming the
+// file, the line and the key.
+#include "input/analysis_file.h"
+
+#include <toml++/toml.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "core/errors.h"
+#include "core/limits.h"
+#include "core/one_line.h"
+
+namespace tl {
+
+namespace {
+
+using Keys = std::vector<std::string_view>;
+
+const Keys kTopKeys = {"title", "data", "sets", "classification", "output", "options"};
+const Keys kDataKeys = {"file", "format", "delimiter", "id", "missing", "missing_codes"};
+const Keys kSetKeys = {"name", "items", "points", "weight", "missing", "reverse", "file"};
+const Keys kClassificationKeys = {"labels", "observed_cuts", "true_cuts", "bias_correction"};
+const Keys kOutputKeys = {"report", "conditional", "results"};
+const Keys kOptionKeys = {"bootstrap", "seed", "engine", "strict"};
+
+std::size_t editDistance(std::string_view a, std::string_view b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// The key of `known` nearest to `key`, when it is near enough to be a slip.
+std::optional<std::string> nearest(std::string_view key, const Keys& known) {
+    std::optional<std::string> best;
+    std::size_t bestDistance = std::max<std::size_t>(2, key.size() / 3) + 1;
+    for (std::string_view k : known) {
+        const std::size_t d = editDistance(key, k);
+        if (d < bestDistance) bestDistance = d, best = std::string(k);
+    }
+    return best;
+}
+
+std::string joined(const Keys& keys) {
+    std::string text;
+    for (std::size_t i = 0; i < keys.size(); ++i) text += (i ? ", " : "") + std::string(keys[i]);
+    return text;
+}
+
+class Reader {
+  public:
+    Reader(std::string_view text, const std::string& path) {
+        file_.path = path;
+        file_.folder = std::filesystem::path(path).parent_path().string();
+        try {
+            root_ = toml::parse(text, path);
+        } catch (const toml::parse_error& error) {
+            throw InputError(oneLine(path + ":" + std::to_string(error.source().begin.line) + ": " +
+                                     std::string(error.description())));
+        }
+    }
+
+    AnalysisFile read() {
+        checkKeys(root_, "", kTopKeys);
+        if (const toml::node* title = root_.get("title"))
+            file_.labels.title = text(*title, "title");
+        readData();
+        readSets();
+        readClassification();
+        readOutput();
+        readOptions();
+        return std::move(file_);
+    }
+
+  private:
+    [[noreturn]] void fail(const toml::node* node, const std::string& key,
+                           const std::string& what) const {
+        std::string at = file_.path;
+        if (node && node->source().begin.line > 0)
+            at += ":" + std::to_string(node->source().begin.line);
+        throw InputError(oneLine(at + ": " + (key.empty() ? "" : key + ": ") + what));
+    }
+
+    void remember(const toml::node& node, const std::string& key) {
+        file_.lines[key] = static_cast<std::int64_t>(node.source().begin.line);
+    }
+
+    void checkKeys(const toml::table& table, const std::string& prefix, const Keys& known) {
+        for (auto&& [key, node] : table) {
+            const std::string_view name = key.str();
+            if (std::find(known.begin(), known.end(), name) != known.end()) continue;
+            std::string hint;
+            if (const auto near = nearest(name, known)) {
+                hint = " (did you mean `" + *near + "`?)";
+            } else if (prefix.empty()) {
+                hint = elsewhere(name);
+            }
+            if (hint.empty()) hint = "; the keys here are " + joined(known);
+            throw InputError(oneLine(file_.path + ":" + std::to_string(key.source().begin.line) +
+                                     ": unknown key `" + prefix + std::string(name) + "`" + hint));
+        }
+    }
+
+    // A key written at the top that belongs in one of the tables.
+    static std::string elsewhere(std::string_view name) {
+        const std::pair<const char*, const Keys*> tables[] = {
+            {"[data]", &kDataKeys},
+            {"[[sets]]", &kSetKeys},
+            {"[classification]", &kClassificationKeys},
+            {"[output]", &kOutputKeys},
+            {"[options]", &kOptionKeys}};
+        for (const auto& [table, keys] : tables) {
+            if (const auto near = nearest(name, *keys))
+                return " (did you mean `" + *near + "` under " + table + "?)";
+        }
+        return {};
+    }
+
+    const toml::table& tableAt(const toml::node& node, const std::string& key) const {
+        if (!node.is_table()) fail(&node, key, "must be a table");
+        return *node.as_table();
+    }
+
+    std::string text(const toml::node& node, const std::string& key) const {
+        if (!node.is_string()) fail(&node, key, "must be a text in quotes");
+        return *node.value<std::string>();
+    }
+
+    double number(const toml::node& node, const std::string& key) const {
+        if (!node.is_number()) fail(&node, key, "must be a number");
+        const double value = *node.value<double>();
+        if (!std::isfinite(value)) fail(&node, key, "must be a finite number");
+        return value;
+    }
+
+    bool flag(const toml::node& node, const std::string& key) const {
+        if (!node.is_boolean()) fail(&node, key, "must be true or false");
+        return *node.value<bool>();
+    }
+
+    std::int64_t whole(const toml::node& node, const std::string& key, std::int64_t least) const {
+        if (!node.is_integer()) fail(&node, key, "must be a whole number");
+        const std::int64_t value = *node.value<std::int64_t>();
+        if (value < least)
+            fail(&node, key,
+                 "must be at least " + std::to_string(least) + ", not " + std::to_string(value));
+        return value;
+    }
+
+    std::vector<double> numbers(const toml::node& node, const std::string& key) const {
+        if (!node.is_array()) fail(&node, key, "must be a list of numbers, as [0, 1]");
+        std::vector<double> values;
+        const toml::array& list = *node.as_array();
+        for (std::size_t i = 0; i < list.size(); ++i)
+            values.push_back(number(list[i], key + "[" + std::to_string(i + 1) + "]"));
+        return values;
+    }
+
+    std::vector<std::string> texts(const toml::node& node, const std::string& key) const {
+        if (!node.is_array()) fail(&node, key, "must be a list of texts, as [\"a\", \"b\"]");
+        std::vector<std::string> values;
+        const toml::array& list = *node.as_array();
+        for (std::size_t i = 0; i < list.size(); ++i)
+            values.push_back(text(list[i], key + "[" + std::to_string(i + 1) + "]"));
+        return values;
+    }
+
+    std::string resolved(const std::string& written) const {
+        const std::filesystem::path p(written);
+        if (p.is_absolute() || file_.folder.empty()) return written;
+        return (std::filesystem::path(file_.folder) / p).lexically_normal().string();
+    }
+
+    MissingRule missingRule(const toml::node& node, const std::string& key) const {
+        if (node.is_string()) {
+            const std::string word = *node.value<std::string>();
+            if (word == "error") return {MissingRule::Kind::Error, 0.0};
+            if (word == "omit") return {MissingRule::Kind::Omit, 0.0};
+            fail(&node, key,
+                 "must be \"error\", \"omit\" or a number that scores the missing "
+                 "response, not \"" +
+                     word + "\"");
+        }
+        if (!node.is_number())
+            fail(&node, key,
+                 "must be \"error\", \"omit\" or a number that scores the missing "
+                 "response");
+        return {MissingRule::Kind::Score, number(node, key)};
+    }
+
+    void readData() {
+        const toml::node* node = root_.get("data");
+        if (!node) return;
+        const toml::table& data = tableAt(*node, "data");
+        checkKeys(data, "data.", kDataKeys);
+        AnalysisTable table;
+        const toml::node* file = data.get("file");
+        if (!file) fail(node, "data", "needs `file`, the table of item scores");
+        table.file = text(*file, "data.file");
+        table.source.path = resolved(table.file);
+        char delimiter = 0;
+        if (const toml::node* d = data.get("delimiter")) {
+            const std::string written = text(*d, "data.delimiter");
+            if (written == "," || written == ";" || written == "\t" || written == " ") {
+                delimiter = written[0];
+            } else if (written == "tab" || written == "\\t") {
+                delimiter = '\t';
+            } else if (written == "blank" || written == "space") {
+                delimiter = ' ';
+            } else {
+                fail(d, "data.delimiter",
+                     "must be \",\", \";\", \"\\t\" (tab) or \" \" (blanks), not \"" + written +
+                         "\"");
+            }
+        }
+        if (const toml::node* f = data.get("format")) {
+            const std::string name = text(*f, "data.format");
+            const std::optional<TableFormat> format = formatNamed(name, &delimiter);
+            if (!format)
+                fail(f, "data.format",
+                     "must be csv, tsv, text, spss, stata, sas or xpt, not \"" + name + "\"");
+            table.source.format = *format;
+        } else {
+            const std::optional<TableFormat> format = formatOfExtension(table.file);
+            if (!format)
+                fail(file, "data.file",
+                     "the extension of \"" + table.file +
+                         "\" names no table format; give `format` (csv, tsv, text, spss, stata, "
+                         "sas or xpt)");
+            table.source.format = *format;
+        }
+        if (delimiter != 0 && table.source.format != TableFormat::Delimited)
+            fail(data.get("delimiter"), "data.delimiter", "applies to delimited text only");
+        table.source.delimiter = delimiter;
+        if (const toml::node* id = data.get("id")) {
+            table.id = text(*id, "data.id");
+            remember(*id, "data.id");
+        }
+        if (const toml::node* m = data.get("missing"))
+            table.missing = missingRule(*m, "data.missing");
+        if (const toml::node* codes = data.get("missing_codes"))
+            table.missingCodes = numbers(*codes, "data.missing_codes");
+        remember(*file, "data.file");
+        file_.table = std::move(table);
+    }
+
+    void readSets() {
+        const toml::node* node = root_.get("sets");
+        if (!node) fail(nullptr, "sets", "at least one [[sets]] table is needed");
+        if (!node->is_array_of_tables())
+            fail(node, "sets", "must be written as [[sets]] tables, one per item set");
+        const toml::array& sets = *node->as_array();
+        if (sets.empty()) fail(node, "sets", "at least one [[sets]] table is needed");
+        if (sets.size() > static_cast<std::size_t>(kMaxItemSets))
+            fail(node, "sets",
+                 "at most " + std::to_string(kMaxItemSets) + " item sets (" +
+                     std::to_string(sets.size()) + " given)");
+        for (std::size_t s = 0; s < sets.size(); ++s) readSet(*sets[s].as_table(), s);
+        file_.card.setCount = static_cast<std::int32_t>(sets.size());
+    }
+
+    void readSet(const toml::table& set, std::size_t s) {
+        const std::string key = "sets[" + std::to_string(s + 1) + "]";
+        checkKeys(set, key + ".", kSetKeys);
+        remember(set, key);
+        ItemSet itemSet;
+        std::string name;
+        if (const toml::node* n = set.get("name")) name = text(*n, key + ".name");
+        itemSet.weight = 1.0;
+        if (const toml::node* w = set.get("weight")) itemSet.weight = number(*w, key + ".weight");
+
+        const toml::node* points = set.get("points");
+        if (!points) fail(&set, key, "needs `points`, the score points, as [0, 1]");
+        const std::vector<double> values = numbers(*points, key + ".points");
+        remember(*points, key + ".points");
+        if (values.size() < 2)
+            fail(points, key + ".points",
+                 "at least 2 score points (" + std::to_string(values.size()) + " given)");
+        if (values.size() > static_cast<std::size_t>(kMaxScorePoints))
+            fail(points, key + ".points",
+                 "at most " + std::to_string(kMaxScorePoints) + " score points (" +
+                     std::to_string(values.size()) + " given)");
+        for (std::size_t k = 1; k < values.size(); ++k) {
+            if (!(values[k - 1] < values[k]))
+                fail(points, key + ".points", "the score points must rise, each listed once");
+        }
+        itemSet.scorePoints = values;
+        itemSet.scorePointCount = static_cast<std::int32_t>(values.size());
+        itemSet.highestScorePoint = values.back();
+
+        const toml::node* file = set.get("file");
+        const toml::node* items = set.get("items");
+        if (!items) fail(&set, key, "needs `items`");
+        remember(*items, key + ".items");
+        if (file) {
+            if (file_.table)
+                fail(file, key + ".file",
+                     "a set names its own file only when there is no [data] table");
+            if (set.get("reverse") || set.get("missing"))
+                fail(file, key + ".file",
+                     "`reverse` and `missing` apply to the [data] table's columns; a set's own "
+                     "file is read as a card's data file is");
+            itemSet.dataFile = text(*file, key + ".file");
+            file_.dataPaths.push_back(resolved(itemSet.dataFile));
+            if (!items->is_integer())
+                fail(items, key + ".items",
+                     "with a set's own file, `items` is the number of items in each record");
+            const std::int64_t count = whole(*items, key + ".items", 1);
+            if (count > INT32_MAX) fail(items, key + ".items", "is too large");
+            itemSet.itemCount = static_cast<std::int32_t>(count);
+        } else {
+            if (!file_.table)
+                fail(&set, key,
+                     "needs `file`, its own data file, or a [data] table to take its "
+                     "`items` from");
+            SetColumns columns;
+            if (items->is_string()) {
+                columns.range = *items->value<std::string>();
+                if (columns.range.find(':') == std::string::npos)
+                    columns.names = {columns.range}, columns.range.clear();
+            } else if (items->is_array()) {
+                columns.names = texts(*items, key + ".items");
+                if (columns.names.empty()) fail(items, key + ".items", "lists no columns");
+            } else {
+                fail(items, key + ".items",
+                     "must be a column range, as \"mc01:mc40\", or a list of column names");
+            }
+            if (const toml::node* r = set.get("reverse")) {
+                columns.reverse = texts(*r, key + ".reverse");
+                remember(*r, key + ".reverse");
+            }
+            if (const toml::node* m = set.get("missing"))
+                columns.missing = missingRule(*m, key + ".missing");
+            itemSet.dataFile = file_.table->file;
+            file_.columns.push_back(std::move(columns));
+        }
+        file_.card.itemSets.push_back(std::move(itemSet));
+        file_.labels.setNames.push_back(std::move(name));
+    }
+
+    void readClassification() {
+        const toml::node* node = root_.get("classification");
+        if (!node) fail(nullptr, "classification", "the [classification] table is needed");
+        const toml::table& c = tableAt(*node, "classification");
+        checkKeys(c, "classification.", kClassificationKeys);
+        const toml::node* observed = c.get("observed_cuts");
+        if (!observed) fail(node, "classification", "needs `observed_cuts`");
+        file_.card.observedCuts = numbers(*observed, "classification.observed_cuts");
+        remember(*observed, "classification.observed_cuts");
+        const std::size_t cuts = file_.card.observedCuts.size();
+        if (cuts < 1 || cuts > static_cast<std::size_t>(kMaxCategories - 1))
+            fail(observed, "classification.observed_cuts",
+                 "from 1 to " + std::to_string(kMaxCategories - 1) + " cut scores, for " +
+                     std::to_string(kMinCategories) + " to " + std::to_string(kMaxCategories) +
+                     " categories (" + std::to_string(cuts) + " given)");
+        for (std::size_t j = 1; j < cuts; ++j) {
+            if (file_.card.observedCuts[j] < file_.card.observedCuts[j - 1])
+                fail(observed, "classification.observed_cuts", "the cut scores must not decrease");
+        }
+        file_.card.categoryCount = static_cast<std::int32_t>(cuts + 1);
+        file_.card.trueCuts = file_.card.observedCuts;
+        if (const toml::node* t = c.get("true_cuts")) {
+            file_.card.trueCuts = numbers(*t, "classification.true_cuts");
+            if (file_.card.trueCuts.size() != cuts)
+                fail(t, "classification.true_cuts",
+                     std::to_string(cuts) + " cut scores, as many as observed_cuts (" +
+                         std::to_string(file_.card.trueCuts.size()) + " given)");
+            for (std::size_t j = 1; j < cuts; ++j) {
+                if (file_.card.trueCuts[j] < file_.card.trueCuts[j - 1])
+                    fail(t, "classification.true_cuts", "the cut scores must not decrease");
+            }
+        }
+        if (const toml::node* l = c.get("labels")) {
+            file_.labels.categoryLabels = texts(*l, "classification.labels");
+            const std::size_t given = file_.labels.categoryLabels.size();
+            if (given != cuts + 1)
+                fail(l, "classification.labels",
+                     "one label per category: " + std::to_string(cuts + 1) + " (" +
+                         std::to_string(given) + " given)");
+            std::vector<std::string> sorted = file_.labels.categoryLabels;
+            std::sort(sorted.begin(), sorted.end());
+            if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end())
+                fail(l, "classification.labels", "each label must differ from the others");
+        }
+        if (const toml::node* b = c.get("bias_correction"))
+            file_.card.biasCorrection = flag(*b, "classification.bias_correction") ? 1 : 0;
+    }
+
+    void readOutput() {
+        const toml::node* node = root_.get("output");
+        if (!node) return;
+        const toml::table& o = tableAt(*node, "output");
+        checkKeys(o, "output.", kOutputKeys);
+        if (const toml::node* r = o.get("report")) {
+            file_.card.outputFile = text(*r, "output.report");
+            if (file_.card.outputFile.empty()) fail(r, "output.report", "names no file");
+            file_.reportPath = resolved(file_.card.outputFile);
+        }
+        if (const toml::node* c = o.get("conditional"))
+            file_.card.conditionalResults = flag(*c, "output.conditional") ? 1 : 0;
+        if (const toml::node* r = o.get("results")) {
+            const std::string dir = text(*r, "output.results");
+            if (dir.empty()) fail(r, "output.results", "names no folder");
+            file_.resultsDir = resolved(dir);
+        }
+    }
+
+    void readOptions() {
+        const toml::node* node = root_.get("options");
+        if (!node) return;
+        const toml::table& o = tableAt(*node, "options");
+        checkKeys(o, "options.", kOptionKeys);
+        if (const toml::node* b = o.get("bootstrap")) {
+            file_.bootstrap = whole(*b, "options.bootstrap", 0);
+            if (*file_.bootstrap == 1)
+                fail(b, "options.bootstrap", "0 (none) or at least 2 replications, not 1");
+        }
+        if (const toml::node* s = o.get("seed"))
+            file_.seed = static_cast<std::uint64_t>(whole(*s, "options.seed", 0));
+        if (const toml::node* e = o.get("engine")) {
+            const std::string name = text(*e, "options.engine");
+            if (name != "auto" && name != "enumerate" && name != "convolve")
+                fail(e, "options.engine",
+                     "must be auto, enumerate or convolve, not \"" + name + "\"");
+            file_.engine = name;
+        }
+        if (const toml::node* s = o.get("strict")) file_.strict = flag(*s, "options.strict");
+    }
+
+    AnalysisFile file_;
+    toml::table root_;
+};
+
+}  // namespace
+
+std::string AnalysisFile::where(const std::string& key) const {
+    const auto line = lines.find(key);
+    std::string at = path;
+    if (line != lines.end() && line->second > 0) {
+        at += ':';
+        at += std::to_string(line->second);
+    }
+    at += ": ";
+    if (!key.empty()) {
+        at += key;
+        at += ": ";
+    }
+    return at;
+}
+
+AnalysisFile readAnalysisFile(std::string_view text, const std::string& path) {
+    return Reader(text, path).read();
+}
+
+bool isAnalysisFileName(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext == ".toml";
+}
+
+}  // namespace tl

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/control_card.h"
+#include "core/run_labels.h"
+#include "tables/table.h"
+
+namespace tl {
+
+// What a missing response becomes: an error, the examinee left out, or a score.
+struct MissingRule {
+    enum class Kind { Error, Omit, Score } kind = Kind::Error;
+    double score = 0.0;
+    bool operator==(const MissingRule&) const = default;
+};
+
+// The one table that holds every set's items, as [data] describes it.
+struct AnalysisTable {
+    std::string file;    // as written in the analysis file
+    TableSource source;  // the path resolved against the analysis file's folder
+    std::string id;      // the ID column; empty: none
+    MissingRule missing;
+    std::vector<double> missingCodes;
+};
+
+// A set's columns in the table, before the header is known.
+struct SetColumns {
+    std::string range;               // "mc01:mc40"; empty when `names` lists them
+    std::vector<std::string> names;  // the columns listed one by one
+    std::vector<std::string> reverse;
+    std::optional<MissingRule> missing;  // overrides [data].missing
+};
+
+// An analysis file as read: a control card with every number the model needs
+// (a table set's item count stays 0 until the header is read), and the rest.
+struct AnalysisFile {
+    std::string path;    // the analysis file, as named
+    std::string folder;  // where its relative paths start
+    ControlCard card;    // data and output file names as written
+    RunLabels labels;
+    std::optional<AnalysisTable> table;     // absent: every set names its own `file`
+    std::vector<SetColumns> columns;        // per set, with a table
+    std::vector<std::string> dataPaths;     // per set, without a table: the resolved files
+    std::optional<std::string> reportPath;  // [output] report, resolved
+    std::optional<std::string> resultsDir;  // [output] results, resolved
+    std::optional<std::int64_t> bootstrap;
+    std::optional<std::uint64_t> seed;
+    std::optional<std::string> engine;  // auto | enumerate | convolve
+    bool strict = false;
+    // The line of each key that later checks may name, as "sets[2].points".
+    std::map<std::string, std::int64_t> lines;
+
+    // "g5math.toml:12: sets[2].points: " for a key, "g5math.toml: " without one.
+    std::string where(const std::string& key) const;
+};
+
+// Reads an analysis file's text. Every mistake (TOML syntax, an unknown key,
+// a wrong type, a missing key, a value beyond the limits) throws InputError
+// with one line naming the file, the line and the key.
+AnalysisFile readAnalysisFile(std::string_view text, const std::string& path);
+
+// Whether a command-line FILE names an analysis file rather than a card.
+bool isAnalysisFileName(const std::string& path);
+
+}  // namespace tl

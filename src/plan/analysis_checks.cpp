@@ -1,0 +1,67 @@
+#include "plan/analysis_checks.h"
+
+#include <cstdio>
+#include <string>
+
+#include "core/errors.h"
+#include "core/one_line.h"
+#include "plan/card_checks.h"
+#include "plan/score_ranges.h"
+
+namespace tl {
+
+namespace {
+
+std::string shown(double value) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.15g", value);
+    return text;
+}
+
+// The reason of a card's console line, without its "Error! ".
+std::string reasonOf(const DetectedError& error) {
+    std::string line = error.consoleLine;
+    if (line.starts_with("Error! ")) line.erase(0, 7);
+    return line;
+}
+
+}  // namespace
+
+ScoreScales prepareAnalysisScales(const AnalysisFile& file) {
+    ScoreScales scales;
+    try {
+        scales = deriveScoreScales(file.card);
+    } catch (const DetectedError& error) {
+        throw InputError(oneLine(file.where("") + reasonOf(error)));
+    }
+    const CompositeScale& composite = scales.composite;
+    for (double cut : file.card.observedCuts) {
+        if (cut < composite.minComposite || cut > composite.maxComposite) {
+            throw InputError(oneLine(file.where("classification.observed_cuts") + "the cut score " +
+                                     shown(cut) + " lies outside the composite score range " +
+                                     std::to_string(composite.minComposite) + " to " +
+                                     std::to_string(composite.maxComposite)));
+        }
+    }
+    return scales;
+}
+
+InputError analysisRefusal(const AnalysisFile& file, const DetectedError& error) {
+    return InputError(oneLine(file.where("") + reasonOf(error)));
+}
+
+void refuseUnsafeAnalysisOutput(const AnalysisFile& file) {
+    if (!file.reportPath) return;
+    ControlCard opened = file.card;
+    opened.outputFile = *file.reportPath;
+    for (std::size_t s = 0; s < opened.itemSets.size(); ++s) {
+        opened.itemSets[s].dataFile = file.table ? file.table->source.path : file.dataPaths.at(s);
+    }
+    try {
+        refuseUnsafeOutput(opened, file.path);
+    } catch (const DetectedError& error) {
+        throw InputError(oneLine(file.where("output.report") + reasonOf(error)));
+    }
+}
+
+}  // namespace tl

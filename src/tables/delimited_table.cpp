@@ -1,0 +1,374 @@
+// Delimited text tables, parsed by libcsv: RFC 4180 quoting, any of the three
+// line ends, a header row, and a byte-order mark before it ignored.
+#include <csv.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/errors.h"
+#include "core/one_line.h"
+#include "tables/table.h"
+
+namespace tl {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The delimiter the header line uses most, outside quotes; a blank when it has
+// none of comma, semicolon and tab.
+char delimiterOfHeader(std::string_view text) {
+    std::size_t commas = 0, semicolons = 0, tabs = 0;
+    bool quoted = false;
+    for (char c : text) {
+        if (c == '"') quoted = !quoted;
+        if (quoted) continue;
+        if (c == '\n' || c == '\r') break;
+        commas += c == ',';
+        semicolons += c == ';';
+        tabs += c == '\t';
+    }
+    if (commas == 0 && semicolons == 0 && tabs == 0) return ' ';
+    if (commas >= semicolons && commas >= tabs) return ',';
+    return semicolons >= tabs ? ';' : '\t';
+}
+
+char delimiterFor(const TableSource& source, std::string_view start) {
+    if (source.delimiter != 0) return source.delimiter;
+    std::string ext = std::filesystem::path(source.path).extension().string();
+    if (ext == ".tsv" || ext == ".TSV" || ext == ".tab") return '\t';
+    return delimiterOfHeader(start);
+}
+
+// Collects libcsv's fields into the header, then into each row's picked cells.
+class DelimitedParser {
+  public:
+    DelimitedParser(const std::string& name, char delimiter, TableVisitor& visitor,
+                    bool splitPlainRows = true)
+        : name_(name), delimiter_(delimiter), visitor_(visitor), quoteSeen_(!splitPlainRows) {
+        if (csv_init(&parser_, CSV_EMPTY_IS_NULL | CSV_APPEND_NULL) != 0)
+            throw InputError(name_ + ": the table reader could not start");
+        csv_set_delim(&parser_, static_cast<unsigned char>(delimiter == ' ' ? ' ' : delimiter));
+    }
+    ~DelimitedParser() { csv_free(&parser_); }
+    DelimitedParser(const DelimitedParser&) = delete;
+    DelimitedParser& operator=(const DelimitedParser&) = delete;
+
+    void feed(std::string_view chunk) {
+        if (delimiter_ == ' ') {
+            // A tab counts as a blank between values.
+            blanked_.assign(chunk);
+            for (char& c : blanked_) c = c == '\t' ? ' ' : c;
+            chunk = blanked_;
+        }
+        if (quoteSeen_) {
+            parse(chunk);
+            return;
+        }
+        if (!carried_.empty()) {
+            // The row carried over from the last chunk ends at this chunk's
+            // first line end: it is completed on its own, so that the chunk
+            // itself is never copied.
+            const std::size_t lineEnd = chunk.find_first_of("\r\n");
+            const std::size_t head = lineEnd == std::string_view::npos ? chunk.size() : lineEnd + 1;
+            std::string row = std::move(carried_);
+            carried_.clear();
+            row.append(chunk.substr(0, head));
+            chunk.remove_prefix(head);
+            plain(row);
+            if (quoteSeen_) {
+                parse(chunk);
+                return;
+            }
+            if (chunk.empty()) return;
+        }
+        plain(chunk);
+    }
+
+    void finish() {
+        if (!quoteSeen_) {
+            if (splitPlainRows(carried_) && !failure_) endRow();
+            carried_.clear();
+        } else {
+            csv_fini(&parser_, onField, onRow, this);
+        }
+        rethrow();
+        if (!headerSeen_) throw InputError(name_ + ": the table has no header row");
+    }
+
+  private:
+    // Rows before the first quote character need none of the quoting rules:
+    // they are split here, as libcsv would split them, and libcsv takes over
+    // at the start of the row that holds the quote. A row not yet ended is
+    // carried to the next chunk.
+    void plain(std::string_view input) {
+        const std::size_t quote = input.find('"');
+        const std::string_view beforeQuote = input.substr(0, quote);
+        const std::size_t lastEnd = beforeQuote.find_last_of("\r\n");
+        const std::size_t rows = lastEnd == std::string_view::npos ? 0 : lastEnd + 1;
+        splitEndedRows(input.substr(0, rows));
+        rethrow();
+        if (quote == std::string_view::npos) {
+            carried_.assign(input.substr(rows));
+            return;
+        }
+        quoteSeen_ = true;
+        parse(input.substr(rows));
+    }
+
+    void parse(std::string_view text) {
+        if (csv_parse(&parser_, text.data(), text.size(), onField, onRow, this) != text.size() &&
+            !failure_) {
+            failure_ = name_ + ": " + csv_strerror(csv_error(&parser_));
+        }
+        rethrow();
+    }
+
+    // Whether libcsv trims `c` from the ends of an unquoted field.
+    bool isSpace(char c) const { return (c == ' ' || c == '\t') && c != delimiter_; }
+
+    // What each byte is to the split of quote-free rows.
+    enum ByteClass : unsigned char { kText, kDelimiter, kLineEnd, kBlank };
+
+    static std::array<ByteClass, 256> classesFor(char delimiter) {
+        std::array<ByteClass, 256> classes;
+        classes.fill(kText);
+        classes[' '] = kBlank;
+        classes['\t'] = kBlank;
+        classes['\r'] = kLineEnd;
+        classes['\n'] = kLineEnd;
+        classes[static_cast<unsigned char>(delimiter)] = kDelimiter;
+        return classes;
+    }
+
+    ByteClass classOf(const char* p) const { return classes_[static_cast<unsigned char>(*p)]; }
+
+    // Quote-free rows that all end with their line end, as splitPlainRows
+    // reads them, with one look-up a byte: the line end that closes the text
+    // stops every scan, so no scan needs to watch for the end of the text.
+    void splitEndedRows(std::string_view text) {
+        const char* p = text.data();
+        const char* const end = p + text.size();
+        while (p < end && !failure_) {
+            while (classOf(p) == kBlank) ++p;
+            if (classOf(p) == kLineEnd) {
+                ++p;
+                continue;
+            }
+            for (;;) {
+                if (classOf(p) == kText && classOf(p + 1) == kDelimiter) {
+                    // The common field: one character (a text byte is never
+                    // the text's last).
+                    field(p, 1);
+                    p += 2;
+                    continue;
+                }
+                while (classOf(p) == kBlank) ++p;
+                const char* start = p;
+                while (classOf(p) == kText) ++p;
+                const char* stop = p;
+                if (classOf(p) == kBlank) {
+                    // Blanks inside the field or after it: on to its end, then trimmed.
+                    while (classOf(p) == kText || classOf(p) == kBlank) ++p;
+                    stop = p;
+                    while (stop > start && classOf(stop - 1) == kBlank) --stop;
+                }
+                field(stop > start ? start : nullptr, static_cast<std::size_t>(stop - start));
+                if (classOf(p++) != kDelimiter) break;
+            }
+            endRow();
+        }
+    }
+
+    // Quote-free text as libcsv reads it: rows end at CR or LF, a row with
+    // nothing but blanks is no row, fields lose their blanks at both ends, and
+    // an empty field is a null one. A last row without its line end is left
+    // for finish().
+    bool splitPlainRows(std::string_view text) {
+        const char* p = text.data();
+        const char* const end = p + text.size();
+        while (p < end && !failure_) {
+            // libcsv's "row not begun": blanks, then a line end or a field.
+            while (p < end && isSpace(*p)) ++p;
+            if (p == end) return false;
+            if (*p == '\r' || *p == '\n') {
+                ++p;
+                continue;
+            }
+            // One row: fields up to the line end.
+            for (;;) {
+                while (p < end && isSpace(*p)) ++p;
+                const char* start = p;
+                while (p < end && *p != delimiter_ && *p != '\r' && *p != '\n') ++p;
+                const char* stop = p;
+                while (stop > start && isSpace(stop[-1])) --stop;
+                if (p == end) {
+                    // Only in finish(): the last field of a row with no line end.
+                    field(stop > start ? start : nullptr, static_cast<std::size_t>(stop - start));
+                    return true;
+                }
+                field(stop > start ? start : nullptr, static_cast<std::size_t>(stop - start));
+                if (*p++ != delimiter_) break;
+            }
+            endRow();
+        }
+        return false;
+    }
+
+    static void onField(void* text, std::size_t length, void* self) {
+        static_cast<DelimitedParser*>(self)->field(static_cast<const char*>(text), length);
+    }
+    static void onRow(int, void* self) { static_cast<DelimitedParser*>(self)->endRow(); }
+
+    [[gnu::always_inline]] void field(const char* text, std::size_t length) {
+        if (failure_) return;
+        if (delimiter_ == ' ' && text == nullptr) return;  // a second blank in a run
+        const std::string_view value = text ? std::string_view(text, length) : std::string_view();
+        const std::size_t column = field_++;
+        if (!headerSeen_) {
+            names_.emplace_back(value);
+            return;
+        }
+        if (column >= roles_.size()) return;  // counted, and refused at the row's end
+        const int role = roles_[column];
+        if (role == kId) {
+            takeId(value);
+        } else if (role >= 0) {
+            TableCell& slot = cells_[static_cast<std::size_t>(role)];
+            if (value.size() == 1 && value[0] >= '0' && value[0] <= '9') {
+                // The common one-digit score, without the general parse.
+                slot.missing = false;
+                slot.value = static_cast<double>(value[0] - '0');
+                slot.digit = static_cast<std::int8_t>(value[0] - '0');
+                return;
+            }
+            const std::optional<TableCell> cell = cellOfText(value, delimiter_ != ',');
+            if (!cell) {
+                failure_ = cellError(name_, row_ + 1, names_[column], value, "is not a number");
+                return;
+            }
+            cells_[static_cast<std::size_t>(role)] = *cell;
+        }
+    }
+
+    // Once a row, out of line: inlined into the split of one-character
+    // fields, the copy draws a false -Wrestrict from the compiler.
+    [[gnu::noinline]] void takeId(std::string_view value) { id_.assign(value); }
+
+    void endRow() {
+        if (failure_) return;
+        const std::size_t fields = field_;
+        field_ = 0;
+        if (delimiter_ == ' ' && fields == 0) return;  // a line of blanks only
+        if (!headerSeen_) {
+            headerSeen_ = true;
+            if (!names_.empty() && names_.front().starts_with(kByteOrderMark))
+                names_.front().erase(0, kByteOrderMark.size());
+            for (std::string& n : names_) n = trimmed(n);
+            guarded([&] { pick(visitor_.header(names_)); });
+            return;
+        }
+        ++row_;
+        if (fields != names_.size()) {
+            failure_ = name_ + ": row " + std::to_string(row_) + " has " + std::to_string(fields) +
+                       " cells; the header has " + std::to_string(names_.size()) +
+                       " columns. Check the delimiter and the quoting of that row.";
+            return;
+        }
+        guarded([&] { visitor_.row(row_, cells_, id_); });
+        id_.clear();
+    }
+
+    void pick(const ColumnPick& picked) {
+        roles_.assign(names_.size(), kIgnored);
+        for (std::size_t k = 0; k < picked.numbers.size(); ++k)
+            roles_.at(picked.numbers[k]) = static_cast<int>(k);
+        if (picked.id) roles_.at(*picked.id) = kId;
+        cells_.assign(picked.numbers.size(), TableCell{});
+    }
+
+    static std::string trimmed(std::string_view text) {
+        while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+            text.remove_prefix(1);
+        while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+        return std::string(text);
+    }
+
+    void rethrow() {
+        if (thrown_) std::rethrow_exception(thrown_);
+        if (failure_) throw InputError(oneLine(*failure_));
+    }
+
+    // Runs the visitor, keeping what it throws for after libcsv has returned.
+    template <typename Call>
+    void guarded(Call call) {
+        try {
+            call();
+        } catch (...) {
+            thrown_ = std::current_exception();
+            failure_ = "";
+        }
+    }
+
+    static constexpr int kIgnored = -1;
+    static constexpr int kId = -2;
+
+    csv_parser parser_{};
+    const std::string& name_;
+    char delimiter_;
+    std::array<ByteClass, 256> classes_ = classesFor(delimiter_);
+    TableVisitor& visitor_;
+    std::string blanked_;
+    bool quoteSeen_;       // libcsv reads the rest
+    std::string carried_;  // a row not yet ended, before the first quote
+    bool headerSeen_ = false;
+    std::vector<std::string> names_;
+    std::vector<int> roles_;
+    std::vector<TableCell> cells_;
+    std::string id_;
+    std::size_t field_ = 0;
+    std::int64_t row_ = 0;
+    // The first failure inside a callback; libcsv is C and must not be unwound.
+    std::optional<std::string> failure_;
+    std::exception_ptr thrown_;
+};
+
+}  // namespace
+
+void readDelimitedText(std::string_view text, const std::string& name, char delimiter,
+                       TableVisitor& visitor, bool splitPlainRows, std::size_t chunk) {
+    if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+    DelimitedParser parser(name, delimiter == 0 ? delimiterOfHeader(text) : delimiter, visitor,
+                           splitPlainRows);
+    if (chunk == 0) chunk = std::max<std::size_t>(text.size(), 1);
+    for (std::size_t at = 0; at < text.size(); at += chunk) parser.feed(text.substr(at, chunk));
+    parser.finish();
+}
+
+void readDelimitedTable(const TableSource& source, TableVisitor& visitor) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+        std::fopen(source.path.c_str(), "rb"), &std::fclose);
+    if (!file) throw InputError(source.path + ": the data table cannot be opened");
+    constexpr std::size_t kChunk = 1 << 20;
+    std::vector<char> buffer(kChunk);
+    std::size_t got = std::fread(buffer.data(), 1, kChunk, file.get());
+    std::string_view chunk(buffer.data(), got);
+    if (chunk.starts_with(kByteOrderMark)) chunk.remove_prefix(kByteOrderMark.size());
+    DelimitedParser parser(source.path, delimiterFor(source, chunk), visitor);
+    while (got > 0) {
+        parser.feed(chunk);
+        got = std::fread(buffer.data(), 1, kChunk, file.get());
+        chunk = std::string_view(buffer.data(), got);
+    }
+    if (std::ferror(file.get())) throw InputError(source.path + ": the data table cannot be read");
+    parser.finish();
+}
+
+}  // namespace tl

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tl {
+
+// How a table of examinees is stored. Delimited text is read with a header
+// row; the statistics packages' files carry their variable names.
+enum class TableFormat { Delimited, Spss, Stata, Sas, Xport };
+
+struct TableSource {
+    std::string path;  // the file as opened
+    TableFormat format = TableFormat::Delimited;
+    // Delimited text only: ',', ';', '\t' or ' ' (a run of blanks); 0 finds it
+    // from the extension and the header line.
+    char delimiter = 0;
+    // Decimal commas ("0,5") are numbers when the delimiter is not a comma.
+};
+
+// The format a file's extension implies: .csv .tsv .tab .txt .dat are
+// delimited text, .sav .zsav SPSS, .dta Stata, .sas7bdat SAS, .xpt transport.
+std::optional<TableFormat> formatOfExtension(const std::string& path);
+
+// The format named by an analysis file's `format` key.
+std::optional<TableFormat> formatNamed(std::string_view name, char* delimiter);
+
+// One cell handed over as a number: its value, or missing (an empty cell, NA,
+// ".", or a system-missing or user-defined missing value of a statistics file).
+struct TableCell {
+    bool missing = true;
+    double value = 0.0;
+    // 0 to 9 when the cell's text was that one digit (value is then exactly
+    // it), so that readers of many such cells can skip the double; -1 when not
+    // known. Never the only source of a value.
+    std::int8_t digit = -1;
+};
+
+// The columns a reader hands over for every row: `numbers` in the order given
+// (a cell there that is not a number is an error), and one `id` column as text.
+struct ColumnPick {
+    std::vector<std::size_t> numbers;
+    std::optional<std::size_t> id;
+};
+
+// Receives a table as it is read: first its column names, then each row.
+class TableVisitor {
+  public:
+    virtual ~TableVisitor() = default;
+    virtual ColumnPick header(const std::vector<std::string>& names) = 0;
+    // `row` counts the data rows from 1 (the header row is not counted).
+    virtual void row(std::int64_t row, std::span<const TableCell> numbers, std::string_view id) = 0;
+};
+
+// Reads the whole table, streaming its rows to `visitor`. Throws InputError
+// naming the file (and the row, column and value where one is at fault).
+void readTable(const TableSource& source, TableVisitor& visitor);
+
+// The cell text of delimited tables as a number or missing; nullopt when it is
+// neither. Blanks around the text are ignored; "0,5" is read as 0.5 when
+// `decimalComma` is set.
+std::optional<TableCell> cellOfText(std::string_view text, bool decimalComma);
+
+// The delimited readers, for readTable and the fuzz targets. Rows before the
+// first quote character are split by the reader's own loop, which reads them
+// as libcsv does (the fuzz target compares the two); libcsv reads the rest.
+// `splitPlainRows` false leaves every row to libcsv; `chunk`, when not 0,
+// hands the text over in pieces of that many bytes, as a file is read.
+void readDelimitedTable(const TableSource& source, TableVisitor& visitor);
+void readDelimitedText(std::string_view text, const std::string& name, char delimiter,
+                       TableVisitor& visitor, bool splitPlainRows = true, std::size_t chunk = 0);
+void readStatisticsTable(const TableSource& source, TableVisitor& visitor);
+
+// "g5math.csv: row 12, column mc07: 'x' is not a number".
+std::string cellError(const std::string& file, std::int64_t row, const std::string& column,
+                      std::string_view value, const std::string& what);
+
+}  // namespace tl

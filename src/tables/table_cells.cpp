@@ -1,0 +1,97 @@
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <string>
+
+#include "core/errors.h"
+#include "core/one_line.h"
+#include "tables/table.h"
+
+namespace tl {
+
+namespace {
+
+std::string lowered(std::string text) {
+    for (char& c : text) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return text;
+}
+
+}  // namespace
+
+std::optional<TableFormat> formatOfExtension(const std::string& path) {
+    const std::string ext = lowered(std::filesystem::path(path).extension().string());
+    if (ext == ".csv" || ext == ".tsv" || ext == ".tab" || ext == ".txt" || ext == ".dat")
+        return TableFormat::Delimited;
+    if (ext == ".sav" || ext == ".zsav") return TableFormat::Spss;
+    if (ext == ".dta") return TableFormat::Stata;
+    if (ext == ".sas7bdat") return TableFormat::Sas;
+    if (ext == ".xpt") return TableFormat::Xport;
+    return std::nullopt;
+}
+
+std::optional<TableFormat> formatNamed(std::string_view name, char* delimiter) {
+    if (name == "csv" || name == "text") return TableFormat::Delimited;
+    if (name == "tsv") {
+        if (delimiter && *delimiter == 0) *delimiter = '\t';
+        return TableFormat::Delimited;
+    }
+    if (name == "spss") return TableFormat::Spss;
+    if (name == "stata") return TableFormat::Stata;
+    if (name == "sas") return TableFormat::Sas;
+    if (name == "xpt") return TableFormat::Xport;
+    return std::nullopt;
+}
+
+std::optional<TableCell> cellOfText(std::string_view text, bool decimalComma) {
+    // Most item scores are one digit: read those without the general parse.
+    if (text.size() == 1 && text[0] >= '0' && text[0] <= '9')
+        return TableCell{false, static_cast<double>(text[0] - '0'),
+                         static_cast<std::int8_t>(text[0] - '0')};
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    if (text.empty() || text == "NA" || text == ".") return TableCell{true, 0.0};
+    std::string buffer;
+    if (decimalComma && text.find(',') != std::string_view::npos) {
+        if (text.find(',') != text.rfind(',') || text.find('.') != std::string_view::npos)
+            return std::nullopt;
+        buffer.assign(text);
+        buffer[buffer.find(',')] = '.';
+        text = buffer;
+    }
+    if (text.front() == '+') {
+        text.remove_prefix(1);
+        if (text.empty() || text.front() == '-' || text.front() == '+') return std::nullopt;
+    }
+    // Only decimal digits may start a number (or a sign, or a point): from_chars
+    // would otherwise accept "inf" and "nan".
+    const char first = text.front() == '-' && text.size() > 1 ? text[1] : text.front();
+    if (!((first >= '0' && first <= '9') || first == '.')) return std::nullopt;
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return TableCell{false, value};
+}
+
+std::string cellError(const std::string& file, std::int64_t row, const std::string& column,
+                      std::string_view value, const std::string& what) {
+    std::string shown(value.substr(0, 40));
+    if (value.size() > 40) shown += "...";
+    return oneLine(file + ": row " + std::to_string(row) + ", column " + column + ": '" + shown +
+                   "' " + what);
+}
+
+void readTable(const TableSource& source, TableVisitor& visitor) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(source.path, error)) {
+        throw InputError(source.path + ": the data table does not exist (tried " +
+                         std::filesystem::absolute(source.path, error).string() + ")");
+    }
+    if (source.format == TableFormat::Delimited) {
+        readDelimitedTable(source, visitor);
+    } else {
+        readStatisticsTable(source, visitor);
+    }
+}
+
+}  // namespace tl

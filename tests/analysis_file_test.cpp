@@ -1,0 +1,184 @@
+// The analysis file reader: what a good file gives, and one line naming the
+// file, the line and the key for every kind of mistake.
+#include "input/analysis_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/errors.h"
+
+namespace tl {
+namespace {
+
+const std::string kGood = R"(title = "Grade 5"
+[data]
+file = "g5.csv"
+id = "sid"
+missing = "omit"
+missing_codes = [9, -9]
+
+[[sets]]
+name = "Multiple choice"
+items = "mc01:mc40"
+points = [0, 1]
+missing = 0
+reverse = ["mc07"]
+
+[[sets]]
+items = ["cr1", "cr2"]
+points = [0, 1, 2, 3, 4]
+weight = 2
+
+[classification]
+labels = ["Below", "Basic", "Proficient", "Advanced"]
+observed_cuts = [20, 35, 50]
+bias_correction = true
+
+[output]
+report = "g5.out"
+conditional = true
+results = "results/g5"
+
+[options]
+bootstrap = 100
+seed = 7
+)";
+
+TEST(AnalysisFileReader, ReadsEveryKey) {
+    const AnalysisFile f = readAnalysisFile(kGood, "dir/g5.toml");
+    EXPECT_EQ(f.labels.title, "Grade 5");
+    EXPECT_EQ(f.labels.setNames, (std::vector<std::string>{"Multiple choice", ""}));
+    EXPECT_EQ(f.labels.categoryLabels.size(), 4u);
+    ASSERT_TRUE(f.table);
+    EXPECT_EQ(f.table->source.path, "dir/g5.csv");
+    EXPECT_EQ(f.table->id, "sid");
+    EXPECT_EQ(f.table->missing.kind, MissingRule::Kind::Omit);
+    EXPECT_EQ(f.table->missingCodes, (std::vector<double>{9, -9}));
+    EXPECT_EQ(f.columns[0].range, "mc01:mc40");
+    EXPECT_EQ(f.columns[0].reverse, (std::vector<std::string>{"mc07"}));
+    EXPECT_EQ(f.columns[0].missing, (MissingRule{MissingRule::Kind::Score, 0.0}));
+    EXPECT_EQ(f.columns[1].names, (std::vector<std::string>{"cr1", "cr2"}));
+    EXPECT_EQ(f.card.setCount, 2);
+    EXPECT_EQ(f.card.itemSets[1].weight, 2.0);
+    EXPECT_EQ(f.card.itemSets[0].weight, 1.0);
+    EXPECT_EQ(f.card.itemSets[1].scorePointCount, 5);
+    EXPECT_EQ(f.card.categoryCount, 4);
+    EXPECT_EQ(f.card.trueCuts, f.card.observedCuts);
+    EXPECT_EQ(f.card.biasCorrection, 1);
+    EXPECT_EQ(f.card.conditionalResults, 1);
+    EXPECT_EQ(f.reportPath, "dir/g5.out");
+    EXPECT_EQ(f.resultsDir, "dir/results/g5");
+    EXPECT_EQ(f.bootstrap, 100);
+    EXPECT_EQ(f.seed, 7u);
+}
+
+TEST(AnalysisFileReader, PerSetFilesAreTheCardsDataFiles) {
+    const AnalysisFile f = readAnalysisFile(
+        "[[sets]]\nfile = \"want.dat\"\nitems = 12\npoints = [0, 1, 2]\nweight = 0.5\n"
+        "[classification]\nobserved_cuts = [9, 27]\ntrue_cuts = [8.5, 27]\n",
+        "ex/a.toml");
+    EXPECT_FALSE(f.table);
+    EXPECT_EQ(f.card.itemSets[0].dataFile, "want.dat");
+    EXPECT_EQ(f.dataPaths, (std::vector<std::string>{"ex/want.dat"}));
+    EXPECT_EQ(f.card.itemSets[0].itemCount, 12);
+    EXPECT_EQ(f.card.trueCuts, (std::vector<double>{8.5, 27}));
+}
+
+struct Mistake {
+    const char* name;
+    std::string text;
+    std::string message;
+};
+
+void PrintTo(const Mistake& m, std::ostream* os) {
+    *os << m.name;
+}
+
+class AnalysisFileMistake : public testing::TestWithParam<Mistake> {};
+
+TEST_P(AnalysisFileMistake, IsOneLineNamingFileLineAndKey) {
+    try {
+        readAnalysisFile(GetParam().text, "g5.toml");
+        FAIL() << "accepted";
+    } catch (const InputError& error) {
+        EXPECT_EQ(std::string(error.what()), GetParam().message);
+    }
+}
+
+const std::string kSet = "[[sets]]\nfile = \"a.dat\"\nitems = 3\npoints = [0, 1]\n";
+const std::string kCuts = "[classification]\nobserved_cuts = [1]\n";
+
+std::string points(int count) {
+    std::string list = "[0";
+    for (int k = 1; k < count; ++k) list += ", " + std::to_string(k);
+    return list + "]";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AnalysisFileMistake,
+    testing::Values(
+        Mistake{"Syntax", "title = \n",
+                "g5.toml:1: Error while parsing key-value pair: expected "
+                "value, saw '\\n'"},
+        Mistake{"UnknownKeyNearOne", kSet + "[classification]\nobserved_cut = [1]\n",
+                "g5.toml:6: unknown key `classification.observed_cut` (did you mean "
+                "`observed_cuts`?)"},
+        Mistake{"TopKeyThatBelongsInATable", "observed_cuts = [1]\n" + kSet + kCuts,
+                "g5.toml:1: unknown key `observed_cuts` (did you mean `observed_cuts` under "
+                "[classification]?)"},
+        Mistake{"UnknownKeyFarFromAll", kSet + kCuts + "[output]\ncolour = 1\n",
+                "g5.toml:8: unknown key `output.colour`; the keys here are report, "
+                "conditional, results"},
+        Mistake{"WrongType", "[[sets]]\nfile = \"a.dat\"\nitems = 3\npoints = \"0 1\"\n" + kCuts,
+                "g5.toml:4: sets[1].points: must be a list of numbers, as [0, 1]"},
+        Mistake{"MissingSets", kCuts, "g5.toml: sets: at least one [[sets]] table is needed"},
+        Mistake{"MissingCuts", kSet + "[classification]\n",
+                "g5.toml:5: classification: needs `observed_cuts`"},
+        Mistake{
+            "TooManyPoints",
+            kSet + "[[sets]]\nfile = \"b.dat\"\nitems = 3\npoints = " + points(20) + "\n" + kCuts,
+            "g5.toml:8: sets[2].points: at most 15 score points (20 given)"},
+        Mistake{"PointsNotRising",
+                "[[sets]]\nfile = \"a.dat\"\nitems = 3\npoints = [1, 0]\n" + kCuts,
+                "g5.toml:4: sets[1].points: the score points must rise, each listed once"},
+        Mistake{"TenSets",
+                [] {
+                    std::string t;
+                    for (int s = 0; s < 10; ++s) t += kSet;
+                    return t + kCuts;
+                }(),
+                "g5.toml:1: sets: at most 9 item sets (10 given)"},
+        Mistake{"LabelCount", kSet + kCuts + "labels = [\"Low\"]\n",
+                "g5.toml:7: classification.labels: one label per category: 2 (1 given)"},
+        Mistake{"TrueCutCount", kSet + kCuts + "true_cuts = [1, 2]\n",
+                "g5.toml:7: classification.true_cuts: 1 cut scores, as many as observed_cuts "
+                "(2 given)"},
+        Mistake{"MissingRuleWord",
+                "[data]\nfile = \"t.csv\"\nmissing = \"skip\"\n[[sets]]\nitems = \"a:b\"\n"
+                "points = [0, 1]\n" +
+                    kCuts,
+                "g5.toml:3: data.missing: must be \"error\", \"omit\" or a number that scores "
+                "the missing response, not \"skip\""},
+        Mistake{"TableSetWithoutTable", "[[sets]]\nitems = \"a:b\"\npoints = [0, 1]\n" + kCuts,
+                "g5.toml:1: sets[1]: needs `file`, its own data file, or a [data] table to "
+                "take its `items` from"},
+        Mistake{"UnknownExtension",
+                "[data]\nfile = \"t.xlsx\"\n[[sets]]\nitems = \"a:b\"\npoints = [0, 1]\n" + kCuts,
+                "g5.toml:2: data.file: the extension of \"t.xlsx\" names no table format; give "
+                "`format` (csv, tsv, text, spss, stata, sas or xpt)"},
+        Mistake{"BootstrapOne", kSet + kCuts + "[options]\nbootstrap = 1\n",
+                "g5.toml:8: options.bootstrap: 0 (none) or at least 2 replications, not 1"},
+        Mistake{"InfiniteWeight", kSet + "weight = inf\n" + kCuts,
+                "g5.toml:5: sets[1].weight: must be a finite number"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(AnalysisFileName, IsTheTomlExtension) {
+    EXPECT_TRUE(isAnalysisFileName("a/b.toml"));
+    EXPECT_TRUE(isAnalysisFileName("B.TOML"));
+    EXPECT_FALSE(isAnalysisFileName("card.txt"));
+    EXPECT_FALSE(isAnalysisFileName("toml"));
+}
+
+}  // namespace
+}  // namespace tl
