@@ -1,5 +1,7 @@
 // The results files' shortest number text is the same whichever C++ library
 // writes it: the C library route of the WebAssembly build against to_chars.
+#include "results_files/number_text.h"
+
 #include <gtest/gtest.h>
 
 #include <charconv>
@@ -8,8 +10,6 @@
 #include <limits>
 #include <random>
 #include <string>
-
-#include "results_files/number_text.h"
 
 namespace tl {
 namespace {

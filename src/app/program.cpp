@@ -28,7 +28,8 @@ int runProgram(int argc, const char* const* argv, std::istream& in, std::ostream
     options.resultsDir = line.resultsDir;
     options.pauseAlways = ownsConsoleWindow;
     if (options.cardFile && isAnalysisFileName(*options.cardFile)) {
-        const GivenOptions given{line.analysis.bootstrapReplicates != 0, parsed.seedGiven, parsed.engineGiven};
+        const GivenOptions given{line.analysis.bootstrapReplicates != 0, parsed.seedGiven,
+                                 parsed.engineGiven};
         const int status = runAnalysisFile(out, err, options, given);
         // An analysis file dropped on the program: keep its window open for
         // the last lines, as a card's run does.
