@@ -5,8 +5,25 @@
 // engine, and the page ends the worker when the run is done or cancelled.
 "use strict";
 
+let step = "start";
+
 self.onmessage = async (event) => {
-  const { files, args } = event.data;
+  try {
+    await run(event.data);
+  } catch (error) {
+    // An engine fault, not the program's: still one line for the page.
+    self.postMessage({ type: "done", status: 2, stdout: "",
+                       stderr: "tesserlink: the engine failed: " + describe(error) + "\n",
+                       outputs: {} });
+  }
+};
+
+function describe(error) {
+  if (error && error.errno !== undefined) return "file system error " + error.errno + " at " + step;
+  return String(error && error.message ? error.message : error);
+}
+
+async function run({ files, args }) {
   let stdout = "";
   let stderr = "";
   let pending = "";
@@ -46,13 +63,16 @@ self.onmessage = async (event) => {
     return;
   }
   const FS = engine.FS;
+  step = "mkdir";
   FS.mkdir("/run");
   const inputs = new Set();
   for (const file of files) {
     FS.writeFile("/run/" + file.name, new Uint8Array(file.bytes));
     inputs.add(file.name);
   }
+  step = "chdir";
   FS.chdir("/run");
+  step = "main";
   let status;
   try {
     status = engine.callMain(args);
@@ -64,20 +84,23 @@ self.onmessage = async (event) => {
 
   const outputs = {};
   const transfer = [];
-  const collect = (folder, prefix) => {
-    for (const name of FS.readdir(folder)) {
-      if (name === "." || name === "..") continue;
-      const path = folder + "/" + name;
+  // The tree is walked node by node: after a file is replaced by a rename
+  // (as every results file is written), a lookup by name can miss it.
+  const collect = (node, prefix) => {
+    for (const [name, child] of Object.entries(node.contents)) {
       const relative = prefix + name;
-      if (FS.isDir(FS.stat(path).mode)) {
-        collect(path, relative + "/");
+      if (FS.isDir(child.mode)) {
+        collect(child, relative + "/");
       } else if (!inputs.has(relative)) {
-        const bytes = FS.readFile(path);
+        const stored = child.contents || new Uint8Array(0);
+        const bytes = new Uint8Array(stored.subarray ? stored.subarray(0, child.usedBytes)
+                                                     : stored.slice(0, child.usedBytes));
         outputs[relative] = bytes;
         transfer.push(bytes.buffer);
       }
     }
   };
-  collect("/run", "");
+  step = "collect";
+  collect(FS.lookupPath("/run").node, "");
   self.postMessage({ type: "done", status, stdout, stderr, outputs }, transfer);
-};
+}

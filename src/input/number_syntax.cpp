@@ -1,39 +1,12 @@
 #include "input/number_syntax.h"
 
-#include <cerrno>
-#include <charconv>
-#include <cmath>
-#include <cstdlib>
 #include <string>
+
+#include "core/decimal_number.h"
 
 namespace tl {
 
 namespace {
-
-// The nearest double to a text of checked real syntax. Where the C++ library
-// lacks the floating from_chars (the WebAssembly build's), the C library's
-// strtod reads it: correctly rounded there too, and the only locale is "C".
-// Out of range means beyond the largest double, or a nonzero text that
-// reads as zero, as from_chars reports it.
-ParseStatus nearestDouble(std::string_view text, double& value) {
-#if defined(__cpp_lib_to_chars)
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec == std::errc::result_out_of_range) return ParseStatus::OutOfRange;
-    if (result.ec != std::errc() || result.ptr != text.data() + text.size()) {
-        return ParseStatus::NotANumber;
-    }
-    return ParseStatus::Ok;
-#else
-    const std::string terminated(text);
-    char* end = nullptr;
-    errno = 0;
-    const double parsed = std::strtod(terminated.c_str(), &end);
-    if (end != terminated.c_str() + terminated.size()) return ParseStatus::NotANumber;
-    if (errno == ERANGE && (std::isinf(parsed) || parsed == 0.0)) return ParseStatus::OutOfRange;
-    value = parsed;
-    return ParseStatus::Ok;
-#endif
-}
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -115,10 +88,10 @@ ParseStatus parseReal(std::string_view text, double& value) {
         }
         text = normalized;
     }
-    double parsed = 0.0;
-    const ParseStatus status = nearestDouble(text, parsed);
-    if (status == ParseStatus::Ok) value = parsed;
-    return status;
+    const std::errc read = readDecimal(text, value);
+    if (read == std::errc()) return ParseStatus::Ok;
+    return read == std::errc::result_out_of_range ? ParseStatus::OutOfRange
+                                                  : ParseStatus::NotANumber;
 }
 
 }  // namespace tl

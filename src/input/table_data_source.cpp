@@ -9,6 +9,7 @@
 #include <new>
 #include <unordered_map>
 
+#include "core/bit_pattern.h"
 #include "core/counted.h"
 #include "core/errors.h"
 #include "core/one_line.h"
@@ -310,7 +311,10 @@ class TableScan : public TableVisitor {
         std::int64_t repeats = 0;
         for (std::size_t i = 0; i < ids.size(); ++i) {
             const std::size_t hash = std::hash<std::string>{}(ids[i]);
-            const auto shortHash = static_cast<std::uint32_t>(hash >> 32);
+            // The hash's high half where it has one (a 32-bit build's is
+            // the whole hash); only a filter before the names are compared.
+            const auto shortHash = static_cast<std::uint32_t>(static_cast<std::uint64_t>(hash) >>
+                                                              (sizeof hash > 4 ? 32 : 0));
             for (std::size_t slot = hash & (slots - 1);; slot = (slot + 1) & (slots - 1)) {
                 Slot& at = table[slot];
                 if (at.row == 0) {
@@ -352,7 +356,7 @@ class TableScan : public TableVisitor {
         // Small whole scores by a table that holds each one's bits beside its
         // code (no branch on which score it is, no conversion back to check
         // it), others by a short scan; the map holds the rest.
-        const std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
+        const std::uint64_t bits = bitsOfDouble(value);
         if (value >= 0.0 && value < static_cast<double>(kSmall)) {
             const SmallCode& small =
                 smallCodes_[static_cast<std::uint32_t>(static_cast<std::int32_t>(value))];
@@ -374,7 +378,7 @@ class TableScan : public TableVisitor {
             knownBits_.push_back(bits);
             if (value >= 0.0 && value < static_cast<double>(kSmall)) {
                 const auto whole = static_cast<std::size_t>(value);
-                if (std::bit_cast<std::uint64_t>(static_cast<double>(whole)) == bits) {
+                if (bitsOfDouble(static_cast<double>(whole)) == bits) {
                     smallCodes_[whole] = {bits, static_cast<std::uint16_t>(at->second)};
                     if (whole < digitCodes_.size())
                         digitCodes_[whole] = static_cast<std::int32_t>(at->second);

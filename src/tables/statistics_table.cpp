@@ -1,8 +1,8 @@
 // SPSS, Stata and SAS files, parsed by ReadStat. Its values arrive one by one,
 // row after row; system-missing and user-defined missing values are missing,
-// and value labels are not looked at. Windows has statistics_table_windows.cpp:
-// ReadStat does not build there.
-#ifndef _WIN32
+// and value labels are not looked at. The Windows and browser builds have
+// statistics_table_refused.cpp: ReadStat does not build there.
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
 
 #include <readstat.h>
 
@@ -182,4 +182,4 @@ void readStatisticsTable(const TableSource& source, TableVisitor& visitor) {
 
 }  // namespace tl
 
-#endif  // _WIN32
+#endif

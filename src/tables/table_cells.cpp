@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 
+#include "core/decimal_number.h"
 #include "core/errors.h"
 #include "core/one_line.h"
 #include "tables/table.h"
@@ -62,14 +63,12 @@ std::optional<TableCell> cellOfText(std::string_view text, bool decimalComma) {
         text.remove_prefix(1);
         if (text.empty() || text.front() == '-' || text.front() == '+') return std::nullopt;
     }
-    // Only decimal digits may start a number (or a sign, or a point): from_chars
-    // would otherwise accept "inf" and "nan".
+    // Only decimal digits may start a number (or a sign, or a point): "inf" and
+    // "nan" are not scores.
     const char first = text.front() == '-' && text.size() > 1 ? text[1] : text.front();
     if (!((first >= '0' && first <= '9') || first == '.')) return std::nullopt;
     double value = 0.0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-        return std::nullopt;
+    if (readDecimal(text, value) != std::errc() || !std::isfinite(value)) return std::nullopt;
     return TableCell{false, value};
 }
 

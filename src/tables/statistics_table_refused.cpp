@@ -1,7 +1,8 @@
-// The Windows counterpart of statistics_table.cpp. ReadStat converts the files'
-// text with iconv, which the Windows build has no library for, so the Windows
-// program reads delimited text only and says how to get there.
-#ifdef _WIN32
+// The counterpart of statistics_table.cpp where ReadStat does not build: it
+// converts the files' text with iconv, which neither the Windows nor the
+// browser build has a library for. There the program reads delimited text only
+// and says how to get there.
+#if defined(_WIN32) || defined(__EMSCRIPTEN__)
 
 #include <string>
 
@@ -31,10 +32,15 @@ std::string filesOf(TableFormat format) {
 }  // namespace
 
 void readStatisticsTable(const TableSource& source, TableVisitor&) {
-    throw InputError(source.path + ": " + filesOf(source.format) +
-                     " not supported in the Windows build; save the table as CSV");
+#ifdef _WIN32
+    const char* build = "the Windows build";
+#else
+    const char* build = "the browser build";
+#endif
+    throw InputError(source.path + ": " + filesOf(source.format) + " not supported in " + build +
+                     "; save the table as CSV");
 }
 
 }  // namespace tl
 
-#endif  // _WIN32
+#endif

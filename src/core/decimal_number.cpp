@@ -1,0 +1,58 @@
+#include "core/decimal_number.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+namespace tl {
+
+namespace {
+
+[[maybe_unused]] bool isDecimalSyntax(std::string_view t) {
+    const auto digitsFrom = [&t](std::size_t& p) {
+        const std::size_t start = p;
+        while (p < t.size() && t[p] >= '0' && t[p] <= '9') ++p;
+        return p - start;
+    };
+    std::size_t p = 0;
+    if (p < t.size() && t[p] == '-') ++p;
+    std::size_t digits = digitsFrom(p);
+    if (p < t.size() && t[p] == '.') {
+        ++p;
+        digits += digitsFrom(p);
+    }
+    if (digits == 0) return false;
+    if (p < t.size() && (t[p] == 'e' || t[p] == 'E')) {
+        ++p;
+        if (p < t.size() && (t[p] == '+' || t[p] == '-')) ++p;
+        if (digitsFrom(p) == 0) return false;
+    }
+    return p == t.size();
+}
+
+}  // namespace
+
+std::errc readDecimal(std::string_view text, double& value) {
+#if defined(__cpp_lib_to_chars)
+    double parsed = 0.0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (result.ec != std::errc()) return result.ec;
+    if (result.ptr != text.data() + text.size()) return std::errc::invalid_argument;
+    value = parsed;
+    return std::errc();
+#else
+    if (!isDecimalSyntax(text)) return std::errc::invalid_argument;
+    const std::string terminated(text);
+    errno = 0;
+    const double parsed = std::strtod(terminated.c_str(), nullptr);
+    if (errno == ERANGE && (std::isinf(parsed) || parsed == 0.0)) {
+        return std::errc::result_out_of_range;
+    }
+    value = parsed;
+    return std::errc();
+#endif
+}
+
+}  // namespace tl

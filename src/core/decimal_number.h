@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string_view>
+#include <system_error>
+
+namespace tl {
+
+// Reads the whole of `text` as a decimal number ([-]digits[.digits][e[+-]digits],
+// the general form of std::from_chars) into the nearest double. Returns errc()
+// on success; errc::invalid_argument when any of the text is not such a
+// number; errc::result_out_of_range when it lies beyond the largest double or
+// is nonzero and reads as zero, as from_chars reports it (then `value` is left
+// alone). Where the C++ library lacks the floating from_chars (the WebAssembly
+// build's), the C library's strtod reads it: correctly rounded there too, and
+// the only locale is "C".
+std::errc readDecimal(std::string_view text, double& value);
+
+}  // namespace tl
