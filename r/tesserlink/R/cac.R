@@ -1,7 +1,7 @@
 # Classification consistency and accuracy of item scores held in R.
 cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, bootstrap = 0,
                 seed = NULL, id = NULL, na = c("error", "omit"), unmatched = c("error", "ignore"),
-                threads = 0) {
+                threads = 0, progress = interactive()) {
   call <- match.call()
   if (missing(data)) fail("`data` is missing: a data frame or matrix, one row per examinee.")
   if (missing(sets)) fail("`sets` is missing: a list of item sets, each list(items = , points = ).")
@@ -18,6 +18,7 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
   bootstrap <- check_bootstrap(bootstrap)
   if (!is.null(seed)) seed <- check_whole(seed, "seed")
   threads <- check_threads(threads)
+  progress <- check_flag(progress, "progress")
   na <- check_choice(na, c("error", "omit"), "na")
   unmatched <- check_choice(unmatched, c("error", "ignore"), "unmatched")
   labels <- column_labels(data)
@@ -40,7 +41,7 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
   seed <- bootstrap_seed(seed, bootstrap)
 
   out <- .Call(tl_analyze, native_sets, cuts, true_cuts, bias_correction, bootstrap, seed,
-               threads, unmatched == "error")
+               threads, unmatched == "error", progress_reporter(progress))
   if (!is.null(out$unmatched)) stop_unmatched(out$unmatched, sets, labels, keep)
   if (!is.null(out$error)) stop_library(out$error, cac_wording(sets, cuts, true_cuts))
   ids <- if (is.null(id_column)) NULL else data[[id_column]][keep]

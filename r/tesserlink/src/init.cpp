@@ -4,13 +4,13 @@
 #include <Rinternals.h>
 
 extern "C" {
-SEXP tl_analyze(SEXP, SEXP, SEXP, SEXP, SEXP, SEXP, SEXP, SEXP);
-SEXP tl_run_card(SEXP, SEXP, SEXP, SEXP, SEXP);
+SEXP tl_analyze(SEXP, SEXP, SEXP, SEXP, SEXP, SEXP, SEXP, SEXP, SEXP);
+SEXP tl_run_card(SEXP, SEXP, SEXP, SEXP, SEXP, SEXP);
 SEXP tl_parse_doubles(SEXP);
 
 static const R_CallMethodDef callMethods[] = {
-    {"tl_analyze", reinterpret_cast<DL_FUNC>(&tl_analyze), 8},
-    {"tl_run_card", reinterpret_cast<DL_FUNC>(&tl_run_card), 5},
+    {"tl_analyze", reinterpret_cast<DL_FUNC>(&tl_analyze), 9},
+    {"tl_run_card", reinterpret_cast<DL_FUNC>(&tl_run_card), 6},
     {"tl_parse_doubles", reinterpret_cast<DL_FUNC>(&tl_parse_doubles), 1},
     {nullptr, nullptr, 0}};
 

@@ -80,6 +80,22 @@ test_that("the bootstrap is reproducible from its seed", {
   expect_null(none$bootstrap)
 })
 
+test_that("the bootstrap's progress is messages that suppressMessages() silences", {
+  boot <- function(progress) {
+    cac(small_data(), small_sets(), c(8, 16), bootstrap = 20, seed = 5, threads = 2,
+        progress = progress)
+  }
+  expect_message(shown <- boot(TRUE), "^Bootstrap: 0 of 20 replicates \\(0%\\)")
+  expect_silent(quiet <- suppressMessages(boot(TRUE)))
+  expect_silent(off <- boot(FALSE))
+  expect_identical(shown$bootstrap, off$bootstrap)
+  expect_identical(quiet$bootstrap, off$bootstrap)
+  folder <- example_copy("verbagg")
+  expect_message(run_card(file.path(folder, "card.txt"), report = FALSE, bootstrap = 5, seed = 1,
+                          threads = 2, progress = TRUE), "Bootstrap: 0 of 5 replicates")
+  expect_error(boot(NA), "`progress` must be TRUE or FALSE", fixed = TRUE)
+})
+
 test_that("set.seed() governs the bootstrap when no seed is given", {
   data <- small_data()  # which sets a seed of its own
   boot <- function() cac(data, small_sets(), c(8, 16), bootstrap = 10, threads = 2)
