@@ -57,7 +57,8 @@ class BootstrapWatch {
         const auto now = std::chrono::steady_clock::now();
         if (!Rf_isNull(report_) && (done == 0 || now >= next_)) {
             next_ = now + std::chrono::seconds(2);
-            Rcpp::Function(report_)(static_cast<double>(done), static_cast<double>(total));
+            const Rcpp::Function report(report_);
+            report(static_cast<double>(done), static_cast<double>(total));
         }
         return tl::BootstrapStep::Continue;
     }
