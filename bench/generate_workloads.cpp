@@ -7,7 +7,7 @@
 // do on a real test. Everything is drawn from one fixed-seed Mersenne twister
 // with hand-written conversions, so the files are the same on every platform.
 //
-// Usage: tesserlink_workloads <directory> <B1|B2|B3|B4|C1|C2|READ>
+// Usage: tesserlink_workloads <directory> <B1|B2|B3|B4|C1|C2|BOOT2|READ>
 // writes <directory>/card.txt and <directory>/setN.dat (READ: set1.dat only).
 
 #include <algorithm>
@@ -164,6 +164,10 @@ std::vector<Workload> workloads() {
         // billion for the 20 essays scored 0 to 14 in C2.
         {"C1", 105, 20000, {{1.0, 60, 7}}, {0.3, 0.75}, 1, 0},
         {"C2", 106, 20000, {{1.0, 20, 15}, {0.5, 40, 2}}, {0.2, 0.5, 0.85}, 1, 1},
+        // A questionnaire of two scales, 14 items each rated 0 to 5 (11,628
+        // count vectors per set), for the bias-corrected bootstrap: nearly
+        // every respondent has a profile of their own on each scale.
+        {"BOOT2", 107, 4000, {{1.0, 14, 6}, {1.0, 14, 6}}, {0.2, 0.5, 0.85}, 1, 1},
         // A large single-set file for the reader's throughput (card unused).
         {"READ", 104, 1000000, {{1.0, 50, 2}}, {0.5}, 0, 0},
     };
@@ -173,7 +177,7 @@ std::vector<Workload> workloads() {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::cerr << "usage: tesserlink_workloads <directory> <B1|B2|B3|B4|C1|C2|READ>\n";
+        std::cerr << "usage: tesserlink_workloads <directory> <B1|B2|B3|B4|C1|C2|BOOT2|READ>\n";
         return 2;
     }
     for (const Workload& w : workloads()) {

@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "analysis/analyze.h"
@@ -113,6 +115,29 @@ bool sameBits(double a, double b) {
     return ::testing::AssertionSuccess();
 }
 
+// Within `relative` of each other (NaN only with NaN): a replicate may
+// compute its distributions by another exact method than the run, which
+// changes only the rounding (see ReplicateEngine for the bound).
+constexpr double kReplicateTolerance = 1e-12;
+
+::testing::AssertionResult closeIndices(const IndexSet& a, const IndexSet& b,
+                                        double relative = kReplicateTolerance) {
+    const double x[] = {a.consistency, a.chance,        a.kappa,
+                        a.accuracy,    a.falsePositive, a.falseNegative};
+    const double y[] = {b.consistency, b.chance,        b.kappa,
+                        b.accuracy,    b.falsePositive, b.falseNegative};
+    for (int i = 0; i < 6; ++i) {
+        const bool close = std::isnan(x[i]) ? std::isnan(y[i])
+                                            : std::fabs(x[i] - y[i]) <= relative * std::fabs(y[i]);
+        if (!close) {
+            return ::testing::AssertionFailure()
+                   << "index " << i << ": " << x[i] << " vs " << y[i] << " (relative "
+                   << std::fabs(x[i] - y[i]) / std::fabs(y[i]) << ")";
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
 ::testing::AssertionResult sameSpread(const IndexSetSpread& a, const IndexSetSpread& b) {
     const IndexSpread* x[] = {&a.consistency, &a.chance,        &a.kappa,
                               &a.accuracy,    &a.falsePositive, &a.falseNegative};
@@ -174,8 +199,10 @@ TEST_P(PlugIn, BootstrapSeOfConsistencyAndAccuracyIsThatOfAMean) {
 INSTANTIATE_TEST_SUITE_P(Examples, PlugIn, ::testing::Values("gcbs", "mathexam", "spisa"));
 
 // The key check: the identity sample is the run itself, so a replicate must
-// give the run's doubles; and a resampled replicate must give the doubles of a
-// run on the resampled records.
+// give the run's indices; and a resampled replicate must give those of a run
+// on the resampled records. Where the replicates compute their distributions
+// as the run does, these are the very doubles; where they convolve what the
+// run enumerates, they agree to kReplicateTolerance.
 struct ReplicateCase {
     const char* name;
     bool example;
@@ -200,20 +227,26 @@ TEST_P(Replicate, IsTheRunTheProgramWouldMakeOnTheSample) {
     const auto n = static_cast<std::size_t>(run.examineeCount);
 
     const ReplicateIndices identity = replicateIndices(state, wholeSample(n));
-    EXPECT_TRUE(sameIndices(identity.overall, runIndices(run)));
+    EXPECT_TRUE(closeIndices(identity.overall, runIndices(run)));
     const std::vector<IndexSet> cuts = cutIndices(run.classified(), wholeSample(n));
     ASSERT_EQ(identity.cuts.size(), cuts.size());
     for (std::size_t k = 0; k < cuts.size(); ++k)
-        EXPECT_TRUE(sameIndices(identity.cuts[k], cuts[k]));
+        EXPECT_TRUE(closeIndices(identity.cuts[k], cuts[k]));
 
-    // The same with every set and composite convolved: a replicate computes its
-    // distributions the way the run did.
-    AnalysisOptions convolve;
-    convolve.engine = Engine::Convolve;
-    RecordingSource again(c.card());
-    const AnalysisState convolved = analyzeKeepingState(c.card(), again, convolve);
-    EXPECT_TRUE(sameIndices(replicateIndices(convolved, wholeSample(n)).overall,
-                            runIndices(convolved.results)));
+    // With an engine named, every set and the composite are computed in the
+    // replicates as in the run: the very doubles.
+    for (const Engine engine : {Engine::Convolve, Engine::Enumerate}) {
+        AnalysisOptions named;
+        named.engine = engine;
+        RecordingSource again(c.card());
+        const AnalysisState same = analyzeKeepingState(c.card(), again, named);
+        const ReplicateIndices exact = replicateIndices(same, wholeSample(n));
+        EXPECT_TRUE(sameIndices(exact.overall, runIndices(same.results)));
+        const std::vector<IndexSet> sameCuts =
+            cutIndices(same.results.classified(), wholeSample(n));
+        for (std::size_t k = 0; k < sameCuts.size(); ++k)
+            EXPECT_TRUE(sameIndices(exact.cuts[k], sameCuts[k]));
+    }
 
     // Repeats, a gap and a changed order: examinee i -> (7 i + 3) mod n, each
     // of the first few three times.
@@ -226,11 +259,11 @@ TEST_P(Replicate, IsTheRunTheProgramWouldMakeOnTheSample) {
     MemoryDataSource resampled = data.resampled(sample);
     const Results rerun = analyze(c.card(), resampled, AnalysisOptions{});
     ASSERT_EQ(rerun.biasCorrected, run.biasCorrected);
-    EXPECT_TRUE(sameIndices(replicate.overall, runIndices(rerun)));
+    EXPECT_TRUE(closeIndices(replicate.overall, runIndices(rerun)));
     const std::vector<IndexSet> rerunCuts =
         cutIndices(rerun.classified(), wholeSample(sample.size()));
     for (std::size_t k = 0; k < rerunCuts.size(); ++k) {
-        EXPECT_TRUE(sameIndices(replicate.cuts[k], rerunCuts[k])) << "cut " << k + 1;
+        EXPECT_TRUE(closeIndices(replicate.cuts[k], rerunCuts[k])) << "cut " << k + 1;
     }
 }
 
@@ -313,18 +346,57 @@ TEST(Bootstrap, TakesTwoReplicatesAndRefusesOne) {
     EXPECT_NO_THROW(planRun(c.card(), withBootstrap(2)));
 }
 
-TEST(Bootstrap, ReportsProgressOneReplicateAtATime) {
+TEST(Bootstrap, ReportsProgressOnTheCallingThreadFromNoneToAll) {
     const Case c(ScratchCase::fixture("bias-01"));
-    AnalysisHooks hooks;
-    std::vector<std::int64_t> done;
-    hooks.onBootstrapProgress = [&done](std::int64_t d, std::int64_t total) {
-        EXPECT_EQ(total, 37);
-        done.push_back(d);
+    for (unsigned threads : {1u, 3u}) {
+        AnalysisHooks hooks;
+        std::vector<std::int64_t> done;
+        const std::thread::id caller = std::this_thread::get_id();
+        hooks.onBootstrapProgress = [&](std::int64_t d, std::int64_t total) {
+            EXPECT_EQ(total, 37);
+            EXPECT_EQ(std::this_thread::get_id(), caller);
+            done.push_back(d);
+            return BootstrapStep::Continue;
+        };
+        c.analyze(withBootstrap(37, 5, threads), hooks);
+        ASSERT_GE(done.size(), 2u);
+        EXPECT_EQ(done.front(), 0);
+        EXPECT_EQ(done.back(), 37);
+        EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
+    }
+}
+
+// Stop, as R answers an interrupt: no further replicate is started, nothing
+// more is asked, and the run ends without a result.
+TEST(Bootstrap, StopsBetweenReplicatesWhenItsCallerSaysSo) {
+    struct StopCase {
+        const char* name;
+        bool example;
+        int bias;
+        std::int64_t stopAt;
     };
-    c.analyze(withBootstrap(37, 5, 3), hooks);
-    ASSERT_EQ(done.size(), 37u);
-    for (std::size_t i = 0; i < done.size(); ++i)
-        EXPECT_EQ(done[i], static_cast<std::int64_t>(i + 1));
+    for (const StopCase& s : {StopCase{"bias-01", false, -1, 0}, StopCase{"bias-01", false, -1, 6},
+                              StopCase{"gcbs", true, 0, 100}}) {
+        const Case c(s.example ? ScratchCase::example(s.name) : ScratchCase::fixture(s.name),
+                     s.bias);
+        for (unsigned threads : {1u, 2u}) {
+            AnalysisHooks hooks;
+            std::int64_t calls = 0, afterStop = 0, lastDone = -1;
+            bool stopped = false;
+            hooks.onBootstrapProgress = [&](std::int64_t done, std::int64_t) {
+                ++calls;
+                if (stopped) ++afterStop;
+                lastDone = done;
+                stopped = stopped || done >= s.stopAt;
+                return stopped ? BootstrapStep::Stop : BootstrapStep::Continue;
+            };
+            EXPECT_THROW(c.analyze(withBootstrap(2000, 5, threads), hooks), BootstrapStopped)
+                << s.name << ", " << threads << " threads";
+            EXPECT_EQ(afterStop, 0);
+            EXPECT_LT(lastDone, 2000);
+            EXPECT_GE(calls, 1);
+        }
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// The progress indicator with a hand-driven clock: silent off a terminal and
-// during the first second, then at most one drawing per tenth of a second,
-// and a cleared line at the end.
+// The progress indicator with a hand-driven clock. Redrawn: silent during the
+// first second, then at most one drawing per tenth of a second, and a cleared
+// line at the end. As lines: one line every five seconds at most and a last
+// line with the final count. Off: nothing.
 #include "app/progress.h"
 
 #include <gtest/gtest.h>
@@ -28,11 +29,11 @@ std::size_t drawings(const std::string& text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r'));
 }
 
-TEST(Progress, DrawsNothingWhenNotATerminal) {
+TEST(Progress, DrawsNothingWhenOff) {
     FakeClock time;
     std::ostringstream out;
     {
-        Progress progress(out, false, "Examinees", 10, time.clock());
+        Progress progress(out, ProgressStyle::Off, "Examinees", 10, time.clock());
         for (int i = 0; i < 10; ++i) {
             time.now += 1s;
             progress.advance();
@@ -46,7 +47,7 @@ TEST(Progress, DrawsNothingWhenNotATerminal) {
 TEST(Progress, DrawsNothingDuringTheFirstSecond) {
     FakeClock time;
     std::ostringstream out;
-    Progress progress(out, true, "Examinees", 10, time.clock());
+    Progress progress(out, ProgressStyle::Redrawn, "Examinees", 10, time.clock());
     for (const auto at : {0ms, 500ms, 999ms}) {
         time.now = TimePoint{} + at;
         progress.advance();
@@ -58,7 +59,7 @@ TEST(Progress, DrawsNothingDuringTheFirstSecond) {
 TEST(Progress, DrawsAfterOneSecondAndClearsItsLineOnFinish) {
     FakeClock time;
     std::ostringstream out;
-    Progress progress(out, true, "Examinees", 8, time.clock());
+    Progress progress(out, ProgressStyle::Redrawn, "Examinees", 8, time.clock());
     progress.advance(3);
     time.now += 1s;
     progress.advance();
@@ -74,7 +75,7 @@ TEST(Progress, DrawsAfterOneSecondAndClearsItsLineOnFinish) {
 TEST(Progress, RedrawsAtMostTenTimesASecond) {
     FakeClock time;
     std::ostringstream out;
-    Progress progress(out, true, "Sets", 0, time.clock());
+    Progress progress(out, ProgressStyle::Redrawn, "Sets", 0, time.clock());
     time.now += 1s;
     for (int tick = 0; tick < 100; ++tick) {  // one second in 10 ms steps
         progress.advance();
@@ -88,11 +89,56 @@ TEST(Progress, DestructorClearsTheLine) {
     FakeClock time;
     std::ostringstream out;
     {
-        Progress progress(out, true, "Sets", 2, time.clock());
+        Progress progress(out, ProgressStyle::Redrawn, "Sets", 2, time.clock());
         time.now += 2s;
         progress.advance();
     }
     EXPECT_EQ(out.str(), "\rSets: 1 of 2 (50%)\r" + std::string(18, ' ') + "\r");
+}
+
+// A log of a long run: whole lines, never a carriage return, five seconds apart.
+TEST(Progress, AsLinesWritesOneLineEveryFiveSecondsAndTheLastCount) {
+    FakeClock time;
+    std::ostringstream out;
+    {
+        Progress progress(out, ProgressStyle::Lines, "Bootstrap replicates", 1000, time.clock());
+        for (int step = 0; step < 1000; ++step) {  // 12 seconds in 12 ms steps
+            time.now += 12ms;
+            progress.advance();
+        }
+        EXPECT_EQ(out.str(),
+                  "Bootstrap replicates: 417 of 1000 (41%)\n"  // at 5.004 s
+                  "Bootstrap replicates: 834 of 1000 (83%)\n");
+    }
+    EXPECT_EQ(out.str(),
+              "Bootstrap replicates: 417 of 1000 (41%)\n"
+              "Bootstrap replicates: 834 of 1000 (83%)\n"
+              "Bootstrap replicates: 1000 of 1000 (100%)\n");
+}
+
+TEST(Progress, AsLinesStaysSilentInAShortRun) {
+    FakeClock time;
+    std::ostringstream out;
+    {
+        Progress progress(out, ProgressStyle::Lines, "Computing", 3, time.clock());
+        for (int step = 0; step < 3; ++step) {
+            time.now += 1s;
+            progress.advance();
+        }
+    }
+    EXPECT_EQ(out.str(), "");
+}
+
+TEST(Progress, AdvancesToACountAndNeverBack) {
+    FakeClock time;
+    std::ostringstream out;
+    Progress progress(out, ProgressStyle::Lines, "Work", 10, time.clock());
+    progress.advanceTo(4);
+    progress.advanceTo(2);
+    EXPECT_EQ(progress.done(), 4u);
+    time.now += 5s;
+    progress.advanceTo(7);
+    EXPECT_EQ(out.str(), "Work: 7 of 10 (70%)\n");
 }
 
 struct LineCase {
@@ -109,7 +155,7 @@ TEST(Progress, LineShowsCountOfTotalAndPercent) {
                                                    {7, 0, "Work: 7"}}) {
         FakeClock time;
         std::ostringstream out;
-        Progress progress(out, true, "Work", c.total, time.clock());
+        Progress progress(out, ProgressStyle::Redrawn, "Work", c.total, time.clock());
         time.now += 1s;
         progress.advance(c.done);
         EXPECT_EQ(out.str(), "\r" + c.line) << c.done << " of " << c.total;
@@ -123,7 +169,7 @@ TEST(Progress, CountsEveryStepFromManyThreads) {
         return TimePoint{} + std::chrono::milliseconds(ticks.fetch_add(1));
     };
     std::ostringstream out;
-    Progress progress(out, true, "Work", 40000, clock);
+    Progress progress(out, ProgressStyle::Redrawn, "Work", 40000, clock);
     std::vector<std::thread> workers;
     for (int w = 0; w < 4; ++w)
         workers.emplace_back([&progress] {

@@ -102,7 +102,8 @@ class Analysis {
             if (tables_.back().negativeFactorial && hooks_.onNegativeFactorial) {
                 hooks_.onNegativeFactorial();
             }
-            distributions_.push_back(planDistributions(state_, s, profiles, model_));
+            distributions_.push_back(
+                distributionsOf(state_, s, profiles, plan_.engine.convolveSet[s], model_));
             addErrorVariances(s, distributions_.back());
             // A bias-corrected bootstrap resamples these observed proportions;
             // any other run lets them go with the set.
@@ -111,6 +112,9 @@ class Analysis {
         }
         results_.reliability =
             summarizeReliability(results_.compositeErrorVariance, results_.observedComposite);
+        if (keepsObservedProfiles()) {
+            state_.replicates = replicateEngine(plan_, results_.card, tables_);
+        }
     }
 
     // Adds (w w) times each examinee's conditional error variance on the set, so
@@ -136,7 +140,7 @@ class Analysis {
         results_.observedComposite.assign(n, 0.0);
         distributions_.clear();
         CorrectedPass pass = correctedPass(
-            state_, r, n, model_,
+            state_, r, n, model_, plan_.engine.convolveSet,
             [this](std::size_t s) {
                 return load(s, results_.examineeCount, results_.observedComposite, nullptr);
             },

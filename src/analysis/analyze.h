@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "analysis/analysis_state.h"
+#include "analysis/bootstrap.h"
 #include "core/analysis_options.h"
 #include "core/control_card.h"
 #include "core/data_findings.h"
@@ -26,10 +27,10 @@ struct AnalysisHooks {
     // Called after each step of the run itself (a set's distributions in each
     // pass, then the composite), with the steps done and the plan's total.
     std::function<void(std::int64_t done, std::int64_t total)> onProgress;
-    // Called after each bootstrap replicate with the count done and the total.
-    // It may come from any worker thread, but never two calls at once, and
-    // `done` rises by one from call to call.
-    std::function<void(std::int64_t done, std::int64_t total)> onBootstrapProgress;
+    // Told the bootstrap replicates done and the total, on the thread that
+    // called analyze (see BootstrapProgress); answering Stop ends the run
+    // between replicates with BootstrapStopped, and no result.
+    BootstrapProgress onBootstrapProgress;
     // Other implementations of the model kernels that give the same bits.
     SubstituteKernels substitutes;
     // Called in the first pass as soon as set s (0-based) is read and passes its
@@ -43,7 +44,8 @@ struct AnalysisHooks {
 // composite distributions and the classification, then the bootstrap when
 // asked for. Throws DetectedError for the errors the run reports on the
 // console, InputError for malformed data and for a replicate count of 1 or
-// below 0 (before any data is read).
+// below 0 (before any data is read), BootstrapStopped when the bootstrap's
+// progress callback stopped it.
 Results analyze(const ControlCard& card, DataSource& data, const AnalysisOptions& options,
                 const AnalysisHooks& hooks = {});
 

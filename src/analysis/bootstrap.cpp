@@ -1,7 +1,7 @@
 #include "analysis/bootstrap.h"
 
 #include <algorithm>
-#include <mutex>
+#include <atomic>
 #include <vector>
 
 #include "analysis/bootstrap_replicate.h"
@@ -38,26 +38,33 @@ BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapPro
     std::vector<IndexSet> overall(total);
     std::vector<std::vector<IndexSet>> perCut(cuts, std::vector<IndexSet>(total));
 
+    // Only the calling thread (worker 0) asks the caller; the workers see its
+    // answer before each replicate they start.
+    std::atomic<std::int64_t> done{0};
+    std::atomic<bool> stopped{false};
+    auto ask = [&] {
+        if (progress && progress(done.load(), replicates) == BootstrapStep::Stop) stopped = true;
+    };
+    ask();
+
     ExamineeDraws draws(seed);
     const std::size_t batch = batchSize(n, threads, replicates);
     std::vector<std::vector<std::uint32_t>> samples(batch, std::vector<std::uint32_t>(n));
-    std::mutex progressMutex;
-    std::int64_t done = 0;
-    for (std::size_t first = 0; first < total; first += batch) {
+    for (std::size_t first = 0; first < total && !stopped; first += batch) {
         const std::size_t count = std::min(batch, total - first);
         for (std::size_t b = 0; b < count; ++b) draws.drawSample(n, samples[b]);
-        parallelFor(count, threads, [&](std::size_t begin, std::size_t end, unsigned) {
-            for (std::size_t b = begin; b < end; ++b) {
+        parallelFor(count, threads, [&](std::size_t begin, std::size_t end, unsigned worker) {
+            for (std::size_t b = begin; b < end && !stopped; ++b) {
                 const ReplicateIndices indices = replicateIndices(state, samples[b]);
                 overall[first + b] = indices.overall;
                 for (std::size_t c = 0; c < cuts; ++c) perCut[c][first + b] = indices.cuts[c];
-                if (progress) {
-                    const std::lock_guard<std::mutex> lock(progressMutex);
-                    progress(++done, replicates);
-                }
+                ++done;
+                if (worker == 0) ask();
             }
         });
+        if (!stopped) ask();
     }
+    if (stopped) throw BootstrapStopped();
 
     BootstrapSummary summary;
     summary.replicates = replicates;

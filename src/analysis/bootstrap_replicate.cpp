@@ -35,23 +35,24 @@ ReplicateIndices biasCorrectedIndices(const AnalysisState& state, ExamineeSample
     // what runs in parallel.
     ModelOptions model = state.model;
     model.threads = 1;
-    const CorrectedPass pass = correctedPass(state, reliability, n, model, [&](std::size_t s) {
-        const ProportionProfiles& observedSet = state.observedProfiles[s];
-        ProportionProfiles profiles(observedSet.scorePointCount(), model.shareProfiles(), n);
-        for (std::uint32_t i : sample) {
-            profiles.addExaminee(observedSet.proportions(observedSet.profileOf(i)));
-        }
-        return profiles;
-    });
+    const ReplicateEngine& engine = state.replicates;
+    const CorrectedPass pass =
+        correctedPass(state, reliability, n, model, engine.convolveSet, [&](std::size_t s) {
+            const ProportionProfiles& observedSet = state.observedProfiles[s];
+            ProportionProfiles profiles(observedSet.scorePointCount(), model.shareProfiles(), n);
+            for (std::uint32_t i : sample) {
+                profiles.addExaminee(observedSet.proportions(observedSet.profileOf(i)));
+            }
+            return profiles;
+        });
     std::vector<SetScale> scales;
     for (std::size_t s = 0; s < run.card.itemSets.size(); ++s) {
         scales.push_back({run.card.itemSets[s].weight, run.scales.sets[s].rawScores});
     }
     const CompositeScale& composite = run.scales.composite;
-    const RunPlan& plan = state.plan;
     const CategoryGroups groups = computeCategoryGroups(
         pass.distributions, scales, composite.compositeScores, composite.minComposite,
-        run.card.observedCuts, run.card.categoryCount, plan.composite, model);
+        run.card.observedCuts, run.card.categoryCount, engine.composite, model);
 
     std::vector<std::int32_t> trueCategory(n);
     for (std::size_t j = 0; j < n; ++j)

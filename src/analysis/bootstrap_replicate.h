@@ -24,7 +24,9 @@ struct ReplicateIndices {
 // own mean proportions and hence its own corrected proportions, distributions,
 // corrected composites and true categories, recomputed as in the run's second
 // pass: identical proportions share one profile, identical profile tuples one
-// composite distribution. A sample whose reliability is negative or NaN, where
+// composite distribution. Its distributions are computed as `state.replicates`
+// says, so that they may differ from the run's by rounding (see ReplicateEngine).
+// A sample whose reliability is negative or NaN, where
 // the correction has no result, gets NaN for every index.
 //
 // Runs on the calling thread alone; `state` must outlive the calls.

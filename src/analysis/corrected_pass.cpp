@@ -4,17 +4,17 @@
 
 namespace tl {
 
-SetDistributions planDistributions(const AnalysisState& state, std::size_t s,
-                                   const ProportionProfiles& profiles, const ModelOptions& model) {
+SetDistributions distributionsOf(const AnalysisState& state, std::size_t s,
+                                 const ProportionProfiles& profiles, bool convolve,
+                                 const ModelOptions& model) {
     const Results& run = state.results;
     return computeSetDistributions(state.tables[s], profiles, run.card.itemSets[s].scorePoints,
-                                   run.scales.sets[s].rawScores, state.plan.engine.convolveSet[s],
-                                   model);
+                                   run.scales.sets[s].rawScores, convolve, model);
 }
 
 CorrectedPass correctedPass(
     const AnalysisState& state, double reliability, std::size_t examinees,
-    const ModelOptions& model,
+    const ModelOptions& model, const std::vector<bool>& convolveSet,
     const std::function<ProportionProfiles(std::size_t set)>& observedProfiles,
     const std::function<void()>& afterSet) {
     const ControlCard& card = state.results.card;
@@ -23,7 +23,7 @@ CorrectedPass correctedPass(
     for (std::size_t s = 0; s < card.itemSets.size(); ++s) {
         ProportionProfiles profiles = observedProfiles(s);
         correctProportions(profiles, card.itemSets[s], reliability, pass.correctedComposite);
-        pass.distributions.push_back(planDistributions(state, s, profiles, model));
+        pass.distributions.push_back(distributionsOf(state, s, profiles, convolveSet[s], model));
         if (afterSet) afterSet();
     }
     return pass;

@@ -19,17 +19,19 @@ struct CorrectedPass {
 // a bootstrap sample's. Set by set in card order, `observedProfiles(s)` gives
 // the examinees' observed proportions on set s; they are pulled toward the
 // examinees' mean with strength sqrt(reliability), each profile's distribution
-// is computed as the plan says, and each examinee's corrected composite gains
-// the set's expected share. `afterSet` (may be empty) is called after each set.
+// is computed by enumeration or, where `convolveSet` says, by convolution, and
+// each examinee's corrected composite gains the set's expected share.
+// `afterSet` (may be empty) is called after each set.
 // Precondition: reliability >= 0.
 CorrectedPass correctedPass(
     const AnalysisState& state, double reliability, std::size_t examinees,
-    const ModelOptions& model,
+    const ModelOptions& model, const std::vector<bool>& convolveSet,
     const std::function<ProportionProfiles(std::size_t set)>& observedProfiles,
     const std::function<void()>& afterSet = {});
 
-// Set s's distributions of `profiles` as the plan computes them.
-SetDistributions planDistributions(const AnalysisState& state, std::size_t s,
-                                   const ProportionProfiles& profiles, const ModelOptions& model);
+// Set s's distributions of `profiles`, by convolution when `convolve`.
+SetDistributions distributionsOf(const AnalysisState& state, std::size_t s,
+                                 const ProportionProfiles& profiles, bool convolve,
+                                 const ModelOptions& model);
 
 }  // namespace tl

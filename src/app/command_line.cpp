@@ -168,6 +168,10 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
     app.add_flag("--quiet", line.quiet,
                  "No warnings, notes or progress on standard error\n(errors are still reported)")
         ->disable_flag_override();
+    app.add_flag("--progress", line.progress,
+                 "Show progress on standard error even when it is not\n"
+                 "a terminal: one line every few seconds, for logs")
+        ->disable_flag_override();
     app.add_option("--results", line.resultsDir, "Write the results into directory DIR")
         ->type_name("DIR")
         ->check(notEmpty("a directory"));

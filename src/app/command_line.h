@@ -18,6 +18,8 @@ struct CommandLine {
     AnalysisOptions analysis;
     bool strict = false;
     bool quiet = false;
+    // Progress on standard error even when it is not a terminal.
+    bool progress = false;
     std::optional<std::string> resultsDir;
     // --convert CARD: print the card as an analysis file instead of running.
     std::optional<std::string> convertCard;

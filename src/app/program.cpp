@@ -24,7 +24,11 @@ int runProgram(int argc, const char* const* argv, std::istream& in, std::ostream
     options.cardFile = line.cardFile;
     options.strict = line.strict;
     options.quiet = line.quiet;
-    options.progress = errIsTerminal && !line.quiet;
+    // Redrawn in place on a terminal; --progress also writes it as lines into
+    // a log.
+    if (!line.quiet && (errIsTerminal || line.progress)) {
+        options.progress = errIsTerminal ? ProgressStyle::Redrawn : ProgressStyle::Lines;
+    }
     options.resultsDir = line.resultsDir;
     options.pauseAlways = ownsConsoleWindow;
     if (options.cardFile && isAnalysisFileName(*options.cardFile)) {

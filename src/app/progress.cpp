@@ -16,16 +16,27 @@ std::string progressLine(const std::string& label, std::uint64_t done, std::uint
     return text + " of " + std::to_string(total) + " (" + std::to_string(percent) + "%)";
 }
 
+std::chrono::steady_clock::rep ticksOf(std::chrono::milliseconds interval) {
+    return std::chrono::duration_cast<std::chrono::steady_clock::duration>(interval).count();
+}
+
+std::chrono::milliseconds intervalOf(ProgressStyle style) {
+    return style == ProgressStyle::Lines ? Progress::kLineInterval : Progress::kRedrawInterval;
+}
+
 }  // namespace
 
-Progress::Progress(std::ostream& out, bool isTerminal, std::string label, std::uint64_t total,
+Progress::Progress(std::ostream& out, ProgressStyle style, std::string label, std::uint64_t total,
                    Clock clock)
     : out_(out),
-      enabled_(isTerminal),
+      style_(style),
       label_(std::move(label)),
       total_(total),
       clock_(std::move(clock)),
-      nextDraw_(enabled_ ? (clock_() + kQuietStart).time_since_epoch().count() : 0) {}
+      nextDraw_(style == ProgressStyle::Off
+                    ? 0
+                    : clock_().time_since_epoch().count() +
+                          ticksOf(style == ProgressStyle::Lines ? kLineInterval : kQuietStart)) {}
 
 Progress::~Progress() {
     try {
@@ -36,16 +47,24 @@ Progress::~Progress() {
 }
 
 void Progress::advance(std::uint64_t steps) {
-    const std::uint64_t doneSoFar = done_.fetch_add(steps, std::memory_order_relaxed) + steps;
-    if (!enabled_) return;
+    maybeDraw(done_.fetch_add(steps, std::memory_order_relaxed) + steps);
+}
+
+void Progress::advanceTo(std::uint64_t done) {
+    std::uint64_t before = done_.load(std::memory_order_relaxed);
+    while (before < done && !done_.compare_exchange_weak(before, done, std::memory_order_relaxed)) {
+    }
+    maybeDraw(std::max(before, done));
+}
+
+void Progress::maybeDraw(std::uint64_t doneSoFar) {
+    if (style_ == ProgressStyle::Off) return;
     const auto now = clock_().time_since_epoch().count();
     if (now < nextDraw_.load(std::memory_order_relaxed)) return;
     // Whoever holds the lock draws; the other threads have work to do.
     std::unique_lock lock(drawing_, std::try_to_lock);
     if (!lock.owns_lock() || finished_ || now < nextDraw_.load(std::memory_order_relaxed)) return;
-    const auto interval =
-        std::chrono::duration_cast<std::chrono::steady_clock::duration>(kRedrawInterval);
-    nextDraw_.store(now + interval.count(), std::memory_order_relaxed);
+    nextDraw_.store(now + ticksOf(intervalOf(style_)), std::memory_order_relaxed);
     draw(std::max(doneSoFar, done()));
 }
 
@@ -53,13 +72,22 @@ void Progress::finish() {
     std::lock_guard lock(drawing_);
     if (finished_) return;
     finished_ = true;
-    if (drawnWidth_ == 0) return;
+    if (!drawn_) return;
+    if (style_ == ProgressStyle::Lines) {
+        out_ << progressLine(label_, done(), total_) << '\n' << std::flush;
+        return;
+    }
     out_ << '\r' << std::string(drawnWidth_, ' ') << '\r' << std::flush;
     drawnWidth_ = 0;
 }
 
 void Progress::draw(std::uint64_t done) {
+    drawn_ = true;
     std::string text = progressLine(label_, done, total_);
+    if (style_ == ProgressStyle::Lines) {
+        out_ << text << '\n' << std::flush;
+        return;
+    }
     const std::size_t width = text.size();
     // Blank out what is left of a longer earlier line.
     if (width < drawnWidth_) text.append(drawnWidth_ - width, ' ');

@@ -48,8 +48,8 @@ class Job {
             refuseUnsafeOutput(card, cardFile);
             warn(missingDataFileWarnings(card));
             noteEngine(plan);
-            if (options_.progress) {
-                steps.emplace(err_, true, "Computing",
+            if (options_.progress != ProgressStyle::Off) {
+                steps.emplace(err_, options_.progress, "Computing",
                               static_cast<std::uint64_t>(plan.progressSteps));
             }
         };
@@ -58,17 +58,18 @@ class Job {
             console_.line(messages::kNegativeFactorial);
             if (dialogue) console_.waitForEnter();
         };
-        if (options_.progress) {
+        if (options_.progress != ProgressStyle::Off) {
             hooks.onProgress = [&](std::int64_t done, std::int64_t total) {
                 steps->advance();
                 if (done == total) steps->finish();
             };
-            hooks.onBootstrapProgress = [&](std::int64_t, std::int64_t total) {
+            hooks.onBootstrapProgress = [&](std::int64_t done, std::int64_t total) {
                 if (!replicates) {
-                    replicates.emplace(err_, true, "Bootstrap replicates",
+                    replicates.emplace(err_, options_.progress, "Bootstrap replicates",
                                        static_cast<std::uint64_t>(total));
                 }
-                replicates->advance();
+                replicates->advanceTo(static_cast<std::uint64_t>(done));
+                return BootstrapStep::Continue;
             };
         }
         const Results results = analyze(card, data, analysis, hooks);

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "app/progress.h"
 #include "core/analysis_options.h"
 #include "model/model_options.h"
 
@@ -20,9 +21,10 @@ struct RunOptions {
     // A batch run: this control card, without the prompt and without the
     // pause. Absent: the console dialogue.
     std::optional<std::string> cardFile;
-    bool strict = false;    // data that does not fit the card is an error
-    bool quiet = false;     // no warnings, notes or progress on standard error
-    bool progress = false;  // standard error is a terminal: show progress there
+    bool strict = false;  // data that does not fit the card is an error
+    bool quiet = false;   // no warnings, notes or progress on standard error
+    // How progress is shown on standard error.
+    ProgressStyle progress = ProgressStyle::Off;
     std::optional<std::string> resultsDir;
     // The console window closes with the program (a double-click on Windows):
     // a batch run and a failed run end with the pause too, so that the last

@@ -129,4 +129,53 @@ CountVectorTable buildCountVectorTable(int itemCount, std::span<const double> x,
     return table;
 }
 
+namespace {
+
+// n! / (c_1! .. c_k!) as a product of binomials C(c_1 + .. + c_m, c_m), each
+// built up exactly; 0 once it passes 2^53, beyond which no double coefficient
+// is trusted to be the integer.
+std::uint64_t exactMultinomial(const std::vector<int>& c, int last) {
+    __extension__ using Wide = unsigned __int128;
+    constexpr Wide kLimit = Wide{1} << 53;
+    Wide value = 1;
+    std::int64_t total = 0;
+    auto add = [&](int count) {
+        for (int i = 1; i <= count; ++i) {
+            ++total;
+            value = value * static_cast<Wide>(total) / static_cast<Wide>(i);
+            if (value > kLimit) return false;
+        }
+        return true;
+    };
+    for (int count : c)
+        if (!add(count)) return 0;
+    if (!add(last)) return 0;
+    return static_cast<std::uint64_t>(value);
+}
+
+}  // namespace
+
+bool hasExactMultinomials(const CountVectorTable& table) {
+    if (table.negativeFactorial) return false;
+    const int n = table.itemCount;
+    CountVectorOdometer odometer(n, table.scorePointCount - 1);
+    std::uint32_t current = 0;
+    for (const CountVectorTable::Term& term : table.terms) {
+        while (current < term.vector) {
+            odometer.advance();
+            ++current;
+        }
+        const std::vector<int>& c = odometer.counts();
+        int last = n;
+        for (int count : c) last -= count;
+        // The derived c_k carries the rounding of its divisions (a few units in
+        // the last place of n), which its power exp(c_k ln p_k) feels only as
+        // rounding; a count off by more would be another term.
+        if (!(std::fabs(table.lastCounts[term.lastCount] - last) < 1e-9)) return false;
+        const std::uint64_t exact = exactMultinomial(c, last);
+        if (exact == 0 || term.coefficient != static_cast<double>(exact)) return false;
+    }
+    return true;
+}
+
 }  // namespace tl

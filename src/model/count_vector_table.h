@@ -38,6 +38,15 @@ struct CountVectorTable {
 CountVectorTable buildCountVectorTable(int itemCount, std::span<const double> scorePoints,
                                        std::span<const double> rawScores);
 
+// Whether every term's coefficient is the exact multinomial n! / (c_1! .. c_k!)
+// of its count vector, with c_k = n - c_1 - .. - c_(k-1) (as the derived c_k
+// rounds, since the enumeration derives it in doubles). The coefficients come
+// from a series log-factorial: small ones round to the integers, large ones
+// (above about 1e9) may miss them by parts in 1e10. Only with exact ones do the
+// enumeration and the convolution add up the same terms, and differ only by
+// the rounding of their products and sums.
+bool hasExactMultinomials(const CountVectorTable& table);
+
 // Steps through count vectors in lexicographic order: c_1 slowest, c_(k-1) fastest,
 // each inner count running from 0 to n minus the counts before it.
 class CountVectorOdometer {

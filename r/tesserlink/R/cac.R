@@ -1,7 +1,7 @@
 # Classification consistency and accuracy of item scores held in R.
 cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, bootstrap = 0,
                 seed = NULL, id = NULL, na = c("error", "omit"), unmatched = c("error", "ignore"),
-                threads = 0, labels = NULL) {
+                threads = 0, labels = NULL, progress = interactive()) {
   call <- match.call()
   if (missing(data)) fail("`data` is missing: a data frame or matrix, one row per examinee.")
   if (missing(sets)) fail("`sets` is missing: a list of item sets, each list(items = , points = ).")
@@ -19,6 +19,7 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
   if (!is.null(seed)) seed <- check_whole(seed, "seed")
   threads <- check_threads(threads)
   labels_given <- check_labels(labels, length(cuts) + 1L)
+  progress <- check_flag(progress, "progress")
   na <- check_choice(na, c("error", "omit"), "na")
   unmatched <- check_choice(unmatched, c("error", "ignore"), "unmatched")
   labels <- column_labels(data)
@@ -44,7 +45,7 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
   if (is.matrix(data) && !is.null(id_column)) ids <- data[keep, id_column]
   out <- .Call(tl_analyze, native_sets, cuts, true_cuts, bias_correction, bootstrap, seed,
                threads, unmatched == "error", as.character(labels_given), as.numeric(keep),
-               if (is.null(ids)) character(0) else id_text(ids))
+               if (is.null(ids)) character(0) else id_text(ids), progress_reporter(progress))
   if (!is.null(out$unmatched)) stop_unmatched(out$unmatched, sets, labels, keep)
   if (!is.null(out$error)) stop_library(out$error, cac_wording(sets, cuts, true_cuts))
   result <- new_tesserlink(out, labels = vapply(sets, `[[`, "", "label"), record = keep,

@@ -1,5 +1,6 @@
 # Runs a control card with its data files and writes its report.
-run_card <- function(path, report = NULL, bootstrap = 0, seed = NULL, threads = 0) {
+run_card <- function(path, report = NULL, bootstrap = 0, seed = NULL, threads = 0,
+                     progress = interactive()) {
   call <- match.call()
   if (!is.character(path) || length(path) != 1L || is.na(path) || path == "") {
     fail("`path` must be the control card's file name.")
@@ -15,8 +16,10 @@ run_card <- function(path, report = NULL, bootstrap = 0, seed = NULL, threads = 
   }
   bootstrap <- check_bootstrap(bootstrap)
   threads <- check_threads(threads)
+  progress <- check_flag(progress, "progress")
   seed <- bootstrap_seed(seed, bootstrap)
-  out <- .Call(tl_run_card, path.expand(path), report, bootstrap, seed, threads)
+  out <- .Call(tl_run_card, path.expand(path), report, bootstrap, seed, threads,
+               progress_reporter(progress))
   if (!is.null(out$error)) stop_library(out$error, card_wording(path))
   result <- new_tesserlink(out, labels = out$set_labels, record = seq_len(out$results$examinee_count),
                            id = NULL, call = call)

@@ -8,6 +8,7 @@
 #include <Rcpp.h>
 
 #include <charconv>
+#include <chrono>
 #include <filesystem>
 #include <new>
 #include <optional>
@@ -42,10 +43,39 @@ tl::AnalysisOptions analysisOptions(SEXP bootstrap, SEXP seed, SEXP threads) {
     return options;
 }
 
-// No R call may be made while the library runs; R warns afterwards.
-tl::AnalysisHooks analysisHooks(bool& negative) {
+// Between bootstrap replicates, on R's own thread (the library calls it on the
+// thread that called it, never on a worker): an interrupt (Ctrl-C, Esc) stops
+// the bootstrap, and `report` (an R function of done and total, or NULL) is
+// told the count when the bootstrap starts and then every two seconds.
+class BootstrapWatch {
+  public:
+    explicit BootstrapWatch(SEXP report) : report_(report) {}
+
+    tl::BootstrapStep operator()(std::int64_t done, std::int64_t total) {
+        try {
+            Rcpp::checkUserInterrupt();
+        } catch (const Rcpp::internal::InterruptedException&) {
+            return tl::BootstrapStep::Stop;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (!Rf_isNull(report_) && (done == 0 || now >= next_)) {
+            next_ = now + std::chrono::seconds(2);
+            const Rcpp::Function report(report_);
+            report(static_cast<double>(done), static_cast<double>(total));
+        }
+        return tl::BootstrapStep::Continue;
+    }
+
+  private:
+    SEXP report_;
+    std::chrono::steady_clock::time_point next_{};
+};
+
+// R is called only between bootstrap replicates; R warns afterwards.
+tl::AnalysisHooks analysisHooks(bool& negative, SEXP progress) {
     tl::AnalysisHooks hooks;
     hooks.onNegativeFactorial = [&negative] { negative = true; };
+    hooks.onBootstrapProgress = BootstrapWatch(progress);
     return hooks;
 }
 
@@ -91,6 +121,9 @@ template <typename Body>
 SEXP guarded(Body body) {
     try {
         return body();
+    } catch (const tl::BootstrapStopped&) {
+        // Stopped by an interrupt: R gets the interrupt back, and no result.
+        throw Rcpp::internal::InterruptedException();
     } catch (const tl::DetectedError& error) {
         return failure(error.consoleLine, "refusal");
     } catch (const tl::InputError& error) {
@@ -122,7 +155,7 @@ std::string besideCard(const std::string& name, const std::filesystem::path& fol
 // examinee's row of the data and its ID (`ids` empty: no ID column).
 extern "C" SEXP tl_analyze(SEXP sets, SEXP cuts, SEXP trueCuts, SEXP biasCorrection, SEXP bootstrap,
                            SEXP seed, SEXP threads, SEXP stopOnUnmatched, SEXP labels, SEXP rows,
-                           SEXP ids) {
+                           SEXP ids, SEXP progress) {
     BEGIN_RCPP
     return guarded([&]() -> SEXP {
         const tlr::MemoryJob job =
@@ -130,7 +163,7 @@ extern "C" SEXP tl_analyze(SEXP sets, SEXP cuts, SEXP trueCuts, SEXP biasCorrect
                           Rcpp::NumericVector(trueCuts), Rcpp::as<bool>(biasCorrection));
         bool negative = false;
         bool planned = false;
-        tl::AnalysisHooks hooks = analysisHooks(negative);
+        tl::AnalysisHooks hooks = analysisHooks(negative, progress);
         hooks.onPlan = [&planned](const tl::RunPlan&) { planned = true; };
         if (Rcpp::as<bool>(stopOnUnmatched)) {
             hooks.onSetRead = [](std::size_t s, const tl::SetFindings& found) {
@@ -165,7 +198,8 @@ extern "C" SEXP tl_analyze(SEXP sets, SEXP cuts, SEXP trueCuts, SEXP biasCorrect
 
 // `report`: "" writes the card's own output file, NA writes none, any other
 // text is the report's path.
-extern "C" SEXP tl_run_card(SEXP path, SEXP report, SEXP bootstrap, SEXP seed, SEXP threads) {
+extern "C" SEXP tl_run_card(SEXP path, SEXP report, SEXP bootstrap, SEXP seed, SEXP threads,
+                            SEXP progress) {
     BEGIN_RCPP
     return guarded([&]() -> SEXP {
         const std::string cardFile = Rcpp::as<std::string>(path);
@@ -185,7 +219,7 @@ extern "C" SEXP tl_run_card(SEXP path, SEXP report, SEXP bootstrap, SEXP seed, S
         if (!asked.empty()) located.outputFile = asked;
 
         bool negative = false;
-        tl::AnalysisHooks hooks = analysisHooks(negative);
+        tl::AnalysisHooks hooks = analysisHooks(negative, progress);
         // A refusal while planning is the card's; one of the output, or of the
         // data once the plan holds, is named so.
         enum class Stage { Planning, Output, Data } stage = Stage::Planning;
@@ -231,7 +265,7 @@ extern "C" SEXP tl_run_analysis(SEXP path, SEXP bootstrap, SEXP seed, SEXP threa
         const double replicates = Rcpp::as<double>(bootstrap);
         const double seedGiven = Rcpp::as<double>(seed);
         bool negative = false;
-        const tl::AnalysisHooks hooks = analysisHooks(negative);
+        const tl::AnalysisHooks hooks = analysisHooks(negative, R_NilValue);
         tl::AnalysisOptions options = analysisOptions(
             Rcpp::wrap(R_IsNA(replicates) ? static_cast<double>(read.bootstrap.value_or(0))
                                           : replicates),
@@ -282,6 +316,9 @@ extern "C" SEXP tl_run_analysis(SEXP path, SEXP bootstrap, SEXP seed, SEXP threa
             writing && analysis.resultsDir ? Rcpp::wrap(*analysis.resultsDir) : R_NilValue,
             "results_dir");
         return out;
+    } catch (const tl::BootstrapStopped&) {
+        // Stopped by an interrupt: R gets the interrupt back, and no result.
+        throw Rcpp::internal::InterruptedException();
     } catch (const tl::DetectedError& error) {
         // What the run detects, named by the analysis file as the program does.
         std::string reason = error.consoleLine;

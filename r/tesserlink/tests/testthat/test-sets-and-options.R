@@ -80,6 +80,49 @@ test_that("the bootstrap is reproducible from its seed", {
   expect_null(none$bootstrap)
 })
 
+test_that("the bootstrap's progress is messages that suppressMessages() silences", {
+  boot <- function(progress) {
+    cac(small_data(), small_sets(), c(8, 16), bootstrap = 20, seed = 5, threads = 2,
+        progress = progress)
+  }
+  expect_message(shown <- boot(TRUE), "^Bootstrap: 0 of 20 replicates \\(0%\\)")
+  expect_silent(quiet <- suppressMessages(boot(TRUE)))
+  expect_silent(off <- boot(FALSE))
+  expect_identical(shown$bootstrap, off$bootstrap)
+  expect_identical(quiet$bootstrap, off$bootstrap)
+  folder <- example_copy("verbagg")
+  expect_message(run_card(file.path(folder, "card.txt"), report = FALSE, bootstrap = 5, seed = 1,
+                          threads = 2, progress = TRUE), "Bootstrap: 0 of 5 replicates")
+  expect_error(boot(NA), "`progress` must be TRUE or FALSE", fixed = TRUE)
+})
+
+test_that("an interrupt stops the bootstrap between replicates and returns nothing", {
+  skip_on_os("windows")  # no SIGINT to send to oneself
+  # The progress report, told that the bootstrap starts, sends the interrupt
+  # itself, as Ctrl-C would; the next look between replicates stops it.
+  told <- integer(0)
+  interrupting <- function(done, total) {
+    told <<- c(told, done)
+    tools::pskill(Sys.getpid(), tools::SIGINT)
+  }
+  original <- tesserlink:::bootstrap_message
+  assignInNamespace("bootstrap_message", interrupting, "tesserlink")
+  on.exit(assignInNamespace("bootstrap_message", original, "tesserlink"), add = TRUE)
+  fit <- NULL
+  outcome <- tryCatch({
+    fit <- cac(small_data(), small_sets(), c(8, 16), bias_correction = TRUE, bootstrap = 1e5,
+               seed = 1, threads = 2, progress = TRUE)
+    "finished"
+  }, interrupt = function(e) "interrupted")
+  expect_identical(outcome, "interrupted")
+  expect_null(fit)
+  expect_identical(told, 0)
+  # The package works on afterwards.
+  again <- cac(small_data(), small_sets(), c(8, 16), bootstrap = 20, seed = 5, threads = 2,
+               progress = FALSE)
+  expect_equal(again$summary$bootstrap_replicates, 20)
+})
+
 test_that("set.seed() governs the bootstrap when no seed is given", {
   data <- small_data()  # which sets a seed of its own
   boot <- function() cac(data, small_sets(), c(8, 16), bootstrap = 10, threads = 2)
