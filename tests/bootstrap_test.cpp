@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
 #include "analysis/analyze.h"
 #include "analysis/bootstrap_replicate.h"
+#include "classify/precision_fields.h"
 #include "core/errors.h"
 #include "input/control_card_reader.h"
 #include "input/file_data_source.h"
@@ -128,14 +130,78 @@ bool sameBits(double a, double b) {
     return ::testing::AssertionSuccess();
 }
 
+bool sameSpread(const IndexSpread& a, const IndexSpread& b) {
+    return sameBits(a.se, b.se) && sameBits(a.ciLow, b.ciLow) && sameBits(a.ciHigh, b.ciHigh) &&
+           a.replicatesUndefined == b.replicatesUndefined;
+}
+
+// Every index of `fields` in both groups, bit for bit.
+template <class Values, class Spreads, std::size_t N>
+::testing::AssertionResult sameFields(
+    const Values& a, const Values& b,
+    const std::array<PrecisionField<Values, Spreads>, N>& fields) {
+    for (const auto& field : fields) {
+        if (!sameBits(a.*field.value, b.*field.value)) {
+            return ::testing::AssertionFailure()
+                   << field.key << ": " << a.*field.value << " vs " << b.*field.value;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+template <class Values, class Spreads, std::size_t N>
+::testing::AssertionResult sameSpreads(
+    const Spreads& a, const Spreads& b,
+    const std::array<PrecisionField<Values, Spreads>, N>& fields) {
+    for (const auto& field : fields) {
+        if (!sameSpread(a.*field.spread, b.*field.spread))
+            return ::testing::AssertionFailure() << field.key << " differs";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult samePrecision(const PrecisionIndices& a, const PrecisionIndices& b) {
+    if (a.cuts.size() != b.cuts.size() || a.categories.size() != b.categories.size())
+        return ::testing::AssertionFailure() << "cut or category count differs";
+    for (std::size_t c = 0; c < a.cuts.size(); ++c) {
+        if (auto r = sameFields(a.cuts[c], b.cuts[c], kCutDiagnosticsFields); !r)
+            return r << " (cut " << c + 1 << ")";
+    }
+    for (std::size_t k = 0; k < a.categories.size(); ++k) {
+        if (auto r = sameFields(a.categories[k], b.categories[k], kCategoryDiagnosticsFields); !r)
+            return r << " (category " << k + 1 << ")";
+    }
+    return sameFields(a.agreement, b.agreement, kAgreementFields);
+}
+
+// The diagnostic and agreement indices of a whole run, as its tables have them.
+PrecisionIndices runPrecision(const Results& r) {
+    const ClassifiedExaminees classified = r.classified();
+    const std::vector<std::uint32_t> all = wholeSample(classified.size());
+    return precisionIndices(classified, all, sampleTables(classified, all),
+                            r.classification.overall.kappa);
+}
+
 ::testing::AssertionResult sameSummary(const BootstrapSummary& a, const BootstrapSummary& b) {
-    if (a.replicates != b.replicates || a.seed != b.seed || a.cuts.size() != b.cuts.size()) {
+    if (a.replicates != b.replicates || a.seed != b.seed || a.cuts.size() != b.cuts.size() ||
+        a.cutDiagnostics.size() != b.cutDiagnostics.size() ||
+        a.categories.size() != b.categories.size()) {
         return ::testing::AssertionFailure() << "replicates, seed or cut count differ";
     }
     if (auto r = sameSpread(a.overall, b.overall); !r) return r << " (overall)";
     for (std::size_t c = 0; c < a.cuts.size(); ++c) {
         if (auto r = sameSpread(a.cuts[c], b.cuts[c]); !r) return r << " (cut " << c + 1 << ")";
+        if (auto r = sameSpreads(a.cutDiagnostics[c], b.cutDiagnostics[c], kCutDiagnosticsFields);
+            !r)
+            return r << " (cut " << c + 1 << ")";
     }
+    for (std::size_t k = 0; k < a.categories.size(); ++k) {
+        if (auto r = sameSpreads(a.categories[k], b.categories[k], kCategoryDiagnosticsFields); !r)
+            return r << " (category " << k + 1 << ")";
+    }
+    if (auto r = sameSpreads(a.agreement, b.agreement, kAgreementFields); !r) return r;
+    if (!sameSpread(a.reliability, b.reliability))
+        return ::testing::AssertionFailure() << "reliability differs";
     return ::testing::AssertionSuccess();
 }
 
@@ -205,6 +271,8 @@ TEST_P(Replicate, IsTheRunTheProgramWouldMakeOnTheSample) {
     ASSERT_EQ(identity.cuts.size(), cuts.size());
     for (std::size_t k = 0; k < cuts.size(); ++k)
         EXPECT_TRUE(sameIndices(identity.cuts[k], cuts[k]));
+    EXPECT_TRUE(samePrecision(identity.precision, runPrecision(run)));
+    EXPECT_TRUE(sameBits(identity.reliability, run.reliability.reliability));
 
     // The same with every set and composite convolved: a replicate computes its
     // distributions the way the run did.
@@ -232,6 +300,8 @@ TEST_P(Replicate, IsTheRunTheProgramWouldMakeOnTheSample) {
     for (std::size_t k = 0; k < rerunCuts.size(); ++k) {
         EXPECT_TRUE(sameIndices(replicate.cuts[k], rerunCuts[k])) << "cut " << k + 1;
     }
+    EXPECT_TRUE(samePrecision(replicate.precision, runPrecision(rerun)));
+    EXPECT_TRUE(sameBits(replicate.reliability, rerun.reliability.reliability));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -256,6 +326,8 @@ TEST(Replicate, WithoutAReliabilityHasNoIndices) {
     const ReplicateIndices r = replicateIndices(state, same);
     EXPECT_TRUE(std::isnan(r.overall.consistency) && std::isnan(r.overall.accuracy));
     for (const IndexSet& cut : r.cuts) EXPECT_TRUE(std::isnan(cut.falseNegative));
+    for (const CutDiagnostics& cut : r.precision.cuts) EXPECT_TRUE(std::isnan(cut.sensitivity));
+    EXPECT_TRUE(std::isnan(r.precision.agreement.weightedKappaLinear));
 
     AnalysisState three = state;
     three.plan.options.bootstrapReplicates = 3;

@@ -39,8 +39,8 @@ std::string header(std::int32_t categories) {
         csv.text(column);
     }
     for (std::int32_t k = 1; k <= categories; ++k) csv.text("p_" + std::to_string(k));
-    for (const char* column :
-         {"consistency", "accuracy", "false_positive", "false_negative", "error_variance"}) {
+    for (const char* column : {"consistency", "accuracy", "false_positive", "false_negative",
+                               "error_variance", "csem"}) {
         csv.text(column);
     }
     csv.endRow();
@@ -58,7 +58,7 @@ std::string composeExamineesCsv(const Results& results) {
 
     // Room for the longest possible row; the text grows a block of rows at a
     // time and is cut back to what was written after each block.
-    const std::size_t reals = 2 + k + 5;
+    const std::size_t reals = 2 + k + 6;
     const std::size_t longestRow = 3 * 25 + reals * (kMaxNumberText + 1) + 2;
     const std::size_t blockRows = 4096;
     std::string text = header(results.categoryCount());
@@ -83,6 +83,7 @@ std::string composeExamineesCsv(const Results& results) {
             row.real(c.conditionalFalsePositive[i]);
             row.real(c.conditionalFalseNegative[i]);
             row.real(results.compositeErrorVariance[i]);
+            row.real(t.examineeCsem[i]);
             row.endRow();
         }
         text.resize(static_cast<std::size_t>(row.end() - text.data()));
