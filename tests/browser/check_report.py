@@ -6,7 +6,8 @@ report rounds (an exact half away from zero, no "-0.00000"), and the summary
 tables show all of theirs. Keeps a desktop and a phone-width screenshot of each
 page under the output folder.
 
-    check_report.py --program TESSERLINK --out DIR [--figure PNG] [--bootstrap B]
+    check_report.py --program TESSERLINK --out DIR [--figure PNG] [--csem-figure PNG]
+                    [--bootstrap B]
                     EXAMPLE_FOLDER...
 
 With --bootstrap the pages carry standard errors and intervals; every page must
@@ -143,10 +144,10 @@ def check_page(name, dom, document):
     return failures, len(reader.cells)
 
 
-def figure_png(browser, profile, page, png):
-    """The conditional figure alone, for the documentation."""
+def figure_png(browser, profile, page, png, figure="conditional"):
+    """One figure alone (the conditional one unless named), for the documentation."""
     text = page.read_text(encoding="utf-8")
-    start = text.index("<figure>")
+    start = text.rindex("<figure>", 0, text.index('<title id="%s-title">' % figure))
     end = text.index("</figure>", start) + len("</figure>")
     style = text[text.index("<style>"):text.index("</style>") + len("</style>")]
     single = page.parent / "figure-only.html"
@@ -201,6 +202,7 @@ def main():
     parser.add_argument("--program", required=True)
     parser.add_argument("--out", required=True)
     parser.add_argument("--figure", help="also write this PNG of the first example's figure")
+    parser.add_argument("--csem-figure", help="also write this PNG of its CSEM figure")
     parser.add_argument("--bootstrap", type=int, help="replicates of a bootstrap in each run")
     parser.add_argument("examples", nargs="+")
     args = parser.parse_args()
@@ -231,6 +233,8 @@ def main():
             print("%s: %d cells checked, screenshots in %s" % (name, cells, out))
             if args.figure and folder == args.examples[0]:
                 figure_png(browser, profile, page, pathlib.Path(args.figure).resolve())
+            if args.csem_figure and folder == args.examples[0]:
+                figure_png(browser, profile, page, pathlib.Path(args.csem_figure).resolve(), "csem")
     for failure in failures:
         print(failure, file=sys.stderr)
     return 1 if failures else 0
