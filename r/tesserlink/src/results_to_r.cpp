@@ -148,12 +148,12 @@ Rcpp::List precisionBootstrap(const tl::BootstrapSummary& b, const tl::Results& 
         }
     }
     add("reliability", NA_INTEGER, "reliability", r.reliability.reliability, b.reliability);
-    return Rcpp::List::create(
-        _["group"] = Rcpp::CharacterVector(group.begin(), group.end()),
-        _["at"] = Rcpp::IntegerVector(at.begin(), at.end()),
-        _["index"] = Rcpp::CharacterVector(index.begin(), index.end()),
-        _["estimate"] = numbers(estimate), _["se"] = numbers(se), _["ci_low"] = numbers(low),
-        _["ci_high"] = numbers(high), _["replicates_undefined"] = numbers(undefined));
+    return Rcpp::List::create(_["group"] = Rcpp::CharacterVector(group.begin(), group.end()),
+                              _["at"] = Rcpp::IntegerVector(at.begin(), at.end()),
+                              _["index"] = Rcpp::CharacterVector(index.begin(), index.end()),
+                              _["estimate"] = numbers(estimate), _["se"] = numbers(se),
+                              _["ci_low"] = numbers(low), _["ci_high"] = numbers(high),
+                              _["replicates_undefined"] = numbers(undefined));
 }
 
 Rcpp::List conditional(const std::vector<tl::ConditionalRow>& rows, int k) {
@@ -175,9 +175,9 @@ Rcpp::List conditional(const std::vector<tl::ConditionalRow>& rows, int k) {
     }
     return Rcpp::List::create(_["score"] = score, _["examinees"] = count,
                               _["consistency"] = consistency, _["accuracy"] = accuracy,
-                              _["probabilities"] = probabilities,
-                              _["false_positive"] = positive, _["false_negative"] = negative,
-                              _["error_variance"] = variance, _["csem"] = csem);
+                              _["probabilities"] = probabilities, _["false_positive"] = positive,
+                              _["false_negative"] = negative, _["error_variance"] = variance,
+                              _["csem"] = csem);
 }
 
 // One row per index: the overall ones (cut NA) and then each cut's.
