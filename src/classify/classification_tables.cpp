@@ -27,14 +27,9 @@ CompositeSummary summarize(std::span<const double> composite, double sampleVaria
 std::vector<ConditionalRow> conditionalRows(const ClassifiedExaminees& examinees,
                                             const Classification& c,
                                             std::span<const double> composite,
+                                            std::span<const std::uint32_t> order,
                                             std::span<const CsemRow> csem) {
     const auto categories = static_cast<std::size_t>(examinees.categoryCount);
-    // Examinees in ascending score, record order kept among equal scores, so
-    // each group's sums run in record order.
-    std::vector<std::uint32_t> order(composite.size());
-    std::iota(order.begin(), order.end(), 0u);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::uint32_t a, std::uint32_t b) { return composite[a] < composite[b]; });
     std::vector<ConditionalRow> rows;
     for (std::size_t begin = 0; begin < order.size();) {
         std::size_t end = begin;
@@ -114,10 +109,13 @@ ClassificationTables tabulateClassification(const ClassifiedExaminees& examinees
     }
     t.trueByObservedMargins = tableMargins(t.trueByObserved, categories);
     t.consistencyMargins = tableMargins(t.consistencyTable, categories);
-    t.csem = csemByScore(observedComposite, compositeErrorVariance);
+    // Examinees in ascending score, record order kept among equal scores, so
+    // each score's sums run in record order.
+    const std::vector<std::uint32_t> order = ascendingScoreOrder(observedComposite);
+    t.csem = csemByScore(observedComposite, compositeErrorVariance, order);
     for (double cut : observedCuts) t.cutCsem.push_back(csemAtCut(t.csem, cut));
     t.examineeCsem = squareRoots(compositeErrorVariance);
-    t.conditional = conditionalRows(examinees, classification, observedComposite, t.csem);
+    t.conditional = conditionalRows(examinees, classification, observedComposite, order, t.csem);
     t.composite = summarize(observedComposite, sampleVariance);
     return t;
 }

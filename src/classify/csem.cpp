@@ -7,13 +7,17 @@
 
 namespace tl {
 
-std::vector<CsemRow> csemByScore(std::span<const double> scores,
-                                 std::span<const double> errorVariances) {
-    // Ascending score, record order kept among equal scores.
+std::vector<std::uint32_t> ascendingScoreOrder(std::span<const double> scores) {
     std::vector<std::uint32_t> order(scores.size());
     std::iota(order.begin(), order.end(), 0u);
     std::stable_sort(order.begin(), order.end(),
                      [&](std::uint32_t a, std::uint32_t b) { return scores[a] < scores[b]; });
+    return order;
+}
+
+std::vector<CsemRow> csemByScore(std::span<const double> scores,
+                                 std::span<const double> errorVariances,
+                                 std::span<const std::uint32_t> order) {
     std::vector<CsemRow> rows;
     for (std::size_t begin = 0; begin < order.size();) {
         std::size_t end = begin;

@@ -16,9 +16,14 @@ struct CsemRow {
     double csem = 0.0;
 };
 
-// One row per distinct score (exact equality of the doubles), ascending.
+// The examinees in ascending score, record order kept among equal scores.
+std::vector<std::uint32_t> ascendingScoreOrder(std::span<const double> scores);
+
+// One row per distinct score (exact equality of the doubles), ascending;
+// `order` is ascendingScoreOrder(scores), so each row sums in record order.
 std::vector<CsemRow> csemByScore(std::span<const double> scores,
-                                 std::span<const double> errorVariances);
+                                 std::span<const double> errorVariances,
+                                 std::span<const std::uint32_t> order);
 
 // The CSEM at a cut: the row whose score equals the cut; otherwise the linear
 // interpolation in score between the nearest rows below and above it; NaN
