@@ -178,8 +178,7 @@ template <class Values, class Spreads, std::size_t N>
 PrecisionIndices runPrecision(const Results& r) {
     const ClassifiedExaminees classified = r.classified();
     const std::vector<std::uint32_t> all = wholeSample(classified.size());
-    return precisionIndices(classified, all, sampleTables(classified, all),
-                            r.classification.overall.kappa);
+    return precisionIndices(classified, all, r.classification.overall.kappa);
 }
 
 ::testing::AssertionResult sameSummary(const BootstrapSummary& a, const BootstrapSummary& b) {

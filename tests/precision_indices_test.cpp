@@ -195,7 +195,7 @@ TEST(PrecisionIndices, AZeroDenominatorIsUndefined) {
     const std::vector<std::int32_t> truth{1, 2};
     const ClassifiedExaminees e{groupOf, probabilities, truth, 3};
     const std::vector<std::uint32_t> all{0, 1};
-    const PrecisionIndices p = precisionIndices(e, all, sampleTables(e, all), 0.0);
+    const PrecisionIndices p = precisionIndices(e, all, 0.0);
     EXPECT_TRUE(std::isnan(p.cuts[1].sensitivity));  // no one truly above cut 2
     EXPECT_TRUE(std::isnan(p.cuts[1].ppv));          // nothing classified above it
     EXPECT_TRUE(std::isnan(p.cuts[1].youden));

@@ -36,8 +36,7 @@ ReplicateIndices indicesOf(const ClassifiedExaminees& classified, ExamineeSample
     ReplicateIndices r;
     r.overall = overallIndices(classified, sample);
     r.cuts = cutIndices(classified, sample);
-    r.precision =
-        precisionIndices(classified, sample, sampleTables(classified, sample), r.overall.kappa);
+    r.precision = precisionIndices(classified, sample, r.overall.kappa);
     r.reliability = reliability;
     return r;
 }

@@ -94,8 +94,8 @@ ClassificationTables tabulateClassification(const ClassifiedExaminees& examinees
     t.observedCounts.assign(categories, 0);
     t.trueCounts.assign(categories, 0);
     const std::vector<std::uint32_t> everyone = wholeSample(n);
-    SampleTables tables = sampleTables(examinees, everyone);
-    t.precision = precisionIndices(examinees, everyone, tables, classification.overall.kappa);
+    SampleTables tables;
+    t.precision = precisionIndices(examinees, everyone, classification.overall.kappa, &tables);
     t.trueByObserved = std::move(tables.trueByObserved);
     t.consistencyTable = std::move(tables.consistencyTable);
     t.observedCategory.resize(n);

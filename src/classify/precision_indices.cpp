@@ -37,93 +37,6 @@ double withinOne(const std::vector<double>& cells, std::size_t k) {
     return sum;
 }
 
-}  // namespace
-
-SampleTables sampleTables(const ClassifiedExaminees& examinees, ExamineeSample sample) {
-    const auto k = static_cast<std::size_t>(examinees.categoryCount);
-    SampleTables t;
-    t.trueByObserved.assign(k * k, 0.0);
-    t.consistencyTable.assign(k * k, 0.0);
-    for (std::uint32_t i : sample) {
-        const double* p = examinees.probabilities(i);
-        const auto truth = static_cast<std::size_t>(examinees.trueCategory[i] - 1);
-        for (std::size_t m = 0; m < k; ++m) {
-            double& cell = t.trueByObserved[truth * k + m];
-            cell = cell + p[m];
-            for (std::size_t j = 0; j < k; ++j) {
-                double& agreement = t.consistencyTable[j * k + m];
-                agreement = agreement + p[j] * p[m];
-            }
-        }
-    }
-    const double count = static_cast<double>(sample.size());
-    for (double& cell : t.trueByObserved) cell = cell / count;
-    for (double& cell : t.consistencyTable) cell = cell / count;
-    return t;
-}
-
-std::vector<CutDiagnostics> cutDiagnostics(const ClassifiedExaminees& examinees,
-                                           ExamineeSample sample) {
-    const auto categories = static_cast<std::size_t>(examinees.categoryCount);
-    const std::size_t cuts = categories > 0 ? categories - 1 : 0;
-    struct Sums {
-        double truePositive = 0.0, trueNegative = 0.0, above = 0.0, below = 0.0;
-        std::int64_t positives = 0, negatives = 0;
-    };
-    std::vector<Sums> sums(cuts);
-    for (std::uint32_t i : sample) {
-        const double* p = examinees.probabilities(i);
-        const std::int32_t t = examinees.trueCategory[i];
-        for (std::size_t c = 1; c <= cuts; ++c) {
-            double below = 0.0;
-            for (std::size_t k = 0; k < c; ++k) below = below + p[k];
-            double above = 0.0;
-            for (std::size_t k = c; k < categories; ++k) above = above + p[k];
-            Sums& s = sums[c - 1];
-            if (t > static_cast<std::int32_t>(c)) {
-                s.truePositive = s.truePositive + above;
-                ++s.positives;
-            } else {
-                s.trueNegative = s.trueNegative + below;
-                ++s.negatives;
-            }
-            s.above = s.above + above;
-            s.below = s.below + below;
-        }
-    }
-    std::vector<CutDiagnostics> result(cuts);
-    for (std::size_t c = 0; c < cuts; ++c) {
-        const Sums& s = sums[c];
-        CutDiagnostics& r = result[c];
-        r.sensitivity = ratio(s.truePositive, static_cast<double>(s.positives));
-        r.specificity = ratio(s.trueNegative, static_cast<double>(s.negatives));
-        r.ppv = ratio(s.truePositive, s.above);
-        r.npv = ratio(s.trueNegative, s.below);
-        r.youden = r.sensitivity + r.specificity - 1.0;
-    }
-    return result;
-}
-
-std::vector<CategoryDiagnostics> categoryDiagnostics(const ClassifiedExaminees& examinees,
-                                                     ExamineeSample sample) {
-    const auto categories = static_cast<std::size_t>(examinees.categoryCount);
-    std::vector<double> hits(categories, 0.0), assigned(categories, 0.0);
-    std::vector<std::int64_t> members(categories, 0);
-    for (std::uint32_t i : sample) {
-        const double* p = examinees.probabilities(i);
-        const auto truth = static_cast<std::size_t>(examinees.trueCategory[i] - 1);
-        hits[truth] = hits[truth] + p[truth];
-        ++members[truth];
-        for (std::size_t k = 0; k < categories; ++k) assigned[k] = assigned[k] + p[k];
-    }
-    std::vector<CategoryDiagnostics> result(categories);
-    for (std::size_t k = 0; k < categories; ++k) {
-        result[k].sensitivity = ratio(hits[k], static_cast<double>(members[k]));
-        result[k].ppv = ratio(hits[k], assigned[k]);
-    }
-    return result;
-}
-
 Agreement agreementOf(const SampleTables& tables, std::size_t categories, double kappa) {
     Agreement a;
     if (categories < 3) {
@@ -140,10 +53,94 @@ Agreement agreementOf(const SampleTables& tables, std::size_t categories, double
     return a;
 }
 
+}  // namespace
+
 PrecisionIndices precisionIndices(const ClassifiedExaminees& examinees, ExamineeSample sample,
-                                  const SampleTables& tables, double kappa) {
-    return {cutDiagnostics(examinees, sample), categoryDiagnostics(examinees, sample),
-            agreementOf(tables, static_cast<std::size_t>(examinees.categoryCount), kappa)};
+                                  double kappa, SampleTables* tablesOut) {
+    const auto k = static_cast<std::size_t>(examinees.categoryCount);
+    const std::size_t cuts = k > 0 ? k - 1 : 0;
+    // The tables are needed for the agreement from three categories on.
+    const bool withTables = tablesOut != nullptr || k >= 3;
+    SampleTables tables;
+    if (withTables) {
+        tables.trueByObserved.assign(k * k, 0.0);
+        tables.consistencyTable.assign(k * k, 0.0);
+    }
+    struct CutSums {
+        double truePositive = 0.0, trueNegative = 0.0, above = 0.0, below = 0.0;
+        std::int64_t positives = 0, negatives = 0;
+    };
+    std::vector<CutSums> cutSums(cuts);
+    std::vector<double> hits(k, 0.0), assigned(k, 0.0);
+    std::vector<std::int64_t> members(k, 0);
+
+    for (std::uint32_t i : sample) {
+        const double* p = examinees.probabilities(i);
+        const std::int32_t t = examinees.trueCategory[i];
+        const auto truth = static_cast<std::size_t>(t - 1);
+        if (withTables) {
+            // The consistency table is symmetric: its upper triangle is summed
+            // and mirrored (p_j p_k and p_k p_j are the same double).
+            for (std::size_t m = 0; m < k; ++m) {
+                double& cell = tables.trueByObserved[truth * k + m];
+                cell = cell + p[m];
+                for (std::size_t j = 0; j <= m; ++j) {
+                    double& agreement = tables.consistencyTable[j * k + m];
+                    agreement = agreement + p[j] * p[m];
+                }
+            }
+        }
+        for (std::size_t c = 1; c <= cuts; ++c) {
+            double below = 0.0;
+            for (std::size_t m = 0; m < c; ++m) below = below + p[m];
+            double above = 0.0;
+            for (std::size_t m = c; m < k; ++m) above = above + p[m];
+            CutSums& s = cutSums[c - 1];
+            if (t > static_cast<std::int32_t>(c)) {
+                s.truePositive = s.truePositive + above;
+                ++s.positives;
+            } else {
+                s.trueNegative = s.trueNegative + below;
+                ++s.negatives;
+            }
+            s.above = s.above + above;
+            s.below = s.below + below;
+        }
+        hits[truth] = hits[truth] + p[truth];
+        ++members[truth];
+        for (std::size_t m = 0; m < k; ++m) assigned[m] = assigned[m] + p[m];
+    }
+
+    PrecisionIndices result;
+    result.cuts.resize(cuts);
+    for (std::size_t c = 0; c < cuts; ++c) {
+        const CutSums& s = cutSums[c];
+        CutDiagnostics& r = result.cuts[c];
+        r.sensitivity = ratio(s.truePositive, static_cast<double>(s.positives));
+        r.specificity = ratio(s.trueNegative, static_cast<double>(s.negatives));
+        r.ppv = ratio(s.truePositive, s.above);
+        r.npv = ratio(s.trueNegative, s.below);
+        r.youden = r.sensitivity + r.specificity - 1.0;
+    }
+    result.categories.resize(k);
+    for (std::size_t m = 0; m < k; ++m) {
+        result.categories[m].sensitivity = ratio(hits[m], static_cast<double>(members[m]));
+        result.categories[m].ppv = ratio(hits[m], assigned[m]);
+    }
+    if (withTables) {
+        const double count = static_cast<double>(sample.size());
+        for (double& cell : tables.trueByObserved) cell = cell / count;
+        std::vector<double>& c = tables.consistencyTable;
+        for (std::size_t m = 0; m < k; ++m) {
+            for (std::size_t j = 0; j <= m; ++j) {
+                c[j * k + m] = c[j * k + m] / count;
+                c[m * k + j] = c[j * k + m];
+            }
+        }
+    }
+    result.agreement = agreementOf(tables, k, kappa);
+    if (tablesOut) *tablesOut = std::move(tables);
+    return result;
 }
 
 }  // namespace tl

@@ -52,14 +52,6 @@ struct SampleTables {
     std::vector<double> trueByObserved;
     std::vector<double> consistencyTable;
 };
-SampleTables sampleTables(const ClassifiedExaminees& examinees, ExamineeSample sample);
-
-std::vector<CutDiagnostics> cutDiagnostics(const ClassifiedExaminees& examinees,
-                                           ExamineeSample sample);
-std::vector<CategoryDiagnostics> categoryDiagnostics(const ClassifiedExaminees& examinees,
-                                                     ExamineeSample sample);
-// `kappa` is the overall kappa of the same sample (the answer with K = 2).
-Agreement agreementOf(const SampleTables& tables, std::size_t categories, double kappa);
 
 // Every index above over one sample: what a bootstrap replicate recomputes.
 struct PrecisionIndices {
@@ -67,7 +59,11 @@ struct PrecisionIndices {
     std::vector<CategoryDiagnostics> categories;
     Agreement agreement;
 };
+
+// All of them in one pass over the sample (each sum in sample order). `kappa`
+// is the overall kappa of the same sample, the answer with K = 2. With
+// `tables` the two K x K tables the agreement is formed from are kept there.
 PrecisionIndices precisionIndices(const ClassifiedExaminees& examinees, ExamineeSample sample,
-                                  const SampleTables& tables, double kappa);
+                                  double kappa, SampleTables* tables = nullptr);
 
 }  // namespace tl
