@@ -198,7 +198,7 @@ TEST_F(SpisaTable, RunsFromTheCommandLine) {
     EXPECT_EQ(examinees.substr(0, examinees.find('\r')),
               "record,id,observed_composite,true_category_composite,observed_category,"
               "true_category,observed_label,true_label,p_Low,p_Middle,p_High,consistency,"
-              "accuracy,false_positive,false_negative,error_variance");
+              "accuracy,false_positive,false_negative,error_variance,csem");
     EXPECT_NE(examinees.find("\n6,S1005,"), std::string::npos);
     EXPECT_NE(examinees.find("\n8,S1007,"), std::string::npos);  // row 7 left out
     EXPECT_EQ(examinees.find("\n7,"), std::string::npos);

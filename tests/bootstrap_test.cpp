@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <thread>
@@ -14,6 +15,7 @@
 
 #include "analysis/analyze.h"
 #include "analysis/bootstrap_replicate.h"
+#include "classify/precision_fields.h"
 #include "core/errors.h"
 #include "input/control_card_reader.h"
 #include "input/file_data_source.h"
@@ -153,14 +155,86 @@ constexpr double kReplicateTolerance = 1e-12;
     return ::testing::AssertionSuccess();
 }
 
+bool sameSpread(const IndexSpread& a, const IndexSpread& b) {
+    return sameBits(a.se, b.se) && sameBits(a.ciLow, b.ciLow) && sameBits(a.ciHigh, b.ciHigh) &&
+           a.replicatesUndefined == b.replicatesUndefined;
+}
+
+// Bit for bit when `relative` is 0, otherwise within it (NaN only with NaN).
+bool agree(double x, double y, double relative) {
+    if (relative == 0) return sameBits(x, y);
+    return std::isnan(x) ? std::isnan(y) : std::fabs(x - y) <= relative * std::fabs(y);
+}
+
+// Every index of `fields` in both groups.
+template <class Values, class Spreads, std::size_t N>
+::testing::AssertionResult sameFields(const Values& a, const Values& b,
+                                      const std::array<PrecisionField<Values, Spreads>, N>& fields,
+                                      double relative = 0) {
+    for (const auto& field : fields) {
+        if (!agree(a.*field.value, b.*field.value, relative)) {
+            return ::testing::AssertionFailure()
+                   << field.key << ": " << a.*field.value << " vs " << b.*field.value;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+template <class Values, class Spreads, std::size_t N>
+::testing::AssertionResult sameSpreads(
+    const Spreads& a, const Spreads& b,
+    const std::array<PrecisionField<Values, Spreads>, N>& fields) {
+    for (const auto& field : fields) {
+        if (!sameSpread(a.*field.spread, b.*field.spread))
+            return ::testing::AssertionFailure() << field.key << " differs";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult samePrecision(const PrecisionIndices& a, const PrecisionIndices& b,
+                                         double relative = 0) {
+    if (a.cuts.size() != b.cuts.size() || a.categories.size() != b.categories.size())
+        return ::testing::AssertionFailure() << "cut or category count differs";
+    for (std::size_t c = 0; c < a.cuts.size(); ++c) {
+        if (auto r = sameFields(a.cuts[c], b.cuts[c], kCutDiagnosticsFields, relative); !r)
+            return r << " (cut " << c + 1 << ")";
+    }
+    for (std::size_t k = 0; k < a.categories.size(); ++k) {
+        if (auto r =
+                sameFields(a.categories[k], b.categories[k], kCategoryDiagnosticsFields, relative);
+            !r)
+            return r << " (category " << k + 1 << ")";
+    }
+    return sameFields(a.agreement, b.agreement, kAgreementFields, relative);
+}
+
+// The diagnostic and agreement indices of a whole run, as its tables have them.
+PrecisionIndices runPrecision(const Results& r) {
+    const ClassifiedExaminees classified = r.classified();
+    const std::vector<std::uint32_t> all = wholeSample(classified.size());
+    return precisionIndices(classified, all, r.classification.overall.kappa);
+}
+
 ::testing::AssertionResult sameSummary(const BootstrapSummary& a, const BootstrapSummary& b) {
-    if (a.replicates != b.replicates || a.seed != b.seed || a.cuts.size() != b.cuts.size()) {
+    if (a.replicates != b.replicates || a.seed != b.seed || a.cuts.size() != b.cuts.size() ||
+        a.cutDiagnostics.size() != b.cutDiagnostics.size() ||
+        a.categories.size() != b.categories.size()) {
         return ::testing::AssertionFailure() << "replicates, seed or cut count differ";
     }
     if (auto r = sameSpread(a.overall, b.overall); !r) return r << " (overall)";
     for (std::size_t c = 0; c < a.cuts.size(); ++c) {
         if (auto r = sameSpread(a.cuts[c], b.cuts[c]); !r) return r << " (cut " << c + 1 << ")";
+        if (auto r = sameSpreads(a.cutDiagnostics[c], b.cutDiagnostics[c], kCutDiagnosticsFields);
+            !r)
+            return r << " (cut " << c + 1 << ")";
     }
+    for (std::size_t k = 0; k < a.categories.size(); ++k) {
+        if (auto r = sameSpreads(a.categories[k], b.categories[k], kCategoryDiagnosticsFields); !r)
+            return r << " (category " << k + 1 << ")";
+    }
+    if (auto r = sameSpreads(a.agreement, b.agreement, kAgreementFields); !r) return r;
+    if (!sameSpread(a.reliability, b.reliability))
+        return ::testing::AssertionFailure() << "reliability differs";
     return ::testing::AssertionSuccess();
 }
 
@@ -232,6 +306,8 @@ TEST_P(Replicate, IsTheRunTheProgramWouldMakeOnTheSample) {
     ASSERT_EQ(identity.cuts.size(), cuts.size());
     for (std::size_t k = 0; k < cuts.size(); ++k)
         EXPECT_TRUE(closeIndices(identity.cuts[k], cuts[k]));
+    EXPECT_TRUE(samePrecision(identity.precision, runPrecision(run), kReplicateTolerance));
+    EXPECT_TRUE(agree(identity.reliability, run.reliability.reliability, kReplicateTolerance));
 
     // With an engine named, every set and the composite are computed in the
     // replicates as in the run: the very doubles.
@@ -246,6 +322,8 @@ TEST_P(Replicate, IsTheRunTheProgramWouldMakeOnTheSample) {
             cutIndices(same.results.classified(), wholeSample(n));
         for (std::size_t k = 0; k < sameCuts.size(); ++k)
             EXPECT_TRUE(sameIndices(exact.cuts[k], sameCuts[k]));
+        EXPECT_TRUE(samePrecision(exact.precision, runPrecision(same.results)));
+        EXPECT_TRUE(sameBits(exact.reliability, same.results.reliability.reliability));
     }
 
     // Repeats, a gap and a changed order: examinee i -> (7 i + 3) mod n, each
@@ -265,6 +343,8 @@ TEST_P(Replicate, IsTheRunTheProgramWouldMakeOnTheSample) {
     for (std::size_t k = 0; k < rerunCuts.size(); ++k) {
         EXPECT_TRUE(closeIndices(replicate.cuts[k], rerunCuts[k])) << "cut " << k + 1;
     }
+    EXPECT_TRUE(samePrecision(replicate.precision, runPrecision(rerun), kReplicateTolerance));
+    EXPECT_TRUE(agree(replicate.reliability, rerun.reliability.reliability, kReplicateTolerance));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -289,6 +369,8 @@ TEST(Replicate, WithoutAReliabilityHasNoIndices) {
     const ReplicateIndices r = replicateIndices(state, same);
     EXPECT_TRUE(std::isnan(r.overall.consistency) && std::isnan(r.overall.accuracy));
     for (const IndexSet& cut : r.cuts) EXPECT_TRUE(std::isnan(cut.falseNegative));
+    for (const CutDiagnostics& cut : r.precision.cuts) EXPECT_TRUE(std::isnan(cut.sensitivity));
+    EXPECT_TRUE(std::isnan(r.precision.agreement.weightedKappaLinear));
 
     AnalysisState three = state;
     three.plan.options.bootstrapReplicates = 3;

@@ -80,6 +80,8 @@ TEST_P(ResultsCsv, OverallAndCutsHoldTheJsonNumbers) {
     const auto cuts = parseCsv(composeCutsCsv(r));
     testing::CsvRow header = {"cut", "observed_cut", "true_cut"};
     header.insert(header.end(), kIndices.begin(), kIndices.end());
+    header.push_back("csem");
+    for (const CutDiagnosticsField& field : kCutDiagnosticsFields) header.emplace_back(field.key);
     ASSERT_EQ(cuts.size(), k);
     EXPECT_EQ(cuts[0], header);
     for (std::size_t c = 1; c < k; ++c) {
@@ -127,6 +129,8 @@ TEST_P(ResultsCsv, ConditionalHoldsTheJsonRows) {
     ASSERT_EQ(rows.size(), doc["conditional"].size() + 1);
     testing::CsvRow header = {"score", "examinees", "consistency", "accuracy"};
     for (std::size_t m = 1; m <= k; ++m) header.push_back("p_" + std::to_string(m));
+    for (const char* column : {"false_positive", "false_negative", "error_variance", "csem"})
+        header.push_back(column);
     EXPECT_EQ(rows[0], header);
     for (std::size_t i = 1; i < rows.size(); ++i) {
         const Json& j = doc["conditional"][i - 1];
@@ -138,20 +142,54 @@ TEST_P(ResultsCsv, ConditionalHoldsTheJsonRows) {
         for (std::size_t m = 0; m < k; ++m) {
             EXPECT_TRUE(sameDouble(jsonReal(j["probabilities"][m]), csvReal(rows[i][4 + m])));
         }
+        for (std::size_t col = 4 + k; col < header.size(); ++col)
+            EXPECT_TRUE(sameDouble(jsonReal(j[header[col]]), csvReal(rows[i][col]))) << header[col];
+    }
+}
+
+// csem.csv, per_category.csv and agreement.csv: the results.json values.
+TEST_P(ResultsCsv, PrecisionFilesHoldTheJsonNumbers) {
+    const auto csem = parseCsv(composeCsemCsv(r));
+    ASSERT_EQ(csem.size(), doc["csem"].size() + 1);
+    const testing::CsvRow csemHeader{"score", "examinees", "error_variance", "csem"};
+    EXPECT_EQ(csem[0], csemHeader);
+    for (std::size_t i = 1; i < csem.size(); ++i) {
+        for (const std::string& column : csemHeader)
+            EXPECT_TRUE(sameDouble(jsonReal(doc["csem"][i - 1][column]),
+                                   csvReal(csem[i][&column - &csemHeader[0]])));
+    }
+
+    const auto categories = parseCsv(composePerCategoryCsv(r));
+    ASSERT_EQ(categories.size(), k + 1);
+    EXPECT_EQ(categories[0], (testing::CsvRow{"category", "label", "sensitivity", "ppv"}));
+    for (std::size_t m = 0; m < k; ++m) {
+        const Json& j = doc["per_category"][m];
+        EXPECT_EQ(categories[m + 1][0], std::to_string(m + 1));
+        EXPECT_TRUE(sameDouble(jsonReal(j["sensitivity"]), csvReal(categories[m + 1][2])));
+        EXPECT_TRUE(sameDouble(jsonReal(j["ppv"]), csvReal(categories[m + 1][3])));
+    }
+
+    const auto agreement = parseCsv(composeAgreementCsv(r));
+    ASSERT_EQ(agreement.size(), doc["agreement"].size() + 1);
+    ASSERT_EQ(agreement.size(), k >= 3 ? 5u : 3u);
+    for (std::size_t i = 1; i < agreement.size(); ++i) {
+        EXPECT_TRUE(
+            sameDouble(jsonReal(doc["agreement"][agreement[i][0]]), csvReal(agreement[i][1])));
     }
 }
 
 TEST_P(ResultsCsv, ExamineesHoldEachExamineesDoubles) {
     const auto rows = parseCsv(composeExamineesCsv(r));
     ASSERT_EQ(rows.size(), r.observedComposite.size() + 1);
-    ASSERT_EQ(rows[0].size(), 10 + k);
+    ASSERT_EQ(rows[0].size(), 11 + k);
     EXPECT_EQ(rows[0][2], "true_category_composite");
-    EXPECT_EQ(rows[0].back(), "error_variance");
+    EXPECT_EQ(rows[0][9 + k], "error_variance");
+    EXPECT_EQ(rows[0].back(), "csem");
     const Classification& c = r.classification;
     const auto truth = r.classificationComposite();
     for (std::size_t i = 0; i < r.observedComposite.size(); ++i) {
         const auto& row = rows[i + 1];
-        ASSERT_EQ(row.size(), 10 + k);
+        ASSERT_EQ(row.size(), 11 + k);
         EXPECT_EQ(row[0], std::to_string(i + 1));
         EXPECT_TRUE(sameDouble(r.observedComposite[i], csvReal(row[1])));
         EXPECT_TRUE(sameDouble(truth[i], csvReal(row[2])));
@@ -164,6 +202,7 @@ TEST_P(ResultsCsv, ExamineesHoldEachExamineesDoubles) {
         EXPECT_TRUE(sameDouble(c.conditionalFalsePositive[i], csvReal(row[7 + k])));
         EXPECT_TRUE(sameDouble(c.conditionalFalseNegative[i], csvReal(row[8 + k])));
         EXPECT_TRUE(sameDouble(r.compositeErrorVariance[i], csvReal(row[9 + k])));
+        EXPECT_TRUE(sameDouble(r.tables->examineeCsem[i], csvReal(row[10 + k])));
     }
 }
 
@@ -199,7 +238,7 @@ TEST(ResultsCsvBootstrap, AddsSpreadColumnsAndLeavesUndefinedValuesEmpty) {
     }
 
     const auto cuts = parseCsv(composeCutsCsv(r));
-    ASSERT_EQ(cuts[0].size(), 9u + 6u * 4u);
+    ASSERT_EQ(cuts[0].size(), 9u + 6u * 4u + 6u + 5u * 4u);
     ASSERT_EQ(cuts.size(), b.cuts.size() + 1);
     for (std::size_t c = 0; c < b.cuts.size(); ++c) {
         for (std::size_t i = 0; i < kIndices.size(); ++i) {
@@ -213,6 +252,29 @@ TEST(ResultsCsvBootstrap, AddsSpreadColumnsAndLeavesUndefinedValuesEmpty) {
             EXPECT_EQ(cuts[c + 1][at + 3], std::to_string(j["replicates_undefined"].get<int>()));
         }
     }
+    // The diagnostic statistics' spreads follow the csem and their values.
+    for (std::size_t c = 0; c < b.cuts.size(); ++c) {
+        for (std::size_t i = 0; i < kCutDiagnosticsFields.size(); ++i) {
+            const std::string key(kCutDiagnosticsFields[i].key);
+            const std::size_t at = 9 + 6 * 4 + 6 + 4 * i;
+            EXPECT_EQ(cuts[0][at], key + "_se");
+            const Json& j = doc["bootstrap"]["cuts"][c][key];
+            EXPECT_TRUE(sameDouble(jsonReal(j["se"]), csvReal(cuts[c + 1][at])));
+            EXPECT_TRUE(sameDouble(jsonReal(j["ci_high"]), csvReal(cuts[c + 1][at + 2])));
+        }
+    }
+    const auto categories = parseCsv(composePerCategoryCsv(r));
+    ASSERT_EQ(categories[0].size(), 4u + 2u * 4u);
+    EXPECT_EQ(categories[0][4], "sensitivity_se");
+    EXPECT_TRUE(sameDouble(jsonReal(doc["bootstrap"]["per_category"][1]["ppv"]["ci_low"]),
+                           csvReal(categories[2][9])));
+    const auto agreement = parseCsv(composeAgreementCsv(r));
+    ASSERT_EQ(agreement[0].size(), 6u);
+    for (std::size_t i = 1; i < agreement.size(); ++i) {
+        const Json& j = doc["bootstrap"]["agreement"][agreement[i][0]];
+        EXPECT_TRUE(sameDouble(jsonReal(j["se"]), csvReal(agreement[i][2])));
+    }
+    EXPECT_TRUE(sameDouble(b.reliability.se, jsonReal(doc["bootstrap"]["reliability"]["se"])));
     // The spreads written are the summary's own.
     EXPECT_TRUE(sameDouble(b.cuts.back().falseNegative.ciHigh,
                            jsonReal(doc["bootstrap"]["cuts"].back()["false_negative"]["ci_high"])));

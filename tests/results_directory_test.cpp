@@ -17,8 +17,9 @@ namespace tl {
 namespace {
 
 const std::set<std::string> kFiles = {
-    "results.json",          "overall.csv",     "cuts.csv",      "true_by_observed.csv",
-    "consistency_table.csv", "conditional.csv", "examinees.csv", "report.html"};
+    "results.json",          "overall.csv",     "cuts.csv",   "true_by_observed.csv",
+    "consistency_table.csv", "conditional.csv", "csem.csv",   "per_category.csv",
+    "agreement.csv",         "examinees.csv",   "report.html"};
 
 std::set<std::string> namesIn(const fs::path& dir) {
     std::set<std::string> names;

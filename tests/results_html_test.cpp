@@ -77,6 +77,30 @@ std::set<std::string> requiredPaths(const Json& doc) {
     }
     for (std::size_t i = 0; i < doc["conditional"].size(); ++i) {
         paths.insert("conditional." + std::to_string(i) + ".accuracy");
+        paths.insert("conditional." + std::to_string(i) + ".csem");
+    }
+    // CSEM, diagnostic statistics and agreement, with their spreads.
+    const bool spread = doc.contains("bootstrap");
+    auto withSpread = [&](const std::string& path) {
+        paths.insert(path);
+        if (!spread) return;
+        for (const char* what : {".se", ".ci_low", ".ci_high"})
+            paths.insert("bootstrap." + path + what);
+    };
+    for (std::size_t c = 0; c + 1 < k; ++c) {
+        const std::string cut = "cuts." + std::to_string(c) + ".";
+        paths.insert(cut + "csem");
+        for (const char* key : {"sensitivity", "specificity", "ppv", "npv", "youden"})
+            withSpread(cut + key);
+    }
+    for (std::size_t m = 0; m < k; ++m) {
+        for (const char* key : {"sensitivity", "ppv"})
+            withSpread("per_category." + std::to_string(m) + "." + key);
+    }
+    for (const auto& [key, value] : doc["agreement"].items()) withSpread("agreement." + key);
+    if (spread) {
+        for (const char* what : {"se", "ci_low", "ci_high"})
+            paths.insert(std::string("bootstrap.reliability.") + what);
     }
     return paths;
 }
@@ -106,7 +130,7 @@ void checkPage(const Results& r) {
         EXPECT_EQ(page.find(absent), std::string::npos) << absent;
     }
     EXPECT_NE(html.find("<meta name=\"viewport\""), std::string::npos);
-    for (const char* id : {"conditional", "histogram"}) {
+    for (const char* id : {"conditional", "histogram", "csem"}) {
         const std::string svg = "aria-labelledby=\"" + std::string(id) + "-title " + id + "-desc\"";
         EXPECT_NE(html.find(svg), std::string::npos) << id;
         EXPECT_NE(html.find("<title id=\"" + std::string(id) + "-title\">"), std::string::npos);

@@ -184,6 +184,44 @@ TEST_P(ResultsJson, HoldsTheRunsDoublesUnderItsKeys) {
 
 // The definitions, from examinees.csv alone: P(i, k), the true and observed
 // categories and the composites of each examinee.
+// CSEM, diagnostic statistics and agreement: the run's doubles under their keys
+// (a zero denominator null), the within-one shares only from three categories.
+TEST_P(ResultsJson, HoldsThePrecisionIndicesUnderTheirKeys) {
+    const ClassificationTables& t = *r.tables;
+    const auto k = static_cast<std::size_t>(r.categoryCount());
+    ASSERT_EQ(doc["csem"].size(), t.csem.size());
+    for (std::size_t i = 0; i < t.csem.size(); ++i) {
+        const Json& j = doc["csem"][i];
+        EXPECT_EQ(j.size(), 4u);
+        EXPECT_TRUE(sameDouble(jsonReal(j["score"]), t.csem[i].score));
+        EXPECT_EQ(j["examinees"], t.csem[i].examinees);
+        EXPECT_TRUE(sameDouble(jsonReal(j["error_variance"]), t.csem[i].errorVariance));
+        EXPECT_TRUE(sameDouble(jsonReal(doc["conditional"][i]["csem"]), t.csem[i].csem));
+    }
+    for (std::size_t c = 0; c + 1 < k; ++c) {
+        const Json& j = doc["cuts"][c];
+        EXPECT_TRUE(sameDouble(jsonReal(j["csem"]), t.cutCsem[c]));
+        for (const CutDiagnosticsField& field : kCutDiagnosticsFields)
+            EXPECT_TRUE(
+                sameDouble(jsonReal(j[std::string(field.key)]), t.precision.cuts[c].*field.value));
+    }
+    ASSERT_EQ(doc["per_category"].size(), k);
+    for (std::size_t m = 0; m < k; ++m) {
+        const Json& j = doc["per_category"][m];
+        EXPECT_EQ(j["category"], m + 1);
+        EXPECT_EQ(j["label"], std::to_string(m + 1));
+        EXPECT_TRUE(sameDouble(jsonReal(j["sensitivity"]), t.precision.categories[m].sensitivity));
+        EXPECT_TRUE(sameDouble(jsonReal(j["ppv"]), t.precision.categories[m].ppv));
+    }
+    const Json& a = doc["agreement"];
+    EXPECT_EQ(a.size(), k >= 3 ? 4u : 2u);
+    EXPECT_EQ(a.contains("accuracy_within_one"), k >= 3);
+    for (std::size_t f = 0; f < a.size(); ++f) {
+        EXPECT_TRUE(sameDouble(jsonReal(a[std::string(kAgreementFields[f].key)]),
+                               t.precision.agreement.*kAgreementFields[f].value));
+    }
+}
+
 TEST_P(ResultsJson, MeetsTheDefinitionsRecomputedFromTheExamineeRows) {
     const auto rows = testing::parseCsv(composeExamineesCsv(r));
     const auto k = static_cast<std::size_t>(doc["categories"].get<int>());
@@ -206,7 +244,7 @@ TEST_P(ResultsJson, MeetsTheDefinitionsRecomputedFromTheExamineeRows) {
     std::vector<double> composites;
     for (std::size_t i = 1; i <= n; ++i) {
         const auto& row = rows[i];
-        ASSERT_EQ(row.size(), 10 + k);
+        ASSERT_EQ(row.size(), 11 + k);
         const double x = testing::csvReal(row[1]);
         const auto observed = std::stoul(row[3]) - 1, truth = std::stoul(row[4]) - 1;
         std::vector<double> p(k);
@@ -232,7 +270,8 @@ TEST_P(ResultsJson, MeetsTheDefinitionsRecomputedFromTheExamineeRows) {
         ++observedCounts[observed], ++trueCounts[truth];
         sum += x, low = std::min(low, x), high = std::max(high, x);
         composites.push_back(x);
-        errorVariance += testing::csvReal(row[row.size() - 1]);
+        errorVariance += testing::csvReal(row[9 + k]);
+        EXPECT_EQ(testing::csvReal(row[10 + k]), std::sqrt(testing::csvReal(row[9 + k])));
         Group& g = groups[x];
         g.p.resize(k);
         ++g.n, g.phi += phiI, g.acc += p[truth];

@@ -170,7 +170,8 @@ class Analysis {
         if (plan_.options.tables) {
             results_.tables = tabulateClassification(
                 results_.classified(), results_.classification, results_.observedComposite,
-                results_.card.observedCuts, results_.reliability.sampleVariance);
+                results_.card.observedCuts, results_.compositeErrorVariance,
+                results_.reliability.sampleVariance);
         }
     }
 

@@ -24,6 +24,30 @@ std::size_t batchSize(std::size_t examinees, unsigned threads, std::int64_t repl
     return std::min(wanted, static_cast<std::size_t>(replicates));
 }
 
+// The spreads of the diagnostic and agreement indices and of the reliability,
+// each index in replicate order.
+void summarizePrecision(std::span<const PrecisionIndices> replicates,
+                        std::span<const double> reliability, BootstrapSummary& summary) {
+    const std::size_t cuts = summary.cuts.size();
+    std::vector<CutDiagnostics> cut(replicates.size());
+    for (std::size_t c = 0; c < cuts; ++c) {
+        for (std::size_t b = 0; b < replicates.size(); ++b) cut[b] = replicates[b].cuts[c];
+        summary.cutDiagnostics.push_back(
+            spreadOf(std::span<const CutDiagnostics>(cut), kCutDiagnosticsFields));
+    }
+    std::vector<CategoryDiagnostics> category(replicates.size());
+    for (std::size_t k = 0; k <= cuts; ++k) {
+        for (std::size_t b = 0; b < replicates.size(); ++b)
+            category[b] = replicates[b].categories[k];
+        summary.categories.push_back(
+            spreadOf(std::span<const CategoryDiagnostics>(category), kCategoryDiagnosticsFields));
+    }
+    std::vector<Agreement> agreement(replicates.size());
+    for (std::size_t b = 0; b < replicates.size(); ++b) agreement[b] = replicates[b].agreement;
+    summary.agreement = spreadOf(std::span<const Agreement>(agreement), kAgreementFields);
+    summary.reliability = spreadOf(reliability);
+}
+
 }  // namespace
 
 BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapProgress& progress) {
@@ -37,6 +61,8 @@ BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapPro
 
     std::vector<IndexSet> overall(total);
     std::vector<std::vector<IndexSet>> perCut(cuts, std::vector<IndexSet>(total));
+    std::vector<PrecisionIndices> precision(total);
+    std::vector<double> reliability(total);
 
     // Only the calling thread (worker 0) asks the caller; the workers see its
     // answer before each replicate they start.
@@ -58,6 +84,8 @@ BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapPro
                 const ReplicateIndices indices = replicateIndices(state, samples[b]);
                 overall[first + b] = indices.overall;
                 for (std::size_t c = 0; c < cuts; ++c) perCut[c][first + b] = indices.cuts[c];
+                precision[first + b] = indices.precision;
+                reliability[first + b] = indices.reliability;
                 ++done;
                 if (worker == 0) ask();
             }
@@ -73,6 +101,7 @@ BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapPro
     for (const std::vector<IndexSet>& values : perCut) {
         summary.cuts.push_back(spreadOf(std::span<const IndexSet>(values)));
     }
+    summarizePrecision(precision, reliability, summary);
     return summary;
 }
 

@@ -11,10 +11,34 @@ namespace tl {
 
 namespace {
 
-ReplicateIndices undefinedIndices(std::size_t cuts) {
+ReplicateIndices undefinedIndices(std::size_t cuts, double reliability) {
     constexpr double nan = std::numeric_limits<double>::quiet_NaN();
     const IndexSet undefined{nan, nan, nan, nan, nan, nan};
-    return {undefined, std::vector<IndexSet>(cuts, undefined)};
+    PrecisionIndices precision{std::vector<CutDiagnostics>(cuts, {nan, nan, nan, nan, nan}),
+                               std::vector<CategoryDiagnostics>(cuts + 1, {nan, nan}),
+                               {nan, nan, nan, nan}};
+    return {undefined, std::vector<IndexSet>(cuts, undefined), std::move(precision), reliability};
+}
+
+// The sample's first-pass reliability, from its examinees' own values.
+double sampleReliability(const Results& run, ExamineeSample sample) {
+    const std::size_t n = sample.size();
+    std::vector<double> errorVariance(n), observed(n);
+    for (std::size_t j = 0; j < n; ++j) {
+        errorVariance[j] = run.compositeErrorVariance[sample[j]];
+        observed[j] = run.observedComposite[sample[j]];
+    }
+    return summarizeReliability(errorVariance, observed).reliability;
+}
+
+ReplicateIndices indicesOf(const ClassifiedExaminees& classified, ExamineeSample sample,
+                           double reliability) {
+    ReplicateIndices r;
+    r.overall = overallIndices(classified, sample);
+    r.cuts = cutIndices(classified, sample);
+    r.precision = precisionIndices(classified, sample, r.overall.kappa);
+    r.reliability = reliability;
+    return r;
 }
 
 ReplicateIndices biasCorrectedIndices(const AnalysisState& state, ExamineeSample sample) {
@@ -22,14 +46,8 @@ ReplicateIndices biasCorrectedIndices(const AnalysisState& state, ExamineeSample
     const std::size_t n = sample.size();
     const std::size_t cuts = static_cast<std::size_t>(run.card.categoryCount) - 1;
 
-    // The sample's first-pass reliability, from its examinees' own values.
-    std::vector<double> errorVariance(n), observed(n);
-    for (std::size_t j = 0; j < n; ++j) {
-        errorVariance[j] = run.compositeErrorVariance[sample[j]];
-        observed[j] = run.observedComposite[sample[j]];
-    }
-    const double reliability = summarizeReliability(errorVariance, observed).reliability;
-    if (!(reliability >= 0.0)) return undefinedIndices(cuts);
+    const double reliability = sampleReliability(run, sample);
+    if (!(reliability >= 0.0)) return undefinedIndices(cuts, reliability);
 
     // The second pass on the sample: one model thread, since replicates are
     // what runs in parallel.
@@ -60,7 +78,7 @@ ReplicateIndices biasCorrectedIndices(const AnalysisState& state, ExamineeSample
     const ClassifiedExaminees classified{groups.groupOf, groups.probabilities, trueCategory,
                                          run.card.categoryCount};
     const std::vector<std::uint32_t> inOrder = wholeSample(n);
-    return {overallIndices(classified, inOrder), cutIndices(classified, inOrder)};
+    return indicesOf(classified, inOrder, reliability);
 }
 
 }  // namespace
@@ -68,8 +86,7 @@ ReplicateIndices biasCorrectedIndices(const AnalysisState& state, ExamineeSample
 ReplicateIndices replicateIndices(const AnalysisState& state, ExamineeSample sample) {
     const Results& run = state.results;
     if (run.biasCorrected) return biasCorrectedIndices(state, sample);
-    const ClassifiedExaminees classified = run.classified();
-    return {overallIndices(classified, sample), cutIndices(classified, sample)};
+    return indicesOf(run.classified(), sample, sampleReliability(run, sample));
 }
 
 }  // namespace tl

@@ -4,13 +4,17 @@
 
 #include "analysis/analysis_state.h"
 #include "classify/classification_indices.h"
+#include "classify/precision_indices.h"
 
 namespace tl {
 
-// A replicate's overall indices and those of each cut c = 1 .. K-1.
+// A replicate's overall indices and those of each cut c = 1 .. K-1, its
+// diagnostic and agreement indices, and the reliability of its first pass.
 struct ReplicateIndices {
     IndexSet overall;
     std::vector<IndexSet> cuts;
+    PrecisionIndices precision;
+    double reliability = 0.0;
 };
 
 // Every index of a run recomputed from scratch on a sample of its examinees

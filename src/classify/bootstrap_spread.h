@@ -1,9 +1,12 @@
 #pragma once
 
+#include <array>
 #include <span>
+#include <vector>
 
 #include "classify/bootstrap_summary.h"
 #include "classify/classification_indices.h"
+#include "classify/precision_fields.h"
 
 namespace tl {
 
@@ -22,5 +25,18 @@ IndexSpread spreadOf(std::span<const double> replicateValues);
 
 // Every index of the replicates' index sets.
 IndexSetSpread spreadOf(std::span<const IndexSet> replicates);
+
+// Every index named in `fields` of the replicates' values.
+template <class Values, class Spreads, std::size_t N>
+Spreads spreadOf(std::span<const Values> replicates,
+                 const std::array<PrecisionField<Values, Spreads>, N>& fields) {
+    std::vector<double> values(replicates.size());
+    Spreads spreads;
+    for (const PrecisionField<Values, Spreads>& field : fields) {
+        for (std::size_t b = 0; b < replicates.size(); ++b) values[b] = replicates[b].*field.value;
+        spreads.*field.spread = spreadOf(std::span<const double>(values));
+    }
+    return spreads;
+}
 
 }  // namespace tl

@@ -19,11 +19,28 @@ struct IndexSetSpread {
     IndexSpread consistency, chance, kappa, accuracy, falsePositive, falseNegative;
 };
 
+struct CutDiagnosticsSpread {
+    IndexSpread sensitivity, specificity, ppv, npv, youden;
+};
+
+struct CategoryDiagnosticsSpread {
+    IndexSpread sensitivity, ppv;
+};
+
+struct AgreementSpread {
+    IndexSpread weightedKappaLinear, weightedKappaQuadratic, consistencyWithinOne,
+        accuracyWithinOne;
+};
+
 struct BootstrapSummary {
     std::int64_t replicates = 0;
     std::uint64_t seed = 1;
     IndexSetSpread overall;
-    std::vector<IndexSetSpread> cuts;  // c = 1 .. K-1
+    std::vector<IndexSetSpread> cuts;                   // c = 1 .. K-1
+    std::vector<CutDiagnosticsSpread> cutDiagnostics;   // c = 1 .. K-1
+    std::vector<CategoryDiagnosticsSpread> categories;  // k = 1 .. K
+    AgreementSpread agreement;
+    IndexSpread reliability;  // of the raw composite, each replicate's first pass
 };
 
 }  // namespace tl

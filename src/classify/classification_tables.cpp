@@ -22,16 +22,14 @@ CompositeSummary summarize(std::span<const double> composite, double sampleVaria
     return s;
 }
 
+// `csem` has one row per distinct score of `composite`, ascending: the rows
+// take its error variance and CSEM.
 std::vector<ConditionalRow> conditionalRows(const ClassifiedExaminees& examinees,
                                             const Classification& c,
-                                            std::span<const double> composite) {
+                                            std::span<const double> composite,
+                                            std::span<const std::uint32_t> order,
+                                            std::span<const CsemRow> csem) {
     const auto categories = static_cast<std::size_t>(examinees.categoryCount);
-    // Examinees in ascending score, record order kept among equal scores, so
-    // each group's sums run in record order.
-    std::vector<std::uint32_t> order(composite.size());
-    std::iota(order.begin(), order.end(), 0u);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::uint32_t a, std::uint32_t b) { return composite[a] < composite[b]; });
     std::vector<ConditionalRow> rows;
     for (std::size_t begin = 0; begin < order.size();) {
         std::size_t end = begin;
@@ -41,11 +39,13 @@ std::vector<ConditionalRow> conditionalRows(const ClassifiedExaminees& examinees
         row.score = composite[order[begin]];
         row.examinees = static_cast<std::int32_t>(end - begin);
         row.probabilities.assign(categories, 0.0);
-        double phi = 0.0, gamma = 0.0;
+        double phi = 0.0, gamma = 0.0, positive = 0.0, negative = 0.0;
         for (std::size_t j = begin; j < end; ++j) {
             const std::uint32_t i = order[j];
             phi = phi + c.conditionalConsistency[i];
             gamma = gamma + c.conditionalAccuracy[i];
+            positive = positive + c.conditionalFalsePositive[i];
+            negative = negative + c.conditionalFalseNegative[i];
             const double* p = examinees.probabilities(i);
             for (std::size_t k = 0; k < categories; ++k)
                 row.probabilities[k] = row.probabilities[k] + p[k];
@@ -53,7 +53,12 @@ std::vector<ConditionalRow> conditionalRows(const ClassifiedExaminees& examinees
         const double count = static_cast<double>(row.examinees);
         row.consistency = phi / count;
         row.accuracy = gamma / count;
+        row.falsePositive = positive / count;
+        row.falseNegative = negative / count;
         for (double& p : row.probabilities) p = p / count;
+        const CsemRow& precision = csem[rows.size()];
+        row.errorVariance = precision.errorVariance;
+        row.csem = precision.csem;
         rows.push_back(std::move(row));
         begin = end;
     }
@@ -80,6 +85,7 @@ ClassificationTables tabulateClassification(const ClassifiedExaminees& examinees
                                             const Classification& classification,
                                             std::span<const double> observedComposite,
                                             std::span<const double> observedCuts,
+                                            std::span<const double> compositeErrorVariance,
                                             double sampleVariance) {
     const auto categories = static_cast<std::size_t>(examinees.categoryCount);
     const std::size_t n = examinees.size();
@@ -87,32 +93,29 @@ ClassificationTables tabulateClassification(const ClassifiedExaminees& examinees
     t.cuts = cutIndices(examinees, wholeSample(n));
     t.observedCounts.assign(categories, 0);
     t.trueCounts.assign(categories, 0);
-    t.trueByObserved.assign(categories * categories, 0.0);
-    t.consistencyTable.assign(categories * categories, 0.0);
+    const std::vector<std::uint32_t> everyone = wholeSample(n);
+    SampleTables tables;
+    t.precision = precisionIndices(examinees, everyone, classification.overall.kappa, &tables);
+    t.trueByObserved = std::move(tables.trueByObserved);
+    t.consistencyTable = std::move(tables.consistencyTable);
     t.observedCategory.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
-        const double* p = examinees.probabilities(i);
         const auto truth = static_cast<std::size_t>(examinees.trueCategory[i] - 1);
         const auto observed =
             static_cast<std::size_t>(trueCategoryOf(observedComposite[i], observedCuts) - 1);
         t.observedCategory[i] = static_cast<std::int32_t>(observed + 1);
         ++t.observedCounts[observed];
         ++t.trueCounts[truth];
-        for (std::size_t k = 0; k < categories; ++k) {
-            double& cell = t.trueByObserved[truth * categories + k];
-            cell = cell + p[k];
-            for (std::size_t j = 0; j < categories; ++j) {
-                double& agreement = t.consistencyTable[j * categories + k];
-                agreement = agreement + p[j] * p[k];
-            }
-        }
     }
-    const double count = static_cast<double>(n);
-    for (double& cell : t.trueByObserved) cell = cell / count;
-    for (double& cell : t.consistencyTable) cell = cell / count;
     t.trueByObservedMargins = tableMargins(t.trueByObserved, categories);
     t.consistencyMargins = tableMargins(t.consistencyTable, categories);
-    t.conditional = conditionalRows(examinees, classification, observedComposite);
+    // Examinees in ascending score, record order kept among equal scores, so
+    // each score's sums run in record order.
+    const std::vector<std::uint32_t> order = ascendingScoreOrder(observedComposite);
+    t.csem = csemByScore(observedComposite, compositeErrorVariance, order);
+    for (double cut : observedCuts) t.cutCsem.push_back(csemAtCut(t.csem, cut));
+    t.examineeCsem = squareRoots(compositeErrorVariance);
+    t.conditional = conditionalRows(examinees, classification, observedComposite, order, t.csem);
     t.composite = summarize(observedComposite, sampleVariance);
     return t;
 }

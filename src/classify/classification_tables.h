@@ -6,6 +6,8 @@
 
 #include "classify/classification.h"
 #include "classify/classification_indices.h"
+#include "classify/csem.h"
+#include "classify/precision_indices.h"
 
 namespace tl {
 
@@ -26,6 +28,10 @@ struct ConditionalRow {
     double consistency = 0.0;           // mean phi_i
     double accuracy = 0.0;              // mean gamma_i
     std::vector<double> probabilities;  // mean P(i, k), k = 1 .. K
+    double falsePositive = 0.0;         // mean conditional false positive rate
+    double falseNegative = 0.0;         // mean conditional false negative rate
+    double errorVariance = 0.0;         // mean composite error variance
+    double csem = 0.0;                  // its square root
 };
 
 // The sums of a K x K table: each row over its columns, each column over its
@@ -59,6 +65,15 @@ struct ClassificationTables {
     TableMargins consistencyMargins;
     std::vector<ConditionalRow> conditional;  // ascending score
     CompositeSummary composite;
+
+    // CSEM by observed composite (the conditional rows' scores), at each
+    // observed cut, and of each examinee in record order.
+    std::vector<CsemRow> csem;
+    std::vector<double> cutCsem;
+    std::vector<double> examineeCsem;
+    // Diagnostic statistics per cut and per category, and the agreement that
+    // credits near misses, over every examinee in record order.
+    PrecisionIndices precision;
 };
 
 TableMargins tableMargins(std::span<const double> cells, std::size_t categories);
@@ -67,6 +82,7 @@ ClassificationTables tabulateClassification(const ClassifiedExaminees& examinees
                                             const Classification& classification,
                                             std::span<const double> observedComposite,
                                             std::span<const double> observedCuts,
+                                            std::span<const double> compositeErrorVariance,
                                             double sampleVariance);
 
 }  // namespace tl

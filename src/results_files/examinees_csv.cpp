@@ -50,8 +50,8 @@ std::string header(const Results& results) {
         csv.text("true_label");
     }
     for (const std::string& name : categoryNames(results)) csv.text("p_" + name);
-    for (const char* column :
-         {"consistency", "accuracy", "false_positive", "false_negative", "error_variance"}) {
+    for (const char* column : {"consistency", "accuracy", "false_positive", "false_negative",
+                               "error_variance", "csem"}) {
         csv.text(column);
     }
     csv.endRow();
@@ -69,7 +69,7 @@ std::string composeExamineesCsv(const Results& results) {
 
     // Room for the longest possible row; the text grows a block of rows at a
     // time and is cut back to what was written after each block.
-    const std::size_t reals = 2 + k + 5;
+    const std::size_t reals = 2 + k + 6;
     // An ID and two labels, quoted, each at most its text doubled and three more.
     const std::vector<std::string>& ids = results.records.ids;
     std::vector<std::string> labels;
@@ -111,6 +111,7 @@ std::string composeExamineesCsv(const Results& results) {
             row.real(c.conditionalFalsePositive[i]);
             row.real(c.conditionalFalseNegative[i]);
             row.real(results.compositeErrorVariance[i]);
+            row.real(t.examineeCsem[i]);
             row.endRow();
         }
         text.resize(static_cast<std::size_t>(row.end() - text.data()));

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "classify/index_fields.h"
+#include "classify/precision_fields.h"
 #include "results/results.h"
 
 namespace tl {

@@ -45,6 +45,9 @@ void writeResultsDirectory(const Results& results, const std::filesystem::path& 
     files.emplace_back("true_by_observed.csv", composeTrueByObservedCsv(results));
     files.emplace_back("consistency_table.csv", composeConsistencyTableCsv(results));
     files.emplace_back("conditional.csv", composeConditionalCsv(results));
+    files.emplace_back("csem.csv", composeCsemCsv(results));
+    files.emplace_back("per_category.csv", composePerCategoryCsv(results));
+    files.emplace_back("agreement.csv", composeAgreementCsv(results));
     files.emplace_back("examinees.csv", composeExamineesCsv(results));
     files.emplace_back("report.html", composeResultsHtml(results));
     makeFolder(dir);

@@ -1,6 +1,9 @@
 #include "results_files/results_html.h"
 
 #include <algorithm>
+#include <array>
+#include <functional>
+#include <vector>
 
 #include "core/version.h"
 #include "results_files/category_names.h"
@@ -94,6 +97,15 @@ std::string summary(const Results& r) {
     row("Average error variance",
         realCell("reliability.average_error_variance", r.reliability.averageErrorVariance));
     row("Reliability", realCell("reliability.reliability", r.reliability.reliability));
+    if (r.bootstrap) {
+        const IndexSpread& s = r.bootstrap->reliability;
+        row("Reliability SE", realCell("bootstrap.reliability.se", s.se));
+        row("Reliability 95% interval",
+            "<td class=\"num\"><span data-json=\"bootstrap.reliability.ci_low\">" +
+                shownReal(s.ciLow) +
+                "</span> to <span data-json=\"bootstrap.reliability.ci_high\">" +
+                shownReal(s.ciHigh) + "</span></td>");
+    }
     std::string html = scrollingTable("summary", "Run summary", body + "</tbody>\n");
 
     const std::vector<std::string>& names = r.labels.setNames;
@@ -122,54 +134,173 @@ std::string spreadCells(const std::string& prefix, const IndexSpread& s) {
            ".ci_high\">" + shownReal(s.ciHigh) + "</span></td>";
 }
 
-// Indices in rows; the overall run and each cut in columns, with their
-// standard errors and intervals beside them after a bootstrap.
+// One cell of an index table: the value's results.json path and, after a
+// bootstrap, the path and spread of its standard error and interval.
+struct GridCell {
+    std::string path;
+    double value = 0.0;
+    std::string spreadPath;
+    const IndexSpread* spread = nullptr;
+};
+
+// Indices in rows and where they hold (overall, a cut, a category) in columns.
+// After a bootstrap each index and column is a row of its own, with value, SE
+// and interval beside it, so that the table stays three numbers wide however
+// many cuts there are: a laptop screen shows it without scrolling sideways.
+std::string indexTable(const std::string& id, const std::string& caption,
+                       const std::vector<std::string>& rows,
+                       const std::vector<std::string>& columns,
+                       const std::function<GridCell(std::size_t, std::size_t)>& cell, bool spread) {
+    std::string html = "<thead><tr>" + th("Index", " scope=\"col\"");
+    if (spread) {
+        html += th("At", " scope=\"col\"") + th("Value", " scope=\"col\"") +
+                th("SE", " scope=\"col\"") + th("95% interval", " scope=\"col\"");
+    } else {
+        for (const std::string& column : columns) html += th(escapeHtml(column), " scope=\"col\"");
+    }
+    html += "</tr></thead>\n<tbody>\n";
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        if (!spread) {
+            html += "<tr>" + th(escapeHtml(rows[r]), " scope=\"row\"");
+            for (std::size_t c = 0; c < columns.size(); ++c) {
+                const GridCell g = cell(r, c);
+                html += realCell(g.path, g.value);
+            }
+            html += "</tr>\n";
+            continue;
+        }
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            const GridCell g = cell(r, c);
+            html += "<tr>";
+            if (c == 0) {
+                html += th(escapeHtml(rows[r]), " scope=\"rowgroup\" rowspan=\"" +
+                                                    std::to_string(columns.size()) + "\"");
+            }
+            html += "<td>" + escapeHtml(columns[c]) + "</td>" + realCell(g.path, g.value) +
+                    spreadCells(g.spreadPath, *g.spread) + "</tr>\n";
+        }
+    }
+    return scrollingTable(id, caption, html + "</tbody>\n");
+}
+
+std::string bootstrapNote(const Results& r) {
+    if (!r.bootstrap) return "";
+    return "; bootstrap of " + std::to_string(r.bootstrap->replicates) + " replicates, seed " +
+           std::to_string(r.bootstrap->seed);
+}
+
+std::vector<std::string> cutHeadings(const Results& r) {
+    std::vector<std::string> headings;
+    for (std::size_t c = 0; c < r.card.observedCuts.size(); ++c) {
+        headings.push_back("Cut " + std::to_string(c + 1) + " (" +
+                           shortestText(r.card.observedCuts[c]) + " / " +
+                           shortestText(r.card.trueCuts[c]) + ")");
+    }
+    return headings;
+}
+
+template <class Field, std::size_t N>
+std::vector<std::string> labelsOf(const std::array<Field, N>& fields, std::size_t count = N) {
+    std::vector<std::string> labels;
+    for (const Field& field : fields) {
+        if (labels.size() == count) break;
+        labels.emplace_back(field.label);
+    }
+    return labels;
+}
+
+// The six indices, overall and at each cut (observed / true).
 std::string indices(const Results& r) {
     const ClassificationTables& t = tablesOf(r);
-    const bool spread = r.bootstrap.has_value();
-    const std::string span = spread ? " colspan=\"3\" scope=\"colgroup\"" : " scope=\"col\"";
-    std::string head = "<thead><tr>" +
-                       th("Index", spread ? " rowspan=\"2\" scope=\"col\"" : " scope=\"col\"") +
-                       th("Overall", span);
-    for (std::size_t c = 0; c < t.cuts.size(); ++c) {
-        head += th("Cut " + std::to_string(c + 1) + " (" + shortestText(r.card.observedCuts[c]) +
-                       " / " + shortestText(r.card.trueCuts[c]) + ")",
-                   span);
-    }
-    head += "</tr>\n";
-    if (spread) {
-        head += "<tr>";
-        for (std::size_t c = 0; c <= t.cuts.size(); ++c) {
-            head += th("Value", " scope=\"col\"") + th("SE", " scope=\"col\"") +
-                    th("95% interval", " scope=\"col\"");
-        }
-        head += "</tr>\n";
-    }
-    head += "</thead>\n";
-
-    const IndexSet overall = r.classification.overall;
-    std::string body = "<tbody>\n";
-    for (const IndexField& field : kIndexFields) {
+    std::vector<std::string> columns{"Overall"};
+    for (std::string& heading : cutHeadings(r)) columns.push_back(std::move(heading));
+    const auto cell = [&](std::size_t row, std::size_t column) {
+        const IndexField& field = kIndexFields[row];
         const std::string key(field.key);
-        body += "<tr>" + th(std::string(field.label), " scope=\"row\"") +
-                realCell("overall." + key, overall.*field.value);
-        if (spread)
-            body += spreadCells("bootstrap.overall." + key, r.bootstrap->overall.*field.spread);
-        for (std::size_t c = 0; c < t.cuts.size(); ++c) {
-            body += realCell(path("cuts", c, key), t.cuts[c].*field.value);
-            if (spread) {
-                body +=
-                    spreadCells(path("bootstrap.cuts", c, key), r.bootstrap->cuts[c].*field.spread);
-            }
+        GridCell g;
+        if (column == 0) {
+            g.path = "overall." + key;
+            g.value = r.classification.overall.*field.value;
+            g.spreadPath = "bootstrap.overall." + key;
+            if (r.bootstrap) g.spread = &(r.bootstrap->overall.*field.spread);
+        } else {
+            g.path = path("cuts", column - 1, key);
+            g.value = t.cuts[column - 1].*field.value;
+            g.spreadPath = path("bootstrap.cuts", column - 1, key);
+            if (r.bootstrap) g.spread = &(r.bootstrap->cuts[column - 1].*field.spread);
         }
-        body += "</tr>\n";
+        return g;
+    };
+    return indexTable(
+        "indices",
+        "Consistency and accuracy, overall and at each cut (observed / true)" + bootstrapNote(r),
+        labelsOf(kIndexFields), columns, cell, r.bootstrap.has_value());
+}
+
+// Each cut on the observed and true scales and the CSEM there.
+std::string cutCsemTable(const Results& r) {
+    const ClassificationTables& t = tablesOf(r);
+    std::string html = "<thead><tr>" + th("Cut", " scope=\"col\"") +
+                       th("Observed", " scope=\"col\"") + th("True", " scope=\"col\"") +
+                       th("CSEM", " scope=\"col\"") + "</tr></thead>\n<tbody>\n";
+    for (std::size_t c = 0; c < t.cutCsem.size(); ++c) {
+        html += "<tr>" + th(std::to_string(c + 1), " scope=\"row\"") + "<td class=\"num\">" +
+                shortestText(r.card.observedCuts[c]) + "</td><td class=\"num\">" +
+                shortestText(r.card.trueCuts[c]) + "</td>" +
+                realCell(path("cuts", c, "csem"), t.cutCsem[c]) + "</tr>\n";
     }
-    std::string caption = "Consistency and accuracy, overall and at each cut (observed / true)";
-    if (spread) {
-        caption += "; bootstrap of " + std::to_string(r.bootstrap->replicates) +
-                   " replicates, seed " + std::to_string(r.bootstrap->seed);
-    }
-    return scrollingTable("indices", caption, head + body + "</tbody>\n");
+    return scrollingTable("cut-csem", "The cuts and the CSEM at each observed cut",
+                          html + "</tbody>\n");
+}
+
+std::string diagnosticsTable(const Results& r) {
+    const ClassificationTables& t = tablesOf(r);
+    const auto cell = [&](std::size_t row, std::size_t c) {
+        const CutDiagnosticsField& field = kCutDiagnosticsFields[row];
+        const std::string key(field.key);
+        GridCell g{path("cuts", c, key), t.precision.cuts[c].*field.value,
+                   path("bootstrap.cuts", c, key), nullptr};
+        if (r.bootstrap) g.spread = &(r.bootstrap->cutDiagnostics[c].*field.spread);
+        return g;
+    };
+    return indexTable("diagnostics",
+                      "Sensitivity, specificity and predictive values at each cut (positive: "
+                      "above the cut)" +
+                          bootstrapNote(r),
+                      labelsOf(kCutDiagnosticsFields), cutHeadings(r), cell,
+                      r.bootstrap.has_value());
+}
+
+std::string perCategoryTable(const Results& r) {
+    const ClassificationTables& t = tablesOf(r);
+    std::vector<std::string> columns;
+    for (std::size_t k = 0; k < t.precision.categories.size(); ++k)
+        columns.push_back("Category " + std::to_string(k + 1));
+    const auto cell = [&](std::size_t row, std::size_t k) {
+        const CategoryDiagnosticsField& field = kCategoryDiagnosticsFields[row];
+        const std::string key(field.key);
+        GridCell g{path("per_category", k, key), t.precision.categories[k].*field.value,
+                   path("bootstrap.per_category", k, key), nullptr};
+        if (r.bootstrap) g.spread = &(r.bootstrap->categories[k].*field.spread);
+        return g;
+    };
+    return indexTable("per-category", "Sensitivity and PPV of each category" + bootstrapNote(r),
+                      labelsOf(kCategoryDiagnosticsFields), columns, cell, r.bootstrap.has_value());
+}
+
+std::string agreementTable(const Results& r) {
+    const ClassificationTables& t = tablesOf(r);
+    const std::size_t count = agreementFieldCount(r.categoryCount());
+    const auto cell = [&](std::size_t row, std::size_t) {
+        const AgreementField& field = kAgreementFields[row];
+        const std::string key(field.key);
+        GridCell g{"agreement." + key, t.precision.agreement.*field.value,
+                   "bootstrap.agreement." + key, nullptr};
+        if (r.bootstrap) g.spread = &(r.bootstrap->agreement.*field.spread);
+        return g;
+    };
+    return indexTable("agreement", "Agreement that credits near misses" + bootstrapNote(r),
+                      labelsOf(kAgreementFields, count), {"Value"}, cell, r.bootstrap.has_value());
 }
 
 std::string squareTable(const std::string& id, const std::string& caption,
@@ -222,7 +353,7 @@ std::string conditionalTable(const Results& r) {
     for (const std::string& name : categoryNames(r)) {
         html += th("P(" + escapeHtml(name) + ")", " scope=\"col\"");
     }
-    html += "</tr></thead>\n<tbody>\n";
+    html += th("CSEM", " scope=\"col\"") + "</tr></thead>\n<tbody>\n";
     for (std::size_t i = 0; i < t.conditional.size(); ++i) {
         const ConditionalRow& row = t.conditional[i];
         html += "<tr><th scope=\"row\" data-json=\"" + path("conditional", i, "score") + "\">" +
@@ -234,7 +365,7 @@ std::string conditionalTable(const Results& r) {
             html += realCell(path("conditional", i, "probabilities." + std::to_string(k)),
                              row.probabilities[k]);
         }
-        html += "</tr>\n";
+        html += realCell(path("conditional", i, "csem"), row.csem) + "</tr>\n";
     }
     return scrollingTable("conditional", "Mean results at each observed composite score",
                           html + "</tbody>\n");
@@ -265,6 +396,23 @@ std::string composeResultsHtml(const Results& r) {
         "<section aria-labelledby=\"indices-heading\">\n<h2 id=\"indices-heading\">"
         "Consistency and accuracy</h2>\n" +
         indices(r) + categories(r) + "</section>\n";
+    html +=
+        "<section aria-labelledby=\"precision-heading\">\n<h2 id=\"precision-heading\">"
+        "Precision, diagnostic statistics and agreement</h2>\n"
+        "<p>CSEM: the square root of the mean composite error variance of the examinees "
+        "at a score, interpolated between scores at a cut. Sensitivity: the expected share "
+        "classified above a cut of those truly above it; specificity: at or below it of those "
+        "truly at or below; PPV and NPV: the share truly above (at or below) of those "
+        "classified so; Youden: sensitivity + specificity - 1. Weighted kappa credits near "
+        "misses by |j - k| (linear) or (j - k)&#178; (quadratic); within one: the share of "
+        "two administrations (or of true and observed categories) at most one category "
+        "apart.</p>\n" +
+        cutCsemTable(r) + diagnosticsTable(r) + perCategoryTable(r) + agreementTable(r) +
+        "<figure>\n<div class=\"scroll\">\n" + csemFigureSvg(r) +
+        "</div>\n"
+        "<figcaption>CSEM at each observed composite score; a mark's area grows with the "
+        "number of examinees at the score. Dashed lines: observed cuts.</figcaption>\n"
+        "</figure>\n</section>\n";
     html +=
         "<section aria-labelledby=\"tables-heading\">\n<h2 id=\"tables-heading\">"
         "Classification tables</h2>\n"

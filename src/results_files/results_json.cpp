@@ -1,5 +1,7 @@
 #include "results_files/results_json.h"
 
+#include <array>
+
 #include "core/version.h"
 #include "results_files/category_names.h"
 #include "results_files/index_fields.h"
@@ -10,6 +12,38 @@ namespace tl {
 namespace {
 
 using Json = nlohmann::ordered_json;
+
+template <class Values, std::size_t N, class Field>
+void addFields(Json& object, const Values& values, const std::array<Field, N>& fields,
+               std::size_t count = N) {
+    for (std::size_t f = 0; f < count; ++f)
+        object[std::string(fields[f].key)] = values.*fields[f].value;
+}
+
+Json spread(const IndexSpread& s) {
+    return {{"se", s.se},
+            {"ci_low", s.ciLow},
+            {"ci_high", s.ciHigh},
+            {"replicates_undefined", s.replicatesUndefined}};
+}
+
+template <class Spreads, std::size_t N, class Field>
+void addSpreads(Json& object, const Spreads& spreads, const std::array<Field, N>& fields,
+                std::size_t count = N) {
+    for (std::size_t f = 0; f < count; ++f)
+        object[std::string(fields[f].key)] = spread(spreads.*fields[f].spread);
+}
+
+Json csemRows(const std::vector<CsemRow>& rows, const char* scoreKey) {
+    Json array = Json::array();
+    for (const CsemRow& row : rows) {
+        array.push_back({{scoreKey, row.score},
+                         {"examinees", row.examinees},
+                         {"error_variance", row.errorVariance},
+                         {"csem", row.csem}});
+    }
+    return array;
+}
 
 // Row-major K x K cells as an array of rows.
 Json squareTable(const std::vector<double>& cells, std::size_t k) {
@@ -35,10 +69,7 @@ Json spreads(const IndexSetSpread& set) {
     Json object = Json::object();
     for (const IndexField& field : kIndexFields) {
         const IndexSpread& s = set.*field.spread;
-        object[std::string(field.key)] = {{"se", s.se},
-                                          {"ci_low", s.ciLow},
-                                          {"ci_high", s.ciHigh},
-                                          {"replicates_undefined", s.replicatesUndefined}};
+        object[std::string(field.key)] = spread(s);
     }
     return object;
 }
@@ -111,9 +142,23 @@ Json resultsDocument(const Results& results) {
                     {"observed_cut", card.observedCuts[cut]},
                     {"true_cut", card.trueCuts[cut]}};
         addIndices(row, t.cuts[cut]);
+        row["csem"] = t.cutCsem[cut];
+        addFields(row, t.precision.cuts[cut], kCutDiagnosticsFields);
         cuts.push_back(row);
     }
     doc["cuts"] = cuts;
+    Json perCategory = Json::array();
+    for (std::size_t category = 0; category < k; ++category) {
+        Json row = {{"category", category + 1}, {"label", std::to_string(category + 1)}};
+        addFields(row, t.precision.categories[category], kCategoryDiagnosticsFields);
+        perCategory.push_back(row);
+    }
+    doc["per_category"] = perCategory;
+    const std::size_t agreementCount = agreementFieldCount(results.categoryCount());
+    Json agreement = Json::object();
+    addFields(agreement, t.precision.agreement, kAgreementFields, agreementCount);
+    doc["agreement"] = agreement;
+    doc["csem"] = csemRows(t.csem, "score");
     doc["true_by_observed"] = squareTable(t.trueByObserved, k);
     doc["true_by_observed_margins"] = margins(t.trueByObservedMargins);
     doc["consistency_table"] = squareTable(t.consistencyTable, k);
@@ -125,18 +170,34 @@ Json resultsDocument(const Results& results) {
                                {"examinees", row.examinees},
                                {"consistency", row.consistency},
                                {"accuracy", row.accuracy},
-                               {"probabilities", row.probabilities}});
+                               {"probabilities", row.probabilities},
+                               {"false_positive", row.falsePositive},
+                               {"false_negative", row.falseNegative},
+                               {"error_variance", row.errorVariance},
+                               {"csem", row.csem}});
     }
     doc["conditional"] = conditional;
 
     if (results.bootstrap) {
         const BootstrapSummary& b = *results.bootstrap;
         Json perCut = Json::array();
-        for (const IndexSetSpread& cut : b.cuts) perCut.push_back(spreads(cut));
-        doc["bootstrap"] = {{"replicates", b.replicates},
-                            {"seed", b.seed},
-                            {"overall", spreads(b.overall)},
-                            {"cuts", perCut}};
+        for (std::size_t cut = 0; cut < b.cuts.size(); ++cut) {
+            Json row = spreads(b.cuts[cut]);
+            addSpreads(row, b.cutDiagnostics[cut], kCutDiagnosticsFields);
+            perCut.push_back(row);
+        }
+        Json categorySpreads = Json::array();
+        for (const CategoryDiagnosticsSpread& category : b.categories) {
+            Json row = Json::object();
+            addSpreads(row, category, kCategoryDiagnosticsFields);
+            categorySpreads.push_back(row);
+        }
+        Json agreementSpreads = Json::object();
+        addSpreads(agreementSpreads, b.agreement, kAgreementFields, agreementCount);
+        doc["bootstrap"] = {{"replicates", b.replicates},          {"seed", b.seed},
+                            {"overall", spreads(b.overall)},       {"cuts", perCut},
+                            {"per_category", categorySpreads},     {"agreement", agreementSpreads},
+                            {"reliability", spread(b.reliability)}};
     }
     if (results.table) doc["table"] = tableSummary(*results.table);
     return doc;

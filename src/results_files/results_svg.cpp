@@ -226,6 +226,41 @@ std::string conditionalFigureSvg(const Results& results) {
     return svg + categories + "</svg>\n";
 }
 
+std::string csemFigureSvg(const Results& results) {
+    const ClassificationTables& t = tablesOf(results);
+    std::int32_t most = 1;
+    double highest = 0.0;
+    for (const CsemRow& row : t.csem) {
+        most = std::max(most, row.examinees);
+        if (std::isfinite(row.csem)) highest = std::max(highest, row.csem);
+    }
+    const std::string desc =
+        "For each of the " + scoreRangeText(t) +
+        ", the conditional standard error of measurement (blue circles): the square root of "
+        "the mean composite error variance of the examinees with that score, from 0 to " +
+        shownReal(highest) +
+        ". The area of a mark grows with the number of examinees at the "
+        "score, from 1 to " +
+        std::to_string(most) + ". Dashed vertical lines mark the observed cuts at " +
+        cutList(results.card.observedCuts) + ".";
+    std::string svg = open("csem", "CSEM by observed composite score", desc);
+    const Axis x = scoreAxis(results);
+    const Axis y = niceAxis(0.0, highest > 0.0 ? highest : 1.0, kBottom, kTop, 5);
+    svg += frame(x, y, "Observed composite score", "CSEM");
+    svg += cutLines(x, results.card.observedCuts);
+    const double largest = 9.0, smallest = 1.5;
+    svg += "<g>\n";
+    for (const CsemRow& row : t.csem) {
+        if (!std::isfinite(row.csem)) continue;
+        const double r =
+            std::max(smallest, largest * std::sqrt(static_cast<double>(row.examinees) / most));
+        svg += circle(x.pixel(row.score), y.pixel(row.csem), r, kConsistencyColour) +
+               "><title>score " + shortestText(row.score) + ", " + std::to_string(row.examinees) +
+               " examinees: CSEM " + shownReal(row.csem) + "</title></circle>\n";
+    }
+    return svg + "</g>\n</svg>\n";
+}
+
 std::string histogramSvg(const Results& results) {
     const ClassificationTables& t = tablesOf(results);
     std::int32_t most = 1;

@@ -14,6 +14,10 @@ namespace tl {
 // area growing with the examinees at that score; the observed cuts as lines.
 std::string conditionalFigureSvg(const Results& results);
 
+// The CSEM at each observed composite score, the point area growing with the
+// examinees at that score; the observed cuts as lines.
+std::string csemFigureSvg(const Results& results);
+
 // Examinees at each observed composite score, with the observed cuts.
 std::string histogramSvg(const Results& results);
 

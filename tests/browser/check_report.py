@@ -6,7 +6,12 @@ report rounds (an exact half away from zero, no "-0.00000"), and the summary
 tables show all of theirs. Keeps a desktop and a phone-width screenshot of each
 page under the output folder.
 
-    check_report.py --program TESSERLINK --out DIR [--figure PNG] EXAMPLE_FOLDER...
+    check_report.py --program TESSERLINK --out DIR [--figure PNG] [--csem-figure PNG]
+                    [--bootstrap B]
+                    EXAMPLE_FOLDER...
+
+With --bootstrap the pages carry standard errors and intervals; every page must
+then still show its tables without sideways scrolling on a 1280-pixel screen.
 
 TESSERLINK writes each example's results folder (`--results`). Exits 77
 (skipped) when no Chromium is installed, 1 when a check fails.
@@ -139,10 +144,10 @@ def check_page(name, dom, document):
     return failures, len(reader.cells)
 
 
-def figure_png(browser, profile, page, png):
-    """The conditional figure alone, for the documentation."""
+def figure_png(browser, profile, page, png, figure="conditional"):
+    """One figure alone (the conditional one unless named), for the documentation."""
     text = page.read_text(encoding="utf-8")
-    start = text.index("<figure>")
+    start = text.rindex("<figure>", 0, text.index('<title id="%s-title">' % figure))
     end = text.index("</figure>", start) + len("</figure>")
     style = text[text.index("<style>"):text.index("</style>") + len("</style>")]
     single = page.parent / "figure-only.html"
@@ -154,14 +159,42 @@ def figure_png(browser, profile, page, png):
              single.as_uri())
 
 
-def write_results(program, folder, results):
+MEASURE = """<script>
+window.addEventListener("load", () => {
+  const wide = [];
+  for (const box of document.querySelectorAll("div.scroll")) {
+    if (box.querySelector("svg")) continue;
+    if (box.scrollWidth > box.clientWidth + 1) wide.push(box.getAttribute("aria-labelledby"));
+  }
+  document.body.setAttribute("data-overflowing", wide.join(" ") || "none");
+});
+</script>"""
+
+
+def overflowing_tables(browser, profile, page, width):
+    """The titles' ids of the tables that scroll sideways at this window width."""
+    text = page.read_text(encoding="utf-8")
+    measured = page.parent / "measure.html"
+    measured.write_text(text.replace("</body>", MEASURE + "</body>"), encoding="utf-8")
+    dom = chromium(browser, profile, "--window-size=%d,900" % width, "--virtual-time-budget=2000",
+                   "--dump-dom", measured.as_uri())
+    measured.unlink()
+    start = dom.find('data-overflowing="')
+    if start < 0:
+        return ["(not measured)"]
+    found = dom[start + len('data-overflowing="'):dom.index('"', start + len('data-overflowing="'))]
+    return [] if found == "none" else found.split()
+
+
+def write_results(program, folder, results, bootstrap=None):
     """Runs the program on a scratch copy of the example's inputs, with --results."""
     with tempfile.TemporaryDirectory() as work:
         for entry in folder.iterdir():
             if entry.is_file():
                 shutil.copy(entry, work)
-        subprocess.run([program, "--quiet", "--results", str(results), "card.txt"], cwd=work,
-                       check=True, stdout=subprocess.DEVNULL)
+        options = ["--bootstrap", str(bootstrap)] if bootstrap else []
+        subprocess.run([program, "--quiet", *options, "--results", str(results), "card.txt"],
+                       cwd=work, check=True, stdout=subprocess.DEVNULL)
 
 
 def main():
@@ -169,6 +202,8 @@ def main():
     parser.add_argument("--program", required=True)
     parser.add_argument("--out", required=True)
     parser.add_argument("--figure", help="also write this PNG of the first example's figure")
+    parser.add_argument("--csem-figure", help="also write this PNG of its CSEM figure")
+    parser.add_argument("--bootstrap", type=int, help="replicates of a bootstrap in each run")
     parser.add_argument("examples", nargs="+")
     args = parser.parse_args()
 
@@ -184,18 +219,22 @@ def main():
             name = pathlib.Path(folder).name
             results = out / name
             shutil.rmtree(results, ignore_errors=True)
-            write_results(args.program, pathlib.Path(folder), results)
+            write_results(args.program, pathlib.Path(folder), results, args.bootstrap)
             page = results / "report.html"
             document = json.loads((results / "results.json").read_text(encoding="utf-8"))
             dom = chromium(browser, profile, "--dump-dom", page.as_uri())
             found, cells = check_page(name, dom, document)
             failures += found
+            for table in overflowing_tables(browser, profile, page, DESKTOP[0]):
+                failures.append("%s: %s scrolls sideways at %d pixels" % (name, table, DESKTOP[0]))
             for label, (width, height) in (("desktop", DESKTOP), ("phone", PHONE)):
                 chromium(browser, profile, "--window-size=%d,%d" % (width, height),
                          "--screenshot=" + str(out / ("%s-%s.png" % (name, label))), page.as_uri())
             print("%s: %d cells checked, screenshots in %s" % (name, cells, out))
             if args.figure and folder == args.examples[0]:
                 figure_png(browser, profile, page, pathlib.Path(args.figure).resolve())
+            if args.csem_figure and folder == args.examples[0]:
+                figure_png(browser, profile, page, pathlib.Path(args.csem_figure).resolve(), "csem")
     for failure in failures:
         print(failure, file=sys.stderr)
     return 1 if failures else 0

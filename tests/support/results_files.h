@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "classify/precision_fields.h"
 #include "results/results.h"
 #include "support/card_folder.h"
 #include "support/program_run.h"
@@ -61,9 +62,24 @@ inline Results withBootstrapAndUndefinedKappa(Results r) {
             next += 0.001;
         }
     };
+    auto fillOne = [&next](IndexSpread& s) {
+        s.se = next / 3, s.ciLow = 0.5 - next, s.ciHigh = 0.5 + next / 7;
+        s.replicatesUndefined = static_cast<std::int64_t>(next * 1000);
+        next += 0.001;
+    };
+    auto fillFields = [&fillOne](auto& spreads, const auto& fields) {
+        for (const auto& field : fields) fillOne(spreads.*field.spread);
+    };
     fill(b.overall);
     b.cuts.resize(r.tables->cuts.size());
     for (IndexSetSpread& cut : b.cuts) fill(cut);
+    b.cutDiagnostics.resize(r.tables->cuts.size());
+    for (CutDiagnosticsSpread& cut : b.cutDiagnostics) fillFields(cut, kCutDiagnosticsFields);
+    b.categories.resize(static_cast<std::size_t>(r.categoryCount()));
+    for (CategoryDiagnosticsSpread& category : b.categories)
+        fillFields(category, kCategoryDiagnosticsFields);
+    fillFields(b.agreement, kAgreementFields);
+    fillOne(b.reliability);
     b.overall.kappa.se = std::nan("");
     r.bootstrap = b;
     return r;

@@ -38,15 +38,20 @@ new_tesserlink <- function(out, labels, record, id, call, categories = NULL) {
     probability_columns(e$probabilities),
     data.frame(consistency = e$consistency, accuracy = e$accuracy,
                false_positive = e$false_positive, false_negative = e$false_negative,
-               error_variance = e$error_variance))
+               error_variance = e$error_variance, csem = e$csem))
 
   cut_table <- cbind(data.frame(cut = seq_len(k - 1L), observed_cut = cuts, true_cut = true_cuts),
-                     as.data.frame(r$cuts))
+                     as.data.frame(r$cuts), data.frame(csem = r$cut_csem),
+                     as.data.frame(r$cut_diagnostics))
   conditional <- cbind(data.frame(score = r$conditional$score,
                                   examinees = r$conditional$examinees,
                                   consistency = r$conditional$consistency,
                                   accuracy = r$conditional$accuracy),
-                       probability_columns(r$conditional$probabilities))
+                       probability_columns(r$conditional$probabilities),
+                       data.frame(false_positive = r$conditional$false_positive,
+                                  false_negative = r$conditional$false_negative,
+                                  error_variance = r$conditional$error_variance,
+                                  csem = r$conditional$csem))
   sets$unmatched <- r$unmatched$count
   sets$unmatched_examinees <- r$unmatched$examinees
 
@@ -59,6 +64,10 @@ new_tesserlink <- function(out, labels, record, id, call, categories = NULL) {
     consistency_table = long_table(r$consistency_table, "first_category", "second_category",
                                    coded),
     conditional = conditional,
+    csem = as.data.frame(r$csem),
+    per_category = cbind(data.frame(category = seq_len(k), label = as.character(seq_len(k))),
+                         as.data.frame(r$per_category)),
+    agreement = as.data.frame(r$agreement),
     examinees = examinees,
     reliability = as.data.frame(r$reliability),
     summary = data.frame(examinees = r$examinee_count, sets = nrow(sets), categories = k,
@@ -70,6 +79,7 @@ new_tesserlink <- function(out, labels, record, id, call, categories = NULL) {
     call = call)
   if (!is.null(r$bootstrap)) {
     result$bootstrap <- as.data.frame(r$bootstrap$table, stringsAsFactors = FALSE)
+    result$bootstrap_precision <- as.data.frame(r$bootstrap$precision, stringsAsFactors = FALSE)
     result$summary$bootstrap_replicates <- r$bootstrap$replicates
     result$summary$bootstrap_seed <- r$bootstrap$seed
   }

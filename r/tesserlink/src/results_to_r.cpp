@@ -1,10 +1,13 @@
 #include "results_to_r.h"
 
+#include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "classify/classification.h"
 #include "classify/index_fields.h"
+#include "classify/precision_fields.h"
 
 namespace tlr {
 
@@ -77,11 +80,85 @@ Rcpp::List examinees(const tl::Results& r) {
         _["accuracy"] = numbers(c.conditionalAccuracy),
         _["false_positive"] = numbers(c.conditionalFalsePositive),
         _["false_negative"] = numbers(c.conditionalFalseNegative),
-        _["error_variance"] = numbers(r.compositeErrorVariance));
+        _["error_variance"] = numbers(r.compositeErrorVariance),
+        _["csem"] = r.tables ? numbers(r.tables->examineeCsem) : Rcpp::NumericVector());
+}
+
+// Columns of a group's indices over its rows (cuts or categories).
+template <class Values, class Spreads, std::size_t N>
+Rcpp::List fieldColumns(const std::vector<Values>& rows,
+                        const std::array<tl::PrecisionField<Values, Spreads>, N>& fields,
+                        std::size_t count = N) {
+    Rcpp::List out;
+    for (std::size_t f = 0; f < count; ++f) {
+        Rcpp::NumericVector column(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) column[i] = rows[i].*fields[f].value;
+        out.push_back(column, std::string(fields[f].key));
+    }
+    return out;
+}
+
+Rcpp::List csemRows(const std::vector<tl::CsemRow>& rows) {
+    Rcpp::NumericVector score(rows.size()), variance(rows.size()), csem(rows.size());
+    Rcpp::IntegerVector count(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        score[i] = rows[i].score;
+        count[i] = rows[i].examinees;
+        variance[i] = rows[i].errorVariance;
+        csem[i] = rows[i].csem;
+    }
+    return Rcpp::List::create(_["score"] = score, _["examinees"] = count,
+                              _["error_variance"] = variance, _["csem"] = csem);
+}
+
+// One row per diagnostic, per-category and agreement index and the
+// reliability: group, at (the cut or category; NA for agreement and
+// reliability), index, estimate and its spread.
+Rcpp::List precisionBootstrap(const tl::BootstrapSummary& b, const tl::Results& r) {
+    std::vector<std::string> group, index;
+    std::vector<int> at;
+    std::vector<double> estimate, se, low, high, undefined;
+    auto add = [&](const char* g, int a, std::string_view key, double value,
+                   const tl::IndexSpread& s) {
+        group.emplace_back(g);
+        at.push_back(a);
+        index.emplace_back(key);
+        estimate.push_back(value);
+        se.push_back(s.se);
+        low.push_back(s.ciLow);
+        high.push_back(s.ciHigh);
+        undefined.push_back(static_cast<double>(s.replicatesUndefined));
+    };
+    if (r.tables) {
+        const tl::PrecisionIndices& p = r.tables->precision;
+        for (std::size_t c = 0; c < b.cutDiagnostics.size() && c < p.cuts.size(); ++c) {
+            for (const auto& field : tl::kCutDiagnosticsFields)
+                add("cut", static_cast<int>(c + 1), field.key, p.cuts[c].*field.value,
+                    b.cutDiagnostics[c].*field.spread);
+        }
+        for (std::size_t k = 0; k < b.categories.size() && k < p.categories.size(); ++k) {
+            for (const auto& field : tl::kCategoryDiagnosticsFields)
+                add("category", static_cast<int>(k + 1), field.key, p.categories[k].*field.value,
+                    b.categories[k].*field.spread);
+        }
+        for (std::size_t f = 0; f < tl::agreementFieldCount(r.categoryCount()); ++f) {
+            const auto& field = tl::kAgreementFields[f];
+            add("agreement", NA_INTEGER, field.key, p.agreement.*field.value,
+                b.agreement.*field.spread);
+        }
+    }
+    add("reliability", NA_INTEGER, "reliability", r.reliability.reliability, b.reliability);
+    return Rcpp::List::create(_["group"] = Rcpp::CharacterVector(group.begin(), group.end()),
+                              _["at"] = Rcpp::IntegerVector(at.begin(), at.end()),
+                              _["index"] = Rcpp::CharacterVector(index.begin(), index.end()),
+                              _["estimate"] = numbers(estimate), _["se"] = numbers(se),
+                              _["ci_low"] = numbers(low), _["ci_high"] = numbers(high),
+                              _["replicates_undefined"] = numbers(undefined));
 }
 
 Rcpp::List conditional(const std::vector<tl::ConditionalRow>& rows, int k) {
-    Rcpp::NumericVector score(rows.size()), consistency(rows.size()), accuracy(rows.size());
+    Rcpp::NumericVector score(rows.size()), consistency(rows.size()), accuracy(rows.size()),
+        positive(rows.size()), negative(rows.size()), variance(rows.size()), csem(rows.size());
     Rcpp::IntegerVector count(rows.size());
     Rcpp::NumericMatrix probabilities(static_cast<int>(rows.size()), k);
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -89,12 +166,18 @@ Rcpp::List conditional(const std::vector<tl::ConditionalRow>& rows, int k) {
         count[i] = rows[i].examinees;
         consistency[i] = rows[i].consistency;
         accuracy[i] = rows[i].accuracy;
+        positive[i] = rows[i].falsePositive;
+        negative[i] = rows[i].falseNegative;
+        variance[i] = rows[i].errorVariance;
+        csem[i] = rows[i].csem;
         for (int m = 0; m < k; ++m)
             probabilities(static_cast<int>(i), m) = rows[i].probabilities[m];
     }
     return Rcpp::List::create(_["score"] = score, _["examinees"] = count,
                               _["consistency"] = consistency, _["accuracy"] = accuracy,
-                              _["probabilities"] = probabilities);
+                              _["probabilities"] = probabilities, _["false_positive"] = positive,
+                              _["false_negative"] = negative, _["error_variance"] = variance,
+                              _["csem"] = csem);
 }
 
 // One row per index: the overall ones (cut NA) and then each cut's.
@@ -124,7 +207,8 @@ Rcpp::List bootstrap(const tl::BootstrapSummary& b, const tl::Results& r) {
         _["estimate"] = numbers(estimate), _["se"] = numbers(se), _["ci_low"] = numbers(low),
         _["ci_high"] = numbers(high), _["replicates_undefined"] = numbers(undefined));
     return Rcpp::List::create(_["replicates"] = static_cast<double>(b.replicates),
-                              _["seed"] = static_cast<double>(b.seed), _["table"] = table);
+                              _["seed"] = static_cast<double>(b.seed), _["table"] = table,
+                              _["precision"] = precisionBootstrap(b, r));
 }
 
 Rcpp::List unmatched(const std::vector<tl::SetFindings>& sets) {
@@ -183,6 +267,14 @@ Rcpp::List resultsToR(const tl::Results& r) {
         out.push_back(square(t.trueByObserved, k), "true_by_observed");
         out.push_back(square(t.consistencyTable, k), "consistency_table");
         out.push_back(conditional(t.conditional, k), "conditional");
+        out.push_back(numbers(t.cutCsem), "cut_csem");
+        out.push_back(fieldColumns(t.precision.cuts, tl::kCutDiagnosticsFields), "cut_diagnostics");
+        out.push_back(fieldColumns(t.precision.categories, tl::kCategoryDiagnosticsFields),
+                      "per_category");
+        out.push_back(fieldColumns(std::vector<tl::Agreement>{t.precision.agreement},
+                                   tl::kAgreementFields, tl::agreementFieldCount(k)),
+                      "agreement");
+        out.push_back(csemRows(t.csem), "csem");
         out.push_back(
             Rcpp::List::create(_["mean"] = t.composite.mean, _["variance"] = t.composite.variance,
                                _["sd"] = t.composite.sd, _["min"] = t.composite.min,

@@ -103,3 +103,30 @@ test_that("the package's numbers are the command line's results files, bit for b
     }
   }
 })
+
+test_that("CSEM, diagnostic statistics and agreement follow their definitions", {
+  folder <- example_copy("spisa")
+  fit <- run_card(file.path(folder, "card.txt"), bootstrap = 20, seed = 5, threads = 2)
+  e <- fit$examinees
+  expect_identical(e$csem, sqrt(e$error_variance))
+  by_score <- tapply(e$error_variance, e$observed_composite, mean)
+  expect_equal(fit$csem$score, as.numeric(names(by_score)))
+  expect_equal(fit$csem$error_variance, unname(as.vector(by_score)), tolerance = 1e-12)
+  expect_identical(fit$conditional$csem, fit$csem$csem)
+  p <- as.matrix(e[, grep("^p[0-9]+$", names(e))])
+  k <- ncol(p)
+  for (c in seq_len(k - 1L)) {
+    above <- rowSums(p[, (c + 1):k, drop = FALSE])
+    positive <- e$true_category > c
+    expect_equal(fit$cuts$sensitivity[c], sum(above[positive]) / sum(positive),
+                 tolerance = 1e-12)
+    expect_equal(fit$cuts$ppv[c], sum(above[positive]) / sum(above), tolerance = 1e-12)
+  }
+  expect_equal(fit$per_category$sensitivity[1],
+               mean(p[e$true_category == 1, 1]), tolerance = 1e-12)
+  expect_named(fit$agreement, c("weighted_kappa_linear", "weighted_kappa_quadratic",
+                                "consistency_within_one", "accuracy_within_one"))
+  b <- fit$bootstrap_precision
+  expect_setequal(unique(b$group), c("cut", "category", "agreement", "reliability"))
+  expect_true(all(b$se[b$group == "reliability"] > 0))
+})

@@ -21,12 +21,17 @@ test_that("one set and several sets", {
   expect_identical(names(two$examinees),
                    c("record", "observed_composite", "true_composite", "observed_category",
                      "true_category", paste0("p", 1:k), "consistency", "accuracy",
-                     "false_positive", "false_negative", "error_variance"))
+                     "false_positive", "false_negative", "error_variance", "csem"))
   expect_identical(names(two$conditional),
-                   c("score", "examinees", "consistency", "accuracy", paste0("p", 1:k)))
+                   c("score", "examinees", "consistency", "accuracy", paste0("p", 1:k),
+                     "false_positive", "false_negative", "error_variance", "csem"))
   expect_identical(names(two$cuts),
                    c("cut", "observed_cut", "true_cut", "consistency", "chance", "kappa",
-                     "accuracy", "false_positive", "false_negative"))
+                     "accuracy", "false_positive", "false_negative", "csem", "sensitivity",
+                     "specificity", "ppv", "npv", "youden"))
+  # With two categories both weighted kappas are kappa, and within one says nothing.
+  expect_identical(two$agreement$weighted_kappa_linear, two$overall$kappa)
+  expect_identical(names(two$agreement), c("weighted_kappa_linear", "weighted_kappa_quadratic"))
   expect_identical(names(two$overall),
                    c("consistency", "chance", "kappa", "accuracy", "false_positive",
                      "false_negative"))
