@@ -7,6 +7,7 @@
 #include "analysis/analysis_file_run.h"
 #include "analysis/analyze.h"
 #include "app/console.h"
+#include "app/progress.h"
 #include "app/warnings.h"
 #include "core/errors.h"
 #include "core/messages.h"
@@ -51,7 +52,29 @@ class AnalysisJob {
         analysis.seed = seed_;
         AnalysisHooks hooks;
         hooks.onNegativeFactorial = [this] { out_ << messages::kNegativeFactorial << '\n'; };
+        // Progress as a card's run shows it: the run's steps, then the replicates.
+        std::optional<Progress> steps, replicates;
+        const ProgressStyle style = options_.progress;
+        if (style != ProgressStyle::Off) {
+            hooks.onPlan = [&](const RunPlan& plan) {
+                steps.emplace(err_, style, "Computing",
+                              static_cast<std::uint64_t>(plan.progressSteps));
+            };
+            hooks.onProgress = [&](std::int64_t done, std::int64_t total) {
+                steps->advance();
+                if (done == total) steps->finish();
+            };
+            hooks.onBootstrapProgress = [&](std::int64_t done, std::int64_t total) {
+                if (!replicates) {
+                    replicates.emplace(err_, style, "Bootstrap replicates",
+                                       static_cast<std::uint64_t>(total));
+                }
+                replicates->advanceTo(static_cast<std::uint64_t>(done));
+                return BootstrapStep::Continue;
+            };
+        }
         const Results results = analyzePrepared(prepared, analysis, warn, note, hooks);
+        if (replicates) replicates->finish();
         const std::vector<Warning> found = runWarnings(results);
         if (strict_) {
             for (const Warning& w : found) {

@@ -4,7 +4,8 @@
 //    the command line's, byte for byte;
 //  - the page shows the report's tables;
 //  - a missing data file is the program's own line, beside the Run button;
-//  - Cancel ends a long run at once, keeps nothing, and the page stays usable;
+//  - a long bootstrap moves the progress bar; Cancel ends it at once, keeps
+//    nothing, and the page stays usable;
 //  - the page makes no network request at all, and weighs at most 5 MB.
 // Keeps a desktop screenshot of each example under the output folder.
 //
@@ -154,7 +155,11 @@ for (const example of examples) {
   await page.$eval("#bootstrap", (input) => { input.value = "100000"; });
   await page.evaluate(() => { window.tesserlink.lastRun = null; });
   await page.click("#run");
-  await new Promise((resolve) => setTimeout(resolve, 1500));
+  // The bar moves with the program's progress lines (one every few seconds).
+  const moved = await page.waitForFunction(
+    () => document.getElementById("progress").value > 0, { timeout: 30000 })
+    .then(() => true, () => false);
+  check(moved, "the progress bar did not move during a long bootstrap");
   const started = Date.now();
   const answered = await page.evaluate(() => window.tesserlink.running);
   check(answered === true && Date.now() - started < 1000, "the page did not answer during a run");
