@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "core/edit_distance.h"
 #include "core/errors.h"
 #include "core/limits.h"
 #include "core/one_line.h"
@@ -26,21 +27,6 @@ const Keys kSetKeys = {"name", "items", "points", "weight", "missing", "reverse"
 const Keys kClassificationKeys = {"labels", "observed_cuts", "true_cuts", "bias_correction"};
 const Keys kOutputKeys = {"report", "conditional", "results"};
 const Keys kOptionKeys = {"bootstrap", "seed", "engine", "strict"};
-
-std::size_t editDistance(std::string_view a, std::string_view b) {
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
-}
 
 // The key of `known` nearest to `key`, when it is near enough to be a slip.
 std::optional<std::string> nearest(std::string_view key, const Keys& known) {

@@ -11,6 +11,7 @@
 
 #include "core/bit_pattern.h"
 #include "core/counted.h"
+#include "core/edit_distance.h"
 #include "core/errors.h"
 #include "core/one_line.h"
 #include "platform/large_pages.h"
@@ -30,21 +31,6 @@ class HeaderVisitor : public TableVisitor {
     void row(std::int64_t, std::span<const TableCell>, std::string_view) override {}
     std::vector<std::string> names_;
 };
-
-std::size_t editDistance(std::string_view a, std::string_view b) {
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
-}
 
 class Columns {
   public:
