@@ -191,7 +191,8 @@ TEST_F(SpisaTable, RunsFromTheCommandLine) {
     const std::string json = readFile(dir_ / "out" / "results.json");
     for (const char* part :
          {"\"title\": \"SPISA, five subjects\"", "\"labels\": [\"Low\", \"Middle\", \"High\"]",
-          "\"name\": \"economy\"", "\"omitted_examinees\": 1", "\"missing_code_cells\": 1"}) {
+          "\"name\": \"economy\"", "\"omitted_examinees\": 1", "\"missing_code_cells\": 1",
+          "\"category\": 2,\n      \"label\": \"Middle\""}) {
         EXPECT_NE(json.find(part), std::string::npos) << part;
     }
     const std::string examinees = readFile(dir_ / "out" / "examinees.csv");
@@ -202,6 +203,8 @@ TEST_F(SpisaTable, RunsFromTheCommandLine) {
     EXPECT_NE(examinees.find("\n6,S1005,"), std::string::npos);
     EXPECT_NE(examinees.find("\n8,S1007,"), std::string::npos);  // row 7 left out
     EXPECT_EQ(examinees.find("\n7,"), std::string::npos);
+    const std::string perCategory = readFile(dir_ / "out" / "per_category.csv");
+    EXPECT_NE(perCategory.find("\r\n3,High,"), std::string::npos) << perCategory;
     const std::string table = readFile(dir_ / "out" / "true_by_observed.csv");
     EXPECT_EQ(table.substr(0, table.find('\r')),
               "true_category,observed_Low,observed_Middle,observed_High,total");

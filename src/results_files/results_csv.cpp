@@ -192,7 +192,7 @@ std::string composePerCategoryCsv(const Results& results) {
     csv.endRow();
     for (std::size_t k = 0; k < t.precision.categories.size(); ++k) {
         csv.integer(static_cast<std::int64_t>(k + 1));
-        csv.text(std::to_string(k + 1));
+        csv.text(categoryName(results, k));
         for (const CategoryDiagnosticsField& field : kCategoryDiagnosticsFields)
             csv.number(t.precision.categories[k].*field.value);
         if (results.bootstrap) {

@@ -149,7 +149,7 @@ Json resultsDocument(const Results& results) {
     doc["cuts"] = cuts;
     Json perCategory = Json::array();
     for (std::size_t category = 0; category < k; ++category) {
-        Json row = {{"category", category + 1}, {"label", std::to_string(category + 1)}};
+        Json row = {{"category", category + 1}, {"label", categoryName(results, category)}};
         addFields(row, t.precision.categories[category], kCategoryDiagnosticsFields);
         perCategory.push_back(row);
     }
