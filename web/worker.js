@@ -1,15 +1,28 @@
 // The page's worker: it follows the engine (createTesserlink) in one script.
 // Each message is one run: the chosen files go into the engine's memory file
 // system, the program runs there with the command line's arguments, and every
-// file it wrote comes back. Nothing is kept between runs: each has a fresh
-// engine, and the page ends the worker when the run is done or cancelled.
+// file it wrote comes back. A card's run also comes back as the analysis file
+// that reproduces it on the command line (--convert, and the page's options).
+// Nothing is kept between runs: each has a fresh engine, and the page ends the
+// worker when the run is done or cancelled.
 "use strict";
 
 let step = "start";
 
 self.onmessage = async (event) => {
   try {
-    await run(event.data);
+    const { files, args, convert, convertTail } = event.data;
+    const result = await run(files, args);
+    if (result.status === 0 && convert) {
+      const converted = await run(files, ["--convert", convert]);
+      if (converted.status === 0) {
+        const bytes = new TextEncoder().encode(converted.stdout + convertTail);
+        result.outputs["analysis.toml"] = bytes;
+        result.transfer.push(bytes.buffer);
+      }
+    }
+    const { status, stdout, stderr, outputs, transfer } = result;
+    self.postMessage({ type: "done", status, stdout, stderr, outputs }, transfer);
   } catch (error) {
     // An engine fault, not the program's: still one line for the page.
     self.postMessage({ type: "done", status: 2, stdout: "",
@@ -23,7 +36,9 @@ function describe(error) {
   return String(error && error.message ? error.message : error);
 }
 
-async function run({ files, args }) {
+// One run of the program on a fresh engine: its exit status, its standard
+// output and error, and the files it wrote.
+async function run(files, args) {
   let stdout = "";
   let stderr = "";
   let pending = "";
@@ -102,5 +117,5 @@ async function run({ files, args }) {
   };
   step = "collect";
   collect(FS.lookupPath("/run").node, "");
-  self.postMessage({ type: "done", status, stdout, stderr, outputs }, transfer);
+  return { status, stdout, stderr, outputs, transfer };
 }

@@ -4,6 +4,7 @@
 //    the command line's, byte for byte;
 //  - the page shows the report's tables;
 //  - a missing data file is the program's own line, beside the Run button;
+//  - a card's run also gives the analysis file that reproduces it;
 //  - a long bootstrap moves the progress bar; Cancel ends it at once, keeps
 //    nothing, and the page stays usable;
 //  - the page makes no network request at all, and weighs at most 5 MB.
@@ -131,6 +132,21 @@ for (const example of examples) {
   const links = await page.$$eval("#downloads a", (as) => as.map((a) => a.textContent));
   check(links.includes("results/results.json"), `${name}: no results.json to download`);
   await page.screenshot({ path: path.join(outDir, `${name}-desktop.png`), fullPage: false });
+  await page.close();
+}
+
+// A card run (the card picked over the analysis file) also gives the analysis
+// file that reproduces it.
+{
+  const page = await openPage();
+  await choose(page, inputsOf(examples[0]));
+  await page.select("#runFile", "card.txt");
+  await page.$eval("#bootstrap", (input) => { input.value = "20"; });
+  const run = await runAndWait(page);
+  check(run.status === 0, `card run: exit status ${run.status}: ${run.stderr}`);
+  const toml = run.outputs["analysis.toml"] || "";
+  check(toml.includes("[[sets]]") && toml.includes('results = "results"') &&
+        toml.includes("bootstrap = 20"), `card run: the analysis file is ${JSON.stringify(toml)}`);
   await page.close();
 }
 
