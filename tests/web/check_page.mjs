@@ -5,6 +5,8 @@
 //  - the page shows the report's tables;
 //  - a missing data file is the program's own line, beside the Run button;
 //  - a card's run also gives the analysis file that reproduces it;
+//  - a table alone gets a form: the ID found, score points suggested, an error
+//    beside its field, and the README's numbers;
 //  - a long bootstrap moves the progress bar; Cancel ends it at once, keeps
 //    nothing, and the page stays usable;
 //  - the page makes no network request at all, and weighs at most 5 MB.
@@ -147,6 +149,42 @@ for (const example of examples) {
   const toml = run.outputs["analysis.toml"] || "";
   check(toml.includes("[[sets]]") && toml.includes('results = "results"') &&
         toml.includes("bootstrap = 20"), `card run: the analysis file is ${JSON.stringify(toml)}`);
+  await page.close();
+}
+
+// A table alone: the form writes its analysis file. The README's table: an ID,
+// a school column, missing code 9 and a reverse-keyed item.
+{
+  const table = path.join(outDir, "g5reading.csv");
+  fs.writeFileSync(table, ["student_id,school,r1,r2,r3,r4,r5,r6", "S101,North,1,1,0,0,1,1",
+    "S102,North,0,1,0,1,0,0", "S103,North,1,1,1,0,1,1", "S104,South,1,0,9,1,1,0",
+    "S105,South,1,1,1,0,1,1", "S106,South,0,0,0,1,0,1", "S107,East,1,1,1,1,1,1",
+    "S108,East,0,1,0,1,1,0", "S109,East,1,1,1,0,0,1", "S110,East,1,0,1,0,1,1", ""].join("\n"));
+  const page = await openPage();
+  await choose(page, [table]);
+  await page.waitForFunction(() => !document.getElementById("tableForm").hidden);
+  check(await page.$eval("#fId", (s) => s.value) === "student_id", "the form did not find the ID");
+  await page.select("#fMissing", "omit");
+  await page.type("#fCodes", "9");
+  await page.type("#fSets .items", "r1:r6");
+  await page.$eval("#fSets .items", (i) => i.dispatchEvent(new Event("change")));
+  check(await page.$eval("#fSets .points", (i) => i.value) === "0, 1",
+        "the form did not suggest the score points 0, 1");
+  await page.type("#fSets .reverse", "r4");
+  await page.type("#fLabels", "Not yet, Proficient");
+  await page.type("#fCuts", "40");
+  let run = await runAndWait(page);
+  const beside = await page.$eval("#fCuts", (i) => i.nextElementSibling?.className || "");
+  check(run.status === 2 && beside === "fieldError",
+        `a cut off the scale: status ${run.status}, not shown beside the field: ${run.errors}`);
+  await page.$eval("#fCuts", (i) => { i.value = "4"; });
+  run = await runAndWait(page);
+  check(run.status === 0, `the form's run: exit status ${run.status}: ${run.stderr}`);
+  const json = JSON.parse(run.outputs["results/results.json"] || "{}");
+  const consistency = json.overall ? json.overall.consistency : NaN;
+  check(Math.abs(consistency - 0.92423) < 5e-6, `the form's run: consistency ${consistency}`);
+  check((run.outputs["analysis.toml"] || "").includes('reverse = ["r4"]'),
+        "the form's analysis file is not offered");
   await page.close();
 }
 
