@@ -79,7 +79,7 @@ async function openPage() {
 }
 
 async function choose(page, files) {
-  const input = await page.$("#choose");
+  const input = await page.$("#files");
   await input.uploadFile(...files);
   await page.waitForFunction(() => !document.getElementById("run").disabled);
 }
@@ -96,7 +96,9 @@ async function runAndWait(page, timeout = 240000) {
       text[name] = Array.from(bytes, (b) => String.fromCharCode(b)).join("");
     }
     return { status: run.status, stdout: run.stdout, stderr: run.stderr, outputs: text,
-             errors: document.getElementById("errors").textContent };
+             errors: document.getElementById("error").textContent,
+             pageStatus: document.getElementById("status").textContent,
+             resultsJson: document.getElementById("results-json").textContent };
   });
 }
 
@@ -128,12 +130,17 @@ for (const example of examples) {
   for (const file of Object.keys(expected)) {
     check(run.outputs[file] === expected[file], `${name}: ${file} differs from the command line's`);
   }
+  check(run.status === 0 && run.resultsJson === expected["results/results.json"],
+        `${name}: #results-json is not the command line's results.json`);
+  check(await page.$eval("#status", (e) => e.textContent) === "done", `${name}: #status is not done`);
   const frame = page.frames().find((f) => f !== page.mainFrame());
   const tables = frame ? await frame.evaluate(() => document.querySelectorAll("table").length) : 0;
   check(tables > 0, `${name}: the report shows no table`);
   const links = await page.$$eval("#downloads a", (as) => as.map((a) => a.textContent));
   check(links.includes("results/results.json"), `${name}: no results.json to download`);
   await page.screenshot({ path: path.join(outDir, `${name}-desktop.png`), fullPage: false });
+  await page.setViewport({ width: 390, height: 844 });
+  await page.screenshot({ path: path.join(outDir, `${name}-phone.png`), fullPage: false });
   await page.close();
 }
 
@@ -199,6 +206,8 @@ for (const example of examples) {
         `a missing data file: the page shows ${JSON.stringify(run.errors)}, not one line`);
   check(!Object.keys(run.outputs).some((n) => n.startsWith("results/")),
         "a missing data file: results were written");
+  check(run.status !== 0 && (await page.$eval("#status", (e) => e.textContent)) === "error",
+        "a missing data file: #status is not error");
   await page.close();
 }
 
@@ -226,7 +235,7 @@ for (const example of examples) {
   }));
   check(!after.running && after.lastRun === null && after.runEnabled,
         "Cancel left the run going or kept a result");
-  check(/Cancelled/.test(after.status), `Cancel shows ${JSON.stringify(after.status)}`);
+  check(after.status === "cancelled", `Cancel leaves #status ${JSON.stringify(after.status)}`);
   await page.close();
 }
 
