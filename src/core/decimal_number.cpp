@@ -10,7 +10,7 @@ namespace tl {
 
 namespace {
 
-[[maybe_unused]] bool isDecimalSyntax(std::string_view t) {
+bool isDecimalSyntax(std::string_view t) {
     const auto digitsFrom = [&t](std::size_t& p) {
         const std::size_t start = p;
         while (p < t.size() && t[p] >= '0' && t[p] <= '9') ++p;
@@ -36,6 +36,11 @@ namespace {
 
 std::errc readDecimal(std::string_view text, double& value) {
 #if defined(__cpp_lib_to_chars)
+    // from_chars also takes "inf" and "nan"; the rest of its general form is
+    // the decimal syntax.
+    const std::size_t lead = !text.empty() && text[0] == '-' ? 1 : 0;
+    if (lead >= text.size() || !((text[lead] >= '0' && text[lead] <= '9') || text[lead] == '.'))
+        return std::errc::invalid_argument;
     double parsed = 0.0;
     const auto result = std::from_chars(text.data(), text.data() + text.size(), parsed);
     if (result.ec != std::errc()) return result.ec;
@@ -43,6 +48,11 @@ std::errc readDecimal(std::string_view text, double& value) {
     value = parsed;
     return std::errc();
 #else
+    return readDecimalByStrtod(text, value);
+#endif
+}
+
+std::errc readDecimalByStrtod(std::string_view text, double& value) {
     if (!isDecimalSyntax(text)) return std::errc::invalid_argument;
     const std::string terminated(text);
     errno = 0;
@@ -52,7 +62,6 @@ std::errc readDecimal(std::string_view text, double& value) {
     }
     value = parsed;
     return std::errc();
-#endif
 }
 
 }  // namespace tl

@@ -15,4 +15,8 @@ namespace tl {
 // the only locale is "C".
 std::errc readDecimal(std::string_view text, double& value);
 
+// The same from the C library's strtod, the route of a C++ library without the
+// floating from_chars; the tests hold it to from_chars.
+std::errc readDecimalByStrtod(std::string_view text, double& value);
+
 }  // namespace tl
