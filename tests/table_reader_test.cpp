@@ -146,6 +146,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadText{"TextInItem", "id,mc01,mc02\nx,1,2\ny,1,two\n",
                 "g5.csv: row 2, column mc02: 'two' is not a number"},
         BadText{"Infinity", "id,a\nx,inf\n", "g5.csv: row 1, column a: 'inf' is not a number"},
+        BadText{"NegativeNotANumber", "id,a\nx,-nan\n",
+                "g5.csv: row 1, column a: '-nan' is not a number"},
+        BadText{"BeyondTheLargestDouble", "id,a\nx,1e400\n",
+                "g5.csv: row 1, column a: '1e400' is not a number"},
+        BadText{"Hexadecimal", "id,a\nx,0x10\n", "g5.csv: row 1, column a: '0x10' is not a number"},
         BadText{"ShortRow", "id,a,b\nx,1\n",
                 "g5.csv: row 1 has 2 cells; the header has 3 columns. Check the delimiter and "
                 "the quoting of that row."},

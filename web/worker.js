@@ -7,8 +7,6 @@
 // worker when the run is done or cancelled.
 "use strict";
 
-let step = "start";
-
 self.onmessage = async (event) => {
   try {
     const { files, args, convert, convertTail } = event.data;
@@ -32,7 +30,7 @@ self.onmessage = async (event) => {
 };
 
 function describe(error) {
-  if (error && error.errno !== undefined) return "file system error " + error.errno + " at " + step;
+  if (error && error.errno !== undefined) return "file system error " + error.errno;
   return String(error && error.message ? error.message : error);
 }
 
@@ -78,16 +76,13 @@ async function run(files, args) {
     return;
   }
   const FS = engine.FS;
-  step = "mkdir";
   FS.mkdir("/run");
   const inputs = new Set();
   for (const file of files) {
     FS.writeFile("/run/" + file.name, new Uint8Array(file.bytes));
     inputs.add(file.name);
   }
-  step = "chdir";
   FS.chdir("/run");
-  step = "main";
   let status;
   try {
     status = engine.callMain(args);
@@ -115,7 +110,6 @@ async function run(files, args) {
       }
     }
   };
-  step = "collect";
   collect(FS.lookupPath("/run").node, "");
   return { status, stdout, stderr, outputs, transfer };
 }

@@ -45,9 +45,9 @@ PreparedAnalysis prepareAnalysis(AnalysisFile file, const NoticeSink& warn) {
             }
         }
     }
-    ScoreScales scales = prepareAnalysisScales(file);
+    checkAnalysisScales(file);
     refuseUnsafeAnalysisOutput(file);
-    return {std::move(file), std::move(columns), std::move(scales)};
+    return {std::move(file), std::move(columns)};
 }
 
 Results analyzePrepared(const PreparedAnalysis& prepared, const AnalysisOptions& options,

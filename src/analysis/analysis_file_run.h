@@ -5,7 +5,6 @@
 #include <string>
 
 #include "analysis/analyze.h"
-#include "core/score_scales.h"
 #include "input/analysis_file.h"
 #include "input/table_data_source.h"
 #include "results/results.h"
@@ -24,7 +23,6 @@ AnalysisFile readAnalysisFileAt(const std::string& path);
 struct PreparedAnalysis {
     AnalysisFile file;  // table sets' item counts filled in from the header
     std::optional<ResolvedColumns> columns;
-    ScoreScales scales;
 };
 
 // Finds the table's columns (warning of an item in two sets), checks that every

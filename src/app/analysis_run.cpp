@@ -7,7 +7,7 @@
 #include "analysis/analysis_file_run.h"
 #include "analysis/analyze.h"
 #include "app/console.h"
-#include "app/progress.h"
+#include "app/run_progress.h"
 #include "app/warnings.h"
 #include "core/errors.h"
 #include "core/messages.h"
@@ -52,29 +52,11 @@ class AnalysisJob {
         analysis.seed = seed_;
         AnalysisHooks hooks;
         hooks.onNegativeFactorial = [this] { out_ << messages::kNegativeFactorial << '\n'; };
-        // Progress as a card's run shows it: the run's steps, then the replicates.
-        std::optional<Progress> steps, replicates;
-        const ProgressStyle style = options_.progress;
-        if (style != ProgressStyle::Off) {
-            hooks.onPlan = [&](const RunPlan& plan) {
-                steps.emplace(err_, style, "Computing",
-                              static_cast<std::uint64_t>(plan.progressSteps));
-            };
-            hooks.onProgress = [&](std::int64_t done, std::int64_t total) {
-                steps->advance();
-                if (done == total) steps->finish();
-            };
-            hooks.onBootstrapProgress = [&](std::int64_t done, std::int64_t total) {
-                if (!replicates) {
-                    replicates.emplace(err_, style, "Bootstrap replicates",
-                                       static_cast<std::uint64_t>(total));
-                }
-                replicates->advanceTo(static_cast<std::uint64_t>(done));
-                return BootstrapStep::Continue;
-            };
-        }
+        RunProgress progress(err_, options_.progress);
+        progress.attach(hooks);
+        hooks.onPlan = [&progress](const RunPlan& plan) { progress.planned(plan); };
         const Results results = analyzePrepared(prepared, analysis, warn, note, hooks);
-        if (replicates) replicates->finish();
+        progress.finish();
         const std::vector<Warning> found = runWarnings(results);
         if (strict_) {
             for (const Warning& w : found) {
@@ -127,9 +109,7 @@ int runAnalysisFile(std::ostream& out, std::ostream& err, const RunOptions& opti
     } catch (const InputError& error) {
         err << "tesserlink: " << oneLine(error.what()) << '\n';
     } catch (const DetectedError& error) {
-        std::string reason = error.consoleLine;
-        if (reason.starts_with("Error! ")) reason.erase(0, 7);
-        err << "tesserlink: " << *options.cardFile << ": " << reason << '\n';
+        err << "tesserlink: " << *options.cardFile << ": " << error.reason() << '\n';
     } catch (const std::bad_alloc&) {
         err << "tesserlink: not enough memory for this run\n";
     }

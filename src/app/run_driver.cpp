@@ -6,7 +6,7 @@
 
 #include "analysis/analyze.h"
 #include "app/console.h"
-#include "app/progress.h"
+#include "app/run_progress.h"
 #include "app/warnings.h"
 #include "core/errors.h"
 #include "core/limits.h"
@@ -43,37 +43,21 @@ class Job {
         analysis.tables = options_.resultsDir.has_value();
         AnalysisHooks hooks;
         hooks.substitutes = options_.substitutes;
-        std::optional<Progress> steps, replicates;
+        RunProgress progress(err_, options_.progress);
+        progress.attach(hooks);
         hooks.onPlan = [&](const RunPlan& plan) {
             refuseUnsafeOutput(card, cardFile);
             warn(missingDataFileWarnings(card));
             noteEngine(plan);
-            if (options_.progress != ProgressStyle::Off) {
-                steps.emplace(err_, options_.progress, "Computing",
-                              static_cast<std::uint64_t>(plan.progressSteps));
-            }
+            progress.planned(plan);
         };
         const bool dialogue = !options_.cardFile;
         hooks.onNegativeFactorial = [this, dialogue] {
             console_.line(messages::kNegativeFactorial);
             if (dialogue) console_.waitForEnter();
         };
-        if (options_.progress != ProgressStyle::Off) {
-            hooks.onProgress = [&](std::int64_t done, std::int64_t total) {
-                steps->advance();
-                if (done == total) steps->finish();
-            };
-            hooks.onBootstrapProgress = [&](std::int64_t done, std::int64_t total) {
-                if (!replicates) {
-                    replicates.emplace(err_, options_.progress, "Bootstrap replicates",
-                                       static_cast<std::uint64_t>(total));
-                }
-                replicates->advanceTo(static_cast<std::uint64_t>(done));
-                return BootstrapStep::Continue;
-            };
-        }
         const Results results = analyze(card, data, analysis, hooks);
-        if (replicates) replicates->finish();
+        progress.finish();
         const std::vector<Warning> found = runWarnings(results);
         if (options_.strict) {
             for (const Warning& w : found) {

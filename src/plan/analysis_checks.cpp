@@ -18,21 +18,14 @@ std::string shown(double value) {
     return text;
 }
 
-// The reason of a card's console line, without its "Error! ".
-std::string reasonOf(const DetectedError& error) {
-    std::string line = error.consoleLine;
-    if (line.starts_with("Error! ")) line.erase(0, 7);
-    return line;
-}
-
 }  // namespace
 
-ScoreScales prepareAnalysisScales(const AnalysisFile& file) {
+void checkAnalysisScales(const AnalysisFile& file) {
     ScoreScales scales;
     try {
         scales = deriveScoreScales(file.card);
     } catch (const DetectedError& error) {
-        throw InputError(oneLine(file.where("") + reasonOf(error)));
+        throw analysisRefusal(file, error);
     }
     const CompositeScale& composite = scales.composite;
     for (double cut : file.card.observedCuts) {
@@ -43,11 +36,10 @@ ScoreScales prepareAnalysisScales(const AnalysisFile& file) {
                                      std::to_string(composite.maxComposite)));
         }
     }
-    return scales;
 }
 
 InputError analysisRefusal(const AnalysisFile& file, const DetectedError& error) {
-    return InputError(oneLine(file.where("") + reasonOf(error)));
+    return InputError(oneLine(file.where("") + error.reason()));
 }
 
 void refuseUnsafeAnalysisOutput(const AnalysisFile& file) {
@@ -60,7 +52,7 @@ void refuseUnsafeAnalysisOutput(const AnalysisFile& file) {
     try {
         refuseUnsafeOutput(opened, file.path);
     } catch (const DetectedError& error) {
-        throw InputError(oneLine(file.where("output.report") + reasonOf(error)));
+        throw InputError(oneLine(file.where("output.report") + error.reason()));
     }
 }
 

@@ -11,7 +11,7 @@ namespace tl {
 // throws InputError in the analysis file's own terms, naming the file, the
 // line and the key. The cards the model cannot run are refused by the run
 // plan; analysisRefusal words that refusal for the file.
-ScoreScales prepareAnalysisScales(const AnalysisFile& file);
+void checkAnalysisScales(const AnalysisFile& file);
 
 // A card refusal (the console line of a detected error) as the analysis file's
 // one-line error.

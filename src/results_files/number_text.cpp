@@ -13,12 +13,11 @@ namespace tl {
 // the shorter of the fixed and the exponent forms, the fixed one on a tie.
 char* writeShortestByPrintf(char* out, double value) {
     char scientific[kMaxNumberText];
-    int precision = 0;
-    for (; precision < 17; ++precision) {
+    for (int precision = 0;; ++precision) {
         std::snprintf(scientific, sizeof scientific, "%.*e", precision, value);
-        if (std::strtod(scientific, nullptr) == value) break;
+        // Seventeen significant digits always read back.
+        if (precision == 16 || std::strtod(scientific, nullptr) == value) break;
     }
-    if (precision == 17) std::snprintf(scientific, sizeof scientific, "%.16e", value);
     const char* e = std::strchr(scientific, 'e');
     const int exponent = std::atoi(e + 1);
     const bool negative = scientific[0] == '-';

@@ -1,5 +1,3 @@
-#include <charconv>
-#include <cmath>
 #include <filesystem>
 #include <string>
 
@@ -63,12 +61,9 @@ std::optional<TableCell> cellOfText(std::string_view text, bool decimalComma) {
         text.remove_prefix(1);
         if (text.empty() || text.front() == '-' || text.front() == '+') return std::nullopt;
     }
-    // Only decimal digits may start a number (or a sign, or a point): "inf" and
-    // "nan" are not scores.
-    const char first = text.front() == '-' && text.size() > 1 ? text[1] : text.front();
-    if (!((first >= '0' && first <= '9') || first == '.')) return std::nullopt;
+    // Decimal numbers only: "inf" and "nan" are not scores.
     double value = 0.0;
-    if (readDecimal(text, value) != std::errc() || !std::isfinite(value)) return std::nullopt;
+    if (readDecimal(text, value) != std::errc()) return std::nullopt;
     return TableCell{false, value};
 }
 

@@ -321,10 +321,8 @@ extern "C" SEXP tl_run_analysis(SEXP path, SEXP bootstrap, SEXP seed, SEXP threa
         throw Rcpp::internal::InterruptedException();
     } catch (const tl::DetectedError& error) {
         // What the run detects, named by the analysis file as the program does.
-        std::string reason = error.consoleLine;
-        if (reason.starts_with("Error! ")) reason.erase(0, 7);
         Rcpp::List context = Rcpp::List::create(_["warnings"] = texts(warnings));
-        return failure(file + ": " + reason, "input", context);
+        return failure(file + ": " + error.reason(), "input", context);
     } catch (const tl::InputError& error) {
         return failure(error.what(), "input", Rcpp::List::create(_["warnings"] = texts(warnings)));
     } catch (const std::bad_alloc&) {
