@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tl {
@@ -19,6 +20,12 @@ ParseOutcome parse(std::vector<std::string> words) {
     for (const std::string& word : words) argv.push_back(word.c_str());
     argv.push_back(nullptr);
     return parseCommandLine(static_cast<int>(words.size()), argv.data());
+}
+
+CommandLine program(std::vector<std::string> files) {
+    CommandLine line;
+    line.programFiles = std::move(files);
+    return line;
 }
 
 CommandLine batch(const std::string& card) {
@@ -64,6 +71,20 @@ INSTANTIATE_TEST_SUITE_P(
         GoodCase{"CardAlone", {"card.txt"}, batch("card.txt")},
         GoodCase{"CardWithBlanks", {"my card.txt"}, batch("my card.txt")},
         GoodCase{"CardAfterDoubleDash", {"--", "-odd.txt"}, batch("-odd.txt")},
+        GoodCase{"TwoFilesAreAProgram", {"a.toml", "b.txt"}, program({"a.toml", "b.txt"})},
+        GoodCase{"ProgramInCommandLineOrder",
+                 {"g5.toml", "g3.toml", "g4.toml"},
+                 program({"g5.toml", "g3.toml", "g4.toml"})},
+        GoodCase{"ProgramOptionsBetweenFiles",
+                 {"a", "--results", "out", "b", "--threads", "2"},
+                 [] {
+                     CommandLine l = program({"a", "b"});
+                     l.resultsDir = "out";
+                     l.analysis.threads = 2;
+                     return l;
+                 }()},
+        GoodCase{"DashWordsAfterDoubleDash", {"--", "a", "-b"}, program({"a", "-b"})},
+        GoodCase{"SameFileTwice", {"a", "a"}, program({"a", "a"})},
         GoodCase{"Threads",
                  {"--threads", "3", "c"},
                  batch("c", [](auto& l) { l.analysis.threads = 3; })},
@@ -133,7 +154,7 @@ TEST_P(BadCommandLine, IsRefusedOnStandardErrorWithStatus2) {
     EXPECT_EQ(outcome.out, "");
     const std::string firstLine = outcome.err.substr(0, outcome.err.find('\n'));
     EXPECT_EQ(firstLine, "tesserlink: " + c.problem);
-    EXPECT_NE(outcome.err.find("Usage: tesserlink [OPTIONS] [CARD]\n"), std::string::npos);
+    EXPECT_NE(outcome.err.find("Usage: tesserlink [OPTIONS] [FILE...]\n"), std::string::npos);
     EXPECT_NE(outcome.err.find("tesserlink --help"), std::string::npos);
 }
 
@@ -146,14 +167,14 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"UnknownOptionWithValue", {"--fast=yes", "c"}, "unknown option --fast"},
         BadCase{"UnknownShortOption", {"-x", "c"}, "unknown option -x"},
         BadCase{"UnknownOptionAlone", {"--frobnicate"}, "unknown option --frobnicate"},
-        BadCase{"TwoCards", {"a", "b"}, "unexpected argument 'b': give one control card file"},
-        BadCase{"DashWordAfterDoubleDash",
-                {"--", "a", "-b"},
-                "unexpected argument '-b': give one control card file"},
-        BadCase{"SecondDoubleDash",
-                {"--", "a", "--"},
-                "unexpected argument '--': give one control card file"},
-        BadCase{"EmptyCard", {""}, "CARD: expects a file name, not an empty one"},
+        BadCase{"EmptyCard", {""}, "FILE: expects a file name, not an empty one"},
+        BadCase{"EmptyFileOfAProgram", {"a", ""}, "FILE: expects a file name, not an empty one"},
+        BadCase{"ConvertWithFile",
+                {"--convert", "c", "a"},
+                "--convert takes the card to convert, not FILE"},
+        BadCase{"ConvertWithProgram",
+                {"--convert", "c", "a", "b"},
+                "--convert takes the card to convert, not FILE"},
         BadCase{
             "OptionWithoutCard", {"--threads", "2"}, "--threads needs a control card file to run"},
         BadCase{"FlagWithoutCard", {"--quiet"}, "--quiet needs a control card file to run"},
@@ -205,7 +226,7 @@ TEST(CommandLineHelp, GoesToStandardOutputWithStatus0) {
         EXPECT_EQ(outcome.exitStatus, 0) << flag;
         EXPECT_EQ(outcome.err, "") << flag;
         for (const char* part :
-             {"Usage: tesserlink [OPTIONS] [CARD]", "classifies examinees", "--help", "--version",
+             {"Usage: tesserlink [OPTIONS] [FILE...]", "classifies examinees", "--help", "--version",
               "--threads N", "--strict", "--quiet", "--progress", "--results DIR", "--bootstrap B",
               "--seed S", "--engine auto|enumerate|convolve", "Exit status:", "  0  success",
               "  1  an error the run found", "  2  a command-line error"})

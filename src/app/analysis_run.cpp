@@ -67,6 +67,7 @@ class AnalysisJob {
         if (resultsDir_) writeResultsDirectory(results, *resultsDir_);
         const std::optional<std::string>& report = prepared.file.reportPath;
         if (report) writeFileAtomically(*report, composeReport(results));
+        if (options_.onResults) options_.onResults(results);
         out_ << messages::kSuccess << '\n';
     }
 
@@ -103,16 +104,19 @@ class AnalysisJob {
 
 int runAnalysisFile(std::ostream& out, std::ostream& err, const RunOptions& options,
                     const GivenOptions& given) {
+    std::string failure;
     try {
         AnalysisJob(out, err, options, given).run();
         return 0;
     } catch (const InputError& error) {
-        err << "tesserlink: " << oneLine(error.what()) << '\n';
+        failure = "tesserlink: " + oneLine(error.what());
     } catch (const DetectedError& error) {
-        err << "tesserlink: " << *options.cardFile << ": " << error.reason() << '\n';
+        failure = "tesserlink: " + *options.cardFile + ": " + error.reason();
     } catch (const std::bad_alloc&) {
-        err << "tesserlink: not enough memory for this run\n";
+        failure = "tesserlink: not enough memory for this run";
     }
+    err << failure << '\n';
+    if (options.onError) options.onError(failure);
     return 2;
 }
 

@@ -20,11 +20,14 @@ constexpr const char* kDescription =
     "Estimates how consistently and how accurately a test classifies examinees into\n"
     "performance categories by cut scores, when each reported score is a weighted sum\n"
     "of raw scores on one to nine item sets, under the multinomial and\n"
-    "compound-multinomial error models. Without CARD the program asks for the control\n"
+    "compound-multinomial error models. Without FILE the program asks for the control\n"
     "card file name on the console and pauses before it ends, as it always has. With\n"
-    "CARD it runs that control card without asking and without pausing. A CARD\n"
+    "FILE it runs that control card without asking and without pausing. A FILE\n"
     "ending in .toml is an analysis file, which may take the items from one table\n"
-    "(CSV, SPSS, Stata, SAS) and name the run, the sets and the categories.\n";
+    "(CSV, SPSS, Stata, SAS) and name the run, the sets and the categories. Several\n"
+    "FILEs are the tests of a testing program: each runs as it would alone, its\n"
+    "console lines prefixed with its name, and --results DIR gives each test a\n"
+    "folder DIR/NAME and adds a summary of them all.\n";
 
 constexpr const char* kFooter =
     "--seed is accepted without --bootstrap and then has no effect, so a script may\n"
@@ -33,10 +36,11 @@ constexpr const char* kFooter =
     "Exit status:\n"
     "  0  success\n"
     "  1  an error the run found and reported on the console\n"
-    "  2  a command-line error or malformed input, reported on standard error";
+    "  2  a command-line error or malformed input, reported on standard error\n"
+    "With several FILEs the status is the highest of the tests' statuses.";
 
 constexpr const char* kUsageHint =
-    "Usage: tesserlink [OPTIONS] [CARD]\n"
+    "Usage: tesserlink [OPTIONS] [FILE...]\n"
     "Try 'tesserlink --help' for more information.\n";
 
 // A whole number written in plain decimal digits, from `least` up to the
@@ -116,7 +120,7 @@ std::optional<std::string> leftOverProblem(const CLI::App& app) {
         }
         if (!afterMark && word.size() > 1 && word[0] == '-')
             return "unknown option " + word.substr(0, word.find('='));
-        return "unexpected argument '" + word + "': give one control card file";
+        return "unexpected argument '" + word + "'";
     }
     return std::nullopt;
 }
@@ -151,10 +155,12 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
     app.get_formatter()->column_width(24);
 
     CommandLine line;
-    std::string card;
+    std::vector<std::string> files;
     std::string engine = "auto";
     std::string convert;
-    app.add_option("CARD", card, "The control card or analysis file (.toml) to run")
+    app.add_option("FILE", files,
+                   "The control card or analysis file (.toml) to run;\n"
+                   "several are the tests of a testing program")
         ->type_name("")
         ->check(notEmpty("a file name"));
     app.add_option("--threads", line.analysis.threads,
@@ -214,18 +220,22 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
 
     if (const std::optional<std::string> problem = leftOverProblem(app)) return refuse(*problem);
     if (app.count("--convert") > 0) {
-        if (app.count("CARD") > 0) return refuse("--convert takes the card to convert, not CARD");
+        if (app.count("FILE") > 0) return refuse("--convert takes the card to convert, not FILE");
         line.convertCard = convert;
         return {line, 0, "", ""};
     }
-    if (app.count("CARD") == 0) {
+    if (files.empty()) {
         const std::vector<const CLI::Option*> given = std::as_const(app).get_options(
             [](const CLI::Option* option) { return option->count() > 0; });
         if (!given.empty())
             return refuse(dashed(given.front()->get_name()) + " needs a control card file to run");
         return {CommandLine{}, 0, "", ""};
     }
-    line.cardFile = card;
+    if (files.size() == 1) {
+        line.cardFile = files.front();
+    } else {
+        line.programFiles = files;
+    }
     line.analysis.engine = engineNamed(engine);
     return {line, 0, "", "", app.count("--seed") > 0, app.count("--engine") > 0};
 }

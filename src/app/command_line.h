@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/analysis_options.h"
 
@@ -13,6 +14,9 @@ struct CommandLine {
     // The control card of a batch run; absent for the console dialogue, which
     // prompts for the name and pauses at the end exactly as it always has.
     std::optional<std::string> cardFile;
+    // Two or more control cards and analysis files: the tests of a testing
+    // program, run each as it would run alone. Empty for one FILE or none.
+    std::vector<std::string> programFiles;
     // --threads, --bootstrap, --seed and --engine; never its tables, which the
     // run asks for with the results files.
     AnalysisOptions analysis;

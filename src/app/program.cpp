@@ -4,6 +4,7 @@
 #include "app/card_conversion.h"
 #include "app/command_line.h"
 #include "app/console.h"
+#include "app/program_run.h"
 #include "app/run_driver.h"
 #include "input/analysis_file.h"
 
@@ -19,6 +20,12 @@ int runProgram(int argc, const char* const* argv, std::istream& in, std::ostream
     }
     const CommandLine& line = *parsed.run;
     if (line.convertCard) return convertCardToAnalysisFile(*line.convertCard, out, err);
+    if (!line.programFiles.empty()) {
+        const int status = runTestingProgram(line, parsed, out, err);
+        // Files dropped together on the program: one pause for them all.
+        if (ownsConsoleWindow) Console(in, out).pause();
+        return status;
+    }
     RunOptions options;
     options.analysis = line.analysis;
     options.cardFile = line.cardFile;

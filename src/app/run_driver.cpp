@@ -67,6 +67,7 @@ class Job {
         warn(found);
         if (options_.resultsDir) writeResultsDirectory(results, filePathOf(*options_.resultsDir));
         writeFileAtomically(card.outputFile, composeReport(results));
+        if (options_.onResults) options_.onResults(results);
         console_.line(messages::kSuccess);
     }
 
@@ -119,18 +120,23 @@ int runTesserlink(std::istream& in, std::ostream& out, std::ostream& err,
                   const RunOptions& options) {
     Console console(in, out);
     int status = 0;
+    std::string failure;
     try {
         Job(console, err, options).run();
     } catch (const DetectedError& error) {
-        console.line(error.consoleLine);
+        failure = error.consoleLine;
+        console.line(failure);
         status = 1;
     } catch (const InputError& error) {
-        err << "tesserlink: " << error.what() << '\n';
+        failure = std::string("tesserlink: ") + error.what();
+        err << failure << '\n';
         status = 2;
     } catch (const std::bad_alloc&) {
-        err << "tesserlink: not enough memory for this run\n";
+        failure = "tesserlink: not enough memory for this run";
+        err << failure << '\n';
         status = 2;
     }
+    if (status != 0 && options.onError) options.onError(failure);
     if ((status == 2 || options.cardFile) && !options.pauseAlways) return status;
     console.pause();
     return status;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <istream>
 #include <optional>
 #include <ostream>
@@ -11,6 +12,8 @@
 #include "model/model_options.h"
 
 namespace tl {
+
+struct Results;
 
 struct RunOptions {
     // What the analysis is asked for. Its tables are asked for exactly when the
@@ -30,6 +33,10 @@ struct RunOptions {
     // a batch run and a failed run end with the pause too, so that the last
     // lines can be read.
     bool pauseAlways = false;
+    // A testing program keeps what it needs of each test: its results, once
+    // its files are written, or the line that reported its error.
+    std::function<void(const Results&)> onResults;
+    std::function<void(const std::string&)> onError;
 };
 
 // One run from the card to the report, as the console program makes it.

@@ -1,0 +1,109 @@
+#include <algorithm>
+
+#include "results_files/csv_text.h"
+#include "results_files/index_fields.h"
+#include "results_files/summary_files.h"
+
+namespace tl {
+
+namespace {
+
+// Standard-error columns appear when any test was bootstrapped; a test that
+// was not leaves them empty.
+bool anyBootstrapped(const std::vector<TestSummary>& tests) {
+    return std::any_of(tests.begin(), tests.end(),
+                       [](const TestSummary& t) { return t.overallSpreads.has_value(); });
+}
+
+void indexHeaders(CsvText& csv, bool withSpreads) {
+    for (const IndexField& field : kIndexFields) csv.text(field.key);
+    if (!withSpreads) return;
+    for (const IndexField& field : kIndexFields) csv.text(std::string(field.key) + "_se");
+}
+
+void indexColumns(CsvText& csv, const IndexSet& indices,
+                  const std::optional<IndexSetSpread>& spreads, bool withSpreads) {
+    for (const IndexField& field : kIndexFields) csv.number(indices.*field.value);
+    if (!withSpreads) return;
+    for (const IndexField& field : kIndexFields) {
+        if (spreads) {
+            csv.number((*spreads.*field.spread).se);
+        } else {
+            csv.text("");
+        }
+    }
+}
+
+}  // namespace
+
+std::string composeSummaryCsv(const std::vector<TestSummary>& tests) {
+    const bool withSpreads = anyBootstrapped(tests);
+    CsvText csv;
+    for (const char* column : {"file", "folder", "title", "status", "error", "examinees",
+                               "categories", "reliability"})
+        csv.text(column);
+    indexHeaders(csv, withSpreads);
+    csv.endRow();
+    for (const TestSummary& test : tests) {
+        csv.text(test.file);
+        csv.text(test.folder);
+        csv.text(test.title);
+        csv.integer(test.status);
+        csv.text(test.error);
+        if (!test.ran()) {
+            const std::size_t empty = 3 + kIndexFields.size() * (withSpreads ? 2 : 1);
+            for (std::size_t f = 0; f < empty; ++f) csv.text("");
+            csv.endRow();
+            continue;
+        }
+        csv.integer(test.examinees);
+        csv.integer(test.categories);
+        csv.number(test.reliability);
+        indexColumns(csv, test.overall, test.overallSpreads, withSpreads);
+        csv.endRow();
+    }
+    return csv.take();
+}
+
+std::string composeSummaryCutsCsv(const std::vector<TestSummary>& tests) {
+    const bool withSpreads = anyBootstrapped(tests);
+    CsvText csv;
+    for (const char* column : {"file", "cut", "observed_cut", "true_cut"}) csv.text(column);
+    indexHeaders(csv, withSpreads);
+    csv.endRow();
+    for (const TestSummary& test : tests) {
+        for (std::size_t cut = 0; cut < test.cuts.size(); ++cut) {
+            const CutSummary& row = test.cuts[cut];
+            csv.text(test.file);
+            csv.integer(static_cast<std::int64_t>(cut + 1));
+            csv.number(row.observedCut);
+            csv.number(row.trueCut);
+            indexColumns(csv, row.indices, row.spreads, withSpreads);
+            csv.endRow();
+        }
+    }
+    return csv.take();
+}
+
+std::string composeSummaryGroupsCsv(const std::vector<TestSummary>& tests) {
+    const bool withSpreads = anyBootstrapped(tests);
+    CsvText csv;
+    for (const char* column : {"file", "variable", "level", "examinees", "small"})
+        csv.text(column);
+    indexHeaders(csv, withSpreads);
+    csv.endRow();
+    for (const TestSummary& test : tests) {
+        for (const GroupSummary& row : test.groups) {
+            csv.text(test.file);
+            csv.text(row.variable);
+            csv.text(row.level);
+            csv.integer(row.examinees);
+            csv.text(row.small ? "true" : "false");
+            indexColumns(csv, row.indices, row.spreads, withSpreads);
+            csv.endRow();
+        }
+    }
+    return csv.take();
+}
+
+}  // namespace tl

@@ -1,0 +1,192 @@
+#include <algorithm>
+
+#include "core/version.h"
+#include "results_files/html_text.h"
+#include "results_files/index_fields.h"
+#include "results_files/summary_files.h"
+
+namespace tl {
+
+namespace {
+
+constexpr const char* kStyle = R"(
+:root { color-scheme: light; --rule: #c8c8c8; --head: #f0f0f0; }
+* { box-sizing: border-box; }
+body { font-family: system-ui, -apple-system, "Segoe UI", Roboto, sans-serif; line-height: 1.45;
+       color: #1a1a1a; background: #fff; margin: 0 auto; max-width: 80rem; padding: 1rem 1.25rem 3rem; }
+h1 { font-size: 1.6rem; margin: 0.5rem 0 0.25rem; }
+h2 { font-size: 1.25rem; margin: 2rem 0 0.5rem; border-bottom: 1px solid var(--rule); }
+p.lead { margin-top: 0; color: #444; }
+.scroll { overflow-x: auto; -webkit-overflow-scrolling: touch; margin: 0 0 1rem; }
+table { border-collapse: collapse; font-variant-numeric: tabular-nums; }
+th, td { border: 1px solid var(--rule); padding: 0.3rem 0.55rem; text-align: left; white-space: nowrap; }
+thead th { background: var(--head); }
+td.num { text-align: right; }
+span.se { display: block; color: #555; font-size: 0.85rem; }
+tr.failed th, tr.failed td { background: #fdf0ef; }
+td.error { color: #8a1c12; white-space: normal; min-width: 24rem; }
+footer { margin-top: 2.5rem; color: #555; font-size: 0.9rem; }
+@media print {
+  body { max-width: none; padding: 0; font-size: 9pt; }
+  .scroll { overflow: visible; }
+}
+)";
+
+std::string th(const std::string& text) {
+    return "<th scope=\"col\">" + escapeHtml(text) + "</th>";
+}
+
+// A folder name as part of a link: bytes other than letters, digits and
+// "-._~" percent-encoded.
+std::string linkPath(const std::string& folder) {
+    static const char* const kHex = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : folder) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (letterOrDigit || c == '-' || c == '.' || c == '_' || c == '~') {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+        }
+    }
+    return out;
+}
+
+// The value with its standard error below it, each named by its path in
+// summary.json.
+std::string indexCell(const std::string& path, double value, const std::string& sePath,
+                      const IndexSpread* spread) {
+    std::string cell = "<td class=\"num\"><span data-json=\"" + escapeHtml(path) + "\">" +
+                       shownReal(value) + "</span>";
+    if (spread) {
+        cell += "<span class=\"se\" data-json=\"" + escapeHtml(sePath) + "\">(" +
+                shownReal(spread->se) + ")</span>";
+    }
+    return cell + "</td>";
+}
+
+std::string indexCells(const std::string& prefix, const IndexSet& indices,
+                       const std::string& sePrefix, const std::optional<IndexSetSpread>& spreads) {
+    std::string cells;
+    for (const IndexField& field : kIndexFields) {
+        const std::string key(field.key);
+        cells += indexCell(prefix + key, indices.*field.value, sePrefix + key,
+                           spreads ? &(*spreads.*field.spread) : nullptr);
+    }
+    return cells;
+}
+
+std::string indexHeadings() {
+    std::string cells;
+    for (const IndexField& field : kIndexFields) cells += th(std::string(field.label));
+    return cells;
+}
+
+std::string testLink(const TestSummary& test) {
+    if (!test.ran()) return escapeHtml(test.file);
+    return "<a href=\"" + escapeHtml(linkPath(test.folder)) + "/report.html\">" +
+           escapeHtml(test.file) + "</a>";
+}
+
+std::string table(const std::string& id, const std::string& head, const std::string& body) {
+    return "<div class=\"scroll\">\n<table id=\"" + id + "\">\n<thead><tr>" + head +
+           "</tr></thead>\n<tbody>\n" + body + "</tbody>\n</table>\n</div>\n";
+}
+
+std::string testsTable(const std::vector<TestSummary>& tests) {
+    const std::size_t columns = 4 + kIndexFields.size();  // after the test, title and status
+    std::string body;
+    for (std::size_t t = 0; t < tests.size(); ++t) {
+        const TestSummary& test = tests[t];
+        const std::string at = "tests." + std::to_string(t) + ".";
+        const std::string row = "<th scope=\"row\">" + testLink(test) + "</th><td>" +
+                                escapeHtml(test.title) + "</td>" +
+                                integerCell(at + "status", test.status);
+        if (!test.ran()) {
+            body += "<tr class=\"failed\">" + row + "<td class=\"error\" colspan=\"" +
+                    std::to_string(columns) + "\" data-json=\"" + at + "error\">" +
+                    escapeHtml(test.error) + "</td></tr>\n";
+            continue;
+        }
+        body += "<tr>" + row + integerCell(at + "examinees", test.examinees) +
+                integerCell(at + "categories", test.categories) +
+                realCell(at + "reliability", test.reliability) +
+                indexCells(at + "overall.", test.overall, at + "overall_se.", test.overallSpreads) +
+                "</tr>\n";
+    }
+    const std::string head = th("Test") + th("Title") + th("Status") + th("Examinees") +
+                             th("Categories") + th("Reliability") + indexHeadings();
+    return table("tests", head, body);
+}
+
+std::string cutsTable(const std::vector<TestSummary>& tests) {
+    std::string body;
+    for (std::size_t t = 0; t < tests.size(); ++t) {
+        const TestSummary& test = tests[t];
+        for (std::size_t c = 0; c < test.cuts.size(); ++c) {
+            const CutSummary& cut = test.cuts[c];
+            const std::string at = "tests." + std::to_string(t) + ".cuts." + std::to_string(c) + ".";
+            body += "<tr><th scope=\"row\">" + testLink(test) + "</th>" +
+                    integerCell(at + "cut", static_cast<std::int64_t>(c + 1)) +
+                    scoreCell(at + "observed_cut", cut.observedCut) +
+                    scoreCell(at + "true_cut", cut.trueCut) +
+                    indexCells(at, cut.indices, at + "se.", cut.spreads) + "</tr>\n";
+        }
+    }
+    const std::string head =
+        th("Test") + th("Cut") + th("Observed cut") + th("True cut") + indexHeadings();
+    return table("cuts", head, body);
+}
+
+std::string groupsTable(const std::vector<TestSummary>& tests) {
+    std::string body;
+    for (std::size_t t = 0; t < tests.size(); ++t) {
+        const TestSummary& test = tests[t];
+        for (std::size_t g = 0; g < test.groups.size(); ++g) {
+            const GroupSummary& group = test.groups[g];
+            const std::string at =
+                "tests." + std::to_string(t) + ".groups." + std::to_string(g) + ".";
+            body += "<tr><th scope=\"row\">" + testLink(test) + "</th><td>" +
+                    escapeHtml(group.variable) + "</td><td>" + escapeHtml(group.level) + "</td>" +
+                    integerCell(at + "examinees", group.examinees) + "<td>" +
+                    (group.small ? "small" : "") + "</td>" +
+                    indexCells(at, group.indices, at + "se.", group.spreads) + "</tr>\n";
+        }
+    }
+    if (body.empty()) return "";
+    const std::string head = th("Test") + th("Variable") + th("Level") + th("Examinees") +
+                             th("Flag") + indexHeadings();
+    return "<h2>Subgroups</h2>\n" + table("groups", head, body);
+}
+
+}  // namespace
+
+std::string composeProgramIndexHtml(const std::vector<TestSummary>& tests) {
+    const auto failed = static_cast<std::size_t>(
+        std::count_if(tests.begin(), tests.end(), [](const TestSummary& t) { return !t.ran(); }));
+    const bool bootstrapped = std::any_of(tests.begin(), tests.end(), [](const TestSummary& t) {
+        return t.overallSpreads.has_value();
+    });
+    std::string lead = std::to_string(tests.size()) + (tests.size() == 1 ? " test" : " tests");
+    if (failed > 0) lead += ", " + std::to_string(failed) + " failed";
+    lead += ". Each test's name opens its own page.";
+    if (bootstrapped) lead += " Bootstrap standard errors are in parentheses.";
+    const std::string program = std::string(kProgramName) + " " + std::string(kProgramVersion);
+    std::string html =
+        "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+        "<title>Testing program: classification consistency and accuracy</title>\n<style>" +
+        std::string(kStyle) +
+        "</style>\n</head>\n<body>\n<header>\n<h1>Testing program</h1>\n<p class=\"lead\">" +
+        escapeHtml(lead) + "</p>\n</header>\n<main>\n<h2>Tests</h2>\n" + testsTable(tests) +
+        "<h2>Cuts</h2>\n" + cutsTable(tests) + groupsTable(tests);
+    html += "</main>\n<footer>Written by " + escapeHtml(program) +
+            ". The numbers are in summary.json and the summary CSV files.</footer>\n</body>\n"
+            "</html>\n";
+    return html;
+}
+
+}  // namespace tl
