@@ -7,7 +7,7 @@
 // do on a real test. Everything is drawn from one fixed-seed Mersenne twister
 // with hand-written conversions, so the files are the same on every platform.
 //
-// Usage: tesserlink_workloads <directory> <B1|B2|B3|B4|C1|C2|BOOT2|READ>
+// Usage: tesserlink_workloads <directory> <B1|B2|B3|B4|C1|C2|BOOT2|READ|PROG01..PROG12>
 // writes <directory>/card.txt and <directory>/setN.dat (READ: set1.dat only).
 
 #include <algorithm>
@@ -173,14 +173,39 @@ std::vector<Workload> workloads() {
     };
 }
 
+// The twelve tests of a testing program (grades 3 to 8 in two subjects), each
+// of 100,000 examinees, their sets and cuts varying a little from test to
+// test: PROG01 .. PROG12.
+std::vector<Workload> programWorkloads() {
+    const std::vector<std::vector<SetShape>> shapes{
+        {{1.0, 50, 2}, {2.0, 8, 5}},
+        {{1.0, 40, 2}, {2.0, 6, 4}},
+        {{1.0, 30, 2}, {1.5, 10, 3}},
+        {{1.0, 45, 2}, {2.0, 5, 5}},
+    };
+    const std::vector<std::vector<double>> cuts{
+        {0.2, 0.5, 0.85}, {0.3, 0.75}, {0.25, 0.55, 0.8}, {0.15, 0.45, 0.7, 0.9}};
+    std::vector<Workload> tests;
+    for (int t = 0; t < 12; ++t) {
+        const std::string number = (t < 9 ? "0" : "") + std::to_string(t + 1);
+        tests.push_back({"PROG" + number, static_cast<std::uint64_t>(301 + t), 100000,
+                         shapes[static_cast<std::size_t>(t) % shapes.size()],
+                         cuts[static_cast<std::size_t>(t / 3) % cuts.size()], 1, t % 2});
+    }
+    return tests;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::cerr << "usage: tesserlink_workloads <directory> <B1|B2|B3|B4|C1|C2|BOOT2|READ>\n";
+        std::cerr << "usage: tesserlink_workloads <directory> "
+                     "<B1|B2|B3|B4|C1|C2|BOOT2|READ|PROG01..PROG12>\n";
         return 2;
     }
-    for (const Workload& w : workloads()) {
+    std::vector<Workload> known = workloads();
+    for (const Workload& w : programWorkloads()) known.push_back(w);
+    for (const Workload& w : known) {
         if (w.name != argv[2]) continue;
         try {
             generate(argv[1], w);

@@ -225,11 +225,11 @@ TEST(CommandLineHelp, GoesToStandardOutputWithStatus0) {
         EXPECT_FALSE(outcome.run.has_value()) << flag;
         EXPECT_EQ(outcome.exitStatus, 0) << flag;
         EXPECT_EQ(outcome.err, "") << flag;
-        for (const char* part :
-             {"Usage: tesserlink [OPTIONS] [FILE...]", "classifies examinees", "--help", "--version",
-              "--threads N", "--strict", "--quiet", "--progress", "--results DIR", "--bootstrap B",
-              "--seed S", "--engine auto|enumerate|convolve", "Exit status:", "  0  success",
-              "  1  an error the run found", "  2  a command-line error"})
+        for (const char* part : {"Usage: tesserlink [OPTIONS] [FILE...]", "classifies examinees",
+                                 "--help", "--version", "--threads N", "--strict", "--quiet",
+                                 "--progress", "--results DIR", "--bootstrap B", "--seed S",
+                                 "--engine auto|enumerate|convolve", "Exit status:", "  0  success",
+                                 "  1  an error the run found", "  2  a command-line error"})
             EXPECT_NE(outcome.out.find(part), std::string::npos) << flag << " lacks " << part;
     }
 }

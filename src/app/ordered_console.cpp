@@ -1,5 +1,6 @@
 #include "app/ordered_console.h"
 
+#include <mutex>
 #include <streambuf>
 #include <utility>
 
@@ -12,6 +13,7 @@ class OrderedConsole::LineBuffer : public std::streambuf {
         : console_(console), test_(test), toErr_(toErr) {}
 
     void flushPartial() {
+        const std::lock_guard lock(mutex_);
         if (!partial_.empty()) console_.deliver(test_, toErr_, std::exchange(partial_, {}));
     }
 
@@ -19,20 +21,29 @@ class OrderedConsole::LineBuffer : public std::streambuf {
     int_type overflow(int_type c) override {
         if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
         const char ch = traits_type::to_char_type(c);
-        if (ch == '\n') {
-            console_.deliver(test_, toErr_, std::exchange(partial_, {}));
-        } else {
-            partial_ += ch;
-        }
+        append(&ch, 1);
         return c;
     }
 
     std::streamsize xsputn(const char* text, std::streamsize count) override {
-        for (std::streamsize i = 0; i < count; ++i) overflow(traits_type::to_int_type(text[i]));
+        append(text, static_cast<std::size_t>(count));
         return count;
     }
 
   private:
+    // A run's progress may be drawn from one of its worker threads.
+    void append(const char* text, std::size_t count) {
+        const std::lock_guard lock(mutex_);
+        for (std::size_t i = 0; i < count; ++i) {
+            if (text[i] == '\n') {
+                console_.deliver(test_, toErr_, std::exchange(partial_, {}));
+            } else {
+                partial_ += text[i];
+            }
+        }
+    }
+
+    std::mutex mutex_;
     OrderedConsole& console_;
     const std::size_t test_;
     const bool toErr_;

@@ -94,17 +94,19 @@ class ProgramRun {
         if (line_.resultsDir) {
             options.resultsDir =
                 fileNameText(filePathOf(*line_.resultsDir) / filePathOf(folders_[t]));
+            // Only the few summary values outlive the test's own run.
+            options.onResults = [&summary](const Results& results) {
+                summary = summarizeTest(results);
+            };
         }
-        // Only the few summary values outlive the test's own run.
-        options.onResults = [&summary](const Results& results) { summary = summarizeTest(results); };
         options.onError = [&summary](const std::string& text) { summary.error = text; };
         std::ostream& out = console_.out(t);
         std::ostream& err = console_.err(t);
         int status = 2;
         try {
             if (isAnalysisFileName(file)) {
-                const GivenOptions given{line_.analysis.bootstrapReplicates != 0,
-                                         parsed_.seedGiven, parsed_.engineGiven};
+                const GivenOptions given{line_.analysis.bootstrapReplicates != 0, parsed_.seedGiven,
+                                         parsed_.engineGiven};
                 status = runAnalysisFile(out, err, options, given);
             } else {
                 std::istringstream noInput;

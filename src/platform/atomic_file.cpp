@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "core/errors.h"
@@ -21,6 +22,16 @@ namespace {
                        int error) {
     throw InputError("cannot write the " + std::string(kind) + " " + path + ": " + what + ": " +
                      std::strerror(error));
+}
+
+// The process's file creation mask. Reading it means setting it for a moment,
+// so two threads writing files at once (the tests of a program) take turns.
+mode_t creationMask() {
+    static std::mutex turns;
+    const std::lock_guard lock(turns);
+    const mode_t current = ::umask(0);
+    ::umask(current);
+    return current;
 }
 
 }  // namespace
@@ -42,9 +53,7 @@ void writeFileAtomically(const std::string& path, std::string_view content, std:
         ::unlink(temporary.c_str());
         fail(kind, path, what, error);
     };
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fchmod(fd, 0666 & ~mask) != 0) abandon("cannot set permissions", errno);
+    if (::fchmod(fd, 0666 & ~creationMask()) != 0) abandon("cannot set permissions", errno);
     std::size_t written = 0;
     while (written < content.size()) {
         const ssize_t got = ::write(fd, content.data() + written, content.size() - written);

@@ -13,7 +13,7 @@ constexpr const char* kStyle = R"(
 :root { color-scheme: light; --rule: #c8c8c8; --head: #f0f0f0; }
 * { box-sizing: border-box; }
 body { font-family: system-ui, -apple-system, "Segoe UI", Roboto, sans-serif; line-height: 1.45;
-       color: #1a1a1a; background: #fff; margin: 0 auto; max-width: 80rem; padding: 1rem 1.25rem 3rem; }
+       color: #1a1a1a; background: #fff; margin: 0 auto; max-width: 100rem; padding: 1rem 1.25rem 3rem; }
 h1 { font-size: 1.6rem; margin: 0.5rem 0 0.25rem; }
 h2 { font-size: 1.25rem; margin: 2rem 0 0.5rem; border-bottom: 1px solid var(--rule); }
 p.lead { margin-top: 0; color: #444; }
@@ -43,7 +43,8 @@ std::string linkPath(const std::string& folder) {
     std::string out;
     for (const char c : folder) {
         const auto byte = static_cast<unsigned char>(c);
-        const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        const bool letterOrDigit =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
         if (letterOrDigit || c == '-' || c == '.' || c == '_' || c == '~') {
             out += c;
         } else {
@@ -96,14 +97,17 @@ std::string table(const std::string& id, const std::string& head, const std::str
            "</tr></thead>\n<tbody>\n" + body + "</tbody>\n</table>\n</div>\n";
 }
 
+// The title column only when a test has a title (cards have none).
 std::string testsTable(const std::vector<TestSummary>& tests) {
-    const std::size_t columns = 4 + kIndexFields.size();  // after the test, title and status
+    const bool titled = std::any_of(tests.begin(), tests.end(),
+                                    [](const TestSummary& t) { return !t.title.empty(); });
+    const std::size_t columns = 3 + kIndexFields.size();  // after the status
     std::string body;
     for (std::size_t t = 0; t < tests.size(); ++t) {
         const TestSummary& test = tests[t];
         const std::string at = "tests." + std::to_string(t) + ".";
-        const std::string row = "<th scope=\"row\">" + testLink(test) + "</th><td>" +
-                                escapeHtml(test.title) + "</td>" +
+        const std::string row = "<th scope=\"row\">" + testLink(test) + "</th>" +
+                                (titled ? "<td>" + escapeHtml(test.title) + "</td>" : "") +
                                 integerCell(at + "status", test.status);
         if (!test.ran()) {
             body += "<tr class=\"failed\">" + row + "<td class=\"error\" colspan=\"" +
@@ -117,8 +121,9 @@ std::string testsTable(const std::vector<TestSummary>& tests) {
                 indexCells(at + "overall.", test.overall, at + "overall_se.", test.overallSpreads) +
                 "</tr>\n";
     }
-    const std::string head = th("Test") + th("Title") + th("Status") + th("Examinees") +
-                             th("Categories") + th("Reliability") + indexHeadings();
+    const std::string head = th("Test") + (titled ? th("Title") : "") + th("Status") +
+                             th("Examinees") + th("Categories") + th("Reliability") +
+                             indexHeadings();
     return table("tests", head, body);
 }
 
@@ -128,7 +133,8 @@ std::string cutsTable(const std::vector<TestSummary>& tests) {
         const TestSummary& test = tests[t];
         for (std::size_t c = 0; c < test.cuts.size(); ++c) {
             const CutSummary& cut = test.cuts[c];
-            const std::string at = "tests." + std::to_string(t) + ".cuts." + std::to_string(c) + ".";
+            const std::string at =
+                "tests." + std::to_string(t) + ".cuts." + std::to_string(c) + ".";
             body += "<tr><th scope=\"row\">" + testLink(test) + "</th>" +
                     integerCell(at + "cut", static_cast<std::int64_t>(c + 1)) +
                     scoreCell(at + "observed_cut", cut.observedCut) +
@@ -157,8 +163,8 @@ std::string groupsTable(const std::vector<TestSummary>& tests) {
         }
     }
     if (body.empty()) return "";
-    const std::string head = th("Test") + th("Variable") + th("Level") + th("Examinees") +
-                             th("Flag") + indexHeadings();
+    const std::string head =
+        th("Test") + th("Variable") + th("Level") + th("Examinees") + th("Flag") + indexHeadings();
     return "<h2>Subgroups</h2>\n" + table("groups", head, body);
 }
 

@@ -2,6 +2,9 @@
 # classification, with the report and results folder it names.
 run_analysis <- function(path, bootstrap = NULL, seed = NULL, threads = 0, write = TRUE) {
   call <- match.call()
+  if (is.character(path) && length(path) > 1L) {
+    return(run_program(path, bootstrap, seed, threads, write))
+  }
   if (!is.character(path) || length(path) != 1L || is.na(path) || path == "") {
     fail("`path` must be the analysis file's name.")
   }
