@@ -58,9 +58,8 @@ std::string safeFolderName(const std::string& name) {
     std::string safe;
     for (const char c : name) {
         const auto byte = static_cast<unsigned char>(c);
-        const bool unsafe =
-            byte < 0x20 || byte == 0x7f || std::string_view("<>:\"/\\|?*").find(c) !=
-                                                   std::string_view::npos;
+        const bool unsafe = byte < 0x20 || byte == 0x7f ||
+                            std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos;
         safe += unsafe ? '_' : c;
     }
     if (safe.empty()) return "_";

@@ -39,8 +39,8 @@ void indexColumns(CsvText& csv, const IndexSet& indices,
 std::string composeSummaryCsv(const std::vector<TestSummary>& tests) {
     const bool withSpreads = anyBootstrapped(tests);
     CsvText csv;
-    for (const char* column : {"file", "folder", "title", "status", "error", "examinees",
-                               "categories", "reliability"})
+    for (const char* column :
+         {"file", "folder", "title", "status", "error", "examinees", "categories", "reliability"})
         csv.text(column);
     indexHeaders(csv, withSpreads);
     csv.endRow();
@@ -88,8 +88,7 @@ std::string composeSummaryCutsCsv(const std::vector<TestSummary>& tests) {
 std::string composeSummaryGroupsCsv(const std::vector<TestSummary>& tests) {
     const bool withSpreads = anyBootstrapped(tests);
     CsvText csv;
-    for (const char* column : {"file", "variable", "level", "examinees", "small"})
-        csv.text(column);
+    for (const char* column : {"file", "variable", "level", "examinees", "small"}) csv.text(column);
     indexHeaders(csv, withSpreads);
     csv.endRow();
     for (const TestSummary& test : tests) {

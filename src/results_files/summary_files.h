@@ -21,8 +21,7 @@ std::string composeProgramIndexHtml(const std::vector<TestSummary>& tests);
 // folder may take one of them.
 inline const std::vector<std::string>& summaryFileNames() {
     static const std::vector<std::string> names{"summary.csv", "summary_cuts.csv",
-                                                "summary_groups.csv", "summary.json",
-                                                "index.html"};
+                                                "summary_groups.csv", "summary.json", "index.html"};
     return names;
 }
 
