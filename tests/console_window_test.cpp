@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "app/program.h"
 #include "app/run_driver.h"
 #include "core/messages.h"
 #include "support/scratch_case.h"
@@ -56,6 +57,21 @@ INSTANTIATE_TEST_SUITE_P(
         WindowCase{"malformed_data_in_an_open_console", "card.txt", "1 0 x 1 1\n", false, 2,
                    false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Files dropped together on the program: one pause after all of them.
+TEST(ConsoleWindow, ProgramDroppedOnItsOwnWindowPausesOnceAtTheEnd) {
+    const testing::ScratchCase scratch(testing::ScratchCase::fixture("bias-01"));
+    const testing::WorkingDirectory inside(scratch.dir());
+    const char* const argv[] = {"tesserlink", "--quiet", "card.txt", "absent.txt", nullptr};
+    for (const bool ownsWindow : {true, false}) {
+        std::istringstream in("\n");
+        std::ostringstream out, err;
+        EXPECT_EQ(runProgram(4, argv, in, out, err, false, ownsWindow), 1) << err.str();
+        EXPECT_EQ(out.str(), std::string("card.txt: ") + messages::kSuccess +
+                                 "\nabsent.txt: " + messages::missingFile("absent.txt") + "\n" +
+                                 (ownsWindow ? std::string(messages::kPause) + "\n" : ""));
+    }
+}
 
 }  // namespace
 }  // namespace tl
