@@ -52,9 +52,9 @@ TEST(OrderedConsole, ThreadsFinishingInAnyOrderKeepTheTestsOrder) {
     std::vector<std::string> prefixes;
     std::string expected;
     for (int t = 0; t < kTests; ++t) {
-        prefixes.push_back("t" + std::to_string(t) + ": ");
-        for (int l = 0; l < kLines; ++l)
-            expected += "t" + std::to_string(t) + ": line " + std::to_string(l) + "\n";
+        const std::string prefix = std::string("t") + std::to_string(t) + ": ";
+        prefixes.push_back(prefix);
+        for (int l = 0; l < kLines; ++l) expected += prefix + "line " + std::to_string(l) + "\n";
     }
     std::ostringstream out, err;
     OrderedConsole console(out, err, prefixes);

@@ -47,7 +47,8 @@ std::string pathName(const std::string& file) {
     for (const std::filesystem::path& part : path) {
         const std::string text = fileNameText(part);
         if (text.empty() || text == ".") continue;
-        name += (name.empty() ? "" : "_") + safeFolderName(text);
+        if (!name.empty()) name += '_';
+        name += safeFolderName(text);
     }
     return name.empty() ? safeFolderName(stemOf(file)) : name;
 }
