@@ -1,6 +1,8 @@
 // Grouping columns: how their values become levels (order, "(missing)", value
 // labels), how each table reader hands their cells over, and how an analysis
 // file names them.
+#include "input/group_levels.h"
+
 #include <gtest/gtest.h>
 #include <readstat.h>
 
@@ -12,7 +14,6 @@
 #include "analysis/analysis_file_run.h"
 #include "core/errors.h"
 #include "input/analysis_file.h"
-#include "input/group_levels.h"
 #include "support/program_run.h"
 #include "tables/table.h"
 
@@ -29,7 +30,9 @@ struct LevelCase {
     std::vector<std::uint32_t> levelOf;
 };
 
-void PrintTo(const LevelCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const LevelCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class LevelOrder : public ::testing::TestWithParam<LevelCase> {};
 
@@ -53,19 +56,23 @@ TEST_P(LevelOrder, FollowsTheValues) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, LevelOrder,
     ::testing::Values(
-        LevelCase{"NumbersInNumericOrder", {"10", "9", "11", "9"}, {}, {"9", "10", "11"},
-                  {1, 0, 2, 0}},
-        LevelCase{"NegativeAndDecimal", {"0.5", "-1", "2e0"}, {}, {"-1", "0.5", "2e0"},
-                  {1, 0, 2}},
-        LevelCase{"AnyTextMakesByteOrder", {"10", "9", "b", "a"}, {}, {"10", "9", "a", "b"},
+        LevelCase{
+            "NumbersInNumericOrder", {"10", "9", "11", "9"}, {}, {"9", "10", "11"}, {1, 0, 2, 0}},
+        LevelCase{"NegativeAndDecimal", {"0.5", "-1", "2e0"}, {}, {"-1", "0.5", "2e0"}, {1, 0, 2}},
+        LevelCase{"AnyTextMakesByteOrder",
+                  {"10", "9", "b", "a"},
+                  {},
+                  {"10", "9", "a", "b"},
                   {0, 1, 3, 2}},
         LevelCase{"CaseCountsInByteOrder", {"f", "F", "m"}, {}, {"F", "f", "m"}, {1, 0, 2}},
-        LevelCase{"MissingLast", {"2", "", "1", "NA", ".", nullptr}, {}, {"1", "2", "(missing)"},
+        LevelCase{"MissingLast",
+                  {"2", "", "1", "NA", ".", nullptr},
+                  {},
+                  {"1", "2", "(missing)"},
                   {1, 2, 0, 2, 2, 2}},
         LevelCase{"BlanksAroundIgnored", {" x ", "x", "\ty"}, {}, {"x", "y"}, {0, 0, 1}},
         LevelCase{"OnlyMissing", {"", nullptr}, {}, {"(missing)"}, {0, 0}},
-        LevelCase{"EqualNumbersWrittenApart", {"1.0", "1", "0"}, {}, {"0", "1", "1.0"},
-                  {2, 1, 0}},
+        LevelCase{"EqualNumbersWrittenApart", {"1.0", "1", "0"}, {}, {"0", "1", "1.0"}, {2, 1, 0}},
         LevelCase{"LabelsNameValuesInValueOrder",
                   {"2", "1", "3"},
                   {{"1", "Male"}, {"2", "Female"}},
@@ -107,9 +114,8 @@ class TextRecorder : public TableVisitor {
 TEST(DelimitedTable, HandsGroupingCellsAsTextBeforeEachRow) {
     TextRecorder recorder({"sex", "grade"});
     readDelimitedText("A,sex,grade\n1,F,10\n0,,9\n1,\"M, x\",NA\n", "t.csv", ',', recorder);
-    EXPECT_EQ(recorder.rows_,
-              (std::vector<std::string>{"1:[F][10]1.000000", "2:[][9]0.000000",
-                                        "3:[M, x][NA]1.000000"}));
+    EXPECT_EQ(recorder.rows_, (std::vector<std::string>{"1:[F][10]1.000000", "2:[][9]0.000000",
+                                                        "3:[M, x][NA]1.000000"}));
     EXPECT_TRUE(recorder.labels_.empty());
 }
 
@@ -181,9 +187,11 @@ TEST_P(LabelledFile, NamesTheLevelsOfAGroupingColumn) {
     const auto ignore = [](const std::string&) {};
     const Results results = analyzePrepared(prepared, options, ignore, ignore);
     ASSERT_EQ(results.groups.size(), 5u);
-    const std::vector<std::pair<std::string, std::string>> expected{
-        {"sex", "Female"}, {"sex", "Male"}, {"sex", "(missing)"}, {"site", "north"},
-        {"site", "south"}};
+    const std::vector<std::pair<std::string, std::string>> expected{{"sex", "Female"},
+                                                                    {"sex", "Male"},
+                                                                    {"sex", "(missing)"},
+                                                                    {"site", "north"},
+                                                                    {"site", "south"}};
     for (std::size_t g = 0; g < expected.size(); ++g) {
         EXPECT_EQ(results.groups[g].variable, expected[g].first);
         EXPECT_EQ(results.groups[g].level, expected[g].second);
@@ -195,8 +203,7 @@ TEST_P(LabelledFile, NamesTheLevelsOfAGroupingColumn) {
 INSTANTIATE_TEST_SUITE_P(Formats, LabelledFile,
                          ::testing::Values(TableFormat::Spss, TableFormat::Stata),
                          [](const auto& info) {
-                             return std::string(info.param == TableFormat::Spss ? "Spss"
-                                                                                : "Stata");
+                             return std::string(info.param == TableFormat::Spss ? "Spss" : "Stata");
                          });
 
 TEST(AnalysisFileGroups, AreReadWithTheirMinimum) {
@@ -220,7 +227,9 @@ struct KeyMistake {
     const char* message;
 };
 
-void PrintTo(const KeyMistake& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const KeyMistake& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class GroupKeyMistake : public ::testing::TestWithParam<KeyMistake> {};
 
@@ -241,7 +250,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         KeyMistake{"NotAList", "groups = \"sex\"",
                    "g.toml:3: data.groups: must be a list of texts, as [\"a\", \"b\"]"},
-        KeyMistake{"NotTexts", "groups = [1]", "g.toml:3: data.groups[1]: must be a text in quotes"},
+        KeyMistake{"NotTexts", "groups = [1]",
+                   "g.toml:3: data.groups[1]: must be a text in quotes"},
         KeyMistake{"Twice", "groups = [\"sex\",\n \"sex\"]",
                    "g.toml:4: data.groups[2]: names the column sex twice"},
         KeyMistake{"Empty", "groups = [\"\"]", "g.toml:3: data.groups[1]: must name a column"},
@@ -257,7 +267,9 @@ struct ColumnMistake {
     const char* message;
 };
 
-void PrintTo(const ColumnMistake& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ColumnMistake& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class GroupColumnMistake : public ::testing::TestWithParam<ColumnMistake> {};
 

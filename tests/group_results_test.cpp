@@ -29,8 +29,12 @@ using testing::readFile;
 // The grouping cells of table row r (0-based): sex unbalanced, grade numeric
 // (9 < 10 < 11, unlike their bytes), ell text with empty cells and one examinee
 // of its own.
-std::string sexOf(std::size_t r) { return r * 7 % 3 == 0 ? "M" : "F"; }
-std::string gradeOf(std::size_t r) { return std::to_string(9 + r % 3); }
+std::string sexOf(std::size_t r) {
+    return r * 7 % 3 == 0 ? "M" : "F";
+}
+std::string gradeOf(std::size_t r) {
+    return std::to_string(9 + r % 3);
+}
 std::string ellOf(std::size_t r) {
     if (r == 17) return "new";
     if (r % 11 == 0) return "";
@@ -105,9 +109,8 @@ TEST_F(GroupedTable, LevelsComeInValueOrderWithTheirSizes) {
     const Results r = run(toml("min_group = 100\n"), 0, 1);
     std::vector<std::string> names;
     for (const GroupLevel& g : r.groups) names.push_back(g.variable + "=" + g.level);
-    EXPECT_EQ(names, (std::vector<std::string>{"sex=F", "sex=M", "grade=9", "grade=10",
-                                               "grade=11", "ell=new", "ell=no", "ell=yes",
-                                               "ell=(missing)"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"sex=F", "sex=M", "grade=9", "grade=10", "grade=11",
+                                               "ell=new", "ell=no", "ell=yes", "ell=(missing)"}));
     for (const GroupLevel& g : r.groups) {
         std::int64_t count = 0;
         for (std::size_t row = 0; row < rows_; ++row) count += levelOf(g.variable, row) == g.level;
@@ -132,7 +135,8 @@ TEST_F(GroupedTable, EqualMeansOverTheLevelsRowsOfExamineesCsv) {
     const std::size_t k = 3;
     ASSERT_EQ(doc["groups"].size(), 9u);
     for (const Json& g : doc["groups"]) {
-        const std::string what = g["variable"].get<std::string>() + "=" + g["level"].get<std::string>();
+        const std::string what =
+            g["variable"].get<std::string>() + "=" + g["level"].get<std::string>();
         // The level's rows, in record order.
         double sums[4] = {0, 0, 0, 0};
         std::vector<double> p(k, 0.0), tbo(k * k, 0.0);
@@ -282,8 +286,8 @@ TEST_F(GroupedTable, BootstrappedFilesCarryTheSpreads) {
 
 TEST_F(GroupedTable, WithoutGroupsNoFileOrKeyIsAdded) {
     std::string text = toml();
-    text.replace(text.find("groups = "), text.find('\n', text.find("groups = ")) -
-                                             text.find("groups = ") + 1, "");
+    text.replace(text.find("groups = "),
+                 text.find('\n', text.find("groups = ")) - text.find("groups = ") + 1, "");
     testing::writeFile(*dir_ / "g.toml", text);
     const auto program = testing::runWithArguments(*dir_, {"--results", "plain", "g.toml"});
     ASSERT_EQ(program.exitStatus, 0) << program.err;

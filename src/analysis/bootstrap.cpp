@@ -89,10 +89,10 @@ BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapPro
                 precision[first + b] = indices.precision;
                 reliability[first + b] = indices.reliability;
                 if (levels > 0) {
-                    groups[first + b] = indices.groups.empty()
-                                            ? std::vector<GroupIndices>(
-                                                  levels, undefinedGroupIndices(cuts))
-                                            : indices.groups;
+                    groups[first + b] =
+                        indices.groups.empty()
+                            ? std::vector<GroupIndices>(levels, undefinedGroupIndices(cuts))
+                            : indices.groups;
                 }
                 ++done;
                 if (worker == 0) ask();

@@ -17,8 +17,8 @@ ReplicateIndices undefinedIndices(std::size_t cuts, double reliability) {
     PrecisionIndices precision{std::vector<CutDiagnostics>(cuts, {nan, nan, nan, nan, nan}),
                                std::vector<CategoryDiagnostics>(cuts + 1, {nan, nan}),
                                {nan, nan, nan, nan}};
-    return {undefined, std::vector<IndexSet>(cuts, undefined), std::move(precision), reliability,
-            {}};
+    return {
+        undefined, std::vector<IndexSet>(cuts, undefined), std::move(precision), reliability, {}};
 }
 
 // The sample's first-pass reliability, from its examinees' own values.
@@ -34,8 +34,7 @@ double sampleReliability(const Results& run, ExamineeSample sample) {
 
 // `origin[j]`: the run's examinee that sample entry j stands for.
 ReplicateIndices indicesOf(const ClassifiedExaminees& classified, ExamineeSample sample,
-                           double reliability, const AnalysisState& state,
-                           ExamineeSample origin) {
+                           double reliability, const AnalysisState& state, ExamineeSample origin) {
     ReplicateIndices r;
     if (!state.groups.variables.empty())
         r.groups = groupSampleIndices(classified, sample, origin, state.groups);

@@ -49,7 +49,8 @@ struct BootstrapSummary {
     std::vector<CategoryDiagnosticsSpread> categories;  // k = 1 .. K
     AgreementSpread agreement;
     IndexSpread reliability;  // of the raw composite, each replicate's first pass
-    std::vector<GroupLevelSpread> groups;  // parallel to Results::groups
+    // Each grouping level's, index for index with Results::groups.
+    std::vector<GroupLevelSpread> groups;
 };
 
 }  // namespace tl

@@ -24,8 +24,7 @@ GroupIndices indicesOver(const ClassifiedExaminees& examinees, ExamineeSample sa
 // Per level of `variable`, the entries of `sample` whose examinee is in it, in
 // sample order.
 std::vector<std::vector<std::uint32_t>> levelSamples(const GroupingVariable& variable,
-                                                     ExamineeSample sample,
-                                                     ExamineeSample origin) {
+                                                     ExamineeSample sample, ExamineeSample origin) {
     std::vector<std::vector<std::uint32_t>> members(variable.levels.size());
     for (std::size_t j = 0; j < sample.size(); ++j)
         members[variable.levelOf[origin[j]]].push_back(sample[j]);

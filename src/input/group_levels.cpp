@@ -34,7 +34,9 @@ void GroupLevelCollector::add(std::string_view text) {
     codes_.push_back(at->second);
 }
 
-void GroupLevelCollector::addMissing() { codes_.push_back(kMissingCode); }
+void GroupLevelCollector::addMissing() {
+    codes_.push_back(kMissingCode);
+}
 
 void GroupLevelCollector::label(const std::string& value, const std::string& name) {
     labels_[value] = name;
@@ -67,8 +69,7 @@ GroupingVariable GroupLevelCollector::finish() const {
         const auto named = labels_.find(value);
         variable.levels.push_back(named != labels_.end() ? named->second : value);
     }
-    const bool anyMissing =
-        std::find(codes_.begin(), codes_.end(), kMissingCode) != codes_.end();
+    const bool anyMissing = std::find(codes_.begin(), codes_.end(), kMissingCode) != codes_.end();
     if (anyMissing) variable.levels.emplace_back(kMissingLevel);
     variable.levelOf.reserve(codes_.size());
     for (std::uint32_t code : codes_) {

@@ -36,8 +36,8 @@ class GroupLevelCollector {
     std::string name_;
     bool decimalComma_;
     std::unordered_map<std::string, std::uint32_t> codeOf_;
-    std::vector<std::string> values_;    // per code, first seen first
-    std::vector<std::uint32_t> codes_;   // per examinee; kMissingCode: missing
+    std::vector<std::string> values_;   // per code, first seen first
+    std::vector<std::uint32_t> codes_;  // per examinee; kMissingCode: missing
     std::map<std::string, std::string> labels_;
     static constexpr std::uint32_t kMissingCode = UINT32_MAX;
 };

@@ -55,8 +55,8 @@ std::string intervalCell(const std::string& prefix, const IndexSpread& s) {
 
 std::string variableTable(const Results& r, const VariableLevels& v, std::size_t number) {
     const bool spread = r.bootstrap.has_value();
-    std::string html = "<thead><tr>" + th("Level", " scope=\"col\"") +
-                       th("Examinees", " scope=\"col\"");
+    std::string html =
+        "<thead><tr>" + th("Level", " scope=\"col\"") + th("Examinees", " scope=\"col\"");
     for (const IndexField& field : kIndexFields)
         html += th(std::string(field.label), " scope=\"col\"");
     if (spread) {
@@ -92,8 +92,7 @@ std::string variableTable(const Results& r, const VariableLevels& v, std::size_t
            html + "</tbody>\n</table>\n</div>\n";
 }
 
-std::string svgText(double x, double y, const std::string& content,
-                    const std::string& extra = "") {
+std::string svgText(double x, double y, const std::string& content, const std::string& extra = "") {
     return "<text x=\"" + px(x) + "\" y=\"" + px(y) + "\"" + extra + ">" + escapeHtml(content) +
            "</text>\n";
 }
@@ -153,16 +152,16 @@ std::string variableFigure(const Results& r, const VariableLevels& v, std::size_
     for (double tick : y.ticks) {
         const double at = y.pixel(tick);
         svg += svgLine(kLeft, at, kRight, at, "stroke=\"#ddd\"");
-        svg += svgText(kLeft - 8, at + 4, fixedDecimals(tick, y.tickDecimals),
-                       " text-anchor=\"end\"");
+        svg +=
+            svgText(kLeft - 8, at + 4, fixedDecimals(tick, y.tickDecimals), " text-anchor=\"end\"");
     }
     svg += svgLine(kLeft, kBottom, kRight, kBottom, "stroke=\"#333\"");
     svg += svgLine(kLeft, kTop, kLeft, kBottom, "stroke=\"#333\"");
     const double slot = (kRight - kLeft) / static_cast<double>(v.levels.size());
     for (std::size_t l = 0; l < v.levels.size(); ++l) {
         const double centre = kLeft + slot * (static_cast<double>(l) + 0.5);
-        svg += svgText(centre, kBottom + 20, r.groups[v.levels[l]].level,
-                       " text-anchor=\"middle\"");
+        svg +=
+            svgText(centre, kBottom + 20, r.groups[v.levels[l]].level, " text-anchor=\"middle\"");
     }
     svg += svgText((kLeft + kRight) / 2, kBottom + 44, v.name, " text-anchor=\"middle\"");
     const double legend = kHeight - 24;
@@ -179,8 +178,8 @@ std::string variableFigure(const Results& r, const VariableLevels& v, std::size_
         const GroupLevelSpread* s = spreadsOf(r, g);
         svg += mark(centre - 10, y, o.consistency, s ? &s->overall.consistency : nullptr,
                     kConsistencyColour, false);
-        svg += mark(centre + 10, y, o.accuracy, s ? &s->overall.accuracy : nullptr,
-                    kAccuracyColour, true);
+        svg += mark(centre + 10, y, o.accuracy, s ? &s->overall.accuracy : nullptr, kAccuracyColour,
+                    true);
     }
     return svg + "</g>\n</svg>\n";
 }
@@ -199,8 +198,10 @@ std::string groupsSectionHtml(const Results& r) {
     const std::vector<VariableLevels> variables = byVariable(r);
     for (std::size_t v = 0; v < variables.size(); ++v) {
         html += variableTable(r, variables[v], v) + "<figure>\n<div class=\"scroll\">\n" +
-                variableFigure(r, variables[v], v) + "</div>\n<figcaption>Consistency and "
-                "accuracy of each level of " + escapeHtml(variables[v].name) +
+                variableFigure(r, variables[v], v) +
+                "</div>\n<figcaption>Consistency and "
+                "accuracy of each level of " +
+                escapeHtml(variables[v].name) +
                 (r.bootstrap ? ", with 95% bootstrap intervals" : "") +
                 ".</figcaption>\n</figure>\n";
     }

@@ -66,15 +66,15 @@ Json groupsJson(const Results& results) {
                 row[std::string(field.key)] = level.indices.cutDiagnostics[c].*field.value;
             cuts.push_back(row);
         }
-        Json object = {{"variable", level.variable},
-                       {"level", level.level},
-                       {"examinees", level.examinees},
-                       {"small", level.small},
-                       {"overall", indexObject(level.indices.overall)},
-                       {"cuts", cuts},
-                       {"category_counts",
-                        {{"observed", level.observedCounts}, {"true", level.trueCounts}}},
-                       {"true_by_observed", squareRows(level.trueByObserved, k)}};
+        Json object = {
+            {"variable", level.variable},
+            {"level", level.level},
+            {"examinees", level.examinees},
+            {"small", level.small},
+            {"overall", indexObject(level.indices.overall)},
+            {"cuts", cuts},
+            {"category_counts", {{"observed", level.observedCounts}, {"true", level.trueCounts}}},
+            {"true_by_observed", squareRows(level.trueByObserved, k)}};
         if (const GroupLevelSpread* s = spreadsOf(results, g)) {
             Json perCut = Json::array();
             for (std::size_t c = 0; c < s->cuts.size(); ++c) {

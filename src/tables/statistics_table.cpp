@@ -101,8 +101,7 @@ class StatisticsReader {
                             void* self) {
         auto& reader = *static_cast<StatisticsReader*>(self);
         reader.guarded([&] {
-            reader.labels_[labelSet ? labelSet : ""].push_back(
-                {textOf(value), label ? label : ""});
+            reader.labels_[labelSet ? labelSet : ""].push_back({textOf(value), label ? label : ""});
         });
         return reader.thrown_ ? READSTAT_HANDLER_ABORT : READSTAT_HANDLER_OK;
     }
@@ -151,7 +150,8 @@ class StatisticsReader {
         const bool isText = readstat_value_type_class(value) == READSTAT_TYPE_CLASS_STRING;
         const bool missing = readstat_value_is_missing(value, variable) != 0;
         if (roles_[column] <= kFirstText) {
-            if (!missing) texts_[static_cast<std::size_t>(kFirstText - roles_[column])] = textOf(value);
+            if (!missing)
+                texts_[static_cast<std::size_t>(kFirstText - roles_[column])] = textOf(value);
             return;
         }
         if (roles_[column] == kId) {
