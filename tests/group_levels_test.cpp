@@ -295,7 +295,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ColumnMistake{"Unknown", "\"el\"",
                       ":6: data.groups[2]: no column named el in t.csv; the closest are ell, "
-                      "id, a"},
+                      "id, sex"},
         ColumnMistake{"TheId", "\"id\"",
                       ":6: data.groups[2]: the ID column id cannot be a grouping column"},
         ColumnMistake{"AnItem", "\"a\"",

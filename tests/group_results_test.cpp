@@ -55,7 +55,10 @@ class GroupedTable : public ::testing::Test {
         while (std::getline(in, line)) {
             std::istringstream values(line);
             std::string row = sexOf(r) + "," + gradeOf(r) + "," + ellOf(r);
-            for (int v; values >> v;) row += "," + std::to_string(v);
+            for (int v; values >> v;) {
+                row += ',';
+                row += std::to_string(v);
+            }
             csv += row + "\n";
             ++r;
         }
@@ -195,8 +198,9 @@ TEST_F(GroupedTable, EqualMeansOverTheLevelsRowsOfExamineesCsv) {
     EXPECT_EQ(csvReal(csv[13][5]), doc["groups"][0]["cuts"][0]["sensitivity"].get<double>());
     // The page has a table and a figure for each variable.
     const std::string page = readFile(out / "report.html");
-    for (const char* part : {"id=\"groups-heading\"", "id=\"groups-1\"", "id=\"groups-3\"",
-                             "id=\"groups-figure-2\"", "data-json=\"groups.5.overall.accuracy\""})
+    for (const char* part :
+         {"id=\"groups-heading\"", "id=\"groups-1\"", "id=\"groups-3\"",
+          "id=\"groups-figure-2-title\"", "data-json=\"groups.5.overall.accuracy\""})
         EXPECT_NE(page.find(part), std::string::npos) << part;
 }
 
