@@ -4,7 +4,7 @@
 // the same table; then the same with a bootstrap. Prints the medians and
 // their ratio.
 //
-// Usage: tesserlink_groups_bench <directory> [examinees] [replicates] [runs]
+// Usage: tesserlink_groups_bench <directory> [examinees] [replicates] [runs] [bias 0|1]
 // The table is generated into <directory> (deterministic: a fixed seed and
 // the generator's own mapping to numbers).
 
@@ -45,7 +45,8 @@ void writeTable(const fs::path& path, std::int64_t examinees) {
         row += uniform() < 0.5 ? ",F" : ",M";
         const double u = uniform();
         row += u < 0.03 ? "," : u < 0.15 ? ",1" : ",0";
-        row += "," + std::to_string(3 + static_cast<int>(uniform() * 6));
+        row += ',';
+        row += static_cast<char>('3' + static_cast<int>(uniform() * 6));
         for (int j = 0; j < kItems; ++j) {
             int score = 0;
             for (int step = 0; step < 3; ++step) score += uniform() < ability / 2 ? 1 : 0;
@@ -56,15 +57,16 @@ void writeTable(const fs::path& path, std::int64_t examinees) {
     }
 }
 
-void writeAnalysis(const fs::path& path, bool groups) {
+void writeAnalysis(const fs::path& path, bool groups, bool bias) {
     std::ofstream out(path, std::ios::binary);
     out << "[data]\nfile = \"table.csv\"\nid = \"id\"\n"
         << (groups ? "groups = [\"sex\", \"ell\", \"grade\"]\n" : "")
         << "[[sets]]\nitems = \"q1:q40\"\npoints = [0, 1, 2, 3]\n"
-           "[classification]\nobserved_cuts = [49.5, 80.5]\n";
+           "[classification]\nobserved_cuts = [49.5, 80.5]\nbias_correction = "
+        << (bias ? "true" : "false") << "\n";
 }
 
-double runSeconds(const fs::path& analysis, const fs::path& results, std::int64_t replicates) {
+double runSeconds(const fs::path& analysis, const fs::path& folder, std::int64_t replicates) {
     const auto start = std::chrono::steady_clock::now();
     const auto ignore = [](const std::string&) {};
     const tl::PreparedAnalysis prepared =
@@ -73,7 +75,7 @@ double runSeconds(const fs::path& analysis, const fs::path& results, std::int64_
     options.tables = true;
     options.bootstrapReplicates = replicates;
     const tl::Results results = tl::analyzePrepared(prepared, options, ignore, ignore);
-    tl::writeResultsDirectory(results, results);
+    tl::writeResultsDirectory(results, folder);
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
@@ -109,11 +111,14 @@ int main(int argc, char** argv) {
         const std::int64_t examinees = argc > 2 ? std::stoll(argv[2]) : 100000;
         const std::int64_t replicates = argc > 3 ? std::stoll(argv[3]) : 200;
         const int runs = argc > 4 ? std::stoi(argv[4]) : 5;
+        const bool bias = argc > 5 && std::string(argv[5]) == "1";
         fs::create_directories(dir);
         const fs::path table = dir / "table.csv";
         if (!fs::exists(table)) writeTable(table, examinees);
-        writeAnalysis(dir / "plain.toml", false);
-        writeAnalysis(dir / "groups.toml", true);
+        writeAnalysis(dir / "plain.toml", false, bias);
+        writeAnalysis(dir / "groups.toml", true, bias);
+        std::printf("%lld examinees, bias correction %s\n", static_cast<long long>(examinees),
+                    bias ? "on" : "off");
         compare(dir, 0, runs);
         if (replicates > 0) compare(dir, replicates, runs);
     } catch (const std::exception& error) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "analysis/analysis_file_run.h"
+#include "classify/index_fields.h"
 #include "support/csv_rows.h"
 #include "support/program_run.h"
 
@@ -252,6 +253,12 @@ TEST_F(GroupedTable, BootstrapSpreadsDoNotDependOnTheThreads) {
             const GroupLevelSpread& a = one.bootstrap->groups[g];
             const GroupLevelSpread& b = two.bootstrap->groups[g];
             const std::string what = one.groups[g].level + (bias ? " corrected" : "");
+            // The levels themselves are computed side by side too.
+            for (const IndexField& field : kIndexFields) {
+                expectSameBits(one.groups[g].indices.overall.*field.value,
+                               two.groups[g].indices.overall.*field.value, what);
+            }
+            EXPECT_EQ(one.groups[g].trueByObserved, two.groups[g].trueByObserved) << what;
             expectSameSpread(a.overall.consistency, b.overall.consistency, what);
             expectSameSpread(a.overall.kappa, b.overall.kappa, what);
             expectSameSpread(a.cuts[1].accuracy, b.cuts[1].accuracy, what);

@@ -170,8 +170,9 @@ class Analysis {
         if (const ExamineeGroups* asked = data_.groups()) {
             state_.groups = *asked;
             results_.minGroup = asked->minGroup;
-            results_.groups = groupLevels(results_.classified(), results_.observedComposite,
-                                          results_.card.observedCuts, state_.groups);
+            results_.groups =
+                groupLevels(results_.classified(), results_.observedComposite,
+                            results_.card.observedCuts, state_.groups, model_.threads);
         }
         if (plan_.options.tables) {
             results_.tables = tabulateClassification(

@@ -5,6 +5,7 @@
 #include "classify/bootstrap_spread.h"
 #include "classify/classification.h"
 #include "classify/precision_fields.h"
+#include "model/parallel_for.h"
 
 namespace tl {
 
@@ -36,16 +37,27 @@ std::vector<std::vector<std::uint32_t>> levelSamples(const GroupingVariable& var
 std::vector<GroupLevel> groupLevels(const ClassifiedExaminees& examinees,
                                     std::span<const double> observedComposite,
                                     std::span<const double> observedCuts,
-                                    const ExamineeGroups& groups) {
+                                    const ExamineeGroups& groups, unsigned threads) {
     const auto k = static_cast<std::size_t>(examinees.categoryCount);
     const std::vector<std::uint32_t> everyone = wholeSample(examinees.size());
+    std::vector<std::int32_t> observedCategory(everyone.size());
+    for (std::uint32_t i : everyone)
+        observedCategory[i] = trueCategoryOf(observedComposite[i], observedCuts);
     std::vector<GroupLevel> levels;
+    std::vector<std::vector<std::uint32_t>> members;
     for (const GroupingVariable& variable : groups.variables) {
-        const auto members = levelSamples(variable, everyone, everyone);
-        for (std::size_t l = 0; l < members.size(); ++l) {
-            GroupLevel& level = levels.emplace_back();
-            level.variable = variable.name;
-            level.level = variable.levels[l];
+        auto samples = levelSamples(variable, everyone, everyone);
+        for (std::size_t l = 0; l < samples.size(); ++l) {
+            GroupLevel& g = levels.emplace_back();
+            g.variable = variable.name;
+            g.level = variable.levels[l];
+            members.push_back(std::move(samples[l]));
+        }
+    }
+    // Each level alone into its own slot: any thread count gives the same bits.
+    parallelFor(levels.size(), threads, [&](std::size_t begin, std::size_t end, unsigned) {
+        for (std::size_t l = begin; l < end; ++l) {
+            GroupLevel& level = levels[l];
             level.examinees = static_cast<std::int64_t>(members[l].size());
             level.small = level.examinees < groups.minGroup;
             SampleTables tables;
@@ -54,12 +66,11 @@ std::vector<GroupLevel> groupLevels(const ClassifiedExaminees& examinees,
             level.observedCounts.assign(k, 0);
             level.trueCounts.assign(k, 0);
             for (std::uint32_t i : members[l]) {
-                const std::int32_t observed = trueCategoryOf(observedComposite[i], observedCuts);
-                ++level.observedCounts[static_cast<std::size_t>(observed - 1)];
+                ++level.observedCounts[static_cast<std::size_t>(observedCategory[i] - 1)];
                 ++level.trueCounts[static_cast<std::size_t>(examinees.trueCategory[i] - 1)];
             }
         }
-    }
+    });
     return levels;
 }
 

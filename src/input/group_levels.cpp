@@ -27,7 +27,16 @@ void GroupLevelCollector::add(std::string_view text) {
         addMissing();
         return;
     }
-    // Few distinct values, many examinees: the look-up is the common path.
+    // Few distinct values, many examinees: the look-up is the common path,
+    // a short scan while the values are few and a hash table beyond.
+    if (values_.size() <= kScanned) {
+        for (std::size_t v = 0; v < values_.size(); ++v) {
+            if (values_[v] == text) {
+                codes_.push_back(static_cast<std::uint32_t>(v));
+                return;
+            }
+        }
+    }
     const auto [at, fresh] =
         codeOf_.try_emplace(std::string(text), static_cast<std::uint32_t>(values_.size()));
     if (fresh) values_.emplace_back(text);

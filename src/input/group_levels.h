@@ -40,6 +40,7 @@ class GroupLevelCollector {
     std::vector<std::uint32_t> codes_;  // per examinee; kMissingCode: missing
     std::map<std::string, std::string> labels_;
     static constexpr std::uint32_t kMissingCode = UINT32_MAX;
+    static constexpr std::size_t kScanned = 16;  // values looked up by a scan
 };
 
 }  // namespace tl
