@@ -26,7 +26,11 @@ GroupIndices indicesOver(const ClassifiedExaminees& examinees, ExamineeSample sa
 // sample order.
 std::vector<std::vector<std::uint32_t>> levelSamples(const GroupingVariable& variable,
                                                      ExamineeSample sample, ExamineeSample origin) {
+    // Counted first, so that each list is allocated once.
+    std::vector<std::size_t> counts(variable.levels.size(), 0);
+    for (std::uint32_t i : origin) ++counts[variable.levelOf[i]];
     std::vector<std::vector<std::uint32_t>> members(variable.levels.size());
+    for (std::size_t l = 0; l < members.size(); ++l) members[l].reserve(counts[l]);
     for (std::size_t j = 0; j < sample.size(); ++j)
         members[variable.levelOf[origin[j]]].push_back(sample[j]);
     return members;
