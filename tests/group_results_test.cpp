@@ -9,14 +9,17 @@
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "analysis/analysis_file_run.h"
 #include "classify/index_fields.h"
+#include "results_files/html_text.h"
 #include "support/csv_rows.h"
 #include "support/program_run.h"
+#include "support/results_files.h"
 
 namespace tl {
 namespace {
@@ -290,9 +293,22 @@ TEST_F(GroupedTable, BootstrappedFilesCarryTheSpreads) {
     EXPECT_EQ(csv[0], (testing::CsvRow{"variable", "level", "examinees", "index", "cut", "value",
                                        "se", "ci_low", "ci_high"}));
     EXPECT_EQ(csvReal(csv[1][6]), first["bootstrap"]["overall"]["consistency"]["se"].get<double>());
-    EXPECT_NE(readFile(*dir_ / "boot" / "report.html")
-                  .find("data-json=\"groups.0.bootstrap.overall.accuracy.ci_low\""),
-              std::string::npos);
+    // Every number of the page's group section is its results.json value, rounded.
+    const std::string page = readFile(*dir_ / "boot" / "report.html");
+    const std::string section = page.substr(page.find("id=\"groups-heading\""));
+    const std::regex cell("data-json=\"([^\"]+)\">([^<]*)<");
+    std::size_t cells = 0;
+    for (auto it = std::sregex_iterator(section.begin(), section.end(), cell);
+         it != std::sregex_iterator(); ++it, ++cells) {
+        const std::string path = (*it)[1], text = (*it)[2];
+        ASSERT_EQ(path.rfind("groups.", 0), 0u) << path;
+        const Json& value = testing::jsonAt(doc, path);
+        EXPECT_EQ(text, value.is_number_integer() ? std::to_string(value.get<std::int64_t>())
+                                                  : shownReal(value.get<double>()))
+            << path;
+    }
+    // Per level: examinees, six indices, two SEs and two intervals.
+    EXPECT_EQ(cells, 9u * (1 + 6 + 2 + 4));
 }
 
 TEST_F(GroupedTable, WithoutGroupsNoFileOrKeyIsAdded) {
