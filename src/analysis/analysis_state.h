@@ -22,6 +22,7 @@ struct AnalysisState {
     std::vector<ProportionProfiles> observedProfiles;  // per set, first pass, with bias correction
     std::vector<CountVectorTable> tables;              // per set
     ReplicateEngine replicates;                        // with bias correction
+    ExamineeGroups groups;  // each examinee's levels, when groups are asked for
 };
 
 }  // namespace tl

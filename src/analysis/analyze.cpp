@@ -167,6 +167,13 @@ class Analysis {
         double classified = 0.0;
         for (double p : results_.classification.categoryMarginal) classified = classified + p;
         results_.probabilityInNoCategory = 1.0 - classified;
+        if (const ExamineeGroups* asked = data_.groups()) {
+            state_.groups = *asked;
+            results_.minGroup = asked->minGroup;
+            results_.groups =
+                groupLevels(results_.classified(), results_.observedComposite,
+                            results_.card.observedCuts, state_.groups, model_.threads);
+        }
         if (plan_.options.tables) {
             results_.tables = tabulateClassification(
                 results_.classified(), results_.classification, results_.observedComposite,

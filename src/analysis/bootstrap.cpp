@@ -63,6 +63,8 @@ BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapPro
     std::vector<std::vector<IndexSet>> perCut(cuts, std::vector<IndexSet>(total));
     std::vector<PrecisionIndices> precision(total);
     std::vector<double> reliability(total);
+    const std::size_t levels = run.groups.size();
+    std::vector<std::vector<GroupIndices>> groups(levels > 0 ? total : 0);
 
     // Only the calling thread (worker 0) asks the caller; the workers see its
     // answer before each replicate they start.
@@ -86,6 +88,12 @@ BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapPro
                 for (std::size_t c = 0; c < cuts; ++c) perCut[c][first + b] = indices.cuts[c];
                 precision[first + b] = indices.precision;
                 reliability[first + b] = indices.reliability;
+                if (levels > 0) {
+                    groups[first + b] =
+                        indices.groups.empty()
+                            ? std::vector<GroupIndices>(levels, undefinedGroupIndices(cuts))
+                            : indices.groups;
+                }
                 ++done;
                 if (worker == 0) ask();
             }
@@ -102,6 +110,7 @@ BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapPro
         summary.cuts.push_back(spreadOf(std::span<const IndexSet>(values)));
     }
     summarizePrecision(precision, reliability, summary);
+    if (levels > 0) summary.groups = groupSpreads(groups, levels);
     return summary;
 }
 

@@ -17,7 +17,8 @@ ReplicateIndices undefinedIndices(std::size_t cuts, double reliability) {
     PrecisionIndices precision{std::vector<CutDiagnostics>(cuts, {nan, nan, nan, nan, nan}),
                                std::vector<CategoryDiagnostics>(cuts + 1, {nan, nan}),
                                {nan, nan, nan, nan}};
-    return {undefined, std::vector<IndexSet>(cuts, undefined), std::move(precision), reliability};
+    return {
+        undefined, std::vector<IndexSet>(cuts, undefined), std::move(precision), reliability, {}};
 }
 
 // The sample's first-pass reliability, from its examinees' own values.
@@ -31,9 +32,12 @@ double sampleReliability(const Results& run, ExamineeSample sample) {
     return summarizeReliability(errorVariance, observed).reliability;
 }
 
+// `origin[j]`: the run's examinee that sample entry j stands for.
 ReplicateIndices indicesOf(const ClassifiedExaminees& classified, ExamineeSample sample,
-                           double reliability) {
+                           double reliability, const AnalysisState& state, ExamineeSample origin) {
     ReplicateIndices r;
+    if (!state.groups.variables.empty())
+        r.groups = groupSampleIndices(classified, sample, origin, state.groups);
     r.overall = overallIndices(classified, sample);
     r.cuts = cutIndices(classified, sample);
     r.precision = precisionIndices(classified, sample, r.overall.kappa);
@@ -78,7 +82,7 @@ ReplicateIndices biasCorrectedIndices(const AnalysisState& state, ExamineeSample
     const ClassifiedExaminees classified{groups.groupOf, groups.probabilities, trueCategory,
                                          run.card.categoryCount};
     const std::vector<std::uint32_t> inOrder = wholeSample(n);
-    return indicesOf(classified, inOrder, reliability);
+    return indicesOf(classified, inOrder, reliability, state, sample);
 }
 
 }  // namespace
@@ -86,7 +90,7 @@ ReplicateIndices biasCorrectedIndices(const AnalysisState& state, ExamineeSample
 ReplicateIndices replicateIndices(const AnalysisState& state, ExamineeSample sample) {
     const Results& run = state.results;
     if (run.biasCorrected) return biasCorrectedIndices(state, sample);
-    return indicesOf(run.classified(), sample, sampleReliability(run, sample));
+    return indicesOf(run.classified(), sample, sampleReliability(run, sample), state, sample);
 }
 
 }  // namespace tl

@@ -4,6 +4,7 @@
 
 #include "analysis/analysis_state.h"
 #include "classify/classification_indices.h"
+#include "classify/group_results.h"
 #include "classify/precision_indices.h"
 
 namespace tl {
@@ -15,6 +16,7 @@ struct ReplicateIndices {
     std::vector<IndexSet> cuts;
     PrecisionIndices precision;
     double reliability = 0.0;
+    std::vector<GroupIndices> groups;  // per grouping level; empty: all undefined
 };
 
 // Every index of a run recomputed from scratch on a sample of its examinees

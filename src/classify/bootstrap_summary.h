@@ -32,6 +32,14 @@ struct AgreementSpread {
         accuracyWithinOne;
 };
 
+// The spreads of one grouping level's indices (see GroupLevel), from the
+// replicates of the whole sample.
+struct GroupLevelSpread {
+    IndexSetSpread overall;
+    std::vector<IndexSetSpread> cuts;                  // c = 1 .. K-1
+    std::vector<CutDiagnosticsSpread> cutDiagnostics;  // c = 1 .. K-1
+};
+
 struct BootstrapSummary {
     std::int64_t replicates = 0;
     std::uint64_t seed = 1;
@@ -41,6 +49,8 @@ struct BootstrapSummary {
     std::vector<CategoryDiagnosticsSpread> categories;  // k = 1 .. K
     AgreementSpread agreement;
     IndexSpread reliability;  // of the raw composite, each replicate's first pass
+    // Each grouping level's, index for index with Results::groups.
+    std::vector<GroupLevelSpread> groups;
 };
 
 }  // namespace tl

@@ -22,7 +22,8 @@ namespace {
 using Keys = std::vector<std::string_view>;
 
 const Keys kTopKeys = {"title", "data", "sets", "classification", "output", "options"};
-const Keys kDataKeys = {"file", "format", "delimiter", "id", "missing", "missing_codes"};
+const Keys kDataKeys = {"file",    "format",        "delimiter", "id",
+                        "missing", "missing_codes", "groups",    "min_group"};
 const Keys kSetKeys = {"name", "items", "points", "weight", "missing", "reverse", "file"};
 const Keys kClassificationKeys = {"labels", "observed_cuts", "true_cuts", "bias_correction"};
 const Keys kOutputKeys = {"report", "conditional", "results"};
@@ -238,8 +239,26 @@ class Reader {
             table.missing = missingRule(*m, "data.missing");
         if (const toml::node* codes = data.get("missing_codes"))
             table.missingCodes = numbers(*codes, "data.missing_codes");
+        if (const toml::node* groups = data.get("groups")) readGroups(*groups, table);
+        if (const toml::node* least = data.get("min_group"))
+            table.minGroup = whole(*least, "data.min_group", 0);
         remember(*file, "data.file");
         file_.table = std::move(table);
+    }
+
+    // Each column named once; each name's line is kept for the header check.
+    void readGroups(const toml::node& node, AnalysisTable& table) {
+        table.groups = texts(node, "data.groups");
+        const toml::array& list = *node.as_array();
+        for (std::size_t g = 0; g < table.groups.size(); ++g) {
+            const std::string key = "data.groups[" + std::to_string(g + 1) + "]";
+            remember(list[g], key);
+            if (table.groups[g].empty()) fail(&list[g], key, "must name a column");
+            for (std::size_t h = 0; h < g; ++h) {
+                if (table.groups[h] == table.groups[g])
+                    fail(&list[g], key, "names the column " + table.groups[g] + " twice");
+            }
+        }
     }
 
     void readSets() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/control_card.h"
+#include "core/examinee_groups.h"
 #include "core/run_labels.h"
 #include "tables/table.h"
 
@@ -27,6 +28,10 @@ struct AnalysisTable {
     std::string id;      // the ID column; empty: none
     MissingRule missing;
     std::vector<double> missingCodes;
+    // Columns whose levels the results are also given for (sex, English
+    // learners), and below how many examinees a level is flagged small.
+    std::vector<std::string> groups;
+    std::int64_t minGroup = ExamineeGroups::kDefaultMinGroup;
 };
 
 // A set's columns in the table, before the header is known.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/data_findings.h"
+#include "core/examinee_groups.h"
 
 namespace tl {
 
@@ -31,6 +32,10 @@ class DataSource {
     // when it was first read.
     virtual std::string sourceName(std::size_t set) const = 0;
     virtual RecordLayout layout(std::size_t /*set*/) const { return {}; }
+
+    // The groups whose results are asked for, each examinee's level in record
+    // order; null when none are.
+    virtual const ExamineeGroups* groups() const { return nullptr; }
 };
 
 }  // namespace tl

@@ -25,9 +25,15 @@ class MemoryDataSource : public DataSource {
     std::string sourceName(std::size_t set) const override {
         return "item set " + std::to_string(set + 1);
     }
+    // The examinees' groups, one level a matrix row.
+    void setGroups(ExamineeGroups groups) { groups_ = std::move(groups); }
+    const ExamineeGroups* groups() const override {
+        return groups_.variables.empty() ? nullptr : &groups_;
+    }
 
   private:
     std::vector<ScoreMatrix> sets_;
+    ExamineeGroups groups_;
 };
 
 }  // namespace tl

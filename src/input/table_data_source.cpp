@@ -14,6 +14,7 @@
 #include "core/edit_distance.h"
 #include "core/errors.h"
 #include "core/one_line.h"
+#include "input/group_levels.h"
 #include "platform/large_pages.h"
 
 namespace tl {
@@ -129,6 +130,17 @@ ResolvedColumns resolveColumns(AnalysisFile& file, const std::vector<std::string
         resolved.items.push_back(std::move(items));
         resolved.reversed.push_back(std::move(reversed));
     }
+    for (std::size_t g = 0; g < file.table->groups.size(); ++g) {
+        const std::string key = "data.groups[" + std::to_string(g + 1) + "]";
+        const std::size_t c = columns.find(file.table->groups[g], key);
+        if (resolved.id && c == *resolved.id)
+            throw InputError(oneLine(file.where(key) + "the ID column " + header[c] +
+                                     " cannot be a grouping column"));
+        if (setOfColumn.contains(c))
+            throw InputError(oneLine(file.where(key) + "the item " + header[c] +
+                                     " cannot be a grouping column"));
+        resolved.groups.push_back(c);
+    }
     return resolved;
 }
 
@@ -150,6 +162,8 @@ class TableScan : public TableVisitor {
         }
         keptCodes_.assign(columns.items.size(), 0);
         noCodes_ = file.table->missingCodes.empty();
+        for (std::size_t g = 0; g < columns.groups.size(); ++g)
+            groups_.emplace_back(file.table->groups[g]);
         for (const Item& item : items_) plain_.push_back(noCodes_ && !item.reversed);
         std::error_code error;
         const std::uintmax_t bytes = std::filesystem::file_size(file.table->source.path, error);
@@ -161,6 +175,7 @@ class TableScan : public TableVisitor {
         // A column in two sets is read once and handed to both.
         ColumnPick pick;
         pick.id = columns_.id;
+        pick.texts = columns_.groups;
         std::unordered_map<std::size_t, std::size_t> cellOf;
         for (const auto& items : columns_.items) {
             for (std::size_t c : items) {
@@ -206,11 +221,21 @@ class TableScan : public TableVisitor {
             throw InputError(oneLine(out_.file_ + ": more examinees than one run can hold"));
         out_.records_.rows.push_back(row);
         if (columns_.id) out_.records_.ids.emplace_back(id);
+        for (std::size_t g = 0; g < groups_.size(); ++g) groups_[g].add(texts_[g]);
+    }
+
+    void rowTexts(std::span<const std::string> texts) override { texts_ = texts; }
+
+    void valueLabels(std::size_t text, const std::vector<ValueLabel>& labels) override {
+        for (const ValueLabel& l : labels) groups_.at(text).label(l.value, l.label);
     }
 
     void finish() const {
         if (errors_ == 0) {
             countDuplicateIds();
+            for (const GroupLevelCollector& group : groups_)
+                out_.groups_.variables.push_back(group.finish());
+            out_.groups_.minGroup = file_.table->minGroup;
             return;
         }
         throw InputError(
@@ -398,6 +423,8 @@ class TableScan : public TableVisitor {
     std::array<SmallCode, kSmall> smallCodes_{};
     // The code of each one-digit score the parser named (-1: none yet).
     std::array<std::int32_t, 10> digitCodes_ = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+    std::vector<GroupLevelCollector> groups_;  // per [data].groups column
+    std::span<const std::string> texts_;       // the row's grouping cells
     std::int64_t errors_ = 0;
     std::int64_t firstRow_ = 0;
     std::string firstColumn_;

@@ -17,6 +17,7 @@ struct ResolvedColumns {
     std::vector<std::vector<std::size_t>> items;  // per set, in the set's item order
     std::vector<std::vector<bool>> reversed;      // per set and item
     std::optional<std::size_t> id;
+    std::vector<std::size_t> groups;    // [data].groups, in their order
     std::vector<std::string> warnings;  // an item in two sets
 };
 
@@ -64,6 +65,9 @@ class TableDataSource : public DataSource {
     std::string sourceName(std::size_t set) const override;
 
     const ExamineeRecords& records() const { return records_; }
+    const ExamineeGroups* groups() const override {
+        return groups_.variables.empty() ? nullptr : &groups_;
+    }
     const TableSummary& summary() const { return summary_; }
     // The notes and warnings the reading gave: rows left out, duplicate IDs.
     std::vector<std::string> notes() const;
@@ -76,6 +80,7 @@ class TableDataSource : public DataSource {
     std::vector<CodeStore> codes_;  // per set: rows x items
     std::vector<double> values_;    // the value of each code
     ExamineeRecords records_;
+    ExamineeGroups groups_;  // the kept examinees' levels of [data].groups
     TableSummary summary_;
     std::string firstDuplicate_;
     std::int64_t firstDuplicateRow_ = 0;

@@ -10,6 +10,7 @@
 #include "classify/classification.h"
 #include "classify/classification_indices.h"
 #include "classify/classification_tables.h"
+#include "classify/group_results.h"
 #include "core/control_card.h"
 #include "core/data_findings.h"
 #include "core/engine_plan.h"
@@ -49,6 +50,11 @@ struct Results {
     // Standard errors and intervals of the overall and per-cut indices, when a
     // bootstrap was asked for.
     std::optional<BootstrapSummary> bootstrap;
+
+    // Each level of each grouping variable asked for, variable by variable
+    // (empty when none is); its spreads are bootstrap->groups, index for index.
+    std::vector<GroupLevel> groups;
+    std::int64_t minGroup = ExamineeGroups::kDefaultMinGroup;  // below it a level is small
 
     // What the first pass found in each set's scores.
     std::vector<SetFindings> findings;

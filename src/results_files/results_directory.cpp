@@ -9,6 +9,7 @@
 #include "platform/atomic_file.h"
 #include "platform/file_names.h"
 #include "results_files/examinees_csv.h"
+#include "results_files/groups_results.h"
 #include "results_files/results_csv.h"
 #include "results_files/results_html.h"
 #include "results_files/results_json.h"
@@ -49,6 +50,7 @@ void writeResultsDirectory(const Results& results, const std::filesystem::path& 
     files.emplace_back("per_category.csv", composePerCategoryCsv(results));
     files.emplace_back("agreement.csv", composeAgreementCsv(results));
     files.emplace_back("examinees.csv", composeExamineesCsv(results));
+    if (!results.groups.empty()) files.emplace_back("groups.csv", composeGroupsCsv(results));
     files.emplace_back("report.html", composeResultsHtml(results));
     makeFolder(dir);
     for (auto& [name, content] : files) {

@@ -7,6 +7,7 @@
 
 #include "core/version.h"
 #include "results_files/category_names.h"
+#include "results_files/groups_html.h"
 #include "results_files/html_text.h"
 #include "results_files/index_fields.h"
 #include "results_files/number_text.h"
@@ -441,6 +442,7 @@ std::string composeResultsHtml(const Results& r) {
         "observed cuts.</figcaption>\n</figure>\n"
         "<details>\n<summary>The figures' numbers</summary>\n" +
         conditionalTable(r) + "</details>\n</section>\n";
+    html += groupsSectionHtml(r);
     html += "</main>\n<footer>Written by " + escapeHtml(program) + ".</footer>\n</body>\n</html>\n";
     return html;
 }

@@ -4,6 +4,7 @@
 
 #include "core/version.h"
 #include "results_files/category_names.h"
+#include "results_files/groups_results.h"
 #include "results_files/index_fields.h"
 #include "results_files/json_text.h"
 
@@ -200,6 +201,7 @@ Json resultsDocument(const Results& results) {
                             {"reliability", spread(b.reliability)}};
     }
     if (results.table) doc["table"] = tableSummary(*results.table);
+    if (!results.groups.empty()) doc["groups"] = groupsJson(results);
     return doc;
 }
 

@@ -240,6 +240,8 @@ class DelimitedParser {
         const int role = roles_[column];
         if (role == kId) {
             takeId(value);
+        } else if (role <= kFirstText) {
+            takeText(static_cast<std::size_t>(kFirstText - role), value);
         } else if (role >= 0) {
             TableCell& slot = cells_[static_cast<std::size_t>(role)];
             if (value.size() == 1 && value[0] >= '0' && value[0] <= '9') {
@@ -261,6 +263,9 @@ class DelimitedParser {
     // Once a row, out of line: inlined into the split of one-character
     // fields, the copy draws a false -Wrestrict from the compiler.
     [[gnu::noinline]] void takeId(std::string_view value) { id_.assign(value); }
+    [[gnu::noinline]] void takeText(std::size_t t, std::string_view value) {
+        texts_[t].assign(value);
+    }
 
     void endRow() {
         if (failure_) return;
@@ -282,7 +287,10 @@ class DelimitedParser {
                        " columns. Check the delimiter and the quoting of that row.";
             return;
         }
-        guarded([&] { visitor_.row(row_, cells_, id_); });
+        guarded([&] {
+            if (!texts_.empty()) visitor_.rowTexts(texts_);
+            visitor_.row(row_, cells_, id_);
+        });
         id_.clear();
     }
 
@@ -291,7 +299,10 @@ class DelimitedParser {
         for (std::size_t k = 0; k < picked.numbers.size(); ++k)
             roles_.at(picked.numbers[k]) = static_cast<int>(k);
         if (picked.id) roles_.at(*picked.id) = kId;
+        for (std::size_t t = 0; t < picked.texts.size(); ++t)
+            roles_.at(picked.texts[t]) = kFirstText - static_cast<int>(t);
         cells_.assign(picked.numbers.size(), TableCell{});
+        texts_.assign(picked.texts.size(), std::string());
     }
 
     static std::string trimmed(std::string_view text) {
@@ -319,6 +330,7 @@ class DelimitedParser {
 
     static constexpr int kIgnored = -1;
     static constexpr int kId = -2;
+    static constexpr int kFirstText = -3;  // text column t has role kFirstText - t
 
     csv_parser parser_{};
     const std::string& name_;
@@ -333,6 +345,7 @@ class DelimitedParser {
     std::vector<int> roles_;
     std::vector<TableCell> cells_;
     std::string id_;
+    std::vector<std::string> texts_;
     std::size_t field_ = 0;
     std::int64_t row_ = 0;
     // The first failure inside a callback; libcsv is C and must not be unwound.

@@ -1,6 +1,6 @@
 // SPSS, Stata and SAS files, parsed by ReadStat. Its values arrive one by one,
 // row after row; system-missing and user-defined missing values are missing,
-// and value labels are not looked at. The Windows and browser builds have
+// and value labels name the levels of grouping columns only. The Windows and browser builds have
 // statistics_table_refused.cpp: ReadStat does not build there.
 #if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
 
@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <exception>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -55,6 +56,7 @@ class StatisticsReader {
         if (!parser) throw InputError(source_.path + ": the table reader could not start");
         readstat_set_variable_handler(parser.get(), onVariable);
         readstat_set_value_handler(parser.get(), onValue);
+        readstat_set_value_label_handler(parser.get(), onValueLabel);
         readstat_error_t status = READSTAT_OK;
         const char* path = source_.path.c_str();
         switch (source_.format) {
@@ -80,17 +82,52 @@ class StatisticsReader {
         }
         guarded([&] {
             sendHeader();
-            if (row_ >= 0) visitor_.row(row_ + 1, cells_, id_);
+            if (row_ >= 0) sendRow();
+            sendLabels();
         });
         if (thrown_) std::rethrow_exception(thrown_);
     }
 
   private:
-    static int onVariable(int, readstat_variable_t* variable, const char*, void* self) {
+    static int onVariable(int, readstat_variable_t* variable, const char* labelSet, void* self) {
         auto& reader = *static_cast<StatisticsReader*>(self);
         const char* name = readstat_variable_get_name(variable);
         reader.names_.emplace_back(name ? name : "");
+        reader.labelSets_.emplace_back(labelSet ? labelSet : "");
         return READSTAT_HANDLER_OK;
+    }
+
+    static int onValueLabel(const char* labelSet, readstat_value_t value, const char* label,
+                            void* self) {
+        auto& reader = *static_cast<StatisticsReader*>(self);
+        reader.guarded([&] {
+            reader.labels_[labelSet ? labelSet : ""].push_back({textOf(value), label ? label : ""});
+        });
+        return reader.thrown_ ? READSTAT_HANDLER_ABORT : READSTAT_HANDLER_OK;
+    }
+
+    static std::string textOf(readstat_value_t value) {
+        if (readstat_value_type_class(value) == READSTAT_TYPE_CLASS_STRING) {
+            const char* text = readstat_string_value(value);
+            return text ? text : "";
+        }
+        return numberText(readstat_double_value(value));
+    }
+
+    void sendRow() {
+        if (!texts_.empty()) visitor_.rowTexts(texts_);
+        visitor_.row(row_ + 1, cells_, id_);
+    }
+
+    // The labels of each text column's label set, once every row is read (a
+    // Stata file keeps them after its rows).
+    void sendLabels() {
+        for (std::size_t t = 0; t < textColumns_.size(); ++t) {
+            const std::size_t column = textColumns_[t];
+            if (column >= labelSets_.size() || labelSets_[column].empty()) continue;
+            const auto found = labels_.find(labelSets_[column]);
+            if (found != labels_.end()) visitor_.valueLabels(t, found->second);
+        }
     }
 
     static int onValue(int row, readstat_variable_t* variable, readstat_value_t value, void* self) {
@@ -102,15 +139,21 @@ class StatisticsReader {
     void value(int row, readstat_variable_t* variable, readstat_value_t value) {
         sendHeader();
         if (row != row_) {
-            if (row_ >= 0) visitor_.row(row_ + 1, cells_, id_);
+            if (row_ >= 0) sendRow();
             row_ = row;
             id_.clear();
             for (TableCell& cell : cells_) cell = TableCell{};
+            for (std::string& text : texts_) text.clear();
         }
         const auto column = static_cast<std::size_t>(readstat_variable_get_index(variable));
         if (column >= roles_.size() || roles_[column] == kIgnored) return;
         const bool isText = readstat_value_type_class(value) == READSTAT_TYPE_CLASS_STRING;
         const bool missing = readstat_value_is_missing(value, variable) != 0;
+        if (roles_[column] <= kFirstText) {
+            if (!missing)
+                texts_[static_cast<std::size_t>(kFirstText - roles_[column])] = textOf(value);
+            return;
+        }
         if (roles_[column] == kId) {
             if (missing) return;
             if (isText) {
@@ -146,7 +189,11 @@ class StatisticsReader {
         for (std::size_t k = 0; k < picked.numbers.size(); ++k)
             roles_.at(picked.numbers[k]) = static_cast<int>(k);
         if (picked.id) roles_.at(*picked.id) = kId;
+        for (std::size_t t = 0; t < picked.texts.size(); ++t)
+            roles_.at(picked.texts[t]) = kFirstText - static_cast<int>(t);
+        textColumns_ = picked.texts;
         cells_.assign(picked.numbers.size(), TableCell{});
+        texts_.assign(picked.texts.size(), std::string());
     }
 
     template <typename Call>
@@ -161,6 +208,7 @@ class StatisticsReader {
 
     static constexpr int kIgnored = -1;
     static constexpr int kId = -2;
+    static constexpr int kFirstText = -3;  // text column t has role kFirstText - t
 
     const TableSource& source_;
     TableVisitor& visitor_;
@@ -168,6 +216,10 @@ class StatisticsReader {
     std::vector<int> roles_;
     std::vector<TableCell> cells_;
     std::string id_;
+    std::vector<std::string> labelSets_;  // per column: its value labels' set, or empty
+    std::map<std::string, std::vector<ValueLabel>> labels_;  // by label set
+    std::vector<std::size_t> textColumns_;
+    std::vector<std::string> texts_;
     bool headerSent_ = false;
     int row_ = -1;
     // ReadStat is C: what the visitor throws waits until it has returned.

@@ -41,10 +41,19 @@ struct TableCell {
 };
 
 // The columns a reader hands over for every row: `numbers` in the order given
-// (a cell there that is not a number is an error), and one `id` column as text.
+// (a cell there that is not a number is an error), one `id` column as text, and
+// `texts` (grouping columns) as text in the order given. A column has one role.
 struct ColumnPick {
     std::vector<std::size_t> numbers;
     std::optional<std::size_t> id;
+    std::vector<std::size_t> texts;
+};
+
+// A value label of a statistics file: a value, written as the reader writes
+// that column's cells, and its name.
+struct ValueLabel {
+    std::string value;
+    std::string label;
 };
 
 // Receives a table as it is read: first its column names, then each row.
@@ -54,6 +63,13 @@ class TableVisitor {
     virtual ColumnPick header(const std::vector<std::string>& names) = 0;
     // `row` counts the data rows from 1 (the header row is not counted).
     virtual void row(std::int64_t row, std::span<const TableCell> numbers, std::string_view id) = 0;
+    // With ColumnPick::texts, just before each row(): the row's cells of those
+    // columns, blanks kept; a missing cell of a statistics file is empty, and
+    // its numbers are written as its numeric ID cells are.
+    virtual void rowTexts(std::span<const std::string> /*texts*/) {}
+    // After the last row, for each of ColumnPick::texts (by its index there)
+    // whose values a statistics file labels.
+    virtual void valueLabels(std::size_t /*text*/, const std::vector<ValueLabel>& /*labels*/) {}
 };
 
 // Reads the whole table, streaming its rows to `visitor`. Throws InputError

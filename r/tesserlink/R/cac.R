@@ -1,7 +1,8 @@
 # Classification consistency and accuracy of item scores held in R.
 cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, bootstrap = 0,
                 seed = NULL, id = NULL, na = c("error", "omit"), unmatched = c("error", "ignore"),
-                threads = 0, labels = NULL, progress = interactive()) {
+                threads = 0, labels = NULL, progress = interactive(), by = NULL,
+                min_group = 50) {
   call <- match.call()
   if (missing(data)) fail("`data` is missing: a data frame or matrix, one row per examinee.")
   if (missing(sets)) fail("`sets` is missing: a list of item sets, each list(items = , points = ).")
@@ -20,6 +21,7 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
   threads <- check_threads(threads)
   labels_given <- check_labels(labels, length(cuts) + 1L)
   progress <- check_flag(progress, "progress")
+  min_group <- check_whole(min_group, "min_group")
   na <- check_choice(na, c("error", "omit"), "na")
   unmatched <- check_choice(unmatched, c("error", "ignore"), "unmatched")
   labels <- column_labels(data)
@@ -38,6 +40,7 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
     matrix_of_set <- scores[keep, match(set$columns, all_columns), drop = FALSE]
     list(scores = matrix_of_set, points = set$points, weight = set$weight, label = set$label)
   })
+  groups <- group_columns(by, data, labels, all_columns, id_column, keep, min_group)
   # Drawn last, once every argument has passed its checks.
   seed <- bootstrap_seed(seed, bootstrap)
 
@@ -45,7 +48,8 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
   if (is.matrix(data) && !is.null(id_column)) ids <- data[keep, id_column]
   out <- .Call(tl_analyze, native_sets, cuts, true_cuts, bias_correction, bootstrap, seed,
                threads, unmatched == "error", as.character(labels_given), as.numeric(keep),
-               if (is.null(ids)) character(0) else id_text(ids), progress_reporter(progress))
+               if (is.null(ids)) character(0) else id_text(ids), progress_reporter(progress),
+               groups)
   if (!is.null(out$unmatched)) stop_unmatched(out$unmatched, sets, labels, keep)
   if (!is.null(out$error)) stop_library(out$error, cac_wording(sets, cuts, true_cuts))
   result <- new_tesserlink(out, labels = vapply(sets, `[[`, "", "label"), record = keep,

@@ -88,6 +88,7 @@ new_tesserlink <- function(out, labels, record, id, call, categories = NULL) {
       message = "negative factorial in factln: a multinomial coefficient took 0! for a negative count.",
       call = NULL)))
   }
+  if (!is.null(r$groups)) result$groups <- as.data.frame(r$groups, stringsAsFactors = FALSE)
   result$labels <- categories
   # The run itself, for write_results(); gone once the object is saved and read back.
   structure(result, class = "tesserlink", native = out$native)

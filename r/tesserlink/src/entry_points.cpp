@@ -20,6 +20,7 @@
 #include "card_from_r.h"
 #include "core/errors.h"
 #include "core/messages.h"
+#include "groups_from_r.h"
 #include "input/control_card_reader.h"
 #include "input/file_data_source.h"
 #include "plan/card_checks.h"
@@ -152,10 +153,11 @@ std::string besideCard(const std::string& name, const std::filesystem::path& fol
 }  // namespace
 
 // `labels`: the category labels (empty: none); `rows` and `ids`: each kept
-// examinee's row of the data and its ID (`ids` empty: no ID column).
+// examinee's row of the data and its ID (`ids` empty: no ID column); `groups`:
+// the grouping columns (see groupsFromR; an empty list: none).
 extern "C" SEXP tl_analyze(SEXP sets, SEXP cuts, SEXP trueCuts, SEXP biasCorrection, SEXP bootstrap,
                            SEXP seed, SEXP threads, SEXP stopOnUnmatched, SEXP labels, SEXP rows,
-                           SEXP ids, SEXP progress) {
+                           SEXP ids, SEXP progress, SEXP groups) {
     BEGIN_RCPP
     return guarded([&]() -> SEXP {
         const tlr::MemoryJob job =
@@ -171,6 +173,7 @@ extern "C" SEXP tl_analyze(SEXP sets, SEXP cuts, SEXP trueCuts, SEXP biasCorrect
             };
         }
         tl::MemoryDataSource data(job.scores);
+        data.setGroups(tlr::groupsFromR(Rcpp::List(groups)));
         try {
             tl::Results results =
                 tl::analyze(job.card, data, analysisOptions(bootstrap, seed, threads), hooks);

@@ -8,6 +8,7 @@
 #include "classify/classification.h"
 #include "classify/index_fields.h"
 #include "classify/precision_fields.h"
+#include "results_files/groups_results.h"
 
 namespace tlr {
 
@@ -226,6 +227,44 @@ Rcpp::List unmatched(const std::vector<tl::SetFindings>& sets) {
                               _["first_value"] = numbers(value));
 }
 
+// groups.csv's rows, with each level's small flag: variable, level, examinees,
+// small, index, cut (NA overall), value, and se, ci_low, ci_high after a
+// bootstrap.
+Rcpp::List groupRows(const tl::Results& r) {
+    std::vector<std::string> variable, level, index;
+    std::vector<int> small, cut;
+    std::vector<double> examinees, value, se, low, high;
+    tl::visitGroupIndices(r, [&](std::size_t g, std::string_view name, std::size_t c, double v,
+                                 const tl::IndexSpread* s) {
+        const tl::GroupLevel& l = r.groups[g];
+        variable.push_back(l.variable);
+        level.push_back(l.level);
+        examinees.push_back(static_cast<double>(l.examinees));
+        small.push_back(l.small ? 1 : 0);
+        index.emplace_back(name);
+        cut.push_back(c == 0 ? NA_INTEGER : static_cast<int>(c));
+        value.push_back(v);
+        if (s) {
+            se.push_back(s->se);
+            low.push_back(s->ciLow);
+            high.push_back(s->ciHigh);
+        }
+    });
+    Rcpp::List out = Rcpp::List::create(
+        _["variable"] = Rcpp::CharacterVector(variable.begin(), variable.end()),
+        _["level"] = Rcpp::CharacterVector(level.begin(), level.end()),
+        _["examinees"] = numbers(examinees),
+        _["small"] = Rcpp::LogicalVector(small.begin(), small.end()),
+        _["index"] = Rcpp::CharacterVector(index.begin(), index.end()),
+        _["cut"] = Rcpp::IntegerVector(cut.begin(), cut.end()), _["value"] = numbers(value));
+    if (r.bootstrap) {
+        out.push_back(numbers(se), "se");
+        out.push_back(numbers(low), "ci_low");
+        out.push_back(numbers(high), "ci_high");
+    }
+    return out;
+}
+
 // The card's sets and cuts, as the run took them.
 Rcpp::List cardToR(const tl::ControlCard& card) {
     Rcpp::CharacterVector label;
@@ -282,6 +321,7 @@ Rcpp::List resultsToR(const tl::Results& r) {
             "composite");
     }
     if (r.bootstrap) out.push_back(bootstrap(*r.bootstrap, r), "bootstrap");
+    if (!r.groups.empty()) out.push_back(groupRows(r), "groups");
     return out;
 }
 
