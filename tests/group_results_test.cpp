@@ -4,6 +4,7 @@
 // bootstrap's spreads do not depend on the thread count.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -309,6 +310,47 @@ TEST_F(GroupedTable, BootstrappedFilesCarryTheSpreads) {
     }
     // Per level: examinees, six indices, two SEs and two intervals.
     EXPECT_EQ(cells, 9u * (1 + 6 + 2 + 4));
+}
+
+// A testing program lists each level of a grouped test in summary_groups.csv
+// with the numbers that test's own results.json gives, spreads included.
+TEST_F(GroupedTable, ProgramSummaryRowsAreTheTestsGroupNumbers) {
+    testing::writeFile(*dir_ / "g.toml", toml() + "[options]\nbootstrap = 20\n");
+    testing::writeFile(*dir_ / "h.toml", toml("min_group = 1000\n"));
+    const auto program =
+        testing::runWithArguments(*dir_, {"--results", "prog", "g.toml", "h.toml"});
+    ASSERT_EQ(program.exitStatus, 0) << program.err;
+    const auto rows = parseCsv(readFile(*dir_ / "prog" / "summary_groups.csv"));
+    ASSERT_FALSE(rows.empty());
+    const testing::CsvRow& header = rows[0];
+    const auto column = [&](const std::string& name) {
+        return static_cast<std::size_t>(std::find(header.begin(), header.end(), name) -
+                                        header.begin());
+    };
+    std::size_t row = 1;
+    for (const char* test : {"g", "h"}) {
+        const Json doc = Json::parse(readFile(*dir_ / "prog" / test / "results.json"));
+        for (const Json& level : doc["groups"]) {
+            ASSERT_LT(row, rows.size());
+            const testing::CsvRow& cells = rows[row++];
+            EXPECT_EQ(cells[column("file")], std::string(test) + ".toml");
+            EXPECT_EQ(cells[column("variable")], level["variable"].get<std::string>());
+            EXPECT_EQ(cells[column("level")], level["level"].get<std::string>());
+            EXPECT_EQ(cells[column("examinees")], std::to_string(level["examinees"].get<int>()));
+            EXPECT_EQ(cells[column("small")], level["small"].get<bool>() ? "true" : "false");
+            for (const IndexField& field : kIndexFields) {
+                const std::string key(field.key);
+                EXPECT_EQ(csvReal(cells[column(key)]), level["overall"][key].get<double>()) << key;
+                const std::string se = cells[column(key + "_se")];
+                if (level.contains("bootstrap")) {
+                    EXPECT_EQ(csvReal(se), level["bootstrap"]["overall"][key]["se"].get<double>());
+                } else {
+                    EXPECT_EQ(se, "") << key;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(row, rows.size());
 }
 
 TEST_F(GroupedTable, WithoutGroupsNoFileOrKeyIsAdded) {
