@@ -63,6 +63,7 @@ BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapPro
     std::vector<std::vector<IndexSet>> perCut(cuts, std::vector<IndexSet>(total));
     std::vector<PrecisionIndices> precision(total);
     std::vector<double> reliability(total);
+    std::vector<double> scaleReliability(total);
 
     // Only the calling thread (worker 0) asks the caller; the workers see its
     // answer before each replicate they start.
@@ -86,6 +87,7 @@ BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapPro
                 for (std::size_t c = 0; c < cuts; ++c) perCut[c][first + b] = indices.cuts[c];
                 precision[first + b] = indices.precision;
                 reliability[first + b] = indices.reliability;
+                scaleReliability[first + b] = indices.scaleReliability;
                 ++done;
                 if (worker == 0) ask();
             }
@@ -102,6 +104,7 @@ BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapPro
         summary.cuts.push_back(spreadOf(std::span<const IndexSet>(values)));
     }
     summarizePrecision(precision, reliability, summary);
+    if (run.scale) summary.scaleReliability = spreadOf(scaleReliability);
     return summary;
 }
 

@@ -15,6 +15,7 @@ struct ReplicateIndices {
     std::vector<IndexSet> cuts;
     PrecisionIndices precision;
     double reliability = 0.0;
+    double scaleReliability = 0.0;  // with scale scores (sampleScaleReliability)
 };
 
 // Every index of a run recomputed from scratch on a sample of its examinees

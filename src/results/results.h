@@ -10,6 +10,7 @@
 #include "classify/classification.h"
 #include "classify/classification_indices.h"
 #include "classify/classification_tables.h"
+#include "classify/scale_scores.h"
 #include "core/control_card.h"
 #include "core/data_findings.h"
 #include "core/engine_plan.h"
@@ -49,6 +50,9 @@ struct Results {
     // Standard errors and intervals of the overall and per-cut indices, when a
     // bootstrap was asked for.
     std::optional<BootstrapSummary> bootstrap;
+
+    // Scale scores beside the raw composite, when a conversion table was given.
+    std::optional<ScaleResults> scale;
 
     // What the first pass found in each set's scores.
     std::vector<SetFindings> findings;
