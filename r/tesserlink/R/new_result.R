@@ -88,6 +88,12 @@ new_tesserlink <- function(out, labels, record, id, call, categories = NULL) {
       message = "negative factorial in factln: a multinomial coefficient took 0! for a negative count.",
       call = NULL)))
   }
+  if (!is.null(r$scale)) {
+    result$scale <- scale_object(r$scale)
+    result$examinees$scale_score <- r$scale$scale_score
+    result$examinees$scale_csem <- r$scale$scale_csem
+    scale_warning(r$scale)
+  }
   result$labels <- categories
   # The run itself, for write_results(); gone once the object is saved and read back.
   structure(result, class = "tesserlink", native = out$native)

@@ -8,6 +8,7 @@
 #include "classify/classification.h"
 #include "classify/index_fields.h"
 #include "classify/precision_fields.h"
+#include "scale_to_r.h"
 
 namespace tlr {
 
@@ -282,6 +283,7 @@ Rcpp::List resultsToR(const tl::Results& r) {
             "composite");
     }
     if (r.bootstrap) out.push_back(bootstrap(*r.bootstrap, r), "bootstrap");
+    if (r.scale) out.push_back(scaleToR(r), "scale");
     return out;
 }
 
