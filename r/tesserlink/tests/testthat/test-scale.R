@@ -93,3 +93,15 @@ test_that("a table that falls somewhere is a warning", {
   expect_warning(cac(small_data(), small_sets(), c(8, 16), threads = 1, scale = table),
                  "is not non-decreasing")
 })
+
+test_that("run_analysis() takes the analysis file's [scale]", {
+  folder <- example_copy("mathexam")
+  writeLines(c("raw,scale", paste0(-13:52, ",", 200 + 3 * (-13:52))),
+             file.path(folder, "conversion.csv"))
+  toml <- readLines(file.path(folder, "analysis.toml"))
+  writeLines(c(toml[!grepl("^report", toml)], "", "[scale]", "table = \"conversion.csv\"",
+               "cuts_on = \"raw\""), file.path(folder, "scaled.toml"))
+  fit <- run_analysis(file.path(folder, "scaled.toml"), threads = 1)
+  expect_identical(fit$scale$cuts$observed_scale, 278)
+  expect_identical(fit$examinees$scale_score, 200 + 3 * round(fit$examinees$observed_composite))
+})
