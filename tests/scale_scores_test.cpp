@@ -126,11 +126,11 @@ ControlCard cardIn(const std::filesystem::path& folder) {
 
 Results run(const std::filesystem::path& folder, const ControlCard& card,
             std::optional<ScaleRequest> scale, unsigned threads = 2, Engine engine = Engine::Auto,
-            std::int64_t bootstrap = 0) {
+            std::int64_t bootstrap = 0, bool tables = true) {
     const testing::WorkingDirectory inside(folder);
     FileDataSource data(card);
     AnalysisOptions options;
-    options.tables = true;
+    options.tables = tables;
     options.threads = threads;
     options.engine = engine;
     options.bootstrapReplicates = bootstrap;
@@ -266,6 +266,20 @@ TEST_P(ScaleRun, SameForAnyThreadCountAndCloseByConvolution) {
         const double v = one.scale->errorVariance[i];
         EXPECT_NEAR(convolved.scale->errorVariance[i], v, 1e-9 * (1.0 + v)) << "examinee " << i;
     }
+}
+
+// A run without its tables (the report alone) skips the CSEM rows, which sort
+// the examinees, and nothing else.
+TEST_P(ScaleRun, WithoutTablesOnlyTheRowsAreLeftOut) {
+    const std::filesystem::path folder = folderOf(GetParam());
+    const ControlCard card = cardIn(folder);
+    const Results full = run(folder, card, tableOf(card, stepped));
+    const Results bare = run(folder, card, tableOf(card, stepped), 2, Engine::Auto, 0, false);
+    EXPECT_TRUE(bare.scale->csem.empty());
+    EXPECT_FALSE(full.scale->csem.empty());
+    EXPECT_EQ(bare.scale->errorVariance, full.scale->errorVariance);
+    EXPECT_EQ(bare.scale->reliability.reliability, full.scale->reliability.reliability);
+    EXPECT_EQ(bare.scale->mean, full.scale->mean);
 }
 
 TEST_P(ScaleRun, WithoutATableNothingIsComputed) {

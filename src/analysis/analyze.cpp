@@ -203,8 +203,8 @@ class Analysis {
                 results_.reliability.sampleVariance);
         }
         if (plan_.scale) {
-            results_.scale =
-                summarizeScale(*plan_.scale, std::move(scaleVariance_), results_.observedComposite);
+            results_.scale = summarizeScale(*plan_.scale, std::move(scaleVariance_),
+                                            results_.observedComposite, plan_.options.tables);
         }
     }
 

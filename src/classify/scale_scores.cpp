@@ -11,7 +11,7 @@ std::vector<double> scaleScoresOf(const ScaleConversion& conversion,
 }
 
 ScaleResults summarizeScale(const ScalePlan& plan, std::vector<double> errorVariance,
-                            std::span<const double> observedComposite) {
+                            std::span<const double> observedComposite, bool rows) {
     ScaleResults scale;
     scale.source = plan.source;
     scale.conversion = plan.conversion;
@@ -24,7 +24,7 @@ ScaleResults summarizeScale(const ScalePlan& plan, std::vector<double> errorVari
     for (double s : scores) sum = sum + s;
     scale.mean = sum / static_cast<double>(scores.size());
     scale.reliability = summarizeReliability(scale.errorVariance, scores);
-    scale.csem = csemByScore(scores, scale.errorVariance, ascendingScoreOrder(scores));
+    if (rows) scale.csem = csemByScore(scores, scale.errorVariance, ascendingScoreOrder(scores));
     return scale;
 }
 

@@ -25,7 +25,7 @@ struct ScaleResults {
     // variance with divisor N, the mean error variance and 1 minus their ratio.
     double mean = 0.0;
     ReliabilitySummary reliability;
-    // One row per distinct observed scale score, ascending.
+    // One row per distinct observed scale score, ascending (with the tables).
     std::vector<CsemRow> csem;
 
     // Examinee i's scale score s(x_i), from its observed composite.
@@ -38,10 +38,11 @@ struct ScaleResults {
 std::vector<double> scaleScoresOf(const ScaleConversion& conversion,
                                   std::span<const double> observedComposite);
 
-// The mean, reliability and CSEM rows of the scale scores (the per-examinee
-// values must be in place).
+// The mean and reliability of the scale scores from each examinee's error
+// variance and observed composite, and with `rows` their CSEM rows (which sort
+// the examinees: only the results files and R show them).
 ScaleResults summarizeScale(const ScalePlan& plan, std::vector<double> errorVariance,
-                            std::span<const double> observedComposite);
+                            std::span<const double> observedComposite, bool rows = true);
 
 // The scale reliability of a sample of the examinees (indices into them,
 // repeats allowed), from their own scale scores and error variances, in sample
