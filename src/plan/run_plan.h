@@ -35,7 +35,8 @@ struct RunPlan {
 };
 
 // The plan of a run of `card` with `options`, after every check that needs no
-// data: the score ranges, the cut scores against the composite range, the cards
+// data: the score ranges, the conversion table when one is given (planScale:
+// InputError), the cut scores against the composite range, the cards
 // the model cannot run (DetectedError with the console line), and then the
 // replicate count (InputError unless 0 or at least kMinBootstrapReplicates).
 RunPlan planRun(const ControlCard& card, const AnalysisOptions& options);
