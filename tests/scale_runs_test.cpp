@@ -262,6 +262,19 @@ TEST(ScaleInAnalysisFile, RunsItsTableAndRefusesAMissingScoreInline) {
     EXPECT_EQ(readFile(scratch.dir() / "out" / "examinees.csv"),
               readFile(scratch.dir() / "card" / "examinees.csv"));
 
+    // The command line's --scale and --cuts-on over the file's [scale].
+    writeFile(scratch.dir() / "c.toml", kFile + "\n[output]\nresults = \"outc\"\n");
+    const auto given = runWithArguments(scratch.dir(), {"--scale", "conversion.csv", "c.toml"});
+    ASSERT_EQ(given.exitStatus, 0) << given.err;
+    EXPECT_EQ(readFile(scratch.dir() / "outc" / "scale_csem.csv"),
+              readFile(scratch.dir() / "card" / "scale_csem.csv"));
+    // 26 on a scale that starts at 161: every score reaches it, so the raw cut
+    // is the lowest score and category 1 is left empty.
+    const auto onScale = runWithArguments(scratch.dir(), {"--cuts-on", "scale", "a.toml"});
+    EXPECT_EQ(onScale.exitStatus, 0);
+    EXPECT_NE(onScale.err.find("the observed cut scores leave category 1 empty"), std::string::npos)
+        << onScale.err;
+
     writeFile(scratch.dir() / "b.toml", kFile +
                                             "\n[scale]\nraw = [0, 1]\nscale = [1, 2]\n"
                                             "[output]\nresults = \"outb\"\n");
