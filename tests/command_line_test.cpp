@@ -130,7 +130,20 @@ INSTANTIATE_TEST_SUITE_P(
                  batch("c", [](auto& l) { l.analysis.engine = Engine::Enumerate; })},
         GoodCase{"EngineConvolve",
                  {"--engine=convolve", "c"},
-                 batch("c", [](auto& l) { l.analysis.engine = Engine::Convolve; })}),
+                 batch("c", [](auto& l) { l.analysis.engine = Engine::Convolve; })},
+        GoodCase{"Scale",
+                 {"--scale", "conv.csv", "c"},
+                 batch("c", [](auto& l) { l.scaleFile = "conv.csv"; })},
+        GoodCase{"ScaleWithCutsOnIt",
+                 {"--scale=conv.csv", "--cuts-on", "scale", "c"},
+                 batch("c",
+                       [](auto& l) {
+                           l.scaleFile = "conv.csv";
+                           l.cutsOnScale = true;
+                       })},
+        GoodCase{"CutsOnRawIsTheDefault",
+                 {"--scale", "conv.csv", "--cuts-on=raw", "c"},
+                 batch("c", [](auto& l) { l.scaleFile = "conv.csv"; })}),
     [](const auto& info) { return info.param.name; });
 
 struct BadCase {
@@ -214,6 +227,14 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"EngineCase",
                 {"--engine", "Auto", "c"},
                 "--engine: expects auto, enumerate or convolve, not 'Auto'"},
+        BadCase{"CutsOnUnknown",
+                {"--cuts-on", "scaled", "c"},
+                "--cuts-on: expects raw or scale, not 'scaled'"},
+        BadCase{
+            "ScaleEmpty", {"--scale", "", "c"}, "--scale: expects a file name, not an empty one"},
+        BadCase{"ScaleWithoutCard",
+                {"--scale", "conv.csv"},
+                "--scale needs a control card file to run"},
         BadCase{"ResultsEmpty",
                 {"--results", "", "c"},
                 "--results: expects a directory, not an empty one"}),

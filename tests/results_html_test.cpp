@@ -31,7 +31,8 @@ std::string rounded(const Json& value) {
 
 // Scores are shown in full, like the cut scores.
 bool isScore(const std::string& path) {
-    return path.ends_with(".score") || path == "composite.min" || path == "composite.max";
+    return path.ends_with(".score") || path == "composite.min" || path == "composite.max" ||
+           path.find("_cuts.") != std::string::npos;
 }
 
 // The paths every page must show.
@@ -154,6 +155,34 @@ TEST(ResultsHtmlBootstrap, ShowsSpreadsAndUndefinedValues) {
     const std::string html = composeResultsHtml(r);
     EXPECT_NE(html.find("data-json=\"overall.kappa\">n/a<"), std::string::npos);
     EXPECT_NE(html.find("bootstrap of 200 replicates, seed 77"), std::string::npos);
+}
+
+// A run with scale scores: its cuts on both scales, its summary with the
+// reliability's spread, and its CSEM figure, each cell the JSON's value.
+TEST(ResultsHtmlScale, ShowsTheScaleCutsSummaryAndFigure) {
+    Results r = testing::withBootstrapAndUndefinedKappa(testing::analysedRun("example/spisa"));
+    ScaleRequest request;
+    request.table.source = "conversion.csv";
+    for (double x : r.scales.composite.compositeScores) {
+        request.table.raw.push_back(x);
+        request.table.scale.push_back(100.0 + 2.5 * x);
+        request.table.lines.push_back(static_cast<std::int64_t>(request.table.raw.size() + 1));
+    }
+    r.bootstrap->scaleReliability = {0.0125, 0.7, 0.75, 3};
+    r.scale = summarizeScale(planScale(request, r.card, r.scales.composite),
+                             r.compositeErrorVariance, r.observedComposite);
+    checkPage(r);
+    const std::string html = composeResultsHtml(r);
+    for (const char* path :
+         {"scale.observed_cuts.1.scale", "scale.true_cuts.0.raw", "scale.reliability",
+          "bootstrap.scale_reliability.se", "bootstrap.scale_reliability.ci_high"}) {
+        EXPECT_NE(html.find("data-json=\"" + std::string(path) + "\""), std::string::npos) << path;
+    }
+    EXPECT_NE(html.find("aria-labelledby=\"scale-csem-title scale-csem-desc\""), std::string::npos);
+    EXPECT_NE(html.find("<title>scale score 157.5, "), std::string::npos);
+    // Without a table the page has no such section.
+    EXPECT_EQ(composeResultsHtml(testing::analysedRun("example/spisa")).find("scale-heading"),
+              std::string::npos);
 }
 
 // A tie rounds away from zero and a tiny negative value shows no minus sign,

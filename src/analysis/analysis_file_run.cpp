@@ -7,6 +7,7 @@
 #include "core/errors.h"
 #include "core/one_line.h"
 #include "input/file_data_source.h"
+#include "input/scale_table_reader.h"
 #include "plan/analysis_checks.h"
 #include "platform/text_file.h"
 
@@ -45,6 +46,16 @@ PreparedAnalysis prepareAnalysis(AnalysisFile file, const NoticeSink& warn) {
             }
         }
     }
+    if (file.scale && file.scale->tablePath) {
+        const std::string& path = *file.scale->tablePath;
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(path, error)) {
+            throw InputError(oneLine(file.where("scale.table") +
+                                     "the conversion table does not exist (tried " +
+                                     absoluteText(path) + ")"));
+        }
+        file.scale->table = readScaleTableFile(path, file.scale->table.source);
+    }
     checkAnalysisScales(file);
     refuseUnsafeAnalysisOutput(file);
     return {std::move(file), std::move(columns)};
@@ -74,9 +85,12 @@ Results analyzePrepared(const PreparedAnalysis& prepared, const AnalysisOptions&
         reached = true;
         if (hooks.onPlan) hooks.onPlan(plan);
     };
+    AnalysisOptions asked = options;  // the file's scale unless the caller gives one
+    if (!asked.scale && file.scale)
+        asked.scale = ScaleRequest{file.scale->table, file.scale->cutsOnScale};
     Results results;
     try {
-        results = analyze(file.card, *data, options, planned);
+        results = analyze(file.card, *data, asked, planned);
     } catch (const DetectedError& error) {
         if (reached) throw;
         throw analysisRefusal(file, error);

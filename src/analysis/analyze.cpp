@@ -22,7 +22,7 @@ class Analysis {
         state_.plan = std::move(plan);
         state_.model.threads = plan_.options.threads;
         state_.model.substitutes = hooks.substitutes;
-        state_.results.card = card;
+        state_.results.card = plan_.scale ? withRawCuts(card, *plan_.scale) : card;
         state_.results.scales = plan_.scales;
         state_.results.engine = plan_.engine;
     }
@@ -115,6 +115,35 @@ class Analysis {
         if (keepsObservedProfiles()) {
             state_.replicates = replicateEngine(plan_, results_.card, tables_);
         }
+        // The scale-score variances come from these first-pass distributions;
+        // without a second pass the composite step finds them.
+        if (plan_.scale && plan_.biasCorrection) {
+            scaleVariance_ = perExaminee(compositeGroups(plan_.scale->conversion.scale));
+        }
+    }
+
+    std::vector<SetScale> setScales() const {
+        std::vector<SetScale> scales;
+        for (std::size_t s = 0; s < results_.card.itemSets.size(); ++s) {
+            scales.push_back({set(s).weight, rawScores(s)});
+        }
+        return scales;
+    }
+
+    // The composite distributions of distributions_, grouped.
+    CategoryGroups compositeGroups(std::span<const double> scaleScores) const {
+        const CompositeScale& composite = results_.scales.composite;
+        return computeCategoryGroups(distributions_, setScales(), composite.compositeScores,
+                                     composite.minComposite, results_.card.observedCuts,
+                                     results_.card.categoryCount, plan_.composite, model_,
+                                     scaleScores);
+    }
+
+    static std::vector<double> perExaminee(const CategoryGroups& groups) {
+        std::vector<double> values(groups.groupOf.size());
+        for (std::size_t e = 0; e < values.size(); ++e)
+            values[e] = groups.scaleVariance[groups.groupOf[e]];
+        return values;
     }
 
     // Adds (w w) times each examinee's conditional error variance on the set, so
@@ -151,14 +180,14 @@ class Analysis {
     }
 
     void classify() {
-        std::vector<SetScale> scales;
-        for (std::size_t s = 0; s < results_.card.itemSets.size(); ++s) {
-            scales.push_back({set(s).weight, rawScores(s)});
+        const bool scaleHere = plan_.scale && !plan_.biasCorrection;
+        results_.categoryGroups =
+            compositeGroups(scaleHere ? std::span<const double>(plan_.scale->conversion.scale)
+                                      : std::span<const double>());
+        if (scaleHere) {
+            scaleVariance_ = perExaminee(results_.categoryGroups);
+            results_.categoryGroups.scaleVariance = {};
         }
-        const CompositeScale& composite = results_.scales.composite;
-        results_.categoryGroups = computeCategoryGroups(
-            distributions_, scales, composite.compositeScores, composite.minComposite,
-            results_.card.observedCuts, results_.card.categoryCount, plan_.composite, model_);
         stepDone();
         const CategoryGroups& groups = results_.categoryGroups;
         results_.classification = classifyExaminees(
@@ -180,6 +209,10 @@ class Analysis {
                 results_.card.observedCuts, results_.compositeErrorVariance,
                 results_.reliability.sampleVariance);
         }
+        if (plan_.scale) {
+            results_.scale = summarizeScale(*plan_.scale, std::move(scaleVariance_),
+                                            results_.observedComposite, plan_.options.tables);
+        }
     }
 
     DataSource& data_;
@@ -191,6 +224,7 @@ class Analysis {
     const ModelOptions& model_ = state_.model;
     std::vector<CountVectorTable>& tables_ = state_.tables;  // per set, built in the first pass
     std::vector<SetDistributions> distributions_;            // per set, from the last pass
+    std::vector<double> scaleVariance_;  // per examinee, with a conversion table
     std::int64_t steps_ = 0;
 };
 

@@ -65,6 +65,7 @@ BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapPro
     std::vector<double> reliability(total);
     const std::size_t levels = run.groups.size();
     std::vector<std::vector<GroupIndices>> groups(levels > 0 ? total : 0);
+    std::vector<double> scaleReliability(total);
 
     // Only the calling thread (worker 0) asks the caller; the workers see its
     // answer before each replicate they start.
@@ -94,6 +95,7 @@ BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapPro
                             ? std::vector<GroupIndices>(levels, undefinedGroupIndices(cuts))
                             : indices.groups;
                 }
+                scaleReliability[first + b] = indices.scaleReliability;
                 ++done;
                 if (worker == 0) ask();
             }
@@ -111,6 +113,7 @@ BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapPro
     }
     summarizePrecision(precision, reliability, summary);
     if (levels > 0) summary.groups = groupSpreads(groups, levels);
+    if (run.scale) summary.scaleReliability = spreadOf(scaleReliability);
     return summary;
 }
 

@@ -89,8 +89,14 @@ ReplicateIndices biasCorrectedIndices(const AnalysisState& state, ExamineeSample
 
 ReplicateIndices replicateIndices(const AnalysisState& state, ExamineeSample sample) {
     const Results& run = state.results;
-    if (run.biasCorrected) return biasCorrectedIndices(state, sample);
-    return indicesOf(run.classified(), sample, sampleReliability(run, sample), state, sample);
+    ReplicateIndices indices =
+        run.biasCorrected
+            ? biasCorrectedIndices(state, sample)
+            : indicesOf(run.classified(), sample, sampleReliability(run, sample), state, sample);
+    if (run.scale)
+        indices.scaleReliability =
+            sampleScaleReliability(*run.scale, run.observedComposite, sample);
+    return indices;
 }
 
 }  // namespace tl

@@ -50,6 +50,7 @@ class AnalysisJob {
         analysis.tables = resultsDir_.has_value();
         analysis.bootstrapReplicates = bootstrap_;
         analysis.seed = seed_;
+        analysis.scale = commandLineScale(prepared.file);
         AnalysisHooks hooks;
         hooks.onNegativeFactorial = [this] { out_ << messages::kNegativeFactorial << '\n'; };
         RunProgress progress(err_, options_.progress);
@@ -80,6 +81,19 @@ class AnalysisJob {
         seed_ = given_.seed ? asked.seed : file.seed.value_or(asked.seed);
         engine_ = given_.engine || !file.engine ? asked.engine : engineNamed(*file.engine);
         strict_ = options_.strict || file.strict;
+    }
+
+    // --scale and --cuts-on over the file's [scale]; none when neither is given,
+    // and the file's own [scale] applies.
+    std::optional<ScaleRequest> commandLineScale(const AnalysisFile& file) const {
+        if (options_.scaleFile) {
+            const bool cutsOnScale =
+                given_.cutsOn ? options_.cutsOnScale : file.scale && file.scale->cutsOnScale;
+            return scaleRequest(options_.scaleFile, cutsOnScale);
+        }
+        if (!given_.cutsOn) return std::nullopt;
+        if (!file.scale) return scaleRequest(std::nullopt, options_.cutsOnScale);
+        return ScaleRequest{file.scale->table, options_.cutsOnScale};
     }
 
     void warn(const std::string& text) {

@@ -12,6 +12,7 @@ struct GivenOptions {
     bool bootstrap = false;
     bool seed = false;
     bool engine = false;
+    bool cutsOn = false;
 };
 
 // A batch run of the analysis file `options.cardFile`: the file read and

@@ -158,6 +158,7 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
     std::vector<std::string> files;
     std::string engine = "auto";
     std::string convert;
+    std::string cutsOn = "raw";
     app.add_option("FILE", files,
                    "The control card or analysis file (.toml) to run;\n"
                    "several are the tests of a testing program")
@@ -198,6 +199,16 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
                    "the limits; convolve convolves wherever it applies")
         ->type_name("auto|enumerate|convolve")
         ->check(oneOf({"auto", "enumerate", "convolve"}));
+    app.add_option("--scale", line.scaleFile,
+                   "Also report scale scores, converted from the composite\n"
+                   "by the CSV table FILE with columns raw and scale")
+        ->type_name("FILE")
+        ->check(notEmpty("a file name"));
+    app.add_option("--cuts-on", cutsOn,
+                   "Whether the card's cut scores are raw composite scores\n"
+                   "(the default) or scale scores of the --scale table")
+        ->type_name("raw|scale")
+        ->check(oneOf({"raw", "scale"}));
     app.add_option("--convert", convert,
                    "Print control card CARD as an analysis file on\nstandard output, and exit")
         ->type_name("CARD")
@@ -237,7 +248,14 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
         line.programFiles = files;
     }
     line.analysis.engine = engineNamed(engine);
-    return {line, 0, "", "", app.count("--seed") > 0, app.count("--engine") > 0};
+    line.cutsOnScale = cutsOn == "scale";
+    return {line,
+            0,
+            "",
+            "",
+            app.count("--seed") > 0,
+            app.count("--engine") > 0,
+            app.count("--cuts-on") > 0};
 }
 
 }  // namespace tl

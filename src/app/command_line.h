@@ -25,6 +25,10 @@ struct CommandLine {
     // Progress on standard error even when it is not a terminal.
     bool progress = false;
     std::optional<std::string> resultsDir;
+    // --scale FILE: the raw-to-scale conversion table (CSV with columns raw and
+    // scale); --cuts-on scale: the cuts are written on that scale.
+    std::optional<std::string> scaleFile;
+    bool cutsOnScale = false;
     // --convert CARD: print the card as an analysis file instead of running.
     std::optional<std::string> convertCard;
 
@@ -44,6 +48,7 @@ struct ParseOutcome {
     // apply otherwise.
     bool seedGiven = false;
     bool engineGiven = false;
+    bool cutsOnGiven = false;
 };
 
 inline constexpr int kExitCommandLineError = 2;

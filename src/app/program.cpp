@@ -37,10 +37,12 @@ int runProgram(int argc, const char* const* argv, std::istream& in, std::ostream
         options.progress = errIsTerminal ? ProgressStyle::Redrawn : ProgressStyle::Lines;
     }
     options.resultsDir = line.resultsDir;
+    options.scaleFile = line.scaleFile;
+    options.cutsOnScale = line.cutsOnScale;
     options.pauseAlways = ownsConsoleWindow;
     if (options.cardFile && isAnalysisFileName(*options.cardFile)) {
         const GivenOptions given{line.analysis.bootstrapReplicates != 0, parsed.seedGiven,
-                                 parsed.engineGiven};
+                                 parsed.engineGiven, parsed.cutsOnGiven};
         const int status = runAnalysisFile(out, err, options, given);
         // An analysis file dropped on the program: keep its window open for
         // the last lines, as a card's run does.

@@ -13,6 +13,7 @@
 #include "core/messages.h"
 #include "input/control_card_reader.h"
 #include "input/file_data_source.h"
+#include "input/scale_table_reader.h"
 #include "plan/card_checks.h"
 #include "plan/run_plan.h"
 #include "platform/atomic_file.h"
@@ -41,6 +42,7 @@ class Job {
         FileDataSource data(card);
         AnalysisOptions analysis = options_.analysis;
         analysis.tables = options_.resultsDir.has_value();
+        analysis.scale = scaleRequest(options_.scaleFile, options_.cutsOnScale);
         AnalysisHooks hooks;
         hooks.substitutes = options_.substitutes;
         RunProgress progress(err_, options_.progress);
@@ -115,6 +117,18 @@ class Job {
 };
 
 }  // namespace
+
+std::optional<ScaleRequest> scaleRequest(const std::optional<std::string>& scaleFile,
+                                         bool cutsOnScale) {
+    if (!scaleFile) {
+        if (cutsOnScale) {
+            throw InputError(
+                "--cuts-on scale needs the conversion table: give --scale FILE as well");
+        }
+        return std::nullopt;
+    }
+    return ScaleRequest{readScaleTableFile(*scaleFile, *scaleFile), cutsOnScale};
+}
 
 int runTesserlink(std::istream& in, std::ostream& out, std::ostream& err,
                   const RunOptions& options) {

@@ -29,6 +29,9 @@ struct RunOptions {
     // How progress is shown on standard error.
     ProgressStyle progress = ProgressStyle::Off;
     std::optional<std::string> resultsDir;
+    // --scale FILE and --cuts-on scale: read into analysis.scale by the run.
+    std::optional<std::string> scaleFile;
+    bool cutsOnScale = false;
     // The console window closes with the program (a double-click on Windows):
     // a batch run and a failed run end with the pause too, so that the last
     // lines can be read.
@@ -38,6 +41,11 @@ struct RunOptions {
     std::function<void(const Results&)> onResults;
     std::function<void(const std::string&)> onError;
 };
+
+// The scale scores --scale and --cuts-on ask for, the table read; none without
+// --scale, where --cuts-on scale is an InputError.
+std::optional<ScaleRequest> scaleRequest(const std::optional<std::string>& scaleFile,
+                                         bool cutsOnScale);
 
 // One run from the card to the report, as the console program makes it.
 // Returns the exit status: 0 success, 1 an error the run detected and reported

@@ -206,6 +206,8 @@ std::vector<Warning> runWarnings(const Results& r) {
     }
     singleSetWarning(r, out);
     emptyCategoryWarnings(r, out);
+    if (r.scale && r.scale->conversion.decreasing)
+        out.push_back({false, decreasingTableWarning(r.scale->source)});
     return out;
 }
 

@@ -48,7 +48,8 @@ struct BootstrapSummary {
     std::vector<CutDiagnosticsSpread> cutDiagnostics;   // c = 1 .. K-1
     std::vector<CategoryDiagnosticsSpread> categories;  // k = 1 .. K
     AgreementSpread agreement;
-    IndexSpread reliability;  // of the raw composite, each replicate's first pass
+    IndexSpread reliability;       // of the raw composite, each replicate's first pass
+    IndexSpread scaleReliability;  // of the scale scores, likewise, when a run has them
     // Each grouping level's, index for index with Results::groups.
     std::vector<GroupLevelSpread> groups;
 };

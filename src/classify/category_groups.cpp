@@ -4,6 +4,7 @@
 
 #include "classify/classification.h"
 #include "model/parallel_for.h"
+#include "model/scale_score_variance.h"
 
 namespace tl {
 
@@ -29,7 +30,8 @@ CategoryGroups computeCategoryGroups(std::span<const SetDistributions> sets,
                                      std::int32_t minComposite,
                                      std::span<const double> observedCuts,
                                      std::int32_t categoryCount, const CompositeSetup& composite,
-                                     const ModelOptions& options) {
+                                     const ModelOptions& options,
+                                     std::span<const double> scaleScores) {
     const unsigned threads = options.threads;
     const CompositeKernel kernel = options.substitutes.composite;
     const std::size_t examinees = sets.empty() ? 0 : sets[0].profileOf.size();
@@ -59,6 +61,7 @@ CategoryGroups computeCategoryGroups(std::span<const SetDistributions> sets,
     const auto categories = static_cast<std::size_t>(categoryCount);
     groups.probabilities.assign(groupCount * categories, 0.0);
     groups.consistency.assign(groupCount, 0.0);
+    if (!scaleScores.empty()) groups.scaleVariance.assign(groupCount, 0.0);
 
     parallelFor(groupCount, threads, [&](std::size_t begin, std::size_t end, unsigned) {
         std::vector<double> distribution(compositeScores.size());
@@ -82,6 +85,8 @@ CategoryGroups computeCategoryGroups(std::span<const SetDistributions> sets,
             std::span<double> p(groups.probabilities.data() + g * categories, categories);
             categoryProbabilities(distribution, starts, p);
             groups.consistency[g] = conditionalConsistency(p);
+            if (!scaleScores.empty())
+                groups.scaleVariance[g] = scaleScoreVariance(distribution, scaleScores);
         }
     });
     return groups;

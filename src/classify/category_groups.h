@@ -22,16 +22,22 @@ struct CategoryGroups {
     std::vector<std::uint32_t> groupOf;  // examinee -> group
     std::vector<double> probabilities;   // group-major, categoryCount per group
     std::vector<double> consistency;     // per group
+    // Per group, the variance of the scale score under its composite
+    // distribution (scaleScoreVariance), when scale scores were given: found
+    // while the distribution is at hand, so that none is kept.
+    std::vector<double> scaleVariance;
 };
 
 // Each composite distribution is found as `composite` says (set up from these
-// scales); a substitute kernel in `options` is used instead.
+// scales); a substitute kernel in `options` is used instead. `scaleScores`,
+// when not empty, holds the scale score of each composite score.
 CategoryGroups computeCategoryGroups(std::span<const SetDistributions> sets,
                                      std::span<const SetScale> scales,
                                      std::span<const double> compositeScores,
                                      std::int32_t minComposite,
                                      std::span<const double> observedCuts,
                                      std::int32_t categoryCount, const CompositeSetup& composite,
-                                     const ModelOptions& options);
+                                     const ModelOptions& options,
+                                     std::span<const double> scaleScores = {});
 
 }  // namespace tl

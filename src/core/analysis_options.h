@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+
+#include "core/scale_table.h"
 
 namespace tl {
 
@@ -27,6 +30,8 @@ struct AnalysisOptions {
     // and the seed of their draws.
     std::int64_t bootstrapReplicates = 0;
     std::uint64_t seed = 1;
+    // Scale scores beside the raw composite, when a conversion table is given.
+    std::optional<ScaleRequest> scale;
 
     bool operator==(const AnalysisOptions&) const = default;
 };

@@ -21,13 +21,14 @@ namespace {
 
 using Keys = std::vector<std::string_view>;
 
-const Keys kTopKeys = {"title", "data", "sets", "classification", "output", "options"};
+const Keys kTopKeys = {"title", "data", "sets", "classification", "output", "options", "scale"};
 const Keys kDataKeys = {"file",    "format",        "delimiter", "id",
                         "missing", "missing_codes", "groups",    "min_group"};
 const Keys kSetKeys = {"name", "items", "points", "weight", "missing", "reverse", "file"};
 const Keys kClassificationKeys = {"labels", "observed_cuts", "true_cuts", "bias_correction"};
 const Keys kOutputKeys = {"report", "conditional", "results"};
 const Keys kOptionKeys = {"bootstrap", "seed", "engine", "strict"};
+const Keys kScaleKeys = {"table", "raw", "scale", "cuts_on"};
 
 // The key of `known` nearest to `key`, when it is near enough to be a slip.
 std::optional<std::string> nearest(std::string_view key, const Keys& known) {
@@ -68,6 +69,7 @@ class Reader {
         readClassification();
         readOutput();
         readOptions();
+        readScale();
         return std::move(file_);
     }
 
@@ -107,7 +109,8 @@ class Reader {
             {"[[sets]]", &kSetKeys},
             {"[classification]", &kClassificationKeys},
             {"[output]", &kOutputKeys},
-            {"[options]", &kOptionKeys}};
+            {"[options]", &kOptionKeys},
+            {"[scale]", &kScaleKeys}};
         for (const auto& [table, keys] : tables) {
             if (const auto near = nearest(name, *keys))
                 return " (did you mean `" + *near + "` under " + table + "?)";
@@ -442,6 +445,53 @@ class Reader {
             file_.engine = name;
         }
         if (const toml::node* s = o.get("strict")) file_.strict = flag(*s, "options.strict");
+    }
+
+    // A conversion table named or written inline, and where the cuts lie.
+    void readScale() {
+        const toml::node* node = root_.get("scale");
+        if (!node) return;
+        const toml::table& t = tableAt(*node, "scale");
+        checkKeys(t, "scale.", kScaleKeys);
+        AnalysisScale scale;
+        remember(t, "scale");
+        const toml::node* table = t.get("table");
+        const toml::node* raw = t.get("raw");
+        const toml::node* values = t.get("scale");
+        if (table) {
+            if (raw || values)
+                fail(table, "scale.table",
+                     "give the conversion either as a table file or inline as `raw` and "
+                     "`scale`, not both");
+            const std::string written = text(*table, "scale.table");
+            if (written.empty()) fail(table, "scale.table", "names no file");
+            scale.tablePath = resolved(written);
+            scale.table.source = written;
+            remember(*table, "scale.table");
+        } else {
+            if (!raw || !values)
+                fail(node, "scale",
+                     "needs `table`, a CSV file with columns raw and scale, or both `raw` and "
+                     "`scale` lists");
+            scale.table.source = file_.path + " [scale]";
+            scale.table.raw = numbers(*raw, "scale.raw");
+            scale.table.scale = numbers(*values, "scale.scale");
+            if (scale.table.raw.size() != scale.table.scale.size())
+                fail(values, "scale.scale",
+                     "one scale score per raw score: " + std::to_string(scale.table.raw.size()) +
+                         " (" + std::to_string(scale.table.scale.size()) + " given)");
+            const toml::array& list = *raw->as_array();
+            for (std::size_t i = 0; i < list.size(); ++i)
+                scale.table.lines.push_back(static_cast<std::int64_t>(list[i].source().begin.line));
+        }
+        if (const toml::node* c = t.get("cuts_on")) {
+            const std::string where = text(*c, "scale.cuts_on");
+            if (where != "raw" && where != "scale")
+                fail(c, "scale.cuts_on", "must be \"raw\" or \"scale\", not \"" + where + "\"");
+            scale.cutsOnScale = where == "scale";
+            remember(*c, "scale.cuts_on");
+        }
+        file_.scale = std::move(scale);
     }
 
     AnalysisFile file_;

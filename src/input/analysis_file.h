@@ -10,6 +10,7 @@
 #include "core/control_card.h"
 #include "core/examinee_groups.h"
 #include "core/run_labels.h"
+#include "core/scale_table.h"
 #include "tables/table.h"
 
 namespace tl {
@@ -42,6 +43,15 @@ struct SetColumns {
     std::optional<MissingRule> missing;  // overrides [data].missing
 };
 
+// The [scale] table: a conversion table in a CSV file (`table`, read when the
+// file is prepared) or written inline (`raw` and `scale`), and where the cuts
+// are written.
+struct AnalysisScale {
+    std::optional<std::string> tablePath;  // `table` resolved; empty: inline
+    ScaleTable table;                      // the inline rows, or the file's once read
+    bool cutsOnScale = false;
+};
+
 // An analysis file as read: a control card with every number the model needs
 // (a table set's item count stays 0 until the header is read), and the rest.
 struct AnalysisFile {
@@ -58,6 +68,7 @@ struct AnalysisFile {
     std::optional<std::uint64_t> seed;
     std::optional<std::string> engine;  // auto | enumerate | convolve
     bool strict = false;
+    std::optional<AnalysisScale> scale;
     // The line of each key that later checks may name, as "sets[2].points".
     std::map<std::string, std::int64_t> lines;
 

@@ -1,7 +1,12 @@
 #include "input/scale_table_reader.h"
 
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
 #include "core/errors.h"
 #include "input/number_syntax.h"
+#include "platform/text_file.h"
 
 namespace tl {
 
@@ -73,6 +78,16 @@ ScaleTable readScaleTable(std::string_view text, const std::string& source) {
     }
     if (!headerSeen) throw InputError(source + ": no header row naming raw and scale");
     return table;
+}
+
+ScaleTable readScaleTableFile(const std::string& path, const std::string& source) {
+    const std::optional<std::string> text = readTextFile(path);
+    if (!text) {
+        std::error_code error;
+        throw InputError(source + ": the conversion table does not exist (tried " +
+                         std::filesystem::absolute(path, error).string() + ")");
+    }
+    return readScaleTable(*text, source);
 }
 
 }  // namespace tl

@@ -1,20 +1,11 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "core/scale_table.h"
 
 namespace tl {
-
-// A raw-to-scale conversion table as written: one (raw, scale) pair a row, with
-// the line each came from, so that a later check can name it.
-struct ScaleTable {
-    std::string source;  // the file name, for messages
-    std::vector<double> raw;
-    std::vector<double> scale;
-    std::vector<std::int64_t> lines;
-};
 
 // Reads CSV text whose header row names the columns `raw` and `scale` (in any
 // order, among others; a byte-order mark, CR LF lines, blank lines and spaces
@@ -22,5 +13,9 @@ struct ScaleTable {
 // not a number is an InputError naming the file, the line and the column and
 // the cell as written.
 ScaleTable readScaleTable(std::string_view text, const std::string& source);
+
+// readScaleTable of the file at `path`, named `source` in messages; a file that
+// does not exist is an InputError naming it and the path tried.
+ScaleTable readScaleTableFile(const std::string& path, const std::string& source);
 
 }  // namespace tl

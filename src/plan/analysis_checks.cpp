@@ -6,6 +6,7 @@
 #include "core/errors.h"
 #include "core/one_line.h"
 #include "plan/card_checks.h"
+#include "plan/scale_plan.h"
 #include "plan/score_ranges.h"
 
 namespace tl {
@@ -28,6 +29,13 @@ void checkAnalysisScales(const AnalysisFile& file) {
         throw analysisRefusal(file, error);
     }
     const CompositeScale& composite = scales.composite;
+    if (file.scale) {
+        // The table against the composite scores, and cuts on the scale to raw
+        // ones, which then lie on the composite scale.
+        const ScalePlan plan = planScale(ScaleRequest{file.scale->table, file.scale->cutsOnScale},
+                                         file.card, composite);
+        if (plan.cutsOnScale) return;
+    }
     for (double cut : file.card.observedCuts) {
         if (cut < composite.minComposite || cut > composite.maxComposite) {
             throw InputError(oneLine(file.where("classification.observed_cuts") + "the cut score " +

@@ -20,9 +20,11 @@ void checkBootstrapReplicates(std::int64_t replicates) {
 
 }  // namespace
 
-RunPlan planRun(const ControlCard& card, const AnalysisOptions& options) {
+RunPlan planRun(const ControlCard& given, const AnalysisOptions& options) {
     RunPlan plan;
-    plan.scales = deriveScoreScales(card);
+    plan.scales = deriveScoreScales(given);
+    if (options.scale) plan.scale = planScale(*options.scale, given, plan.scales.composite);
+    const ControlCard card = plan.scale ? withRawCuts(given, *plan.scale) : given;
     checkCutScores(card, plan.scales.composite);
     refuseUnworkableCard(card, plan.scales, options.engine);
     checkBootstrapReplicates(options.bootstrapReplicates);

@@ -8,6 +8,7 @@
 #include "core/engine_plan.h"
 #include "core/score_scales.h"
 #include "model/composite_setup.h"
+#include "plan/scale_plan.h"
 
 namespace tl {
 
@@ -23,6 +24,10 @@ struct RunPlan {
     // nested loops, set up once for every examinee.
     CompositeSetup composite;
     bool biasCorrection = false;
+    // The conversion table and both values of each cut, when scale scores are
+    // asked for; the card's cuts are then those on the scale when cuts are
+    // written there, and the run uses withRawCuts of it.
+    std::optional<ScalePlan> scale;
     // A set's distributions in each pass, then the composite.
     std::int64_t progressSteps = 0;
 
@@ -30,7 +35,8 @@ struct RunPlan {
 };
 
 // The plan of a run of `card` with `options`, after every check that needs no
-// data: the score ranges, the cut scores against the composite range, the cards
+// data: the score ranges, the conversion table when one is given (planScale:
+// InputError), the cut scores against the composite range, the cards
 // the model cannot run (DetectedError with the console line), and then the
 // replicate count (InputError unless 0 or at least kMinBootstrapReplicates).
 RunPlan planRun(const ControlCard& card, const AnalysisOptions& options);

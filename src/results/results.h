@@ -11,6 +11,7 @@
 #include "classify/classification_indices.h"
 #include "classify/classification_tables.h"
 #include "classify/group_results.h"
+#include "classify/scale_scores.h"
 #include "core/control_card.h"
 #include "core/data_findings.h"
 #include "core/engine_plan.h"
@@ -55,6 +56,8 @@ struct Results {
     // (empty when none is); its spreads are bootstrap->groups, index for index.
     std::vector<GroupLevel> groups;
     std::int64_t minGroup = ExamineeGroups::kDefaultMinGroup;  // below it a level is small
+    // Scale scores beside the raw composite, when a conversion table was given.
+    std::optional<ScaleResults> scale;
 
     // What the first pass found in each set's scores.
     std::vector<SetFindings> findings;

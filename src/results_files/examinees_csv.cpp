@@ -54,6 +54,10 @@ std::string header(const Results& results) {
                                "error_variance", "csem"}) {
         csv.text(column);
     }
+    if (results.scale) {
+        csv.text("scale_score");
+        csv.text("scale_csem");
+    }
     csv.endRow();
     return csv.take();
 }
@@ -69,7 +73,7 @@ std::string composeExamineesCsv(const Results& results) {
 
     // Room for the longest possible row; the text grows a block of rows at a
     // time and is cut back to what was written after each block.
-    const std::size_t reals = 2 + k + 6;
+    const std::size_t reals = 2 + k + 6 + (results.scale ? 2 : 0);
     // An ID and two labels, quoted, each at most its text doubled and three more.
     const std::vector<std::string>& ids = results.records.ids;
     std::vector<std::string> labels;
@@ -112,6 +116,10 @@ std::string composeExamineesCsv(const Results& results) {
             row.real(c.conditionalFalseNegative[i]);
             row.real(results.compositeErrorVariance[i]);
             row.real(t.examineeCsem[i]);
+            if (results.scale) {
+                row.real(results.scale->scaleScoreOf(results.observedComposite[i]));
+                row.real(std::sqrt(results.scale->errorVariance[i]));
+            }
             row.endRow();
         }
         text.resize(static_cast<std::size_t>(row.end() - text.data()));

@@ -13,6 +13,7 @@
 #include "results_files/results_csv.h"
 #include "results_files/results_html.h"
 #include "results_files/results_json.h"
+#include "results_files/scale_files.h"
 
 namespace tl {
 
@@ -49,6 +50,7 @@ void writeResultsDirectory(const Results& results, const std::filesystem::path& 
     files.emplace_back("csem.csv", composeCsemCsv(results));
     files.emplace_back("per_category.csv", composePerCategoryCsv(results));
     files.emplace_back("agreement.csv", composeAgreementCsv(results));
+    if (results.scale) files.emplace_back("scale_csem.csv", composeScaleCsemCsv(*results.scale));
     files.emplace_back("examinees.csv", composeExamineesCsv(results));
     if (!results.groups.empty()) files.emplace_back("groups.csv", composeGroupsCsv(results));
     files.emplace_back("report.html", composeResultsHtml(results));

@@ -374,6 +374,61 @@ std::string conditionalTable(const Results& r) {
 
 }  // namespace
 
+// Scale scores: each cut on both scales, the scale's reliability and its CSEM
+// by observed scale score.
+std::string scaleSection(const Results& r) {
+    const ScaleResults& s = *r.scale;
+    std::string cuts = "<thead><tr>" + th("Cut", " scope=\"col\"") +
+                       th("Observed, scale", " scope=\"col\"") +
+                       th("Observed, raw", " scope=\"col\"") + th("True, scale", " scope=\"col\"") +
+                       th("True, raw", " scope=\"col\"") + "</tr></thead>\n<tbody>\n";
+    for (std::size_t c = 0; c < s.observedCuts.size(); ++c) {
+        cuts += "<tr>" + th(std::to_string(c + 1), " scope=\"row\"") +
+                scoreCell(path("scale.observed_cuts", c, "scale"), s.observedCuts[c].scale) +
+                scoreCell(path("scale.observed_cuts", c, "raw"), s.observedCuts[c].raw) +
+                scoreCell(path("scale.true_cuts", c, "scale"), s.trueCuts[c].scale) +
+                scoreCell(path("scale.true_cuts", c, "raw"), s.trueCuts[c].raw) + "</tr>\n";
+    }
+    std::string summary =
+        "<thead><tr>" + th("Statistic", " scope=\"col\"") + th("Value", " scope=\"col\"") +
+        (r.bootstrap ? th("SE", " scope=\"col\"") + th("95% interval", " scope=\"col\"")
+                     : std::string()) +
+        "</tr></thead>\n<tbody>\n";
+    const std::pair<const char*, const char*> rows[] = {
+        {"Mean", "mean"},
+        {"Variance of the scale scores", "sample_variance"},
+        {"Mean error variance", "average_error_variance"},
+        {"Reliability", "reliability"}};
+    const double values[] = {s.mean, s.reliability.sampleVariance,
+                             s.reliability.averageErrorVariance, s.reliability.reliability};
+    for (std::size_t i = 0; i < 4; ++i) {
+        summary += "<tr>" + th(rows[i].first, " scope=\"row\"") +
+                   realCell(std::string("scale.") + rows[i].second, values[i]);
+        if (r.bootstrap) {
+            summary +=
+                i == 3 ? spreadCells("bootstrap.scale_reliability", r.bootstrap->scaleReliability)
+                       : "<td></td><td></td>";
+        }
+        summary += "</tr>\n";
+    }
+    return "<section aria-labelledby=\"scale-heading\">\n<h2 id=\"scale-heading\">"
+           "Scale scores</h2>\n"
+           "<p>Each examinee's scale score converts the observed composite, rounded, by the "
+           "conversion table " +
+           escapeHtml(s.source) + "; the cuts are written on the " +
+           (s.cutsOnScale ? "scale" : "raw composite") +
+           ". Scale-score error variance: the variance of the scale score under the "
+           "examinee's composite distribution. Reliability: 1 - mean error variance / variance "
+           "of the scale scores.</p>\n" +
+           scrollingTable("scale-cuts", "The cuts on the scale and on the raw composite",
+                          cuts + "</tbody>\n") +
+           scrollingTable("scale-summary", "Scale scores", summary + "</tbody>\n") +
+           "<figure>\n<div class=\"scroll\">\n" + scaleCsemFigureSvg(r) +
+           "</div>\n<figcaption>CSEM at each observed scale score; a mark's area grows with "
+           "the number of examinees at the score. Dashed lines: observed cuts on the "
+           "scale.</figcaption>\n</figure>\n</section>\n";
+}
+
 std::string composeResultsHtml(const Results& r) {
     const ClassificationTables& t = tablesOf(r);
     const std::string program = std::string(kProgramName) + " " + std::string(kProgramVersion);
@@ -414,6 +469,7 @@ std::string composeResultsHtml(const Results& r) {
         "<figcaption>CSEM at each observed composite score; a mark's area grows with the "
         "number of examinees at the score. Dashed lines: observed cuts.</figcaption>\n"
         "</figure>\n</section>\n";
+    if (r.scale) html += scaleSection(r);
     html +=
         "<section aria-labelledby=\"tables-heading\">\n<h2 id=\"tables-heading\">"
         "Classification tables</h2>\n"

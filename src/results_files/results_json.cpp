@@ -7,6 +7,7 @@
 #include "results_files/groups_results.h"
 #include "results_files/index_fields.h"
 #include "results_files/json_text.h"
+#include "results_files/scale_files.h"
 
 namespace tl {
 
@@ -199,9 +200,11 @@ Json resultsDocument(const Results& results) {
                             {"overall", spreads(b.overall)},       {"cuts", perCut},
                             {"per_category", categorySpreads},     {"agreement", agreementSpreads},
                             {"reliability", spread(b.reliability)}};
+        if (results.scale) doc["bootstrap"]["scale_reliability"] = spread(b.scaleReliability);
     }
     if (results.table) doc["table"] = tableSummary(*results.table);
     if (!results.groups.empty()) doc["groups"] = groupsJson(results);
+    if (results.scale) doc["scale"] = scaleDocument(*results.scale);
     return doc;
 }
 

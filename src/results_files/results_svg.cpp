@@ -299,4 +299,55 @@ std::string histogramSvg(const Results& results) {
     return svg + categories + "</svg>\n";
 }
 
+std::string scaleCsemFigureSvg(const Results& results) {
+    const ScaleResults& scale = *results.scale;
+    std::int32_t most = 1;
+    double highest = 0.0;
+    double low = 0.0, high = 1.0;
+    bool whole = true;
+    for (std::size_t i = 0; i < scale.csem.size(); ++i) {
+        const CsemRow& row = scale.csem[i];
+        most = std::max(most, row.examinees);
+        if (std::isfinite(row.csem)) highest = std::max(highest, row.csem);
+        low = i == 0 ? row.score : std::min(low, row.score);
+        high = i == 0 ? row.score : std::max(high, row.score);
+        whole = whole && row.score == std::floor(row.score);
+    }
+    std::vector<double> cuts;
+    for (const ScaleCut& cut : scale.observedCuts) {
+        if (!std::isfinite(cut.scale)) continue;
+        cuts.push_back(cut.scale);
+        low = std::min(low, cut.scale), high = std::max(high, cut.scale);
+        whole = whole && cut.scale == std::floor(cut.scale);
+    }
+    if (!(high > low)) high = low + 1.0;
+    const std::string desc =
+        "For each of the " + std::to_string(scale.csem.size()) +
+        " distinct observed scale scores, the conditional standard error of measurement on the "
+        "scale (blue circles): the square root of the mean scale-score error variance of the "
+        "examinees with that scale score, from 0 to " +
+        shownReal(highest) +
+        ". The area of a mark grows with the number of examinees at the "
+        "scale score, from 1 to " +
+        std::to_string(most) + ". Dashed vertical lines mark the observed cuts on the scale at " +
+        cutList(cuts) + ".";
+    std::string svg = open("scale-csem", "CSEM by observed scale score", desc);
+    const Axis x = niceAxis(low, high, kLeft + 8, kRight - 8, 8, whole);
+    const Axis y = niceAxis(0.0, highest > 0.0 ? highest : 1.0, kBottom, kTop, 5);
+    svg += frame(x, y, "Observed scale score", "CSEM");
+    svg += cutLines(x, cuts);
+    const double largest = 9.0, smallest = 1.5;
+    svg += "<g>\n";
+    for (const CsemRow& row : scale.csem) {
+        if (!std::isfinite(row.csem)) continue;
+        const double r =
+            std::max(smallest, largest * std::sqrt(static_cast<double>(row.examinees) / most));
+        svg += circle(x.pixel(row.score), y.pixel(row.csem), r, kConsistencyColour) +
+               "><title>scale score " + shortestText(row.score) + ", " +
+               std::to_string(row.examinees) + " examinees: CSEM " + shownReal(row.csem) +
+               "</title></circle>\n";
+    }
+    return svg + "</g>\n</svg>\n";
+}
+
 }  // namespace tl

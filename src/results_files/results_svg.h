@@ -18,6 +18,10 @@ std::string conditionalFigureSvg(const Results& results);
 // examinees at that score; the observed cuts as lines.
 std::string csemFigureSvg(const Results& results);
 
+// The CSEM at each observed scale score, drawn as csemFigureSvg, with the
+// observed cuts on the scale. Needs a run with scale scores.
+std::string scaleCsemFigureSvg(const Results& results);
+
 // Examinees at each observed composite score, with the observed cuts.
 std::string histogramSvg(const Results& results);
 

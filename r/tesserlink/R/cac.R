@@ -2,7 +2,7 @@
 cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, bootstrap = 0,
                 seed = NULL, id = NULL, na = c("error", "omit"), unmatched = c("error", "ignore"),
                 threads = 0, labels = NULL, progress = interactive(), by = NULL,
-                min_group = 50) {
+                min_group = 50, scale = NULL, cuts_on = c("raw", "scale")) {
   call <- match.call()
   if (missing(data)) fail("`data` is missing: a data frame or matrix, one row per examinee.")
   if (missing(sets)) fail("`sets` is missing: a list of item sets, each list(items = , points = ).")
@@ -22,6 +22,11 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
   labels_given <- check_labels(labels, length(cuts) + 1L)
   progress <- check_flag(progress, "progress")
   min_group <- check_whole(min_group, "min_group")
+  scale <- check_scale(scale)
+  cuts_on <- check_choice(cuts_on, c("raw", "scale"), "cuts_on")
+  if (cuts_on == "scale" && is.null(scale)) {
+    fail("`cuts_on = \"scale\"` needs the conversion table: give `scale` as well.")
+  }
   na <- check_choice(na, c("error", "omit"), "na")
   unmatched <- check_choice(unmatched, c("error", "ignore"), "unmatched")
   labels <- column_labels(data)
@@ -49,7 +54,7 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
   out <- .Call(tl_analyze, native_sets, cuts, true_cuts, bias_correction, bootstrap, seed,
                threads, unmatched == "error", as.character(labels_given), as.numeric(keep),
                if (is.null(ids)) character(0) else id_text(ids), progress_reporter(progress),
-               groups)
+               groups, scale$raw, scale$scale, cuts_on == "scale")
   if (!is.null(out$unmatched)) stop_unmatched(out$unmatched, sets, labels, keep)
   if (!is.null(out$error)) stop_library(out$error, cac_wording(sets, cuts, true_cuts))
   result <- new_tesserlink(out, labels = vapply(sets, `[[`, "", "label"), record = keep,

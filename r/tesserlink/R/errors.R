@@ -40,6 +40,7 @@ cac_wording <- function(sets, cuts, true_cuts) {
   set_name <- function(s) paste0("set '", sets[[as.integer(s)]]$label, "' (`sets[[", s, "]]`)")
   function(error) {
     line <- error$line
+    if (!is.null(worded <- scale_wording(line))) return(worded)
     if (!is.null(g <- captures(line, "^# item sets greater than ([0-9]+): Stopped!$"))) {
       return(paste0("`sets` holds ", length(sets), " item sets; at most ", g[1],
                     " can be analysed together."))

@@ -28,6 +28,11 @@ print.tesserlink <- function(x, digits = 5, ...) {
   if (!is.null(x$labels)) cat("Categories: ", paste(x$labels, collapse = ", "), "\n", sep = "")
   cat("Reliability ", f(x$reliability$reliability),
       if (s$bias_corrected) " (true categories from bias-corrected scores)", "\n", sep = "")
+  if (!is.null(x$scale)) {
+    cat("Scale scores: reliability ", f(x$scale$summary$reliability), "; cuts on the ",
+        if (x$scale$cuts_on == "scale") "scale" else "raw composite", ", on the scale ",
+        paste(score_text(x$scale$cuts$observed_scale), collapse = ", "), "\n", sep = "")
+  }
   cat("Consistency ", f(o$consistency), "   kappa ", f(o$kappa), "\n", sep = "")
   cat("Accuracy    ", f(o$accuracy), "   false positive ", f(o$false_positive),
       "   false negative ", f(o$false_negative), "\n", sep = "")
@@ -58,11 +63,11 @@ summary.tesserlink <- function(object, ...) {
   structure(list(
     call = object$call, summary = object$summary, sets = object$sets,
     reliability = object$reliability, overall = overall, cuts = object$cuts,
-    categories = object$categories, bootstrap = object$bootstrap,
+    categories = object$categories, bootstrap = object$bootstrap, scale = object$scale,
     true_by_observed = square_table(object$true_by_observed, c("true", "observed")),
     consistency_table = square_table(object$consistency_table, c("first", "second")),
     fixed = c(indices, "estimate", "se", "ci_low", "ci_high", "marginal",
-              names(object$reliability))),
+              names(object$reliability), "mean", "sample_variance")),
     class = "summary.tesserlink")
 }
 
@@ -85,6 +90,12 @@ print.summary.tesserlink <- function(x, digits = 5, ...) {
   print(x$sets, row.names = FALSE)
   cat("\nError variance and reliability:\n")
   print_fixed(x$reliability, x$fixed, digits)
+  if (!is.null(x$scale)) {
+    cat("\nScale scores (cuts written on the ",
+        if (x$scale$cuts_on == "scale") "scale" else "raw composite", "):\n", sep = "")
+    print_fixed(x$scale$summary, x$fixed, digits)
+    print(x$scale$cuts, row.names = FALSE)
+  }
   cat("\nOverall indices:\n")
   print_fixed(x$overall, x$fixed, digits)
   cat("\nEach cut alone:\n")

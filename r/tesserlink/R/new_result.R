@@ -89,6 +89,12 @@ new_tesserlink <- function(out, labels, record, id, call, categories = NULL) {
       call = NULL)))
   }
   if (!is.null(r$groups)) result$groups <- as.data.frame(r$groups, stringsAsFactors = FALSE)
+  if (!is.null(r$scale)) {
+    result$scale <- scale_object(r$scale)
+    result$examinees$scale_score <- r$scale$scale_score
+    result$examinees$scale_csem <- r$scale$scale_csem
+    scale_warning(r$scale)
+  }
   result$labels <- categories
   # The run itself, for write_results(); gone once the object is saved and read back.
   structure(result, class = "tesserlink", native = out$native)

@@ -29,6 +29,7 @@
 #include "platform/text_file.h"
 #include "results_files/results_directory.h"
 #include "results_to_r.h"
+#include "scale_to_r.h"
 #include "text_report/report_writer.h"
 
 namespace {
@@ -154,10 +155,12 @@ std::string besideCard(const std::string& name, const std::filesystem::path& fol
 
 // `labels`: the category labels (empty: none); `rows` and `ids`: each kept
 // examinee's row of the data and its ID (`ids` empty: no ID column); `groups`:
-// the grouping columns (see groupsFromR; an empty list: none).
+// the grouping columns (see groupsFromR; an empty list: none); `scaleRaw` and
+// `scaleValues`: the conversion table (NULL: none).
 extern "C" SEXP tl_analyze(SEXP sets, SEXP cuts, SEXP trueCuts, SEXP biasCorrection, SEXP bootstrap,
                            SEXP seed, SEXP threads, SEXP stopOnUnmatched, SEXP labels, SEXP rows,
-                           SEXP ids, SEXP progress, SEXP groups) {
+                           SEXP ids, SEXP progress, SEXP groups, SEXP scaleRaw, SEXP scaleValues,
+                           SEXP cutsOnScale) {
     BEGIN_RCPP
     return guarded([&]() -> SEXP {
         const tlr::MemoryJob job =
@@ -174,9 +177,10 @@ extern "C" SEXP tl_analyze(SEXP sets, SEXP cuts, SEXP trueCuts, SEXP biasCorrect
         }
         tl::MemoryDataSource data(job.scores);
         data.setGroups(tlr::groupsFromR(Rcpp::List(groups)));
+        tl::AnalysisOptions options = analysisOptions(bootstrap, seed, threads);
+        options.scale = tlr::scaleFromR(scaleRaw, scaleValues, cutsOnScale);
         try {
-            tl::Results results =
-                tl::analyze(job.card, data, analysisOptions(bootstrap, seed, threads), hooks);
+            tl::Results results = tl::analyze(job.card, data, options, hooks);
             results.labels.categoryLabels = Rcpp::as<std::vector<std::string>>(labels);
             const Rcpp::NumericVector kept(rows);
             for (const double row : kept)

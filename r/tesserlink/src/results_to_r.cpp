@@ -9,6 +9,7 @@
 #include "classify/index_fields.h"
 #include "classify/precision_fields.h"
 #include "results_files/groups_results.h"
+#include "scale_to_r.h"
 
 namespace tlr {
 
@@ -322,6 +323,7 @@ Rcpp::List resultsToR(const tl::Results& r) {
     }
     if (r.bootstrap) out.push_back(bootstrap(*r.bootstrap, r), "bootstrap");
     if (!r.groups.empty()) out.push_back(groupRows(r), "groups");
+    if (r.scale) out.push_back(scaleToR(r), "scale");
     return out;
 }
 

@@ -1,0 +1,71 @@
+#include "scale_to_r.h"
+
+#include <cmath>
+
+namespace tlr {
+
+using Rcpp::_;
+
+namespace {
+
+Rcpp::List cutsToR(const std::vector<tl::ScaleCut>& cuts) {
+    Rcpp::NumericVector scale(cuts.size()), raw(cuts.size());
+    for (std::size_t j = 0; j < cuts.size(); ++j) {
+        scale[j] = cuts[j].scale;
+        raw[j] = cuts[j].raw;
+    }
+    return Rcpp::List::create(_["scale"] = scale, _["raw"] = raw);
+}
+
+}  // namespace
+
+Rcpp::List scaleToR(const tl::Results& r) {
+    const tl::ScaleResults& s = *r.scale;
+    const std::size_t n = r.observedComposite.size();
+    Rcpp::NumericVector score(n), csem(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        score[i] = s.scaleScoreOf(r.observedComposite[i]);
+        csem[i] = std::sqrt(s.errorVariance[i]);
+    }
+    Rcpp::NumericVector rowScore(s.csem.size()), rowVariance(s.csem.size()), rowCsem(s.csem.size());
+    Rcpp::IntegerVector rowExaminees(s.csem.size());
+    for (std::size_t i = 0; i < s.csem.size(); ++i) {
+        rowScore[i] = s.csem[i].score;
+        rowExaminees[i] = s.csem[i].examinees;
+        rowVariance[i] = s.csem[i].errorVariance;
+        rowCsem[i] = s.csem[i].csem;
+    }
+    Rcpp::List out = Rcpp::List::create(
+        _["cuts_on"] = s.cutsOnScale ? "scale" : "raw",
+        _["observed_cuts"] = cutsToR(s.observedCuts), _["true_cuts"] = cutsToR(s.trueCuts),
+        _["mean"] = s.mean, _["sample_variance"] = s.reliability.sampleVariance,
+        _["average_error_variance"] = s.reliability.averageErrorVariance,
+        _["reliability"] = s.reliability.reliability,
+        _["csem"] = Rcpp::List::create(_["scale_score"] = rowScore, _["examinees"] = rowExaminees,
+                                       _["error_variance"] = rowVariance, _["csem"] = rowCsem),
+        _["scale_score"] = score, _["scale_csem"] = csem);
+    out.push_back(s.conversion.decreasing, "decreasing");
+    out.push_back(s.source, "source");
+    if (r.bootstrap) {
+        const tl::IndexSpread& b = r.bootstrap->scaleReliability;
+        out.push_back(Rcpp::List::create(
+                          _["se"] = b.se, _["ci_low"] = b.ciLow, _["ci_high"] = b.ciHigh,
+                          _["replicates_undefined"] = static_cast<double>(b.replicatesUndefined)),
+                      "reliability_spread");
+    }
+    return out;
+}
+
+std::optional<tl::ScaleRequest> scaleFromR(SEXP raw, SEXP scale, SEXP cutsOnScale) {
+    if (Rf_isNull(raw)) return std::nullopt;
+    tl::ScaleRequest request;
+    request.table.source = "`scale`";
+    request.table.raw = Rcpp::as<std::vector<double>>(raw);
+    request.table.scale = Rcpp::as<std::vector<double>>(scale);
+    for (std::size_t i = 0; i < request.table.raw.size(); ++i)
+        request.table.lines.push_back(static_cast<std::int64_t>(i + 1));
+    request.cutsOnScale = Rcpp::as<bool>(cutsOnScale);
+    return request;
+}
+
+}  // namespace tlr
