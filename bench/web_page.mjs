@@ -28,6 +28,7 @@
 import fs from "node:fs";
 import path from "node:path";
 import { createRequire } from "node:module";
+import { rendererPeakBytes, writeLargeTable } from "../tests/web/large_table.mjs";
 
 const require = createRequire(import.meta.url);
 const puppeteer = require("puppeteer-core");
@@ -99,43 +100,6 @@ const median = (values) => {
 const seconds = (ms) => (ms === null || ms === undefined ? "-" : (ms / 1000).toFixed(3) + " s");
 const megabytes = (bytes) => (bytes ? (bytes / 1048576).toFixed(1) + " MB" : "-");
 
-// B1's structure: abilities from a fixed linear congruential sequence.
-function writeLargeTable(dir, rows) {
-  fs.mkdirSync(dir, { recursive: true });
-  let state = 20261209n;
-  const uniform = () => {
-    state = (state * 6364136223846793005n + 1442695040888963407n) & 0xffffffffffffffffn;
-    return Number(state >> 11n) / 2 ** 53;
-  };
-  const header = ["id"];
-  for (let j = 1; j <= 50; j += 1) header.push("a" + j);
-  for (let j = 1; j <= 8; j += 1) header.push("b" + j);
-  const lines = [header.join(",")];
-  for (let e = 0; e < rows; e += 1) {
-    const ability = (uniform() + uniform() + uniform() - 1.5) * 2;
-    const row = ["E" + (100000000 + e)];
-    for (let j = 0; j < 50; j += 1) {
-      const p = 1 / (1 + Math.exp(-(ability - (j - 25) / 12)));
-      row.push(uniform() < p ? 1 : 0);
-    }
-    for (let j = 0; j < 8; j += 1) {
-      let score = 0;
-      for (let step = 0; step < 4; step += 1) {
-        if (uniform() < 1 / (1 + Math.exp(-(ability - (step - 1.5) + (j - 4) / 8)))) score += 1;
-      }
-      row.push(score);
-    }
-    lines.push(row.join(","));
-  }
-  fs.writeFileSync(path.join(dir, "examinees.csv"), lines.join("\n") + "\n");
-  fs.writeFileSync(path.join(dir, "analysis.toml"),
-                   '[data]\nfile = "examinees.csv"\nid = "id"\n\n' +
-                   '[[sets]]\nitems = "a1:a50"\npoints = [0, 1]\n\n' +
-                   '[[sets]]\nitems = "b1:b8"\npoints = [0, 1, 2, 3, 4]\nweight = 2\n\n' +
-                   "[classification]\nobserved_cuts = [44.5, 64.5, 87.5]\nbias_correction = true\n");
-  return [path.join(dir, "examinees.csv"), path.join(dir, "analysis.toml")];
-}
-
 if (mode === "runs") {
   const files = fs.readdirSync(folder)
     .filter((n) => n === "card.txt" || n.endsWith(".dat"))
@@ -162,11 +126,6 @@ if (mode === "runs") {
   const { page, ready } = await openPage();
   const session = await page.createCDPSession();
   await session.send("Performance.enable");
-  const browserSession = await browser.target().createCDPSession();
-  const renderers = async () => {
-    const info = await browserSession.send("SystemInfo.getProcessInfo");
-    return info.processInfo.filter((p) => p.type === "renderer").map((p) => p.id);
-  };
   let pageHeap = 0;
   let workerHeap = 0;
   const sample = async () => {
@@ -183,12 +142,7 @@ if (mode === "runs") {
     }
   };
   const r = await runOnce(page, files, sample);
-  let peak = 0;
-  for (const pid of await renderers()) {
-    const status = fs.readFileSync(`/proc/${pid}/status`, "utf8");
-    const hwm = /VmHWM:\s+(\d+) kB/.exec(status);
-    if (hwm) peak = Math.max(peak, Number(hwm[1]) * 1024);
-  }
+  const peak = await rendererPeakBytes(browser);
   const examinees = await page.evaluate(() => {
     const text = document.getElementById("results-json").textContent;
     return text ? JSON.parse(text).examinees ?? null : null;

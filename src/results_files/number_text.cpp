@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #if defined(__EMSCRIPTEN__)
 #include <emscripten.h>
@@ -40,7 +41,7 @@ EM_JS(int, jsExponential, (double magnitude, char* out), {
     return text.length;
 });
 
-void shortestScientific(char (&scientific)[kMaxNumberText], double value) {
+void shortestScientificByJs(char (&scientific)[kMaxNumberText], double value) {
     char js[kMaxNumberText];
     const int length = jsExponential(std::fabs(value), js);
     const char* const end = js + length;
@@ -55,6 +56,30 @@ void shortestScientific(char (&scientific)[kMaxNumberText], double value) {
     if (exponentDigits < 2) *at++ = '0';
     at = std::copy(e + 2, end, at);
     *at = '\0';
+}
+
+// Examinees who share their profiles share every figure of their row: the
+// texts of recent values are kept by the value's bits, so that a repeated
+// value costs a look-up instead of a trip to JavaScript. (The engine runs on
+// one thread.)
+struct KnownText {
+    std::uint64_t bits = 0;
+    bool filled = false;
+    char text[kMaxNumberText];
+};
+
+void shortestScientific(char (&scientific)[kMaxNumberText], double value) {
+    constexpr int kSlotBits = 15;
+    static std::vector<KnownText> known(std::size_t{1} << kSlotBits);
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    KnownText& slot = known[(bits * 0x9E3779B97F4A7C15u) >> (64 - kSlotBits)];
+    if (!slot.filled || slot.bits != bits) {
+        shortestScientificByJs(slot.text, value);
+        slot.bits = bits;
+        slot.filled = true;
+    }
+    std::memcpy(scientific, slot.text, sizeof scientific);
 }
 #elif !defined(__cpp_lib_to_chars)
 void shortestScientific(char (&scientific)[kMaxNumberText], double value) {
