@@ -58,28 +58,8 @@ void shortestScientificByJs(char (&scientific)[kMaxNumberText], double value) {
     *at = '\0';
 }
 
-// Examinees who share their profiles share every figure of their row: the
-// texts of recent values are kept by the value's bits, so that a repeated
-// value costs a look-up instead of a trip to JavaScript. (The engine runs on
-// one thread.)
-struct KnownText {
-    std::uint64_t bits = 0;
-    bool filled = false;
-    char text[kMaxNumberText];
-};
-
 void shortestScientific(char (&scientific)[kMaxNumberText], double value) {
-    constexpr int kSlotBits = 15;
-    static std::vector<KnownText> known(std::size_t{1} << kSlotBits);
-    std::uint64_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    KnownText& slot = known[(bits * 0x9E3779B97F4A7C15u) >> (64 - kSlotBits)];
-    if (!slot.filled || slot.bits != bits) {
-        shortestScientificByJs(slot.text, value);
-        slot.bits = bits;
-        slot.filled = true;
-    }
-    std::memcpy(scientific, slot.text, sizeof scientific);
+    shortestScientificByJs(scientific, value);
 }
 #elif !defined(__cpp_lib_to_chars)
 void shortestScientific(char (&scientific)[kMaxNumberText], double value) {
@@ -142,9 +122,40 @@ char* writeShortestByPrintf(char* out, double value) {
     return writeFromScientific(out, scientific, value);
 }
 
+#if !defined(__cpp_lib_to_chars) && defined(__EMSCRIPTEN__)
+namespace {
+
+// Examinees who share their profiles share every figure of their row: the
+// texts of recent values are kept by the value's bits, so that a repeated
+// value costs a look-up instead of a trip to JavaScript. (The engine runs on
+// one thread.)
+struct KnownText {
+    std::uint64_t bits = 0;
+    std::uint8_t length = 0;  // none yet
+    char text[kMaxNumberText];
+};
+
+}  // namespace
+#endif
+
 char* writeShortest(char* out, double value) {
 #if defined(__cpp_lib_to_chars)
     return std::to_chars(out, out + kMaxNumberText, value).ptr;
+#elif defined(__EMSCRIPTEN__)
+    constexpr int kSlotBits = 15;
+    static std::vector<KnownText> known(std::size_t{1} << kSlotBits);
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    KnownText& slot = known[(bits * 0x9E3779B97F4A7C15u) >> (64 - kSlotBits)];
+    if (slot.length == 0 || slot.bits != bits) {
+        char scientific[kMaxNumberText];
+        shortestScientific(scientific, value);
+        slot.length = static_cast<std::uint8_t>(writeFromScientific(slot.text, scientific, value) -
+                                                slot.text);
+        slot.bits = bits;
+    }
+    std::memcpy(out, slot.text, kMaxNumberText);
+    return out + slot.length;
 #else
     char scientific[kMaxNumberText];
     shortestScientific(scientific, value);
