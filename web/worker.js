@@ -3,24 +3,31 @@
 // system, the program runs there with the command line's arguments, and every
 // file it wrote comes back. A card's run also comes back as the analysis file
 // that reproduces it on the command line (--convert, and the page's options).
-// Nothing is kept between runs: each has a fresh engine, and the page ends the
-// worker when the run is done or cancelled.
+// The page compiles the WebAssembly once and sends the compiled module with
+// each run: the worker only instantiates it. Nothing is kept between runs:
+// each has a fresh engine, and the page ends the worker when the run is done
+// or cancelled.
 "use strict";
 
 self.onmessage = async (event) => {
   try {
-    const { files, args, convert, convertTail } = event.data;
-    const result = await run(files, args);
+    const began = performance.now();
+    const { module, files, args, convert, convertTail } = event.data;
+    const result = await run(module, files, args);
     if (result.status === 0 && convert) {
-      const converted = await run(files, ["--convert", convert]);
+      const converted = await run(module, files, ["--convert", convert]);
       if (converted.status === 0) {
         const bytes = new TextEncoder().encode(converted.stdout + convertTail);
         result.outputs["analysis.toml"] = bytes;
         result.transfer.push(bytes.buffer);
       }
     }
-    const { status, stdout, stderr, outputs, transfer } = result;
-    self.postMessage({ type: "done", status, stdout, stderr, outputs }, transfer);
+    const { status, stdout, stderr, outputs, transfer, memoryBytes } = result;
+    // The worker's share of the run, from the message's arrival to the reply,
+    // and the engine's memory at its largest (it grows and never shrinks).
+    const milliseconds = performance.now() - began;
+    self.postMessage({ type: "done", status, stdout, stderr, outputs, milliseconds, memoryBytes },
+                     transfer);
   } catch (error) {
     // An engine fault, not the program's: still one line for the page.
     self.postMessage({ type: "done", status: 2, stdout: "",
@@ -34,9 +41,10 @@ function describe(error) {
   return String(error && error.message ? error.message : error);
 }
 
-// One run of the program on a fresh engine: its exit status, its standard
-// output and error, and the files it wrote.
-async function run(files, args) {
+// One run of the program on a fresh engine, an instance of the compiled
+// module: its exit status, its standard output and error, and the files it
+// wrote.
+async function run(module, files, args) {
   let stdout = "";
   let stderr = "";
   let pending = "";
@@ -61,20 +69,28 @@ async function run(files, args) {
     }
     pending = "";
   };
-  let engine;
-  try {
-    engine = await createTesserlink({
+  // The engine's script would otherwise compile its WebAssembly again.
+  let instantiated;
+  const instantiateWasm = (imports, receive) => {
+    instantiated = WebAssembly.instantiate(module, imports)
+      .then((instance) => receive(instance, module));
+    return {};
+  };
+  const engine = await Promise.race([
+    createTesserlink({
       noInitialRun: true,
+      instantiateWasm,
       print: (line) => {
         stdout += line + "\n";
       },
       stdin: () => null,
       stderr: errorByte,
-    });
-  } catch (error) {
-    self.postMessage({ type: "done", status: 2, stdout, stderr: "tesserlink: " + error, outputs: {} });
-    return;
-  }
+    }),
+    // A failed instantiation rejects here; the engine's own promise would wait.
+    new Promise((resolve, reject) => {
+      Promise.resolve(instantiated).catch(reject);
+    }),
+  ]);
   const FS = engine.FS;
   FS.mkdir("/run");
   const inputs = new Set();
@@ -111,5 +127,5 @@ async function run(files, args) {
     }
   };
   collect(FS.lookupPath("/run").node, "");
-  return { status, stdout, stderr, outputs, transfer };
+  return { status, stdout, stderr, outputs, transfer, memoryBytes: engine.HEAPU8.length };
 }

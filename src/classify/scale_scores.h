@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <span>
 #include <string>
 #include <vector>
@@ -27,6 +28,9 @@ struct ScaleResults {
     ReliabilitySummary reliability;
     // One row per distinct observed scale score, ascending (with the tables).
     std::vector<CsemRow> csem;
+
+    // Examinee i's scale-score CSEM: the one rule every output prints.
+    double examineeCsem(std::size_t examinee) const { return std::sqrt(errorVariance[examinee]); }
 
     // Examinee i's scale score s(x_i), from its observed composite.
     double scaleScoreOf(double observedComposite) const {

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "platform/large_pages.h"
 #include "results_files/category_names.h"
 #include "results_files/csv_text.h"
 #include "results_files/index_fields.h"
@@ -71,8 +72,8 @@ std::string composeExamineesCsv(const Results& results) {
     const std::size_t n = results.observedComposite.size();
     const auto k = static_cast<std::size_t>(results.categoryCount());
 
-    // Room for the longest possible row; the text grows a block of rows at a
-    // time and is cut back to what was written after each block.
+    // Rows are written into one block of room for the longest possible rows,
+    // then appended: a million rows are never zero-filled ahead of writing.
     const std::size_t reals = 2 + k + 6 + (results.scale ? 2 : 0);
     // An ID and two labels, quoted, each at most its text doubled and three more.
     const std::vector<std::string>& ids = results.records.ids;
@@ -86,15 +87,15 @@ std::string composeExamineesCsv(const Results& results) {
     for (const std::string& id : ids) longestId = std::max(longestId, id.size());
     const std::size_t longestRow =
         3 * 25 + reals * (kMaxNumberText + 1) + 2 + 2 * (longestText + 1) + 2 * longestId + 4;
-    const std::size_t blockRows = 4096;
+    const std::size_t blockRows = std::min<std::size_t>(std::max<std::size_t>(n, 1), 1024);
+    std::vector<char> block(blockRows * longestRow);
     std::string text = header(results);
     text.reserve(text.size() + n * (reals * 20 + 16));  // a typical row; no regrowth mostly
+    adviseLargePages(text.data(), text.capacity());
 
     for (std::size_t begin = 0; begin < n; begin += blockRows) {
         const std::size_t end = std::min(n, begin + blockRows);
-        const std::size_t written = text.size();
-        text.resize(written + (end - begin) * longestRow);
-        RowWriter row(text.data() + written);
+        RowWriter row(block.data());
         for (std::size_t i = begin; i < end; ++i) {
             row.integer(results.records.rows.empty() ? static_cast<std::int64_t>(i + 1)
                                                      : results.records.rows[i]);
@@ -118,11 +119,11 @@ std::string composeExamineesCsv(const Results& results) {
             row.real(t.examineeCsem[i]);
             if (results.scale) {
                 row.real(results.scale->scaleScoreOf(results.observedComposite[i]));
-                row.real(std::sqrt(results.scale->errorVariance[i]));
+                row.real(results.scale->examineeCsem(i));
             }
             row.endRow();
         }
-        text.resize(static_cast<std::size_t>(row.end() - text.data()));
+        text.append(block.data(), row.end());
     }
     return text;
 }

@@ -9,6 +9,8 @@
 //    beside its field, and the README's numbers;
 //  - a long bootstrap moves the progress bar; Cancel ends it at once, keeps
 //    nothing, and the page stays usable;
+//  - 100,000 examinees from a generated table run to the end (the time and
+//    the tab's memory at its largest are printed);
 //  - the page makes no network request at all, and weighs at most 5 MB.
 // Keeps a desktop screenshot of each example under the output folder.
 //
@@ -20,6 +22,7 @@
 import fs from "node:fs";
 import path from "node:path";
 import { createRequire } from "node:module";
+import { rendererPeakBytes, writeLargeTable } from "./large_table.mjs";
 
 const require = createRequire(import.meta.url);
 const [pagePath, expectedDir, outDir, ...examples] = process.argv.slice(2);
@@ -236,6 +239,31 @@ for (const example of examples) {
   check(!after.running && after.lastRun === null && after.runEnabled,
         "Cancel left the run going or kept a result");
   check(after.status === "cancelled", `Cancel leaves #status ${JSON.stringify(after.status)}`);
+  await page.close();
+}
+
+// 100,000 examinees from a generated table: the tab does not run out of
+// memory. Prints the run's time and the memory at its largest.
+{
+  const rows = 100000;
+  const page = await openPage();
+  await choose(page, writeLargeTable(path.join(outDir, "large"), rows));
+  await page.evaluate(() => { window.tesserlink.lastRun = null; });
+  await page.click("#run");
+  await page.waitForFunction(() => window.tesserlink.lastRun && !window.tesserlink.running,
+                             { timeout: 240000 });
+  const large = await page.evaluate(() => {
+    const run = window.tesserlink.lastRun;
+    const json = document.getElementById("results-json").textContent;
+    return { status: run.status, stderr: run.stderr, milliseconds: run.milliseconds,
+             engineMemory: run.engineMemoryBytes, examinees: json ? JSON.parse(json).examinees : null };
+  });
+  check(large.status === 0 && large.examinees === rows,
+        `${rows} examinees: exit status ${large.status}, ${large.examinees} examinees: ${large.stderr}`);
+  const peak = await rendererPeakBytes(browser);
+  const mb = (bytes) => (bytes / 1048576).toFixed(0) + " MB";
+  console.log(`web page: ${rows} examinees in ${(large.milliseconds / 1000).toFixed(1)} s; ` +
+              `engine memory ${mb(large.engineMemory)}, renderer peak ${mb(peak)}`);
   await page.close();
 }
 

@@ -25,7 +25,7 @@ Rcpp::List scaleToR(const tl::Results& r) {
     Rcpp::NumericVector score(n), csem(n);
     for (std::size_t i = 0; i < n; ++i) {
         score[i] = s.scaleScoreOf(r.observedComposite[i]);
-        csem[i] = std::sqrt(s.errorVariance[i]);
+        csem[i] = s.examineeCsem(i);
     }
     Rcpp::NumericVector rowScore(s.csem.size()), rowVariance(s.csem.size()), rowCsem(s.csem.size());
     Rcpp::IntegerVector rowExaminees(s.csem.size());
