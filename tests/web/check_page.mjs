@@ -6,7 +6,8 @@
 //  - a missing data file is the program's own line, beside the Run button;
 //  - a card's run also gives the analysis file that reproduces it;
 //  - a table alone gets a form: the ID found, score points suggested, an error
-//    beside its field, and the README's numbers;
+//    beside its field, and the README's numbers; a conversion table chosen
+//    with it puts the cuts on the scale, and a subgroup column is reported;
 //  - a long bootstrap moves the progress bar; Cancel ends it at once, keeps
 //    nothing, and the page stays usable;
 //  - 100,000 examinees from a generated table run to the end (the time and
@@ -195,6 +196,41 @@ for (const example of examples) {
   check(Math.abs(consistency - 0.92423) < 5e-6, `the form's run: consistency ${consistency}`);
   check((run.outputs["analysis.toml"] || "").includes('reverse = ["r4"]'),
         "the form's analysis file is not offered");
+  await page.close();
+}
+
+// The same table with a conversion table chosen beside it and a subgroup
+// column: the cut is written on the scale and the school's levels come back.
+{
+  const table = path.join(outDir, "g5reading.csv");
+  const conversion = path.join(outDir, "g5scale.csv");
+  fs.writeFileSync(conversion, ["raw,scale", ...[0, 1, 2, 3, 4, 5, 6].map((r) => `${r},${100 + 10 * r}`), ""]
+    .join("\n"));
+  const page = await openPage();
+  await choose(page, [table, conversion]);
+  await page.waitForFunction(() => !document.getElementById("tableForm").hidden);
+  check(await page.$eval("#fScale", (s) => s.value) === "g5scale.csv",
+        "the conversion table was not offered as the scale");
+  await page.select("#fMissing", "omit");
+  await page.type("#fCodes", "9");
+  await page.type("#fSets .items", "r1:r6");
+  await page.$eval("#fSets .items", (i) => i.dispatchEvent(new Event("change")));
+  await page.type("#fSets .reverse", "r4");
+  await page.type("#fCuts", "140");
+  await page.select("#fCutsOn", "scale");
+  await page.select("#fGroups", "school");
+  const run = await runAndWait(page);
+  check(run.status === 0, `the form's scale run: exit status ${run.status}: ${run.stderr}`);
+  const json = JSON.parse(run.outputs["results/results.json"] || "{}");
+  check(Math.abs((json.overall?.consistency ?? NaN) - 0.92423) < 5e-6,
+        "a scale cut of 140 does not give the raw cut 4's consistency");
+  check(json.scale?.cuts_on === "scale" && json.scale?.observed_cuts?.[0] === 140,
+        `the scale object is ${JSON.stringify(json.scale?.observed_cuts)}`);
+  const levels = (json.groups || []).map((g) => `${g.variable}=${g.level}`).join(",");
+  check(levels === "school=East,school=North,school=South", `the subgroups are ${levels}`);
+  const toml = run.outputs["analysis.toml"] || "";
+  check(toml.includes('groups = ["school"]') && toml.includes('cuts_on = "scale"'),
+        `the form's analysis file lacks the groups or the scale: ${JSON.stringify(toml)}`);
   await page.close();
 }
 
