@@ -224,8 +224,9 @@ for (const example of examples) {
   const json = JSON.parse(run.outputs["results/results.json"] || "{}");
   check(Math.abs((json.overall?.consistency ?? NaN) - 0.92423) < 5e-6,
         "a scale cut of 140 does not give the raw cut 4's consistency");
-  check(json.scale?.cuts_on === "scale" && json.scale?.observed_cuts?.[0] === 140,
-        `the scale object is ${JSON.stringify(json.scale?.observed_cuts)}`);
+  const cut = json.scale?.observed_cuts?.[0];
+  check(json.scale?.cuts_on === "scale" && cut?.scale === 140 && cut?.raw === 4,
+        `the scale's cuts are ${JSON.stringify(json.scale?.observed_cuts)}`);
   const levels = (json.groups || []).map((g) => `${g.variable}=${g.level}`).join(",");
   check(levels === "school=East,school=North,school=South", `the subgroups are ${levels}`);
   const toml = run.outputs["analysis.toml"] || "";
