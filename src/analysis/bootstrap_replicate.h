@@ -17,7 +17,7 @@ struct ReplicateIndices {
     PrecisionIndices precision;
     double reliability = 0.0;
     std::vector<GroupIndices> groups;  // per grouping level; empty: all undefined
-    double scaleReliability = 0.0;  // with scale scores (sampleScaleReliability)
+    double scaleReliability = 0.0;     // with scale scores (sampleScaleReliability)
 };
 
 // Every index of a run recomputed from scratch on a sample of its examinees

@@ -165,4 +165,10 @@ std::string textField(const std::string& text, int width) {
     return text + std::string(static_cast<std::size_t>(width) - text.size(), ' ');
 }
 
+std::string messageNumber(double value) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.15g", value);
+    return text;
+}
+
 }  // namespace tl

@@ -20,6 +20,10 @@ std::string fixedDecimals(double value, int decimals);
 // the field when the text still does not fit.
 std::string realField(double value, int width, int decimals);
 
+// A number as a message quotes it: up to 15 significant digits, no trailing
+// zeros ("22.5", "400").
+std::string messageNumber(double value);
+
 // Text left-aligned and padded with blanks to `width`; longer text is kept whole.
 std::string textField(const std::string& text, int width);
 

@@ -1,9 +1,9 @@
 #include "plan/analysis_checks.h"
 
-#include <cstdio>
 #include <string>
 
 #include "core/errors.h"
+#include "core/number_field.h"
 #include "core/one_line.h"
 #include "plan/card_checks.h"
 #include "plan/scale_plan.h"
@@ -11,15 +11,7 @@
 
 namespace tl {
 
-namespace {
-
-std::string shown(double value) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.15g", value);
-    return text;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 void checkAnalysisScales(const AnalysisFile& file) {
     ScoreScales scales;
@@ -39,7 +31,8 @@ void checkAnalysisScales(const AnalysisFile& file) {
     for (double cut : file.card.observedCuts) {
         if (cut < composite.minComposite || cut > composite.maxComposite) {
             throw InputError(oneLine(file.where("classification.observed_cuts") + "the cut score " +
-                                     shown(cut) + " lies outside the composite score range " +
+                                     messageNumber(cut) +
+                                     " lies outside the composite score range " +
                                      std::to_string(composite.minComposite) + " to " +
                                      std::to_string(composite.maxComposite)));
         }

@@ -2,20 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 #include "core/errors.h"
+#include "core/number_field.h"
 
 namespace tl {
 
 namespace {
-
-std::string shown(double value) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.15g", value);
-    return text;
-}
 
 double scaleOfRawCut(const ScaleConversion& conversion, double rawCut) {
     for (std::size_t i = 0; i < conversion.scale.size(); ++i) {
@@ -36,7 +30,7 @@ std::vector<ScaleCut> cutsOn(const std::vector<double>& cuts, const ScalePlan& p
         const std::vector<double>& scale = plan.conversion.scale;
         if (scale.empty() || !(cuts[j] <= *std::max_element(scale.begin(), scale.end()))) {
             throw InputError(plan.source + ": no composite score reaches the " + which + " cut " +
-                             std::to_string(j + 1) + ", " + shown(cuts[j]) +
+                             std::to_string(j + 1) + ", " + messageNumber(cuts[j]) +
                              " on the scale; lower the cut or extend the table");
         }
         out.push_back({cuts[j], rawCutOf(plan.conversion, cuts[j])});

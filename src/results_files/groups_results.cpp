@@ -4,6 +4,7 @@
 
 #include "results_files/csv_text.h"
 #include "results_files/index_fields.h"
+#include "results_files/json_text.h"
 
 namespace tl {
 
@@ -30,16 +31,6 @@ Json spreadObject(const IndexSetSpread& spreads) {
     for (const IndexField& field : kIndexFields)
         object[std::string(field.key)] = spread(spreads.*field.spread);
     return object;
-}
-
-Json squareRows(const std::vector<double>& cells, std::size_t k) {
-    Json rows = Json::array();
-    for (std::size_t r = 0; r < k; ++r) {
-        rows.push_back(
-            Json(std::vector<double>(cells.begin() + static_cast<std::ptrdiff_t>(r * k),
-                                     cells.begin() + static_cast<std::ptrdiff_t>(r * k + k))));
-    }
-    return rows;
 }
 
 const GroupLevelSpread* spreadsOf(const Results& results, std::size_t level) {

@@ -70,4 +70,14 @@ std::string dumpJson(const Json& document) {
     return out;
 }
 
+nlohmann::ordered_json squareRows(const std::vector<double>& cells, std::size_t k) {
+    nlohmann::ordered_json rows = nlohmann::ordered_json::array();
+    for (std::size_t r = 0; r < k; ++r) {
+        rows.push_back(nlohmann::ordered_json(
+            std::vector<double>(cells.begin() + static_cast<std::ptrdiff_t>(r * k),
+                                cells.begin() + static_cast<std::ptrdiff_t>(r * k + k))));
+    }
+    return rows;
+}
+
 }  // namespace tl

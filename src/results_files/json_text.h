@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 namespace tl {
 
@@ -11,5 +12,8 @@ namespace tl {
 // library's own dump may give a digit more than needed); not-a-number and
 // infinities are null.
 std::string dumpJson(const nlohmann::ordered_json& document);
+
+// Row-major K x K cells as an array of K rows.
+nlohmann::ordered_json squareRows(const std::vector<double>& cells, std::size_t k);
 
 }  // namespace tl

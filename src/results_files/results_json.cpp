@@ -47,17 +47,6 @@ Json csemRows(const std::vector<CsemRow>& rows, const char* scoreKey) {
     return array;
 }
 
-// Row-major K x K cells as an array of rows.
-Json squareTable(const std::vector<double>& cells, std::size_t k) {
-    Json rows = Json::array();
-    for (std::size_t r = 0; r < k; ++r) {
-        rows.push_back(
-            Json(std::vector<double>(cells.begin() + static_cast<std::ptrdiff_t>(r * k),
-                                     cells.begin() + static_cast<std::ptrdiff_t>(r * k + k))));
-    }
-    return rows;
-}
-
 Json margins(const TableMargins& m) {
     return {{"rows", m.rows}, {"columns", m.columns}, {"total", m.total}};
 }
@@ -161,9 +150,9 @@ Json resultsDocument(const Results& results) {
     addFields(agreement, t.precision.agreement, kAgreementFields, agreementCount);
     doc["agreement"] = agreement;
     doc["csem"] = csemRows(t.csem, "score");
-    doc["true_by_observed"] = squareTable(t.trueByObserved, k);
+    doc["true_by_observed"] = squareRows(t.trueByObserved, k);
     doc["true_by_observed_margins"] = margins(t.trueByObservedMargins);
-    doc["consistency_table"] = squareTable(t.consistencyTable, k);
+    doc["consistency_table"] = squareRows(t.consistencyTable, k);
     doc["consistency_table_margins"] = margins(t.consistencyMargins);
 
     Json conditional = Json::array();
