@@ -300,6 +300,42 @@ TEST_F(TestingProgram, SameBytesForAnyCountOfThreads) {
     EXPECT_EQ(summaries[2], summaries[0]);
 }
 
+// The command line's options reach every test as they reach a test alone.
+TEST_F(TestingProgram, OptionsGivenOnceReachEveryTest) {
+    std::string table = "raw,scale\n";
+    for (int raw = 0; raw <= 45; ++raw)
+        table += std::to_string(raw) + "," + std::to_string(200 + 3 * raw) + "\n";
+    tl::testing::writeFile(dir_ / "conversion.csv", table);
+    fs::copy_file(dir_ / "examples/spisa/analysis.toml", dir_ / "examples/spisa/again.toml");
+    const std::vector<std::string> files{"examples/spisa/analysis.toml",
+                                         "examples/spisa/again.toml"};
+    const std::vector<std::vector<std::string>> optionRows{
+        {"--scale", "conversion.csv", "--cuts-on", "raw"},
+        {"--bootstrap", "4", "--seed", "9", "--engine", "convolve"},
+    };
+    for (std::size_t row = 0; row < optionRows.size(); ++row) {
+        const std::string out = "out" + std::to_string(row);
+        std::vector<std::string> arguments = optionRows[row];
+        arguments.insert(arguments.end(), {"--quiet", "--results", out});
+        const auto program = tl::testing::runWithArguments(dir_, withArguments(arguments, files));
+        ASSERT_EQ(program.exitStatus, 0) << program.err;
+        arguments.back() = out + "-alone";
+        arguments.push_back(files.front());
+        const auto alone = tl::testing::runWithArguments(dir_, arguments);
+        ASSERT_EQ(alone.exitStatus, 0) << alone.err;
+        const fs::path aloneDir = dir_ / (out + "-alone");
+        for (const char* folder : {"analysis", "again"}) {
+            const fs::path mine = dir_ / out / folder;
+            ASSERT_EQ(filesIn(mine), filesIn(aloneDir)) << optionRows[row][0];
+            for (const std::string& name : filesIn(aloneDir))
+                EXPECT_TRUE(readFile(mine / name) == readFile(aloneDir / name))
+                    << optionRows[row][0] << ": " << folder << "/" << name;
+        }
+    }
+    EXPECT_TRUE(readFile(dir_ / "out0/analysis/results.json").find("\"scale\"") !=
+                std::string::npos);
+}
+
 TEST_F(TestingProgram, OneFileIsNotAProgram) {
     const auto alone = tl::testing::runWithArguments(
         dir_, {"--results", "out", "examples/mathexam/analysis.toml"});

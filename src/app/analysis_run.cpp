@@ -134,4 +134,10 @@ int runAnalysisFile(std::ostream& out, std::ostream& err, const RunOptions& opti
     return 2;
 }
 
+GivenOptions givenOptions(const ParseOutcome& parsed) {
+    const CommandLine& line = *parsed.run;
+    return {line.analysis.bootstrapReplicates != 0, parsed.seedGiven, parsed.engineGiven,
+            parsed.cutsOnGiven};
+}
+
 }  // namespace tl

@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "app/command_line.h"
 #include "app/run_driver.h"
 
 namespace tl {
@@ -14,6 +15,9 @@ struct GivenOptions {
     bool engine = false;
     bool cutsOn = false;
 };
+
+// Which of an analysis file's settings the command line `parsed` overrides.
+GivenOptions givenOptions(const ParseOutcome& parsed);
 
 // A batch run of the analysis file `options.cardFile`: the file read and
 // checked, its table or per-set files read, the same model as a card run, and

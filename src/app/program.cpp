@@ -26,24 +26,17 @@ int runProgram(int argc, const char* const* argv, std::istream& in, std::ostream
         if (ownsConsoleWindow) Console(in, out).pause();
         return status;
     }
-    RunOptions options;
-    options.analysis = line.analysis;
+    RunOptions options = sharedRunOptions(line);
     options.cardFile = line.cardFile;
-    options.strict = line.strict;
-    options.quiet = line.quiet;
     // Redrawn in place on a terminal; --progress also writes it as lines into
     // a log.
     if (!line.quiet && (errIsTerminal || line.progress)) {
         options.progress = errIsTerminal ? ProgressStyle::Redrawn : ProgressStyle::Lines;
     }
     options.resultsDir = line.resultsDir;
-    options.scaleFile = line.scaleFile;
-    options.cutsOnScale = line.cutsOnScale;
     options.pauseAlways = ownsConsoleWindow;
     if (options.cardFile && isAnalysisFileName(*options.cardFile)) {
-        const GivenOptions given{line.analysis.bootstrapReplicates != 0, parsed.seedGiven,
-                                 parsed.engineGiven, parsed.cutsOnGiven};
-        const int status = runAnalysisFile(out, err, options, given);
+        const int status = runAnalysisFile(out, err, options, givenOptions(parsed));
         // An analysis file dropped on the program: keep its window open for
         // the last lines, as a card's run does.
         if (options.pauseAlways) Console(in, out).pause();

@@ -84,12 +84,9 @@ class ProgramRun {
     void runTest(std::size_t t, unsigned threads) {
         const std::string& file = line_.programFiles[t];
         TestSummary& summary = summaries_[t];
-        RunOptions options;
-        options.analysis = line_.analysis;
+        RunOptions options = sharedRunOptions(line_);
         options.analysis.threads = threads;
         options.cardFile = file;
-        options.strict = line_.strict;
-        options.quiet = line_.quiet;
         options.progress = programProgress(line_);
         if (line_.resultsDir) {
             options.resultsDir =
@@ -105,9 +102,7 @@ class ProgramRun {
         int status = 2;
         try {
             if (isAnalysisFileName(file)) {
-                const GivenOptions given{line_.analysis.bootstrapReplicates != 0, parsed_.seedGiven,
-                                         parsed_.engineGiven};
-                status = runAnalysisFile(out, err, options, given);
+                status = runAnalysisFile(out, err, options, givenOptions(parsed_));
             } else {
                 std::istringstream noInput;
                 status = runTesserlink(noInput, out, err, options);
@@ -134,6 +129,16 @@ class ProgramRun {
 };
 
 }  // namespace
+
+RunOptions sharedRunOptions(const CommandLine& line) {
+    RunOptions options;
+    options.analysis = line.analysis;
+    options.strict = line.strict;
+    options.quiet = line.quiet;
+    options.scaleFile = line.scaleFile;
+    options.cutsOnScale = line.cutsOnScale;
+    return options;
+}
 
 int runTestingProgram(const CommandLine& line, const ParseOutcome& parsed, std::ostream& out,
                       std::ostream& err) {

@@ -3,8 +3,14 @@
 #include <ostream>
 
 #include "app/command_line.h"
+#include "app/run_driver.h"
 
 namespace tl {
+
+// What every run of `line` shares, alone or as a test of a program: the
+// analysis options, the strict and quiet switches and the scale table. The
+// caller adds the file, the progress style and the results folder.
+RunOptions sharedRunOptions(const CommandLine& line);
 
 // A testing program: the control cards and analysis files of
 // `line.programFiles`, each run as it would run alone with the command line's
