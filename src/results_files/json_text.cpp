@@ -80,4 +80,15 @@ nlohmann::ordered_json squareRows(const std::vector<double>& cells, std::size_t 
     return rows;
 }
 
+nlohmann::ordered_json csemRows(const std::vector<CsemRow>& rows, const char* scoreKey) {
+    nlohmann::ordered_json array = nlohmann::ordered_json::array();
+    for (const CsemRow& row : rows) {
+        array.push_back({{scoreKey, row.score},
+                         {"examinees", row.examinees},
+                         {"error_variance", row.errorVariance},
+                         {"csem", row.csem}});
+    }
+    return array;
+}
+
 }  // namespace tl

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "classify/csem.h"
+
 namespace tl {
 
 // The JSON text of `document`, two spaces an indent level, an array of plain
@@ -15,5 +17,8 @@ std::string dumpJson(const nlohmann::ordered_json& document);
 
 // Row-major K x K cells as an array of K rows.
 nlohmann::ordered_json squareRows(const std::vector<double>& cells, std::size_t k);
+
+// CSEM rows as objects {<scoreKey>, "examinees", "error_variance", "csem"}.
+nlohmann::ordered_json csemRows(const std::vector<CsemRow>& rows, const char* scoreKey);
 
 }  // namespace tl

@@ -47,21 +47,6 @@ std::string indexRowsCsv(const Values& values, const Spreads* spreads,
     return csv.take();
 }
 
-std::string csemCsv(const std::vector<CsemRow>& rows, const char* scoreColumn) {
-    CsvText csv;
-    for (const char* column : {scoreColumn, "examinees", "error_variance", "csem"})
-        csv.text(column);
-    csv.endRow();
-    for (const CsemRow& row : rows) {
-        csv.number(row.score);
-        csv.integer(row.examinees);
-        csv.number(row.errorVariance);
-        csv.number(row.csem);
-        csv.endRow();
-    }
-    return csv.take();
-}
-
 // rowLabel and columnLabel name the two classifications the table crosses.
 std::string squareTableCsv(const std::vector<double>& cells, const TableMargins& margins,
                            const std::vector<std::string>& names, const std::string& rowLabel,
@@ -172,6 +157,21 @@ std::string composeConditionalCsv(const Results& results) {
         for (double p : row.probabilities) csv.number(p);
         csv.number(row.falsePositive);
         csv.number(row.falseNegative);
+        csv.number(row.errorVariance);
+        csv.number(row.csem);
+        csv.endRow();
+    }
+    return csv.take();
+}
+
+std::string csemCsv(const std::vector<CsemRow>& rows, const char* scoreColumn) {
+    CsvText csv;
+    for (const char* column : {scoreColumn, "examinees", "error_variance", "csem"})
+        csv.text(column);
+    csv.endRow();
+    for (const CsemRow& row : rows) {
+        csv.number(row.score);
+        csv.integer(row.examinees);
         csv.number(row.errorVariance);
         csv.number(row.csem);
         csv.endRow();

@@ -25,6 +25,9 @@ std::string composeConsistencyTableCsv(const Results& results);
 // examinees, their mean error variance and its square root, the CSEM.
 std::string composeConditionalCsv(const Results& results);
 
+// CSEM rows as CSV: <scoreColumn>,examinees,error_variance,csem.
+std::string csemCsv(const std::vector<CsemRow>& rows, const char* scoreColumn);
+
 // The CSEM by observed composite: score,examinees,error_variance,csem.
 std::string composeCsemCsv(const Results& results);
 

@@ -36,17 +36,6 @@ void addSpreads(Json& object, const Spreads& spreads, const std::array<Field, N>
         object[std::string(fields[f].key)] = spread(spreads.*fields[f].spread);
 }
 
-Json csemRows(const std::vector<CsemRow>& rows, const char* scoreKey) {
-    Json array = Json::array();
-    for (const CsemRow& row : rows) {
-        array.push_back({{scoreKey, row.score},
-                         {"examinees", row.examinees},
-                         {"error_variance", row.errorVariance},
-                         {"csem", row.csem}});
-    }
-    return array;
-}
-
 Json margins(const TableMargins& m) {
     return {{"rows", m.rows}, {"columns", m.columns}, {"total", m.total}};
 }

@@ -1,6 +1,7 @@
 #include "results_files/scale_files.h"
 
-#include "results_files/csv_text.h"
+#include "results_files/json_text.h"
+#include "results_files/results_csv.h"
 
 namespace tl {
 
@@ -17,13 +18,6 @@ Json cutsJson(const std::vector<ScaleCut>& cuts) {
 }  // namespace
 
 Json scaleDocument(const ScaleResults& scale) {
-    Json csem = Json::array();
-    for (const CsemRow& row : scale.csem) {
-        csem.push_back({{"scale_score", row.score},
-                        {"examinees", row.examinees},
-                        {"error_variance", row.errorVariance},
-                        {"csem", row.csem}});
-    }
     return {{"cuts_on", scale.cutsOnScale ? "scale" : "raw"},
             {"observed_cuts", cutsJson(scale.observedCuts)},
             {"true_cuts", cutsJson(scale.trueCuts)},
@@ -31,22 +25,11 @@ Json scaleDocument(const ScaleResults& scale) {
             {"sample_variance", scale.reliability.sampleVariance},
             {"average_error_variance", scale.reliability.averageErrorVariance},
             {"reliability", scale.reliability.reliability},
-            {"csem", csem}};
+            {"csem", csemRows(scale.csem, "scale_score")}};
 }
 
 std::string composeScaleCsemCsv(const ScaleResults& scale) {
-    CsvText csv;
-    for (const char* column : {"scale_score", "examinees", "error_variance", "csem"})
-        csv.text(column);
-    csv.endRow();
-    for (const CsemRow& row : scale.csem) {
-        csv.number(row.score);
-        csv.integer(row.examinees);
-        csv.number(row.errorVariance);
-        csv.number(row.csem);
-        csv.endRow();
-    }
-    return csv.take();
+    return csemCsv(scale.csem, "scale_score");
 }
 
 }  // namespace tl
