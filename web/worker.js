@@ -1,21 +1,32 @@
 // The page's worker: it follows the engine (createTesserlink) in one script.
-// Each message is one run: the chosen files go into the engine's memory file
+// Each worker does one run: the chosen files go into the engine's memory file
 // system, the program runs there with the command line's arguments, and every
 // file it wrote comes back. A card's run also comes back as the analysis file
 // that reproduces it on the command line (--convert, and the page's options).
-// The page compiles the WebAssembly once and sends the compiled module with
-// each run: the worker only instantiates it. Nothing is kept between runs:
-// each has a fresh engine, and the page ends the worker when the run is done
-// or cancelled.
+// The page compiles the WebAssembly once and sends the compiled module: the
+// worker only instantiates it. A worker started ahead of its run is sent the
+// module at once ("prepare") and readies its engines while the page waits for
+// Run. Nothing is kept between runs: each has fresh engines, and the page ends
+// the worker when the run is done or cancelled.
 "use strict";
 
+// Engines made ahead: one for the run, one for a card's conversion.
+let prepared = [];
+
 self.onmessage = async (event) => {
+  if (event.data.type === "prepare") {
+    prepared = [newEngine(event.data.module), newEngine(event.data.module)];
+    // A failure shows when the run asks for the engine.
+    for (const engine of prepared) engine.catch(() => {});
+    return;
+  }
   try {
     const began = performance.now();
     const { module, files, args, convert, convertTail } = event.data;
-    const result = await run(module, files, args);
+    const engineFor = () => prepared.shift() || newEngine(module);
+    const result = await run(await engineFor(), files, args);
     if (result.status === 0 && convert) {
-      const converted = await run(module, files, ["--convert", convert]);
+      const converted = await run(await engineFor(), files, ["--convert", convert]);
       if (converted.status === 0) {
         const bytes = new TextEncoder().encode(converted.stdout + convertTail);
         result.outputs["analysis.toml"] = bytes;
@@ -41,33 +52,30 @@ function describe(error) {
   return String(error && error.message ? error.message : error);
 }
 
-// One run of the program on a fresh engine, an instance of the compiled
-// module: its exit status, its standard output and error, and the files it
-// wrote.
-async function run(module, files, args) {
-  let stdout = "";
-  let stderr = "";
-  let pending = "";
+// A fresh engine, an instance of the compiled module, with what its run
+// writes to standard output and error kept beside it.
+async function newEngine(module) {
+  const out = { stdout: "", stderr: "", pending: "" };
   // Standard error arrives a byte at a time; a progress line ("...: 12 of
   // 1,000 ...") moves the page's bar, every line is kept for the page.
   const errorByte = (code) => {
     if (code === null) return;
     if (code !== 10 && code !== 13) {
-      pending += String.fromCharCode(code);
+      out.pending += String.fromCharCode(code);
       return;
     }
-    const progress = /(\d[\d,]*) of (\d[\d,]*)/.exec(pending);
+    const progress = /(\d[\d,]*) of (\d[\d,]*)/.exec(out.pending);
     if (progress) {
       self.postMessage({
         type: "progress",
         done: Number(progress[1].replace(/,/g, "")),
         total: Number(progress[2].replace(/,/g, "")),
-        line: pending,
+        line: out.pending,
       });
-    } else if (pending.length > 0) {
-      stderr += pending + "\n";
+    } else if (out.pending.length > 0) {
+      out.stderr += out.pending + "\n";
     }
-    pending = "";
+    out.pending = "";
   };
   // The engine's script would otherwise compile its WebAssembly again.
   let instantiated;
@@ -81,7 +89,7 @@ async function run(module, files, args) {
       noInitialRun: true,
       instantiateWasm,
       print: (line) => {
-        stdout += line + "\n";
+        out.stdout += line + "\n";
       },
       stdin: () => null,
       stderr: errorByte,
@@ -91,11 +99,19 @@ async function run(module, files, args) {
       Promise.resolve(instantiated).catch(reject);
     }),
   ]);
+  return { engine, out, errorByte };
+}
+
+// One run of the program on a fresh engine: its exit status, its standard
+// output and error, and the files it wrote.
+async function run({ engine, out, errorByte }, files, args) {
   const FS = engine.FS;
   FS.mkdir("/run");
   const inputs = new Set();
   for (const file of files) {
-    FS.writeFile("/run/" + file.name, new Uint8Array(file.bytes));
+    // The engine's file system keeps the page's bytes as they are, not a
+    // copy: the program only reads its inputs.
+    FS.writeFile("/run/" + file.name, new Uint8Array(file.bytes), { canOwn: true });
     inputs.add(file.name);
   }
   FS.chdir("/run");
@@ -104,28 +120,39 @@ async function run(module, files, args) {
     status = engine.callMain(args);
   } catch (error) {
     status = 2;
-    stderr += "tesserlink: " + error + "\n";
+    out.stderr += "tesserlink: " + error + "\n";
   }
   errorByte(10);
 
   const outputs = {};
-  const transfer = [];
+  const transfer = new Set();
   // The tree is walked node by node: after a file is replaced by a rename
   // (as every results file is written), a lookup by name can miss it.
+  // A file's bytes already sit in a buffer of their own (the file system
+  // copied them out of the engine's memory as they were written): the page
+  // gets that buffer itself, not another copy.
+  const heap = engine.HEAPU8.buffer;
   const collect = (node, prefix) => {
     for (const [name, child] of Object.entries(node.contents)) {
       const relative = prefix + name;
       if (FS.isDir(child.mode)) {
         collect(child, relative + "/");
       } else if (!inputs.has(relative)) {
-        const stored = child.contents || new Uint8Array(0);
-        const bytes = new Uint8Array(stored.subarray ? stored.subarray(0, child.usedBytes)
-                                                     : stored.slice(0, child.usedBytes));
+        const stored = child.contents;
+        let bytes;
+        if (!stored || child.usedBytes === 0) {
+          bytes = new Uint8Array(0);
+        } else if (stored.buffer && stored.buffer !== heap && !transfer.has(stored.buffer)) {
+          bytes = new Uint8Array(stored.buffer, stored.byteOffset, child.usedBytes);
+        } else {
+          bytes = Uint8Array.from(stored.subarray(0, child.usedBytes));
+        }
         outputs[relative] = bytes;
-        transfer.push(bytes.buffer);
+        transfer.add(bytes.buffer);
       }
     }
   };
   collect(FS.lookupPath("/run").node, "");
-  return { status, stdout, stderr, outputs, transfer, memoryBytes: engine.HEAPU8.length };
+  return { status, stdout: out.stdout, stderr: out.stderr, outputs, transfer: [...transfer],
+           memoryBytes: engine.HEAPU8.length };
 }

@@ -3,6 +3,8 @@
 //  - every example's results.json, page and text report from the browser are
 //    the command line's, byte for byte;
 //  - the page shows the report's tables;
+//  - the run the page makes of its engine as it opens leaves nothing behind,
+//    and a download link gives its file's bytes;
 //  - a missing data file is the program's own line, beside the Run button;
 //  - a card's run also gives the analysis file that reproduces it;
 //  - a table alone gets a form: the ID found, score points suggested, an error
@@ -145,6 +147,43 @@ for (const example of examples) {
   await page.screenshot({ path: path.join(outDir, `${name}-desktop.png`), fullPage: false });
   await page.setViewport({ width: 390, height: 844 });
   await page.screenshot({ path: path.join(outDir, `${name}-phone.png`), fullPage: false });
+  await page.close();
+}
+
+// The page runs its engine once as it opens, to have the code compiled when
+// Run is pressed: that run shows nothing and keeps nothing. A download link
+// gives its file's bytes (the file is made when the link is used).
+{
+  const page = await openPage();
+  const warmed = await page.evaluate(async () => ({
+    ready: await window.tesserlink.ready,
+    lastRun: window.tesserlink.lastRun,
+    outputHidden: document.getElementById("output").hidden,
+    status: document.getElementById("status").textContent,
+    links: document.querySelectorAll("#downloads a").length,
+  }));
+  check(warmed.ready === true && warmed.lastRun === null && warmed.outputHidden &&
+        warmed.status === "" && warmed.links === 0,
+        `the opening run left something behind: ${JSON.stringify(warmed)}`);
+  await choose(page, inputsOf(examples[0]));
+  const run = await runAndWait(page);
+  // Saved for real, into a folder of the test's.
+  const saveTo = path.resolve(outDir, "downloads");
+  fs.rmSync(saveTo, { recursive: true, force: true });
+  fs.mkdirSync(saveTo, { recursive: true });
+  const cdp = await page.createCDPSession();
+  await cdp.send("Browser.setDownloadBehavior", { behavior: "allow", downloadPath: saveTo });
+  await page.evaluate(() => {
+    [...document.querySelectorAll("#downloads a")]
+      .find((a) => a.textContent === "results/results.json").click();
+  });
+  const saved = path.join(saveTo, "results-results.json");
+  for (let waited = 0; waited < 10000 && !fs.existsSync(saved); waited += 100) {
+    await new Promise((resolve) => setTimeout(resolve, 100));
+  }
+  const text = fs.existsSync(saved) ? fs.readFileSync(saved, "latin1") : null;
+  check(text === run.resultsJson,
+        `the results.json link saved ${text === null ? "nothing" : text.slice(0, 60)}`);
   await page.close();
 }
 
