@@ -2,8 +2,10 @@
 // puppeteer-core; never a downloaded browser), as an analyst's run goes: the
 // page opened from file://, the files chosen in #files, #run pressed, until
 // #status reads done. Every run has a fresh tab, so it pays what a first run
-// pays, except what the page does as it opens (compiling the WebAssembly,
-// timed apart as "ready").
+// pays, except what the page does as it opens (compiling the WebAssembly and
+// the run of its own small card that has the engine's code compiled and
+// optimised, timed apart as "ready"). Run is pressed as soon as the page is
+// ready: the browser may still be optimising in the background then.
 //
 //   node bench/web_page.mjs PAGE runs FOLDER [N]
 //       N runs (default 5) on the files of FOLDER (a card and its data files);
@@ -20,7 +22,8 @@
 //           coming back and shown);
 //   page    the page's own figure for the same span (tesserlink.lastRun);
 //   worker  the worker's share: from the files' arrival to its reply;
-//   ready   from opening the page to its WebAssembly compiled (once per tab).
+//   ready   from opening the page to its engine compiled and warmed (once per
+//           tab).
 // The tab's memory: the renderer process's peak resident size (VmHWM, which
 // holds the page and its worker), the engine's WebAssembly memory at its
 // largest, and the largest JavaScript heap of the page and of the worker

@@ -27,11 +27,18 @@ namespace {
 // The process's file creation mask. Reading it means setting it for a moment,
 // so two threads writing files at once (the tests of a program) take turns.
 mode_t creationMask() {
+#if defined(__EMSCRIPTEN__)
+    // WebAssembly's C library keeps no mask of the user's and answers 0777,
+    // which would leave every file unreadable where the engine writes to a
+    // real file system (under Node): the usual mask stands in for it.
+    return 022;
+#else
     static std::mutex turns;
     const std::lock_guard lock(turns);
     const mode_t current = ::umask(0);
     ::umask(current);
     return current;
+#endif
 }
 
 }  // namespace
