@@ -14,6 +14,7 @@
 //    nothing, and the page stays usable;
 //  - 100,000 examinees from a generated table run to the end (the time and
 //    the tab's memory at its largest are printed);
+//  - the page runs the same from a static server as from file://;
 //  - the page makes no network request at all, and weighs at most 5 MB.
 // Keeps a desktop screenshot of each example under the output folder.
 //
@@ -23,6 +24,7 @@
 // with --results results: results/*, and the report its card names.
 // Exits 77 (skipped) when no Chromium is installed, 1 when a check fails.
 import fs from "node:fs";
+import http from "node:http";
 import path from "node:path";
 import { createRequire } from "node:module";
 import { rendererPeakBytes, writeLargeTable } from "./large_table.mjs";
@@ -64,7 +66,8 @@ const browser = await puppeteer.launch({
   args: ["--no-sandbox", "--disable-gpu", "--allow-file-access-from-files=false"],
 });
 const requests = [];
-const url = "file://" + path.resolve(pagePath);
+const fileUrl = "file://" + path.resolve(pagePath);
+let url = fileUrl;
 
 async function openPage() {
   const page = await browser.newPage();
@@ -341,6 +344,36 @@ for (const example of examples) {
   console.log(`web page: ${rows} examinees in ${(large.milliseconds / 1000).toFixed(1)} s; ` +
               `engine memory ${mb(large.engineMemory)}, renderer peak ${mb(peak)}`);
   await page.close();
+}
+
+// From a static server: the same page, served as a file, runs the same way.
+// The server answers the page's own address only and counts every request.
+{
+  let served = 0;
+  const server = http.createServer((request, response) => {
+    served += 1;
+    if (request.url === "/tesserlink.html") {
+      response.writeHead(200, { "Content-Type": "text/html" });
+      response.end(fs.readFileSync(pagePath));
+    } else {
+      response.writeHead(404);
+      response.end();
+    }
+  });
+  await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
+  url = `http://127.0.0.1:${server.address().port}/tesserlink.html`;
+  const page = await openPage();
+  const name = path.basename(examples[0]);
+  await choose(page, inputsOf(examples[0]));
+  const run = await runAndWait(page);
+  const expected = filesUnder(path.join(expectedDir, name));
+  check(run.status === 0 && run.resultsJson === expected["results/results.json"],
+        `${name} from a static server: exit status ${run.status}, results.json ` +
+        (run.resultsJson === expected["results/results.json"] ? "the same" : "differs"));
+  check(served === 1, `the static server was asked ${served} times, not once`);
+  await page.close();
+  server.close();
+  url = fileUrl;
 }
 
 await browser.close();
