@@ -24,9 +24,9 @@ self.onmessage = async (event) => {
     const began = performance.now();
     const { module, files, args, convert, convertTail } = event.data;
     const engineFor = () => prepared.shift() || newEngine(module);
-    const result = await run(await engineFor(), files, args);
+    const result = run(await engineFor(), files, args);
     if (result.status === 0 && convert) {
-      const converted = await run(await engineFor(), files, ["--convert", convert]);
+      const converted = run(await engineFor(), files, ["--convert", convert]);
       if (converted.status === 0) {
         const bytes = new TextEncoder().encode(converted.stdout + convertTail);
         result.outputs["analysis.toml"] = bytes;
@@ -55,27 +55,28 @@ function describe(error) {
 // A fresh engine, an instance of the compiled module, with what its run
 // writes to standard output and error kept beside it.
 async function newEngine(module) {
-  const out = { stdout: "", stderr: "", pending: "" };
+  const out = { stdout: "", stderr: "" };
+  let pending = "";
   // Standard error arrives a byte at a time; a progress line ("...: 12 of
   // 1,000 ...") moves the page's bar, every line is kept for the page.
   const errorByte = (code) => {
     if (code === null) return;
     if (code !== 10 && code !== 13) {
-      out.pending += String.fromCharCode(code);
+      pending += String.fromCharCode(code);
       return;
     }
-    const progress = /(\d[\d,]*) of (\d[\d,]*)/.exec(out.pending);
+    const progress = /(\d[\d,]*) of (\d[\d,]*)/.exec(pending);
     if (progress) {
       self.postMessage({
         type: "progress",
         done: Number(progress[1].replace(/,/g, "")),
         total: Number(progress[2].replace(/,/g, "")),
-        line: out.pending,
+        line: pending,
       });
-    } else if (out.pending.length > 0) {
-      out.stderr += out.pending + "\n";
+    } else if (pending.length > 0) {
+      out.stderr += pending + "\n";
     }
-    out.pending = "";
+    pending = "";
   };
   // The engine's script would otherwise compile its WebAssembly again.
   let instantiated;
@@ -104,7 +105,7 @@ async function newEngine(module) {
 
 // One run of the program on a fresh engine: its exit status, its standard
 // output and error, and the files it wrote.
-async function run({ engine, out, errorByte }, files, args) {
+function run({ engine, out, errorByte }, files, args) {
   const FS = engine.FS;
   FS.mkdir("/run");
   const inputs = new Set();
@@ -145,7 +146,7 @@ async function run({ engine, out, errorByte }, files, args) {
         } else if (stored.buffer && stored.buffer !== heap && !transfer.has(stored.buffer)) {
           bytes = new Uint8Array(stored.buffer, stored.byteOffset, child.usedBytes);
         } else {
-          bytes = Uint8Array.from(stored.subarray(0, child.usedBytes));
+          bytes = new Uint8Array(stored.slice(0, child.usedBytes));
         }
         outputs[relative] = bytes;
         transfer.add(bytes.buffer);
