@@ -75,13 +75,13 @@ struct Times {
 Times runSeconds(const fs::path& analysis, const fs::path& folder, std::int64_t replicates) {
     const auto start = std::chrono::steady_clock::now();
     const std::clock_t cpuStart = std::clock();
-    const auto ignore = [](const std::string&) {};
+    const auto ignore = [](const tl::Finding&) {};
     const tl::PreparedAnalysis prepared =
         tl::prepareAnalysis(tl::readAnalysisFileAt(analysis.string()), ignore);
     tl::AnalysisOptions options;
     options.tables = true;
     options.bootstrapReplicates = replicates;
-    const tl::Results results = tl::analyzePrepared(prepared, options, ignore, ignore);
+    const tl::Results results = tl::analyzePrepared(prepared, options, ignore);
     tl::writeResultsDirectory(results, folder);
     return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
             static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC};

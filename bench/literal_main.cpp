@@ -9,7 +9,7 @@
 
 int main() {
     tl::RunOptions options;
-    options.substitutes.rawDistribution = &tl::reference::literalRawDistribution;
-    options.substitutes.composite = &tl::reference::literalCompositeDistribution;
+    options.request.substitutes.rawDistribution = &tl::reference::literalRawDistribution;
+    options.request.substitutes.composite = &tl::reference::literalCompositeDistribution;
     return tl::runTesserlink(std::cin, std::cout, std::cerr, options);
 }

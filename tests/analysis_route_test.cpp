@@ -290,12 +290,13 @@ TEST_P(RepeatedIds, AreCountedAndTheFirstNamed) {
     const ResolvedColumns columns = resolveColumns(file, readTableHeader(file.table->source));
     const TableDataSource table(file, columns);
     EXPECT_EQ(table.summary().duplicateIds, GetParam().repeats);
-    const std::vector<std::string> warnings = table.warnings();
+    const std::vector<Finding> warnings = table.findings();
     if (GetParam().warning.empty()) {
         EXPECT_TRUE(warnings.empty());
     } else {
         ASSERT_EQ(warnings.size(), 1u);
-        EXPECT_EQ(warnings[0], GetParam().warning);
+        EXPECT_EQ(warnings[0].code, FindingCode::DuplicateIds);
+        EXPECT_EQ(warnings[0].text, GetParam().warning);
     }
     EXPECT_EQ(table.records().ids, GetParam().ids);
 }

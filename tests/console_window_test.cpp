@@ -37,7 +37,7 @@ TEST_P(ConsoleWindow, PausesWhenTheWindowClosesWithTheProgram) {
     RunOptions options;
     options.quiet = true;
     options.pauseAlways = c.ownsWindow;
-    if (*c.cardFile) options.cardFile = c.cardFile;
+    if (*c.cardFile) options.request.file = c.cardFile;
     std::istringstream in(*c.cardFile ? "\n" : "card.txt\n\n");
     std::ostringstream out, err;
     EXPECT_EQ(runTesserlink(in, out, err, options), c.status) << err.str();

@@ -181,11 +181,11 @@ TEST_P(LabelledFile, NamesTheLevelsOfAGroupingColumn) {
                                            "[[sets]]\nitems = [\"A\"]\npoints = [0, 1, 2]\n"
                                            "[classification]\nobserved_cuts = [1]\n");
     const PreparedAnalysis prepared =
-        prepareAnalysis(readAnalysisFileAt((dir / "a.toml").string()), [](const std::string&) {});
+        prepareAnalysis(readAnalysisFileAt((dir / "a.toml").string()), [](const tl::Finding&) {});
     AnalysisOptions options;
     options.tables = true;
-    const auto ignore = [](const std::string&) {};
-    const Results results = analyzePrepared(prepared, options, ignore, ignore);
+    const auto ignore = [](const tl::Finding&) {};
+    const Results results = analyzePrepared(prepared, options, ignore);
     ASSERT_EQ(results.groups.size(), 5u);
     const std::vector<std::pair<std::string, std::string>> expected{{"sex", "Female"},
                                                                     {"sex", "Male"},
@@ -282,7 +282,7 @@ TEST_P(GroupColumnMistake, IsOneLineNamingKeyLineAndColumn) {
                                            "[classification]\nobserved_cuts = [1]\n");
     const std::string path = (dir / "g.toml").string();
     try {
-        prepareAnalysis(readAnalysisFileAt(path), [](const std::string&) {});
+        prepareAnalysis(readAnalysisFileAt(path), [](const tl::Finding&) {});
         FAIL() << "no error";
     } catch (const InputError& error) {
         EXPECT_EQ(std::string(error.what()), path + GetParam().message);

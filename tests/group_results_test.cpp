@@ -84,7 +84,7 @@ class GroupedTable : public ::testing::Test {
 
     static Results run(const std::string& text, std::int64_t replicates, unsigned threads) {
         testing::writeFile(*dir_ / "g.toml", text);
-        const auto ignore = [](const std::string&) {};
+        const auto ignore = [](const tl::Finding&) {};
         const PreparedAnalysis prepared =
             prepareAnalysis(readAnalysisFileAt((*dir_ / "g.toml").string()), ignore);
         AnalysisOptions options;
@@ -92,7 +92,7 @@ class GroupedTable : public ::testing::Test {
         options.threads = threads;
         options.bootstrapReplicates = replicates;
         options.seed = 7;
-        return analyzePrepared(prepared, options, ignore, ignore);
+        return analyzePrepared(prepared, options, ignore);
     }
 
     static std::string levelOf(const std::string& variable, std::size_t r) {

@@ -31,18 +31,18 @@ AnalysisFile readAnalysisFileAt(const std::string& path) {
     return readAnalysisFile(*text, path);
 }
 
-PreparedAnalysis prepareAnalysis(AnalysisFile file, const NoticeSink& warn) {
+PreparedAnalysis prepareAnalysis(AnalysisFile file, const FindingSink& found) {
     std::optional<ResolvedColumns> columns;
     if (file.table) {
         columns = resolveColumns(file, readTableHeader(file.table->source));
-        for (const std::string& w : columns->warnings) warn(w);
+        for (const Finding& w : columns->warnings) found(w);
     } else {
         for (std::size_t s = 0; s < file.dataPaths.size(); ++s) {
             std::error_code error;
             if (!std::filesystem::is_regular_file(file.dataPaths[s], error)) {
-                throw InputError(oneLine(file.where("sets[" + std::to_string(s + 1) + "]") +
-                                         "the data file does not exist (tried " +
-                                         absoluteText(file.dataPaths[s]) + ")"));
+                throw file.error(
+                    "sets[" + std::to_string(s + 1) + "]",
+                    "the data file does not exist (tried " + absoluteText(file.dataPaths[s]) + ")");
             }
         }
     }
@@ -50,9 +50,8 @@ PreparedAnalysis prepareAnalysis(AnalysisFile file, const NoticeSink& warn) {
         const std::string& path = *file.scale->tablePath;
         std::error_code error;
         if (!std::filesystem::is_regular_file(path, error)) {
-            throw InputError(oneLine(file.where("scale.table") +
-                                     "the conversion table does not exist (tried " +
-                                     absoluteText(path) + ")"));
+            throw file.error("scale.table", "the conversion table does not exist (tried " +
+                                                absoluteText(path) + ")");
         }
         file.scale->table = readScaleTableFile(path, file.scale->table.source);
     }
@@ -62,8 +61,7 @@ PreparedAnalysis prepareAnalysis(AnalysisFile file, const NoticeSink& warn) {
 }
 
 Results analyzePrepared(const PreparedAnalysis& prepared, const AnalysisOptions& options,
-                        const NoticeSink& warn, const NoticeSink& note,
-                        const AnalysisHooks& hooks) {
+                        const FindingSink& found, const AnalysisHooks& hooks) {
     const AnalysisFile& file = prepared.file;
     std::unique_ptr<DataSource> data;
     TableDataSource* table = nullptr;
@@ -71,8 +69,7 @@ Results analyzePrepared(const PreparedAnalysis& prepared, const AnalysisOptions&
     if (file.table) {
         auto source = std::make_unique<TableDataSource>(file, *prepared.columns);
         table = source.get();
-        for (const std::string& w : source->warnings()) warn(w);
-        for (const std::string& n : source->notes()) note(n);
+        for (const Finding& f : source->findings()) found(f);
         data = std::move(source);
     } else {
         for (std::size_t s = 0; s < opened.itemSets.size(); ++s)

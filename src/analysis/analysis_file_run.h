@@ -5,14 +5,15 @@
 #include <string>
 
 #include "analysis/analyze.h"
+#include "core/finding.h"
 #include "input/analysis_file.h"
 #include "input/table_data_source.h"
 #include "results/results.h"
 
 namespace tl {
 
-// Receives each warning or note a step gives, as one line without a prefix.
-using NoticeSink = std::function<void(const std::string&)>;
+// Receives each warning or note a step gives.
+using FindingSink = std::function<void(const Finding&)>;
 
 // Reads the analysis file at `path`. Throws InputError naming the path tried
 // when there is no such file, and for every mistake in it.
@@ -28,14 +29,13 @@ struct PreparedAnalysis {
 // Finds the table's columns (warning of an item in two sets), checks that every
 // per-set file exists and the cut scores lie on the composite scale, and
 // refuses a report that would overwrite an input. Throws InputError.
-PreparedAnalysis prepareAnalysis(AnalysisFile file, const NoticeSink& warn);
+PreparedAnalysis prepareAnalysis(AnalysisFile file, const FindingSink& found);
 
 // The run of a prepared analysis file: its table or per-set files read, the
 // same model as a card run, and the Results named with the file's title, set
 // names and category labels, and with the table's rows, IDs and missing counts.
 // A card the run plan refuses is an InputError in the file's own terms.
 Results analyzePrepared(const PreparedAnalysis& prepared, const AnalysisOptions& options,
-                        const NoticeSink& warn, const NoticeSink& note,
-                        const AnalysisHooks& hooks = {});
+                        const FindingSink& found, const AnalysisHooks& hooks = {});
 
 }  // namespace tl

@@ -89,13 +89,15 @@ class Analysis {
             if (s == 0) {
                 results_.examineeCount = static_cast<std::int32_t>(profiles.examineeCount());
                 if (results_.examineeCount == 0) {
-                    throw DetectedError{
-                        messages::noCompleteRecord(set(0).dataFile, set(0).itemCount)};
+                    throw DetectedError(
+                        messages::noCompleteRecord(set(0).dataFile, set(0).itemCount),
+                        FindingCode::NoCompleteRecord);
                 }
                 results_.compositeErrorVariance.assign(observed.size(), 0.0);
             }
             if (set(s).scorePointCount > kMaxScorePoints) {
-                throw DetectedError{messages::tooManyScorePoints()};
+                throw DetectedError(messages::tooManyScorePoints(),
+                                    FindingCode::TooManyScorePoints);
             }
             if (hooks_.onSetRead) hooks_.onSetRead(s, findings);
             tables_.push_back(tableOf(s));
@@ -162,7 +164,9 @@ class Analysis {
 
     void secondPass() {
         const double r = results_.reliability.reliability;
-        if (!(r >= 0.0)) throw DetectedError{messages::reliabilityBlocksBiasCorrection(r)};
+        if (!(r >= 0.0))
+            throw DetectedError(messages::reliabilityBlocksBiasCorrection(r),
+                                FindingCode::ReliabilityBlocksBias);
         const std::size_t n = static_cast<std::size_t>(results_.examineeCount);
         // The files are read again for this pass; its observed composites are
         // summed anew from them.

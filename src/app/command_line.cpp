@@ -7,6 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "run/run_json.h"
+#include "run/run_options.h"
+
 #ifndef TESSERLINK_VERSION
 #error "TESSERLINK_VERSION must name the release, e.g. \"3.0\""
 #endif
@@ -94,12 +97,6 @@ CLI::Validator notEmpty(const std::string& what) {
         "", "");
 }
 
-Engine engineNamed(const std::string& name) {
-    if (name == "enumerate") return Engine::Enumerate;
-    if (name == "convolve") return Engine::Convolve;
-    return Engine::Auto;
-}
-
 ParseOutcome refuse(const std::string& what) {
     return {std::nullopt, kExitCommandLineError, "",
             std::string(kProgram) + ": " + what + "\n" + kUsageHint};
@@ -155,21 +152,26 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
     app.get_formatter()->column_width(24);
 
     CommandLine line;
+    RunRequest& request = line.request;
     std::vector<std::string> files;
     std::string engine = "auto";
     std::string convert;
     std::string cutsOn = "raw";
+    std::int64_t bootstrap = 0;
+    std::uint64_t seed = AnalysisOptions{}.seed;
+    std::string resultsDir;
+    std::string scaleFile;
     app.add_option("FILE", files,
                    "The control card or analysis file (.toml) to run;\n"
                    "several are the tests of a testing program")
         ->type_name("")
         ->check(notEmpty("a file name"));
-    app.add_option("--threads", line.analysis.threads,
+    app.add_option("--threads", request.threads,
                    "Use N threads, N >= 1 (default: all hardware threads)")
         ->type_name("N")
         ->transform(wholeNumber(1u, " thread"));
     app.add_flag(
-           "--strict", line.strict,
+           "--strict", request.strict,
            "Make the warnings about data that does not fit\nthe card errors: no report is written")
         ->disable_flag_override();
     app.add_flag("--quiet", line.quiet,
@@ -179,16 +181,25 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
                  "Show progress on standard error even when it is not\n"
                  "a terminal: one line every few seconds, for logs")
         ->disable_flag_override();
-    app.add_option("--results", line.resultsDir, "Write the results into directory DIR")
+    app.add_flag("--events", line.events,
+                 "Write findings (notes, warnings, the error) and progress\n"
+                 "to standard error as JSON lines, one object a line")
+        ->disable_flag_override();
+    bool defaults = false;
+    app.add_flag("--defaults", defaults,
+                 "Print the defaults an analysis file falls back on, as\nJSON, and exit")
+        ->disable_flag_override();
+    app.add_option("--results", resultsDir, "Write the results into directory DIR")
         ->type_name("DIR")
         ->check(notEmpty("a directory"));
-    app.add_option("--bootstrap", line.analysis.bootstrapReplicates,
+    app.add_option("--bootstrap", bootstrap,
                    "Bootstrap standard errors from B replications, B >= " +
-                       std::to_string(kMinBootstrapReplicates))
+                       std::to_string(kMinBootstrapReplicates) +
+                       ";\n0 turns off an analysis file's bootstrap")
         ->type_name("B")
-        ->transform(wholeNumber(kMinBootstrapReplicates, " replications"));
+        ->transform(wholeNumber(std::int64_t{0}, " replications"));
     app.add_option(
-           "--seed", line.analysis.seed,
+           "--seed", seed,
            "Seed of the bootstrap, S >= 0 (default " + std::to_string(AnalysisOptions{}.seed) + ")")
         ->type_name("S")
         ->transform(wholeNumber(std::uint64_t{0}, ""));
@@ -199,7 +210,7 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
                    "the limits; convolve convolves wherever it applies")
         ->type_name("auto|enumerate|convolve")
         ->check(oneOf({"auto", "enumerate", "convolve"}));
-    app.add_option("--scale", line.scaleFile,
+    app.add_option("--scale", scaleFile,
                    "Also report scale scores, converted from the composite\n"
                    "by the CSV table FILE with columns raw and scale")
         ->type_name("FILE")
@@ -230,6 +241,7 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
     }
 
     if (const std::optional<std::string> problem = leftOverProblem(app)) return refuse(*problem);
+    if (defaults) return {std::nullopt, 0, defaultsJson(), ""};
     if (app.count("--convert") > 0) {
         if (app.count("FILE") > 0) return refuse("--convert takes the card to convert, not FILE");
         line.convertCard = convert;
@@ -247,15 +259,14 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
     } else {
         line.programFiles = files;
     }
-    line.analysis.engine = engineNamed(engine);
-    line.cutsOnScale = cutsOn == "scale";
-    return {line,
-            0,
-            "",
-            "",
-            app.count("--seed") > 0,
-            app.count("--engine") > 0,
-            app.count("--cuts-on") > 0};
+    // An option not given stays empty: an analysis file's own setting applies.
+    if (app.count("--bootstrap") > 0) request.bootstrap = bootstrap;
+    if (app.count("--seed") > 0) request.seed = seed;
+    if (app.count("--engine") > 0) request.engine = engineNamed(engine);
+    if (app.count("--cuts-on") > 0) request.cutsOnScale = cutsOn == "scale";
+    if (app.count("--results") > 0) request.resultsDir = resultsDir;
+    if (app.count("--scale") > 0) request.scaleFile = scaleFile;
+    return {line, 0, "", ""};
 }
 
 }  // namespace tl

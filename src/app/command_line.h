@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/analysis_options.h"
+#include "run/run_request.h"
 
 namespace tl {
 
@@ -17,18 +17,16 @@ struct CommandLine {
     // Two or more control cards and analysis files: the tests of a testing
     // program, run each as it would run alone. Empty for one FILE or none.
     std::vector<std::string> programFiles;
-    // --threads, --bootstrap, --seed and --engine; never its tables, which the
-    // run asks for with the results files.
-    AnalysisOptions analysis;
-    bool strict = false;
+    // The options every run of this command line shares (--threads,
+    // --bootstrap, --seed, --engine, --strict, --scale, --cuts-on, --results),
+    // each left empty when not given; its file is named per run.
+    RunRequest request;
     bool quiet = false;
     // Progress on standard error even when it is not a terminal.
     bool progress = false;
-    std::optional<std::string> resultsDir;
-    // --scale FILE: the raw-to-scale conversion table (CSV with columns raw and
-    // scale); --cuts-on scale: the cuts are written on that scale.
-    std::optional<std::string> scaleFile;
-    bool cutsOnScale = false;
+    // Findings and progress on standard error as JSON lines, for a front end
+    // (the page) that reads them.
+    bool events = false;
     // --convert CARD: print the card as an analysis file instead of running.
     std::optional<std::string> convertCard;
 
@@ -44,11 +42,6 @@ struct ParseOutcome {
     int exitStatus = 0;
     std::string out;
     std::string err;
-    // Whether --seed and --engine were given: an analysis file's own values
-    // apply otherwise.
-    bool seedGiven = false;
-    bool engineGiven = false;
-    bool cutsOnGiven = false;
 };
 
 inline constexpr int kExitCommandLineError = 2;

@@ -1,18 +1,44 @@
 #include "app/program.h"
 
-#include "app/analysis_run.h"
+#include <new>
+
 #include "app/card_conversion.h"
 #include "app/command_line.h"
 #include "app/console.h"
 #include "app/program_run.h"
 #include "app/run_driver.h"
-#include "input/analysis_file.h"
+#include "core/errors.h"
+#include "core/one_line.h"
 
 namespace tl {
 
+namespace {
+
+int runParsed(const ParseOutcome& parsed, std::istream& in, std::ostream& out, std::ostream& err,
+              bool errIsTerminal, bool ownsConsoleWindow);
+
+}  // namespace
+
 int runProgram(int argc, const char* const* argv, std::istream& in, std::ostream& out,
                std::ostream& err, bool errIsTerminal, bool ownsConsoleWindow) {
-    const ParseOutcome parsed = parseCommandLine(argc, argv);
+    // Every failure a run knows is its own line already; anything else that
+    // escapes (a thread that cannot start, a stream that throws) is one line
+    // too, never an abort.
+    try {
+        return runParsed(parseCommandLine(argc, argv), in, out, err, errIsTerminal,
+                         ownsConsoleWindow);
+    } catch (const std::bad_alloc&) {
+        err << "tesserlink: not enough memory for this run\n";
+    } catch (const std::exception& error) {
+        err << "tesserlink: internal error: " << oneLine(error.what()) << '\n';
+    }
+    return kExitFailure;
+}
+
+namespace {
+
+int runParsed(const ParseOutcome& parsed, std::istream& in, std::ostream& out, std::ostream& err,
+              bool errIsTerminal, bool ownsConsoleWindow) {
     if (!parsed.run) {
         out << parsed.out;
         err << parsed.err;
@@ -21,28 +47,27 @@ int runProgram(int argc, const char* const* argv, std::istream& in, std::ostream
     const CommandLine& line = *parsed.run;
     if (line.convertCard) return convertCardToAnalysisFile(*line.convertCard, out, err);
     if (!line.programFiles.empty()) {
-        const int status = runTestingProgram(line, parsed, out, err);
+        const int status = runTestingProgram(line, out, err);
         // Files dropped together on the program: one pause for them all.
         if (ownsConsoleWindow) Console(in, out).pause();
         return status;
     }
-    RunOptions options = sharedRunOptions(line);
-    options.cardFile = line.cardFile;
+    RunOptions options;
+    options.request = line.request;
+    options.request.file = line.cardFile;
+    options.quiet = line.quiet;
+    options.events = line.events;
     // Redrawn in place on a terminal; --progress also writes it as lines into
-    // a log.
-    if (!line.quiet && (errIsTerminal || line.progress)) {
+    // a log; --events as JSON lines.
+    if (line.events) {
+        options.progress = ProgressStyle::Events;
+    } else if (errIsTerminal || line.progress) {
         options.progress = errIsTerminal ? ProgressStyle::Redrawn : ProgressStyle::Lines;
     }
-    options.resultsDir = line.resultsDir;
     options.pauseAlways = ownsConsoleWindow;
-    if (options.cardFile && isAnalysisFileName(*options.cardFile)) {
-        const int status = runAnalysisFile(out, err, options, givenOptions(parsed));
-        // An analysis file dropped on the program: keep its window open for
-        // the last lines, as a card's run does.
-        if (options.pauseAlways) Console(in, out).pause();
-        return status;
-    }
     return runTesserlink(in, out, err, options);
 }
+
+}  // namespace
 
 }  // namespace tl

@@ -9,7 +9,6 @@
 #include <thread>
 #include <vector>
 
-#include "app/analysis_run.h"
 #include "app/ordered_console.h"
 #include "app/run_driver.h"
 #include "app/test_folders.h"
@@ -43,15 +42,15 @@ Sharing shareThreads(std::size_t tests, unsigned asked) {
 // Progress of tests side by side cannot be redrawn in place: it is shown as
 // lines under --progress, and not at all otherwise.
 ProgressStyle programProgress(const CommandLine& line) {
-    return !line.quiet && line.progress ? ProgressStyle::Lines : ProgressStyle::Off;
+    if (line.quiet) return ProgressStyle::Off;
+    if (line.events) return ProgressStyle::Events;
+    return line.progress ? ProgressStyle::Lines : ProgressStyle::Off;
 }
 
 class ProgramRun {
   public:
-    ProgramRun(const CommandLine& line, const ParseOutcome& parsed, std::ostream& out,
-               std::ostream& err)
+    ProgramRun(const CommandLine& line, std::ostream& out, std::ostream& err)
         : line_(line),
-          parsed_(parsed),
           folders_(testFolderNames(line.programFiles)),
           summaries_(line.programFiles.size()),
           statuses_(line.programFiles.size(), 0),
@@ -60,7 +59,7 @@ class ProgramRun {
     // Runs every test; returns the highest status.
     int run() {
         const std::size_t count = line_.programFiles.size();
-        const Sharing sharing = shareThreads(count, line_.analysis.threads);
+        const Sharing sharing = shareThreads(count, line_.request.threads);
         std::atomic<std::size_t> next{0};
         const auto work = [&] {
             for (std::size_t t = next++; t < count; t = next++) runTest(t, sharing.threadsPerTest);
@@ -84,29 +83,29 @@ class ProgramRun {
     void runTest(std::size_t t, unsigned threads) {
         const std::string& file = line_.programFiles[t];
         TestSummary& summary = summaries_[t];
-        RunOptions options = sharedRunOptions(line_);
-        options.analysis.threads = threads;
-        options.cardFile = file;
+        RunOptions options;
+        options.request = line_.request;
+        options.request.threads = threads;
+        options.request.file = file;
+        options.quiet = line_.quiet;
+        options.events = line_.events;
         options.progress = programProgress(line_);
-        if (line_.resultsDir) {
-            options.resultsDir =
-                fileNameText(filePathOf(*line_.resultsDir) / filePathOf(folders_[t]));
-            // Only the few summary values outlive the test's own run.
-            options.onResults = [&summary](const Results& results) {
-                summary = summarizeTest(results);
-            };
+        if (line_.request.resultsDir) {
+            options.request.resultsDir =
+                fileNameText(filePathOf(*line_.request.resultsDir) / filePathOf(folders_[t]));
         }
-        options.onError = [&summary](const std::string& text) { summary.error = text; };
+        // Only the few summary values outlive the test's own run.
+        const bool summarize = line_.request.resultsDir.has_value();
+        options.onOutcome = [&summary, summarize](const RunOutcome& outcome) {
+            if (outcome.results && summarize) summary = summarizeTest(*outcome.results);
+            if (outcome.exitStatus != kExitSuccess) summary.error = failureLine(outcome);
+        };
         std::ostream& out = console_.out(t);
         std::ostream& err = console_.err(t);
-        int status = 2;
+        int status = kExitFailure;
         try {
-            if (isAnalysisFileName(file)) {
-                status = runAnalysisFile(out, err, options, givenOptions(parsed_));
-            } else {
-                std::istringstream noInput;
-                status = runTesserlink(noInput, out, err, options);
-            }
+            std::istringstream noInput;
+            status = runTesserlink(noInput, out, err, options);
         } catch (const std::exception& error) {
             // What a run does not turn into its own error line (a thread that
             // cannot start, say) fails this test alone.
@@ -121,7 +120,6 @@ class ProgramRun {
     }
 
     const CommandLine& line_;
-    const ParseOutcome& parsed_;
     const std::vector<std::string> folders_;
     std::vector<TestSummary> summaries_;
     std::vector<int> statuses_;
@@ -130,27 +128,16 @@ class ProgramRun {
 
 }  // namespace
 
-RunOptions sharedRunOptions(const CommandLine& line) {
-    RunOptions options;
-    options.analysis = line.analysis;
-    options.strict = line.strict;
-    options.quiet = line.quiet;
-    options.scaleFile = line.scaleFile;
-    options.cutsOnScale = line.cutsOnScale;
-    return options;
-}
-
-int runTestingProgram(const CommandLine& line, const ParseOutcome& parsed, std::ostream& out,
-                      std::ostream& err) {
-    ProgramRun program(line, parsed, out, err);
+int runTestingProgram(const CommandLine& line, std::ostream& out, std::ostream& err) {
+    ProgramRun program(line, out, err);
     int status = program.run();
-    if (!line.resultsDir) return status;
+    if (!line.request.resultsDir) return status;
     try {
-        const std::filesystem::path dir = filePathOf(*line.resultsDir);
+        const std::filesystem::path dir = filePathOf(*line.request.resultsDir);
         std::error_code error;
         std::filesystem::create_directories(dir, error);
         if (error || !std::filesystem::is_directory(dir)) {
-            throw InputError("cannot create the results directory " + *line.resultsDir +
+            throw InputError("cannot create the results directory " + *line.request.resultsDir +
                              (error ? ": " + error.message() : ": it is not a directory"));
         }
         writeProgramSummary(program.summaries(), dir);

@@ -7,11 +7,6 @@
 
 namespace tl {
 
-// What every run of `line` shares, alone or as a test of a program: the
-// analysis options, the strict and quiet switches and the scale table. The
-// caller adds the file, the progress style and the results folder.
-RunOptions sharedRunOptions(const CommandLine& line);
-
 // A testing program: the control cards and analysis files of
 // `line.programFiles`, each run as it would run alone with the command line's
 // options, side by side on a few threads. Each test's console lines are
@@ -20,7 +15,6 @@ RunOptions sharedRunOptions(const CommandLine& line);
 // DIR/NAME (see testFolderNames) and the program writes its summary beside
 // them. A test that fails does not stop the others. Returns the highest of the
 // tests' exit statuses (2 when the summary cannot be written).
-int runTestingProgram(const CommandLine& line, const ParseOutcome& parsed, std::ostream& out,
-                      std::ostream& err);
+int runTestingProgram(const CommandLine& line, std::ostream& out, std::ostream& err);
 
 }  // namespace tl

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "run/run_json.h"
+
 namespace tl {
 
 namespace {
@@ -21,7 +23,27 @@ std::chrono::steady_clock::rep ticksOf(std::chrono::milliseconds interval) {
 }
 
 std::chrono::milliseconds intervalOf(ProgressStyle style) {
-    return style == ProgressStyle::Lines ? Progress::kLineInterval : Progress::kRedrawInterval;
+    switch (style) {
+        case ProgressStyle::Lines:
+            return Progress::kLineInterval;
+        case ProgressStyle::Events:
+            return Progress::kEventInterval;
+        default:
+            return Progress::kRedrawInterval;
+    }
+}
+
+// How long a fresh indicator keeps quiet: a short run should not flicker, and
+// a log should not fill with lines.
+std::chrono::milliseconds quietStartOf(ProgressStyle style) {
+    switch (style) {
+        case ProgressStyle::Lines:
+            return Progress::kLineInterval;
+        case ProgressStyle::Events:
+            return Progress::kEventInterval;
+        default:
+            return Progress::kQuietStart;
+    }
 }
 
 }  // namespace
@@ -35,8 +57,7 @@ Progress::Progress(std::ostream& out, ProgressStyle style, std::string label, st
       clock_(std::move(clock)),
       nextDraw_(style == ProgressStyle::Off
                     ? 0
-                    : clock_().time_since_epoch().count() +
-                          ticksOf(style == ProgressStyle::Lines ? kLineInterval : kQuietStart)) {}
+                    : clock_().time_since_epoch().count() + ticksOf(quietStartOf(style))) {}
 
 Progress::~Progress() {
     try {
@@ -77,12 +98,20 @@ void Progress::finish() {
         out_ << progressLine(label_, done(), total_) << '\n' << std::flush;
         return;
     }
+    if (style_ == ProgressStyle::Events) {
+        out_ << progressJsonLine(label_, done(), total_) << '\n' << std::flush;
+        return;
+    }
     out_ << '\r' << std::string(drawnWidth_, ' ') << '\r' << std::flush;
     drawnWidth_ = 0;
 }
 
 void Progress::draw(std::uint64_t done) {
     drawn_ = true;
+    if (style_ == ProgressStyle::Events) {
+        out_ << progressJsonLine(label_, done, total_) << '\n' << std::flush;
+        return;
+    }
     std::string text = progressLine(label_, done, total_);
     if (style_ == ProgressStyle::Lines) {
         out_ << text << '\n' << std::flush;

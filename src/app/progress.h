@@ -12,9 +12,10 @@
 namespace tl {
 
 // How progress is shown on standard error: not at all; redrawn in place on a
-// terminal; or as whole lines, a few seconds apart, for the log of a long run
-// (a file or a pipe must not fill with carriage returns).
-enum class ProgressStyle { Off, Redrawn, Lines };
+// terminal; as whole lines, a few seconds apart, for the log of a long run
+// (a file or a pipe must not fill with carriage returns); or as JSON lines
+// a quarter second apart, for a front end that reads them (--events).
+enum class ProgressStyle { Off, Redrawn, Lines, Events };
 
 // A "label: done of total (pct%)" indicator for standard error while a long
 // computation runs. Redrawn, it stays silent during the first second (short
@@ -29,6 +30,7 @@ class Progress {
     static constexpr std::chrono::milliseconds kQuietStart{1000};
     static constexpr std::chrono::milliseconds kRedrawInterval{100};
     static constexpr std::chrono::milliseconds kLineInterval{5000};
+    static constexpr std::chrono::milliseconds kEventInterval{250};
 
     // total 0 means unknown.
     Progress(std::ostream& out, ProgressStyle style, std::string label, std::uint64_t total,

@@ -55,8 +55,13 @@ class Reader {
         try {
             root_ = toml::parse(text, path);
         } catch (const toml::parse_error& error) {
-            throw InputError(oneLine(path + ":" + std::to_string(error.source().begin.line) + ": " +
-                                     std::string(error.description())));
+            Finding finding;
+            finding.code = FindingCode::AnalysisFileKey;
+            finding.file = path;
+            finding.line = error.source().begin.line;
+            finding.text = oneLine(path + ":" + std::to_string(finding.line) + ": " +
+                                   std::string(error.description()));
+            throw InputError(std::move(finding));
         }
     }
 
@@ -77,9 +82,16 @@ class Reader {
     [[noreturn]] void fail(const toml::node* node, const std::string& key,
                            const std::string& what) const {
         std::string at = file_.path;
-        if (node && node->source().begin.line > 0)
-            at += ":" + std::to_string(node->source().begin.line);
-        throw InputError(oneLine(at + ": " + (key.empty() ? "" : key + ": ") + what));
+        Finding finding;
+        finding.code = FindingCode::AnalysisFileKey;
+        finding.file = file_.path;
+        finding.key = key;
+        if (node && node->source().begin.line > 0) {
+            finding.line = node->source().begin.line;
+            at += ":" + std::to_string(finding.line);
+        }
+        finding.text = oneLine(at + ": " + (key.empty() ? "" : key + ": ") + what);
+        throw InputError(std::move(finding));
     }
 
     void remember(const toml::node& node, const std::string& key) {
@@ -91,14 +103,21 @@ class Reader {
             const std::string_view name = key.str();
             if (std::find(known.begin(), known.end(), name) != known.end()) continue;
             std::string hint;
+            Finding finding;
+            finding.code = FindingCode::AnalysisFileKey;
+            finding.file = file_.path;
+            finding.line = key.source().begin.line;
+            finding.key = prefix + std::string(name);
             if (const auto near = nearest(name, known)) {
+                finding.closest = prefix + *near;
                 hint = " (did you mean `" + *near + "`?)";
             } else if (prefix.empty()) {
                 hint = elsewhere(name);
             }
             if (hint.empty()) hint = "; the keys here are " + joined(known);
-            throw InputError(oneLine(file_.path + ":" + std::to_string(key.source().begin.line) +
-                                     ": unknown key `" + prefix + std::string(name) + "`" + hint));
+            finding.text = oneLine(file_.path + ":" + std::to_string(finding.line) +
+                                   ": unknown key `" + finding.key + "`" + hint);
+            throw InputError(std::move(finding));
         }
     }
 
@@ -499,6 +518,19 @@ class Reader {
 };
 
 }  // namespace
+
+InputError AnalysisFile::error(const std::string& key, const std::string& what, FindingCode code,
+                               const std::string& closest) const {
+    Finding finding;
+    finding.code = code;
+    finding.text = oneLine(where(key) + what);
+    finding.file = path;
+    const auto line = lines.find(key);
+    if (line != lines.end()) finding.line = line->second;
+    finding.key = key;
+    finding.closest = closest;
+    return InputError(std::move(finding));
+}
 
 std::string AnalysisFile::where(const std::string& key) const {
     const auto line = lines.find(key);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/control_card.h"
+#include "core/errors.h"
 #include "core/examinee_groups.h"
 #include "core/run_labels.h"
 #include "core/scale_table.h"
@@ -74,6 +75,11 @@ struct AnalysisFile {
 
     // "g5math.toml:12: sets[2].points: " for a key, "g5math.toml: " without one.
     std::string where(const std::string& key) const;
+    // The error `what` about `key` (empty: the file as a whole), naming the
+    // file, the key's line and the key, and the closest known name if any.
+    InputError error(const std::string& key, const std::string& what,
+                     FindingCode code = FindingCode::AnalysisFileKey,
+                     const std::string& closest = "") const;
 };
 
 // Reads an analysis file's text. Every mistake (TOML syntax, an unknown key,

@@ -138,7 +138,8 @@ ControlCard readControlCard(std::string_view text, const std::string& fileName,
         read.integer(card.setCount);
         read.finish();
     }
-    if (card.setCount > kMaxItemSets) throw DetectedError{messages::tooManyItemSets()};
+    if (card.setCount > kMaxItemSets)
+        throw DetectedError(messages::tooManyItemSets(), FindingCode::TooManyItemSets);
 
     card.itemSets.resize(card.setCount > 0 ? static_cast<std::size_t>(card.setCount) : 0);
     for (std::size_t s = 0; s < card.itemSets.size(); ++s) {
@@ -152,7 +153,8 @@ ControlCard readControlCard(std::string_view text, const std::string& fileName,
         read.finish();
     }
     if (card.categoryCount > kMaxStoredCategories) {
-        throw DetectedError{messages::categoryCountOutOfRange(card.categoryCount)};
+        throw DetectedError(messages::categoryCountOutOfRange(card.categoryCount),
+                            FindingCode::CategoryCount);
     }
     // No cuts below two categories; the smallest count must not wrap around
     // into a huge one when one is subtracted.

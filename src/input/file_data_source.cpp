@@ -13,7 +13,7 @@ std::int32_t FileDataSource::readSet(std::size_t set, std::int32_t examinees,
                                      const RecordSink& sink) {
     const ItemSet& itemSet = card_.itemSets[set];
     const std::optional<std::string> text = readTextFile(itemSet.dataFile);
-    if (!text) throw DetectedError{messages::kDataFileNotFound};
+    if (!text) throw DetectedError(messages::kDataFileNotFound, FindingCode::DataFileMissing);
     RecordReader reader(*text, itemSet.dataFile, itemSet.itemCount);
     std::int32_t count = 0;
     if (examinees < 0) {

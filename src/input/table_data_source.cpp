@@ -43,27 +43,35 @@ class Columns {
         for (std::size_t c = 0; c < header_.size(); ++c) {
             if (header_[c] != name) continue;
             if (found != header_.size())
-                throw InputError(oneLine(file_.where(key) + "the table " + file_.table->file +
-                                         " has two columns named " + name));
+                throw file_.error(
+                    key, "the table " + file_.table->file + " has two columns named " + name);
             found = c;
         }
         if (found == header_.size()) {
-            throw InputError(oneLine(file_.where(key) + "no column named " + name + " in " +
-                                     file_.table->file + closest(name)));
+            const std::vector<std::string> near = closest(name);
+            std::string hint;
+            for (std::size_t i = 0; i < near.size(); ++i)
+                hint += (i ? ", " : "; the closest are ") + near[i];
+            InputError error =
+                file_.error(key, "no column named " + name + " in " + file_.table->file + hint,
+                            FindingCode::ColumnUnknown, near.empty() ? "" : near.front());
+            Finding finding = error.finding();
+            finding.column = name;
+            throw InputError(std::move(finding));
         }
         return found;
     }
 
   private:
-    std::string closest(const std::string& name) const {
+    // The three names of the header closest to `name`, the closest first.
+    std::vector<std::string> closest(const std::string& name) const {
         std::vector<std::pair<std::size_t, std::string>> ranked;
         for (const std::string& h : header_) ranked.emplace_back(editDistance(name, h), h);
         std::stable_sort(ranked.begin(), ranked.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
-        std::string text;
-        for (std::size_t i = 0; i < ranked.size() && i < 3; ++i)
-            text += (i ? ", " : "; the closest are ") + ranked[i].second;
-        return text;
+        std::vector<std::string> names;
+        for (std::size_t i = 0; i < ranked.size() && i < 3; ++i) names.push_back(ranked[i].second);
+        return names;
     }
 
     const AnalysisFile& file_;
@@ -95,9 +103,9 @@ ResolvedColumns resolveColumns(AnalysisFile& file, const std::vector<std::string
             const std::size_t first = columns.find(set.range.substr(0, colon), key);
             const std::size_t last = columns.find(set.range.substr(colon + 1), key);
             if (last < first) {
-                throw InputError(oneLine(
-                    file.where(key) + "the range " + set.range + " ends before it starts: " +
-                    header[last] + " comes before " + header[first] + " in " + file.table->file));
+                throw file.error(
+                    key, "the range " + set.range + " ends before it starts: " + header[last] +
+                             " comes before " + header[first] + " in " + file.table->file);
             }
             for (std::size_t c = first; c <= last; ++c) items.push_back(c);
         } else {
@@ -105,13 +113,17 @@ ResolvedColumns resolveColumns(AnalysisFile& file, const std::vector<std::string
         }
         for (std::size_t c : items) {
             if (resolved.id && c == *resolved.id)
-                throw InputError(
-                    oneLine(file.where(key) + "the ID column " + header[c] + " cannot be an item"));
+                throw file.error(key, "the ID column " + header[c] + " cannot be an item");
             const auto [at, fresh] = setOfColumn.emplace(c, s);
             if (!fresh) {
-                resolved.warnings.push_back(file.where(key) + "the item " + header[c] +
-                                            " is also in sets[" + std::to_string(at->second + 1) +
-                                            "]; it counts in both");
+                Finding& f = resolved.warnings.emplace_back(
+                    file.error(key,
+                               "the item " + header[c] + " is also in sets[" +
+                                   std::to_string(at->second + 1) + "]; it counts in both",
+                               FindingCode::ItemInTwoSets)
+                        .finding());
+                f.severity = Severity::Warning;
+                f.column = header[c];
             }
         }
         std::vector<bool> reversed(items.size(), false);
@@ -119,13 +131,13 @@ ResolvedColumns resolveColumns(AnalysisFile& file, const std::vector<std::string
             const std::size_t c = columns.find(name, "sets[" + std::to_string(s + 1) + "].reverse");
             const auto pos = std::find(items.begin(), items.end(), c);
             if (pos == items.end()) {
-                throw InputError(oneLine(file.where("sets[" + std::to_string(s + 1) + "].reverse") +
-                                         name + " is not one of this set's items"));
+                throw file.error("sets[" + std::to_string(s + 1) + "].reverse",
+                                 name + " is not one of this set's items");
             }
             reversed[static_cast<std::size_t>(pos - items.begin())] = true;
         }
         if (items.size() > static_cast<std::size_t>(INT32_MAX))
-            throw InputError(oneLine(file.where(key) + "too many items"));
+            throw file.error(key, "too many items");
         file.card.itemSets[s].itemCount = static_cast<std::int32_t>(items.size());
         resolved.items.push_back(std::move(items));
         resolved.reversed.push_back(std::move(reversed));
@@ -134,11 +146,9 @@ ResolvedColumns resolveColumns(AnalysisFile& file, const std::vector<std::string
         const std::string key = "data.groups[" + std::to_string(g + 1) + "]";
         const std::size_t c = columns.find(file.table->groups[g], key);
         if (resolved.id && c == *resolved.id)
-            throw InputError(oneLine(file.where(key) + "the ID column " + header[c] +
-                                     " cannot be a grouping column"));
+            throw file.error(key, "the ID column " + header[c] + " cannot be a grouping column");
         if (setOfColumn.contains(c))
-            throw InputError(oneLine(file.where(key) + "the item " + header[c] +
-                                     " cannot be a grouping column"));
+            throw file.error(key, "the item " + header[c] + " cannot be a grouping column");
         resolved.groups.push_back(c);
     }
     return resolved;
@@ -475,33 +485,40 @@ std::string TableDataSource::sourceName(std::size_t set) const {
     return summary_.file + " (set " + std::to_string(set + 1) + ")";
 }
 
-std::vector<std::string> TableDataSource::notes() const {
-    std::vector<std::string> notes;
+std::vector<Finding> TableDataSource::findings() const {
+    std::vector<Finding> found;
+    const auto add = [&](FindingCode code, Severity severity, std::string text) {
+        Finding& f = found.emplace_back();
+        f.code = code;
+        f.severity = severity;
+        f.text = oneLine(text);
+        f.file = summary_.file;
+    };
+    if (summary_.duplicateIds > 0) {
+        add(FindingCode::DuplicateIds, Severity::Warning,
+            summary_.file + ": " + counted(summary_.duplicateIds, "row repeats", "rows repeat") +
+                " an earlier row's ID, the first at row " + std::to_string(firstDuplicateRow_) +
+                " (ID " + firstDuplicate_ + ")");
+        found.back().line = firstDuplicateRow_;
+        found.back().value = firstDuplicate_;
+        found.back().key = "data.id";
+    }
     if (summary_.omittedExaminees > 0) {
-        notes.push_back(summary_.file + ": " + std::to_string(summary_.omittedExaminees) + " of " +
-                        counted(summary_.rows, "examinee", "examinees") +
-                        " left out for missing responses (missing = \"omit\")");
+        add(FindingCode::RowsOmitted, Severity::Note,
+            summary_.file + ": " + std::to_string(summary_.omittedExaminees) + " of " +
+                counted(summary_.rows, "examinee", "examinees") +
+                " left out for missing responses (missing = \"omit\")");
     }
     for (std::size_t s = 0; s < summary_.sets.size(); ++s) {
         if (summary_.sets[s].scoredCells > 0) {
-            notes.push_back(
+            add(FindingCode::MissingScored, Severity::Note,
                 summary_.file + ": set " + std::to_string(s + 1) + ": " +
-                counted(summary_.sets[s].scoredCells, "missing response", "missing responses") +
-                " scored as the set's missing score");
+                    counted(summary_.sets[s].scoredCells, "missing response", "missing responses") +
+                    " scored as the set's missing score");
+            found.back().key = "sets[" + std::to_string(s + 1) + "].missing";
         }
     }
-    return notes;
-}
-
-std::vector<std::string> TableDataSource::warnings() const {
-    std::vector<std::string> warnings;
-    if (summary_.duplicateIds > 0) {
-        warnings.push_back(summary_.file + ": " +
-                           counted(summary_.duplicateIds, "row repeats", "rows repeat") +
-                           " an earlier row's ID, the first at row " +
-                           std::to_string(firstDuplicateRow_) + " (ID " + firstDuplicate_ + ")");
-    }
-    return warnings;
+    return found;
 }
 
 }  // namespace tl

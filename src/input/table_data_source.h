@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/finding.h"
 #include "core/run_labels.h"
 #include "input/analysis_file.h"
 #include "input/data_source.h"
@@ -17,8 +18,8 @@ struct ResolvedColumns {
     std::vector<std::vector<std::size_t>> items;  // per set, in the set's item order
     std::vector<std::vector<bool>> reversed;      // per set and item
     std::optional<std::size_t> id;
-    std::vector<std::size_t> groups;    // [data].groups, in their order
-    std::vector<std::string> warnings;  // an item in two sets
+    std::vector<std::size_t> groups;  // [data].groups, in their order
+    std::vector<Finding> warnings;    // an item in two sets
 };
 
 // The header row (or the variable names) of a table, without its rows.
@@ -69,9 +70,9 @@ class TableDataSource : public DataSource {
         return groups_.variables.empty() ? nullptr : &groups_;
     }
     const TableSummary& summary() const { return summary_; }
-    // The notes and warnings the reading gave: rows left out, duplicate IDs.
-    std::vector<std::string> notes() const;
-    std::vector<std::string> warnings() const;
+    // What the reading found: rows left out and missing responses scored
+    // (notes), repeated IDs (a warning).
+    std::vector<Finding> findings() const;
 
   private:
     friend class TableScan;

@@ -22,6 +22,7 @@ struct SubstituteKernels {
     CompositeKernel composite = nullptr;
 
     bool any() const { return rawDistribution != nullptr || composite != nullptr; }
+    bool operator==(const SubstituteKernels&) const = default;
 };
 
 // How the model is computed; never what it computes: every choice here gives

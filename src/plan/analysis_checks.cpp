@@ -30,17 +30,17 @@ void checkAnalysisScales(const AnalysisFile& file) {
     }
     for (double cut : file.card.observedCuts) {
         if (cut < composite.minComposite || cut > composite.maxComposite) {
-            throw InputError(oneLine(file.where("classification.observed_cuts") + "the cut score " +
-                                     messageNumber(cut) +
-                                     " lies outside the composite score range " +
-                                     std::to_string(composite.minComposite) + " to " +
-                                     std::to_string(composite.maxComposite)));
+            throw file.error("classification.observed_cuts",
+                             "the cut score " + messageNumber(cut) +
+                                 " lies outside the composite score range " +
+                                 std::to_string(composite.minComposite) + " to " +
+                                 std::to_string(composite.maxComposite));
         }
     }
 }
 
 InputError analysisRefusal(const AnalysisFile& file, const DetectedError& error) {
-    return InputError(oneLine(file.where("") + error.reason()));
+    return file.error("", error.reason(), error.code);
 }
 
 void refuseUnsafeAnalysisOutput(const AnalysisFile& file) {
@@ -53,7 +53,7 @@ void refuseUnsafeAnalysisOutput(const AnalysisFile& file) {
     try {
         refuseUnsafeOutput(opened, file.path);
     } catch (const DetectedError& error) {
-        throw InputError(oneLine(file.where("output.report") + error.reason()));
+        throw file.error("output.report", error.reason(), FindingCode::OutputUnsafe);
     }
 }
 

@@ -138,7 +138,8 @@ void refuseUnworkableCard(const ControlCard& card, const ScoreScales& scales, En
     }
 
     if (card.categoryCount < kMinCategories || card.categoryCount > kMaxCategories) {
-        throw DetectedError{messages::categoryCountOutOfRange(card.categoryCount)};
+        throw DetectedError(messages::categoryCountOutOfRange(card.categoryCount),
+                            FindingCode::CategoryCount);
     }
     checkCutsAscending(card.observedCuts, "observed");
     checkCutsAscending(card.trueCuts, "true");

@@ -70,7 +70,7 @@ void checkCutScores(const ControlCard& card, const CompositeScale& scale) {
     for (double cut : card.observedCuts) {
         const bool outside = scale.compositeScores.empty() || cut < scale.compositeScores.front() ||
                              cut > scale.compositeScores.back();
-        if (outside) throw DetectedError{messages::kCutsOutOfRange};
+        if (outside) throw DetectedError(messages::kCutsOutOfRange, FindingCode::CutsOutOfRange);
     }
 }
 

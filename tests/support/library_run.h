@@ -25,8 +25,8 @@ inline LibraryRun runInDirectory(const std::filesystem::path& directory,
                                  const std::string& cardFile, const std::string& reportName,
                                  unsigned threads, SubstituteKernels substitutes = {}) {
     RunOptions options;
-    options.analysis.threads = threads;
-    options.substitutes = substitutes;
+    options.request.threads = threads;
+    options.request.substitutes = substitutes;
     LibraryRun run;
     {
         WorkingDirectory inside(directory);

@@ -1,0 +1,104 @@
+#include "core/finding.h"
+
+#include <array>
+#include <utility>
+
+namespace tl {
+
+namespace {
+
+// Each code with its stable name, in declaration order.
+constexpr std::array<std::pair<FindingCode, std::string_view>, 38> kNames{{
+    {FindingCode::CardFileMissing, "card.file_missing"},
+    {FindingCode::TooManyItemSets, "card.too_many_sets"},
+    {FindingCode::TooManyScorePoints, "card.too_many_points"},
+    {FindingCode::CategoryCount, "card.category_count"},
+    {FindingCode::CutsOutOfRange, "card.cuts_out_of_range"},
+    {FindingCode::CardRefused, "card.refused"},
+    {FindingCode::DataFileMissing, "data.file_missing"},
+    {FindingCode::NoCompleteRecord, "data.no_complete_record"},
+    {FindingCode::ReliabilityBlocksBias, "model.reliability_blocks_correction"},
+    {FindingCode::InputMalformed, "input.malformed"},
+    {FindingCode::AnalysisFileKey, "analysis.key"},
+    {FindingCode::ColumnUnknown, "table.unknown_column"},
+    {FindingCode::OutputUnsafe, "output.unsafe"},
+    {FindingCode::OutputFailed, "output.failed"},
+    {FindingCode::StrictRefusal, "run.strict"},
+    {FindingCode::OptionInvalid, "run.option"},
+    {FindingCode::OutOfMemory, "run.memory"},
+    {FindingCode::Internal, "run.internal"},
+    {FindingCode::UnmatchedScores, "data.unmatched_scores"},
+    {FindingCode::SpanningRecords, "data.spanning_records"},
+    {FindingCode::ExtraValues, "data.extra_values"},
+    {FindingCode::EmptyLastField, "data.empty_last_field"},
+    {FindingCode::ExtraRecords, "data.extra_records"},
+    {FindingCode::SingleSetWeight, "cuts.single_set_weight"},
+    {FindingCode::EmptyObservedCategory, "cuts.empty_observed_category"},
+    {FindingCode::EmptyTrueCategory, "cuts.empty_true_category"},
+    {FindingCode::DecreasingScaleTable, "scale.decreasing"},
+    {FindingCode::CardNameCut, "card.name_cut"},
+    {FindingCode::CardDecimalComma, "card.decimal_comma"},
+    {FindingCode::CardDataFileAbsent, "card.data_file_absent"},
+    {FindingCode::PromptNameCut, "prompt.name_cut"},
+    {FindingCode::ItemInTwoSets, "table.item_in_two_sets"},
+    {FindingCode::DuplicateIds, "table.duplicate_ids"},
+    {FindingCode::RowsOmitted, "table.rows_omitted"},
+    {FindingCode::MissingScored, "table.missing_scored"},
+    {FindingCode::SetConvolved, "engine.set_convolved"},
+    {FindingCode::CompositeConvolved, "engine.composite_convolved"},
+    {FindingCode::NegativeFactorial, "model.negative_factorial"},
+}};
+
+}  // namespace
+
+std::string_view findingCodeName(FindingCode code) {
+    for (const auto& [c, name] : kNames) {
+        if (c == code) return name;
+    }
+    return "run.internal";
+}
+
+std::optional<FindingCode> findingCodeNamed(std::string_view name) {
+    for (const auto& [c, n] : kNames) {
+        if (n == name) return c;
+    }
+    return std::nullopt;
+}
+
+const std::vector<FindingCode>& allFindingCodes() {
+    static const std::vector<FindingCode> codes = [] {
+        std::vector<FindingCode> out;
+        for (const auto& entry : kNames) out.push_back(entry.first);
+        return out;
+    }();
+    return codes;
+}
+
+std::string_view severityName(Severity severity) {
+    switch (severity) {
+        case Severity::Note:
+            return "note";
+        case Severity::Warning:
+            return "warning";
+        case Severity::DataMisfit:
+            return "data misfit";
+        case Severity::Error:
+            break;
+    }
+    return "error";
+}
+
+std::string_view severityPrefix(Severity severity) {
+    switch (severity) {
+        case Severity::Note:
+            return "note: ";
+        case Severity::Warning:
+        case Severity::DataMisfit:
+            return "warning: ";
+        case Severity::Error:
+            break;
+    }
+    return "";
+}
+
+}  // namespace tl

@@ -1,0 +1,205 @@
+#include "run/run.h"
+
+#include <new>
+#include <string>
+#include <utility>
+
+#include "analysis/analysis_file_run.h"
+#include "core/messages.h"
+#include "core/one_line.h"
+#include "input/control_card_reader.h"
+#include "input/file_data_source.h"
+#include "input/memory_data_source.h"
+#include "plan/card_checks.h"
+#include "platform/atomic_file.h"
+#include "platform/file_names.h"
+#include "platform/text_file.h"
+#include "results_files/results_directory.h"
+#include "run/run_findings.h"
+#include "run/run_options.h"
+#include "text_report/report_writer.h"
+
+namespace tl {
+
+namespace {
+
+enum class Route { Card, AnalysisFile, Memory };
+
+Route routeOf(const RunRequest& request) {
+    if (request.memory) return Route::Memory;
+    const bool analysisFile =
+        !request.fileIsCard && request.file && isAnalysisFileName(*request.file);
+    return analysisFile ? Route::AnalysisFile : Route::Card;
+}
+
+class Run {
+  public:
+    Run(const RunRequest& request, const RunEvents& events, RunOutcome& outcome)
+        : request_(request), events_(events), outcome_(outcome) {}
+
+    Results cardRun(const std::string& cardFile) {
+        const std::optional<std::string> cardText = readTextFile(cardFile);
+        if (!cardText) {
+            throw DetectedError(messages::missingFile(cardFile), FindingCode::CardFileMissing);
+        }
+        CardFindings noticed;
+        const ControlCard card = readControlCard(*cardText, cardFile, &noticed);
+        found(cardFindings(noticed, cardFile));
+        FileDataSource data(card);
+        const SettledOptions settled = settleOptions(request_, nullptr);
+        AnalysisOptions analysis = settled.analysis;
+        analysis.scale = settleScale(request_, nullptr);
+        AnalysisHooks hooks = hooksWith([&](const RunPlan&) {
+            refuseUnsafeOutput(card, cardFile);
+            found(missingDataFileFindings(card));
+        });
+        Results results = analyze(card, data, analysis, hooks);
+        finish(results, settled, card.outputFile);
+        return results;
+    }
+
+    Results analysisRun(const std::string& path) {
+        AnalysisFile file = readAnalysisFileAt(path);
+        const SettledOptions settled = settleOptions(request_, &file);
+        if (request_.write && !file.reportPath && !settled.resultsDir) {
+            throw file.error("",
+                             "nothing to write: give [output] report or results, or --results DIR",
+                             FindingCode::OptionInvalid);
+        }
+        const FindingSink sink = [this](const Finding& f) { found(f); };
+        const PreparedAnalysis prepared = prepareAnalysis(std::move(file), sink);
+        AnalysisOptions analysis = settled.analysis;
+        analysis.scale = settleScale(request_, &prepared.file);
+        Results results = analyzePrepared(prepared, analysis, sink, hooksWith({}));
+        finish(results, settled, prepared.file.reportPath);
+        return results;
+    }
+
+    Results memoryRun(const MemoryInput& input) {
+        const SettledOptions settled = settleOptions(request_, nullptr);
+        AnalysisOptions analysis = settled.analysis;
+        analysis.scale = settleScale(request_, nullptr);
+        if (input.scale) {
+            analysis.scale = ScaleRequest{*input.scale, request_.cutsOnScale.value_or(false)};
+        }
+        MemoryDataSource data(input.scores);
+        data.setGroups(input.groups);
+        Results results = analyze(input.card, data, analysis, hooksWith({}));
+        results.labels = input.labels;
+        results.records = input.records;
+        finish(results, settled, std::nullopt);
+        return results;
+    }
+
+    void found(const Finding& finding) {
+        outcome_.findings.push_back(finding);
+        if (events_.onFinding) events_.onFinding(finding);
+    }
+    void found(const std::vector<Finding>& findings) {
+        for (const Finding& f : findings) found(f);
+    }
+
+  private:
+    // The caller's hooks, with the run's own checks of the plan first and the
+    // engine's notes after them.
+    AnalysisHooks hooksWith(std::function<void(const RunPlan&)> check) {
+        AnalysisHooks hooks = events_.hooks;
+        hooks.substitutes = request_.substitutes;
+        hooks.onPlan = [this, check = std::move(check)](const RunPlan& plan) {
+            if (check) check(plan);
+            found(engineFindings(plan));
+            if (events_.hooks.onPlan) events_.hooks.onPlan(plan);
+        };
+        return hooks;
+    }
+
+    // The strict rule, the run's findings, then its files: a refused run
+    // writes nothing.
+    void finish(const Results& results, const SettledOptions& settled,
+                const std::optional<std::string>& report) {
+        const std::vector<Finding> findings = runFindings(results);
+        if (settled.strict) {
+            for (const Finding& f : findings) {
+                if (f.severity != Severity::DataMisfit) continue;
+                Finding refusal = f;
+                refusal.code = FindingCode::StrictRefusal;
+                refusal.text = f.text + (settled.strictByFile
+                                             ? " (an error under the analysis file's strict = true)"
+                                             : " (an error under --strict)");
+                throw InputError(std::move(refusal));
+            }
+        }
+        found(findings);
+        if (!request_.write) return;
+        if (settled.resultsDir) writeResultsDirectory(results, filePathOf(*settled.resultsDir));
+        if (report) writeFileAtomically(*report, composeReport(results));
+    }
+
+    const RunRequest& request_;
+    const RunEvents& events_;
+    RunOutcome& outcome_;
+};
+
+Finding failure(FindingCode code, std::string text) {
+    Finding f;
+    f.code = code;
+    f.severity = Severity::Error;
+    f.text = std::move(text);
+    return f;
+}
+
+}  // namespace
+
+RunOutcome runRequest(const RunRequest& request, const RunEvents& events) {
+    RunOutcome outcome;
+    Run run(request, events, outcome);
+    const Route route = routeOf(request);
+    try {
+        switch (route) {
+            case Route::Memory:
+                outcome.results = run.memoryRun(*request.memory);
+                break;
+            case Route::AnalysisFile:
+                outcome.results = run.analysisRun(*request.file);
+                break;
+            case Route::Card:
+                outcome.results = run.cardRun(request.file.value_or(""));
+                break;
+        }
+        return outcome;
+    } catch (const BootstrapStopped&) {
+        throw;
+    } catch (const DetectedError& error) {
+        Finding f = failure(error.code, error.consoleLine);
+        f.consoleLine = error.consoleLine;
+        if (route == Route::AnalysisFile) {
+            // A file's run names the file; its status is that of every other
+            // mistake in it.
+            f.file = *request.file;
+            f.text = *request.file + ": " + error.reason();
+            outcome.exitStatus = kExitFailure;
+        } else {
+            if (route == Route::Card) f.file = request.file.value_or("");
+            outcome.exitStatus = kExitDetected;
+        }
+        outcome.findings.push_back(std::move(f));
+    } catch (const InputError& error) {
+        Finding f = error.finding();
+        f.severity = Severity::Error;
+        f.text = oneLine(error.what());
+        outcome.findings.push_back(std::move(f));
+        outcome.exitStatus = kExitFailure;
+    } catch (const std::bad_alloc&) {
+        outcome.findings.push_back(
+            failure(FindingCode::OutOfMemory, "not enough memory for this run"));
+        outcome.exitStatus = kExitFailure;
+    } catch (const std::exception& error) {
+        outcome.findings.push_back(failure(
+            FindingCode::Internal, oneLine(std::string("internal error: ") + error.what())));
+        outcome.exitStatus = kExitFailure;
+    }
+    outcome.results.reset();
+    return outcome;
+}
+
+}  // namespace tl

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/analysis_options.h"
+#include "core/control_card.h"
+#include "core/examinee_groups.h"
+#include "core/run_labels.h"
+#include "core/scale_table.h"
+#include "input/memory_data_source.h"
+#include "model/model_options.h"
+
+namespace tl {
+
+// Scores a caller holds in memory (R, Python): the card they make, one matrix
+// per set, and what names them.
+struct MemoryInput {
+    ControlCard card;
+    std::vector<ScoreMatrix> scores;
+    ExamineeGroups groups;
+    RunLabels labels;
+    ExamineeRecords records;
+    // The conversion table, when the caller gives one.
+    std::optional<ScaleTable> scale;
+};
+
+// Everything a front end can ask of one run. An option left empty was not
+// given: an analysis file's own setting applies then, or the default.
+struct RunRequest {
+    // What to run: a control card, or an analysis file (a name ending in
+    // .toml), or `memory`. The console dialogue asks for the card's name and
+    // then names it here.
+    std::optional<std::string> file;
+    std::shared_ptr<const MemoryInput> memory;
+    // The console dialogue runs what is typed as a control card, whatever
+    // its name.
+    bool fileIsCard = false;
+
+    std::optional<std::int64_t> bootstrap;  // 0: none, even where a file asks for one
+    std::optional<std::uint64_t> seed;
+    std::optional<Engine> engine;
+    unsigned threads = 0;  // 0: every hardware thread
+    // Data that does not fit is an error; a file's `strict = true` makes it
+    // so too.
+    bool strict = false;
+    std::optional<std::string> scaleFile;  // the conversion table's CSV file
+    std::optional<bool> cutsOnScale;       // the cuts are scale scores
+    std::optional<std::string> resultsDir;
+    // The results files' tables are computed even when no folder is written
+    // (R and Python show them).
+    bool tables = false;
+    // Whether the run writes its report and results folder; R writes only
+    // when asked.
+    bool write = true;
+
+    // The benchmark's literal kernels in place of the engines.
+    SubstituteKernels substitutes;
+
+    bool operator==(const RunRequest&) const = default;
+};
+
+}  // namespace tl
