@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
 #include "core/errors.h"
+#include "support/program_run.h"
 
 namespace tl {
 namespace {
@@ -141,6 +143,23 @@ TEST(MergeScale, GivenCutsOnOverTheFilesTable) {
     ASSERT_TRUE(scale);
     EXPECT_FALSE(scale->cutsOnScale);
     EXPECT_EQ(scale->table.raw.size(), 2u);
+}
+
+TEST(MergeScale, GivenTableKeepsTheFilesCutsOnUnlessGiven) {
+    const std::filesystem::path dir = testing::makeScratchDirectory("merge-scale");
+    const std::string table = (dir / "conv.csv").string();
+    testing::writeFile(table, "raw,scale\n0,100\n1,110\n");
+    const AnalysisFile file = fileWithScale(true);
+    RunRequest request;
+    request.scaleFile = table;
+    std::optional<ScaleRequest> scale = settleScale(request, &file);
+    ASSERT_TRUE(scale);
+    EXPECT_TRUE(scale->cutsOnScale);
+    EXPECT_EQ(scale->table.source, table);
+    request.cutsOnScale = false;
+    scale = settleScale(request, &file);
+    ASSERT_TRUE(scale);
+    EXPECT_FALSE(scale->cutsOnScale);
 }
 
 TEST(MergeScale, CutsOnScaleWithoutAnyTableIsRefused) {
