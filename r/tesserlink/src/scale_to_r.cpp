@@ -36,16 +36,17 @@ Rcpp::List scaleToR(const tl::Results& r) {
         rowCsem[i] = s.csem[i].csem;
     }
     Rcpp::List out = Rcpp::List::create(
-        _["cuts_on"] = s.cutsOnScale ? "scale" : "raw",
-        _["observed_cuts"] = cutsToR(s.observedCuts), _["true_cuts"] = cutsToR(s.trueCuts),
-        _["mean"] = s.mean, _["sample_variance"] = s.reliability.sampleVariance,
+        _["cuts_on"] = s.plan.cutsOnScale ? "scale" : "raw",
+        _["observed_cuts"] = cutsToR(s.plan.observedCuts),
+        _["true_cuts"] = cutsToR(s.plan.trueCuts), _["mean"] = s.mean,
+        _["sample_variance"] = s.reliability.sampleVariance,
         _["average_error_variance"] = s.reliability.averageErrorVariance,
         _["reliability"] = s.reliability.reliability,
         _["csem"] = Rcpp::List::create(_["scale_score"] = rowScore, _["examinees"] = rowExaminees,
                                        _["error_variance"] = rowVariance, _["csem"] = rowCsem),
         _["scale_score"] = score, _["scale_csem"] = csem);
-    out.push_back(s.conversion.decreasing, "decreasing");
-    out.push_back(s.source, "source");
+    out.push_back(s.plan.conversion.decreasing, "decreasing");
+    out.push_back(s.plan.source, "source");
     if (r.bootstrap) {
         const tl::IndexSpread& b = r.bootstrap->scaleReliability;
         out.push_back(Rcpp::List::create(
