@@ -12,8 +12,8 @@
 #include "core/errors.h"
 #include "core/messages.h"
 #include "core/one_line.h"
-#include "platform/atomic_file.h"
-#include "results_files/results_directory.h"
+#include "plan/run_paths.h"
+#include "results_files/results_transaction.h"
 #include "text_report/report_writer.h"
 
 namespace tl {
@@ -44,6 +44,8 @@ class AnalysisJob {
         const auto warn = [this](const std::string& text) { this->warn(text); };
         const auto note = [this](const std::string& text) { this->note(text); };
         const PreparedAnalysis prepared = prepareAnalysis(std::move(file), warn);
+        refuseCollidingPaths(analysisRunPaths(prepared.file, options_.scaleFile, resultsDir_));
+        OutputTransaction outputs(prepared.file.reportPath, resultsDir_, note);
 
         AnalysisOptions analysis = options_.analysis;
         analysis.engine = engine_;
@@ -65,9 +67,7 @@ class AnalysisJob {
             }
         }
         for (const Warning& w : found) warn(w.text);
-        if (resultsDir_) writeResultsDirectory(results, *resultsDir_);
-        const std::optional<std::string>& report = prepared.file.reportPath;
-        if (report) writeFileAtomically(*report, composeReport(results));
+        outputs.commit(results, prepared.file.reportPath ? composeReport(results) : "");
         if (options_.onResults) options_.onResults(results);
         out_ << messages::kSuccess << '\n';
     }

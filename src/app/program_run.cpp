@@ -5,6 +5,7 @@
 #include <exception>
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "core/errors.h"
 #include "input/analysis_file.h"
 #include "model/parallel_for.h"
+#include "plan/run_paths.h"
 #include "platform/file_names.h"
 #include "results_files/summary_files.h"
 
@@ -74,6 +76,24 @@ class ProgramRun {
 
     const std::vector<TestSummary>& summaries() const { return summaries_; }
 
+    // Test t's results folder under the command line's --results, if given.
+    std::optional<std::string> resultsDir(std::size_t t) const {
+        if (!line_.resultsDir) return std::nullopt;
+        return fileNameText(filePathOf(*line_.resultsDir) / filePathOf(folders_[t]));
+    }
+
+    // Every path of every test, and the summary's files.
+    RunPaths paths() const {
+        std::vector<std::optional<std::string>> dirs;
+        std::vector<std::string> summary;
+        for (std::size_t t = 0; t < folders_.size(); ++t) dirs.push_back(resultsDir(t));
+        if (line_.resultsDir) {
+            for (const std::string& name : summaryFileNames())
+                summary.push_back(fileNameText(filePathOf(*line_.resultsDir) / filePathOf(name)));
+        }
+        return programRunPaths(line_.programFiles, line_.scaleFile, dirs, summary);
+    }
+
   private:
     static std::vector<std::string> prefixes(const std::vector<std::string>& files) {
         std::vector<std::string> out;
@@ -89,8 +109,7 @@ class ProgramRun {
         options.cardFile = file;
         options.progress = programProgress(line_);
         if (line_.resultsDir) {
-            options.resultsDir =
-                fileNameText(filePathOf(*line_.resultsDir) / filePathOf(folders_[t]));
+            options.resultsDir = resultsDir(t);
             // Only the few summary values outlive the test's own run.
             options.onResults = [&summary](const Results& results) {
                 summary = summarizeTest(results);
@@ -143,6 +162,13 @@ RunOptions sharedRunOptions(const CommandLine& line) {
 int runTestingProgram(const CommandLine& line, const ParseOutcome& parsed, std::ostream& out,
                       std::ostream& err) {
     ProgramRun program(line, parsed, out, err);
+    try {
+        // No test runs while any two would write onto one file.
+        refuseCollidingPaths(program.paths());
+    } catch (const InputError& error) {
+        err << "tesserlink: " << error.what() << '\n';
+        return 2;
+    }
     int status = program.run();
     if (!line.resultsDir) return status;
     try {

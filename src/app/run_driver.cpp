@@ -16,10 +16,9 @@
 #include "input/scale_table_reader.h"
 #include "plan/card_checks.h"
 #include "plan/run_plan.h"
-#include "platform/atomic_file.h"
-#include "platform/file_names.h"
+#include "plan/run_paths.h"
 #include "platform/text_file.h"
-#include "results_files/results_directory.h"
+#include "results_files/results_transaction.h"
 #include "text_report/report_writer.h"
 
 namespace tl {
@@ -47,8 +46,13 @@ class Job {
         hooks.substitutes = options_.substitutes;
         RunProgress progress(err_, options_.progress);
         progress.attach(hooks);
+        std::optional<OutputTransaction> outputs;
         hooks.onPlan = [&](const RunPlan& plan) {
             refuseUnsafeOutput(card, cardFile);
+            refuseCollidingPaths(
+                cardRunPaths(card, cardFile, options_.scaleFile, options_.resultsDir));
+            outputs.emplace(card.outputFile, options_.resultsDir,
+                            [this](const std::string& text) { note(text); });
             warn(missingDataFileWarnings(card));
             noteEngine(plan);
             progress.planned(plan);
@@ -67,8 +71,7 @@ class Job {
             }
         }
         warn(found);
-        if (options_.resultsDir) writeResultsDirectory(results, filePathOf(*options_.resultsDir));
-        writeFileAtomically(card.outputFile, composeReport(results));
+        outputs->commit(results, composeReport(results));
         if (options_.onResults) options_.onResults(results);
         console_.line(messages::kSuccess);
     }

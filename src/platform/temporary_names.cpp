@@ -1,0 +1,41 @@
+#include "platform/temporary_names.h"
+
+#include <algorithm>
+
+namespace tl {
+
+namespace {
+
+constexpr std::string_view kTag = ".tesserlink-";
+constexpr std::string_view kLock = "lock";
+// The longest `what`: "old-" or "new-" and six letters.
+constexpr std::size_t kLongestWhat = 10;
+constexpr std::size_t kLongestName = 255;
+
+std::string prefixOf(std::string_view base) {
+    std::size_t keep = std::min(base.size(), kLongestName - 1 - kTag.size() - kLongestWhat);
+    // Not inside a UTF-8 character.
+    while (keep > 0 && keep < base.size() &&
+           (static_cast<unsigned char>(base[keep]) & 0xC0) == 0x80) {
+        --keep;
+    }
+    return "." + std::string(base.substr(0, keep)) + std::string(kTag);
+}
+
+}  // namespace
+
+std::string temporaryName(std::string_view base, std::string_view what) {
+    return prefixOf(base) + std::string(what);
+}
+
+std::string lockFileName(std::string_view base) {
+    return temporaryName(base, kLock);
+}
+
+bool isTemporaryOf(std::string_view entry, std::string_view base) {
+    const std::string prefix = prefixOf(base);
+    return entry.starts_with(prefix) && entry.size() > prefix.size() &&
+           entry.substr(prefix.size()) != kLock;
+}
+
+}  // namespace tl
