@@ -646,7 +646,7 @@ std::vector<Case> catalogue() {
                 "the results folder of card.txt is the data file of set 2 of card.txt (set2.dat)");
     commandLine("ReportInTheResultsFolder", {}, {"--results", "sub", "card.txt"},
                 "the report of card.txt is in the results folder of card.txt (sub)",
-                edited([](Card& c) { c.outputFile = "sub/report.out"; }));
+                edited([](Card& c) { c.outputFile = "'sub/report.out'"; }));
     commandLine("ResultsFolderHoldsOtherFiles",
                 {{"out/results.json", "{}"}, {"out/notes.txt", "mine\n"}},
                 {"--results", "out", "card.txt"},
@@ -681,7 +681,7 @@ std::vector<Case> catalogue() {
                 {{"b.txt", edited([](Card& c) { c.outputFile = "b.out"; }).text()}},
                 {"--results", "sub", "card.txt", "b.txt"},
                 "the report of card.txt is the program's summary sub/summary.csv",
-                edited([](Card& c) { c.outputFile = "sub/summary.csv"; }));
+                edited([](Card& c) { c.outputFile = "'sub/summary.csv'"; }));
     commandLine("ProgramFileGivenTwice", {}, {"card.txt", "card.txt"},
                 "the report of card.txt is written twice (report.out)");
 

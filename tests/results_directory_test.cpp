@@ -94,10 +94,12 @@ TEST_F(ResultsFolder, LeftoversOfAKilledRunAreRemovedAndAFolderMovedAsideComesBa
     testing::writeFile(scratch / ".out.tesserlink-lock", "999999999\n");
     testing::writeFile(scratch / ".other.tesserlink-new-ghi789", "not ours to touch");
     std::vector<std::string> notes;
-    OutputTransaction outputs(std::nullopt, dir.string(),
-                              [&](const std::string& text) { notes.push_back(text); });
-    EXPECT_EQ(testing::readFile(dir / "results.json"), json);  // back before anything else
-    outputs.commit(run, {});
+    {
+        OutputTransaction outputs(std::nullopt, dir.string(),
+                                  [&](const std::string& text) { notes.push_back(text); });
+        EXPECT_EQ(testing::readFile(dir / "results.json"), json);  // back before anything else
+        outputs.commit(run, {});
+    }
     EXPECT_EQ(namesIn(dir), kFiles);
     EXPECT_EQ(namesIn(scratch), (std::set<std::string>{"out", ".other.tesserlink-new-ghi789"}));
     ASSERT_EQ(notes.size(), 3u);

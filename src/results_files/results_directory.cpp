@@ -41,6 +41,8 @@ const std::vector<std::string>& resultsFileNames() {
 }
 
 void writeResultsDirectory(const Results& results, const std::filesystem::path& dir) {
+    // The folder alone, written whole into a new folder and renamed into
+    // place: `dir` holds either the earlier run's files or these, never both.
     OutputTransaction outputs(std::nullopt, fileNameText(dir), {});
     outputs.commit(results, {});
 }
