@@ -83,6 +83,13 @@ bool anyStartsWith(const fs::path& dir, const std::string& prefix) {
     return false;
 }
 
+// Whether the run `pid` has ended; it stays to be waited for.
+bool ended(int pid) {
+    siginfo_t info{};
+    return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+           info.si_pid != 0;
+}
+
 // A folder with a large and a small card writing one report and one results
 // folder, and the results each writes alone.
 class ResultsFault : public ::testing::Test {
@@ -93,10 +100,19 @@ class ResultsFault : public ::testing::Test {
         writeFile(*work_ / "small.dat", data(9));
         writeFile(*work_ / "large.txt", card("large.dat"));
         writeFile(*work_ / "small.txt", card("small.dat"));
+        // The reference run, timed: from its start, and from the moment its
+        // new folder appears.
         const auto start = std::chrono::steady_clock::now();
-        large_ = new Folder(run("large.txt", "reference-large"));
-        largeSeconds_ =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const auto running = tl::testing::startProgram(
+            *work_, "", {"--results", "reference-large", "large.txt"}, "-reference");
+        waitFor(running.pid, ".reference-large.tesserlink-new-");
+        const auto writing = std::chrono::steady_clock::now();
+        EXPECT_EQ(tl::testing::finishProgram(running, 300).exitStatus, 0);
+        const auto end = std::chrono::steady_clock::now();
+        largeSeconds_ = std::chrono::duration<double>(end - start).count();
+        writeSeconds_ = std::chrono::duration<double>(end - writing).count();
+        large_ = new Folder(contents(*work_ / "reference-large"));
+        (*large_)["<report>"] = readFile(*work_ / "report.out");
         small_ = new Folder(run("small.txt", "reference-small"));
     }
     static void TearDownTestSuite() {
@@ -121,16 +137,27 @@ class ResultsFault : public ::testing::Test {
         return files;
     }
 
+    // Returns once an entry of `work_` begins with `prefix`, or the run `pid` has ended.
+    static void waitFor(int pid, const std::string& prefix) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(300);
+        while (!anyStartsWith(*work_, prefix) && !ended(pid) &&
+               std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    }
+
     static fs::path* work_;
     static Folder* large_;
     static Folder* small_;
     static double largeSeconds_;
+    static double writeSeconds_;  // from the new folder's appearance to the end
 };
 
 fs::path* ResultsFault::work_ = nullptr;
 Folder* ResultsFault::large_ = nullptr;
 Folder* ResultsFault::small_ = nullptr;
 double ResultsFault::largeSeconds_ = 0;
+double ResultsFault::writeSeconds_ = 0;
 
 TEST_F(ResultsFault, AKilledRunLeavesTheOldFolderOrTheNewOneAndTheNextRunCleansUp) {
     ASSERT_FALSE(large_->empty());
@@ -141,17 +168,14 @@ TEST_F(ResultsFault, AKilledRunLeavesTheOldFolderOrTheNewOneAndTheNextRunCleansU
     for (int kill = 0; kill < 20; ++kill) {
         const auto running =
             tl::testing::startProgram(*work_, "", {"--results", "out", "large.txt"});
-        // Half of the kills at any moment of the run, half while the new
-        // folder is being written.
-        double delay = std::uniform_real_distribution<double>(0, largeSeconds_)(random);
-        if (kill % 2 == 1) {
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(300);
-            while (!anyStartsWith(*work_, ".out.tesserlink-new-") &&
-                   ::waitpid(running.pid, nullptr, WNOHANG) == 0 &&
-                   std::chrono::steady_clock::now() < deadline) {
-                std::this_thread::sleep_for(std::chrono::microseconds(200));
-            }
-            delay = std::uniform_real_distribution<double>(0, 0.3)(random);
+        // One kill in five at any moment of the run, the others while the
+        // new folder is written and put in place.
+        double delay = 0;
+        if (kill % 5 == 0) {
+            delay = std::uniform_real_distribution<double>(0, largeSeconds_)(random);
+        } else {
+            waitFor(running.pid, ".out.tesserlink-new-");
+            delay = std::uniform_real_distribution<double>(0, writeSeconds_)(random);
         }
         std::this_thread::sleep_for(std::chrono::duration<double>(delay));
         ::kill(running.pid, SIGKILL);
@@ -173,18 +197,13 @@ TEST_F(ResultsFault, AKilledRunLeavesTheOldFolderOrTheNewOneAndTheNextRunCleansU
     }
     std::cout << "[          ] " << old << " kills left the old folder, " << replaced
               << " the new one; " << leftovers << " left temporary files ("
-              << largeSeconds_ << " s a run)\n";
+              << largeSeconds_ << " s a run, " << writeSeconds_ << " s of it writing)\n";
 }
 
 TEST_F(ResultsFault, OfTwoProgramsIntoOneFolderOneWritesItAndTheOtherIsRefused) {
     const auto first =
         tl::testing::startProgram(*work_, "", {"--results", "shared", "large.txt"}, "-first");
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(300);
-    while (!fs::exists(*work_ / ".shared.tesserlink-lock") &&
-           ::waitpid(first.pid, nullptr, WNOHANG) == 0 &&
-           std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
+    waitFor(first.pid, ".shared.tesserlink-lock");
     const auto second =
         tl::testing::runProgram(*work_, "", 300, {"--results", "shared", "small.txt"});
     const auto firstResult = tl::testing::finishProgram(first, 300);
