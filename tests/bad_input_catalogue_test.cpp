@@ -91,9 +91,10 @@ const char* const kClassification =
 // The baseline card as an analysis file, with `output` under [output] and
 // `more` after it.
 std::string analysisFile(const std::string& output, const std::string& more) {
-    return std::string("[[sets]]\nfile = \"set1.dat\"\nitems = 4\npoints = [0, 1]\nweight = 1\n"
-                       "[[sets]]\nfile = \"set2.dat\"\nitems = 3\npoints = [0, 1, 2]\n"
-                       "weight = 2\n") +
+    return std::string(
+               "[[sets]]\nfile = \"set1.dat\"\nitems = 4\npoints = [0, 1]\nweight = 1\n"
+               "[[sets]]\nfile = \"set2.dat\"\nitems = 3\npoints = [0, 1, 2]\n"
+               "weight = 2\n") +
            kClassification + "[output]\n" + output + "\n" + more;
 }
 
@@ -630,10 +631,11 @@ std::vector<Case> catalogue() {
                 {"--scale", "scale.csv", "card.txt"},
                 "the report of card.txt is the --scale table (scale.csv)",
                 edited([](Card& c) { c.outputFile = "scale.csv"; }));
-    commandLine("ReportIsTheAnalysisFilesScaleTable",
-                {{"a.toml", analysisFile("report = \"scale.csv\"", "[scale]\ntable = \"scale.csv\"\n")},
-                 {"scale.csv", kScaleTable}},
-                {"a.toml"}, "the report of a.toml is the conversion table of a.toml (scale.csv)");
+    commandLine(
+        "ReportIsTheAnalysisFilesScaleTable",
+        {{"a.toml", analysisFile("report = \"scale.csv\"", "[scale]\ntable = \"scale.csv\"\n")},
+         {"scale.csv", kScaleTable}},
+        {"a.toml"}, "the report of a.toml is the conversion table of a.toml (scale.csv)");
     commandLine("ResultsFolderHoldsTheDataTable",
                 {{"a.toml", tableAnalysisFile("out/examinees.csv", "results = \"out\"")},
                  {"out/examinees.csv", kTable}},
@@ -668,15 +670,18 @@ std::vector<Case> catalogue() {
                 {{"a.toml", analysisFile("report = \"a.out\"", "")},
                  {"b.txt", edited([](Card& c) { c.outputFile = "a.toml"; }).text()}},
                 {"a.toml", "b.txt"}, "the report of b.txt is the analysis file a.toml (a.toml)");
-    commandLine("ProgramTwoTestsOneReport", {{"b.txt", baselineCard().text()}}, {"card.txt", "b.txt"},
+    commandLine("ProgramTwoTestsOneReport", {{"b.txt", baselineCard().text()}},
+                {"card.txt", "b.txt"},
                 "the report of card.txt is the report of b.txt (report.out)");
     commandLine("ProgramTwoTestsOneReportByAnotherPath",
                 {{"b.txt", edited([](Card& c) { c.outputFile = "\"sub/../report.out\""; }).text()}},
-                {"card.txt", "b.txt"}, "the report of card.txt is the report of b.txt (report.out)");
+                {"card.txt", "b.txt"},
+                "the report of card.txt is the report of b.txt (report.out)");
     commandLine("ProgramTwoTestsOneResultsFolder",
                 {{"a.toml", analysisFile("results = \"out\"", "")},
                  {"b.toml", analysisFile("results = \"out\"", "")}},
-                {"a.toml", "b.toml"}, "the results folder of a.toml is the results folder of b.toml");
+                {"a.toml", "b.toml"},
+                "the results folder of a.toml is the results folder of b.toml");
     commandLine("ProgramReportIsASummaryFile",
                 {{"b.txt", edited([](Card& c) { c.outputFile = "b.out"; }).text()}},
                 {"--results", "sub", "card.txt", "b.txt"},

@@ -9,9 +9,9 @@
 #include <sys/wait.h>
 
 #include <chrono>
-#include <iostream>
 #include <cstdint>
 #include <filesystem>
+#include <iostream>
 #include <map>
 #include <random>
 #include <string>
@@ -190,14 +190,15 @@ TEST_F(ResultsFault, AKilledRunLeavesTheOldFolderOrTheNewOneAndTheNextRunCleansU
         leftovers += !temporaries(*work_).empty();
 
         // The next run puts the small folder back and cleans up after the killed one.
-        const auto next = tl::testing::runProgram(*work_, "", 300, {"--results", "out", "small.txt"});
+        const auto next =
+            tl::testing::runProgram(*work_, "", 300, {"--results", "out", "small.txt"});
         EXPECT_EQ(next.exitStatus, 0) << next.err;
         EXPECT_EQ(current(), *small_) << "kill " << kill;
         EXPECT_EQ(temporaries(*work_), std::vector<std::string>{}) << "kill " << kill;
     }
     std::cout << "[          ] " << old << " kills left the old folder, " << replaced
-              << " the new one; " << leftovers << " left temporary files ("
-              << largeSeconds_ << " s a run, " << writeSeconds_ << " s of it writing)\n";
+              << " the new one; " << leftovers << " left temporary files (" << largeSeconds_
+              << " s a run, " << writeSeconds_ << " s of it writing)\n";
 }
 
 TEST_F(ResultsFault, OfTwoProgramsIntoOneFolderOneWritesItAndTheOtherIsRefused) {
@@ -211,10 +212,10 @@ TEST_F(ResultsFault, OfTwoProgramsIntoOneFolderOneWritesItAndTheOtherIsRefused) 
     EXPECT_EQ(firstResult.exitStatus, 0) << firstResult.err;
     EXPECT_EQ(second.exitStatus, 2);
     EXPECT_EQ(second.out, "");
-    EXPECT_EQ(second.err, "tesserlink: the results directory shared is being written by another "
-                          "run (process " +
-                              std::to_string(first.pid) +
-                              "): wait for it to finish, or name another output\n");
+    EXPECT_EQ(second.err,
+              "tesserlink: the results directory shared is being written by another "
+              "run (process " +
+                  std::to_string(first.pid) + "): wait for it to finish, or name another output\n");
     Folder shared = contents(*work_ / "shared");
     shared["<report>"] = readFile(*work_ / "report.out");
     EXPECT_EQ(shared, *large_);

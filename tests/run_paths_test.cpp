@@ -2,6 +2,8 @@
 // a read, two writes onto one path, or anything inside a results folder is
 // refused with one line naming both roles; and the names of the temporary
 // files beside an output.
+#include "plan/run_paths.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "core/errors.h"
-#include "plan/run_paths.h"
 #include "platform/temporary_names.h"
 #include "support/program_run.h"
 
@@ -51,7 +52,9 @@ const std::vector<Row>& rows() {
         {"ReadInsideAFolder",
          {read("out/examinees.csv", "A"), folder("out", "F")},
          "A is in F (out), which a run replaces whole"},
-        {"WriteInsideAFolder", {folder("out", "F"), write("out/sub/r.out", "R")}, "R is in F (out)"},
+        {"WriteInsideAFolder",
+         {folder("out", "F"), write("out/sub/r.out", "R")},
+         "R is in F (out)"},
         {"FolderInsideAFolder", {folder("out", "F"), folder("out/inner", "G")}, "G is in F (out)"},
         {"ANameThatOnlyBeginsAlike", {folder("out", "F"), read("outside.dat", "A")}, ""},
         {"FolderOverItsParent", {folder("sub", "F"), read("sub/../a.dat", "A")}, ""},

@@ -26,8 +26,10 @@ std::string dataRole(std::size_t set, std::size_t sets, const std::string& file)
 
 void addOutputs(RunPaths& paths, const std::string& file, const std::optional<std::string>& report,
                 const std::optional<std::string>& resultsDir) {
-    if (report && !report->empty()) paths.push_back({*report, "the report of " + file, PathUse::Write});
-    if (resultsDir) paths.push_back({*resultsDir, "the results folder of " + file, PathUse::Folder});
+    if (report && !report->empty())
+        paths.push_back({*report, "the report of " + file, PathUse::Write});
+    if (resultsDir)
+        paths.push_back({*resultsDir, "the results folder of " + file, PathUse::Folder});
 }
 
 RunPaths testPaths(const std::string& file, const std::optional<std::string>& scaleFile,
@@ -78,8 +80,8 @@ RunPaths cardRunPaths(const ControlCard& card, const std::string& cardFile,
                       const std::optional<std::string>& resultsDir) {
     RunPaths paths{{cardFile, "the control card " + cardFile, PathUse::Read}};
     for (std::size_t s = 0; s < card.itemSets.size(); ++s) {
-        paths.push_back(
-            {card.itemSets[s].dataFile, dataRole(s, card.itemSets.size(), cardFile), PathUse::Read});
+        paths.push_back({card.itemSets[s].dataFile, dataRole(s, card.itemSets.size(), cardFile),
+                         PathUse::Read});
     }
     if (scaleFile) paths.push_back({*scaleFile, "the --scale table", PathUse::Read});
     addOutputs(paths, cardFile, card.outputFile, resultsDir);

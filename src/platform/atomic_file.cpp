@@ -146,7 +146,7 @@ std::string makeStagingFolder(const std::string& target, std::string_view kind) 
 
 std::optional<std::string> replaceFolder(const std::string& staged, const std::string& target,
                                          std::string_view kind) {
-    struct stat status{};
+    struct stat status {};
     if (::lstat(target.c_str(), &status) != 0) {
         if (errno != ENOENT) fail(kind, target, "cannot look at it", errno);
         if (!renameFolder(staged, target, false)) fail(kind, target, "cannot rename", errno);

@@ -66,8 +66,9 @@ std::wstring createBeside(const std::string& path, std::string_view what, std::s
     if (path.find('\0') != std::string::npos)
         fail(kind, path, "the name holds a NUL", std::strerror(EINVAL));
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        const std::wstring name = widePathOf(
-            path.substr(0, folder) + temporaryName(base, std::string(what) + uniqueSuffix(attempt)));
+        const std::wstring name =
+            widePathOf(path.substr(0, folder) +
+                       temporaryName(base, std::string(what) + uniqueSuffix(attempt)));
         if (create(name)) return name;
         const DWORD error = ::GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
@@ -149,9 +150,9 @@ std::optional<std::string> replaceFolder(const std::string& staged, const std::s
     std::wstring aside;
     for (unsigned attempt = 0; attempt < 100 && aside.empty(); ++attempt) {
         const std::size_t folder = folderLength(target);
-        const std::wstring name = widePathOf(
-            target.substr(0, folder) +
-            temporaryName(target.substr(folder), "old-" + uniqueSuffix(attempt)));
+        const std::wstring name =
+            widePathOf(target.substr(0, folder) +
+                       temporaryName(target.substr(folder), "old-" + uniqueSuffix(attempt)));
         if (::MoveFileExW(to.c_str(), name.c_str(), MOVEFILE_WRITE_THROUGH)) {
             aside = name;
         } else {

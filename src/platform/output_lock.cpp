@@ -46,8 +46,8 @@ OutputLock::OutputLock(const std::string& target, std::string_view kind)
     for (int attempt = 0; attempt < 100; ++attempt) {
         const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
         if (fd < 0) {
-            throw InputError("cannot write the " + what + ": cannot create its lock file " + path_ + ": " +
-                             std::strerror(errno));
+            throw InputError("cannot write the " + what + ": cannot create its lock file " + path_ +
+                             ": " + std::strerror(errno));
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             const int error = errno;
@@ -59,9 +59,10 @@ OutputLock::OutputLock(const std::string& target, std::string_view kind)
                                  "): wait for it to finish, or name another output");
             }
             throw InputError("cannot write the " + what + ": cannot lock " + path_ + ": " +
-                            std::strerror(error));
+                             std::strerror(error));
         }
-        struct stat opened{}, named{};
+        struct stat opened {
+        }, named{};
         if (::fstat(fd, &opened) != 0 || ::stat(path_.c_str(), &named) != 0 ||
             opened.st_ino != named.st_ino || opened.st_dev != named.st_dev) {
             ::close(fd);
@@ -75,8 +76,8 @@ OutputLock::OutputLock(const std::string& target, std::string_view kind)
             const int error = errno;
             ::unlink(path_.c_str());
             ::close(fd);
-            throw InputError("cannot write the " + what + ": cannot write its lock file " + path_ + ": " +
-                             std::strerror(error));
+            throw InputError("cannot write the " + what + ": cannot write its lock file " + path_ +
+                             ": " + std::strerror(error));
         }
         fd_ = fd;
         return;

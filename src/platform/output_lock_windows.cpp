@@ -23,9 +23,9 @@ std::string lockPathOf(const std::string& target) {
 }
 
 std::string holderOf(const std::wstring& path) {
-    const HANDLE file =
-        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return "";
     char buffer[64];
     DWORD got = 0;
@@ -53,8 +53,8 @@ OutputLock::OutputLock(const std::string& target, std::string_view kind)
                              (holder.empty() ? "unknown" : holder) +
                              "): wait for it to finish, or name another output");
         }
-        throw InputError("cannot write the " + what + ": cannot create its lock file " + path_ + ": " +
-                         windowsErrorText(error));
+        throw InputError("cannot write the " + what + ": cannot create its lock file " + path_ +
+                         ": " + windowsErrorText(error));
     }
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
         char buffer[64];

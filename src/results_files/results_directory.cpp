@@ -8,8 +8,8 @@
 #include "results_files/results_csv.h"
 #include "results_files/results_html.h"
 #include "results_files/results_json.h"
-#include "results_files/scale_files.h"
 #include "results_files/results_transaction.h"
+#include "results_files/scale_files.h"
 
 namespace tl {
 
@@ -32,11 +32,19 @@ std::vector<std::pair<std::string, std::string>> composeResultsFiles(const Resul
 }
 
 const std::vector<std::string>& resultsFileNames() {
-    static const std::vector<std::string> names{
-        "results.json", "overall.csv",  "cuts.csv",      "true_by_observed.csv",
-        "consistency_table.csv",        "conditional.csv", "csem.csv",
-        "per_category.csv", "agreement.csv", "scale_csem.csv", "examinees.csv",
-        "groups.csv",   "report.html"};
+    static const std::vector<std::string> names{"results.json",
+                                                "overall.csv",
+                                                "cuts.csv",
+                                                "true_by_observed.csv",
+                                                "consistency_table.csv",
+                                                "conditional.csv",
+                                                "csem.csv",
+                                                "per_category.csv",
+                                                "agreement.csv",
+                                                "scale_csem.csv",
+                                                "examinees.csv",
+                                                "groups.csv",
+                                                "report.html"};
     return names;
 }
 

@@ -83,14 +83,16 @@ void checkReplaceable(const std::string& dir) {
                              "move it, or name another folder");
         }
     }
-    if (error) throw InputError("cannot read the results directory " + dir + ": " + error.message());
+    if (error)
+        throw InputError("cannot read the results directory " + dir + ": " + error.message());
 }
 
 // Creates the missing folders above `dir`; returns those it created, the
 // deepest last, so that a failure can take them back.
 std::vector<fs::path> makeParents(const std::string& dir) {
     std::vector<fs::path> missing;
-    for (fs::path p = filePathOf(dir).parent_path(); !p.empty() && !present(p); p = p.parent_path()) {
+    for (fs::path p = filePathOf(dir).parent_path(); !p.empty() && !present(p);
+         p = p.parent_path()) {
         missing.push_back(p);
         if (p == p.parent_path()) break;
     }
@@ -100,8 +102,8 @@ std::vector<fs::path> makeParents(const std::string& dir) {
         std::error_code error;
         if (!fs::create_directory(p, error) && error) {
             for (auto it = made.rbegin(); it != made.rend(); ++it) fs::remove(*it, error);
-            throw InputError("cannot create the results directory " + dir + ": " +
-                             fileNameText(p) + ": " + error.message());
+            throw InputError("cannot create the results directory " + dir + ": " + fileNameText(p) +
+                             ": " + error.message());
         }
         made.push_back(p);
     }
