@@ -18,12 +18,6 @@ namespace tl {
 
 namespace {
 
-std::string lockPathOf(const std::string& target) {
-    const std::size_t slash = target.rfind('/');
-    if (slash == std::string::npos) return lockFileName(target);
-    return target.substr(0, slash + 1) + lockFileName(target.substr(slash + 1));
-}
-
 std::string contentOf(int fd) {
     std::string text;
     char buffer[64];
@@ -32,14 +26,13 @@ std::string contentOf(int fd) {
            text.size() < 64) {
         text.append(buffer, static_cast<std::size_t>(got));
     }
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    return text;
+    return lockHolder(text);
 }
 
 }  // namespace
 
 OutputLock::OutputLock(const std::string& target, std::string_view kind)
-    : path_(lockPathOf(target)) {
+    : path_(lockFilePath(target)) {
     const std::string what = std::string(kind) + " " + target;
     // A lock file another run removes between our open and our lock is no
     // lock at all: the lock holds only on the file still under its name.
@@ -53,16 +46,12 @@ OutputLock::OutputLock(const std::string& target, std::string_view kind)
             const int error = errno;
             const std::string holder = contentOf(fd);
             ::close(fd);
-            if (error == EWOULDBLOCK) {
-                throw InputError("the " + what + " is being written by another run (process " +
-                                 (holder.empty() ? "unknown" : holder) +
-                                 "): wait for it to finish, or name another output");
-            }
+            if (error == EWOULDBLOCK) throw InputError(lockHeldMessage(what, holder));
             throw InputError("cannot write the " + what + ": cannot lock " + path_ + ": " +
                              std::strerror(error));
         }
-        struct stat opened {
-        }, named{};
+        struct stat opened;
+        struct stat named;
         if (::fstat(fd, &opened) != 0 || ::stat(path_.c_str(), &named) != 0 ||
             opened.st_ino != named.st_ino || opened.st_dev != named.st_dev) {
             ::close(fd);

@@ -16,12 +16,6 @@ namespace tl {
 
 namespace {
 
-std::string lockPathOf(const std::string& target) {
-    const std::size_t separator = target.find_last_of("/\\");
-    if (separator == std::string::npos) return lockFileName(target);
-    return target.substr(0, separator + 1) + lockFileName(target.substr(separator + 1));
-}
-
 std::string holderOf(const std::wstring& path) {
     const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -32,14 +26,13 @@ std::string holderOf(const std::wstring& path) {
     std::string text;
     if (::ReadFile(file, buffer, sizeof buffer, &got, nullptr)) text.assign(buffer, got);
     ::CloseHandle(file);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    return text;
+    return lockHolder(text);
 }
 
 }  // namespace
 
 OutputLock::OutputLock(const std::string& target, std::string_view kind)
-    : path_(lockPathOf(target)) {
+    : path_(lockFilePath(target)) {
     const std::string what = std::string(kind) + " " + target;
     const std::wstring wide = widePathOf(path_);
     const HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
@@ -47,12 +40,8 @@ OutputLock::OutputLock(const std::string& target, std::string_view kind)
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
-        if (error == ERROR_SHARING_VIOLATION) {
-            const std::string holder = holderOf(wide);
-            throw InputError("the " + what + " is being written by another run (process " +
-                             (holder.empty() ? "unknown" : holder) +
-                             "): wait for it to finish, or name another output");
-        }
+        if (error == ERROR_SHARING_VIOLATION)
+            throw InputError(lockHeldMessage(what, holderOf(wide)));
         throw InputError("cannot write the " + what + ": cannot create its lock file " + path_ +
                          ": " + windowsErrorText(error));
     }
@@ -61,8 +50,7 @@ OutputLock::OutputLock(const std::string& target, std::string_view kind)
         DWORD got = 0;
         std::string holder;
         if (::ReadFile(file, buffer, sizeof buffer, &got, nullptr)) holder.assign(buffer, got);
-        while (!holder.empty() && (holder.back() == '\n' || holder.back() == '\r'))
-            holder.pop_back();
+        holder = lockHolder(holder);
         staleHolder_ = holder.empty() ? std::string("unknown") : holder;
         ::SetFilePointer(file, 0, nullptr, FILE_BEGIN);
         ::SetEndOfFile(file);

@@ -32,6 +32,29 @@ std::string lockFileName(std::string_view base) {
     return temporaryName(base, kLock);
 }
 
+std::string lockFilePath(std::string_view target) {
+#ifdef _WIN32
+    const std::size_t separator = target.find_last_of("/\\");
+#else
+    const std::size_t separator = target.rfind('/');
+#endif
+    if (separator == std::string_view::npos) return lockFileName(target);
+    return std::string(target.substr(0, separator + 1)) +
+           lockFileName(target.substr(separator + 1));
+}
+
+std::string lockHolder(std::string_view text) {
+    text = text.substr(0, text.find_first_of("\r\n"));
+    return std::string(text);
+}
+
+std::string lockHeldMessage(std::string_view what, std::string_view holder) {
+    const std::string process = lockHolder(holder);
+    return "the " + std::string(what) + " is being written by another run (process " +
+           (process.empty() ? "unknown" : process) +
+           "): wait for it to finish, or name another output";
+}
+
 bool isTemporaryOf(std::string_view entry, std::string_view base) {
     const std::string prefix = prefixOf(base);
     return entry.starts_with(prefix) && entry.size() > prefix.size() &&

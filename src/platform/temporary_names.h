@@ -15,6 +15,17 @@ std::string temporaryName(std::string_view base, std::string_view what);
 // The lock file of the output `base`: temporaryName(base, "lock").
 std::string lockFileName(std::string_view base);
 
+// The path of the lock file of the output `target`: lockFileName(its name)
+// in its folder.
+std::string lockFilePath(std::string_view target);
+
+// The process ID a lock file's text names, without its line end.
+std::string lockHolder(std::string_view text);
+
+// The line that refuses a run into `what` ("results directory out") while the
+// process of the lock file text `holder` writes it.
+std::string lockHeldMessage(std::string_view what, std::string_view holder);
+
 // Whether the folder entry `entry` is a temporary of the output `base`: its
 // lock file aside.
 bool isTemporaryOf(std::string_view entry, std::string_view base);
