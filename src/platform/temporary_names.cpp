@@ -19,13 +19,15 @@ std::string prefixOf(std::string_view base) {
            (static_cast<unsigned char>(base[keep]) & 0xC0) == 0x80) {
         --keep;
     }
-    return "." + std::string(base.substr(0, keep)) + std::string(kTag);
+    std::string prefix(1, '.');
+    prefix.append(base.substr(0, keep)).append(kTag);
+    return prefix;
 }
 
 }  // namespace
 
 std::string temporaryName(std::string_view base, std::string_view what) {
-    return prefixOf(base) + std::string(what);
+    return prefixOf(base).append(what);
 }
 
 std::string lockFileName(std::string_view base) {
@@ -39,8 +41,8 @@ std::string lockFilePath(std::string_view target) {
     const std::size_t separator = target.rfind('/');
 #endif
     if (separator == std::string_view::npos) return lockFileName(target);
-    return std::string(target.substr(0, separator + 1)) +
-           lockFileName(target.substr(separator + 1));
+    std::string path(target.substr(0, separator + 1));
+    return path.append(lockFileName(target.substr(separator + 1)));
 }
 
 std::string lockHolder(std::string_view text) {
