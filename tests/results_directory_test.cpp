@@ -82,6 +82,15 @@ TEST_F(ResultsFolder, HoldingAnyOtherFileIsRefusedAndKept) {
     }
 }
 
+TEST_F(ResultsFolder, ReplacesOneWithTemporaryFilesOfAKilledRun) {
+    const fs::path dir = scratch / "out";
+    fs::create_directory(dir);
+    testing::writeFile(dir / ".examinees.csv.Ab12Cd", "half a file");  // written file by file
+    testing::writeFile(dir / ".results.json.tesserlink-x1y2z3", "{");
+    writeResultsDirectory(run, dir);
+    EXPECT_EQ(namesIn(dir), kFiles);
+}
+
 TEST_F(ResultsFolder, LeftoversOfAKilledRunAreRemovedAndAFolderMovedAsideComesBack) {
     const fs::path dir = scratch / "out";
     writeResultsDirectory(run, dir);

@@ -3,9 +3,11 @@
 // folder of a small run: after every kill the folder is exactly the old one or
 // exactly the new one, and the next run into it removes what the killed one
 // left and leaves no temporary file. Two programs started into one folder at
-// once: one writes it, the other is refused, and the folder is whole.
+// once: one writes it, the other is refused, and the folder is whole. A disk
+// that fills while the folder is written changes nothing.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -131,8 +133,8 @@ class ResultsFault : public ::testing::Test {
         return files;
     }
 
-    static Folder current() {
-        Folder files = contents(*work_ / "out");
+    static Folder current(const std::string& folder = "out") {
+        Folder files = contents(*work_ / folder);
         files["<report>"] = readFile(*work_ / "report.out");
         return files;
     }
@@ -216,9 +218,34 @@ TEST_F(ResultsFault, OfTwoProgramsIntoOneFolderOneWritesItAndTheOtherIsRefused) 
               "tesserlink: the results directory shared is being written by another "
               "run (process " +
                   std::to_string(first.pid) + "): wait for it to finish, or name another output\n");
-    Folder shared = contents(*work_ / "shared");
-    shared["<report>"] = readFile(*work_ / "report.out");
-    EXPECT_EQ(shared, *large_);
+    EXPECT_EQ(current("shared"), *large_);
+    EXPECT_EQ(temporaries(*work_), std::vector<std::string>{});
+}
+
+// A disk that fills while the folder is written (here a limit on the size of
+// a file): the run fails with one line, and the folder and the report stay
+// the small run's.
+TEST_F(ResultsFault, AFullDiskChangesNothing) {
+    ASSERT_EQ(run("small.txt", "full"), *small_);
+    struct rlimit before {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    struct rlimit limited = before;
+    // Room for the report (29 MB), not for examinees.csv (87 MB).
+    limited.rlim_cur = 50'000'000;
+    ASSERT_LT((*large_)["<report>"].size(), limited.rlim_cur);
+    ASSERT_GT((*large_)["examinees.csv"].size(), limited.rlim_cur);
+    // The run inherits the limit and, with the signal ignored, sees its write fail.
+    const auto handler = ::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const auto running = tl::testing::startProgram(*work_, "", {"--results", "full", "large.txt"});
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    ::signal(SIGXFSZ, handler);
+    const auto result = tl::testing::finishProgram(running, 300);
+
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("examinees.csv: write failed: File too large"), std::string::npos)
+        << result.err;
+    EXPECT_EQ(current("full"), *small_);
     EXPECT_EQ(temporaries(*work_), std::vector<std::string>{});
 }
 

@@ -62,6 +62,17 @@ void clearLeftovers(const std::string& target, const std::string& kind,
     }
 }
 
+// A results file, or a temporary one of it that a run killed while it wrote
+// the folder file by file (as earlier versions did) left there.
+bool isResultsFileOrItsTemporary(const std::string& name) {
+    for (const std::string& file : resultsFileNames()) {
+        if (name == file || isTemporaryOf(name, file)) return true;
+        const bool mkstemp = name.size() == file.size() + 8 && name.starts_with("." + file + ".");
+        if (mkstemp) return true;
+    }
+    return false;
+}
+
 // Refuses a folder at `dir` that is not a results folder: its other files
 // would go with it.
 void checkReplaceable(const std::string& dir) {
@@ -72,11 +83,9 @@ void checkReplaceable(const std::string& dir) {
     if (!fs::is_directory(status)) {
         throw InputError("the results directory " + dir + " is not a directory");
     }
-    const std::vector<std::string>& names = resultsFileNames();
     for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error)) {
         const std::string name = fileNameText(it->path().filename());
-        const bool ours = it->is_regular_file(error) &&
-                          std::find(names.begin(), names.end(), name) != names.end();
+        const bool ours = it->is_regular_file(error) && isResultsFileOrItsTemporary(name);
         if (!ours) {
             throw InputError("the results directory " + dir + " holds " + name +
                              ", which is not a results file; a run replaces the folder whole: "
