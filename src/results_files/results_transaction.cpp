@@ -173,8 +173,16 @@ void OutputTransaction::commit(const Results& results, std::string_view reportTe
             take(*folder_);
             staged = makeStagingFolder(folder_->path, folder_->kind);
             for (auto& [name, content] : files) {
-                writeFileAtomically(fileNameText(filePathOf(*staged) / name), content,
-                                    "results file");
+                try {
+                    writeFileAtomically(fileNameText(filePathOf(*staged) / name), content,
+                                        "results file");
+                } catch (const InputError& error) {
+                    // Named where it was to go, not in the folder that is removed.
+                    std::string message = error.what();
+                    if (const std::size_t at = message.find(*staged); at != std::string::npos)
+                        message.replace(at, staged->size(), folder_->path);
+                    throw InputError(message);
+                }
                 content = std::string();  // a million examinees' rows need not stay
             }
             old = replaceFolder(*staged, folder_->path, folder_->kind);
@@ -193,8 +201,13 @@ void OutputTransaction::commit(const Results& results, std::string_view reportTe
         if (replaced) {
             // The report could not follow the folder: the old folder goes back.
             if (old) {
-                const auto swapped = replaceFolder(*old, folder_->path, folder_->kind);
-                if (swapped) fs::remove_all(filePathOf(*swapped), error);
+                try {
+                    const auto swapped = replaceFolder(*old, folder_->path, folder_->kind);
+                    if (swapped) fs::remove_all(filePathOf(*swapped), error);
+                } catch (const InputError&) {
+                    // Nothing more to try: the new folder stays, and the error is the
+                    // report's.
+                }
             } else {
                 fs::remove_all(filePathOf(folder_->path), error);
             }
