@@ -3,8 +3,10 @@
 // the real program in a folder of its own. Whatever the input, the run must
 // end quickly with exactly one clear line (a console error and the pause,
 // exit 1, or one diagnostic on standard error, exit 2), never crash, and
-// leave every file in the folder as it was: no report written, truncated or
-// replaced, and no temporary file left behind. A few inputs that look odd but
+// leave every file in the folder as it was, its bytes and its time: no report
+// or results folder written, truncated or replaced, and no temporary or lock
+// file left behind. Runs from the command line (an output named twice, a
+// testing program) are refused the same way, with no prompt. A few inputs that look odd but
 // are well formed (other line ends, a byte-order mark) must simply succeed.
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -73,6 +75,37 @@ Files baselineFiles() {
     return {{"set1.dat", kSet1}, {"set2.dat", kSet2}};
 }
 
+// A conversion table over the baseline's composite scores 0 to 16.
+const char* const kScaleTable =
+    "raw,scale\n0,100\n1,101\n2,102\n3,103\n4,104\n5,105\n6,106\n7,107\n8,108\n9,109\n"
+    "10,110\n11,111\n12,112\n13,113\n14,114\n15,115\n16,116\n";
+
+// The baseline's data as one table with an ID column.
+const char* const kTable =
+    "student_id,a1,a2,a3,a4,b1,b2,b3\n1,1,1,1,1,2,2,1\n2,0,1,1,0,1,0,1\n3,1,0,0,0,0,0,0\n"
+    "4,1,1,0,1,2,1,1\n";
+
+const char* const kClassification =
+    "[classification]\nobserved_cuts = [6, 11]\ntrue_cuts = [6, 11]\nbias_correction = false\n";
+
+// The baseline card as an analysis file, with `output` under [output] and
+// `more` after it.
+std::string analysisFile(const std::string& output, const std::string& more) {
+    return std::string(
+               "[[sets]]\nfile = \"set1.dat\"\nitems = 4\npoints = [0, 1]\nweight = 1\n"
+               "[[sets]]\nfile = \"set2.dat\"\nitems = 3\npoints = [0, 1, 2]\n"
+               "weight = 2\n") +
+           kClassification + "[output]\n" + output + "\n" + more;
+}
+
+// The same over the table `table`.
+std::string tableAnalysisFile(const std::string& table, const std::string& output) {
+    return "[data]\nfile = \"" + table + "\"\nid = \"student_id\"\n" +
+           "[[sets]]\nitems = \"a1:a4\"\npoints = [0, 1]\nweight = 1\n"
+           "[[sets]]\nitems = \"b1:b3\"\npoints = [0, 1, 2]\nweight = 2\n" +
+           kClassification + "[output]\n" + output + "\n";
+}
+
 // What an analyst would call a report from an earlier run; every failed run
 // must leave it exactly as it is.
 const char* const kOldReport = "An earlier report\r\nthat a failed run must not touch\r\n";
@@ -88,6 +121,7 @@ struct Case {
     std::string vanishing{};  // for Setup::VanishingDataFile: the pipe's name
     int vanishingReads = 1;   // how many opens the pipe serves before it is gone
     std::string longLine{};   // repeated to 10 MB in place of the marker LONG in every file
+    std::vector<std::string> arguments{};  // a command-line run instead of the dialogue
 };
 
 void PrintTo(const Case& c, std::ostream* os) {
@@ -578,37 +612,125 @@ std::vector<Case> catalogue() {
          .card = edited([](Card& c) { c.outputFile = "link.out"; }).text(),
          .expected = "is the data file of set 1"});
 
+    // --- Outputs onto inputs, or onto each other, from the command line.
+    const auto withFiles = [](Files more) {
+        Files files = baselineFiles();
+        files.merge(more);
+        return files;
+    };
+    const auto commandLine = [&](std::string name, Files more, std::vector<std::string> arguments,
+                                 std::string expected, const Card& card = baselineCard()) {
+        add({.name = std::move(name),
+             .card = card.text(),
+             .files = withFiles(std::move(more)),
+             .ending = Ending::Diagnostic,
+             .expected = std::move(expected),
+             .arguments = std::move(arguments)});
+    };
+    commandLine("ReportIsTheScaleTable", {{"scale.csv", kScaleTable}},
+                {"--scale", "scale.csv", "card.txt"},
+                "the report of card.txt is the --scale table (scale.csv)",
+                edited([](Card& c) { c.outputFile = "scale.csv"; }));
+    commandLine(
+        "ReportIsTheAnalysisFilesScaleTable",
+        {{"a.toml", analysisFile("report = \"scale.csv\"", "[scale]\ntable = \"scale.csv\"\n")},
+         {"scale.csv", kScaleTable}},
+        {"a.toml"}, "the report of a.toml is the conversion table of a.toml (scale.csv)");
+    commandLine("ResultsFolderHoldsTheDataTable",
+                {{"a.toml", tableAnalysisFile("out/examinees.csv", "results = \"out\"")},
+                 {"out/examinees.csv", kTable}},
+                {"a.toml"},
+                "the data table of a.toml is in the results folder of a.toml (out), which a run "
+                "replaces whole");
+    commandLine("ResultsFolderHoldsTheControlCard", {}, {"--results", ".", "card.txt"},
+                "the control card card.txt is in the results folder of card.txt (.)");
+    commandLine("ResultsFolderIsADataFile", {}, {"--results", "set2.dat", "card.txt"},
+                "the results folder of card.txt is the data file of set 2 of card.txt (set2.dat)");
+    commandLine("ReportInTheResultsFolder", {}, {"--results", "sub", "card.txt"},
+                "the report of card.txt is in the results folder of card.txt (sub)",
+                edited([](Card& c) { c.outputFile = "'sub/report.out'"; }));
+    commandLine("ResultsFolderHoldsOtherFiles",
+                {{"out/results.json", "{}"}, {"out/notes.txt", "mine\n"}},
+                {"--results", "out", "card.txt"},
+                "the results directory out holds notes.txt, which is not a results file");
+    // The report cannot be written: the results folder is not written either.
+    commandLine("UnwritableReportWritesNoResultsFolder", {}, {"--results", "new/out", "card.txt"},
+                "cannot write the report file nowhere/report.out",
+                edited([](Card& c) { c.outputFile = "'nowhere/report.out'"; }));
+    commandLine("UnwritableReportKeepsTheOldResultsFolder", {{"out/results.json", "{}"}},
+                {"--results", "out", "card.txt"}, "cannot write the report file nowhere/report.out",
+                edited([](Card& c) { c.outputFile = "'nowhere/report.out'"; }));
+
+    // --- A testing program: every test's paths are checked before any runs.
+    commandLine("ProgramReportIsAnotherTestsDataFile",
+                {{"b.txt", edited([](Card& c) { c.outputFile = "set1.dat"; }).text()}},
+                {"card.txt", "b.txt"},
+                "the report of b.txt is the data file of set 1 of card.txt (set1.dat)");
+    commandLine("ProgramReportIsAnotherTestsAnalysisFile",
+                {{"a.toml", analysisFile("report = \"a.out\"", "")},
+                 {"b.txt", edited([](Card& c) { c.outputFile = "a.toml"; }).text()}},
+                {"a.toml", "b.txt"}, "the report of b.txt is the analysis file a.toml (a.toml)");
+    commandLine("ProgramTwoTestsOneReport", {{"b.txt", baselineCard().text()}},
+                {"card.txt", "b.txt"},
+                "the report of card.txt is the report of b.txt (report.out)");
+    commandLine("ProgramTwoTestsOneReportByAnotherPath",
+                {{"b.txt", edited([](Card& c) { c.outputFile = "\"sub/../report.out\""; }).text()}},
+                {"card.txt", "b.txt"},
+                "the report of card.txt is the report of b.txt (report.out)");
+    commandLine("ProgramTwoTestsOneResultsFolder",
+                {{"a.toml", analysisFile("results = \"out\"", "")},
+                 {"b.toml", analysisFile("results = \"out\"", "")}},
+                {"a.toml", "b.toml"},
+                "the results folder of a.toml is the results folder of b.toml");
+    commandLine("ProgramReportIsASummaryFile",
+                {{"b.txt", edited([](Card& c) { c.outputFile = "b.out"; }).text()}},
+                {"--results", "sub", "card.txt", "b.txt"},
+                "the report of card.txt is the program's summary sub/summary.csv",
+                edited([](Card& c) { c.outputFile = "'sub/summary.csv'"; }));
+    commandLine("ProgramFileGivenTwice", {}, {"card.txt", "card.txt"},
+                "the report of card.txt is written twice (report.out)");
+
     return cases;
 }
 
-// Every file under the folder with its bytes (a folder or anything else by its kind).
-std::map<std::string, std::string> snapshot(const fs::path& folder) {
-    std::map<std::string, std::string> files;
+// A file's bytes (a folder or anything else by its kind) and its last write.
+struct Entry {
+    std::string bytes;
+    fs::file_time_type time{};
+};
+
+// Every file under the folder.
+std::map<std::string, Entry> snapshot(const fs::path& folder) {
+    std::map<std::string, Entry> files;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
         const std::string name = fs::relative(entry.path(), folder).string();
+        Entry& e = files[name];
         if (entry.is_symlink()) {
-            files[name] = "<link to " + fs::read_symlink(entry.path()).string() + ">";
+            e.bytes = "<link to " + fs::read_symlink(entry.path()).string() + ">";
         } else if (entry.is_regular_file()) {
-            files[name] = readFile(entry.path());
+            e.bytes = readFile(entry.path());
+            e.time = entry.last_write_time();
         } else {
-            files[name] = entry.is_directory() ? "<folder>" : "<special>";
+            e.bytes = entry.is_directory() ? "<folder>" : "<special>";
         }
     }
     return files;
 }
 
-// Names of the files added, removed or changed (contents can be megabytes).
-std::string differences(const std::map<std::string, std::string>& before,
-                        const std::map<std::string, std::string>& after) {
+// Names of the files added, removed, changed or only touched (contents can be megabytes).
+std::string differences(const std::map<std::string, Entry>& before,
+                        const std::map<std::string, Entry>& after) {
     std::string names;
-    for (const auto& [name, text] : before) {
+    for (const auto& [name, entry] : before) {
         const auto found = after.find(name);
         if (found == after.end())
             names += " removed:" + name;
-        else if (found->second != text)
+        else if (found->second.bytes != entry.bytes)
             names += " changed:" + name;
+        else if (found->second.time != entry.time)
+            names += " touched:" + name;
     }
-    for (const auto& [name, text] : after) {
+    for (const auto& [name, entry] : after) {
         if (!before.count(name)) names += " added:" + name;
     }
     return names;
@@ -689,6 +811,7 @@ TEST_P(BadInput, EndsWithOneLineAndTouchesNoFile) {
     };
     writeFile(work / "card.txt", expand(c.card));
     for (const auto& [name, text] : c.files) {
+        fs::create_directories((work / name).parent_path());
         if (c.setup != Setup::VanishingDataFile || name != c.vanishing) {
             writeFile(work / name, expand(text));
         }
@@ -718,11 +841,12 @@ TEST_P(BadInput, EndsWithOneLineAndTouchesNoFile) {
             std::thread(servePipe, work / c.vanishing, c.files.at(c.vanishing), c.vanishingReads);
     }
 
-    std::map<std::string, std::string> before = snapshot(work);
+    std::map<std::string, Entry> before = snapshot(work);
     if (c.setup == Setup::VanishingDataFile) before.erase(c.vanishing);  // gone on purpose
 
     const auto start = std::chrono::steady_clock::now();
-    const auto result = tl::testing::runProgram(work, c.typed, 10);
+    const bool dialogue = c.arguments.empty();
+    const auto result = tl::testing::runProgram(work, dialogue ? c.typed : "", 10, c.arguments);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (server.joinable()) server.join();
@@ -733,8 +857,10 @@ TEST_P(BadInput, EndsWithOneLineAndTouchesNoFile) {
 
     const std::vector<std::string> out = linesOf(result.out);
     const std::vector<std::string> err = linesOf(tl::testing::withoutWarnings(result.err));
-    ASSERT_FALSE(out.empty());
-    EXPECT_EQ(out[0], "Enter control card file name:");
+    if (dialogue) {
+        ASSERT_FALSE(out.empty());
+        EXPECT_EQ(out[0], "Enter control card file name:");
+    }
     switch (c.ending) {
         case Ending::Success:
         case Ending::SameAsBaseline:
@@ -758,7 +884,7 @@ TEST_P(BadInput, EndsWithOneLineAndTouchesNoFile) {
         }
         case Ending::Diagnostic:
             EXPECT_EQ(result.exitStatus, 2) << result.out << result.err;
-            EXPECT_EQ(out.size(), 1u) << result.out;
+            EXPECT_EQ(out.size(), dialogue ? 1u : 0u) << result.out;
             ASSERT_EQ(err.size(), 1u) << result.err;
             EXPECT_EQ(tl::testing::withoutWarnings(result.err).back(), '\n');
             EXPECT_EQ(err[0].rfind("tesserlink: ", 0), 0u) << err[0];
@@ -771,14 +897,14 @@ TEST_P(BadInput, EndsWithOneLineAndTouchesNoFile) {
     fs::permissions(work, fs::perms::owner_all, fs::perm_options::add);
     if (fs::exists(work / "locked")) fs::permissions(work / "locked", fs::perms::owner_all);
 
-    std::map<std::string, std::string> after = snapshot(work);
+    std::map<std::string, Entry> after = snapshot(work);
     const bool succeeded = c.ending == Ending::Success || c.ending == Ending::SameAsBaseline;
     if (succeeded) {
         ASSERT_TRUE(after.count("report.out"));
-        EXPECT_NE(after["report.out"], kOldReport);
+        EXPECT_NE(after["report.out"].bytes, kOldReport);
         if (c.ending == Ending::SameAsBaseline) {
             ASSERT_FALSE(baselineReport().empty());
-            EXPECT_EQ(after["report.out"], baselineReport());
+            EXPECT_EQ(after["report.out"].bytes, baselineReport());
         }
         after["report.out"] = before["report.out"];
     }

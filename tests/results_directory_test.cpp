@@ -6,9 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "core/errors.h"
+#include "results_files/results_transaction.h"
 #include "support/results_files.h"
 
 namespace fs = std::filesystem;
@@ -42,16 +46,76 @@ TEST_F(ResultsFolder, IsCreatedWithItsParentsAndHoldsTheFilesOnly) {
     for (const std::string& name : kFiles) EXPECT_GT(fs::file_size(dir / name), 0u) << name;
 }
 
-TEST_F(ResultsFolder, ReplacesOldCopiesAndLeavesOtherFiles) {
-    writeResultsDirectory(run, scratch);
-    testing::writeFile(scratch / "overall.csv", "stale");
-    testing::writeFile(scratch / "notes.txt", "mine");
-    writeResultsDirectory(run, scratch);
-    EXPECT_NE(testing::readFile(scratch / "overall.csv"), "stale");
-    EXPECT_EQ(testing::readFile(scratch / "notes.txt"), "mine");
-    std::set<std::string> expected = kFiles;
-    expected.insert("notes.txt");
-    EXPECT_EQ(namesIn(scratch), expected);  // no temporary left beside them
+TEST_F(ResultsFolder, IsReplacedWholeWithNothingLeftBeside) {
+    const fs::path dir = scratch / "out";
+    writeResultsDirectory(run, dir);
+    testing::writeFile(dir / "overall.csv", "stale");
+    testing::writeFile(dir / "groups.csv", "from an earlier run with groups");
+    writeResultsDirectory(run, dir);
+    EXPECT_NE(testing::readFile(dir / "overall.csv"), "stale");
+    EXPECT_EQ(namesIn(dir), kFiles);  // the earlier run's groups.csv went with its folder
+    EXPECT_EQ(namesIn(scratch), std::set<std::string>{"out"});  // no temporary, no lock
+}
+
+TEST_F(ResultsFolder, HoldingAnyOtherFileIsRefusedAndKept) {
+    const fs::path dir = scratch / "out";
+    for (const char* other : {"notes.txt", "sub/"}) {
+        fs::remove_all(dir);
+        fs::create_directory(dir);
+        testing::writeFile(dir / "overall.csv", "old");
+        const std::string name = std::string(other).substr(0, std::string(other).find('/'));
+        if (std::string(other).ends_with("/"))
+            fs::create_directory(dir / name);
+        else
+            testing::writeFile(dir / name, "mine");
+        try {
+            writeResultsDirectory(run, dir);
+            ADD_FAILURE() << "no error for " << other;
+        } catch (const InputError& e) {
+            EXPECT_NE(std::string(e.what()).find("holds " + name + ", which is not a results file"),
+                      std::string::npos)
+                << e.what();
+        }
+        EXPECT_EQ(namesIn(dir), (std::set<std::string>{"overall.csv", name}));
+        EXPECT_EQ(testing::readFile(dir / "overall.csv"), "old");
+        EXPECT_EQ(namesIn(scratch), std::set<std::string>{"out"});
+    }
+}
+
+TEST_F(ResultsFolder, ReplacesOneWithTemporaryFilesOfAKilledRun) {
+    const fs::path dir = scratch / "out";
+    fs::create_directory(dir);
+    testing::writeFile(dir / ".examinees.csv.Ab12Cd", "half a file");  // written file by file
+    testing::writeFile(dir / ".results.json.tesserlink-x1y2z3", "{");
+    writeResultsDirectory(run, dir);
+    EXPECT_EQ(namesIn(dir), kFiles);
+}
+
+TEST_F(ResultsFolder, LeftoversOfAKilledRunAreRemovedAndAFolderMovedAsideComesBack) {
+    const fs::path dir = scratch / "out";
+    writeResultsDirectory(run, dir);
+    const std::string json = testing::readFile(dir / "results.json");
+    // A run killed between its two renames, where the system cannot exchange
+    // two folders: the old folder aside, the new one half written.
+    fs::rename(dir, scratch / ".out.tesserlink-old-abc123");
+    fs::create_directory(scratch / ".out.tesserlink-new-def456");
+    testing::writeFile(scratch / ".out.tesserlink-new-def456" / "results.json", "{");
+    testing::writeFile(scratch / ".out.tesserlink-lock", "999999999\n");
+    testing::writeFile(scratch / ".other.tesserlink-new-ghi789", "not ours to touch");
+    std::vector<std::string> notes;
+    {
+        OutputTransaction outputs(std::nullopt, dir.string(),
+                                  [&](const std::string& text) { notes.push_back(text); });
+        EXPECT_EQ(testing::readFile(dir / "results.json"), json);  // back before anything else
+        outputs.commit(run, {});
+    }
+    EXPECT_EQ(namesIn(dir), kFiles);
+    EXPECT_EQ(namesIn(scratch), (std::set<std::string>{"out", ".other.tesserlink-new-ghi789"}));
+    ASSERT_EQ(notes.size(), 3u);
+    EXPECT_NE(notes[0].find("from process 999999999"), std::string::npos) << notes[0];
+    EXPECT_NE(notes[1].find("back from .out.tesserlink-old-abc123"), std::string::npos) << notes[1];
+    EXPECT_NE(notes[2].find("removed "), std::string::npos) << notes[2];
+    EXPECT_NE(notes[2].find(".out.tesserlink-new-def456"), std::string::npos) << notes[2];
 }
 
 TEST_F(ResultsFolder, NamingAFileIsAOneLineErrorThatWritesNothing) {

@@ -5,6 +5,7 @@
 #include <exception>
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "core/errors.h"
 #include "input/analysis_file.h"
 #include "model/parallel_for.h"
+#include "plan/run_paths.h"
 #include "platform/file_names.h"
 #include "results_files/summary_files.h"
 
@@ -73,6 +75,26 @@ class ProgramRun {
 
     const std::vector<TestSummary>& summaries() const { return summaries_; }
 
+    // Test t's results folder under the command line's --results, if given.
+    std::optional<std::string> resultsDir(std::size_t t) const {
+        if (!line_.request.resultsDir) return std::nullopt;
+        return fileNameText(filePathOf(*line_.request.resultsDir) / filePathOf(folders_[t]));
+    }
+
+    // Every path of every test, and the summary's files.
+    RunPaths paths() const {
+        std::vector<std::optional<std::string>> dirs;
+        std::vector<std::string> summary;
+        for (std::size_t t = 0; t < folders_.size(); ++t) dirs.push_back(resultsDir(t));
+        if (line_.request.resultsDir) {
+            for (const std::string& name : summaryFileNames()) {
+                summary.push_back(
+                    fileNameText(filePathOf(*line_.request.resultsDir) / filePathOf(name)));
+            }
+        }
+        return programRunPaths(line_.programFiles, line_.request.scaleFile, dirs, summary);
+    }
+
   private:
     static std::vector<std::string> prefixes(const std::vector<std::string>& files) {
         std::vector<std::string> out;
@@ -90,10 +112,7 @@ class ProgramRun {
         options.quiet = line_.quiet;
         options.events = line_.events;
         options.progress = programProgress(line_);
-        if (line_.request.resultsDir) {
-            options.request.resultsDir =
-                fileNameText(filePathOf(*line_.request.resultsDir) / filePathOf(folders_[t]));
-        }
+        options.request.resultsDir = resultsDir(t);
         // Only the few summary values outlive the test's own run.
         const bool summarize = line_.request.resultsDir.has_value();
         options.onOutcome = [&summary, summarize](const RunOutcome& outcome) {
@@ -130,6 +149,13 @@ class ProgramRun {
 
 int runTestingProgram(const CommandLine& line, std::ostream& out, std::ostream& err) {
     ProgramRun program(line, out, err);
+    try {
+        // No test runs while any two would write onto one file.
+        refuseCollidingPaths(program.paths());
+    } catch (const InputError& error) {
+        err << "tesserlink: " << error.what() << '\n';
+        return kExitFailure;
+    }
     int status = program.run();
     if (!line.request.resultsDir) return status;
     try {

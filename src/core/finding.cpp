@@ -8,7 +8,7 @@ namespace tl {
 namespace {
 
 // Each code with its stable name, in declaration order.
-constexpr std::array<std::pair<FindingCode, std::string_view>, 38> kNames{{
+constexpr std::array<std::pair<FindingCode, std::string_view>, 39> kNames{{
     {FindingCode::CardFileMissing, "card.file_missing"},
     {FindingCode::TooManyItemSets, "card.too_many_sets"},
     {FindingCode::TooManyScorePoints, "card.too_many_points"},
@@ -47,6 +47,7 @@ constexpr std::array<std::pair<FindingCode, std::string_view>, 38> kNames{{
     {FindingCode::SetConvolved, "engine.set_convolved"},
     {FindingCode::CompositeConvolved, "engine.composite_convolved"},
     {FindingCode::NegativeFactorial, "model.negative_factorial"},
+    {FindingCode::OutputLeftovers, "output.leftovers"},
 }};
 
 }  // namespace

@@ -59,6 +59,7 @@ enum class FindingCode {
     SetConvolved,        // engine.set_convolved
     CompositeConvolved,  // engine.composite_convolved
     NegativeFactorial,   // model.negative_factorial
+    OutputLeftovers,     // output.leftovers: a killed run's files removed, its lock taken
 };
 
 // One thing a run found, with the values it names. `text` is the one line a

@@ -1,19 +1,29 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "results/results.h"
 
 namespace tl {
 
-// Writes the results folder of a run: results.json, overall.csv, cuts.csv,
-// true_by_observed.csv, consistency_table.csv, conditional.csv, examinees.csv
-// and report.html, and groups.csv when groups were asked for. Creates `dir`
-// (and its parents) when missing. Every file is composed before the first is
-// written, and each replaces its old copy only
-// once complete. Throws InputError with one line when `dir` names something
-// that is not a folder or a file cannot be written. The run must have been
-// analysed with its tables.
+// The files of a run's results folder, each with its content: results.json,
+// overall.csv, cuts.csv, true_by_observed.csv, consistency_table.csv,
+// conditional.csv, csem.csv, per_category.csv, agreement.csv, examinees.csv
+// and report.html; scale_csem.csv with a conversion table, and groups.csv
+// when groups were asked for. The run must have been analysed with its tables.
+std::vector<std::pair<std::string, std::string>> composeResultsFiles(const Results& results);
+
+// Every name a results folder may hold, whatever the run.
+const std::vector<std::string>& resultsFileNames();
+
+// Writes the results folder of a run as a whole (see OutputTransaction): a
+// new folder beside `dir`, then put in its place in one rename, the old one
+// removed after. Creates `dir`'s missing parents. Throws InputError with one
+// line, `dir` as it was, when `dir` names something that is not a results
+// folder or the folder cannot be written.
 void writeResultsDirectory(const Results& results, const std::filesystem::path& dir);
 
 }  // namespace tl

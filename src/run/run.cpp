@@ -11,10 +11,10 @@
 #include "input/file_data_source.h"
 #include "input/memory_data_source.h"
 #include "plan/card_checks.h"
-#include "platform/atomic_file.h"
+#include "plan/run_paths.h"
 #include "platform/file_names.h"
 #include "platform/text_file.h"
-#include "results_files/results_directory.h"
+#include "results_files/results_transaction.h"
 #include "run/run_findings.h"
 #include "run/run_options.h"
 #include "text_report/report_writer.h"
@@ -49,12 +49,18 @@ class Run {
         const SettledOptions settled = settleOptions(request_, nullptr);
         AnalysisOptions analysis = settled.analysis;
         analysis.scale = settleScale(request_, nullptr);
+        std::optional<OutputTransaction> outputs;
         AnalysisHooks hooks = hooksWith([&](const RunPlan&) {
             refuseUnsafeOutput(card, cardFile);
+            if (request_.write) {
+                refuseCollidingPaths(
+                    cardRunPaths(card, cardFile, request_.scaleFile, settled.resultsDir));
+                outputs.emplace(card.outputFile, settled.resultsDir, outputNote());
+            }
             found(missingDataFileFindings(card));
         });
         Results results = analyze(card, data, analysis, hooks);
-        finish(results, settled, card.outputFile);
+        finish(results, settled, outputs);
         return results;
     }
 
@@ -68,10 +74,16 @@ class Run {
         }
         const FindingSink sink = [this](const Finding& f) { found(f); };
         const PreparedAnalysis prepared = prepareAnalysis(std::move(file), sink);
+        std::optional<OutputTransaction> outputs;
+        if (request_.write) {
+            refuseCollidingPaths(
+                analysisRunPaths(prepared.file, request_.scaleFile, settled.resultsDir));
+            outputs.emplace(prepared.file.reportPath, settled.resultsDir, outputNote());
+        }
         AnalysisOptions analysis = settled.analysis;
         analysis.scale = settleScale(request_, &prepared.file);
         Results results = analyzePrepared(prepared, analysis, sink, hooksWith({}));
-        finish(results, settled, prepared.file.reportPath);
+        finish(results, settled, outputs);
         return results;
     }
 
@@ -84,10 +96,13 @@ class Run {
         }
         MemoryDataSource data(input.scores);
         data.setGroups(input.groups);
+        std::optional<OutputTransaction> outputs;
+        if (request_.write && settled.resultsDir)
+            outputs.emplace(std::nullopt, settled.resultsDir, outputNote());
         Results results = analyze(input.card, data, analysis, hooksWith({}));
         results.labels = input.labels;
         results.records = input.records;
-        finish(results, settled, std::nullopt);
+        finish(results, settled, outputs);
         return results;
     }
 
@@ -113,10 +128,22 @@ class Run {
         return hooks;
     }
 
-    // The strict rule, the run's findings, then its files: a refused run
-    // writes nothing.
+    // What the outputs' transaction tells: leftovers of a killed run removed,
+    // a stale lock taken over.
+    OutputTransaction::Notes outputNote() {
+        return [this](const std::string& text) {
+            Finding f;
+            f.code = FindingCode::OutputLeftovers;
+            f.severity = Severity::Note;
+            f.text = text;
+            found(f);
+        };
+    }
+
+    // The strict rule, the run's findings, then its files, the report and the
+    // results folder as one: a refused run writes nothing.
     void finish(const Results& results, const SettledOptions& settled,
-                const std::optional<std::string>& report) {
+                std::optional<OutputTransaction>& outputs) {
         const std::vector<Finding> findings = runFindings(results);
         if (settled.strict) {
             for (const Finding& f : findings) {
@@ -130,10 +157,9 @@ class Run {
             }
         }
         found(findings);
-        if (!request_.write) return;
+        if (!outputs) return;
         try {
-            if (settled.resultsDir) writeResultsDirectory(results, filePathOf(*settled.resultsDir));
-            if (report) writeFileAtomically(*report, composeReport(results));
+            outputs->commit(results, outputs->hasReport() ? composeReport(results) : "");
         } catch (const InputError& error) {
             Finding failed = error.finding();
             failed.code = FindingCode::OutputFailed;

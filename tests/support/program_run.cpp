@@ -56,20 +56,19 @@ std::filesystem::path makeScratchDirectory(const std::string& hint) {
     return pattern;
 }
 
-ProgramResult runProgram(const std::filesystem::path& directory, const std::string& input,
-                         int timeoutSeconds, const std::vector<std::string>& arguments) {
-    const std::filesystem::path inPath = directory / ".stdin";
-    const std::filesystem::path outPath = directory / ".stdout";
-    const std::filesystem::path errPath = directory / ".stderr";
-    writeFile(inPath, input);
+RunningProgram startProgram(const std::filesystem::path& directory, const std::string& input,
+                            const std::vector<std::string>& arguments, const std::string& tag) {
+    RunningProgram run{-1, directory / (".stdin" + tag), directory / (".stdout" + tag),
+                       directory / (".stderr" + tag)};
+    writeFile(run.in, input);
 
     const pid_t child = ::fork();
     if (child < 0) throw std::runtime_error("fork failed");
     if (child == 0) {
         if (::chdir(directory.c_str()) != 0) ::_exit(127);
-        const int in = ::open(inPath.c_str(), O_RDONLY);
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int in = ::open(run.in.c_str(), O_RDONLY);
+        const int out = ::open(run.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(run.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (in < 0 || out < 0 || err < 0) ::_exit(127);
         ::dup2(in, 0);
         ::dup2(out, 1);
@@ -80,16 +79,20 @@ ProgramResult runProgram(const std::filesystem::path& directory, const std::stri
         ::execv(TESSERLINK_BINARY, argv.data());
         ::_exit(127);
     }
+    run.pid = child;
+    return run;
+}
 
+ProgramResult finishProgram(const RunningProgram& run, int timeoutSeconds) {
     ProgramResult result;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
     int status = 0;
     while (true) {
-        const pid_t done = ::waitpid(child, &status, WNOHANG);
-        if (done == child) break;
+        const pid_t done = ::waitpid(run.pid, &status, WNOHANG);
+        if (done == run.pid) break;
         if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(child, SIGKILL);
-            ::waitpid(child, &status, 0);
+            ::kill(run.pid, SIGKILL);
+            ::waitpid(run.pid, &status, 0);
             result.timedOut = true;
             break;
         }
@@ -97,12 +100,17 @@ ProgramResult runProgram(const std::filesystem::path& directory, const std::stri
     }
     if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
-    result.out = readFile(outPath);
-    result.err = readFile(errPath);
-    std::filesystem::remove(inPath);
-    std::filesystem::remove(outPath);
-    std::filesystem::remove(errPath);
+    result.out = readFile(run.out);
+    result.err = readFile(run.err);
+    std::filesystem::remove(run.in);
+    std::filesystem::remove(run.out);
+    std::filesystem::remove(run.err);
     return result;
+}
+
+ProgramResult runProgram(const std::filesystem::path& directory, const std::string& input,
+                         int timeoutSeconds, const std::vector<std::string>& arguments) {
+    return finishProgram(startProgram(directory, input, arguments), timeoutSeconds);
 }
 
 }  // namespace tl::testing

@@ -19,6 +19,21 @@ struct ProgramResult {
 ProgramResult runProgram(const std::filesystem::path& directory, const std::string& input,
                          int timeoutSeconds = 20, const std::vector<std::string>& arguments = {});
 
+// A run started and not yet waited for: its process ID, and the files that
+// hold its standard input, output and error.
+struct RunningProgram {
+    int pid = -1;
+    std::filesystem::path in, out, err;
+};
+
+// Starts the executable in `directory` as runProgram does and returns at once;
+// `tag` tells the files of runs side by side in one folder apart.
+RunningProgram startProgram(const std::filesystem::path& directory, const std::string& input,
+                            const std::vector<std::string>& arguments, const std::string& tag = "");
+
+// Waits for the run (killing it after `timeoutSeconds`), and removes its files.
+ProgramResult finishProgram(const RunningProgram& run, int timeoutSeconds);
+
 // The same with command-line arguments and no standard input.
 inline ProgramResult runWithArguments(const std::filesystem::path& directory,
                                       const std::vector<std::string>& arguments) {

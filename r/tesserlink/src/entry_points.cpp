@@ -24,10 +24,12 @@
 #include "input/control_card_reader.h"
 #include "input/file_data_source.h"
 #include "plan/card_checks.h"
+#include "plan/run_paths.h"
 #include "plan/score_ranges.h"
 #include "platform/atomic_file.h"
 #include "platform/text_file.h"
 #include "results_files/results_directory.h"
+#include "results_files/results_transaction.h"
 #include "results_to_r.h"
 #include "scale_to_r.h"
 #include "text_report/report_writer.h"
@@ -287,10 +289,12 @@ extern "C" SEXP tl_run_analysis(SEXP path, SEXP bootstrap, SEXP seed, SEXP threa
         tl::Results results = tl::analyzePrepared(prepared, options, warn, note, hooks);
         const tl::AnalysisFile& analysis = prepared.file;
         const bool writing = Rcpp::as<bool>(write);
-        if (writing && analysis.resultsDir)
-            tl::writeResultsDirectory(results, *analysis.resultsDir);
-        if (writing && analysis.reportPath)
-            tl::writeFileAtomically(*analysis.reportPath, tl::composeReport(results));
+        if (writing && (analysis.resultsDir || analysis.reportPath)) {
+            tl::refuseCollidingPaths(
+                tl::analysisRunPaths(analysis, std::nullopt, analysis.resultsDir));
+            tl::OutputTransaction outputs(analysis.reportPath, analysis.resultsDir, note);
+            outputs.commit(results, analysis.reportPath ? tl::composeReport(results) : "");
+        }
 
         Rcpp::CharacterVector sets;
         for (std::size_t s = 0; s < analysis.card.itemSets.size(); ++s) {

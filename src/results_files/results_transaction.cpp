@@ -1,0 +1,224 @@
+#include "results_files/results_transaction.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "core/errors.h"
+#include "platform/atomic_file.h"
+#include "platform/file_names.h"
+#include "platform/temporary_names.h"
+#include "results_files/results_directory.h"
+
+namespace tl {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path parentOf(const std::string& path) {
+    const fs::path parent = filePathOf(path).parent_path();
+    return parent.empty() ? fs::path(".") : parent;
+}
+
+bool present(const fs::path& path) {
+    std::error_code error;
+    return fs::exists(fs::symlink_status(path, error));
+}
+
+// What a killed run left beside `target`: its temporaries, and the old folder
+// it had moved aside when `target` is missing, which goes back first.
+void clearLeftovers(const std::string& target, const std::string& kind,
+                    const OutputTransaction::Notes& note) {
+    const fs::path parent = parentOf(target);
+    const std::string base = fileNameText(filePathOf(target).filename());
+    std::error_code error;
+    std::vector<fs::path> found;
+    for (fs::directory_iterator it(parent, error), end; !error && it != end; it.increment(error)) {
+        if (isTemporaryOf(fileNameText(it->path().filename()), base)) found.push_back(it->path());
+    }
+    // A folder moved aside goes back before the rest is removed.
+    const std::string old = temporaryName(base, "old-");
+    std::sort(found.begin(), found.end());
+    std::stable_partition(found.begin(), found.end(), [&](const fs::path& path) {
+        return fileNameText(path.filename()).starts_with(old);
+    });
+    for (const fs::path& path : found) {
+        const std::string name = fileNameText(path.filename());
+        if (name.starts_with(old) && !present(filePathOf(target))) {
+            fs::rename(path, filePathOf(target), error);
+            if (!error && note) {
+                note("moved the " + kind + " " + target + " back from " + name +
+                     ", where a run that did not finish had left it");
+                continue;
+            }
+        }
+        fs::remove_all(path, error);
+        if (note) {
+            note((error ? "cannot remove " : "removed ") + fileNameText(path) +
+                 ", left by a run that did not finish" + (error ? ": " + error.message() : ""));
+        }
+    }
+}
+
+// A results file, or a temporary one of it that a run killed while it wrote
+// the folder file by file (as earlier versions did) left there.
+bool isResultsFileOrItsTemporary(const std::string& name) {
+    for (const std::string& file : resultsFileNames()) {
+        if (name == file || isTemporaryOf(name, file)) return true;
+        const bool mkstemp = name.size() == file.size() + 8 && name.starts_with("." + file + ".");
+        if (mkstemp) return true;
+    }
+    return false;
+}
+
+// Refuses a folder at `dir` that is not a results folder: its other files
+// would go with it.
+void checkReplaceable(const std::string& dir) {
+    const fs::path path = filePathOf(dir);
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status)) return;
+    if (!fs::is_directory(status)) {
+        throw InputError("the results directory " + dir + " is not a directory");
+    }
+    for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = fileNameText(it->path().filename());
+        const bool ours = it->is_regular_file(error) && isResultsFileOrItsTemporary(name);
+        if (!ours) {
+            throw InputError("the results directory " + dir + " holds " + name +
+                             ", which is not a results file; a run replaces the folder whole: "
+                             "move it, or name another folder");
+        }
+    }
+    if (error)
+        throw InputError("cannot read the results directory " + dir + ": " + error.message());
+}
+
+// Creates the missing folders above `dir`; returns those it created, the
+// deepest last, so that a failure can take them back.
+std::vector<fs::path> makeParents(const std::string& dir) {
+    std::vector<fs::path> missing;
+    for (fs::path p = filePathOf(dir).parent_path(); !p.empty() && !present(p);
+         p = p.parent_path()) {
+        missing.push_back(p);
+        if (p == p.parent_path()) break;
+    }
+    std::reverse(missing.begin(), missing.end());
+    std::vector<fs::path> made;
+    for (const fs::path& p : missing) {
+        std::error_code error;
+        if (!fs::create_directory(p, error) && error) {
+            for (auto it = made.rbegin(); it != made.rend(); ++it) fs::remove(*it, error);
+            throw InputError("cannot create the results directory " + dir + ": " + fileNameText(p) +
+                             ": " + error.message());
+        }
+        made.push_back(p);
+    }
+    return made;
+}
+
+}  // namespace
+
+OutputTransaction::OutputTransaction(std::optional<std::string> report,
+                                     std::optional<std::string> resultsDir, Notes note)
+    : note_(std::move(note)) {
+    if (report) report_ = Output{*report, "report file", nullptr};
+    if (resultsDir) {
+        std::string dir = *resultsDir;
+        // A link to a folder stays a link: the folder it leads to is replaced.
+        std::error_code error;
+        if (fs::is_symlink(filePathOf(dir), error)) {
+            const fs::path resolved = fs::canonical(filePathOf(dir), error);
+            if (!error) dir = fileNameText(resolved);
+        }
+        while (dir.size() > 1 && (dir.back() == '/' || dir.back() == '\\')) dir.pop_back();
+        folder_ = Output{dir, "results directory", nullptr};
+        if (present(parentOf(dir))) take(*folder_);
+    }
+}
+
+OutputTransaction::~OutputTransaction() = default;
+
+void OutputTransaction::take(Output& output) {
+    if (output.lock) return;
+    output.lock = std::make_unique<OutputLock>(output.path, output.kind);
+    if (const auto holder = output.lock->staleHolder(); holder && note_) {
+        note_("took over the lock of the " + output.kind + " " + output.path + " from process " +
+              *holder + ", which has ended");
+    }
+    clearLeftovers(output.path, output.kind, note_);
+}
+
+void OutputTransaction::commit(const Results& results, std::string_view reportText) {
+    // Everything is composed first: a run that cannot be written leaves the
+    // folder as it was.
+    std::vector<std::pair<std::string, std::string>> files;
+    if (folder_) files = composeResultsFiles(results);
+
+    std::optional<StagedFile> report;
+    std::optional<std::string> staged;
+    std::vector<fs::path> parents;
+    std::optional<std::string> old;
+    bool replaced = false;
+    try {
+        if (report_) {
+            take(*report_);
+            report = stageFile(report_->path, reportText, report_->kind);
+        }
+        if (folder_) {
+            checkReplaceable(folder_->path);
+            parents = makeParents(folder_->path);
+            take(*folder_);
+            staged = makeStagingFolder(folder_->path, folder_->kind);
+            for (auto& [name, content] : files) {
+                try {
+                    writeFileAtomically(fileNameText(filePathOf(*staged) / name), content,
+                                        "results file");
+                } catch (const InputError& error) {
+                    // Named where it was to go, not in the folder that is removed.
+                    std::string message = error.what();
+                    if (const std::size_t at = message.find(*staged); at != std::string::npos)
+                        message.replace(at, staged->size(), folder_->path);
+                    throw InputError(message);
+                }
+                content = std::string();  // a million examinees' rows need not stay
+            }
+            old = replaceFolder(*staged, folder_->path, folder_->kind);
+            replaced = true;
+            staged.reset();
+        }
+        if (report) {
+            const StagedFile file = *report;
+            report.reset();
+            commitStagedFile(file);
+        }
+    } catch (...) {
+        std::error_code error;
+        if (report) discardStagedFile(*report);
+        if (staged) fs::remove_all(filePathOf(*staged), error);
+        if (replaced) {
+            // The report could not follow the folder: the old folder goes back.
+            if (old) {
+                try {
+                    const auto swapped = replaceFolder(*old, folder_->path, folder_->kind);
+                    if (swapped) fs::remove_all(filePathOf(*swapped), error);
+                } catch (const InputError&) {
+                    // Nothing more to try: the new folder stays, and the error is the
+                    // report's.
+                }
+            } else {
+                fs::remove_all(filePathOf(folder_->path), error);
+            }
+        }
+        for (auto it = parents.rbegin(); it != parents.rend(); ++it) fs::remove(*it, error);
+        throw;
+    }
+    if (old) {
+        std::error_code error;
+        fs::remove_all(filePathOf(*old), error);
+    }
+}
+
+}  // namespace tl
