@@ -6,7 +6,8 @@
 //  - the run the page makes of its engine as it opens leaves nothing behind,
 //    and a download link gives its file's bytes;
 //  - a missing data file is the card's console line, beside the Run button;
-//  - a card's run also gives the analysis file that reproduces it;
+//  - a card's run also gives the analysis file that reproduces it, and a
+//    bootstrap the program refuses stands beside the page's field of it;
 //  - the page's defaults are the library's (the command line's --defaults);
 //  - a table alone gets a form: the ID found, score points suggested, an error
 //    beside the field of the key it names, and the README's numbers; an
@@ -211,13 +212,21 @@ for (const example of examples) {
 }
 
 // A card run (the card picked over the analysis file) also gives the analysis
-// file that reproduces it.
+// file that reproduces it. A bootstrap the program refuses is shown beside the
+// page's own field of it.
 {
   const page = await openPage();
   await choose(page, inputsOf(examples[0]));
   await page.select("#runFile", "card.txt");
+  await page.$eval("#bootstrap", (input) => { input.value = "1"; });
+  let run = await runAndWait(page);
+  const beside = await page.$eval("#bootstrap", (i) => ({ ...i.nextElementSibling?.dataset }));
+  check(run.status === 2 && run.errorCode === "run.option" && beside.key === "options.bootstrap" &&
+        beside.code === "run.option",
+        `a bootstrap of 1: status ${run.status}, beside the field ${JSON.stringify(beside)}: ` +
+        run.errors);
   await page.$eval("#bootstrap", (input) => { input.value = "20"; });
-  const run = await runAndWait(page);
+  run = await runAndWait(page);
   check(run.status === 0, `card run: exit status ${run.status}: ${run.errors}`);
   const toml = run.outputs["analysis.toml"] || "";
   check(toml.includes("[[sets]]") && toml.includes('results = "results"') &&
