@@ -5,8 +5,9 @@
 // --events the program writes each finding and its progress on standard error
 // as JSON lines (eventOf): progress moves the page's bar as it comes, the
 // findings and the error go back with the run's files. The page shows them by
-// their codes and keys and never reads their words. A card's run also comes back as the analysis file
-// that reproduces it on the command line (--convert, and the page's options).
+// their codes and keys and never reads their words. A card's run also comes
+// back as the analysis file that reproduces it on the command line
+// (--convert, and the page's options).
 // The page compiles the WebAssembly once and sends the compiled module: the
 // worker only instantiates it. A worker started ahead of its run is sent the
 // module at once ("prepare") and readies its engines while the page waits for
