@@ -1,8 +1,13 @@
 // The page's worker: it follows the engine (createTesserlink) in one script.
 // Each worker does one run: the chosen files go into the engine's memory file
-// system, the program runs there with the command line's arguments, and every
-// file it wrote comes back. A card's run also comes back as the analysis file
-// that reproduces it on the command line (--convert, and the page's options).
+// system, the program runs there with the command line's arguments and
+// --events, and every file it wrote comes back with what the run found. With
+// --events the program writes each finding and its progress on standard error
+// as JSON lines (eventOf): progress moves the page's bar as it comes, the
+// findings and the error go back with the run's files. The page shows them by
+// their codes and keys and never reads their words. A card's run also comes
+// back as the analysis file that reproduces it on the command line
+// (--convert, and the page's options).
 // The page compiles the WebAssembly once and sends the compiled module: the
 // worker only instantiates it. A worker started ahead of its run is sent the
 // module at once ("prepare") and readies its engines while the page waits for
@@ -24,7 +29,7 @@ self.onmessage = async (event) => {
     const began = performance.now();
     const { module, files, args, convert, convertTail } = event.data;
     const engineFor = () => prepared.shift() || newEngine(module);
-    const result = run(await engineFor(), files, args);
+    const result = run(await engineFor(), files, ["--events", ...args]);
     if (result.status === 0 && convert) {
       const converted = run(await engineFor(), files, ["--convert", convert]);
       if (converted.status === 0) {
@@ -33,17 +38,17 @@ self.onmessage = async (event) => {
         result.transfer.push(bytes.buffer);
       }
     }
-    const { status, stdout, stderr, outputs, transfer, memoryBytes } = result;
+    const { status, stdout, stderr, findings, error, outputs, transfer, memoryBytes } = result;
     // The worker's share of the run, from the message's arrival to the reply,
     // and the engine's memory at its largest (it grows and never shrinks).
     const milliseconds = performance.now() - began;
-    self.postMessage({ type: "done", status, stdout, stderr, outputs, milliseconds, memoryBytes },
-                     transfer);
+    self.postMessage({ type: "done", status, stdout, stderr, findings, error, outputs, milliseconds,
+                       memoryBytes }, transfer);
   } catch (error) {
     // An engine fault, not the program's: still one line for the page.
     self.postMessage({ type: "done", status: 2, stdout: "",
                        stderr: "tesserlink: the engine failed: " + describe(error) + "\n",
-                       outputs: {} });
+                       findings: [], error: null, outputs: {} });
   }
 };
 
@@ -52,31 +57,49 @@ function describe(error) {
   return String(error && error.message ? error.message : error);
 }
 
+// One line of the program's standard error under --events: a progress, a
+// finding or the error, as the program wrote it ({"event": "progress" |
+// "finding" | "error", ...}); any other line (an engine's fault, say) is
+// {event: "text", text}.
+function eventOf(line) {
+  if (line.startsWith("{")) {
+    try {
+      const event = JSON.parse(line);
+      if (event && typeof event.event === "string") return event;
+    } catch {
+      // Not one of the program's events: kept as text.
+    }
+  }
+  return { event: "text", text: line };
+}
+
 // A fresh engine, an instance of the compiled module, with what its run
-// writes to standard output and error kept beside it.
+// writes kept beside it: standard output, the findings and the error read
+// from standard error, and its other lines.
 async function newEngine(module) {
-  const out = { stdout: "", stderr: "" };
-  let pending = "";
-  // Standard error arrives a byte at a time; a progress line ("...: 12 of
-  // 1,000 ...") moves the page's bar, every line is kept for the page.
+  const out = { stdout: "", stderr: "", findings: [], error: null };
+  let pending = [];
+  // Standard error arrives a byte at a time, UTF-8: a line is decoded whole.
+  const decoder = new TextDecoder();
   const errorByte = (code) => {
     if (code === null) return;
     if (code !== 10 && code !== 13) {
-      pending += String.fromCharCode(code);
+      pending.push(code);
       return;
     }
-    const progress = /(\d[\d,]*) of (\d[\d,]*)/.exec(pending);
-    if (progress) {
-      self.postMessage({
-        type: "progress",
-        done: Number(progress[1].replace(/,/g, "")),
-        total: Number(progress[2].replace(/,/g, "")),
-        line: pending,
-      });
-    } else if (pending.length > 0) {
-      out.stderr += pending + "\n";
+    if (pending.length === 0) return;
+    const event = eventOf(decoder.decode(new Uint8Array(pending)));
+    pending = [];
+    if (event.event === "progress") {
+      self.postMessage({ type: "progress", label: event.label, done: event.done,
+                         total: event.total });
+    } else if (event.event === "finding") {
+      out.findings.push(event);
+    } else if (event.event === "error") {
+      out.error = event;
+    } else {
+      out.stderr += event.text + "\n";
     }
-    pending = "";
   };
   // The engine's script would otherwise compile its WebAssembly again.
   let instantiated;
@@ -104,7 +127,8 @@ async function newEngine(module) {
 }
 
 // One run of the program on a fresh engine: its exit status, its standard
-// output and error, and the files it wrote.
+// output, its findings and error, its other standard error lines, and the
+// files it wrote.
 function run({ engine, out, errorByte }, files, args) {
   const FS = engine.FS;
   FS.mkdir("/run");
@@ -154,6 +178,6 @@ function run({ engine, out, errorByte }, files, args) {
     }
   };
   collect(FS.lookupPath("/run").node, "");
-  return { status, stdout: out.stdout, stderr: out.stderr, outputs, transfer: [...transfer],
-           memoryBytes: engine.HEAPU8.length };
+  return { status, stdout: out.stdout, stderr: out.stderr, findings: out.findings,
+           error: out.error, outputs, transfer: [...transfer], memoryBytes: engine.HEAPU8.length };
 }

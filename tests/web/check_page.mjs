@@ -5,11 +5,16 @@
 //  - the page shows the report's tables;
 //  - the run the page makes of its engine as it opens leaves nothing behind,
 //    and a download link gives its file's bytes;
-//  - a missing data file is the program's own line, beside the Run button;
-//  - a card's run also gives the analysis file that reproduces it;
+//  - a missing data file is the card's console line, beside the Run button;
+//  - a card's run also gives the analysis file that reproduces it, and a
+//    bootstrap the program refuses stands beside the page's field of it;
+//  - the page's defaults are the library's (the command line's --defaults);
 //  - a table alone gets a form: the ID found, score points suggested, an error
-//    beside its field, and the README's numbers; a conversion table chosen
-//    with it puts the cuts on the scale, and a subgroup column is reported;
+//    beside the field of the key it names, and the README's numbers; an
+//    examinee left out is a note in the notes box with its code, never
+//    progress, and a repeated ID a warning with its code; a conversion table
+//    chosen with it puts the cuts on the scale, and a subgroup column is
+//    reported;
 //  - a long bootstrap moves the progress bar; Cancel ends it at once, keeps
 //    nothing, and the page stays usable;
 //  - 100,000 examinees from a generated table run to the end (the time and
@@ -21,7 +26,8 @@
 //   node check_page.mjs PAGE EXPECTED_DIR OUT_DIR EXAMPLE_FOLDER...
 //
 // EXPECTED_DIR/<example>/ holds the command line's files of each example run
-// with --results results: results/*, and the report its card names.
+// with --results results: results/*, and the report its card names;
+// EXPECTED_DIR/defaults.json the command line's --defaults.
 // Exits 77 (skipped) when no Chromium is installed, 1 when a check fails.
 import fs from "node:fs";
 import http from "node:http";
@@ -104,8 +110,12 @@ async function runAndWait(page, timeout = 240000) {
     for (const [name, bytes] of Object.entries(run.outputs)) {
       text[name] = Array.from(bytes, (b) => String.fromCharCode(b)).join("");
     }
+    const notes = [...document.querySelectorAll("#notes li")].map((li) => ({
+      code: li.dataset.code, severity: li.dataset.severity, text: li.textContent }));
     return { status: run.status, stdout: run.stdout, stderr: run.stderr, outputs: text,
              errors: document.getElementById("error").textContent,
+             errorCode: document.getElementById("error").dataset.code, notes,
+             notesShown: !document.getElementById("notesBox").hidden,
              pageStatus: document.getElementById("status").textContent,
              resultsJson: document.getElementById("results-json").textContent };
   });
@@ -131,7 +141,7 @@ for (const example of examples) {
   const page = await openPage();
   await choose(page, inputsOf(example));
   const run = await runAndWait(page);
-  check(run.status === 0, `${name}: exit status ${run.status}: ${run.stderr}`);
+  check(run.status === 0, `${name}: exit status ${run.status}: ${run.errors}`);
   const expected = filesUnder(path.join(expectedDir, name));
   const got = Object.keys(run.outputs).sort();
   check(JSON.stringify(got) === JSON.stringify(Object.keys(expected).sort()),
@@ -168,6 +178,17 @@ for (const example of examples) {
   check(warmed.ready === true && warmed.lastRun === null && warmed.outputHidden &&
         warmed.status === "" && warmed.links === 0,
         `the opening run left something behind: ${JSON.stringify(warmed)}`);
+  const library = JSON.parse(fs.readFileSync(path.join(expectedDir, "defaults.json"), "utf8"));
+  const shown = await page.evaluate(() => ({
+    defaults: window.tesserlink.defaults,
+    seed: document.getElementById("seed").value,
+    minGroup: document.getElementById("fMinGroup").value,
+  }));
+  check(JSON.stringify(shown.defaults) === JSON.stringify(library),
+        `the page's defaults are not the command line's --defaults: ${JSON.stringify(shown.defaults)}`);
+  check(shown.seed === String(library.seed) && shown.minGroup === String(library.min_group),
+        `the page shows the seed ${shown.seed} and the group size ${shown.minGroup}, not the ` +
+        `library's ${library.seed} and ${library.min_group}`);
   await choose(page, inputsOf(examples[0]));
   const run = await runAndWait(page);
   // Saved for real, into a folder of the test's.
@@ -191,14 +212,22 @@ for (const example of examples) {
 }
 
 // A card run (the card picked over the analysis file) also gives the analysis
-// file that reproduces it.
+// file that reproduces it. A bootstrap the program refuses is shown beside the
+// page's own field of it.
 {
   const page = await openPage();
   await choose(page, inputsOf(examples[0]));
   await page.select("#runFile", "card.txt");
+  await page.$eval("#bootstrap", (input) => { input.value = "1"; });
+  let run = await runAndWait(page);
+  const beside = await page.$eval("#bootstrap", (i) => ({ ...i.nextElementSibling?.dataset }));
+  check(run.status === 2 && run.errorCode === "run.option" && beside.key === "options.bootstrap" &&
+        beside.code === "run.option",
+        `a bootstrap of 1: status ${run.status}, beside the field ${JSON.stringify(beside)}: ` +
+        run.errors);
   await page.$eval("#bootstrap", (input) => { input.value = "20"; });
-  const run = await runAndWait(page);
-  check(run.status === 0, `card run: exit status ${run.status}: ${run.stderr}`);
+  run = await runAndWait(page);
+  check(run.status === 0, `card run: exit status ${run.status}: ${run.errors}`);
   const toml = run.outputs["analysis.toml"] || "";
   check(toml.includes("[[sets]]") && toml.includes('results = "results"') &&
         toml.includes("bootstrap = 20"), `card run: the analysis file is ${JSON.stringify(toml)}`);
@@ -227,12 +256,32 @@ for (const example of examples) {
   await page.type("#fLabels", "Not yet, Proficient");
   await page.type("#fCuts", "40");
   let run = await runAndWait(page);
-  const beside = await page.$eval("#fCuts", (i) => i.nextElementSibling?.className || "");
-  check(run.status === 2 && beside === "fieldError",
-        `a cut off the scale: status ${run.status}, not shown beside the field: ${run.errors}`);
+  const beside = await page.$eval("#fCuts", (i) => {
+    const next = i.nextElementSibling;
+    return next ? { className: next.className, ...next.dataset, text: next.textContent } : {};
+  });
+  check(run.status === 2 && beside.className === "fieldError" &&
+        beside.key === "classification.observed_cuts" && beside.code === "analysis.key" &&
+        beside.text === run.errors && run.errorCode === "analysis.key",
+        `a cut off the scale: status ${run.status}, beside the field ${JSON.stringify(beside)}, ` +
+        `in the error box ${run.errorCode}: ${run.errors}`);
   await page.$eval("#fCuts", (i) => { i.value = "4"; });
+  // Every text the status line shows during the run.
+  await page.evaluate(() => {
+    const status = document.getElementById("statusText");
+    window.statusTexts = [];
+    new MutationObserver(() => window.statusTexts.push(status.textContent))
+      .observe(status, { childList: true, characterData: true, subtree: true });
+  });
   run = await runAndWait(page);
-  check(run.status === 0, `the form's run: exit status ${run.status}: ${run.stderr}`);
+  check(run.status === 0, `the form's run: exit status ${run.status}: ${run.errors}`);
+  const omitted = run.notes.filter((n) => n.code === "table.rows_omitted");
+  check(run.notesShown && omitted.length === 1 && omitted[0].severity === "note" &&
+        omitted[0].text.includes("g5reading.csv: 1 of 10 examinees left out"),
+        `the examinee left out is not a note in the notes box: ${JSON.stringify(run.notes)}`);
+  const statusTexts = await page.evaluate(() => window.statusTexts);
+  check(!statusTexts.some((t) => t.includes("examinees")),
+        `the note was shown as progress: ${JSON.stringify(statusTexts)}`);
   const json = JSON.parse(run.outputs["results/results.json"] || "{}");
   const consistency = json.overall ? json.overall.consistency : NaN;
   check(Math.abs(consistency - 0.92423) < 5e-6, `the form's run: consistency ${consistency}`);
@@ -262,7 +311,7 @@ for (const example of examples) {
   await page.select("#fCutsOn", "scale");
   await page.select("#fGroups", "school");
   const run = await runAndWait(page);
-  check(run.status === 0, `the form's scale run: exit status ${run.status}: ${run.stderr}`);
+  check(run.status === 0, `the form's scale run: exit status ${run.status}: ${run.errors}`);
   const json = JSON.parse(run.outputs["results/results.json"] || "{}");
   check(Math.abs((json.overall?.consistency ?? NaN) - 0.92423) < 5e-6,
         "a scale cut of 140 does not give the raw cut 4's consistency");
@@ -274,6 +323,40 @@ for (const example of examples) {
   const toml = run.outputs["analysis.toml"] || "";
   check(toml.includes('groups = ["school"]') && toml.includes('cuts_on = "scale"'),
         `the form's analysis file lacks the groups or the scale: ${JSON.stringify(toml)}`);
+  check(!toml.includes("min_group"),
+        `the form wrote the library's own group size: ${JSON.stringify(toml)}`);
+  await page.close();
+}
+
+// A table whose IDs repeat: an error in a set's key beside that set's field;
+// then the warning, by its code, in the notes box beside the note of the
+// examinee left out.
+{
+  const table = path.join(outDir, "g5dup.csv");
+  fs.writeFileSync(table, fs.readFileSync(path.join(outDir, "g5reading.csv"), "latin1")
+    .replace("S102", "S101"));
+  const page = await openPage();
+  await choose(page, [table]);
+  await page.waitForFunction(() => !document.getElementById("tableForm").hidden);
+  await page.select("#fMissing", "omit");
+  await page.type("#fCodes", "9");
+  await page.type("#fSets .items", "r1:r6");
+  await page.$eval("#fSets .items", (i) => i.dispatchEvent(new Event("change")));
+  await page.type("#fCuts", "4");
+  // A set's key: the error stands beside that set's field.
+  await page.$eval("#fSets .points", (i) => { i.value = "1, 0"; });
+  let run = await runAndWait(page);
+  const beside = await page.$eval("#fSets .points", (i) => ({ ...i.nextElementSibling?.dataset }));
+  check(run.status === 2 && beside.key === "sets[1].points" && beside.code === "analysis.key",
+        `falling score points: status ${run.status}, beside the set's points ` +
+        `${JSON.stringify(beside)}: ${run.errors}`);
+  await page.$eval("#fSets .points", (i) => { i.value = "0, 1"; });
+  run = await runAndWait(page);
+  check(await page.$$eval(".fieldError", (notes) => notes.length) === 0,
+        "an earlier error still stands beside its field");
+  const codes = run.notes.map((n) => `${n.severity} ${n.code}`).join(", ");
+  check(run.status === 0 && codes === "warning table.duplicate_ids, note table.rows_omitted",
+        `a repeated ID: exit status ${run.status}, the notes box holds ${codes}`);
   await page.close();
 }
 
@@ -283,9 +366,12 @@ for (const example of examples) {
   const folder = examples[0];
   await choose(page, inputsOf(folder).filter((f) => f.endsWith("card.txt")));
   const run = await runAndWait(page);
-  check(run.status !== 0, "a missing data file: the run succeeded");
-  check(run.errors.length > 0 && !run.errors.includes("\n"),
-        `a missing data file: the page shows ${JSON.stringify(run.errors)}, not one line`);
+  check(run.status === 1, `a missing data file: exit status ${run.status}`);
+  const consoleLines = run.stdout.trim().split("\n");
+  check(run.errors === consoleLines[consoleLines.length - 1] && run.errors.length > 0 &&
+        run.errorCode === "data.file_missing",
+        `a missing data file: the page shows ${JSON.stringify(run.errors)} (${run.errorCode}), ` +
+        `not the console line`);
   check(!Object.keys(run.outputs).some((n) => n.startsWith("results/")),
         "a missing data file: results were written");
   check(run.status !== 0 && (await page.$eval("#status", (e) => e.textContent)) === "error",
@@ -334,11 +420,12 @@ for (const example of examples) {
   const large = await page.evaluate(() => {
     const run = window.tesserlink.lastRun;
     const json = document.getElementById("results-json").textContent;
-    return { status: run.status, stderr: run.stderr, milliseconds: run.milliseconds,
+    return { status: run.status, errors: document.getElementById("error").textContent,
+             milliseconds: run.milliseconds,
              engineMemory: run.engineMemoryBytes, examinees: json ? JSON.parse(json).examinees : null };
   });
   check(large.status === 0 && large.examinees === rows,
-        `${rows} examinees: exit status ${large.status}, ${large.examinees} examinees: ${large.stderr}`);
+        `${rows} examinees: exit status ${large.status}, ${large.examinees} examinees: ${large.errors}`);
   const peak = await rendererPeakBytes(browser);
   const mb = (bytes) => (bytes / 1048576).toFixed(0) + " MB";
   console.log(`web page: ${rows} examinees in ${(large.milliseconds / 1000).toFixed(1)} s; ` +
