@@ -17,6 +17,7 @@
 #include "input/analysis_file.h"
 #include "model/parallel_for.h"
 #include "plan/run_paths.h"
+#include "run/run_json.h"
 #include "platform/file_names.h"
 #include "results_files/summary_files.h"
 
@@ -153,7 +154,11 @@ int runTestingProgram(const CommandLine& line, std::ostream& out, std::ostream& 
         // No test runs while any two would write onto one file.
         refuseCollidingPaths(program.paths());
     } catch (const InputError& error) {
-        err << "tesserlink: " << error.what() << '\n';
+        if (line.events) {
+            err << findingJsonLine(error.finding()) << '\n';
+        } else {
+            err << "tesserlink: " << error.what() << '\n';
+        }
         return kExitFailure;
     }
     int status = program.run();

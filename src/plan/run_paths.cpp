@@ -70,7 +70,10 @@ bool inside(const Compared& inner, const Compared& folder) {
 }
 
 [[noreturn]] void refuse(const std::string& text) {
-    throw InputError(oneLine(text));
+    Finding finding;
+    finding.code = FindingCode::OutputUnsafe;
+    finding.text = oneLine(text);
+    throw InputError(std::move(finding));
 }
 
 }  // namespace
