@@ -4,6 +4,7 @@
 #include "core/decimal_number.h"
 #include "core/errors.h"
 #include "core/one_line.h"
+#include "platform/regular_file.h"
 #include "tables/table.h"
 
 namespace tl {
@@ -77,6 +78,7 @@ std::string cellError(const std::string& file, std::int64_t row, const std::stri
 
 void readTable(const TableSource& source, TableVisitor& visitor) {
     std::error_code error;
+    refuseSpecialFile(source.path);
     if (!std::filesystem::is_regular_file(source.path, error)) {
         throw InputError(source.path + ": the data table does not exist (tried " +
                          std::filesystem::absolute(source.path, error).string() + ")");
