@@ -73,10 +73,17 @@ class DelimitedParser {
             return;
         }
         if (!carried_.empty()) {
+            const std::size_t lineEnd = chunk.find_first_of("\r\n");
+            if (lineEnd == std::string_view::npos && chunk.find('"') == std::string_view::npos) {
+                // The row goes on through the whole chunk: it is only
+                // appended to, never scanned again, so that a long line
+                // costs its length once.
+                carry(chunk);
+                return;
+            }
             // The row carried over from the last chunk ends at this chunk's
             // first line end: it is completed on its own, so that the chunk
             // itself is never copied.
-            const std::size_t lineEnd = chunk.find_first_of("\r\n");
             const std::size_t head = lineEnd == std::string_view::npos ? chunk.size() : lineEnd + 1;
             std::string row = std::move(carried_);
             carried_.clear();
@@ -116,11 +123,54 @@ class DelimitedParser {
         splitEndedRows(input.substr(0, rows));
         rethrow();
         if (quote == std::string_view::npos) {
-            carried_.assign(input.substr(rows));
+            carried_.clear();
+            openField_ = 0;
+            carry(input.substr(rows));
             return;
         }
         quoteSeen_ = true;
         parse(input.substr(rows));
+    }
+
+    // Adds text without a line end or a quote to the row not yet ended,
+    // refusing a cell that grows past the cap.
+    void carry(std::string_view text) {
+        carried_.append(text);
+        const std::size_t last =
+            delimiter_ == ' ' ? text.find_last_of(" \t") : text.find_last_of(delimiter_);
+        openField_ =
+            last == std::string_view::npos ? openField_ + text.size() : text.size() - last - 1;
+        if (openField_ > kMaxCellBytes) {
+            failure_ = longCell(
+                fieldsBefore(std::string_view(carried_).substr(0, carried_.size() - openField_)));
+            carried_.clear();
+            rethrow();
+        }
+    }
+
+    // How many fields of a row come before its end (the open field's start).
+    std::size_t fieldsBefore(std::string_view row) const {
+        if (delimiter_ != ' ')
+            return static_cast<std::size_t>(std::count(row.begin(), row.end(), delimiter_));
+        std::size_t fields = 0;
+        bool inField = false;
+        for (char c : row) {
+            const bool blank = c == ' ' || c == '\t';
+            if (inField && blank) ++fields;
+            inField = !blank;
+        }
+        return fields;
+    }
+
+    std::string longCell(std::size_t column) const {
+        std::string where = headerSeen_ ? "row " + std::to_string(row_ + 1) : "the header row";
+        where += ", column ";
+        where += headerSeen_ && column < names_.size() ? shownValue(names_[column])
+                                                       : std::to_string(column + 1);
+        return oneLine(name_ + ": " + where + ": the cell is longer than " +
+                       std::to_string(kMaxCellBytes) +
+                       " bytes, the most a cell may hold; check the quotes and line ends of "
+                       "that row");
     }
 
     void parse(std::string_view text) {
@@ -128,6 +178,8 @@ class DelimitedParser {
             !failure_) {
             failure_ = name_ + ": " + csv_strerror(csv_error(&parser_));
         }
+        // A quoted cell that has not ended grows in libcsv's buffer.
+        if (!failure_ && parser_.entry_pos > kMaxCellBytes) failure_ = longCell(field_);
         rethrow();
     }
 
@@ -230,6 +282,10 @@ class DelimitedParser {
     [[gnu::always_inline]] void field(const char* text, std::size_t length) {
         if (failure_) return;
         if (delimiter_ == ' ' && text == nullptr) return;  // a second blank in a run
+        if (length > kMaxCellBytes) {
+            failure_ = longCell(field_);
+            return;
+        }
         const std::string_view value = text ? std::string_view(text, length) : std::string_view();
         const std::size_t column = field_++;
         if (!headerSeen_) {
@@ -338,8 +394,9 @@ class DelimitedParser {
     std::array<ByteClass, 256> classes_ = classesFor(delimiter_);
     TableVisitor& visitor_;
     std::string blanked_;
-    bool quoteSeen_;       // libcsv reads the rest
-    std::string carried_;  // a row not yet ended, before the first quote
+    bool quoteSeen_;             // libcsv reads the rest
+    std::string carried_;        // a row not yet ended, before the first quote
+    std::size_t openField_ = 0;  // the length of its last field so far
     bool headerSeen_ = false;
     std::vector<std::string> names_;
     std::vector<int> roles_;
