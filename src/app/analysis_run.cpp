@@ -125,7 +125,7 @@ int runAnalysisFile(std::ostream& out, std::ostream& err, const RunOptions& opti
     } catch (const InputError& error) {
         failure = "tesserlink: " + oneLine(error.what());
     } catch (const DetectedError& error) {
-        failure = "tesserlink: " + *options.cardFile + ": " + error.reason();
+        failure = "tesserlink: " + oneLine(*options.cardFile + ": " + error.reason());
     } catch (const std::bad_alloc&) {
         failure = "tesserlink: not enough memory for this run";
     }

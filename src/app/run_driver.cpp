@@ -11,6 +11,7 @@
 #include "core/errors.h"
 #include "core/limits.h"
 #include "core/messages.h"
+#include "core/one_line.h"
 #include "input/control_card_reader.h"
 #include "input/file_data_source.h"
 #include "input/scale_table_reader.h"
@@ -105,10 +106,11 @@ class Job {
 
     void warn(const std::vector<Warning>& warnings) {
         if (options_.quiet) return;
-        for (const Warning& w : warnings) err_ << "tesserlink: warning: " << w.text << '\n';
+        for (const Warning& w : warnings)
+            err_ << "tesserlink: warning: " << oneLine(w.text) << '\n';
     }
     void note(const std::string& text) {
-        if (!options_.quiet) err_ << "tesserlink: note: " << text << '\n';
+        if (!options_.quiet) err_ << "tesserlink: note: " << oneLine(text) << '\n';
     }
 
     Console& console_;
@@ -142,7 +144,7 @@ int runTesserlink(std::istream& in, std::ostream& out, std::ostream& err,
         console.line(failure);
         status = 1;
     } catch (const InputError& error) {
-        failure = std::string("tesserlink: ") + error.what();
+        failure = "tesserlink: " + oneLine(error.what());
         err << failure << '\n';
         status = 2;
     } catch (const std::bad_alloc&) {
