@@ -124,7 +124,7 @@ class DelimitedParser {
         rethrow();
         if (quote == std::string_view::npos) {
             carried_.clear();
-            openField_ = 0;
+            openField_ = contentBegin_ = contentEnd_ = 0;
             carry(input.substr(rows));
             return;
         }
@@ -133,14 +133,26 @@ class DelimitedParser {
     }
 
     // Adds text without a line end or a quote to the row not yet ended,
-    // refusing a cell that grows past the cap.
+    // refusing a cell that grows past the cap. The cap is on the cell as it is
+    // read, without the blanks around it, as field() sees it; blanks alone
+    // are refused only past kMaxCellBlanks, which bounds the memory held.
     void carry(std::string_view text) {
+        const std::size_t base = carried_.size();
         carried_.append(text);
         const std::size_t last =
             delimiter_ == ' ' ? text.find_last_of(" \t") : text.find_last_of(delimiter_);
-        openField_ =
-            last == std::string_view::npos ? openField_ + text.size() : text.size() - last - 1;
-        if (openField_ > kMaxCellBytes) {
+        const bool restarted = last != std::string_view::npos;
+        const std::size_t from = restarted ? last + 1 : 0;
+        openField_ = restarted ? text.size() - from : openField_ + text.size();
+        if (restarted) contentBegin_ = contentEnd_ = 0;
+        const std::string_view part = text.substr(from);
+        const char* blanks = delimiter_ == '\t' ? " " : " \t";
+        const std::size_t first = part.find_first_not_of(blanks);
+        if (first != std::string_view::npos) {
+            if (contentEnd_ == 0) contentBegin_ = base + from + first;
+            contentEnd_ = base + from + part.find_last_not_of(blanks) + 1;
+        }
+        if (contentEnd_ - contentBegin_ > kMaxCellBytes || openField_ > kMaxCellBlanks) {
             failure_ = longCell(
                 fieldsBefore(std::string_view(carried_).substr(0, carried_.size() - openField_)));
             carried_.clear();
@@ -179,7 +191,9 @@ class DelimitedParser {
             failure_ = name_ + ": " + csv_strerror(csv_error(&parser_));
         }
         // A quoted cell that has not ended grows in libcsv's buffer.
-        if (!failure_ && parser_.entry_pos > kMaxCellBytes) failure_ = longCell(field_);
+        if (!failure_ && (parser_.entry_pos - parser_.spaces > kMaxCellBytes ||
+                          parser_.entry_pos > kMaxCellBlanks))
+            failure_ = longCell(field_);
         rethrow();
     }
 
@@ -397,6 +411,10 @@ class DelimitedParser {
     bool quoteSeen_;             // libcsv reads the rest
     std::string carried_;        // a row not yet ended, before the first quote
     std::size_t openField_ = 0;  // the length of its last field so far
+    // Where that field's text, blanks around it left out, begins and ends
+    // in carried_; both 0 while it has none.
+    std::size_t contentBegin_ = 0;
+    std::size_t contentEnd_ = 0;
     bool headerSeen_ = false;
     std::vector<std::string> names_;
     std::vector<int> roles_;
