@@ -70,10 +70,8 @@ std::optional<TableCell> cellOfText(std::string_view text, bool decimalComma) {
 
 std::string cellError(const std::string& file, std::int64_t row, const std::string& column,
                       std::string_view value, const std::string& what) {
-    std::string shown(value.substr(0, 40));
-    if (value.size() > 40) shown += "...";
-    return oneLine(file + ": row " + std::to_string(row) + ", column " + column + ": '" + shown +
-                   "' " + what);
+    return oneLine(file + ": row " + std::to_string(row) + ", column " + column + ": '" +
+                   shownValue(value) + "' " + what);
 }
 
 void readTable(const TableSource& source, TableVisitor& visitor) {
