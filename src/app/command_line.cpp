@@ -193,7 +193,8 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
         ->type_name("")
         ->check(notEmpty("a file name"));
     app.add_option("--threads", line.analysis.threads,
-                   "Use N threads, N >= 1 (default: all hardware threads)")
+                   "Use N threads, 1 <= N <= " + std::to_string(kMaxThreads) +
+                       " (default: all hardware\nthreads)")
         ->type_name("N")
         ->transform(wholeNumber(1u, " thread", kMaxThreads));
     app.add_flag(
