@@ -1,5 +1,6 @@
 #include "fuzz_checks.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -268,6 +269,30 @@ std::string checkTable(std::string_view input) {
     if (pieces.log != own.log || piecesError != ownError)
         return "the table read in pieces differs from the table read whole";
     return own.problem;
+}
+
+std::string expandedInput(std::string_view recipe) {
+    if (recipe.size() < 4) return std::string(recipe);
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(recipe[i]); };
+    const std::size_t count = (std::size_t{byte(0)} << 8 | byte(1)) * 4;
+    const std::size_t length = std::min<std::size_t>(byte(2) % 16 + 1, recipe.size() - 4);
+    const std::string_view fragment = recipe.substr(4, length);
+    const std::string_view text = recipe.substr(4 + length);
+    const std::size_t at = text.size() * byte(3) / 255;
+    std::string out;
+    out.reserve(text.size() + count * fragment.size());
+    out.append(text.substr(0, at));
+    for (std::size_t i = 0; i < count; ++i) out.append(fragment);
+    out.append(text.substr(at));
+    return out;
+}
+
+std::string checkExpandedAnalysisFile(std::string_view recipe) {
+    return checkAnalysisFile(expandedInput(recipe));
+}
+
+std::string checkExpandedTable(std::string_view recipe) {
+    return checkTable(expandedInput(recipe));
 }
 
 }  // namespace tl::fuzz

@@ -23,4 +23,16 @@ std::string checkAnalysisFile(std::string_view input);
 // the rest is a delimited table, its first column the IDs and the rest numbers.
 std::string checkTable(std::string_view input);
 
+// The generators of long inputs, which the fuzzers' few kilobytes cannot
+// reach as they stand. An input is a recipe: bytes 0 and 1 give a count (up
+// to 65,535 times 4), byte 2 the length of a fragment (1 to 16) and byte 3
+// where it goes in the text (in 255ths of its length); then come the fragment and the text. The
+// result is the text with the fragment repeated that many times at that place, for instance a key
+// of 40,000 dotted parts or a line of megabytes.
+std::string expandedInput(std::string_view recipe);
+// The expanded input as an analysis file (deep keys, nested brackets).
+std::string checkExpandedAnalysisFile(std::string_view recipe);
+// The expanded input as a table (long lines, long cells), as checkTable.
+std::string checkExpandedTable(std::string_view recipe);
+
 }  // namespace tl::fuzz

@@ -170,8 +170,48 @@ INSTANTIATE_TEST_SUITE_P(
         Mistake{"BootstrapOne", kSet + kCuts + "[options]\nbootstrap = 1\n",
                 "g5.toml:8: options.bootstrap: 0 (none) or at least 2 replications, not 1"},
         Mistake{"InfiniteWeight", kSet + "weight = inf\n" + kCuts,
-                "g5.toml:5: sets[1].weight: must be a finite number"}),
+                "g5.toml:5: sets[1].weight: must be a finite number"},
+        Mistake{"EmptyItemColumn",
+                "[data]\nfile = \"t.csv\"\n[[sets]]\nitems = \"\"\npoints = [0, 1]\n" + kCuts,
+                "g5.toml:4: sets[1].items: names no column: give a column, a range as "
+                "\"mc01:mc40\", or a list of column names"},
+        Mistake{"RangeWithoutItsEnd",
+                "[data]\nfile = \"t.csv\"\n[[sets]]\nitems = \"a:\"\npoints = [0, 1]\n" + kCuts,
+                "g5.toml:4: sets[1].items: names no column: give a column, a range as "
+                "\"mc01:mc40\", or a list of column names"},
+        Mistake{
+            "EmptyNameInTheList",
+            "[data]\nfile = \"t.csv\"\n[[sets]]\nitems = [\"a\", \"\"]\npoints = [0, 1]\n" + kCuts,
+            "g5.toml:4: sets[1].items[2]: is empty: give the column's name"},
+        Mistake{"KeyOfManyDottedParts",
+                kSet + kCuts + "[options]\n" +
+                    [] {
+                        std::string key = "x";
+                        for (int part = 1; part < 65; ++part) key += ".x";
+                        return key;
+                    }() +
+                    " = 1\n",
+                "g5.toml:8: keys and tables are nested more than 64 deep (dotted parts, "
+                "brackets and braces); an analysis file needs a few"},
+        Mistake{"ArraysNestedDeep",
+                kSet + kCuts + "x = " + std::string(64, '[') + std::string(64, ']') + "\n",
+                "g5.toml:7: keys and tables are nested more than 64 deep (dotted parts, "
+                "brackets and braces); an analysis file needs a few"},
+        Mistake{"LargerThanAMegabyte", kSet + kCuts + "# " + std::string(1 << 20, 'x') + "\n",
+                "g5.toml: the analysis file is larger than 1048576 bytes, the most one may "
+                "have; is it the right file?"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Dots and brackets inside strings and comments, and the dot of a number,
+// are no nesting: a file full of them is read as usual.
+TEST(AnalysisFileReader, CountsNoNestingInStringsCommentsAndNumbers) {
+    const std::string dots(300, '.');
+    const std::string text = "title = \"" + dots + "[[[{{{\"\n# " + dots + "[[[[\n" + kSet +
+                             "weight = 1.5\n" + kCuts + "labels = ['" + dots + "', \"\"\"a\n" +
+                             dots + "\"\"\"]\n";
+    const AnalysisFile file = readAnalysisFile(text, "g5.toml");
+    EXPECT_EQ(file.labels.title, dots + "[[[{{{");
+}
 
 TEST(AnalysisFileName, IsTheTomlExtension) {
     EXPECT_TRUE(isAnalysisFileName("a/b.toml"));

@@ -55,7 +55,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Target{"control_card_reader", tl::fuzz::checkControlCard},
                       Target{"data_file_reader", tl::fuzz::checkDataFile},
                       Target{"analysis_file", tl::fuzz::checkAnalysisFile},
-                      Target{"table_reader", tl::fuzz::checkTable}),
+                      Target{"table_reader", tl::fuzz::checkTable},
+                      Target{"analysis_file_deep", tl::fuzz::checkExpandedAnalysisFile},
+                      Target{"table_long_lines", tl::fuzz::checkExpandedTable}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -38,6 +38,17 @@ TEST(CsvText, QuotesOnlyWhatMustBeQuoted) {
         {"two\r\nlines", "\"two\r\nlines\""},
         {"line\nfeed", "\"line\nfeed\""},
         {"café 1/2", "café 1/2"},
+        // What a spreadsheet would open as a formula is written behind a quote,
+        // and so is a leading quote, so that one quote always comes off again.
+        {"=HYPERLINK(\"x\")", "\"'=HYPERLINK(\"\"x\"\")\""},
+        {"+cmd|' /C calc'!A0", "'+cmd|' /C calc'!A0"},
+        {"-2+3", "'-2+3"},
+        {"@SUM(1,2)", "\"'@SUM(1,2)\""},
+        {"\tx", "'\tx"},
+        {"\rx", "\"'\rx\""},
+        {"'quoted", "''quoted"},
+        {"a=b", "a=b"},
+        {" =b", " =b"},
     };
     CsvText csv;
     for (const auto& c : cases) {
@@ -48,7 +59,22 @@ TEST(CsvText, QuotesOnlyWhatMustBeQuoted) {
     const auto rows = parseCsv(csv.take());
     ASSERT_EQ(rows.size(), 1u);
     ASSERT_EQ(rows[0].size(), std::size(cases));
-    for (std::size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(rows[0][i], cases[i].field);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const std::string& read = rows[0][i];
+        // A reader takes one leading quote off a cell that has it.
+        EXPECT_EQ(
+            opensAsFormula(cases[i].field) ? "'" + std::string(cases[i].field) : cases[i].field,
+            read);
+    }
+}
+
+// Numbers are never escaped, negative ones included.
+TEST(CsvText, LeavesNegativeNumbersAlone) {
+    CsvText csv;
+    csv.number(-2.5);
+    csv.integer(-3);
+    csv.endRow();
+    EXPECT_EQ(csv.take(), "-2.5,-3\r\n");
 }
 
 TEST(CsvText, WritesRealsShortestAndMissingValuesEmpty) {

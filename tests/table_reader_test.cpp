@@ -157,6 +157,42 @@ INSTANTIATE_TEST_SUITE_P(
         BadText{"Empty", "", "g5.csv: the table has no header row"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A cell is at most kMaxCellBytes: one just that long is read, one a byte
+// longer is refused naming its row and column, however the text is handed
+// over (whole, or in pieces smaller than the cell) and whether it is quoted.
+TEST(DelimitedTextCellCap, RefusesOnlyCellsLongerThanTheCap) {
+    const std::string longest(kMaxCellBytes, 'x');
+    const std::string over = longest + "x";
+    const std::string refused = "t.csv: row 2, column name: the cell is longer than 1048576 bytes";
+    const std::string header = "t.csv: the header row, column 2: the cell is longer than";
+    const struct {
+        std::string text;
+        std::string message;  // the start of the refusal; empty: read
+    } cases[] = {
+        {"id,name,a\n1,y,1\n2," + longest + ",2\n", ""},
+        {"id,name,a\n1,y,1\n2,\"" + longest + "\",2\n", ""},
+        {"id,name,a\n1,y,1\n2," + over + ",2\n", refused},
+        {"id,name,a\n1,y,1\n2," + over, refused},
+        {"id,name,a\n1,y,1\n2,\"" + over + "\",2\n", refused},
+        {"id,name,a\n1,\"y\",1\n2," + over + ",2\n", refused},
+        {"id," + over + ",a\n1,y,1\n", header},
+    };
+    for (const auto& c : cases) {
+        for (std::size_t chunk : {std::size_t{0}, std::size_t{1} << 16, std::size_t{1} << 20}) {
+            Recorder recorder("name");
+            try {
+                readDelimitedText(c.text, "t.csv", 0, recorder, true, chunk);
+                EXPECT_EQ(c.message, "") << chunk;
+                EXPECT_EQ(recorder.rows_.size(), 2u);
+            } catch (const InputError& error) {
+                EXPECT_EQ(std::string(error.what()).substr(0, c.message.size()), c.message)
+                    << chunk;
+                EXPECT_NE(c.message, "") << error.what();
+            }
+        }
+    }
+}
+
 TEST(TableFormats, FromExtensionAndName) {
     EXPECT_EQ(formatOfExtension("a/b.CSV"), TableFormat::Delimited);
     EXPECT_EQ(formatOfExtension("b.zsav"), TableFormat::Spss);
@@ -256,6 +292,58 @@ INSTANTIATE_TEST_SUITE_P(Formats, StatisticsFile,
                                          StatCase{"Sas", TableFormat::Sas, ".sas7bdat", false},
                                          StatCase{"Xport", TableFormat::Xport, ".xpt", false}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Cut to half its length, a file of every format is an error naming it, never
+// a run on the rows before the cut.
+TEST_P(StatisticsFile, CutShortIsAnError) {
+    const StatCase& c = GetParam();
+    const std::string path =
+        (std::filesystem::temp_directory_path() / (std::string("tl_cut_") + c.name + c.extension))
+            .string();
+    std::string bytes;
+    readstat_writer_t* writer = readstat_writer_init();
+    readstat_set_data_writer(writer, [](const void* data, size_t length, void* text) {
+        static_cast<std::string*>(text)->append(static_cast<const char*>(data), length);
+        return static_cast<ssize_t>(length);
+    });
+    readstat_variable_t* a = readstat_add_variable(writer, "A", READSTAT_TYPE_DOUBLE, 8);
+    const long rows = 600;
+    switch (c.format) {
+        case TableFormat::Spss:
+            readstat_begin_writing_sav(writer, &bytes, rows);
+            break;
+        case TableFormat::Stata:
+            readstat_begin_writing_dta(writer, &bytes, rows);
+            break;
+        case TableFormat::Sas:
+            readstat_begin_writing_sas7bdat(writer, &bytes, rows);
+            break;
+        default:
+            readstat_begin_writing_xport(writer, &bytes, rows);
+            break;
+    }
+    for (long r = 0; r < rows; ++r) {
+        readstat_begin_row(writer);
+        readstat_insert_double_value(writer, a, static_cast<double>(r));
+        readstat_end_row(writer);
+    }
+    readstat_end_writing(writer);
+    readstat_writer_free(writer);
+    {
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        std::fwrite(bytes.data(), 1, bytes.size() / 2 + 3, file);
+        std::fclose(file);
+    }
+    Recorder recorder;
+    try {
+        readTable({path, c.format, 0}, recorder);
+        FAIL() << "read " << recorder.rows_.size() << " rows of a file cut short";
+    } catch (const InputError& error) {
+        EXPECT_EQ(std::string(error.what()).rfind(path + ": ", 0), 0u) << error.what();
+    }
+    std::filesystem::remove(path);
+}
 
 TEST(StatisticsFileFault, NotSuchAFile) {
     const std::string path = (std::filesystem::temp_directory_path() / "tl_not.sav").string();

@@ -6,9 +6,12 @@
 
 #include "core/errors.h"
 #include "core/one_line.h"
+#include "input/analysis_file_limits.h"
 #include "input/file_data_source.h"
 #include "input/scale_table_reader.h"
 #include "plan/analysis_checks.h"
+#include "platform/file_names.h"
+#include "platform/regular_file.h"
 #include "platform/text_file.h"
 
 namespace tl {
@@ -23,6 +26,9 @@ std::string absoluteText(const std::string& path) {
 }  // namespace
 
 AnalysisFile readAnalysisFileAt(const std::string& path) {
+    std::error_code error;
+    const std::uintmax_t bytes = std::filesystem::file_size(filePathOf(path), error);
+    if (!error) refuseOversizedAnalysisFile(bytes, path);
     const std::optional<std::string> text = readTextFile(path);
     if (!text) {
         throw InputError(oneLine(path + ": the analysis file does not exist (tried " +
@@ -39,6 +45,7 @@ PreparedAnalysis prepareAnalysis(AnalysisFile file, const FindingSink& found) {
     } else {
         for (std::size_t s = 0; s < file.dataPaths.size(); ++s) {
             std::error_code error;
+            refuseSpecialFile(file.dataPaths[s]);
             if (!std::filesystem::is_regular_file(file.dataPaths[s], error)) {
                 throw file.error(
                     "sets[" + std::to_string(s + 1) + "]",
@@ -49,6 +56,7 @@ PreparedAnalysis prepareAnalysis(AnalysisFile file, const FindingSink& found) {
     if (file.scale && file.scale->tablePath) {
         const std::string& path = *file.scale->tablePath;
         std::error_code error;
+        refuseSpecialFile(path);
         if (!std::filesystem::is_regular_file(path, error)) {
             throw file.error("scale.table", "the conversion table does not exist (tried " +
                                                 absoluteText(path) + ")");

@@ -8,6 +8,7 @@
 #include "model/count_vector_table.h"
 #include "model/set_distributions.h"
 #include "model/set_loader.h"
+#include "plan/memory_estimate.h"
 
 namespace tl {
 
@@ -258,6 +259,9 @@ Results analyze(const ControlCard& card, DataSource& data, const AnalysisOptions
                 const AnalysisHooks& hooks) {
     AnalysisState state = runAnalysis(card, data, options, hooks, options.bootstrapReplicates > 0);
     if (state.plan.bootstrap()) {
+        const Results& run = state.results;
+        refuseUnaffordableRun(state.plan,
+                              {run.examineeCount, static_cast<std::int64_t>(run.groups.size())});
         state.results.bootstrap = bootstrapIndices(state, hooks.onBootstrapProgress);
     }
     return std::move(state.results);

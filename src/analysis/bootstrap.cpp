@@ -8,18 +8,17 @@
 #include "classify/bootstrap_draws.h"
 #include "classify/bootstrap_spread.h"
 #include "model/parallel_for.h"
+#include "plan/memory_estimate.h"
 
 namespace tl {
 
 namespace {
 
-// Samples are drawn a batch at a time, so memory stays near this many
-// examinee indices however large B N is, with enough replicates per batch to
-// keep every thread busy.
-constexpr std::size_t kBatchDraws = std::size_t{1} << 22;
-
+// Samples are drawn a batch at a time, so memory stays near
+// kBootstrapBatchDraws examinee indices however large B N is, with enough
+// replicates per batch to keep every thread busy.
 std::size_t batchSize(std::size_t examinees, unsigned threads, std::int64_t replicates) {
-    const std::size_t byMemory = std::max<std::size_t>(1, kBatchDraws / examinees);
+    const std::size_t byMemory = std::max<std::size_t>(1, kBootstrapBatchDraws / examinees);
     const std::size_t wanted = std::max<std::size_t>(byMemory, 4 * std::size_t{threads});
     return std::min(wanted, static_cast<std::size_t>(replicates));
 }

@@ -7,6 +7,7 @@
 #include "core/card_findings.h"
 #include "core/errors.h"
 #include "core/messages.h"
+#include "core/one_line.h"
 #include "input/control_card_reader.h"
 #include "platform/text_file.h"
 
@@ -78,12 +79,12 @@ std::string analysisFileOfCard(const ControlCard& card, const std::string& cardF
 }
 
 int convertCardToAnalysisFile(const std::string& cardFile, std::ostream& out, std::ostream& err) {
-    const std::optional<std::string> text = readTextFile(cardFile);
-    if (!text) {
-        err << "tesserlink: " << cardFile << ": the control card does not exist\n";
-        return 2;
-    }
     try {
+        const std::optional<std::string> text = readTextFile(cardFile);
+        if (!text) {
+            err << "tesserlink: " << oneLine(cardFile) << ": the control card does not exist\n";
+            return 2;
+        }
         CardFindings findings;
         const ControlCard card = readControlCard(*text, cardFile, &findings);
         if (static_cast<std::size_t>(card.categoryCount) != card.observedCuts.size() + 1 ||
@@ -96,9 +97,9 @@ int convertCardToAnalysisFile(const std::string& cardFile, std::ostream& out, st
         out << analysisFileOfCard(card, cardFile);
         return 0;
     } catch (const InputError& error) {
-        err << "tesserlink: " << error.what() << '\n';
+        err << "tesserlink: " << oneLine(error.what()) << '\n';
     } catch (const DetectedError& error) {
-        err << "tesserlink: " << cardFile << ": " << error.consoleLine << '\n';
+        err << "tesserlink: " << oneLine(cardFile + ": " + error.consoleLine) << '\n';
     }
     return 2;
 }

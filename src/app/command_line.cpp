@@ -52,27 +52,55 @@ constexpr const char* kUsageHint =
 // An accepted value is handed on without leading zeros, so that it is read in
 // base 10.
 template <typename T>
-CLI::Validator wholeNumber(T least, const std::string& unit) {
+CLI::Validator wholeNumber(T least, const std::string& unit,
+                           T most = std::numeric_limits<T>::max()) {
     const std::string wanted = least == 0
                                    ? "a whole number of 0 or more" + unit
                                    : "a whole number of at least " + std::to_string(least) + unit;
     return CLI::Validator(
-        [least, wanted](std::string& text) -> std::string {
+        [least, most, wanted](std::string& text) -> std::string {
             const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
             T value{};
             const char* end = text.data() + text.size();
             const bool digitsOnly = !text.empty() && std::all_of(text.begin(), text.end(), isDigit);
             if (digitsOnly) {
                 const auto [stop, error] = std::from_chars(text.data(), end, value);
-                if (error == std::errc::result_out_of_range)
-                    return "'" + text + "' is too large (at most " +
-                           std::to_string(std::numeric_limits<T>::max()) + ")";
+                if (error == std::errc::result_out_of_range ||
+                    (error == std::errc() && stop == end && value > most))
+                    return "'" + text + "' is too large (at most " + std::to_string(most) + ")";
                 if (error == std::errc() && stop == end && value >= least) {
                     text = std::to_string(value);
                     return {};
                 }
             }
             return "expects " + wanted + ", not '" + text + "'";
+        },
+        "", "");
+}
+
+// A memory size: a whole number of bytes, or of kB, MB, GB or TB (powers of
+// 1000; K, M, G and T alike), handed on as bytes.
+CLI::Validator memorySize() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            static const std::pair<const char*, std::uint64_t> units[] = {
+                {"", 1},        {"k", 1000},       {"K", 1000},
+                {"M", 1000000}, {"G", 1000000000}, {"T", 1000000000000}};
+            const char* end = text.data() + text.size();
+            std::uint64_t value = 0;
+            const auto [stop, error] = std::from_chars(text.data(), end, value);
+            std::string unit(stop, end);
+            if (unit.size() == 2 && (unit[1] == 'B' || unit[1] == 'b')) unit.pop_back();
+            const auto found = std::find_if(std::begin(units), std::end(units),
+                                            [&](const auto& u) { return unit == u.first; });
+            const bool digits = !text.empty() && text[0] >= '0' && text[0] <= '9';
+            if (error != std::errc() || !digits || found == std::end(units) || value == 0 ||
+                value > std::numeric_limits<std::uint64_t>::max() / found->second) {
+                return "expects a memory size such as 16GB, 500MB or a number of bytes, not '" +
+                       text + "'";
+            }
+            text = std::to_string(value * found->second);
+            return {};
         },
         "", "");
 }
@@ -167,9 +195,10 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
         ->type_name("")
         ->check(notEmpty("a file name"));
     app.add_option("--threads", request.threads,
-                   "Use N threads, N >= 1 (default: all hardware threads)")
+                   "Use N threads, 1 <= N <= " + std::to_string(kMaxThreads) +
+                       " (default: all hardware\nthreads)")
         ->type_name("N")
-        ->transform(wholeNumber(1u, " thread"));
+        ->transform(wholeNumber(1u, " thread", kMaxThreads));
     app.add_flag(
            "--strict", request.strict,
            "Make the warnings about data that does not fit\nthe card errors: no report is written")
@@ -203,6 +232,11 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
            "Seed of the bootstrap, S >= 0 (default " + std::to_string(AnalysisOptions{}.seed) + ")")
         ->type_name("S")
         ->transform(wholeNumber(std::uint64_t{0}, ""));
+    app.add_option("--max-memory", request.maxMemory,
+                   "Refuse a run whose memory estimate exceeds SIZE\n"
+                   "(16GB, 500MB; default: 3/4 of the machine's memory)")
+        ->type_name("SIZE")
+        ->transform(memorySize());
     app.add_option("--engine", engine,
                    "How each item set's raw-score distribution is computed:\n"
                    "auto (the default) enumerates count vectors where the\n"

@@ -2,12 +2,14 @@
 
 #include "core/errors.h"
 #include "core/messages.h"
+#include "core/one_line.h"
 #include "input/free_format_reader.h"
 
 namespace tl {
 
 void Console::line(const std::string& text) {
-    out_ << text << '\n';
+    // A name or value read from a file may hold control bytes: shown escaped.
+    out_ << oneLine(text) << '\n';
     out_.flush();
 }
 
@@ -21,9 +23,14 @@ std::optional<std::string> Console::readLine() {
 std::string Console::readFileName() {
     std::string& typed = typed_;
     typed.clear();
+    bool blankSoFar = true;
     while (std::optional<std::string> next = readLine()) {
         typed += *next;
         typed += '\n';
+        // Blank lines before the name hold nothing to read: they are not
+        // parsed again and again, so that many cost no more than their bytes.
+        blankSoFar = blankSoFar && next->find_first_not_of(" \t") == std::string::npos;
+        if (blankSoFar) continue;
         FreeFormatReader reader(typed, "standard input");
         reader.beginRead();
         const ReadItem item = reader.next();

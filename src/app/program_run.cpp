@@ -14,6 +14,7 @@
 #include "app/run_driver.h"
 #include "app/test_folders.h"
 #include "core/errors.h"
+#include "core/one_line.h"
 #include "input/analysis_file.h"
 #include "model/parallel_for.h"
 #include "plan/run_paths.h"
@@ -129,7 +130,7 @@ class ProgramRun {
         } catch (const std::exception& error) {
             // What a run does not turn into its own error line (a thread that
             // cannot start, say) fails this test alone.
-            summary.error = std::string("tesserlink: ") + error.what();
+            summary.error = "tesserlink: " + oneLine(error.what());
             err << summary.error << '\n';
         }
         summary.file = file;
@@ -173,7 +174,7 @@ int runTestingProgram(const CommandLine& line, std::ostream& out, std::ostream& 
         }
         writeProgramSummary(program.summaries(), dir);
     } catch (const InputError& error) {
-        err << "tesserlink: " << error.what() << '\n';
+        err << "tesserlink: " << oneLine(error.what()) << '\n';
         status = std::max(status, 2);
     } catch (const std::bad_alloc&) {
         err << "tesserlink: not enough memory for the program's summary\n";

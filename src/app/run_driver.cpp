@@ -6,6 +6,7 @@
 #include "app/run_progress.h"
 #include "core/errors.h"
 #include "core/messages.h"
+#include "core/one_line.h"
 #include "input/control_card_reader.h"
 #include "run/run_findings.h"
 #include "run/run_json.h"
@@ -19,7 +20,7 @@ void show(std::ostream& err, const Finding& finding, bool events) {
         err << findingJsonLine(finding) << '\n';
         return;
     }
-    err << "tesserlink: " << severityPrefix(finding.severity) << finding.text << '\n';
+    err << "tesserlink: " << severityPrefix(finding.severity) << oneLine(finding.text) << '\n';
 }
 
 }  // namespace

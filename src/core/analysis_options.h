@@ -18,6 +18,10 @@ enum class Engine { Auto, Enumerate, Convolve };
 // The smallest bootstrap: a single replicate has no spread.
 inline constexpr std::int64_t kMinBootstrapReplicates = 2;
 
+// The most threads a run may be asked for: beyond the machine's cores they
+// only cost memory, and a count of billions is a typing slip.
+inline constexpr unsigned kMaxThreads = 1024;
+
 // What a run is asked for beyond its control card, as the command line or R
 // gives it. One value with one set of defaults travels unchanged from there to
 // the analysis; the run plan checks it.
@@ -30,6 +34,9 @@ struct AnalysisOptions {
     // and the seed of their draws.
     std::int64_t bootstrapReplicates = 0;
     std::uint64_t seed = 1;
+    // The memory a run may plan to use, in bytes; 0: the machine's physical
+    // memory. A run whose estimate is larger is refused before it allocates.
+    std::uint64_t maxMemory = 0;
     // Scale scores beside the raw composite, when a conversion table is given.
     std::optional<ScaleRequest> scale;
 

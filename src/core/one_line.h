@@ -17,7 +17,7 @@ inline std::string oneLine(std::string_view text) {
             out += "\\n";
         } else if (c == '\r') {
             out += "\\r";
-        } else if (byte < 0x20 && c != '\t') {
+        } else if ((byte < 0x20 && c != '\t') || byte == 0x7f) {
             char escaped[8];
             std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
             out += escaped;
@@ -26,6 +26,21 @@ inline std::string oneLine(std::string_view text) {
         }
     }
     return out;
+}
+
+// The most characters of one value that a diagnostic quotes.
+inline constexpr std::size_t kShownCharacters = 200;
+
+// A value as a diagnostic quotes it: escaped as oneLine does, and cut after
+// kShownCharacters characters (never inside one) with "…", so that a cell of
+// a megabyte still gives one short line.
+inline std::string shownValue(std::string_view text) {
+    std::size_t characters = 0, cut = 0;
+    for (; cut < text.size(); ++cut) {
+        const bool starts = (static_cast<unsigned char>(text[cut]) & 0xC0) != 0x80;
+        if (starts && characters++ == kShownCharacters) break;
+    }
+    return oneLine(text.substr(0, cut)) + (cut < text.size() ? "\xE2\x80\xA6" : "");
 }
 
 }  // namespace tl

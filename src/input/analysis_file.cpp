@@ -14,6 +14,7 @@
 #include "core/errors.h"
 #include "core/limits.h"
 #include "core/one_line.h"
+#include "input/analysis_file_limits.h"
 
 namespace tl {
 
@@ -52,6 +53,7 @@ class Reader {
     Reader(std::string_view text, const std::string& path) {
         file_.path = path;
         file_.folder = std::filesystem::path(path).parent_path().string();
+        refuseOversizedAnalysisFile(text, path);
         try {
             root_ = toml::parse(text, path);
         } catch (const toml::parse_error& error) {
@@ -357,9 +359,20 @@ class Reader {
                 columns.range = *items->value<std::string>();
                 if (columns.range.find(':') == std::string::npos)
                     columns.names = {columns.range}, columns.range.clear();
+                const std::size_t colon = columns.range.find(':');
+                if (columns.range.empty() ? columns.names.front().empty()
+                                          : colon == 0 || colon + 1 == columns.range.size())
+                    fail(items, key + ".items",
+                         "names no column: give a column, a range as \"mc01:mc40\", or a list "
+                         "of column names");
             } else if (items->is_array()) {
                 columns.names = texts(*items, key + ".items");
                 if (columns.names.empty()) fail(items, key + ".items", "lists no columns");
+                for (std::size_t i = 0; i < columns.names.size(); ++i) {
+                    if (columns.names[i].empty())
+                        fail(items, key + ".items[" + std::to_string(i + 1) + "]",
+                             "is empty: give the column's name");
+                }
             } else {
                 fail(items, key + ".items",
                      "must be a column range, as \"mc01:mc40\", or a list of column names");

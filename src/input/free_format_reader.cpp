@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "core/errors.h"
+#include "core/one_line.h"
 
 namespace tl {
 
@@ -191,22 +192,7 @@ std::string decodeText(const ReadItem& item) {
 }
 
 std::string quoteForMessage(std::string_view text) {
-    constexpr std::size_t kMaxShown = 40;
-    std::string out = "'";
-    for (std::size_t i = 0; i < text.size() && i < kMaxShown; ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c < 0x20 || c == 0x7f) {
-            static const char* hex = "0123456789ABCDEF";
-            out += "\\x";
-            out.push_back(hex[c >> 4]);
-            out.push_back(hex[c & 15]);
-        } else {
-            out.push_back(static_cast<char>(c));
-        }
-    }
-    if (text.size() > kMaxShown) out += "...";
-    out += "'";
-    return out;
+    return "'" + shownValue(text) + "'";
 }
 
 }  // namespace tl

@@ -79,7 +79,8 @@ class FreeFormatReader {
 // Quoted text with a doubled quote inside standing for one.
 std::string decodeText(const ReadItem& item);
 
-// Printable excerpt of a value for a diagnostic.
+// A value as a diagnostic quotes it: in single quotes, control characters
+// escaped, cut after kShownCharacters characters with "…".
 std::string quoteForMessage(std::string_view text);
 
 }  // namespace tl

@@ -84,6 +84,18 @@ RecordReader::RecordReader(std::string_view text, const std::string& fileName,
       itemCount_(itemCount),
       scores_(static_cast<std::size_t>(itemCount > 0 ? itemCount : 0)) {}
 
+namespace {
+
+// A number in quotes is text to the reader; say so, since the quotes are
+// easily missed in the message.
+std::string quotedNumberHint(const ReadItem& value) {
+    double number = 0.0;
+    if (!value.quoted || parseReal(value.text, number) != ParseStatus::Ok) return "";
+    return " in quotes: write the number without them";
+}
+
+}  // namespace
+
 bool RecordReader::next() {
     ++record_;
     recordLine_ = reader_.line();
@@ -104,7 +116,8 @@ bool RecordReader::next() {
                     throw InputError(reader_.where(value.line) + ": " + recordLabel(record_) +
                                      ", item " + std::to_string(item + 1) + ": expected a number" +
                                      (status == ParseStatus::OutOfRange ? " in range" : "") +
-                                     ", found " + quoteForMessage(value.text));
+                                     ", found " + quoteForMessage(value.text) +
+                                     quotedNumberHint(value));
                 }
                 scores_[static_cast<std::size_t>(item)] = score;
                 lastEnd = value.text.data() + value.text.size();

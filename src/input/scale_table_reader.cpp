@@ -2,9 +2,12 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <system_error>
+#include <vector>
 
 #include "core/errors.h"
+#include "core/one_line.h"
 #include "input/number_syntax.h"
 #include "platform/text_file.h"
 
@@ -14,21 +17,50 @@ namespace {
 
 std::string_view trimmed(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    // A field in quotes holds the same text without them.
-    if (s.size() >= 2 && s.front() == '"' && s.back() == '"') s = s.substr(1, s.size() - 2);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
     return s;
 }
 
-std::vector<std::string_view> fields(std::string_view line) {
-    std::vector<std::string_view> out;
-    for (;;) {
-        const std::size_t comma = line.find(',');
-        out.push_back(trimmed(line.substr(0, comma)));
-        if (comma == std::string_view::npos) return out;
-        line.remove_prefix(comma + 1);
+// The next line, ended by LF, CR LF or a CR alone; `text` moves past it.
+std::string_view nextLine(std::string_view& text) {
+    const std::size_t end = text.find_first_of("\r\n");
+    const std::string_view line = text.substr(0, end);
+    std::size_t skip = end == std::string_view::npos ? text.size() : end + 1;
+    if (end != std::string_view::npos && text[end] == '\r' && skip < text.size() &&
+        text[skip] == '\n')
+        ++skip;
+    text.remove_prefix(skip);
+    return line;
+}
+
+// The cells of a line, split at commas outside quotes; a quoted cell holds
+// its text without the quotes, a doubled quote standing for one.
+std::vector<std::string> fields(std::string_view line) {
+    std::vector<std::string> out(1);
+    bool quoted = false, wasQuoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quoted) {
+            if (c != '"') {
+                out.back() += c;
+            } else if (i + 1 < line.size() && line[i + 1] == '"') {
+                out.back() += '"';
+                ++i;
+            } else {
+                quoted = false;
+            }
+        } else if (c == '"' && trimmed(out.back()).empty() && !wasQuoted) {
+            out.back().clear();
+            quoted = wasQuoted = true;
+        } else if (c == ',') {
+            out.emplace_back();
+            wasQuoted = false;
+        } else {
+            out.back() += c;
+        }
     }
+    for (std::string& cell : out) cell = std::string(trimmed(cell));
+    return out;
 }
 
 }  // namespace
@@ -41,17 +73,24 @@ ScaleTable readScaleTable(std::string_view text, const std::string& source) {
     bool headerSeen = false;
     std::int64_t lineNumber = 0;
     while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        const std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        const std::string_view line = nextLine(text);
         ++lineNumber;
         if (trimmed(line).empty()) continue;
-        const std::vector<std::string_view> cells = fields(line);
+        const std::vector<std::string> cells = fields(line);
         if (!headerSeen) {
             bool hasRaw = false, hasScale = false;
             for (std::size_t c = 0; c < cells.size(); ++c) {
-                if (cells[c] == "raw") rawColumn = c, hasRaw = true;
-                if (cells[c] == "scale") scaleColumn = c, hasScale = true;
+                for (const char* name : {"raw", "scale"}) {
+                    if (cells[c] != name) continue;
+                    bool& has = cells[c] == "raw" ? hasRaw : hasScale;
+                    if (has) {
+                        throw InputError(source + ", line " + std::to_string(lineNumber) +
+                                         ": the header row names the column " + name +
+                                         " twice; keep one");
+                    }
+                    has = true;
+                    (cells[c] == "raw" ? rawColumn : scaleColumn) = c;
+                }
             }
             if (!hasRaw || !hasScale) {
                 throw InputError(source + ", line " + std::to_string(lineNumber) +
@@ -68,8 +107,11 @@ ScaleTable readScaleTable(std::string_view text, const std::string& source) {
                 source + ", line " + std::to_string(lineNumber) + ", column " + names[v];
             if (columns[v] >= cells.size()) throw InputError(where + ": the cell is missing");
             if (parseReal(cells[columns[v]], values[v]) != ParseStatus::Ok) {
-                throw InputError(where + ": \"" + std::string(cells[columns[v]]) +
-                                 "\" is not a number");
+                throw InputError(where + ": \"" + shownValue(cells[columns[v]]) +
+                                 "\" is not a number" +
+                                 (cells[columns[v]].find(',') != std::string::npos
+                                      ? " (write decimals with a point)"
+                                      : ""));
             }
         }
         table.raw.push_back(values[0]);

@@ -6,6 +6,7 @@
 #include "core/errors.h"
 #include "model/parallel_for.h"
 #include "plan/card_checks.h"
+#include "plan/memory_estimate.h"
 #include "plan/score_ranges.h"
 
 namespace tl {
@@ -46,8 +47,12 @@ RunPlan planRun(const ControlCard& given, const AnalysisOptions& options) {
         if (table.made()) plan.composite.table = table;
     }
     plan.biasCorrection = card.biasCorrection == 1;
+    plan.categoryCount = card.categoryCount;
     const auto sets = static_cast<std::int64_t>(card.itemSets.size());
     plan.progressSteps = sets * (plan.biasCorrection ? 2 : 1) + 1;
+    // The replicate count alone can ask for more than any machine has:
+    // refused here, before any data is read.
+    refuseUnaffordableRun(plan, WorkSize{});
     return plan;
 }
 

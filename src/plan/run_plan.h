@@ -24,6 +24,7 @@ struct RunPlan {
     // nested loops, set up once for every examinee.
     CompositeSetup composite;
     bool biasCorrection = false;
+    int categoryCount = 0;
     // The conversion table and both values of each cut, when scale scores are
     // asked for; the card's cuts are then those on the scale when cuts are
     // written there, and the run uses withRawCuts of it.
@@ -38,7 +39,8 @@ struct RunPlan {
 // data: the score ranges, the conversion table when one is given (planScale:
 // InputError), the cut scores against the composite range, the cards
 // the model cannot run (DetectedError with the console line), and then the
-// replicate count (InputError unless 0 or at least kMinBootstrapReplicates).
+// replicate count (InputError unless 0 or at least kMinBootstrapReplicates),
+// and the bootstrap's memory for the smallest data (refuseUnaffordableRun).
 RunPlan planRun(const ControlCard& card, const AnalysisOptions& options);
 
 }  // namespace tl

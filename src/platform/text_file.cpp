@@ -10,21 +10,30 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "core/errors.h"
 #include "platform/large_pages.h"
+#include "platform/regular_file.h"
 
 namespace tl {
 
 std::optional<std::string> readTextFile(const std::string& path) {
     if (path.empty() || path.find('\0') != std::string::npos) return std::nullopt;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK the open of a named pipe waits for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return std::nullopt;
     struct stat info {};
     if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
         ::close(fd);
         return std::nullopt;
     }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw InputError(specialFileMessage(path, S_ISFIFO(info.st_mode)   ? "a named pipe"
+                                                  : S_ISSOCK(info.st_mode) ? "a socket"
+                                                                           : "a device"));
+    }
     std::string content;
-    if (S_ISREG(info.st_mode) && info.st_size > 0) {
+    if (info.st_size > 0) {
         content.reserve(static_cast<std::size_t>(info.st_size));
         // A data file of a large run is read afresh for every pass.
         adviseLargePages(content.data(), content.capacity());

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "core/errors.h"
+#include "platform/regular_file.h"
 #include "platform/text_file.h"
 #include "platform/windows_text.h"
 
@@ -24,8 +26,12 @@ std::optional<std::string> readTextFile(const std::string& path) {
     if (file == INVALID_HANDLE_VALUE) return std::nullopt;
     std::string content;
     LARGE_INTEGER size{};
-    if (::GetFileType(file) == FILE_TYPE_DISK && ::GetFileSizeEx(file, &size) &&
-        size.QuadPart > 0) {
+    if (::GetFileType(file) != FILE_TYPE_DISK) {
+        const bool pipe = ::GetFileType(file) == FILE_TYPE_PIPE;
+        ::CloseHandle(file);
+        throw InputError(specialFileMessage(path, pipe ? "a named pipe" : "a device"));
+    }
+    if (::GetFileSizeEx(file, &size) && size.QuadPart > 0) {
         content.reserve(static_cast<std::size_t>(size.QuadPart));
     }
     std::vector<char> buffer(1 << 16);

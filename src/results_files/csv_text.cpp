@@ -7,10 +7,21 @@
 
 namespace tl {
 
-std::string csvField(std::string_view field) {
-    if (field.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(field);
+bool opensAsFormula(std::string_view text) {
+    return !text.empty() &&
+           std::string_view("=+-@\t\r'").find(text.front()) != std::string_view::npos;
+}
+
+std::string csvField(std::string_view text) {
+    std::string escaped;
+    if (opensAsFormula(text)) {
+        escaped = "'";
+        escaped += text;
+        text = escaped;
+    }
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
     std::string quoted = "\"";
-    for (char c : field) {
+    for (char c : text) {
         quoted += c;
         if (c == '"') quoted += '"';
     }

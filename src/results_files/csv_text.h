@@ -8,8 +8,9 @@ namespace tl {
 
 // Comma-separated text as RFC 4180 has it: CR LF after every row, a field
 // quoted (its quotes doubled) only when it holds a comma, a quote or a line
-// break. Reals are in shortest round-trip form; not-a-number and infinities
-// are empty fields, as a missing value is.
+// break. A text field that a spreadsheet would open as a formula (see
+// opensAsFormula) is written with a leading "'"; numbers never are. Reals are in shortest
+// round-trip form; not-a-number and infinities are empty fields, as a missing value is.
 class CsvText {
   public:
     void text(std::string_view field);
@@ -26,7 +27,13 @@ class CsvText {
     bool rowStarted_ = false;
 };
 
-// The field as it appears in a row: quoted when it has to be.
-std::string csvField(std::string_view field);
+// Whether a text cell begins with =, +, -, @, a tab or a carriage return,
+// which a spreadsheet reads as the start of a formula, or with the "'" that
+// marks the escape itself (so that a reader can always take one "'" off).
+bool opensAsFormula(std::string_view text);
+
+// The text as it appears in a row: behind a "'" when it opens as a formula,
+// and quoted when it has to be.
+std::string csvField(std::string_view text);
 
 }  // namespace tl

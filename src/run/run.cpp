@@ -208,7 +208,7 @@ RunOutcome runRequest(const RunRequest& request, const RunEvents& events) {
             // A file's run names the file; its status is that of every other
             // mistake in it.
             f.file = *request.file;
-            f.text = *request.file + ": " + error.reason();
+            f.text = oneLine(*request.file + ": " + error.reason());
             outcome.exitStatus = kExitFailure;
         } else {
             if (route == Route::Card) f.file = request.file.value_or("");

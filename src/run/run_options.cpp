@@ -16,6 +16,7 @@ SettledOptions settleOptions(const RunRequest& request, const AnalysisFile* file
     SettledOptions settled;
     AnalysisOptions& a = settled.analysis;
     a.threads = request.threads;
+    a.maxMemory = request.maxMemory;
     const AnalysisOptions defaults;
     a.bootstrapReplicates = request.bootstrap.value_or(file ? file->bootstrap.value_or(0) : 0);
     a.seed = request.seed.value_or(file && file->seed ? *file->seed : defaults.seed);

@@ -44,6 +44,8 @@ struct RunRequest {
     std::optional<std::uint64_t> seed;
     std::optional<Engine> engine;
     unsigned threads = 0;  // 0: every hardware thread
+    // The most memory the run may plan for, in bytes (0: the machine's limit).
+    std::uint64_t maxMemory = 0;
     // Data that does not fit is an error; a file's `strict = true` makes it
     // so too.
     bool strict = false;

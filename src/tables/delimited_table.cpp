@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -47,6 +49,28 @@ char delimiterFor(const TableSource& source, std::string_view start) {
     return delimiterOfHeader(start);
 }
 
+// libcsv grows a field's buffer by 128 bytes at a time, so that a long cell
+// costs time growing with its square wherever realloc copies (under
+// AddressSanitizer, say). Its buffer goes through these two instead, which
+// keep the capacity before the block and double it when it is outgrown.
+constexpr std::size_t kBufferHeader = 2 * sizeof(std::size_t);  // keeps the alignment
+
+void* growFieldBuffer(void* block, std::size_t size) {
+    auto* base = block ? static_cast<unsigned char*>(block) - kBufferHeader : nullptr;
+    std::size_t capacity = 0;
+    if (base) std::memcpy(&capacity, base, sizeof capacity);
+    if (size <= capacity) return block;
+    const std::size_t wanted = std::max(size, 2 * capacity);
+    auto* grown = static_cast<unsigned char*>(std::realloc(base, wanted + kBufferHeader));
+    if (!grown) return nullptr;
+    std::memcpy(grown, &wanted, sizeof wanted);
+    return grown + kBufferHeader;
+}
+
+void freeFieldBuffer(void* block) {
+    if (block) std::free(static_cast<unsigned char*>(block) - kBufferHeader);
+}
+
 // Collects libcsv's fields into the header, then into each row's picked cells.
 class DelimitedParser {
   public:
@@ -56,6 +80,10 @@ class DelimitedParser {
         if (csv_init(&parser_, CSV_EMPTY_IS_NULL | CSV_APPEND_NULL) != 0)
             throw InputError(name_ + ": the table reader could not start");
         csv_set_delim(&parser_, static_cast<unsigned char>(delimiter == ' ' ? ' ' : delimiter));
+        if (parser_.entry_buf == nullptr) {
+            csv_set_realloc_func(&parser_, growFieldBuffer);
+            csv_set_free_func(&parser_, freeFieldBuffer);
+        }
     }
     ~DelimitedParser() { csv_free(&parser_); }
     DelimitedParser(const DelimitedParser&) = delete;
@@ -73,10 +101,17 @@ class DelimitedParser {
             return;
         }
         if (!carried_.empty()) {
+            const std::size_t lineEnd = chunk.find_first_of("\r\n");
+            if (lineEnd == std::string_view::npos && chunk.find('"') == std::string_view::npos) {
+                // The row goes on through the whole chunk: it is only
+                // appended to, never scanned again, so that a long line
+                // costs its length once.
+                carry(chunk);
+                return;
+            }
             // The row carried over from the last chunk ends at this chunk's
             // first line end: it is completed on its own, so that the chunk
             // itself is never copied.
-            const std::size_t lineEnd = chunk.find_first_of("\r\n");
             const std::size_t head = lineEnd == std::string_view::npos ? chunk.size() : lineEnd + 1;
             std::string row = std::move(carried_);
             carried_.clear();
@@ -116,11 +151,66 @@ class DelimitedParser {
         splitEndedRows(input.substr(0, rows));
         rethrow();
         if (quote == std::string_view::npos) {
-            carried_.assign(input.substr(rows));
+            carried_.clear();
+            openField_ = contentBegin_ = contentEnd_ = 0;
+            carry(input.substr(rows));
             return;
         }
         quoteSeen_ = true;
         parse(input.substr(rows));
+    }
+
+    // Adds text without a line end or a quote to the row not yet ended,
+    // refusing a cell that grows past the cap. The cap is on the cell as it is
+    // read, without the blanks around it, as field() sees it; blanks alone
+    // are refused only past kMaxCellBlanks, which bounds the memory held.
+    void carry(std::string_view text) {
+        const std::size_t base = carried_.size();
+        carried_.append(text);
+        const std::size_t last =
+            delimiter_ == ' ' ? text.find_last_of(" \t") : text.find_last_of(delimiter_);
+        const bool restarted = last != std::string_view::npos;
+        const std::size_t from = restarted ? last + 1 : 0;
+        openField_ = restarted ? text.size() - from : openField_ + text.size();
+        if (restarted) contentBegin_ = contentEnd_ = 0;
+        const std::string_view part = text.substr(from);
+        const char* blanks = delimiter_ == '\t' ? " " : " \t";
+        const std::size_t first = part.find_first_not_of(blanks);
+        if (first != std::string_view::npos) {
+            if (contentEnd_ == 0) contentBegin_ = base + from + first;
+            contentEnd_ = base + from + part.find_last_not_of(blanks) + 1;
+        }
+        if (contentEnd_ - contentBegin_ > kMaxCellBytes || openField_ > kMaxCellBlanks) {
+            failure_ = longCell(
+                fieldsBefore(std::string_view(carried_).substr(0, carried_.size() - openField_)));
+            carried_.clear();
+            rethrow();
+        }
+    }
+
+    // How many fields of a row come before its end (the open field's start).
+    std::size_t fieldsBefore(std::string_view row) const {
+        if (delimiter_ != ' ')
+            return static_cast<std::size_t>(std::count(row.begin(), row.end(), delimiter_));
+        std::size_t fields = 0;
+        bool inField = false;
+        for (char c : row) {
+            const bool blank = c == ' ' || c == '\t';
+            if (inField && blank) ++fields;
+            inField = !blank;
+        }
+        return fields;
+    }
+
+    std::string longCell(std::size_t column) const {
+        std::string where = headerSeen_ ? "row " + std::to_string(row_ + 1) : "the header row";
+        where += ", column ";
+        where += headerSeen_ && column < names_.size() ? shownValue(names_[column])
+                                                       : std::to_string(column + 1);
+        return oneLine(name_ + ": " + where + ": the cell is longer than " +
+                       std::to_string(kMaxCellBytes) +
+                       " bytes, the most a cell may hold; check the quotes and line ends of "
+                       "that row");
     }
 
     void parse(std::string_view text) {
@@ -128,6 +218,10 @@ class DelimitedParser {
             !failure_) {
             failure_ = name_ + ": " + csv_strerror(csv_error(&parser_));
         }
+        // A quoted cell that has not ended grows in libcsv's buffer.
+        if (!failure_ && (parser_.entry_pos - parser_.spaces > kMaxCellBytes ||
+                          parser_.entry_pos > kMaxCellBlanks))
+            failure_ = longCell(field_);
         rethrow();
     }
 
@@ -230,6 +324,10 @@ class DelimitedParser {
     [[gnu::always_inline]] void field(const char* text, std::size_t length) {
         if (failure_) return;
         if (delimiter_ == ' ' && text == nullptr) return;  // a second blank in a run
+        if (length > kMaxCellBytes) {
+            failure_ = longCell(field_);
+            return;
+        }
         const std::string_view value = text ? std::string_view(text, length) : std::string_view();
         const std::size_t column = field_++;
         if (!headerSeen_) {
@@ -338,8 +436,13 @@ class DelimitedParser {
     std::array<ByteClass, 256> classes_ = classesFor(delimiter_);
     TableVisitor& visitor_;
     std::string blanked_;
-    bool quoteSeen_;       // libcsv reads the rest
-    std::string carried_;  // a row not yet ended, before the first quote
+    bool quoteSeen_;             // libcsv reads the rest
+    std::string carried_;        // a row not yet ended, before the first quote
+    std::size_t openField_ = 0;  // the length of its last field so far
+    // Where that field's text, blanks around it left out, begins and ends
+    // in carried_; both 0 while it has none.
+    std::size_t contentBegin_ = 0;
+    std::size_t contentEnd_ = 0;
     bool headerSeen_ = false;
     std::vector<std::string> names_;
     std::vector<int> roles_;

@@ -7,7 +7,9 @@
 #include <readstat.h>
 
 #include <cmath>
+#include <cstdint>
 #include <exception>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -54,6 +56,8 @@ class StatisticsReader {
         const std::unique_ptr<readstat_parser_t, void (*)(readstat_parser_t*)> parser(
             readstat_parser_init(), &readstat_parser_free);
         if (!parser) throw InputError(source_.path + ": the table reader could not start");
+        refuseCutRecord();
+        readstat_set_metadata_handler(parser.get(), onMetadata);
         readstat_set_variable_handler(parser.get(), onVariable);
         readstat_set_value_handler(parser.get(), onValue);
         readstat_set_value_label_handler(parser.get(), onValueLabel);
@@ -80,6 +84,14 @@ class StatisticsReader {
             throw InputError(source_.path + ": cannot be read as " + formatName(source_.format) +
                              " (" + readstat_error_message(status) + ")");
         }
+        // A file cut short can still parse to its last whole row; its
+        // header's row count tells.
+        const std::int64_t rows = std::int64_t{row_} + 1;
+        if (rowCount_ >= 0 && rows != rowCount_) {
+            throw InputError(source_.path + ": its header gives " + std::to_string(rowCount_) +
+                             " rows but it holds " + std::to_string(rows) +
+                             ": the file is cut short or damaged; export it again");
+        }
         guarded([&] {
             sendHeader();
             if (row_ >= 0) sendRow();
@@ -89,6 +101,24 @@ class StatisticsReader {
     }
 
   private:
+    // A transport file is a run of 80-byte records, padded at its end; any
+    // other length was cut in the middle of one.
+    void refuseCutRecord() const {
+        if (source_.format != TableFormat::Xport) return;
+        std::error_code error;
+        const std::uintmax_t bytes = std::filesystem::file_size(source_.path, error);
+        if (!error && bytes % 80 != 0) {
+            throw InputError(source_.path + ": the file ends in the middle of an 80-byte record (" +
+                             std::to_string(bytes) +
+                             " bytes): it is cut short or damaged; export it again");
+        }
+    }
+
+    static int onMetadata(readstat_metadata_t* metadata, void* self) {
+        static_cast<StatisticsReader*>(self)->rowCount_ = readstat_get_row_count(metadata);
+        return READSTAT_HANDLER_OK;
+    }
+
     static int onVariable(int, readstat_variable_t* variable, const char* labelSet, void* self) {
         auto& reader = *static_cast<StatisticsReader*>(self);
         const char* name = readstat_variable_get_name(variable);
@@ -222,6 +252,7 @@ class StatisticsReader {
     std::vector<std::string> texts_;
     bool headerSent_ = false;
     int row_ = -1;
+    std::int64_t rowCount_ = -1;  // as the file's header gives it; -1: not given
     // ReadStat is C: what the visitor throws waits until it has returned.
     std::exception_ptr thrown_;
 };

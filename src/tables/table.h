@@ -9,6 +9,14 @@
 
 namespace tl {
 
+// The most bytes one cell of a delimited table may hold. A longer one is
+// refused, naming its row and column: it is a misplaced quote or a file that
+// is no table, and reading on would hold it all in memory.
+inline constexpr std::size_t kMaxCellBytes = std::size_t{1} << 20;
+// Blanks around a cell are not part of it, but a cell with more than this
+// many bytes, blanks included, is refused all the same.
+inline constexpr std::size_t kMaxCellBlanks = std::size_t{64} << 20;
+
 // How a table of examinees is stored. Delimited text is read with a header
 // row; the statistics packages' files carry their variable names.
 enum class TableFormat { Delimited, Spss, Stata, Sas, Xport };

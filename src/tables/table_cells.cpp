@@ -4,6 +4,7 @@
 #include "core/decimal_number.h"
 #include "core/errors.h"
 #include "core/one_line.h"
+#include "platform/regular_file.h"
 #include "tables/table.h"
 
 namespace tl {
@@ -69,14 +70,13 @@ std::optional<TableCell> cellOfText(std::string_view text, bool decimalComma) {
 
 std::string cellError(const std::string& file, std::int64_t row, const std::string& column,
                       std::string_view value, const std::string& what) {
-    std::string shown(value.substr(0, 40));
-    if (value.size() > 40) shown += "...";
-    return oneLine(file + ": row " + std::to_string(row) + ", column " + column + ": '" + shown +
-                   "' " + what);
+    return oneLine(file + ": row " + std::to_string(row) + ", column " + column + ": '" +
+                   shownValue(value) + "' " + what);
 }
 
 void readTable(const TableSource& source, TableVisitor& visitor) {
     std::error_code error;
+    refuseSpecialFile(source.path);
     if (!std::filesystem::is_regular_file(source.path, error)) {
         throw InputError(source.path + ": the data table does not exist (tried " +
                          std::filesystem::absolute(source.path, error).string() + ")");
