@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/alternatives.h"
+
 #ifndef TESSERLINK_VERSION
 #error "TESSERLINK_VERSION must name the release, e.g. \"3.0\""
 #endif
@@ -74,10 +76,22 @@ CLI::Validator wholeNumber(T least, const std::string& unit) {
         "", "");
 }
 
+// Names an option takes, and its type name in the help ("a|b|c").
+struct Choices {
+    std::vector<std::string> names;
+    std::string typeName;
+};
+
+template <std::size_t N>
+Choices choicesOf(const std::array<std::string_view, N>& names) {
+    Choices choices{{names.begin(), names.end()}, ""};
+    for (std::string_view name : names)
+        choices.typeName += (choices.typeName.empty() ? "" : "|") + std::string(name);
+    return choices;
+}
+
 CLI::Validator oneOf(std::vector<std::string> names) {
-    std::string listed;
-    for (std::size_t i = 0; i < names.size(); ++i)
-        listed += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
+    const std::string listed = alternatives(names);
     return CLI::Validator(
         [names, listed](std::string& text) -> std::string {
             if (std::find(names.begin(), names.end(), text) != names.end()) return {};
@@ -92,12 +106,6 @@ CLI::Validator notEmpty(const std::string& what) {
             return text.empty() ? "expects " + what + ", not an empty one" : std::string{};
         },
         "", "");
-}
-
-Engine engineNamed(const std::string& name) {
-    if (name == "enumerate") return Engine::Enumerate;
-    if (name == "convolve") return Engine::Convolve;
-    return Engine::Auto;
 }
 
 ParseOutcome refuse(const std::string& what) {
@@ -156,7 +164,8 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
 
     CommandLine line;
     std::vector<std::string> files;
-    std::string engine = "auto";
+    std::string engine(kEngineNames[static_cast<std::size_t>(Engine::Auto)]);
+    const Choices engineNames = choicesOf(kEngineNames);
     std::string convert;
     std::string cutsOn = "raw";
     app.add_option("FILE", files,
@@ -197,8 +206,8 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
                    "auto (the default) enumerates count vectors where the\n"
                    "limits allow and convolves elsewhere; enumerate keeps\n"
                    "the limits; convolve convolves wherever it applies")
-        ->type_name("auto|enumerate|convolve")
-        ->check(oneOf({"auto", "enumerate", "convolve"}));
+        ->type_name(engineNames.typeName)
+        ->check(oneOf(engineNames.names));
     app.add_option("--scale", line.scaleFile,
                    "Also report scale scores, converted from the composite\n"
                    "by the CSV table FILE with columns raw and scale")
@@ -247,7 +256,7 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
     } else {
         line.programFiles = files;
     }
-    line.analysis.engine = engineNamed(engine);
+    line.analysis.engine = engineNamed(engine).value_or(Engine::Auto);
     line.cutsOnScale = cutsOn == "scale";
     return {line,
             0,
