@@ -16,13 +16,12 @@ namespace {
 class Analysis {
   public:
     // `forBootstrap`: keep what a bootstrap resamples.
-    Analysis(const ControlCard& card, RunPlan plan, DataSource& data, const AnalysisHooks& hooks,
-             bool forBootstrap)
+    Analysis(RunPlan plan, DataSource& data, const AnalysisHooks& hooks, bool forBootstrap)
         : data_(data), hooks_(hooks), forBootstrap_(forBootstrap) {
         state_.plan = std::move(plan);
         state_.model.threads = plan_.options.threads;
         state_.model.substitutes = hooks.substitutes;
-        state_.results.card = plan_.scale ? withRawCuts(card, *plan_.scale) : card;
+        state_.results.card = plan_.card;
         state_.results.scales = plan_.scales;
         state_.results.engine = plan_.engine;
     }
@@ -228,27 +227,34 @@ class Analysis {
     std::int64_t steps_ = 0;
 };
 
-AnalysisState runAnalysis(const ControlCard& card, DataSource& data, const AnalysisOptions& options,
-                          const AnalysisHooks& hooks, bool forBootstrap) {
-    RunPlan plan = planRun(card, options);
+AnalysisState runPlanned(RunPlan plan, DataSource& data, const AnalysisHooks& hooks,
+                         bool forBootstrap) {
     if (hooks.onPlan) hooks.onPlan(plan);
-    return Analysis(card, std::move(plan), data, hooks, forBootstrap).run();
+    return Analysis(std::move(plan), data, hooks, forBootstrap).run();
+}
+
+Results analyzePlanned(RunPlan plan, DataSource& data, const AnalysisHooks& hooks) {
+    const bool bootstrap = plan.bootstrap();
+    AnalysisState state = runPlanned(std::move(plan), data, hooks, bootstrap);
+    if (bootstrap) state.results.bootstrap = bootstrapIndices(state, hooks.onBootstrapProgress);
+    return std::move(state.results);
 }
 
 }  // namespace
 
 AnalysisState analyzeKeepingState(const ControlCard& card, DataSource& data,
                                   const AnalysisOptions& options, const AnalysisHooks& hooks) {
-    return runAnalysis(card, data, options, hooks, true);
+    return runPlanned(planRun(card, options), data, hooks, true);
 }
 
 Results analyze(const ControlCard& card, DataSource& data, const AnalysisOptions& options,
                 const AnalysisHooks& hooks) {
-    AnalysisState state = runAnalysis(card, data, options, hooks, options.bootstrapReplicates > 0);
-    if (state.plan.bootstrap()) {
-        state.results.bootstrap = bootstrapIndices(state, hooks.onBootstrapProgress);
-    }
-    return std::move(state.results);
+    return analyzePlanned(planRun(card, options), data, hooks);
+}
+
+Results analyze(ScaledCard card, DataSource& data, const AnalysisOptions& options,
+                const AnalysisHooks& hooks) {
+    return analyzePlanned(planRun(std::move(card), options), data, hooks);
 }
 
 }  // namespace tl

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "core/number_field.h"
 #include "core/one_line.h"
 #include "tables/table.h"
 
@@ -35,14 +36,6 @@ std::string formatName(TableFormat format) {
             break;
     }
     return "a table";
-}
-
-std::string numberText(double value) {
-    if (value == std::trunc(value) && std::fabs(value) < 1e15)
-        return std::to_string(static_cast<long long>(value));
-    std::string text = std::to_string(value);
-    while (text.size() > 1 && text.back() == '0') text.pop_back();
-    return text;
 }
 
 class StatisticsReader {
@@ -111,7 +104,7 @@ class StatisticsReader {
             const char* text = readstat_string_value(value);
             return text ? text : "";
         }
-        return numberText(readstat_double_value(value));
+        return quotedNumber(readstat_double_value(value), kExactDigits);
     }
 
     void sendRow() {
@@ -160,7 +153,7 @@ class StatisticsReader {
                 const char* text = readstat_string_value(value);
                 id_ = text ? text : "";
             } else {
-                id_ = numberText(readstat_double_value(value));
+                id_ = quotedNumber(readstat_double_value(value), kExactDigits);
             }
             return;
         }
