@@ -192,6 +192,8 @@ class Analysis {
         results_.classification = classifyExaminees(
             results_.classificationComposite(), results_.card.trueCuts, results_.card.categoryCount,
             groups.groupOf, groups.probabilities, groups.consistency);
+        results_.observedCategory =
+            categoriesOf(results_.observedComposite, results_.card.observedCuts);
         double classified = 0.0;
         for (double p : results_.classification.categoryMarginal) classified = classified + p;
         results_.probabilityInNoCategory = 1.0 - classified;
@@ -199,13 +201,13 @@ class Analysis {
             state_.groups = *asked;
             results_.minGroup = asked->minGroup;
             results_.groups =
-                groupLevels(results_.classified(), results_.observedComposite,
-                            results_.card.observedCuts, state_.groups, model_.threads);
+                groupLevels(results_.classified(), results_.observedCategory, state_.groups,
+                            model_.threads);
         }
         if (plan_.options.tables) {
             results_.tables = tabulateClassification(
                 results_.classified(), results_.classification, results_.observedComposite,
-                results_.card.observedCuts, results_.compositeErrorVariance,
+                results_.observedCategory, results_.card.observedCuts, results_.compositeErrorVariance,
                 results_.reliability.sampleVariance);
         }
         if (plan_.scale) {

@@ -103,11 +103,11 @@ std::string composeExamineesCsv(const Results& results) {
             row.real(results.observedComposite[i]);
             row.real(truthComposite[i]);
             row.comma();
-            row.integer(t.observedCategory[i]);
+            row.integer(results.observedCategory[i]);
             row.comma();
             row.integer(c.trueCategory[i]);
             if (!labels.empty()) {
-                row.field(labels[static_cast<std::size_t>(t.observedCategory[i] - 1)]);
+                row.field(labels[static_cast<std::size_t>(results.observedCategory[i] - 1)]);
                 row.field(labels[static_cast<std::size_t>(c.trueCategory[i] - 1)]);
             }
             for (double p : results.categoryProbabilities(i)) row.real(p);

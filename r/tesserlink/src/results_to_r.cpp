@@ -65,18 +65,15 @@ Rcpp::List examinees(const tl::Results& r) {
     const int k = r.categoryCount();
     const auto truth = r.classificationComposite();
     Rcpp::NumericVector trueComposite(truth.begin(), truth.end());
-    Rcpp::IntegerVector observedCategory(n);
     Rcpp::NumericMatrix probabilities(static_cast<int>(n), k);
     for (std::size_t i = 0; i < n; ++i) {
-        // Observed composite on the observed cuts, as the tables count it.
-        observedCategory[i] = tl::trueCategoryOf(r.observedComposite[i], r.card.observedCuts);
         const auto p = r.categoryProbabilities(i);
         for (int m = 0; m < k; ++m) probabilities(static_cast<int>(i), m) = p[m];
     }
     const tl::Classification& c = r.classification;
     return Rcpp::List::create(
         _["observed_composite"] = numbers(r.observedComposite), _["true_composite"] = trueComposite,
-        _["observed_category"] = observedCategory,
+        _["observed_category"] = Rcpp::IntegerVector(r.observedCategory.begin(), r.observedCategory.end()),
         _["true_category"] = Rcpp::IntegerVector(c.trueCategory.begin(), c.trueCategory.end()),
         _["probabilities"] = probabilities, _["consistency"] = numbers(c.conditionalConsistency),
         _["accuracy"] = numbers(c.conditionalAccuracy),
