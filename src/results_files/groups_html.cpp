@@ -92,16 +92,6 @@ std::string variableTable(const Results& r, const VariableLevels& v, std::size_t
            html + "</tbody>\n</table>\n</div>\n";
 }
 
-std::string svgText(double x, double y, const std::string& content, const std::string& extra = "") {
-    return "<text x=\"" + px(x) + "\" y=\"" + px(y) + "\"" + extra + ">" + escapeHtml(content) +
-           "</text>\n";
-}
-
-std::string svgLine(double x1, double y1, double x2, double y2, const std::string& style) {
-    return "<line x1=\"" + px(x1) + "\" y1=\"" + px(y1) + "\" x2=\"" + px(x2) + "\" y2=\"" +
-           px(y2) + "\" " + style + "/>\n";
-}
-
 // A mark with its interval (after a bootstrap, where defined) as a vertical
 // line with caps.
 std::string mark(double x, const Axis& y, double value, const IndexSpread* s, const char* colour,
