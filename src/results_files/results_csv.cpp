@@ -5,7 +5,7 @@
 #include "results_files/category_names.h"
 #include "results_files/csv_text.h"
 #include "results_files/examinee_fields.h"
-#include "results_files/index_fields.h"
+#include "results_files/tables_of.h"
 
 namespace tl {
 

@@ -6,9 +6,12 @@
 
 namespace tl {
 
-// Writes the results folder of a run: results.json, overall.csv, cuts.csv,
-// true_by_observed.csv, consistency_table.csv, conditional.csv, examinees.csv
-// and report.html, and groups.csv when groups were asked for. Creates `dir`
+// Writes the results folder of a run, these 13 files:
+//   results.json, overall.csv, cuts.csv, true_by_observed.csv,
+//   consistency_table.csv, conditional.csv, csem.csv, per_category.csv,
+//   agreement.csv, examinees.csv and report.html; with a conversion table also
+//   scale_csem.csv, and with groups asked for also groups.csv.
+// Creates `dir`
 // (and its parents) when missing. Every file is composed before the first is
 // written, and each replaces its old copy only
 // once complete. Throws InputError with one line when `dir` names something

@@ -6,7 +6,7 @@
 #include "core/number_field.h"
 #include "results_files/category_names.h"
 #include "results_files/html_text.h"
-#include "results_files/index_fields.h"
+#include "results_files/tables_of.h"
 #include "results_files/number_text.h"
 #include "results_files/svg_plot.h"
 

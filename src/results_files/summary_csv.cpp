@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "results_files/csv_text.h"
-#include "results_files/index_fields.h"
+#include "results_files/tables_of.h"
 #include "results_files/summary_files.h"
 
 namespace tl {

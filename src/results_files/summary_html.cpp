@@ -2,7 +2,7 @@
 
 #include "core/version.h"
 #include "results_files/html_text.h"
-#include "results_files/index_fields.h"
+#include "results_files/tables_of.h"
 #include "results_files/page_style.h"
 #include "results_files/summary_files.h"
 
