@@ -15,8 +15,8 @@
 #include "app/test_folders.h"
 #include "core/errors.h"
 #include "input/analysis_file.h"
-#include "model/parallel_for.h"
 #include "platform/file_names.h"
+#include "platform/hardware_threads.h"
 #include "results_files/summary_files.h"
 
 namespace tl {

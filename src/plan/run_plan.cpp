@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "core/errors.h"
-#include "model/parallel_for.h"
 #include "plan/card_checks.h"
 #include "plan/score_ranges.h"
+#include "platform/hardware_threads.h"
 
 namespace tl {
 
