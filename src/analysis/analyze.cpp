@@ -200,15 +200,14 @@ class Analysis {
         if (const ExamineeGroups* asked = data_.groups()) {
             state_.groups = *asked;
             results_.minGroup = asked->minGroup;
-            results_.groups =
-                groupLevels(results_.classified(), results_.observedCategory, state_.groups,
-                            model_.threads);
+            results_.groups = groupLevels(results_.classified(), results_.observedCategory,
+                                          state_.groups, model_.threads);
         }
         if (plan_.options.tables) {
             results_.tables = tabulateClassification(
                 results_.classified(), results_.classification, results_.observedComposite,
-                results_.observedCategory, results_.card.observedCuts, results_.compositeErrorVariance,
-                results_.reliability.sampleVariance);
+                results_.observedCategory, results_.card.observedCuts,
+                results_.compositeErrorVariance, results_.reliability.sampleVariance);
         }
         if (plan_.scale) {
             results_.scale = summarizeScale(*plan_.scale, std::move(scaleVariance_),

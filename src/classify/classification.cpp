@@ -46,7 +46,8 @@ std::int32_t categoryOf(double x, std::span<const double> t) {
 std::vector<std::int32_t> categoriesOf(std::span<const double> composites,
                                        std::span<const double> cuts) {
     std::vector<std::int32_t> categories(composites.size());
-    for (std::size_t i = 0; i < composites.size(); ++i) categories[i] = categoryOf(composites[i], cuts);
+    for (std::size_t i = 0; i < composites.size(); ++i)
+        categories[i] = categoryOf(composites[i], cuts);
     return categories;
 }
 

@@ -9,10 +9,6 @@
 
 namespace tl {
 
-namespace {
-
-}  // namespace
-
 double ScaleConversion::scaleScoreOf(double composite) const {
     // The composite rounded as the model rounds it onto its whole-number scale.
     const double x = roundHalfAway(composite) - static_cast<double>(minComposite);

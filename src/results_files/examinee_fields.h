@@ -35,21 +35,28 @@ inline constexpr std::string_view kScore = "score";
 inline constexpr std::string_view kExaminees = "examinees";
 }  // namespace column
 
-inline constexpr std::array<std::string_view, 17> kExamineeColumns{
-    column::kRecord,          column::kId,
-    column::kObservedComposite, column::kTrueCategoryComposite,
-    column::kObservedCategory,  column::kTrueCategory,
-    column::kObservedLabel,     column::kTrueLabel,
-    column::kProbabilities,     column::kConsistency,
-    column::kAccuracy,          column::kFalsePositive,
-    column::kFalseNegative,     column::kErrorVariance,
-    column::kCsem,              column::kScaleScore,
-    column::kScaleCsem};
+inline constexpr std::array<std::string_view, 17> kExamineeColumns{column::kRecord,
+                                                                   column::kId,
+                                                                   column::kObservedComposite,
+                                                                   column::kTrueCategoryComposite,
+                                                                   column::kObservedCategory,
+                                                                   column::kTrueCategory,
+                                                                   column::kObservedLabel,
+                                                                   column::kTrueLabel,
+                                                                   column::kProbabilities,
+                                                                   column::kConsistency,
+                                                                   column::kAccuracy,
+                                                                   column::kFalsePositive,
+                                                                   column::kFalseNegative,
+                                                                   column::kErrorVariance,
+                                                                   column::kCsem,
+                                                                   column::kScaleScore,
+                                                                   column::kScaleCsem};
 
 inline constexpr std::array<std::string_view, 9> kConditionalColumns{
-    column::kScore,          column::kExaminees,     column::kConsistency,
-    column::kAccuracy,       column::kProbabilities, column::kFalsePositive,
-    column::kFalseNegative,  column::kErrorVariance, column::kCsem};
+    column::kScore,         column::kExaminees,     column::kConsistency,
+    column::kAccuracy,      column::kProbabilities, column::kFalsePositive,
+    column::kFalseNegative, column::kErrorVariance, column::kCsem};
 
 // The column of the probability of the category called `category`.
 inline std::string probabilityColumn(const std::string& category) {

@@ -7,8 +7,8 @@
 #include "results_files/category_names.h"
 #include "results_files/csv_text.h"
 #include "results_files/examinee_fields.h"
-#include "results_files/tables_of.h"
 #include "results_files/number_text.h"
+#include "results_files/tables_of.h"
 
 namespace tl {
 

@@ -6,8 +6,8 @@
 
 #include "core/number_field.h"
 #include "results_files/html_text.h"
-#include "results_files/tables_of.h"
 #include "results_files/svg_plot.h"
+#include "results_files/tables_of.h"
 
 namespace tl {
 

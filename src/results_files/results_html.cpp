@@ -9,10 +9,10 @@
 #include "results_files/category_names.h"
 #include "results_files/groups_html.h"
 #include "results_files/html_text.h"
-#include "results_files/tables_of.h"
 #include "results_files/number_text.h"
 #include "results_files/page_style.h"
 #include "results_files/results_svg.h"
+#include "results_files/tables_of.h"
 
 namespace tl {
 

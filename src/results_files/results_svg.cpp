@@ -6,9 +6,9 @@
 #include "core/number_field.h"
 #include "results_files/category_names.h"
 #include "results_files/html_text.h"
-#include "results_files/tables_of.h"
 #include "results_files/number_text.h"
 #include "results_files/svg_plot.h"
+#include "results_files/tables_of.h"
 
 namespace tl {
 
@@ -40,13 +40,14 @@ std::string frame(const Axis& x, const Axis& y, const std::string& xTitle,
     for (double tick : y.ticks) {
         const double at = y.pixel(tick);
         svg += svgLine(kLeft, at, kRight, at, "stroke=\"#ddd\"");
-        svg += svgText(kLeft - 8, at + 4, fixedDecimals(tick, y.tickDecimals), " text-anchor=\"end\"");
+        svg +=
+            svgText(kLeft - 8, at + 4, fixedDecimals(tick, y.tickDecimals), " text-anchor=\"end\"");
     }
     for (double tick : x.ticks) {
         const double at = x.pixel(tick);
         svg += svgLine(at, kBottom, at, kBottom + 5, "stroke=\"#333\"");
-        svg +=
-            svgText(at, kBottom + 20, fixedDecimals(tick, x.tickDecimals), " text-anchor=\"middle\"");
+        svg += svgText(at, kBottom + 20, fixedDecimals(tick, x.tickDecimals),
+                       " text-anchor=\"middle\"");
     }
     svg += svgLine(kLeft, kBottom, kRight, kBottom, "stroke=\"#333\"");
     svg += svgLine(kLeft, kTop, kLeft, kBottom, "stroke=\"#333\"");
@@ -62,7 +63,7 @@ std::string cutLines(const Axis& x, const std::vector<double>& cuts) {
     for (double cut : cuts) {
         const double at = x.pixel(cut);
         svg += svgLine(at, kTop, at, kBottom,
-                    std::string("stroke=\"") + kCutColour + "\" stroke-dasharray=\"6 4\"");
+                       std::string("stroke=\"") + kCutColour + "\" stroke-dasharray=\"6 4\"");
         svg += svgText(at, kTop - 8, "cut " + shortestText(cut), " text-anchor=\"middle\"");
     }
     return svg + "</g>\n";
@@ -207,7 +208,7 @@ std::string conditionalFigureSvg(const Results& results) {
     svg += square(kLeft + 142, ly, 6 * 0.886, kAccuracyColour) + "/>\n";
     svg += svgText(kLeft + 154, ly + 4, "Accuracy");
     svg += svgLine(kLeft + 256, ly - 8, kLeft + 256, ly + 8,
-                std::string("stroke=\"") + kCutColour + "\" stroke-dasharray=\"6 4\"");
+                   std::string("stroke=\"") + kCutColour + "\" stroke-dasharray=\"6 4\"");
     svg += svgText(kLeft + 266, ly + 4, "Observed cut");
     svg += circle(kLeft + 400, ly, radius(1), "#777") + "/>\n";
     svg += circle(kLeft + 420, ly, largest, "#777") + "/>\n";

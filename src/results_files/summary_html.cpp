@@ -2,9 +2,9 @@
 
 #include "core/version.h"
 #include "results_files/html_text.h"
-#include "results_files/tables_of.h"
 #include "results_files/page_style.h"
 #include "results_files/summary_files.h"
+#include "results_files/tables_of.h"
 
 namespace tl {
 
