@@ -2,6 +2,7 @@
 
 #include <array>
 #include <functional>
+#include <utility>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -196,13 +197,21 @@ Rcpp::List conditional(const tl::Results& r, const std::vector<tl::ConditionalRo
         for (std::size_t i = 0; i < rows.size(); ++i) out[i] = rows[i].*value;
         return out;
     };
+    using Row = tl::ConditionalRow;
+    const std::array<std::pair<std::string_view, double Row::*>, 7> reals{{
+        {column::kScore, &Row::score},
+        {column::kConsistency, &Row::consistency},
+        {column::kAccuracy, &Row::accuracy},
+        {column::kFalsePositive, &Row::falsePositive},
+        {column::kFalseNegative, &Row::falseNegative},
+        {column::kErrorVariance, &Row::errorVariance},
+        {column::kCsem, &Row::csem},
+    }};
     const std::vector<std::string> categories = tl::categoryNames(r);
     Rcpp::List out;
     for (std::string_view name : tl::kConditionalColumns) {
         const std::string key(name);
-        if (name == column::kScore) {
-            out.push_back(each(&tl::ConditionalRow::score), key);
-        } else if (name == column::kExaminees) {
+        if (name == column::kExaminees) {
             Rcpp::IntegerVector count(rows.size());
             for (std::size_t i = 0; i < rows.size(); ++i) count[i] = rows[i].examinees;
             out.push_back(count, key);
@@ -214,18 +223,10 @@ Rcpp::List conditional(const tl::Results& r, const std::vector<tl::ConditionalRo
                                             }),
                               tl::probabilityColumn(categories[m]));
             }
-        } else if (name == column::kConsistency) {
-            out.push_back(each(&tl::ConditionalRow::consistency), key);
-        } else if (name == column::kAccuracy) {
-            out.push_back(each(&tl::ConditionalRow::accuracy), key);
-        } else if (name == column::kFalsePositive) {
-            out.push_back(each(&tl::ConditionalRow::falsePositive), key);
-        } else if (name == column::kFalseNegative) {
-            out.push_back(each(&tl::ConditionalRow::falseNegative), key);
-        } else if (name == column::kErrorVariance) {
-            out.push_back(each(&tl::ConditionalRow::errorVariance), key);
-        } else if (name == column::kCsem) {
-            out.push_back(each(&tl::ConditionalRow::csem), key);
+        } else {
+            for (const auto& [field, value] : reals) {
+                if (field == name) out.push_back(each(value), key);
+            }
         }
     }
     return out;
