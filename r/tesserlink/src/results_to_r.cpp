@@ -2,9 +2,9 @@
 
 #include <array>
 #include <functional>
-#include <utility>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "classify/classification.h"
