@@ -59,13 +59,6 @@ ScaleConversion scaleConversion(const ScaleTable& table, const CompositeScale& c
     return conversion;
 }
 
-ScaleConversion identityConversion(const CompositeScale& composite) {
-    ScaleConversion conversion;
-    conversion.minComposite = composite.minComposite;
-    conversion.scale = composite.compositeScores;
-    return conversion;
-}
-
 double rawCutOf(const ScaleConversion& conversion, double scaleCut) {
     for (std::size_t i = 0; i < conversion.scale.size(); ++i) {
         if (conversion.scale[i] >= scaleCut)
