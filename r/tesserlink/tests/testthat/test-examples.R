@@ -111,7 +111,7 @@ test_that("CSEM, diagnostic statistics and agreement follow their definitions", 
   expect_equal(fit$csem$score, as.numeric(names(by_score)))
   expect_equal(fit$csem$error_variance, unname(as.vector(by_score)), tolerance = 1e-12)
   expect_identical(fit$conditional$csem, fit$csem$csem)
-  p <- as.matrix(e[, grep("^p[0-9]+$", names(e))])
+  p <- as.matrix(e[, grep("^p_", names(e))])
   k <- ncol(p)
   for (c in seq_len(k - 1L)) {
     above <- rowSums(p[, (c + 1):k, drop = FALSE])
