@@ -21,7 +21,7 @@
 #include "core/errors.h"
 #include "input/control_card_reader.h"
 #include "input/file_data_source.h"
-#include "model/parallel_for.h"
+#include "platform/hardware_threads.h"
 #include "platform/text_file.h"
 
 namespace {

@@ -227,7 +227,7 @@ std::string checkAnalysisFile(std::string_view input) {
         if (!file.labels.categoryLabels.empty() &&
             file.labels.categoryLabels.size() != static_cast<std::size_t>(file.card.categoryCount))
             return "a label count that is not the category count was accepted";
-        if (!file.table) checkAnalysisScales(file);
+        if (!file.table) scaleAnalysisFile(file);
     } catch (const InputError& error) {
         return errorProblem(error.what(), "fuzz.toml");
     }

@@ -160,7 +160,7 @@ TEST_F(SpisaTable, GivesTheSameNumbersAsPerSetFiles) {
     const testing::WorkingDirectory here(dir_);
     AnalysisFile file = readAnalysisFile(readFile("spisa.toml"), "spisa.toml");
     const ResolvedColumns columns = resolveColumns(file, readTableHeader(file.table->source));
-    checkAnalysisScales(file);
+    scaleAnalysisFile(file);
     TableDataSource table(file, columns);
     AnalysisOptions options;
     options.tables = true;

@@ -91,14 +91,14 @@ TEST_P(Tables, HoldTheirIdentitiesAndDefinitions) {
     EXPECT_EQ(t.composite.variance, r.reliability.sampleVariance);
 
     // Each examinee's observed category, and the margins of both tables.
-    ASSERT_EQ(t.observedCategory.size(), r.observedComposite.size());
+    ASSERT_EQ(r.observedCategory.size(), r.observedComposite.size());
     std::vector<std::int64_t> perCategory(k, 0);
     for (std::size_t i = 0; i < r.observedComposite.size(); ++i) {
         const double x = r.observedComposite[i];
         std::int32_t expected = 1;
         for (double cut : r.card.observedCuts) expected += x >= cut ? 1 : 0;
-        EXPECT_EQ(t.observedCategory[i], expected) << "examinee " << i + 1;
-        ++perCategory[static_cast<std::size_t>(t.observedCategory[i] - 1)];
+        EXPECT_EQ(r.observedCategory[i], expected) << "examinee " << i + 1;
+        ++perCategory[static_cast<std::size_t>(r.observedCategory[i] - 1)];
     }
     EXPECT_EQ(perCategory, t.observedCounts);
     for (const auto& [cells, margins] : {std::pair{&t.trueByObserved, &t.trueByObservedMargins},

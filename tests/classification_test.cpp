@@ -58,7 +58,7 @@ TEST(TrueCategory, AScoreOnATrueCutBelongsAbove) {
         {-1e9, 1}, {std::nextafter(10.0, 0.0), 1}, {10, 2}, {20.49, 2},
         {20.5, 3}, {std::nextafter(30.0, 0.0), 3}, {30, 4}, {1e9, 4},
     };
-    for (const Case& c : cases) EXPECT_EQ(tl::trueCategoryOf(c.score, cuts), c.category) << c.score;
+    for (const Case& c : cases) EXPECT_EQ(tl::categoryOf(c.score, cuts), c.category) << c.score;
 }
 
 // Classifies examinees that each have their own category probabilities.
@@ -126,7 +126,7 @@ TEST(Classification, AccuracyAndErrorsAddUpToTheCategoryProbabilities) {
         const double parts = c.conditionalAccuracy[i] + c.conditionalFalsePositive[i] +
                              c.conditionalFalseNegative[i];
         EXPECT_NEAR(parts, total, 1e-15) << i;
-        EXPECT_EQ(c.trueCategory[i], tl::trueCategoryOf(composites[i], cuts));
+        EXPECT_EQ(c.trueCategory[i], tl::categoryOf(composites[i], cuts));
     }
 }
 

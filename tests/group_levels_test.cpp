@@ -18,6 +18,12 @@
 #include "tables/table.h"
 
 namespace tl {
+
+// A table format prints by its name, in the test list as in the test's name.
+static void PrintTo(TableFormat format, std::ostream* out) {
+    *out << (format == TableFormat::Spss ? "Spss" : "Stata");
+}
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -202,9 +208,7 @@ TEST_P(LabelledFile, NamesTheLevelsOfAGroupingColumn) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, LabelledFile,
                          ::testing::Values(TableFormat::Spss, TableFormat::Stata),
-                         [](const auto& info) {
-                             return std::string(info.param == TableFormat::Spss ? "Spss" : "Stata");
-                         });
+                         [](const auto& info) { return ::testing::PrintToString(info.param); });
 
 TEST(AnalysisFileGroups, AreReadWithTheirMinimum) {
     const AnalysisFile file = readAnalysisFile(

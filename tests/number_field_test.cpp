@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -114,6 +115,36 @@ TEST(TextField, PadsToThirtyAndKeepsLongerNamesWhole) {
         {longer, longer},
     };
     for (const Case& c : cases) EXPECT_EQ(tl::textField(c.text, 30), c.field) << c.text;
+}
+
+// One text of a number for messages, analysis files and numeric IDs: readable
+// digits are printf's %.15g; exact digits read back to the bit.
+TEST(QuotedNumber, FollowsTheTable) {
+    struct Case {
+        double value;
+        const char* readable;
+        const char* exact;
+    };
+    const Case cases[] = {
+        {400, "400", "400"},
+        {-12, "-12", "-12"},
+        {-0.0, "-0", "-0"},
+        {22.5, "22.5", "22.5"},
+        {0.1, "0.1", "0.1"},
+        {0.1 + 0.2, "0.3", "0.30000000000000004"},
+        {1e-05, "1e-05", "1e-05"},
+        {1e15, "1e+15", "1e+15"},
+        {1234567890123456.0, "1.23456789012346e+15", "1234567890123456"},
+        {2.0 / 3.0, "0.666666666666667", "0.6666666666666666"},
+        {kInf, "inf", "inf"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(tl::quotedNumber(c.value), c.readable) << c.exact;
+        EXPECT_EQ(tl::quotedNumber(c.value, tl::kExactDigits), c.exact) << c.exact;
+        char printed[40];
+        std::snprintf(printed, sizeof printed, "%.15g", c.value);
+        EXPECT_EQ(tl::quotedNumber(c.value), printed) << c.exact;
+    }
 }
 
 }  // namespace

@@ -219,7 +219,7 @@ TEST_P(ResultsCsv, ExamineesHoldEachExamineesDoubles) {
         EXPECT_EQ(row[0], std::to_string(i + 1));
         EXPECT_TRUE(sameDouble(r.observedComposite[i], csvReal(row[1])));
         EXPECT_TRUE(sameDouble(truth[i], csvReal(row[2])));
-        EXPECT_EQ(row[3], std::to_string(r.tables->observedCategory[i]));
+        EXPECT_EQ(row[3], std::to_string(r.observedCategory[i]));
         EXPECT_EQ(row[4], std::to_string(c.trueCategory[i]));
         const auto p = r.categoryProbabilities(i);
         for (std::size_t m = 0; m < k; ++m) EXPECT_TRUE(sameDouble(p[m], csvReal(row[5 + m])));

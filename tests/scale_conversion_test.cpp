@@ -93,7 +93,9 @@ TEST(ScaleConversion, MapsScoresAndCutsAndFlagsADecreasingTable) {
 
 TEST(ScaleConversion, TheIdentityGivesRawCutsAndRoundedComposites) {
     const CompositeScale composite = scaleOf(-2, 40);
-    const ScaleConversion identity = identityConversion(composite);
+    ScaleConversion identity;  // s(x) = x
+    identity.minComposite = composite.minComposite;
+    identity.scale = composite.compositeScores;
     for (double cut : {-2.0, 0.0, 17.0, 40.0}) EXPECT_EQ(rawCutOf(identity, cut), cut);
     for (double x : {-1.5, -0.4, 12.5, 12.49, 39.6})
         EXPECT_EQ(identity.scaleScoreOf(x), x < 0 ? -std::trunc(-x + 0.5) : std::trunc(x + 0.5));

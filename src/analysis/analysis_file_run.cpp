@@ -63,9 +63,9 @@ PreparedAnalysis prepareAnalysis(AnalysisFile file, const FindingSink& found) {
         }
         file.scale->table = readScaleTableFile(path, file.scale->table.source);
     }
-    checkAnalysisScales(file);
+    ScaledCard scaled = scaleAnalysisFile(file);
     refuseUnsafeAnalysisOutput(file);
-    return {std::move(file), std::move(columns)};
+    return {std::move(file), std::move(columns), std::move(scaled)};
 }
 
 Results analyzePrepared(const PreparedAnalysis& prepared, const AnalysisOptions& options,
@@ -90,12 +90,17 @@ Results analyzePrepared(const PreparedAnalysis& prepared, const AnalysisOptions&
         reached = true;
         if (hooks.onPlan) hooks.onPlan(plan);
     };
-    AnalysisOptions asked = options;  // the file's scale unless the caller gives one
-    if (!asked.scale && file.scale)
+    // The file's scale, planned when it was prepared, unless the caller gives one.
+    AnalysisOptions asked = options;
+    ScaledCard scaled = prepared.scaled;
+    if (asked.scale) {
+        scaled = scaleCard(file.card, std::move(scaled.scales), asked.scale);
+    } else if (file.scale) {
         asked.scale = ScaleRequest{file.scale->table, file.scale->cutsOnScale};
+    }
     Results results;
     try {
-        results = analyze(file.card, *data, asked, planned);
+        results = analyze(std::move(scaled), *data, asked, planned);
     } catch (const DetectedError& error) {
         if (reached) throw;
         throw analysisRefusal(file, error);

@@ -24,6 +24,7 @@ AnalysisFile readAnalysisFileAt(const std::string& path);
 struct PreparedAnalysis {
     AnalysisFile file;  // table sets' item counts filled in from the header
     std::optional<ResolvedColumns> columns;
+    ScaledCard scaled;  // the card on its scales and the file's own [scale]
 };
 
 // Finds the table's columns (warning of an item in two sets), checks that every

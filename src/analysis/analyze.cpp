@@ -17,13 +17,12 @@ namespace {
 class Analysis {
   public:
     // `forBootstrap`: keep what a bootstrap resamples.
-    Analysis(const ControlCard& card, RunPlan plan, DataSource& data, const AnalysisHooks& hooks,
-             bool forBootstrap)
+    Analysis(RunPlan plan, DataSource& data, const AnalysisHooks& hooks, bool forBootstrap)
         : data_(data), hooks_(hooks), forBootstrap_(forBootstrap) {
         state_.plan = std::move(plan);
         state_.model.threads = plan_.options.threads;
         state_.model.substitutes = hooks.substitutes;
-        state_.results.card = plan_.scale ? withRawCuts(card, *plan_.scale) : card;
+        state_.results.card = plan_.card;
         state_.results.scales = plan_.scales;
         state_.results.engine = plan_.engine;
     }
@@ -206,21 +205,22 @@ class Analysis {
         results_.classification = classifyExaminees(
             results_.classificationComposite(), results_.card.trueCuts, results_.card.categoryCount,
             groups.groupOf, groups.probabilities, groups.consistency);
+        results_.observedCategory =
+            categoriesOf(results_.observedComposite, results_.card.observedCuts);
         double classified = 0.0;
         for (double p : results_.classification.categoryMarginal) classified = classified + p;
         results_.probabilityInNoCategory = 1.0 - classified;
         if (const ExamineeGroups* asked = data_.groups()) {
             state_.groups = *asked;
             results_.minGroup = asked->minGroup;
-            results_.groups =
-                groupLevels(results_.classified(), results_.observedComposite,
-                            results_.card.observedCuts, state_.groups, model_.threads);
+            results_.groups = groupLevels(results_.classified(), results_.observedCategory,
+                                          state_.groups, model_.threads);
         }
         if (plan_.options.tables) {
             results_.tables = tabulateClassification(
                 results_.classified(), results_.classification, results_.observedComposite,
-                results_.card.observedCuts, results_.compositeErrorVariance,
-                results_.reliability.sampleVariance);
+                results_.observedCategory, results_.card.observedCuts,
+                results_.compositeErrorVariance, results_.reliability.sampleVariance);
         }
         if (plan_.scale) {
             results_.scale = summarizeScale(*plan_.scale, std::move(scaleVariance_),
@@ -241,30 +241,40 @@ class Analysis {
     std::int64_t steps_ = 0;
 };
 
-AnalysisState runAnalysis(const ControlCard& card, DataSource& data, const AnalysisOptions& options,
-                          const AnalysisHooks& hooks, bool forBootstrap) {
-    RunPlan plan = planRun(card, options);
+AnalysisState runPlanned(RunPlan plan, DataSource& data, const AnalysisHooks& hooks,
+                         bool forBootstrap) {
     if (hooks.onPlan) hooks.onPlan(plan);
-    return Analysis(card, std::move(plan), data, hooks, forBootstrap).run();
+    return Analysis(std::move(plan), data, hooks, forBootstrap).run();
 }
 
-}  // namespace
-
-AnalysisState analyzeKeepingState(const ControlCard& card, DataSource& data,
-                                  const AnalysisOptions& options, const AnalysisHooks& hooks) {
-    return runAnalysis(card, data, options, hooks, true);
-}
-
-Results analyze(const ControlCard& card, DataSource& data, const AnalysisOptions& options,
-                const AnalysisHooks& hooks) {
-    AnalysisState state = runAnalysis(card, data, options, hooks, options.bootstrapReplicates > 0);
-    if (state.plan.bootstrap()) {
+Results analyzePlanned(RunPlan plan, DataSource& data, const AnalysisHooks& hooks) {
+    const bool bootstrap = plan.bootstrap();
+    AnalysisState state = runPlanned(std::move(plan), data, hooks, bootstrap);
+    if (bootstrap) {
+        // Now that the examinees and group levels are known.
         const Results& run = state.results;
         refuseUnaffordableRun(state.plan,
                               {run.examineeCount, static_cast<std::int64_t>(run.groups.size())});
         state.results.bootstrap = bootstrapIndices(state, hooks.onBootstrapProgress);
     }
     return std::move(state.results);
+}
+
+}  // namespace
+
+AnalysisState analyzeKeepingState(const ControlCard& card, DataSource& data,
+                                  const AnalysisOptions& options, const AnalysisHooks& hooks) {
+    return runPlanned(planRun(card, options), data, hooks, true);
+}
+
+Results analyze(const ControlCard& card, DataSource& data, const AnalysisOptions& options,
+                const AnalysisHooks& hooks) {
+    return analyzePlanned(planRun(card, options), data, hooks);
+}
+
+Results analyze(ScaledCard card, DataSource& data, const AnalysisOptions& options,
+                const AnalysisHooks& hooks) {
+    return analyzePlanned(planRun(std::move(card), options), data, hooks);
 }
 
 }  // namespace tl

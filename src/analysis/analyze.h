@@ -49,6 +49,10 @@ struct AnalysisHooks {
 Results analyze(const ControlCard& card, DataSource& data, const AnalysisOptions& options,
                 const AnalysisHooks& hooks = {});
 
+// The same run of a card already on its scales (scaleCard with options.scale).
+Results analyze(ScaledCard card, DataSource& data, const AnalysisOptions& options,
+                const AnalysisHooks& hooks = {});
+
 // The same run without its bootstrap, keeping what a bootstrap needs.
 AnalysisState analyzeKeepingState(const ControlCard& card, DataSource& data,
                                   const AnalysisOptions& options, const AnalysisHooks& hooks = {});

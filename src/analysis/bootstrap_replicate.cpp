@@ -83,9 +83,8 @@ ReplicateIndices biasCorrectedIndices(const AnalysisState& state, ExamineeSample
     inputs.options = model;
     const CategoryGroups groups = computeCategoryGroups(inputs);
 
-    std::vector<std::int32_t> trueCategory(n);
-    for (std::size_t j = 0; j < n; ++j)
-        trueCategory[j] = trueCategoryOf(pass.correctedComposite[j], run.card.trueCuts);
+    const std::vector<std::int32_t> trueCategory =
+        categoriesOf(std::span<const double>(pass.correctedComposite).first(n), run.card.trueCuts);
     const ClassifiedExaminees classified{groups.groupOf, groups.probabilities, trueCategory,
                                          run.card.categoryCount};
     const std::vector<std::uint32_t> inOrder = wholeSample(n);

@@ -7,6 +7,7 @@
 #include "core/card_findings.h"
 #include "core/errors.h"
 #include "core/messages.h"
+#include "core/number_field.h"
 #include "core/one_line.h"
 #include "input/control_card_reader.h"
 #include "platform/text_file.h"
@@ -15,20 +16,11 @@ namespace tl {
 
 namespace {
 
-// A number as TOML writes it, read back as the same double: whole numbers
-// as integers, others with the shortest digits that round-trip.
+// A number as TOML writes it, read back as the same double; a negative zero
+// is a float, since TOML's integer -0 is 0.
 std::string tomlNumber(double value) {
-    if (value == std::trunc(value) && std::fabs(value) < 1e15) {
-        char text[32];
-        std::snprintf(text, sizeof text, "%.0f", value);
-        return std::string(text) == "-0" ? "-0.0" : text;
-    }
-    char text[40];
-    for (int digits = 1; digits <= 17; ++digits) {
-        std::snprintf(text, sizeof text, "%.*g", digits, value);
-        if (std::strtod(text, nullptr) == value) break;
-    }
-    return text;
+    const std::string text = quotedNumber(value, kExactDigits);
+    return text == "-0" ? "-0.0" : text;
 }
 
 std::string numberList(const std::vector<double>& values) {

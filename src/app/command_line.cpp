@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/alternatives.h"
 #include "run/run_json.h"
 #include "run/run_options.h"
 
@@ -103,68 +104,78 @@ CLI::Validator memorySize() {
             return {};
         },
         "", "");
-}
+    // Names an option takes, and its type name in the help ("a|b|c").
+    struct Choices {
+        std::vector<std::string> names;
+        std::string typeName;
+    };
 
-CLI::Validator oneOf(std::vector<std::string> names) {
-    std::string listed;
-    for (std::size_t i = 0; i < names.size(); ++i)
-        listed += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
-    return CLI::Validator(
-        [names, listed](std::string& text) -> std::string {
-            if (std::find(names.begin(), names.end(), text) != names.end()) return {};
-            return "expects " + listed + ", not '" + text + "'";
-        },
-        "", "");
-}
-
-CLI::Validator notEmpty(const std::string& what) {
-    return CLI::Validator(
-        [what](std::string& text) -> std::string {
-            return text.empty() ? "expects " + what + ", not an empty one" : std::string{};
-        },
-        "", "");
-}
-
-ParseOutcome refuse(const std::string& what) {
-    return {std::nullopt, kExitCommandLineError, "",
-            std::string(kProgram) + ": " + what + "\n" + kUsageHint};
-}
-
-// What is wrong with the words CLI11 left over, if any. They are unknown
-// options and surplus positionals, plus the first "--", which only marks the
-// end of the options and is no problem; after it every word is a positional.
-std::optional<std::string> leftOverProblem(const CLI::App& app) {
-    const std::vector<std::string> rest = app.remaining();
-    bool markPending = app.remaining_size() < rest.size();
-    bool afterMark = false;
-    for (const std::string& word : rest) {
-        if (markPending && word == "--") {
-            markPending = false;
-            afterMark = true;
-            continue;
-        }
-        if (!afterMark && word.size() > 1 && word[0] == '-')
-            return "unknown option " + word.substr(0, word.find('='));
-        return "unexpected argument '" + word + "'";
+    template <std::size_t N>
+    Choices choicesOf(const std::array<std::string_view, N>& names) {
+        Choices choices{{names.begin(), names.end()}, ""};
+        for (std::string_view name : names)
+            choices.typeName += (choices.typeName.empty() ? "" : "|") + std::string(name);
+        return choices;
     }
-    return std::nullopt;
-}
 
-std::string dashed(const std::string& name) {
-    return name.starts_with("-") ? name : "--" + name;
-}
+    CLI::Validator oneOf(std::vector<std::string> names) {
+        const std::string listed = alternatives(names);
+        return CLI::Validator(
+            [names, listed](std::string& text) -> std::string {
+                if (std::find(names.begin(), names.end(), text) != names.end()) return {};
+                return "expects " + listed + ", not '" + text + "'";
+            },
+            "", "");
+    }
 
-// CLI11 words a wrong count of values for an option as an ArgumentMismatch;
-// say which of the three it was in plain words. The option's name leads the
-// message, without dashes for a flag.
-std::string mismatchProblem(const CLI::ArgumentMismatch& error) {
-    const std::string text = error.what();
-    const std::string option = dashed(text.substr(0, text.find_first_of(": ")));
-    if (text.find("flag override") != std::string::npos) return option + " takes no value";
-    if (text.find("At Most") != std::string::npos) return option + " is given more than once";
-    if (text.find("missing") != std::string::npos) return option + " needs a value";
-    return text;
-}
+    CLI::Validator notEmpty(const std::string& what) {
+        return CLI::Validator(
+            [what](std::string& text) -> std::string {
+                return text.empty() ? "expects " + what + ", not an empty one" : std::string{};
+            },
+            "", "");
+    }
+
+    ParseOutcome refuse(const std::string& what) {
+        return {std::nullopt, kExitCommandLineError, "",
+                std::string(kProgram) + ": " + what + "\n" + kUsageHint};
+    }
+
+    // What is wrong with the words CLI11 left over, if any. They are unknown
+    // options and surplus positionals, plus the first "--", which only marks the
+    // end of the options and is no problem; after it every word is a positional.
+    std::optional<std::string> leftOverProblem(const CLI::App& app) {
+        const std::vector<std::string> rest = app.remaining();
+        bool markPending = app.remaining_size() < rest.size();
+        bool afterMark = false;
+        for (const std::string& word : rest) {
+            if (markPending && word == "--") {
+                markPending = false;
+                afterMark = true;
+                continue;
+            }
+            if (!afterMark && word.size() > 1 && word[0] == '-')
+                return "unknown option " + word.substr(0, word.find('='));
+            return "unexpected argument '" + word + "'";
+        }
+        return std::nullopt;
+    }
+
+    std::string dashed(const std::string& name) {
+        return name.starts_with("-") ? name : "--" + name;
+    }
+
+    // CLI11 words a wrong count of values for an option as an ArgumentMismatch;
+    // say which of the three it was in plain words. The option's name leads the
+    // message, without dashes for a flag.
+    std::string mismatchProblem(const CLI::ArgumentMismatch& error) {
+        const std::string text = error.what();
+        const std::string option = dashed(text.substr(0, text.find_first_of(": ")));
+        if (text.find("flag override") != std::string::npos) return option + " takes no value";
+        if (text.find("At Most") != std::string::npos) return option + " is given more than once";
+        if (text.find("missing") != std::string::npos) return option + " needs a value";
+        return text;
+    }
 
 }  // namespace
 
@@ -182,7 +193,8 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
     CommandLine line;
     RunRequest& request = line.request;
     std::vector<std::string> files;
-    std::string engine = "auto";
+    std::string engine(kEngineNames[static_cast<std::size_t>(Engine::Auto)]);
+    const Choices engineNames = choicesOf(kEngineNames);
     std::string convert;
     std::string cutsOn = "raw";
     std::int64_t bootstrap = 0;
@@ -242,8 +254,8 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
                    "auto (the default) enumerates count vectors where the\n"
                    "limits allow and convolves elsewhere; enumerate keeps\n"
                    "the limits; convolve convolves wherever it applies")
-        ->type_name("auto|enumerate|convolve")
-        ->check(oneOf({"auto", "enumerate", "convolve"}));
+        ->type_name(engineNames.typeName)
+        ->check(oneOf(engineNames.names));
     app.add_option("--scale", scaleFile,
                    "Also report scale scores, converted from the composite\n"
                    "by the CSV table FILE with columns raw and scale")

@@ -16,11 +16,11 @@
 #include "core/errors.h"
 #include "core/one_line.h"
 #include "input/analysis_file.h"
-#include "model/parallel_for.h"
 #include "plan/run_paths.h"
-#include "run/run_json.h"
 #include "platform/file_names.h"
+#include "platform/hardware_threads.h"
 #include "results_files/summary_files.h"
+#include "run/run_json.h"
 
 namespace tl {
 

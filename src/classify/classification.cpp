@@ -32,7 +32,7 @@ double conditionalConsistency(std::span<const double> p) {
     return sum;
 }
 
-std::int32_t trueCategoryOf(double x, std::span<const double> t) {
+std::int32_t categoryOf(double x, std::span<const double> t) {
     const std::size_t cuts = t.size();
     if (cuts == 0) return 1;
     if (x < t[0]) return 1;
@@ -41,6 +41,14 @@ std::int32_t trueCategoryOf(double x, std::span<const double> t) {
         if (t[k] <= x && x < t[k + 1]) return static_cast<std::int32_t>(k + 2);
     }
     return 1;  // unreachable with ascending cuts and a score that is a number
+}
+
+std::vector<std::int32_t> categoriesOf(std::span<const double> composites,
+                                       std::span<const double> cuts) {
+    std::vector<std::int32_t> categories(composites.size());
+    for (std::size_t i = 0; i < composites.size(); ++i)
+        categories[i] = categoryOf(composites[i], cuts);
+    return categories;
 }
 
 Classification classifyExaminees(std::span<const double> classificationComposite,
@@ -60,7 +68,7 @@ Classification classifyExaminees(std::span<const double> classificationComposite
     for (std::size_t i = 0; i < n; ++i) {
         const double* p =
             groupProbabilities.data() + static_cast<std::size_t>(groupOf[i]) * categories;
-        const std::int32_t t = trueCategoryOf(classificationComposite[i], trueCuts);
+        const std::int32_t t = categoryOf(classificationComposite[i], trueCuts);
         const auto truth = static_cast<std::size_t>(t - 1);
         double positive = 0.0;
         for (std::size_t k = truth + 1; k < categories; ++k) positive = positive + p[k];

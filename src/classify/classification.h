@@ -22,9 +22,14 @@ void categoryProbabilities(std::span<const double> compositeDistribution,
 // administrations put the examinee into the same category.
 double conditionalConsistency(std::span<const double> categoryProbability);
 
-// The category (1-based) of a composite score on the true scale; a score equal
-// to a cut belongs to the category above it.
-std::int32_t trueCategoryOf(double composite, std::span<const double> trueCuts);
+// The category (1-based) of a composite score among ascending cuts: the true
+// category on the true cuts, the observed one on the observed cuts. A score
+// equal to a cut belongs to the category above it.
+std::int32_t categoryOf(double composite, std::span<const double> cuts);
+
+// categoryOf of each composite score, in their order.
+std::vector<std::int32_t> categoriesOf(std::span<const double> composites,
+                                       std::span<const double> cuts);
 
 struct Classification {
     std::vector<std::int32_t> trueCategory;

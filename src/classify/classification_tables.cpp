@@ -84,6 +84,7 @@ TableMargins tableMargins(std::span<const double> cells, std::size_t categories)
 ClassificationTables tabulateClassification(const ClassifiedExaminees& examinees,
                                             const Classification& classification,
                                             std::span<const double> observedComposite,
+                                            std::span<const std::int32_t> observedCategory,
                                             std::span<const double> observedCuts,
                                             std::span<const double> compositeErrorVariance,
                                             double sampleVariance) {
@@ -98,14 +99,9 @@ ClassificationTables tabulateClassification(const ClassifiedExaminees& examinees
     t.precision = precisionIndices(examinees, everyone, classification.overall.kappa, &tables);
     t.trueByObserved = std::move(tables.trueByObserved);
     t.consistencyTable = std::move(tables.consistencyTable);
-    t.observedCategory.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
-        const auto truth = static_cast<std::size_t>(examinees.trueCategory[i] - 1);
-        const auto observed =
-            static_cast<std::size_t>(trueCategoryOf(observedComposite[i], observedCuts) - 1);
-        t.observedCategory[i] = static_cast<std::int32_t>(observed + 1);
-        ++t.observedCounts[observed];
-        ++t.trueCounts[truth];
+        ++t.observedCounts[static_cast<std::size_t>(observedCategory[i] - 1)];
+        ++t.trueCounts[static_cast<std::size_t>(examinees.trueCategory[i] - 1)];
     }
     t.trueByObservedMargins = tableMargins(t.trueByObserved, categories);
     t.consistencyMargins = tableMargins(t.consistencyTable, categories);

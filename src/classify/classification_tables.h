@@ -52,9 +52,6 @@ struct ClassificationTables {
     // and of the true category.
     std::vector<std::int64_t> observedCounts;
     std::vector<std::int64_t> trueCounts;
-    // Per examinee in record order: the category (1-based) of the observed
-    // composite on the observed cuts.
-    std::vector<std::int32_t> observedCategory;
     // [t][k] = (1/N) sum over examinees with true category t of P(i, k): the
     // diagonal adds up to the accuracy, above it the false positive rate,
     // below it the false negative rate.
@@ -81,6 +78,7 @@ TableMargins tableMargins(std::span<const double> cells, std::size_t categories)
 ClassificationTables tabulateClassification(const ClassifiedExaminees& examinees,
                                             const Classification& classification,
                                             std::span<const double> observedComposite,
+                                            std::span<const std::int32_t> observedCategory,
                                             std::span<const double> observedCuts,
                                             std::span<const double> compositeErrorVariance,
                                             double sampleVariance);

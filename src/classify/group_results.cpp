@@ -39,14 +39,10 @@ std::vector<std::vector<std::uint32_t>> levelSamples(const GroupingVariable& var
 }  // namespace
 
 std::vector<GroupLevel> groupLevels(const ClassifiedExaminees& examinees,
-                                    std::span<const double> observedComposite,
-                                    std::span<const double> observedCuts,
+                                    std::span<const std::int32_t> observedCategory,
                                     const ExamineeGroups& groups, unsigned threads) {
     const auto k = static_cast<std::size_t>(examinees.categoryCount);
     const std::vector<std::uint32_t> everyone = wholeSample(examinees.size());
-    std::vector<std::int32_t> observedCategory(everyone.size());
-    for (std::uint32_t i : everyone)
-        observedCategory[i] = trueCategoryOf(observedComposite[i], observedCuts);
     std::vector<GroupLevel> levels;
     std::vector<std::vector<std::uint32_t>> members;
     for (const GroupingVariable& variable : groups.variables) {

@@ -41,13 +41,12 @@ struct GroupLevel {
 };
 
 // Every level of every grouping variable, variable by variable in the order
-// asked, levels in their order. `observedComposite` and `observedCuts` give
-// each examinee's observed category, as the whole sample's tables count it.
+// asked, levels in their order, with each examinee's `observedCategory` as the
+// whole sample's tables count it.
 // The levels are computed side by side on `threads` threads, each alone, so
 // the thread count changes no bit.
 std::vector<GroupLevel> groupLevels(const ClassifiedExaminees& examinees,
-                                    std::span<const double> observedComposite,
-                                    std::span<const double> observedCuts,
+                                    std::span<const std::int32_t> observedCategory,
                                     const ExamineeGroups& groups, unsigned threads = 1);
 
 // The levels' indices over a bootstrap replicate, in the order of groupLevels.

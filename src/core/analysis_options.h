@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "core/scale_table.h"
 
@@ -14,6 +16,18 @@ namespace tl {
 // would refuse the card, so that every card that could be enumerated keeps its
 // report to the last bit.
 enum class Engine { Auto, Enumerate, Convolve };
+
+// The engines by the names the command line, analysis files and R give them,
+// in the order of Engine.
+inline constexpr std::array<std::string_view, 3> kEngineNames{"auto", "enumerate", "convolve"};
+
+// The engine called `name`; none when it is not one of kEngineNames.
+inline std::optional<Engine> engineNamed(std::string_view name) {
+    for (std::size_t e = 0; e < kEngineNames.size(); ++e) {
+        if (kEngineNames[e] == name) return static_cast<Engine>(e);
+    }
+    return std::nullopt;
+}
 
 // The smallest bootstrap: a single replicate has no spread.
 inline constexpr std::int64_t kMinBootstrapReplicates = 2;

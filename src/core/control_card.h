@@ -16,6 +16,14 @@ struct ItemSet {
     std::string dataFile;             // as read, trailing blanks removed
 };
 
+// Whether score points rise: each above the one before, so each listed once.
+inline bool scorePointsRise(const std::vector<double>& points) {
+    for (std::size_t k = 1; k < points.size(); ++k) {
+        if (!(points[k - 1] < points[k])) return false;
+    }
+    return true;
+}
+
 // The control card as read, nothing derived.
 struct ControlCard {
     std::int32_t setCount = 0;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 namespace tl {
@@ -165,9 +166,16 @@ std::string textField(const std::string& text, int width) {
     return text + std::string(static_cast<std::size_t>(width) - text.size(), ' ');
 }
 
-std::string messageNumber(double value) {
+std::string quotedNumber(double value, int maxDigits) {
     char text[40];
-    std::snprintf(text, sizeof text, "%.15g", value);
+    if (value == std::trunc(value) && std::fabs(value) < 1e15) {
+        std::snprintf(text, sizeof text, "%.0f", value);
+        return text;
+    }
+    for (int digits = 1; digits <= maxDigits; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, value);
+        if (std::strtod(text, nullptr) == value) break;
+    }
     return text;
 }
 

@@ -20,9 +20,17 @@ std::string fixedDecimals(double value, int decimals);
 // the field when the text still does not fit.
 std::string realField(double value, int width, int decimals);
 
-// A number as a message quotes it: up to 15 significant digits, no trailing
-// zeros ("22.5", "400").
-std::string messageNumber(double value);
+// Significant digits of quotedNumber: enough for any number a card or table
+// is written with, so that a sum such as 0.1 * 3 shows as 0.3; and enough to
+// read back every double to the bit.
+inline constexpr int kReadableDigits = 15;
+inline constexpr int kExactDigits = 17;
+
+// A number as messages and written files quote it: a whole number below 1e15
+// as an integer ("400", "-0"), any other in the fewest significant digits, at
+// most `maxDigits`, that read back as `value` ("22.5", "1e-05"); with fewer
+// than that, its `maxDigits` digits. At kReadableDigits it is printf's "%.15g".
+std::string quotedNumber(double value, int maxDigits = kReadableDigits);
 
 // Text left-aligned and padded with blanks to `width`; longer text is kept whole.
 std::string textField(const std::string& text, int width);

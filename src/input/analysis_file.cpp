@@ -10,6 +10,8 @@
 #include <cmath>
 #include <filesystem>
 
+#include "core/alternatives.h"
+#include "core/analysis_options.h"
 #include "core/edit_distance.h"
 #include "core/errors.h"
 #include "core/limits.h"
@@ -321,10 +323,8 @@ class Reader {
             fail(points, key + ".points",
                  "at most " + std::to_string(kMaxScorePoints) + " score points (" +
                      std::to_string(values.size()) + " given)");
-        for (std::size_t k = 1; k < values.size(); ++k) {
-            if (!(values[k - 1] < values[k]))
-                fail(points, key + ".points", "the score points must rise, each listed once");
-        }
+        if (!scorePointsRise(values))
+            fail(points, key + ".points", "the score points must rise, each listed once");
         itemSet.scorePoints = values;
         itemSet.scorePointCount = static_cast<std::int32_t>(values.size());
         itemSet.highestScorePoint = values.back();
@@ -464,16 +464,20 @@ class Reader {
         checkKeys(o, "options.", kOptionKeys);
         if (const toml::node* b = o.get("bootstrap")) {
             file_.bootstrap = whole(*b, "options.bootstrap", 0);
-            if (*file_.bootstrap == 1)
-                fail(b, "options.bootstrap", "0 (none) or at least 2 replications, not 1");
+            if (*file_.bootstrap != 0 && *file_.bootstrap < kMinBootstrapReplicates) {
+                fail(b, "options.bootstrap",
+                     "0 (none) or at least " + std::to_string(kMinBootstrapReplicates) +
+                         " replications, not " + std::to_string(*file_.bootstrap));
+            }
         }
         if (const toml::node* s = o.get("seed"))
             file_.seed = static_cast<std::uint64_t>(whole(*s, "options.seed", 0));
         if (const toml::node* e = o.get("engine")) {
             const std::string name = text(*e, "options.engine");
-            if (name != "auto" && name != "enumerate" && name != "convolve")
+            if (!engineNamed(name)) {
                 fail(e, "options.engine",
-                     "must be auto, enumerate or convolve, not \"" + name + "\"");
+                     "must be " + alternatives(kEngineNames) + ", not \"" + name + "\"");
+            }
             file_.engine = name;
         }
         if (const toml::node* s = o.get("strict")) file_.strict = flag(*s, "options.strict");

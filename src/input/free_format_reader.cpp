@@ -31,10 +31,6 @@ std::string FreeFormatReader::where(int line) const {
     return sourceName_ + ":" + std::to_string(line);
 }
 
-bool FreeFormatReader::atLineEnd() const {
-    return pos_ < text_.size() && isLineEndChar(text_[pos_]);
-}
-
 void FreeFormatReader::consumeLineEnd() {
     if (text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ++pos_;
     ++pos_;

@@ -62,7 +62,6 @@ class FreeFormatReader {
 
   private:
     void skipBlanksAndLineEnds();
-    bool atLineEnd() const;
     void consumeLineEnd();
     ReadItem scanValue();
 

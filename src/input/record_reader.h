@@ -26,8 +26,6 @@ class RecordReader {
 
     // The item scores of the record last read.
     std::span<const double> scores() const { return scores_; }
-    // 1-based number of the record last read (or being read).
-    std::int64_t recordNumber() const { return record_; }
     // The line on which the record last read began.
     std::int64_t recordLine() const { return recordLine_; }
     // What the records read so far looked like.

@@ -9,11 +9,6 @@
 
 namespace tl {
 
-unsigned hardwareThreads() {
-    const unsigned n = std::thread::hardware_concurrency();
-    return n == 0 ? 1 : n;
-}
-
 void parallelFor(std::size_t count, unsigned threads,
                  const std::function<void(std::size_t, std::size_t, unsigned)>& body) {
     if (count == 0) return;

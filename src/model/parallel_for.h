@@ -14,7 +14,4 @@ namespace tl {
 void parallelFor(std::size_t count, unsigned threads,
                  const std::function<void(std::size_t, std::size_t, unsigned)>& body);
 
-// The number of hardware threads, at least 1.
-unsigned hardwareThreads();
-
 }  // namespace tl

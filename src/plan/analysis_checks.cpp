@@ -6,37 +6,32 @@
 #include "core/number_field.h"
 #include "core/one_line.h"
 #include "plan/card_checks.h"
-#include "plan/scale_plan.h"
+#include "plan/run_plan.h"
 #include "plan/score_ranges.h"
 
 namespace tl {
 
-namespace {}  // namespace
-
-void checkAnalysisScales(const AnalysisFile& file) {
+ScaledCard scaleAnalysisFile(const AnalysisFile& file) {
     ScoreScales scales;
     try {
         scales = deriveScoreScales(file.card);
     } catch (const DetectedError& error) {
         throw analysisRefusal(file, error);
     }
-    const CompositeScale& composite = scales.composite;
-    if (file.scale) {
-        // The table against the composite scores, and cuts on the scale to raw
-        // ones, which then lie on the composite scale.
-        const ScalePlan plan = planScale(ScaleRequest{file.scale->table, file.scale->cutsOnScale},
-                                         file.card, composite);
-        if (plan.cutsOnScale) return;
+    std::optional<ScaleRequest> request;
+    if (file.scale) request = ScaleRequest{file.scale->table, file.scale->cutsOnScale};
+    ScaledCard scaled = scaleCard(file.card, std::move(scales), request);
+    // Cuts on the scale have become composite scores; raw ones may lie off it.
+    const CompositeScale& composite = scaled.scales.composite;
+    if (const std::optional<double> cut = cutOutside(scaled.card.observedCuts, composite)) {
+        throw file.error("classification.observed_cuts",
+                         "the cut score " + quotedNumber(*cut) +
+                             " lies outside the composite score range " +
+                             std::to_string(composite.minComposite) + " to " +
+                             std::to_string(composite.maxComposite),
+                         FindingCode::CutsOutOfRange);
     }
-    for (double cut : file.card.observedCuts) {
-        if (cut < composite.minComposite || cut > composite.maxComposite) {
-            throw file.error("classification.observed_cuts",
-                             "the cut score " + messageNumber(cut) +
-                                 " lies outside the composite score range " +
-                                 std::to_string(composite.minComposite) + " to " +
-                                 std::to_string(composite.maxComposite));
-        }
-    }
+    return scaled;
 }
 
 InputError analysisRefusal(const AnalysisFile& file, const DetectedError& error) {

@@ -30,11 +30,8 @@ void checkItemSet(const ItemSet& set, std::size_t s, bool mayConvolve) {
                std::to_string(set.scorePointCount) + ".");
     }
     if (set.scorePointCount > kMaxScorePoints) return;  // stopped when the set is reached
-    for (std::size_t k = 1; k < set.scorePoints.size(); ++k) {
-        if (!(set.scorePoints[k - 1] < set.scorePoints[k])) {
-            refuse(setLabel(s) + "the score points must be listed in ascending order, each once.");
-        }
-    }
+    if (!scorePointsRise(set.scorePoints))
+        refuse(setLabel(s) + "the score points must be listed in ascending order, each once.");
     const std::int64_t vectors =
         countVectorCount(set.itemCount, set.scorePointCount, kMaxCountVectors);
     if (vectors > kMaxCountVectors && !mayConvolve) {

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "core/errors.h"
-#include "model/parallel_for.h"
 #include "plan/card_checks.h"
 #include "plan/memory_estimate.h"
 #include "plan/score_ranges.h"
+#include "platform/hardware_threads.h"
 
 namespace tl {
 
@@ -26,11 +26,26 @@ void checkBootstrapReplicates(std::int64_t replicates) {
 
 }  // namespace
 
-RunPlan planRun(const ControlCard& given, const AnalysisOptions& options) {
+ScaledCard scaleCard(const ControlCard& card, ScoreScales scales,
+                     const std::optional<ScaleRequest>& request) {
+    ScaledCard scaled{card, std::move(scales), std::nullopt};
+    if (request) {
+        scaled.scale = planScale(*request, card, scaled.scales.composite);
+        scaled.card = withRawCuts(card, *scaled.scale);
+    }
+    return scaled;
+}
+
+RunPlan planRun(const ControlCard& card, const AnalysisOptions& options) {
+    return planRun(scaleCard(card, deriveScoreScales(card), options.scale), options);
+}
+
+RunPlan planRun(ScaledCard scaled, const AnalysisOptions& options) {
     RunPlan plan;
-    plan.scales = deriveScoreScales(given);
-    if (options.scale) plan.scale = planScale(*options.scale, given, plan.scales.composite);
-    const ControlCard card = plan.scale ? withRawCuts(given, *plan.scale) : given;
+    plan.card = std::move(scaled.card);
+    plan.scales = std::move(scaled.scales);
+    plan.scale = std::move(scaled.scale);
+    const ControlCard& card = plan.card;
     checkCutScores(card, plan.scales.composite);
     refuseUnworkableCard(card, plan.scales, options.engine);
     checkBootstrapReplicates(options.bootstrapReplicates);

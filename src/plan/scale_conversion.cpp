@@ -4,26 +4,14 @@
 #include <limits>
 
 #include "core/errors.h"
+#include "core/number_field.h"
+#include "model/rounding.h"
 
 namespace tl {
 
-namespace {
-
-std::string scoreText(double x) {
-    const double whole = std::trunc(x);
-    return whole == x && std::fabs(x) < 1e15 ? std::to_string(static_cast<std::int64_t>(x))
-                                             : std::to_string(x);
-}
-
-// Half away from zero, as the report rounds: add 0.5 to the magnitude, then truncate.
-double roundedHalfAway(double x) {
-    return x < 0 ? -std::trunc(-x + 0.5) : std::trunc(x + 0.5);
-}
-
-}  // namespace
-
 double ScaleConversion::scaleScoreOf(double composite) const {
-    const double x = roundedHalfAway(composite) - static_cast<double>(minComposite);
+    // The composite rounded as the model rounds it onto its whole-number scale.
+    const double x = roundHalfAway(composite) - static_cast<double>(minComposite);
     if (!(x >= 0.0) || x >= static_cast<double>(scale.size()))
         return std::numeric_limits<double>::quiet_NaN();
     return scale[static_cast<std::size_t>(x)];
@@ -40,19 +28,19 @@ ScaleConversion scaleConversion(const ScaleTable& table, const CompositeScale& c
         const double raw = table.raw[row];
         const double at = raw - static_cast<double>(composite.minComposite);
         if (!(at >= 0.0) || at >= static_cast<double>(count) || std::trunc(at) != at) {
-            throw InputError(where + ": the raw score " + scoreText(raw) +
+            throw InputError(where + ": the raw score " + quotedNumber(raw) +
                              " is not a composite score (they run from " +
                              std::to_string(composite.minComposite) + " to " +
                              std::to_string(composite.maxComposite) + ")");
         }
         const auto index = static_cast<std::size_t>(at);
         if (lineOf[index] != 0) {
-            throw InputError(where + ": the raw score " + scoreText(raw) +
+            throw InputError(where + ": the raw score " + quotedNumber(raw) +
                              " is given twice (first on line " + std::to_string(lineOf[index]) +
                              ")");
         }
         if (!std::isfinite(table.scale[row])) {
-            throw InputError(where + ": the scale score of raw score " + scoreText(raw) +
+            throw InputError(where + ": the scale score of raw score " + quotedNumber(raw) +
                              " is not a finite number");
         }
         lineOf[index] = table.lines[row];
@@ -71,19 +59,12 @@ ScaleConversion scaleConversion(const ScaleTable& table, const CompositeScale& c
     return conversion;
 }
 
-ScaleConversion identityConversion(const CompositeScale& composite) {
-    ScaleConversion conversion;
-    conversion.minComposite = composite.minComposite;
-    conversion.scale = composite.compositeScores;
-    return conversion;
-}
-
 double rawCutOf(const ScaleConversion& conversion, double scaleCut) {
     for (std::size_t i = 0; i < conversion.scale.size(); ++i) {
         if (conversion.scale[i] >= scaleCut)
             return static_cast<double>(conversion.minComposite) + static_cast<double>(i);
     }
-    throw InputError("no composite score reaches the scale cut " + scoreText(scaleCut) +
+    throw InputError("no composite score reaches the scale cut " + quotedNumber(scaleCut) +
                      ": the highest scale score is below it");
 }
 

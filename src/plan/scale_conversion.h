@@ -29,9 +29,6 @@ struct ScaleConversion {
 // failure is an InputError naming the file, the line and the score.
 ScaleConversion scaleConversion(const ScaleTable& table, const CompositeScale& composite);
 
-// The identity conversion: s(x) = x.
-ScaleConversion identityConversion(const CompositeScale& composite);
-
 // The raw cut the model uses for a cut written on the scale: the lowest
 // composite score whose scale score is at least the scale cut. A cut no score
 // reaches is an InputError naming it.

@@ -30,7 +30,7 @@ std::vector<ScaleCut> cutsOn(const std::vector<double>& cuts, const ScalePlan& p
         const std::vector<double>& scale = plan.conversion.scale;
         if (scale.empty() || !(cuts[j] <= *std::max_element(scale.begin(), scale.end()))) {
             throw InputError(plan.source + ": no composite score reaches the " + which + " cut " +
-                             std::to_string(j + 1) + ", " + messageNumber(cuts[j]) +
+                             std::to_string(j + 1) + ", " + quotedNumber(cuts[j]) +
                              " on the scale; lower the cut or extend the table");
         }
         out.push_back({cuts[j], rawCutOf(plan.conversion, cuts[j])});

@@ -66,12 +66,17 @@ ScoreScales deriveScoreScales(const ControlCard& card) {
     return scales;
 }
 
-void checkCutScores(const ControlCard& card, const CompositeScale& scale) {
-    for (double cut : card.observedCuts) {
-        const bool outside = scale.compositeScores.empty() || cut < scale.compositeScores.front() ||
-                             cut > scale.compositeScores.back();
-        if (outside) throw DetectedError(messages::kCutsOutOfRange, FindingCode::CutsOutOfRange);
+std::optional<double> cutOutside(const std::vector<double>& cuts, const CompositeScale& scale) {
+    for (double cut : cuts) {
+        if (scale.compositeScores.empty() || cut < scale.minComposite || cut > scale.maxComposite)
+            return cut;
     }
+    return std::nullopt;
+}
+
+void checkCutScores(const ControlCard& card, const CompositeScale& scale) {
+    if (cutOutside(card.observedCuts, scale))
+        throw DetectedError(messages::kCutsOutOfRange, FindingCode::CutsOutOfRange);
 }
 
 }  // namespace tl

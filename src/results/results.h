@@ -35,6 +35,7 @@ struct Results {
     std::vector<double> observedComposite;   // the report's "Total"
     std::vector<double> correctedComposite;  // empty unless biasCorrected
     std::vector<double> compositeErrorVariance;
+    std::vector<std::int32_t> observedCategory;  // of the observed composite on the observed cuts
 
     ReliabilitySummary reliability;
     // P(i, k): examinees with the same composite distribution share a row.

@@ -6,8 +6,9 @@
 #include "platform/large_pages.h"
 #include "results_files/category_names.h"
 #include "results_files/csv_text.h"
-#include "results_files/index_fields.h"
+#include "results_files/examinee_fields.h"
 #include "results_files/number_text.h"
+#include "results_files/tables_of.h"
 
 namespace tl {
 
@@ -40,25 +41,10 @@ class RowWriter {
 
 std::string header(const Results& results) {
     CsvText csv;
-    csv.text("record");
-    if (!results.records.ids.empty()) csv.text("id");
-    for (const char* column :
-         {"observed_composite", "true_category_composite", "observed_category", "true_category"}) {
-        csv.text(column);
-    }
-    if (hasCategoryLabels(results)) {
-        csv.text("observed_label");
-        csv.text("true_label");
-    }
-    for (const std::string& name : categoryNames(results)) csv.text("p_" + name);
-    for (const char* column : {"consistency", "accuracy", "false_positive", "false_negative",
-                               "error_variance", "csem"}) {
-        csv.text(column);
-    }
-    if (results.scale) {
-        csv.text("scale_score");
-        csv.text("scale_csem");
-    }
+    for (const std::string& name :
+         columnNames(kExamineeColumns, results, !results.records.ids.empty(),
+                     hasCategoryLabels(results), results.scale.has_value()))
+        csv.text(name);
     csv.endRow();
     return csv.take();
 }
@@ -103,11 +89,11 @@ std::string composeExamineesCsv(const Results& results) {
             row.real(results.observedComposite[i]);
             row.real(truthComposite[i]);
             row.comma();
-            row.integer(t.observedCategory[i]);
+            row.integer(results.observedCategory[i]);
             row.comma();
             row.integer(c.trueCategory[i]);
             if (!labels.empty()) {
-                row.field(labels[static_cast<std::size_t>(t.observedCategory[i] - 1)]);
+                row.field(labels[static_cast<std::size_t>(results.observedCategory[i] - 1)]);
                 row.field(labels[static_cast<std::size_t>(c.trueCategory[i] - 1)]);
             }
             for (double p : results.categoryProbabilities(i)) row.real(p);

@@ -6,8 +6,8 @@
 
 #include "core/number_field.h"
 #include "results_files/html_text.h"
-#include "results_files/index_fields.h"
 #include "results_files/svg_plot.h"
+#include "results_files/tables_of.h"
 
 namespace tl {
 
@@ -90,16 +90,6 @@ std::string variableTable(const Results& r, const VariableLevels& v, std::size_t
            "</p>\n<div class=\"scroll\" role=\"region\" aria-labelledby=\"" + label +
            "\" tabindex=\"0\">\n<table id=\"" + id + "\" aria-labelledby=\"" + label + "\">\n" +
            html + "</tbody>\n</table>\n</div>\n";
-}
-
-std::string svgText(double x, double y, const std::string& content, const std::string& extra = "") {
-    return "<text x=\"" + px(x) + "\" y=\"" + px(y) + "\"" + extra + ">" + escapeHtml(content) +
-           "</text>\n";
-}
-
-std::string svgLine(double x1, double y1, double x2, double y2, const std::string& style) {
-    return "<line x1=\"" + px(x1) + "\" y1=\"" + px(y1) + "\" x2=\"" + px(x2) + "\" y2=\"" +
-           px(y2) + "\" " + style + "/>\n";
 }
 
 // A mark with its interval (after a bootstrap, where defined) as a vertical

@@ -3,8 +3,8 @@
 #include <array>
 
 #include "results_files/csv_text.h"
-#include "results_files/index_fields.h"
 #include "results_files/json_text.h"
+#include "results_files/tables_of.h"
 
 namespace tl {
 

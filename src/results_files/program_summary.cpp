@@ -1,6 +1,6 @@
 #include "results_files/program_summary.h"
 
-#include "results_files/index_fields.h"
+#include "results_files/tables_of.h"
 
 namespace tl {
 

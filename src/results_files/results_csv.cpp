@@ -4,7 +4,8 @@
 
 #include "results_files/category_names.h"
 #include "results_files/csv_text.h"
-#include "results_files/index_fields.h"
+#include "results_files/examinee_fields.h"
+#include "results_files/tables_of.h"
 
 namespace tl {
 
@@ -144,10 +145,8 @@ std::string composeConsistencyTableCsv(const Results& results) {
 std::string composeConditionalCsv(const Results& results) {
     const ClassificationTables& t = tablesOf(results);
     CsvText csv;
-    for (const char* column : {"score", "examinees", "consistency", "accuracy"}) csv.text(column);
-    for (const std::string& name : categoryNames(results)) csv.text("p_" + name);
-    for (const char* column : {"false_positive", "false_negative", "error_variance", "csem"})
-        csv.text(column);
+    for (const std::string& name : columnNames(kConditionalColumns, results, false, false, false))
+        csv.text(name);
     csv.endRow();
     for (const ConditionalRow& row : t.conditional) {
         csv.number(row.score);

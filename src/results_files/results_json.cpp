@@ -5,9 +5,9 @@
 #include "core/version.h"
 #include "results_files/category_names.h"
 #include "results_files/groups_results.h"
-#include "results_files/index_fields.h"
 #include "results_files/json_text.h"
 #include "results_files/scale_files.h"
+#include "results_files/tables_of.h"
 
 namespace tl {
 

@@ -6,9 +6,9 @@
 #include "core/number_field.h"
 #include "results_files/category_names.h"
 #include "results_files/html_text.h"
-#include "results_files/index_fields.h"
 #include "results_files/number_text.h"
 #include "results_files/svg_plot.h"
+#include "results_files/tables_of.h"
 
 namespace tl {
 
@@ -33,35 +33,26 @@ std::string open(const std::string& id, const std::string& title, const std::str
            "</desc>\n";
 }
 
-std::string text(double x, double y, const std::string& content, const std::string& extra = "") {
-    return "<text x=\"" + px(x) + "\" y=\"" + px(y) + "\"" + extra + ">" + escapeHtml(content) +
-           "</text>\n";
-}
-
-std::string line(double x1, double y1, double x2, double y2, const std::string& style) {
-    return "<line x1=\"" + px(x1) + "\" y1=\"" + px(y1) + "\" x2=\"" + px(x2) + "\" y2=\"" +
-           px(y2) + "\" " + style + "/>\n";
-}
-
 // Gridlines, ticks and axis titles of a plot area.
 std::string frame(const Axis& x, const Axis& y, const std::string& xTitle,
                   const std::string& yTitle) {
     std::string svg = "<g aria-hidden=\"true\">\n";
     for (double tick : y.ticks) {
         const double at = y.pixel(tick);
-        svg += line(kLeft, at, kRight, at, "stroke=\"#ddd\"");
-        svg += text(kLeft - 8, at + 4, fixedDecimals(tick, y.tickDecimals), " text-anchor=\"end\"");
+        svg += svgLine(kLeft, at, kRight, at, "stroke=\"#ddd\"");
+        svg +=
+            svgText(kLeft - 8, at + 4, fixedDecimals(tick, y.tickDecimals), " text-anchor=\"end\"");
     }
     for (double tick : x.ticks) {
         const double at = x.pixel(tick);
-        svg += line(at, kBottom, at, kBottom + 5, "stroke=\"#333\"");
-        svg +=
-            text(at, kBottom + 20, fixedDecimals(tick, x.tickDecimals), " text-anchor=\"middle\"");
+        svg += svgLine(at, kBottom, at, kBottom + 5, "stroke=\"#333\"");
+        svg += svgText(at, kBottom + 20, fixedDecimals(tick, x.tickDecimals),
+                       " text-anchor=\"middle\"");
     }
-    svg += line(kLeft, kBottom, kRight, kBottom, "stroke=\"#333\"");
-    svg += line(kLeft, kTop, kLeft, kBottom, "stroke=\"#333\"");
-    svg += text((kLeft + kRight) / 2, kBottom + 44, xTitle, " text-anchor=\"middle\"");
-    svg += text(
+    svg += svgLine(kLeft, kBottom, kRight, kBottom, "stroke=\"#333\"");
+    svg += svgLine(kLeft, kTop, kLeft, kBottom, "stroke=\"#333\"");
+    svg += svgText((kLeft + kRight) / 2, kBottom + 44, xTitle, " text-anchor=\"middle\"");
+    svg += svgText(
         18, (kTop + kBottom) / 2, yTitle,
         " text-anchor=\"middle\" transform=\"rotate(-90 18 " + px((kTop + kBottom) / 2) + ")\"");
     return svg + "</g>\n";
@@ -71,9 +62,9 @@ std::string cutLines(const Axis& x, const std::vector<double>& cuts) {
     std::string svg = "<g aria-hidden=\"true\">\n";
     for (double cut : cuts) {
         const double at = x.pixel(cut);
-        svg += line(at, kTop, at, kBottom,
-                    std::string("stroke=\"") + kCutColour + "\" stroke-dasharray=\"6 4\"");
-        svg += text(at, kTop - 8, "cut " + shortestText(cut), " text-anchor=\"middle\"");
+        svg += svgLine(at, kTop, at, kBottom,
+                       std::string("stroke=\"") + kCutColour + "\" stroke-dasharray=\"6 4\"");
+        svg += svgText(at, kTop - 8, "cut " + shortestText(cut), " text-anchor=\"middle\"");
     }
     return svg + "</g>\n";
 }
@@ -152,7 +143,7 @@ std::string categoryLegend(const Results& results, double top, int& rows) {
             x = kLeft;
             ++rows;
         }
-        svg += text(x, top + 4 + kLegendRow * (rows - 1), entry);
+        svg += svgText(x, top + 4 + kLegendRow * (rows - 1), entry);
         x += width + kGap;
     }
     return svg + "</g>\n";
@@ -213,15 +204,15 @@ std::string conditionalFigureSvg(const Results& results) {
     // Legend below the axis title.
     svg += "<g aria-hidden=\"true\">\n";
     svg += circle(kLeft + 8, ly, 6, kConsistencyColour) + "/>\n";
-    svg += text(kLeft + 20, ly + 4, "Consistency");
+    svg += svgText(kLeft + 20, ly + 4, "Consistency");
     svg += square(kLeft + 142, ly, 6 * 0.886, kAccuracyColour) + "/>\n";
-    svg += text(kLeft + 154, ly + 4, "Accuracy");
-    svg += line(kLeft + 256, ly - 8, kLeft + 256, ly + 8,
-                std::string("stroke=\"") + kCutColour + "\" stroke-dasharray=\"6 4\"");
-    svg += text(kLeft + 266, ly + 4, "Observed cut");
+    svg += svgText(kLeft + 154, ly + 4, "Accuracy");
+    svg += svgLine(kLeft + 256, ly - 8, kLeft + 256, ly + 8,
+                   std::string("stroke=\"") + kCutColour + "\" stroke-dasharray=\"6 4\"");
+    svg += svgText(kLeft + 266, ly + 4, "Observed cut");
     svg += circle(kLeft + 400, ly, radius(1), "#777") + "/>\n";
     svg += circle(kLeft + 420, ly, largest, "#777") + "/>\n";
-    svg += text(kLeft + 436, ly + 4, "1 to " + std::to_string(most) + " examinees");
+    svg += svgText(kLeft + 436, ly + 4, "1 to " + std::to_string(most) + " examinees");
     svg += "</g>\n";
     return svg + categories + "</svg>\n";
 }

@@ -1,8 +1,8 @@
 #include <algorithm>
 
 #include "results_files/csv_text.h"
-#include "results_files/index_fields.h"
 #include "results_files/summary_files.h"
+#include "results_files/tables_of.h"
 
 namespace tl {
 

@@ -2,33 +2,22 @@
 
 #include "core/version.h"
 #include "results_files/html_text.h"
-#include "results_files/index_fields.h"
+#include "results_files/page_style.h"
 #include "results_files/summary_files.h"
+#include "results_files/tables_of.h"
 
 namespace tl {
 
 namespace {
 
-constexpr const char* kStyle = R"(
-:root { color-scheme: light; --rule: #c8c8c8; --head: #f0f0f0; }
-* { box-sizing: border-box; }
-body { font-family: system-ui, -apple-system, "Segoe UI", Roboto, sans-serif; line-height: 1.45;
-       color: #1a1a1a; background: #fff; margin: 0 auto; max-width: 100rem; padding: 1rem 1.25rem 3rem; }
-h1 { font-size: 1.6rem; margin: 0.5rem 0 0.25rem; }
-h2 { font-size: 1.25rem; margin: 2rem 0 0.5rem; border-bottom: 1px solid var(--rule); }
-p.lead { margin-top: 0; color: #444; }
-.scroll { overflow-x: auto; -webkit-overflow-scrolling: touch; margin: 0 0 1rem; }
-table { border-collapse: collapse; font-variant-numeric: tabular-nums; }
-th, td { border: 1px solid var(--rule); padding: 0.3rem 0.55rem; text-align: left; white-space: nowrap; }
-thead th { background: var(--head); }
-td.num { text-align: right; }
+// The summary's own rules over the results pages' stylesheet: a wider page
+// for its wide tables, and its failed tests and standard errors.
+constexpr const char* kSummaryStyle = R"(body { max-width: 100rem; }
 span.se { display: block; color: #555; font-size: 0.85rem; }
 tr.failed th, tr.failed td { background: #fdf0ef; }
 td.error { color: #8a1c12; white-space: normal; min-width: 24rem; }
-footer { margin-top: 2.5rem; color: #555; font-size: 0.9rem; }
 @media print {
-  body { max-width: none; padding: 0; font-size: 9pt; }
-  .scroll { overflow: visible; }
+  body { max-width: none; font-size: 9pt; }
 }
 )";
 
@@ -185,7 +174,7 @@ std::string composeProgramIndexHtml(const std::vector<TestSummary>& tests) {
         "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
         "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
         "<title>Testing program: classification consistency and accuracy</title>\n<style>" +
-        std::string(kStyle) +
+        std::string(kPageStyle) + kSummaryStyle +
         "</style>\n</head>\n<body>\n<header>\n<h1>Testing program</h1>\n<p class=\"lead\">" +
         escapeHtml(lead) + "</p>\n</header>\n<main>\n<h2>Tests</h2>\n" + testsTable(tests) +
         "<h2>Cuts</h2>\n" + cutsTable(tests) + groupsTable(tests);

@@ -1,7 +1,7 @@
 #include "core/version.h"
-#include "results_files/index_fields.h"
 #include "results_files/json_text.h"
 #include "results_files/summary_files.h"
+#include "results_files/tables_of.h"
 
 namespace tl {
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/number_field.h"
+#include "results_files/html_text.h"
 
 namespace tl {
 
@@ -37,6 +38,16 @@ Axis niceAxis(double low, double high, double pixelLow, double pixelHigh, int co
 
 std::string px(double value) {
     return fixedDecimals(value, 1);
+}
+
+std::string svgText(double x, double y, const std::string& content, const std::string& extra) {
+    return "<text x=\"" + px(x) + "\" y=\"" + px(y) + "\"" + extra + ">" + escapeHtml(content) +
+           "</text>\n";
+}
+
+std::string svgLine(double x1, double y1, double x2, double y2, const std::string& style) {
+    return "<line x1=\"" + px(x1) + "\" y1=\"" + px(y1) + "\" x2=\"" + px(x2) + "\" y2=\"" +
+           px(y2) + "\" " + style + "/>\n";
 }
 
 }  // namespace tl

@@ -27,4 +27,11 @@ Axis niceAxis(double low, double high, double pixelLow, double pixelHigh, int co
 // A pixel coordinate as SVG text: one decimal is plenty on screen and in print.
 std::string px(double value);
 
+// An SVG text element at (x, y), its content escaped; `extra` holds further
+// attributes, each after a blank (" text-anchor=\"end\"").
+std::string svgText(double x, double y, const std::string& content, const std::string& extra = "");
+
+// An SVG line from (x1, y1) to (x2, y2) drawn with the attributes `style`.
+std::string svgLine(double x1, double y1, double x2, double y2, const std::string& style);
+
 }  // namespace tl

@@ -24,14 +24,6 @@ std::string plural(std::int64_t count, const std::string& one, const std::string
     return withThousands(count) + " " + (count == 1 ? one : many);
 }
 
-// A number as a message shows it: up to fifteen significant digits, enough for
-// the scores and weights a card is written with.
-std::string shown(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.15g", value);
-    return text;
-}
-
 std::string setName(const Results& r, std::size_t s) {
     return "set " + std::to_string(s + 1) + " (" + r.findings[s].source + ")";
 }
@@ -93,12 +85,12 @@ void unmatchedWarning(const Results& r, std::size_t s, std::vector<Finding>& out
     std::string points;
     for (double x : r.card.itemSets[s].scorePoints) {
         if (!points.empty()) points += ' ';
-        points += shown(x);
+        points += quotedNumber(x);
     }
     std::string place = "first at ";
     if (f.unmatchedLine > 0) place += "line " + std::to_string(f.unmatchedLine) + ", ";
     place += "record " + std::to_string(u.firstRecord) + ", item " + std::to_string(u.firstItem) +
-             ": " + shown(u.firstValue);
+             ": " + quotedNumber(u.firstValue);
     out.push_back(made(FindingCode::UnmatchedScores, Severity::DataMisfit,
                        setName(r, s) + ": " +
                            plural(u.count, "item score matches", "item scores match") +
@@ -109,7 +101,7 @@ void unmatchedWarning(const Results& r, std::size_t s, std::vector<Finding>& out
                            "score (an omit code?) before the run"));
     out.back().file = f.source;
     out.back().line = f.unmatchedLine;
-    out.back().value = shown(u.firstValue);
+    out.back().value = quotedNumber(u.firstValue);
 }
 
 bool wholeNumbers(const Results& r) {
@@ -125,7 +117,8 @@ void singleSetWarning(const Results& r, std::vector<Finding>& out) {
     if (r.card.itemSets.size() != 1 || wholeNumbers(r)) return;
     const std::string share = fixedDecimals(100.0 * r.probabilityInNoCategory, 1) + "%";
     out.push_back(made(FindingCode::SingleSetWeight, Severity::Warning,
-                       "set 1's weighted raw scores (weight " + shown(r.card.itemSets[0].weight) +
+                       "set 1's weighted raw scores (weight " +
+                           quotedNumber(r.card.itemSets[0].weight) +
                            ") are not whole numbers; with one item set they are not rounded to "
                            "composite scores, so they fall between them and " +
                            share +
@@ -148,7 +141,7 @@ void emptyCategoryWarnings(const Results& r, std::vector<Finding>& out) {
     const double lo = scale.compositeScores.front();
     const double hi = scale.compositeScores.back();
     const auto k = static_cast<std::size_t>(r.card.categoryCount);
-    const std::string range = "the composite range " + shown(lo) + " to " + shown(hi);
+    const std::string range = "the composite range " + quotedNumber(lo) + " to " + quotedNumber(hi);
     // Observed: a category holds the whole scores from its lower cut (included)
     // to its upper cut (excluded).
     const std::vector<std::size_t> starts =

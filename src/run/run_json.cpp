@@ -57,7 +57,9 @@ std::string defaultsJson() {
     j["bootstrap"] = defaults.bootstrapReplicates;
     j["min_bootstrap"] = kMinBootstrapReplicates;
     j["engine"] = "auto";
-    j["engines"] = {"auto", "enumerate", "convolve"};
+    nlohmann::ordered_json engines = nlohmann::ordered_json::array();
+    for (const std::string_view name : kEngineNames) engines.push_back(std::string(name));
+    j["engines"] = engines;
     j["min_group"] = ExamineeGroups::kDefaultMinGroup;
     nlohmann::ordered_json codes = nlohmann::ordered_json::array();
     for (const FindingCode code : allFindingCodes())

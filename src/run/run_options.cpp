@@ -5,13 +5,6 @@
 
 namespace tl {
 
-std::optional<Engine> engineNamed(std::string_view name) {
-    if (name == "auto") return Engine::Auto;
-    if (name == "enumerate") return Engine::Enumerate;
-    if (name == "convolve") return Engine::Convolve;
-    return std::nullopt;
-}
-
 SettledOptions settleOptions(const RunRequest& request, const AnalysisFile* file) {
     SettledOptions settled;
     AnalysisOptions& a = settled.analysis;

@@ -31,7 +31,4 @@ SettledOptions settleOptions(const RunRequest& request, const AnalysisFile* file
 // when the cuts are on the scale and there is no table.
 std::optional<ScaleRequest> settleScale(const RunRequest& request, const AnalysisFile* file);
 
-// A run's engine named as a card or file names it; none for an unknown name.
-std::optional<Engine> engineNamed(std::string_view name);
-
 }  // namespace tl

@@ -16,6 +16,7 @@
 
 #include "core/errors.h"
 #include "core/one_line.h"
+#include "tables/column_roles.h"
 #include "tables/table.h"
 
 namespace tl {
@@ -335,13 +336,13 @@ class DelimitedParser {
             return;
         }
         if (column >= roles_.size()) return;  // counted, and refused at the row's end
-        const int role = roles_[column];
-        if (role == kId) {
+        const ColumnRoles::Role role = roles_[column];
+        if (role.kind == ColumnRoles::Kind::Id) {
             takeId(value);
-        } else if (role <= kFirstText) {
-            takeText(static_cast<std::size_t>(kFirstText - role), value);
-        } else if (role >= 0) {
-            TableCell& slot = cells_[static_cast<std::size_t>(role)];
+        } else if (role.kind == ColumnRoles::Kind::Text) {
+            takeText(role.slot, value);
+        } else if (role.kind == ColumnRoles::Kind::Number) {
+            TableCell& slot = cells_[role.slot];
             if (value.size() == 1 && value[0] >= '0' && value[0] <= '9') {
                 // The common one-digit score, without the general parse.
                 slot.missing = false;
@@ -354,7 +355,7 @@ class DelimitedParser {
                 failure_ = cellError(name_, row_ + 1, names_[column], value, "is not a number");
                 return;
             }
-            cells_[static_cast<std::size_t>(role)] = *cell;
+            slot = *cell;
         }
     }
 
@@ -393,12 +394,7 @@ class DelimitedParser {
     }
 
     void pick(const ColumnPick& picked) {
-        roles_.assign(names_.size(), kIgnored);
-        for (std::size_t k = 0; k < picked.numbers.size(); ++k)
-            roles_.at(picked.numbers[k]) = static_cast<int>(k);
-        if (picked.id) roles_.at(*picked.id) = kId;
-        for (std::size_t t = 0; t < picked.texts.size(); ++t)
-            roles_.at(picked.texts[t]) = kFirstText - static_cast<int>(t);
+        roles_ = ColumnRoles(picked, names_.size());
         cells_.assign(picked.numbers.size(), TableCell{});
         texts_.assign(picked.texts.size(), std::string());
     }
@@ -426,10 +422,6 @@ class DelimitedParser {
         }
     }
 
-    static constexpr int kIgnored = -1;
-    static constexpr int kId = -2;
-    static constexpr int kFirstText = -3;  // text column t has role kFirstText - t
-
     csv_parser parser_{};
     const std::string& name_;
     char delimiter_;
@@ -445,7 +437,7 @@ class DelimitedParser {
     std::size_t contentEnd_ = 0;
     bool headerSeen_ = false;
     std::vector<std::string> names_;
-    std::vector<int> roles_;
+    ColumnRoles roles_;
     std::vector<TableCell> cells_;
     std::string id_;
     std::vector<std::string> texts_;

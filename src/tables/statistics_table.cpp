@@ -16,7 +16,9 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "core/number_field.h"
 #include "core/one_line.h"
+#include "tables/column_roles.h"
 #include "tables/table.h"
 
 namespace tl {
@@ -37,14 +39,6 @@ std::string formatName(TableFormat format) {
             break;
     }
     return "a table";
-}
-
-std::string numberText(double value) {
-    if (value == std::trunc(value) && std::fabs(value) < 1e15)
-        return std::to_string(static_cast<long long>(value));
-    std::string text = std::to_string(value);
-    while (text.size() > 1 && text.back() == '0') text.pop_back();
-    return text;
 }
 
 class StatisticsReader {
@@ -141,7 +135,7 @@ class StatisticsReader {
             const char* text = readstat_string_value(value);
             return text ? text : "";
         }
-        return numberText(readstat_double_value(value));
+        return quotedNumber(readstat_double_value(value), kExactDigits);
     }
 
     void sendRow() {
@@ -176,25 +170,26 @@ class StatisticsReader {
             for (std::string& text : texts_) text.clear();
         }
         const auto column = static_cast<std::size_t>(readstat_variable_get_index(variable));
-        if (column >= roles_.size() || roles_[column] == kIgnored) return;
+        if (column >= roles_.size()) return;
+        const ColumnRoles::Role role = roles_[column];
+        if (role.kind == ColumnRoles::Kind::Ignored) return;
         const bool isText = readstat_value_type_class(value) == READSTAT_TYPE_CLASS_STRING;
         const bool missing = readstat_value_is_missing(value, variable) != 0;
-        if (roles_[column] <= kFirstText) {
-            if (!missing)
-                texts_[static_cast<std::size_t>(kFirstText - roles_[column])] = textOf(value);
+        if (role.kind == ColumnRoles::Kind::Text) {
+            if (!missing) texts_[role.slot] = textOf(value);
             return;
         }
-        if (roles_[column] == kId) {
+        if (role.kind == ColumnRoles::Kind::Id) {
             if (missing) return;
             if (isText) {
                 const char* text = readstat_string_value(value);
                 id_ = text ? text : "";
             } else {
-                id_ = numberText(readstat_double_value(value));
+                id_ = quotedNumber(readstat_double_value(value), kExactDigits);
             }
             return;
         }
-        TableCell& cell = cells_[static_cast<std::size_t>(roles_[column])];
+        TableCell& cell = cells_[role.slot];
         if (missing) {
             cell = TableCell{};
         } else if (isText) {
@@ -215,12 +210,7 @@ class StatisticsReader {
         if (headerSent_) return;
         headerSent_ = true;
         const ColumnPick picked = visitor_.header(names_);
-        roles_.assign(names_.size(), kIgnored);
-        for (std::size_t k = 0; k < picked.numbers.size(); ++k)
-            roles_.at(picked.numbers[k]) = static_cast<int>(k);
-        if (picked.id) roles_.at(*picked.id) = kId;
-        for (std::size_t t = 0; t < picked.texts.size(); ++t)
-            roles_.at(picked.texts[t]) = kFirstText - static_cast<int>(t);
+        roles_ = ColumnRoles(picked, names_.size());
         textColumns_ = picked.texts;
         cells_.assign(picked.numbers.size(), TableCell{});
         texts_.assign(picked.texts.size(), std::string());
@@ -236,14 +226,10 @@ class StatisticsReader {
         }
     }
 
-    static constexpr int kIgnored = -1;
-    static constexpr int kId = -2;
-    static constexpr int kFirstText = -3;  // text column t has role kFirstText - t
-
     const TableSource& source_;
     TableVisitor& visitor_;
     std::vector<std::string> names_;
-    std::vector<int> roles_;
+    ColumnRoles roles_;
     std::vector<TableCell> cells_;
     std::string id_;
     std::vector<std::string> labelSets_;  // per column: its value labels' set, or empty

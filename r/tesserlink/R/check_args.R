@@ -32,9 +32,15 @@ check_scores <- function(x, name, allow_empty = FALSE) {
   as.numeric(x)
 }
 
+# The smallest bootstrap the library runs.
+min_bootstrap <- function() .Call(tl_min_bootstrap)
+
 check_bootstrap <- function(x) {
   x <- check_whole(x, "bootstrap", 0, .Machine$integer.max)
-  if (x == 1) fail("`bootstrap` must be 0 (no bootstrap) or at least 2 replicates.")
+  smallest <- min_bootstrap()
+  if (x != 0 && x < smallest) {
+    fail("`bootstrap` must be 0 (no bootstrap) or at least ", smallest, " replicates.")
+  }
   x
 }
 

@@ -131,7 +131,8 @@ as.data.frame.tesserlink <- function(x, row.names = NULL, optional = FALSE,
 confint.tesserlink <- function(object, parm, level = 0.95, cut = NULL, ...) {
   b <- object$bootstrap
   if (is.null(b)) {
-    fail("This result has no bootstrap intervals; run it with bootstrap = B replicates (B >= 2).")
+    fail("This result has no bootstrap intervals; run it with bootstrap = B replicates (B >= ",
+         min_bootstrap(), ").")
   }
   if (!is.numeric(level) || length(level) != 1L || is.na(level) || abs(level - 0.95) > 1e-9) {
     fail("`level` must be 0.95: the bootstrap gives 95 percent percentile intervals only.")

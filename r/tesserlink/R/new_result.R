@@ -1,10 +1,8 @@
 # The library's numbers arranged into the data frames of a "tesserlink"
 # object. Nothing here computes: values are only copied and labelled.
 
-probability_columns <- function(m) {
-  colnames(m) <- paste0("p", seq_len(ncol(m)))
-  as.data.frame(m)
-}
+# Columns named by the library, as the results files name them ("p_Basic").
+named_columns <- function(columns) as.data.frame(columns, optional = TRUE)
 
 long_table <- function(m, first, second, categories) {
   k <- nrow(m)
@@ -29,29 +27,16 @@ new_tesserlink <- function(out, labels, record, id, call, categories = NULL) {
   k <- length(cuts) + 1L
   if (length(categories) == 0L) categories <- NULL
   coded <- category_coding(categories)
-  e <- r$examinees
   examinees <- data.frame(record = record)
   if (!is.null(id)) examinees$id <- id
-  examinees <- cbind(examinees, data.frame(
-    observed_composite = e$observed_composite, true_composite = e$true_composite,
-    observed_category = coded(e$observed_category), true_category = coded(e$true_category)),
-    probability_columns(e$probabilities),
-    data.frame(consistency = e$consistency, accuracy = e$accuracy,
-               false_positive = e$false_positive, false_negative = e$false_negative,
-               error_variance = e$error_variance, csem = e$csem))
+  examinees <- cbind(examinees, named_columns(r$examinees))
+  examinees$observed_category <- coded(examinees$observed_category)
+  examinees$true_category <- coded(examinees$true_category)
 
   cut_table <- cbind(data.frame(cut = seq_len(k - 1L), observed_cut = cuts, true_cut = true_cuts),
                      as.data.frame(r$cuts), data.frame(csem = r$cut_csem),
                      as.data.frame(r$cut_diagnostics))
-  conditional <- cbind(data.frame(score = r$conditional$score,
-                                  examinees = r$conditional$examinees,
-                                  consistency = r$conditional$consistency,
-                                  accuracy = r$conditional$accuracy),
-                       probability_columns(r$conditional$probabilities),
-                       data.frame(false_positive = r$conditional$false_positive,
-                                  false_negative = r$conditional$false_negative,
-                                  error_variance = r$conditional$error_variance,
-                                  csem = r$conditional$csem))
+  conditional <- named_columns(r$conditional)
   sets$unmatched <- r$unmatched$count
   sets$unmatched_examinees <- r$unmatched$examinees
 

@@ -18,7 +18,7 @@ print(summary(fit))
 
 # The students closest to the pass mark are the least safely classified.
 near <- fit$examinees[abs(fit$examinees$observed_composite - 26) <= 2, ]
-print(head(near[order(near$consistency), c("id", "observed_composite", "p1", "p2",
+print(head(near[order(near$consistency), c("id", "observed_composite", "p_1", "p_2",
                                             "consistency", "accuracy")]))
 
 plot(fit)                         # consistency and accuracy by score

@@ -280,8 +280,7 @@ extern "C" SEXP tl_run_analysis(SEXP path, SEXP bootstrap, SEXP seed, SEXP threa
                                           : replicates),
             Rcpp::wrap(R_IsNA(seedGiven) ? static_cast<double>(read.seed.value_or(1)) : seedGiven),
             threads);
-        if (read.engine == "enumerate") options.engine = tl::Engine::Enumerate;
-        if (read.engine == "convolve") options.engine = tl::Engine::Convolve;
+        if (read.engine) options.engine = tl::engineNamed(*read.engine).value_or(tl::Engine::Auto);
         const bool strict = read.strict;
         const auto warn = [&warnings](const std::string& text) { warnings.push_back(text); };
         const auto note = [&notes](const std::string& text) { notes.push_back(text); };
@@ -373,4 +372,9 @@ extern "C" SEXP tl_parse_doubles(SEXP texts) {
         out[i] = error == std::errc() && end == text.data() + text.size() ? value : NA_REAL;
     }
     return out;
+}
+
+// The smallest bootstrap the library runs, for R's own argument check.
+extern "C" SEXP tl_min_bootstrap() {
+    return Rf_ScalarInteger(static_cast<int>(tl::kMinBootstrapReplicates));
 }

@@ -1,13 +1,16 @@
 #include "results_to_r.h"
 
 #include <array>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "classify/classification.h"
 #include "classify/index_fields.h"
 #include "classify/precision_fields.h"
+#include "results_files/examinee_fields.h"
 #include "results_files/groups_results.h"
 #include "scale_to_r.h"
 
@@ -60,30 +63,58 @@ Rcpp::List overall(const tl::Classification& c) {
     return out;
 }
 
+// A category's probability of each row of the row-major `probabilities`.
+Rcpp::NumericVector probabilityOf(std::size_t rows, std::size_t m,
+                                  const std::function<double(std::size_t, std::size_t)>& p) {
+    Rcpp::NumericVector column(rows);
+    for (std::size_t i = 0; i < rows; ++i) column[i] = p(i, m);
+    return column;
+}
+
+// examinees.csv's columns by its names and in its order; R adds the record and
+// the ID, shows the labels as the categories' factor levels and adds the scale
+// scores with the scale.
 Rcpp::List examinees(const tl::Results& r) {
+    namespace column = tl::column;
     const std::size_t n = r.observedComposite.size();
-    const int k = r.categoryCount();
-    const auto truth = r.classificationComposite();
-    Rcpp::NumericVector trueComposite(truth.begin(), truth.end());
-    Rcpp::IntegerVector observedCategory(n);
-    Rcpp::NumericMatrix probabilities(static_cast<int>(n), k);
-    for (std::size_t i = 0; i < n; ++i) {
-        // Observed composite on the observed cuts, as the tables count it.
-        observedCategory[i] = tl::trueCategoryOf(r.observedComposite[i], r.card.observedCuts);
-        const auto p = r.categoryProbabilities(i);
-        for (int m = 0; m < k; ++m) probabilities(static_cast<int>(i), m) = p[m];
-    }
     const tl::Classification& c = r.classification;
-    return Rcpp::List::create(
-        _["observed_composite"] = numbers(r.observedComposite), _["true_composite"] = trueComposite,
-        _["observed_category"] = observedCategory,
-        _["true_category"] = Rcpp::IntegerVector(c.trueCategory.begin(), c.trueCategory.end()),
-        _["probabilities"] = probabilities, _["consistency"] = numbers(c.conditionalConsistency),
-        _["accuracy"] = numbers(c.conditionalAccuracy),
-        _["false_positive"] = numbers(c.conditionalFalsePositive),
-        _["false_negative"] = numbers(c.conditionalFalseNegative),
-        _["error_variance"] = numbers(r.compositeErrorVariance),
-        _["csem"] = r.tables ? numbers(r.tables->examineeCsem) : Rcpp::NumericVector());
+    const auto truth = r.classificationComposite();
+    const std::vector<std::string> categories = tl::categoryNames(r);
+    Rcpp::List out;
+    for (std::string_view name : tl::kExamineeColumns) {
+        const std::string key(name);
+        if (name == column::kObservedComposite) {
+            out.push_back(numbers(r.observedComposite), key);
+        } else if (name == column::kTrueCategoryComposite) {
+            out.push_back(Rcpp::NumericVector(truth.begin(), truth.end()), key);
+        } else if (name == column::kObservedCategory) {
+            out.push_back(Rcpp::IntegerVector(r.observedCategory.begin(), r.observedCategory.end()),
+                          key);
+        } else if (name == column::kTrueCategory) {
+            out.push_back(Rcpp::IntegerVector(c.trueCategory.begin(), c.trueCategory.end()), key);
+        } else if (name == column::kProbabilities) {
+            for (std::size_t m = 0; m < categories.size(); ++m) {
+                out.push_back(probabilityOf(n, m,
+                                            [&r](std::size_t i, std::size_t k) {
+                                                return r.categoryProbabilities(i)[k];
+                                            }),
+                              tl::probabilityColumn(categories[m]));
+            }
+        } else if (name == column::kConsistency) {
+            out.push_back(numbers(c.conditionalConsistency), key);
+        } else if (name == column::kAccuracy) {
+            out.push_back(numbers(c.conditionalAccuracy), key);
+        } else if (name == column::kFalsePositive) {
+            out.push_back(numbers(c.conditionalFalsePositive), key);
+        } else if (name == column::kFalseNegative) {
+            out.push_back(numbers(c.conditionalFalseNegative), key);
+        } else if (name == column::kErrorVariance) {
+            out.push_back(numbers(r.compositeErrorVariance), key);
+        } else if (name == column::kCsem) {
+            out.push_back(r.tables ? numbers(r.tables->examineeCsem) : Rcpp::NumericVector(), key);
+        }
+    }
+    return out;
 }
 
 // Columns of a group's indices over its rows (cuts or categories).
@@ -158,28 +189,47 @@ Rcpp::List precisionBootstrap(const tl::BootstrapSummary& b, const tl::Results& 
                               _["replicates_undefined"] = numbers(undefined));
 }
 
-Rcpp::List conditional(const std::vector<tl::ConditionalRow>& rows, int k) {
-    Rcpp::NumericVector score(rows.size()), consistency(rows.size()), accuracy(rows.size()),
-        positive(rows.size()), negative(rows.size()), variance(rows.size()), csem(rows.size());
-    Rcpp::IntegerVector count(rows.size());
-    Rcpp::NumericMatrix probabilities(static_cast<int>(rows.size()), k);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        score[i] = rows[i].score;
-        count[i] = rows[i].examinees;
-        consistency[i] = rows[i].consistency;
-        accuracy[i] = rows[i].accuracy;
-        positive[i] = rows[i].falsePositive;
-        negative[i] = rows[i].falseNegative;
-        variance[i] = rows[i].errorVariance;
-        csem[i] = rows[i].csem;
-        for (int m = 0; m < k; ++m)
-            probabilities(static_cast<int>(i), m) = rows[i].probabilities[m];
+// conditional.csv's columns by its names and in its order.
+Rcpp::List conditional(const tl::Results& r, const std::vector<tl::ConditionalRow>& rows) {
+    namespace column = tl::column;
+    const auto each = [&rows](double tl::ConditionalRow::*value) {
+        Rcpp::NumericVector out(rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) out[i] = rows[i].*value;
+        return out;
+    };
+    using Row = tl::ConditionalRow;
+    const std::array<std::pair<std::string_view, double Row::*>, 7> reals{{
+        {column::kScore, &Row::score},
+        {column::kConsistency, &Row::consistency},
+        {column::kAccuracy, &Row::accuracy},
+        {column::kFalsePositive, &Row::falsePositive},
+        {column::kFalseNegative, &Row::falseNegative},
+        {column::kErrorVariance, &Row::errorVariance},
+        {column::kCsem, &Row::csem},
+    }};
+    const std::vector<std::string> categories = tl::categoryNames(r);
+    Rcpp::List out;
+    for (std::string_view name : tl::kConditionalColumns) {
+        const std::string key(name);
+        if (name == column::kExaminees) {
+            Rcpp::IntegerVector count(rows.size());
+            for (std::size_t i = 0; i < rows.size(); ++i) count[i] = rows[i].examinees;
+            out.push_back(count, key);
+        } else if (name == column::kProbabilities) {
+            for (std::size_t m = 0; m < categories.size(); ++m) {
+                out.push_back(probabilityOf(rows.size(), m,
+                                            [&rows](std::size_t i, std::size_t k) {
+                                                return rows[i].probabilities[k];
+                                            }),
+                              tl::probabilityColumn(categories[m]));
+            }
+        } else {
+            for (const auto& [field, value] : reals) {
+                if (field == name) out.push_back(each(value), key);
+            }
+        }
     }
-    return Rcpp::List::create(_["score"] = score, _["examinees"] = count,
-                              _["consistency"] = consistency, _["accuracy"] = accuracy,
-                              _["probabilities"] = probabilities, _["false_positive"] = positive,
-                              _["false_negative"] = negative, _["error_variance"] = variance,
-                              _["csem"] = csem);
+    return out;
 }
 
 // One row per index: the overall ones (cut NA) and then each cut's.
@@ -306,7 +356,7 @@ Rcpp::List resultsToR(const tl::Results& r) {
         out.push_back(counts(t.trueCounts), "true_counts");
         out.push_back(square(t.trueByObserved, k), "true_by_observed");
         out.push_back(square(t.consistencyTable, k), "consistency_table");
-        out.push_back(conditional(t.conditional, k), "conditional");
+        out.push_back(conditional(r, t.conditional), "conditional");
         out.push_back(numbers(t.cutCsem), "cut_csem");
         out.push_back(fieldColumns(t.precision.cuts, tl::kCutDiagnosticsFields), "cut_diagnostics");
         out.push_back(fieldColumns(t.precision.categories, tl::kCategoryDiagnosticsFields),

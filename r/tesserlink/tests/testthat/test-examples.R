@@ -93,13 +93,11 @@ test_that("the package's numbers are the command line's results files, bit for b
       expect_identical(exact(cuts[[column]]), fit$cuts[[column]], info = paste(name, column))
     }
     e <- read(dir, "examinees.csv")
-    pairs <- c(observed_composite = "observed_composite", true_category_composite = "true_composite",
-               consistency = "consistency", accuracy = "accuracy", false_positive = "false_positive",
-               false_negative = "false_negative", error_variance = "error_variance")
-    for (k in seq_len(nrow(fit$categories))) pairs[paste0("p_", k)] <- paste0("p", k)
-    for (column in names(pairs)) {
-      expect_identical(exact(e[[column]]), fit$examinees[[pairs[[column]]]],
-                       info = paste(name, column))
+    columns <- c("observed_composite", "true_category_composite", "consistency", "accuracy",
+                 "false_positive", "false_negative", "error_variance",
+                 paste0("p_", seq_len(nrow(fit$categories))))
+    for (column in columns) {
+      expect_identical(exact(e[[column]]), fit$examinees[[column]], info = paste(name, column))
     }
   }
 })
@@ -113,7 +111,7 @@ test_that("CSEM, diagnostic statistics and agreement follow their definitions", 
   expect_equal(fit$csem$score, as.numeric(names(by_score)))
   expect_equal(fit$csem$error_variance, unname(as.vector(by_score)), tolerance = 1e-12)
   expect_identical(fit$conditional$csem, fit$csem$csem)
-  p <- as.matrix(e[, grep("^p[0-9]+$", names(e))])
+  p <- as.matrix(e[, grep("^p_", names(e))])
   k <- ncol(p)
   for (c in seq_len(k - 1L)) {
     above <- rowSums(p[, (c + 1):k, drop = FALSE])

@@ -19,11 +19,11 @@ test_that("one set and several sets", {
   expect_identical(two$cuts$kappa, two$overall$kappa)
   k <- two$summary$categories
   expect_identical(names(two$examinees),
-                   c("record", "observed_composite", "true_composite", "observed_category",
-                     "true_category", paste0("p", 1:k), "consistency", "accuracy",
+                   c("record", "observed_composite", "true_category_composite", "observed_category",
+                     "true_category", paste0("p_", 1:k), "consistency", "accuracy",
                      "false_positive", "false_negative", "error_variance", "csem"))
   expect_identical(names(two$conditional),
-                   c("score", "examinees", "consistency", "accuracy", paste0("p", 1:k),
+                   c("score", "examinees", "consistency", "accuracy", paste0("p_", 1:k),
                      "false_positive", "false_negative", "error_variance", "csem"))
   expect_identical(names(two$cuts),
                    c("cut", "observed_cut", "true_cut", "consistency", "chance", "kappa",
@@ -48,8 +48,8 @@ test_that("bias correction takes the true category from the corrected composite"
   corrected <- cac(small_data(), small_sets(), c(8, 16), bias_correction = TRUE, threads = 1)
   expect_false(plain$summary$bias_corrected)
   expect_true(corrected$summary$bias_corrected)
-  expect_identical(plain$examinees$true_composite, plain$examinees$observed_composite)
-  expect_false(identical(corrected$examinees$true_composite,
+  expect_identical(plain$examinees$true_category_composite, plain$examinees$observed_composite)
+  expect_false(identical(corrected$examinees$true_category_composite,
                          corrected$examinees$observed_composite))
   # The first pass's error variances and reliability are kept.
   expect_identical(corrected$reliability, plain$reliability)
@@ -61,7 +61,7 @@ test_that("true cuts may differ from the observed ones", {
   fit <- cac(small_data(), small_sets(), cuts = 10, true_cuts = 12, threads = 1)
   expect_identical(fit$cuts$true_cut, 12)
   expect_identical(fit$examinees$true_category,
-                   ifelse(fit$examinees$true_composite >= 12, 2L, 1L))
+                   ifelse(fit$examinees$true_category_composite >= 12, 2L, 1L))
   expect_identical(fit$examinees$observed_category,
                    ifelse(fit$examinees$observed_composite >= 10, 2L, 1L))
 })
