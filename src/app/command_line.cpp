@@ -104,78 +104,80 @@ CLI::Validator memorySize() {
             return {};
         },
         "", "");
-    // Names an option takes, and its type name in the help ("a|b|c").
-    struct Choices {
-        std::vector<std::string> names;
-        std::string typeName;
-    };
+}
 
-    template <std::size_t N>
-    Choices choicesOf(const std::array<std::string_view, N>& names) {
-        Choices choices{{names.begin(), names.end()}, ""};
-        for (std::string_view name : names)
-            choices.typeName += (choices.typeName.empty() ? "" : "|") + std::string(name);
-        return choices;
-    }
+// Names an option takes, and its type name in the help ("a|b|c").
+struct Choices {
+    std::vector<std::string> names;
+    std::string typeName;
+};
 
-    CLI::Validator oneOf(std::vector<std::string> names) {
-        const std::string listed = alternatives(names);
-        return CLI::Validator(
-            [names, listed](std::string& text) -> std::string {
-                if (std::find(names.begin(), names.end(), text) != names.end()) return {};
-                return "expects " + listed + ", not '" + text + "'";
-            },
-            "", "");
-    }
+template <std::size_t N>
+Choices choicesOf(const std::array<std::string_view, N>& names) {
+    Choices choices{{names.begin(), names.end()}, ""};
+    for (std::string_view name : names)
+        choices.typeName += (choices.typeName.empty() ? "" : "|") + std::string(name);
+    return choices;
+}
 
-    CLI::Validator notEmpty(const std::string& what) {
-        return CLI::Validator(
-            [what](std::string& text) -> std::string {
-                return text.empty() ? "expects " + what + ", not an empty one" : std::string{};
-            },
-            "", "");
-    }
+CLI::Validator oneOf(std::vector<std::string> names) {
+    const std::string listed = alternatives(names);
+    return CLI::Validator(
+        [names, listed](std::string& text) -> std::string {
+            if (std::find(names.begin(), names.end(), text) != names.end()) return {};
+            return "expects " + listed + ", not '" + text + "'";
+        },
+        "", "");
+}
 
-    ParseOutcome refuse(const std::string& what) {
-        return {std::nullopt, kExitCommandLineError, "",
-                std::string(kProgram) + ": " + what + "\n" + kUsageHint};
-    }
+CLI::Validator notEmpty(const std::string& what) {
+    return CLI::Validator(
+        [what](std::string& text) -> std::string {
+            return text.empty() ? "expects " + what + ", not an empty one" : std::string{};
+        },
+        "", "");
+}
 
-    // What is wrong with the words CLI11 left over, if any. They are unknown
-    // options and surplus positionals, plus the first "--", which only marks the
-    // end of the options and is no problem; after it every word is a positional.
-    std::optional<std::string> leftOverProblem(const CLI::App& app) {
-        const std::vector<std::string> rest = app.remaining();
-        bool markPending = app.remaining_size() < rest.size();
-        bool afterMark = false;
-        for (const std::string& word : rest) {
-            if (markPending && word == "--") {
-                markPending = false;
-                afterMark = true;
-                continue;
-            }
-            if (!afterMark && word.size() > 1 && word[0] == '-')
-                return "unknown option " + word.substr(0, word.find('='));
-            return "unexpected argument '" + word + "'";
+ParseOutcome refuse(const std::string& what) {
+    return {std::nullopt, kExitCommandLineError, "",
+            std::string(kProgram) + ": " + what + "\n" + kUsageHint};
+}
+
+// What is wrong with the words CLI11 left over, if any. They are unknown
+// options and surplus positionals, plus the first "--", which only marks the
+// end of the options and is no problem; after it every word is a positional.
+std::optional<std::string> leftOverProblem(const CLI::App& app) {
+    const std::vector<std::string> rest = app.remaining();
+    bool markPending = app.remaining_size() < rest.size();
+    bool afterMark = false;
+    for (const std::string& word : rest) {
+        if (markPending && word == "--") {
+            markPending = false;
+            afterMark = true;
+            continue;
         }
-        return std::nullopt;
+        if (!afterMark && word.size() > 1 && word[0] == '-')
+            return "unknown option " + word.substr(0, word.find('='));
+        return "unexpected argument '" + word + "'";
     }
+    return std::nullopt;
+}
 
-    std::string dashed(const std::string& name) {
-        return name.starts_with("-") ? name : "--" + name;
-    }
+std::string dashed(const std::string& name) {
+    return name.starts_with("-") ? name : "--" + name;
+}
 
-    // CLI11 words a wrong count of values for an option as an ArgumentMismatch;
-    // say which of the three it was in plain words. The option's name leads the
-    // message, without dashes for a flag.
-    std::string mismatchProblem(const CLI::ArgumentMismatch& error) {
-        const std::string text = error.what();
-        const std::string option = dashed(text.substr(0, text.find_first_of(": ")));
-        if (text.find("flag override") != std::string::npos) return option + " takes no value";
-        if (text.find("At Most") != std::string::npos) return option + " is given more than once";
-        if (text.find("missing") != std::string::npos) return option + " needs a value";
-        return text;
-    }
+// CLI11 words a wrong count of values for an option as an ArgumentMismatch;
+// say which of the three it was in plain words. The option's name leads the
+// message, without dashes for a flag.
+std::string mismatchProblem(const CLI::ArgumentMismatch& error) {
+    const std::string text = error.what();
+    const std::string option = dashed(text.substr(0, text.find_first_of(": ")));
+    if (text.find("flag override") != std::string::npos) return option + " takes no value";
+    if (text.find("At Most") != std::string::npos) return option + " is given more than once";
+    if (text.find("missing") != std::string::npos) return option + " needs a value";
+    return text;
+}
 
 }  // namespace
 
