@@ -14,8 +14,13 @@ namespace {
 
 void checkBootstrapReplicates(std::int64_t replicates) {
     if (replicates == 0 || replicates >= kMinBootstrapReplicates) return;
-    throw InputError("the bootstrap needs at least " + std::to_string(kMinBootstrapReplicates) +
-                     " replicates (or 0 for none), not " + std::to_string(replicates));
+    Finding finding;
+    finding.code = FindingCode::OptionInvalid;
+    finding.key = "options.bootstrap";
+    finding.value = std::to_string(replicates);
+    finding.text = "the bootstrap needs at least " + std::to_string(kMinBootstrapReplicates) +
+                   " replicates (or 0 for none), not " + finding.value;
+    throw InputError(std::move(finding));
 }
 
 }  // namespace
