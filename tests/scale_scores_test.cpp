@@ -77,8 +77,16 @@ TEST(ScaleVariance, FoundWithTheCompositeDistributionOfEachGroup) {
     const std::vector<double> composite{0, 1, 2, 3, 4};
     const std::vector<double> scale{100, 103, 107, 112, 112};
     const std::vector<double> cuts{2};
-    const CategoryGroups groups = computeCategoryGroups(sets, scales, composite, 0, cuts, 2,
-                                                        CompositeSetup{}, ModelOptions{}, scale);
+    const CompositeSetup setup;
+    CategoryInputs inputs;
+    inputs.sets = sets;
+    inputs.scales = scales;
+    inputs.compositeScores = composite;
+    inputs.observedCuts = cuts;
+    inputs.categoryCount = 2;
+    inputs.composite = &setup;
+    inputs.scaleScores = scale;
+    const CategoryGroups groups = computeCategoryGroups(inputs);
     ASSERT_EQ(groups.scaleVariance.size(), 3u);  // three distinct profile pairs
     for (std::size_t e = 0; e < 3; ++e) {
         std::vector<double> q(5, 0.0);
@@ -95,9 +103,8 @@ TEST(ScaleVariance, FoundWithTheCompositeDistributionOfEachGroup) {
         EXPECT_NEAR(groups.scaleVariance[groups.groupOf[e]], direct, 1e-9) << "examinee " << e;
     }
     // Without scale scores nothing more is computed or kept.
-    EXPECT_TRUE(
-        computeCategoryGroups(sets, scales, composite, 0, cuts, 2, CompositeSetup{}, ModelOptions{})
-            .scaleVariance.empty());
+    inputs.scaleScores = {};
+    EXPECT_TRUE(computeCategoryGroups(inputs).scaleVariance.empty());
 }
 
 // ---- Whole runs ------------------------------------------------------------
@@ -172,11 +179,11 @@ TEST_P(ScaleRun, IdentityTableGivesTheRawCutsAndTheRoundedComposites) {
     const Results r = run(folder, card, tableOf(card, identity));
     ASSERT_TRUE(r.scale);
     const ScaleResults& s = *r.scale;
-    ASSERT_EQ(s.observedCuts.size(), card.observedCuts.size());
+    ASSERT_EQ(s.plan.observedCuts.size(), card.observedCuts.size());
     for (std::size_t j = 0; j < card.observedCuts.size(); ++j) {
         if (card.observedCuts[j] != std::trunc(card.observedCuts[j])) continue;  // 22.5 -> 23
-        EXPECT_EQ(s.observedCuts[j].scale, card.observedCuts[j]);
-        EXPECT_EQ(s.observedCuts[j].raw, card.observedCuts[j]);
+        EXPECT_EQ(s.plan.observedCuts[j].scale, card.observedCuts[j]);
+        EXPECT_EQ(s.plan.observedCuts[j].raw, card.observedCuts[j]);
     }
     EXPECT_EQ(r.card.observedCuts, card.observedCuts);
     for (std::size_t i = 0; i < r.observedComposite.size(); ++i) {
@@ -240,16 +247,16 @@ TEST_P(ScaleRun, CutsOnTheScaleClassifyAsTheirRawCuts) {
     const Results raw = run(folder, card, tableOf(card, stepped));
     ControlCard onScale = card;
     for (std::size_t j = 0; j < card.observedCuts.size(); ++j) {
-        EXPECT_EQ(raw.scale->observedCuts[j].scale, stepped(std::ceil(card.observedCuts[j])));
-        onScale.observedCuts[j] = raw.scale->observedCuts[j].scale;
-        onScale.trueCuts[j] = raw.scale->trueCuts[j].scale;
+        EXPECT_EQ(raw.scale->plan.observedCuts[j].scale, stepped(std::ceil(card.observedCuts[j])));
+        onScale.observedCuts[j] = raw.scale->plan.observedCuts[j].scale;
+        onScale.trueCuts[j] = raw.scale->plan.trueCuts[j].scale;
     }
     const Results scaled = run(folder, onScale, tableOf(card, stepped, true));
-    ASSERT_TRUE(scaled.scale->cutsOnScale);
+    ASSERT_TRUE(scaled.scale->plan.cutsOnScale);
     for (std::size_t j = 0; j < card.observedCuts.size(); ++j) {
         EXPECT_EQ(scaled.card.observedCuts[j], std::ceil(card.observedCuts[j]));
-        EXPECT_EQ(scaled.scale->observedCuts[j].raw, std::ceil(card.observedCuts[j]));
-        EXPECT_EQ(scaled.scale->observedCuts[j].scale, onScale.observedCuts[j]);
+        EXPECT_EQ(scaled.scale->plan.observedCuts[j].raw, std::ceil(card.observedCuts[j]));
+        EXPECT_EQ(scaled.scale->plan.observedCuts[j].scale, onScale.observedCuts[j]);
     }
     EXPECT_EQ(scaled.classification.overall.consistency, raw.classification.overall.consistency);
     EXPECT_EQ(scaled.classification.overall.kappa, raw.classification.overall.kappa);

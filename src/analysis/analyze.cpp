@@ -135,10 +135,18 @@ class Analysis {
     // The composite distributions of distributions_, grouped.
     CategoryGroups compositeGroups(std::span<const double> scaleScores) const {
         const CompositeScale& composite = results_.scales.composite;
-        return computeCategoryGroups(distributions_, setScales(), composite.compositeScores,
-                                     composite.minComposite, results_.card.observedCuts,
-                                     results_.card.categoryCount, plan_.composite, model_,
-                                     scaleScores);
+        const std::vector<SetScale> scales = setScales();
+        CategoryInputs inputs;
+        inputs.sets = distributions_;
+        inputs.scales = scales;
+        inputs.compositeScores = composite.compositeScores;
+        inputs.minComposite = composite.minComposite;
+        inputs.observedCuts = results_.card.observedCuts;
+        inputs.categoryCount = results_.card.categoryCount;
+        inputs.composite = &plan_.composite;
+        inputs.options = model_;
+        inputs.scaleScores = scaleScores;
+        return computeCategoryGroups(inputs);
     }
 
     static std::vector<double> perExaminee(const CategoryGroups& groups) {

@@ -72,9 +72,16 @@ ReplicateIndices biasCorrectedIndices(const AnalysisState& state, ExamineeSample
         scales.push_back({run.card.itemSets[s].weight, run.scales.sets[s].rawScores});
     }
     const CompositeScale& composite = run.scales.composite;
-    const CategoryGroups groups = computeCategoryGroups(
-        pass.distributions, scales, composite.compositeScores, composite.minComposite,
-        run.card.observedCuts, run.card.categoryCount, engine.composite, model);
+    CategoryInputs inputs;
+    inputs.sets = pass.distributions;
+    inputs.scales = scales;
+    inputs.compositeScores = composite.compositeScores;
+    inputs.minComposite = composite.minComposite;
+    inputs.observedCuts = run.card.observedCuts;
+    inputs.categoryCount = run.card.categoryCount;
+    inputs.composite = &engine.composite;
+    inputs.options = model;
+    const CategoryGroups groups = computeCategoryGroups(inputs);
 
     std::vector<std::int32_t> trueCategory(n);
     for (std::size_t j = 0; j < n; ++j)

@@ -24,14 +24,16 @@ struct TupleHash {
 
 }  // namespace
 
-CategoryGroups computeCategoryGroups(std::span<const SetDistributions> sets,
-                                     std::span<const SetScale> scales,
-                                     std::span<const double> compositeScores,
-                                     std::int32_t minComposite,
-                                     std::span<const double> observedCuts,
-                                     std::int32_t categoryCount, const CompositeSetup& composite,
-                                     const ModelOptions& options,
-                                     std::span<const double> scaleScores) {
+CategoryGroups computeCategoryGroups(const CategoryInputs& in) {
+    const std::span<const SetDistributions> sets = in.sets;
+    const std::span<const SetScale> scales = in.scales;
+    const std::span<const double> compositeScores = in.compositeScores;
+    const std::int32_t minComposite = in.minComposite;
+    const std::span<const double> observedCuts = in.observedCuts;
+    const std::int32_t categoryCount = in.categoryCount;
+    const CompositeSetup& composite = *in.composite;
+    const ModelOptions& options = in.options;
+    const std::span<const double> scaleScores = in.scaleScores;
     const unsigned threads = options.threads;
     const CompositeKernel kernel = options.substitutes.composite;
     const std::size_t examinees = sets.empty() ? 0 : sets[0].profileOf.size();

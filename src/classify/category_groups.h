@@ -28,16 +28,23 @@ struct CategoryGroups {
     std::vector<double> scaleVariance;
 };
 
+// What the category probabilities of a pass are computed from: the sets'
+// distributions and scales, the composite score list and the observed cuts.
 // Each composite distribution is found as `composite` says (set up from these
 // scales); a substitute kernel in `options` is used instead. `scaleScores`,
 // when not empty, holds the scale score of each composite score.
-CategoryGroups computeCategoryGroups(std::span<const SetDistributions> sets,
-                                     std::span<const SetScale> scales,
-                                     std::span<const double> compositeScores,
-                                     std::int32_t minComposite,
-                                     std::span<const double> observedCuts,
-                                     std::int32_t categoryCount, const CompositeSetup& composite,
-                                     const ModelOptions& options,
-                                     std::span<const double> scaleScores = {});
+struct CategoryInputs {
+    std::span<const SetDistributions> sets;
+    std::span<const SetScale> scales;
+    std::span<const double> compositeScores;
+    std::int32_t minComposite = 0;
+    std::span<const double> observedCuts;
+    std::int32_t categoryCount = 0;
+    const CompositeSetup* composite = nullptr;
+    ModelOptions options;
+    std::span<const double> scaleScores;
+};
+
+CategoryGroups computeCategoryGroups(const CategoryInputs& in);
 
 }  // namespace tl

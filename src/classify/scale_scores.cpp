@@ -13,11 +13,7 @@ std::vector<double> scaleScoresOf(const ScaleConversion& conversion,
 ScaleResults summarizeScale(const ScalePlan& plan, std::vector<double> errorVariance,
                             std::span<const double> observedComposite, bool rows) {
     ScaleResults scale;
-    scale.source = plan.source;
-    scale.conversion = plan.conversion;
-    scale.cutsOnScale = plan.cutsOnScale;
-    scale.observedCuts = plan.observedCuts;
-    scale.trueCuts = plan.trueCuts;
+    scale.plan = plan;
     scale.errorVariance = std::move(errorVariance);
     const std::vector<double> scores = scaleScoresOf(plan.conversion, observedComposite);
     double sum = 0.0;

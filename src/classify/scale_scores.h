@@ -14,11 +14,8 @@ namespace tl {
 // A run's scale scores: the conversion, both values of each cut, each
 // examinee's scale-score error variance, and their summaries.
 struct ScaleResults {
-    std::string source;  // the conversion table's file
-    ScaleConversion conversion;
-    bool cutsOnScale = false;
-    std::vector<ScaleCut> observedCuts;
-    std::vector<ScaleCut> trueCuts;
+    // The table, and the cuts on both scales, as the run planned them.
+    ScalePlan plan;
     // Per examinee in record order: the variance of the scale score under the
     // first pass's composite distribution (scaleScoreVariance).
     std::vector<double> errorVariance;
@@ -34,7 +31,7 @@ struct ScaleResults {
 
     // Examinee i's scale score s(x_i), from its observed composite.
     double scaleScoreOf(double observedComposite) const {
-        return conversion.scaleScoreOf(observedComposite);
+        return plan.conversion.scaleScoreOf(observedComposite);
     }
 };
 

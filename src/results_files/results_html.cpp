@@ -382,12 +382,12 @@ std::string scaleSection(const Results& r) {
                        th("Observed, scale", " scope=\"col\"") +
                        th("Observed, raw", " scope=\"col\"") + th("True, scale", " scope=\"col\"") +
                        th("True, raw", " scope=\"col\"") + "</tr></thead>\n<tbody>\n";
-    for (std::size_t c = 0; c < s.observedCuts.size(); ++c) {
+    for (std::size_t c = 0; c < s.plan.observedCuts.size(); ++c) {
         cuts += "<tr>" + th(std::to_string(c + 1), " scope=\"row\"") +
-                scoreCell(path("scale.observed_cuts", c, "scale"), s.observedCuts[c].scale) +
-                scoreCell(path("scale.observed_cuts", c, "raw"), s.observedCuts[c].raw) +
-                scoreCell(path("scale.true_cuts", c, "scale"), s.trueCuts[c].scale) +
-                scoreCell(path("scale.true_cuts", c, "raw"), s.trueCuts[c].raw) + "</tr>\n";
+                scoreCell(path("scale.observed_cuts", c, "scale"), s.plan.observedCuts[c].scale) +
+                scoreCell(path("scale.observed_cuts", c, "raw"), s.plan.observedCuts[c].raw) +
+                scoreCell(path("scale.true_cuts", c, "scale"), s.plan.trueCuts[c].scale) +
+                scoreCell(path("scale.true_cuts", c, "raw"), s.plan.trueCuts[c].raw) + "</tr>\n";
     }
     std::string summary =
         "<thead><tr>" + th("Statistic", " scope=\"col\"") + th("Value", " scope=\"col\"") +
@@ -415,8 +415,8 @@ std::string scaleSection(const Results& r) {
            "Scale scores</h2>\n"
            "<p>Each examinee's scale score converts the observed composite, rounded, by the "
            "conversion table " +
-           escapeHtml(s.source) + "; the cuts are written on the " +
-           (s.cutsOnScale ? "scale" : "raw composite") +
+           escapeHtml(s.plan.source) + "; the cuts are written on the " +
+           (s.plan.cutsOnScale ? "scale" : "raw composite") +
            ". Scale-score error variance: the variance of the scale score under the "
            "examinee's composite distribution. Reliability: 1 - mean error variance / variance "
            "of the scale scores.</p>\n" +

@@ -314,7 +314,7 @@ std::string scaleCsemFigureSvg(const Results& results) {
         whole = whole && row.score == std::floor(row.score);
     }
     std::vector<double> cuts;
-    for (const ScaleCut& cut : scale.observedCuts) {
+    for (const ScaleCut& cut : scale.plan.observedCuts) {
         if (!std::isfinite(cut.scale)) continue;
         cuts.push_back(cut.scale);
         low = std::min(low, cut.scale), high = std::max(high, cut.scale);

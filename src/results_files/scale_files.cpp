@@ -18,9 +18,9 @@ Json cutsJson(const std::vector<ScaleCut>& cuts) {
 }  // namespace
 
 Json scaleDocument(const ScaleResults& scale) {
-    return {{"cuts_on", scale.cutsOnScale ? "scale" : "raw"},
-            {"observed_cuts", cutsJson(scale.observedCuts)},
-            {"true_cuts", cutsJson(scale.trueCuts)},
+    return {{"cuts_on", scale.plan.cutsOnScale ? "scale" : "raw"},
+            {"observed_cuts", cutsJson(scale.plan.observedCuts)},
+            {"true_cuts", cutsJson(scale.plan.trueCuts)},
             {"mean", scale.mean},
             {"sample_variance", scale.reliability.sampleVariance},
             {"average_error_variance", scale.reliability.averageErrorVariance},

@@ -166,8 +166,14 @@ class Run {
         }
         found(findings);
         if (!request_.write) return;
-        if (settled.resultsDir) writeResultsDirectory(results, filePathOf(*settled.resultsDir));
-        if (report) writeFileAtomically(*report, composeReport(results));
+        try {
+            if (settled.resultsDir) writeResultsDirectory(results, filePathOf(*settled.resultsDir));
+            if (report) writeFileAtomically(*report, composeReport(results));
+        } catch (const InputError& error) {
+            Finding failed = error.finding();
+            failed.code = FindingCode::OutputFailed;
+            throw InputError(std::move(failed));
+        }
     }
 
     const RunRequest& request_;

@@ -231,9 +231,9 @@ std::vector<Finding> runFindings(const Results& r) {
     }
     singleSetWarning(r, out);
     emptyCategoryWarnings(r, out);
-    if (r.scale && r.scale->conversion.decreasing)
+    if (r.scale && r.scale->plan.conversion.decreasing)
         out.push_back(made(FindingCode::DecreasingScaleTable, Severity::Warning,
-                           decreasingTableWarning(r.scale->source)));
+                           decreasingTableWarning(r.scale->plan.source)));
     return out;
 }
 

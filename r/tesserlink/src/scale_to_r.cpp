@@ -36,9 +36,10 @@ Rcpp::List scaleToR(const tl::Results& r) {
         rowCsem[i] = s.csem[i].csem;
     }
     Rcpp::List out = Rcpp::List::create(
-        _["cuts_on"] = s.cutsOnScale ? "scale" : "raw",
-        _["observed_cuts"] = cutsToR(s.observedCuts), _["true_cuts"] = cutsToR(s.trueCuts),
-        _["mean"] = s.mean, _["sample_variance"] = s.reliability.sampleVariance,
+        _["cuts_on"] = s.plan.cutsOnScale ? "scale" : "raw",
+        _["observed_cuts"] = cutsToR(s.plan.observedCuts),
+        _["true_cuts"] = cutsToR(s.plan.trueCuts), _["mean"] = s.mean,
+        _["sample_variance"] = s.reliability.sampleVariance,
         _["average_error_variance"] = s.reliability.averageErrorVariance,
         _["reliability"] = s.reliability.reliability,
         _["csem"] = Rcpp::List::create(_["scale_score"] = rowScore, _["examinees"] = rowExaminees,
