@@ -1,5 +1,6 @@
 #include "run/run.h"
 
+#include <filesystem>
 #include <new>
 #include <string>
 #include <utility>
@@ -45,23 +46,49 @@ class Run {
         CardFindings noticed;
         const ControlCard card = readControlCard(*cardText, cardFile, &noticed);
         found(cardFindings(noticed, cardFile));
-        FileDataSource data(card);
+        // The card keeps its names for the report's echo; the files are opened
+        // as `located` names them.
+        const ControlCard located = locatedCard(card, cardFile);
+        // A report named "" is none.
+        const bool report =
+            request_.write && !(request_.cardReport && request_.cardReport->empty());
+        FileDataSource data(located);
         const SettledOptions settled = settleOptions(request_, nullptr);
         AnalysisOptions analysis = settled.analysis;
         analysis.scale = settleScale(request_, nullptr);
         std::optional<OutputTransaction> outputs;
         AnalysisHooks hooks = hooksWith([&](const RunPlan&) {
-            refuseUnsafeOutput(card, cardFile);
-            if (request_.write) {
+            if (report) {
+                refuseUnsafeOutput(located, cardFile);
                 refuseCollidingPaths(
-                    cardRunPaths(card, cardFile, request_.scaleFile, settled.resultsDir));
-                outputs.emplace(card.outputFile, settled.resultsDir, outputNote());
+                    cardRunPaths(located, cardFile, request_.scaleFile, settled.resultsDir));
             }
-            found(missingDataFileFindings(card));
+            if (request_.write) {
+                outputs.emplace(report ? std::optional(located.outputFile) : std::nullopt,
+                                settled.resultsDir, outputNote());
+            }
+            found(missingDataFileFindings(located));
         });
         Results results = analyze(card, data, analysis, hooks);
         finish(results, settled, outputs);
+        wrote(settled, report ? std::optional(located.outputFile) : std::nullopt);
         return results;
+    }
+
+    // The card's files where this run opens and writes them.
+    ControlCard locatedCard(const ControlCard& card, const std::string& cardFile) const {
+        ControlCard located = card;
+        if (request_.namesBesideCard) {
+            const std::filesystem::path folder = filePathOf(cardFile).parent_path();
+            const auto beside = [&folder](const std::string& name) {
+                if (name.empty() || folder.empty() || filePathOf(name).is_absolute()) return name;
+                return fileNameText(folder / filePathOf(name));
+            };
+            for (ItemSet& set : located.itemSets) set.dataFile = beside(set.dataFile);
+            located.outputFile = beside(card.outputFile);
+        }
+        if (request_.cardReport) located.outputFile = *request_.cardReport;
+        return located;
     }
 
     Results analysisRun(const std::string& path) {
@@ -84,16 +111,17 @@ class Run {
         analysis.scale = settleScale(request_, &prepared.file);
         Results results = analyzePrepared(prepared, analysis, sink, hooksWith({}));
         finish(results, settled, outputs);
+        wrote(settled, prepared.file.reportPath);
         return results;
     }
 
     Results memoryRun(const MemoryInput& input) {
         const SettledOptions settled = settleOptions(request_, nullptr);
         AnalysisOptions analysis = settled.analysis;
-        analysis.scale = settleScale(request_, nullptr);
-        if (input.scale) {
-            analysis.scale = ScaleRequest{*input.scale, request_.cutsOnScale.value_or(false)};
-        }
+        // The caller's own table stands in for a table's file.
+        analysis.scale = input.scale
+                             ? ScaleRequest{*input.scale, request_.cutsOnScale.value_or(false)}
+                             : settleScale(request_, nullptr);
         MemoryDataSource data(input.scores);
         data.setGroups(input.groups);
         std::optional<OutputTransaction> outputs;
@@ -103,6 +131,7 @@ class Run {
         results.labels = input.labels;
         results.records = input.records;
         finish(results, settled, outputs);
+        wrote(settled, std::nullopt);
         return results;
     }
 
@@ -115,6 +144,13 @@ class Run {
     }
 
   private:
+    // What a run that succeeded wrote, for the caller to name.
+    void wrote(const SettledOptions& settled, const std::optional<std::string>& report) {
+        if (!request_.write) return;
+        outcome_.resultsWritten = settled.resultsDir;
+        outcome_.reportWritten = report;
+    }
+
     // The caller's hooks, with the run's own checks of the plan first and the
     // engine's notes after them.
     AnalysisHooks hooksWith(std::function<void(const RunPlan&)> check) {

@@ -30,6 +30,9 @@ struct RunOutcome {
     int exitStatus = kExitSuccess;
     std::optional<Results> results;  // on success
     std::vector<Finding> findings;
+    // What the run wrote, as named: its report and its results folder.
+    std::optional<std::string> reportWritten;
+    std::optional<std::string> resultsWritten;
 
     // The error that ended the run, or null.
     const Finding* error() const {

@@ -52,6 +52,12 @@ struct RunRequest {
     std::optional<std::string> scaleFile;  // the conversion table's CSV file
     std::optional<bool> cutsOnScale;       // the cuts are scale scores
     std::optional<std::string> resultsDir;
+    // A card's report goes here in place of the card's output file; "" writes
+    // none.
+    std::optional<std::string> cardReport;
+    // A card's data files and output file are named relative to the card's
+    // folder (R), not to the working directory (the command line).
+    bool namesBesideCard = false;
     // The results files' tables are computed even when no folder is written
     // (R and Python show them).
     bool tables = false;

@@ -2,7 +2,7 @@
 cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, bootstrap = 0,
                 seed = NULL, id = NULL, na = c("error", "omit"), unmatched = c("error", "ignore"),
                 threads = 0, labels = NULL, progress = interactive(), by = NULL,
-                min_group = 50, scale = NULL, cuts_on = c("raw", "scale")) {
+                min_group = 50, scale = NULL, cuts_on = c("raw", "scale"), strict = FALSE) {
   call <- match.call()
   if (missing(data)) fail("`data` is missing: a data frame or matrix, one row per examinee.")
   if (missing(sets)) fail("`sets` is missing: a list of item sets, each list(items = , points = ).")
@@ -21,6 +21,7 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
   threads <- check_threads(threads)
   labels_given <- check_labels(labels, length(cuts) + 1L)
   progress <- check_flag(progress, "progress")
+  strict <- check_flag(strict, "strict")
   min_group <- check_whole(min_group, "min_group")
   scale <- check_scale(scale)
   cuts_on <- check_choice(cuts_on, c("raw", "scale"), "cuts_on")
@@ -51,16 +52,17 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
 
   ids <- if (is.null(id_column)) NULL else data[[id_column]][keep]
   if (is.matrix(data) && !is.null(id_column)) ids <- data[keep, id_column]
-  out <- .Call(tl_analyze, native_sets, cuts, true_cuts, bias_correction, bootstrap, seed,
-               threads, unmatched == "error", as.character(labels_given), as.numeric(keep),
-               if (is.null(ids)) character(0) else id_text(ids), progress_reporter(progress),
-               groups, scale$raw, scale$scale, cuts_on == "scale")
+  out <- .Call(tl_analyze, list(
+    sets = native_sets, cuts = cuts, true_cuts = true_cuts, bias_correction = bias_correction,
+    bootstrap = bootstrap, seed = seed, threads = threads, strict = strict, write = FALSE,
+    cuts_on = cuts_on, stop_on_unmatched = unmatched == "error",
+    labels = as.character(labels_given), rows = as.numeric(keep),
+    ids = if (is.null(ids)) character(0) else id_text(ids), groups = groups,
+    scale_raw = scale$raw, scale_values = scale$scale, progress = progress_reporter(progress)))
   if (!is.null(out$unmatched)) stop_unmatched(out$unmatched, sets, labels, keep)
-  if (!is.null(out$error)) stop_library(out$error, cac_wording(sets, cuts, true_cuts))
-  result <- new_tesserlink(out, labels = vapply(sets, `[[`, "", "label"), record = keep,
-                           id = ids, call = call, categories = labels_given)
-  tell_unmatched(result)
-  result
+  present_findings(out)
+  new_tesserlink(out, labels = vapply(sets, `[[`, "", "label"), record = keep, id = ids,
+                 call = call, categories = labels_given)
 }
 
 # The sets as the library took them, labelled.
@@ -70,6 +72,8 @@ set_table <- function(card, labels) {
              stringsAsFactors = FALSE)
 }
 
+# R's own stop at scores that equal none of their set's points, naming the
+# row and column of `data` (unmatched = "error").
 stop_unmatched <- function(u, sets, labels, keep) {
   set <- sets[[u$set]]
   row <- keep[u$record]
@@ -80,17 +84,8 @@ stop_unmatched <- function(u, sets, labels, keep) {
     " none of its points (", paste(score_text(set$points), collapse = ", "), "); ",
     if (u$count == 1) "it" else "the first", " is ", score_text(u$value), " in row ", row,
     ", column '", column, "'. Use unmatched = \"ignore\" to count such scores under no point."),
-    set = set$label, row = row, column = column))
-}
-
-tell_unmatched <- function(result) {
-  sets <- result$sets
-  for (s in which(sets$unmatched > 0)) {
-    n <- sets$unmatched[s]
-    message("tesserlink: set '", sets$set[s], "': ", counted(n, "item score"),
-            if (n == 1) " equals none of its points and counts" else
-              " equal none of its points and count", " under no point.")
-  }
+    code = "data.unmatched_scores", argument = "data", set = set$label, row = row,
+    column = column, value = u$value))
 }
 
 # IDs as the results files write them: text, and NA as an empty cell.

@@ -32,24 +32,17 @@ check_scores <- function(x, name, allow_empty = FALSE) {
   as.numeric(x)
 }
 
-# The smallest bootstrap the library runs.
-min_bootstrap <- function() .Call(tl_min_bootstrap)
-
-check_bootstrap <- function(x) {
-  x <- check_whole(x, "bootstrap", 0, .Machine$integer.max)
-  smallest <- min_bootstrap()
-  if (x != 0 && x < smallest) {
-    fail("`bootstrap` must be 0 (no bootstrap) or at least ", smallest, " replicates.")
-  }
-  x
-}
+# The replicates: a whole number; the library decides which counts a
+# bootstrap can run (0 is none).
+check_bootstrap <- function(x) check_whole(x, "bootstrap", 0, .Machine$integer.max)
 
 # The bootstrap's seed: the one given, or with `seed = NULL` one drawn from R's
 # random-number generator (53 bits from two draws), so that set.seed() governs
-# the bootstrap. Nothing is drawn when there is no bootstrap.
+# the bootstrap. Nothing is drawn when there is no bootstrap (NULL: the
+# library's default seed).
 bootstrap_seed <- function(seed, bootstrap) {
   if (!is.null(seed)) return(check_whole(seed, "seed"))
-  if (bootstrap == 0) return(1)
+  if (bootstrap == 0) return(NULL)
   high <- floor(stats::runif(1) * 2^21)
   low <- floor(stats::runif(1) * 2^32)
   high * 2^32 + low
@@ -79,3 +72,7 @@ check_labels <- function(labels, k) {
   }
   labels
 }
+
+# The smallest bootstrap the library runs (the library refuses fewer; R names
+# it in its own messages).
+min_bootstrap <- function() .Call(tl_min_bootstrap)

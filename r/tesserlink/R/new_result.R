@@ -68,17 +68,11 @@ new_tesserlink <- function(out, labels, record, id, call, categories = NULL) {
     result$summary$bootstrap_replicates <- r$bootstrap$replicates
     result$summary$bootstrap_seed <- r$bootstrap$seed
   }
-  if (isTRUE(out$negative_factorial)) {
-    warning(structure(class = c("tesserlink_warning", "warning", "condition"), list(
-      message = "negative factorial in factln: a multinomial coefficient took 0! for a negative count.",
-      call = NULL)))
-  }
   if (!is.null(r$groups)) result$groups <- as.data.frame(r$groups, stringsAsFactors = FALSE)
   if (!is.null(r$scale)) {
     result$scale <- scale_object(r$scale)
     result$examinees$scale_score <- r$scale$scale_score
     result$examinees$scale_csem <- r$scale$scale_csem
-    scale_warning(r$scale)
   }
   result$labels <- categories
   # The run itself, for write_results(); gone once the object is saved and read back.

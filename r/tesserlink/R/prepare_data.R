@@ -115,11 +115,14 @@ rows_to_keep <- function(scores, labels, na) {
     stop(tesserlink_error(paste0(
       "`data` holds NA item scores in ", counted(length(rows), "row"), " (", shown(rows), ") and ",
       counted(length(columns), "column"), " (", shown(paste0("'", labels[columns], "'")),
-      "); use na = \"omit\" to leave those examinees out."), rows = rows, columns = labels[columns]))
+      "); use na = \"omit\" to leave those examinees out."), argument = "data", rows = rows,
+      columns = labels[columns]))
   }
   keep <- setdiff(seq_len(nrow(scores)), rows)
   if (!length(keep)) fail("Every examinee has an NA item score; none is left.")
-  message("tesserlink: ", counted(length(rows), "examinee"), " with NA item scores left out (",
-          if (length(rows) == 1) "row " else "rows ", shown(rows), ").")
+  message(tesserlink_message(paste0(
+    counted(length(rows), "examinee"), " with NA item scores left out (",
+    if (length(rows) == 1) "row " else "rows ", shown(rows), ")."), code = "r.rows_omitted",
+    rows = rows))
   keep
 }

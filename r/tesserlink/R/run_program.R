@@ -1,7 +1,7 @@
 # A testing program: several analysis files, each run as run_analysis() runs
 # it alone. A file that fails does not stop the others; its row of the summary
 # holds the error instead of numbers.
-run_program <- function(paths, bootstrap, seed, threads, write) {
+run_program <- function(paths, ...) {
   if (anyNA(paths) || any(paths == "")) {
     fail("`path` must name the analysis files; an element is missing or empty.")
   }
@@ -9,9 +9,7 @@ run_program <- function(paths, bootstrap, seed, threads, write) {
   names(fits) <- paths
   errors <- rep(NA_character_, length(paths))
   for (i in seq_along(paths)) {
-    fit <- tryCatch(run_analysis(paths[[i]], bootstrap = bootstrap, seed = seed,
-                                 threads = threads, write = write),
-                    tesserlink_error = function(e) e)
+    fit <- tryCatch(run_analysis(paths[[i]], ...), tesserlink_error = function(e) e)
     if (inherits(fit, "tesserlink_error")) {
       errors[i] <- conditionMessage(fit)
     } else {
@@ -20,9 +18,10 @@ run_program <- function(paths, bootstrap, seed, threads, write) {
   }
   failed <- which(!is.na(errors))
   if (length(failed)) {
-    warning(analysis_warning(paste0(counted(length(failed), "analysis file"), " of ",
-                                    length(paths), " failed: ",
-                                    paste0(paths[failed], ": ", errors[failed], collapse = "; "))))
+    warning(tesserlink_condition(c("tesserlink_warning", "warning"), paste0(
+      counted(length(failed), "analysis file"), " of ", length(paths), " failed: ",
+      paste0(paths[failed], ": ", errors[failed], collapse = "; ")),
+      list(code = "r.program_failures", severity = "warning", files = paths[failed])))
   }
   structure(list(results = fits, summary = program_summary(paths, fits, errors),
                  cuts = program_cuts(paths, fits)),

@@ -22,13 +22,6 @@ check_scale <- function(scale) {
   list(raw = as.numeric(scale$raw), scale = as.numeric(scale$scale))
 }
 
-# The library names the table's rows as lines of a file.
-scale_wording <- function(line) {
-  if (!startsWith(line, "`scale`")) return(NULL)
-  line <- gsub("line ([0-9]+)", "row \\1", line)
-  paste0(toupper(substr(line, 1, 1)), substr(line, 2, nchar(line)), ".")
-}
-
 # The object's `scale`: where the cuts are, both values of each cut, the
 # summary (with the reliability's bootstrap spread) and the CSEM rows; the
 # examinees' scale scores and scale CSEMs go into the examinees table.
@@ -41,12 +34,4 @@ scale_object <- function(s) {
                         reliability = s$reliability)
   if (!is.null(s$reliability_spread)) summary <- cbind(summary, as.data.frame(s$reliability_spread))
   list(cuts_on = s$cuts_on, cuts = cuts, summary = summary, csem = as.data.frame(s$csem))
-}
-
-scale_warning <- function(s) {
-  if (!isTRUE(s$decreasing)) return(invisible())
-  warning(structure(class = c("tesserlink_warning", "warning", "condition"), list(
-    message = paste0("The conversion table ", s$source, " is not non-decreasing: a higher raw ",
-                     "score has a lower scale score somewhere."),
-    call = NULL)))
 }

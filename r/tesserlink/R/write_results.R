@@ -9,12 +9,10 @@ write_results <- function(fit, dir) {
   if (is.null(native)) fail("`fit` holds no run to write; make it with cac(), run_card() or run_analysis().")
   dir <- path.expand(dir)
   out <- .Call(tl_write_results, native, dir)
-  if (!is.null(out$error)) {
-    if (identical(out$error$kind, "gone")) {
-      fail("`fit` was saved and read back, which keeps its tables but not the run the results ",
-           "folder is written from; run the analysis again in this session to write it.")
-    }
-    stop_library(out$error, function(error) plain_reason(error$line))
+  if (isTRUE(out$gone)) {
+    fail("`fit` was saved and read back, which keeps its tables but not the run the results ",
+         "folder is written from; run the analysis again in this session to write it.")
   }
+  if (is.null(out$dir)) present_findings(out)
   invisible(dir)
 }

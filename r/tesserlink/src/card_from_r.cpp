@@ -48,7 +48,9 @@ MemoryJob jobFromR(const Rcpp::List& sets, const Rcpp::NumericVector& cuts,
     tl::ControlCard& card = job.card;
     card.setCount = static_cast<std::int32_t>(sets.size());
     // The reader stops a card at this count before it reads any set.
-    if (card.setCount > tl::kMaxItemSets) throw tl::DetectedError{tl::messages::tooManyItemSets()};
+    if (card.setCount > tl::kMaxItemSets) {
+        throw tl::DetectedError(tl::messages::tooManyItemSets(), tl::FindingCode::TooManyItemSets);
+    }
     for (R_xlen_t s = 0; s < sets.size(); ++s) {
         const Rcpp::List set = sets[s];
         const Rcpp::NumericMatrix scores = set["scores"];

@@ -45,8 +45,6 @@ Rcpp::List scaleToR(const tl::Results& r) {
         _["csem"] = Rcpp::List::create(_["scale_score"] = rowScore, _["examinees"] = rowExaminees,
                                        _["error_variance"] = rowVariance, _["csem"] = rowCsem),
         _["scale_score"] = score, _["scale_csem"] = csem);
-    out.push_back(s.plan.conversion.decreasing, "decreasing");
-    out.push_back(s.plan.source, "source");
     if (r.bootstrap) {
         const tl::IndexSpread& b = r.bootstrap->scaleReliability;
         out.push_back(Rcpp::List::create(
@@ -57,16 +55,15 @@ Rcpp::List scaleToR(const tl::Results& r) {
     return out;
 }
 
-std::optional<tl::ScaleRequest> scaleFromR(SEXP raw, SEXP scale, SEXP cutsOnScale) {
+std::optional<tl::ScaleTable> scaleFromR(SEXP raw, SEXP scale) {
     if (Rf_isNull(raw)) return std::nullopt;
-    tl::ScaleRequest request;
-    request.table.source = "`scale`";
-    request.table.raw = Rcpp::as<std::vector<double>>(raw);
-    request.table.scale = Rcpp::as<std::vector<double>>(scale);
-    for (std::size_t i = 0; i < request.table.raw.size(); ++i)
-        request.table.lines.push_back(static_cast<std::int64_t>(i + 1));
-    request.cutsOnScale = Rcpp::as<bool>(cutsOnScale);
-    return request;
+    tl::ScaleTable table;
+    table.source = "`scale`";
+    table.raw = Rcpp::as<std::vector<double>>(raw);
+    table.scale = Rcpp::as<std::vector<double>>(scale);
+    for (std::size_t i = 0; i < table.raw.size(); ++i)
+        table.lines.push_back(static_cast<std::int64_t>(i + 1));
+    return table;
 }
 
 }  // namespace tlr

@@ -10,12 +10,12 @@
 namespace tlr {
 
 // A run's scale scores as plain R vectors, named as in results.json's `scale`,
-// with each examinee's scale score and scale CSEM, the scale reliability's
-// bootstrap spread when there is one, and whether the table falls somewhere.
+// with each examinee's scale score and scale CSEM, and the scale reliability's
+// bootstrap spread when there is one.
 Rcpp::List scaleToR(const tl::Results& results);
 
 // The conversion table of cac()'s `scale` (a data frame's raw and scale
 // columns, checked in R), its rows numbered as lines; none when `raw` is NULL.
-std::optional<tl::ScaleRequest> scaleFromR(SEXP raw, SEXP scale, SEXP cutsOnScale);
+std::optional<tl::ScaleTable> scaleFromR(SEXP raw, SEXP scale);
 
 }  // namespace tlr

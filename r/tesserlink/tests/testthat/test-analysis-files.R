@@ -7,7 +7,7 @@ for (name in example_names()) {
   test_that(paste("example", name, "gives its card's numbers from its analysis file"), {
     folder <- example_copy(name)
     card <- run_card(file.path(folder, "card.txt"), report = FALSE, threads = 2)
-    fit <- run_analysis(file.path(folder, "analysis.toml"), threads = 2)
+    fit <- run_analysis(file.path(folder, "analysis.toml"), threads = 2, write = TRUE)
     for (table in c(tables, "sets")) expect_identical(fit[[table]], card[[table]], label = table)
     expect_identical(readLines(fit$report_file), readLines(file.path(folder, "expected.out")))
   })
@@ -60,8 +60,16 @@ test_that("an analysts' table gives cac()'s numbers, labels and IDs", {
   folder <- tempfile("table-")
   dir.create(folder)
   data <- analysts_table(folder)
-  expect_message(fit <- run_analysis(file.path(folder, "small.toml"), threads = 2),
-                 "set 1: 2 missing responses scored", fixed = TRUE)
+  note <- NULL
+  fit <- withCallingHandlers(
+    run_analysis(file.path(folder, "small.toml"), threads = 2, write = TRUE),
+    tesserlink_message = function(m) {
+      note <<- m
+      invokeRestart("muffleMessage")
+    })
+  expect_identical(note$code, "table.missing_scored")
+  expect_identical(note$severity, "note")
+  expect_identical(fit$results_dir, file.path(folder, "results"))
   same <- cac(data, small_sets(), cuts = c(8, 14), id = "name", threads = 1,
               labels = c("Low", "Middle", "High"))
   for (table in c(tables, "sets")) expect_identical(fit[[table]], same[[table]], label = table)
@@ -108,13 +116,31 @@ test_that("a mistake in an analysis file stops with its line, and nothing is wri
   analysts_table(folder)
   text <- readLines(file.path(folder, "small.toml"))
   writeLines(sub("observed_cuts", "observed_cut", text), file.path(folder, "small.toml"))
-  e <- error_of(run_analysis(file.path(folder, "small.toml"), threads = 1))
+  e <- error_of(run_analysis(file.path(folder, "small.toml"), threads = 1, write = TRUE))
   expect_s3_class(e, "tesserlink_error")
   expect_match(conditionMessage(e), "small.toml:[0-9]+: .*observed_cuts")
-  expect_identical(e$program_message, conditionMessage(e))
+  expect_identical(e[c("code", "status", "closest")],
+                   list(code = "analysis.key", status = 2L, closest = "classification.observed_cuts"))
+  expect_identical(e$text, conditionMessage(e))
   expect_false(dir.exists(file.path(folder, "results")))
   e <- error_of(run_analysis(file.path(folder, "none.toml")))
   expect_match(conditionMessage(e), "the analysis file does not exist", fixed = TRUE)
+})
+
+test_that("nothing is written unless asked", {
+  folder <- example_copy("mathexam")
+  before <- sort(dir(folder, recursive = TRUE, all.files = TRUE))
+  card <- run_card(file.path(folder, "card.txt"), threads = 1)
+  fit <- run_analysis(file.path(folder, "analysis.toml"), threads = 1,
+                      results = file.path(folder, "out"))
+  expect_null(card$report_file)
+  expect_null(fit$report_file)
+  expect_null(fit$results_dir)
+  expect_identical(sort(dir(folder, recursive = TRUE, all.files = TRUE)), before)
+  fit <- run_analysis(file.path(folder, "analysis.toml"), threads = 1, write = TRUE,
+                      results = file.path(folder, "out"))
+  expect_identical(fit$results_dir, file.path(folder, "out"))
+  expect_true(file.exists(file.path(folder, "out", "results.json")))
 })
 
 test_that("write_results needs the run behind the object", {

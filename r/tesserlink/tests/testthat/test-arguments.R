@@ -6,7 +6,7 @@ test_that("every argument is checked with a tesserlink_error naming it and no ca
     expect_s3_class(e, c("tesserlink_error", "error", "condition"), exact = TRUE)
     expect_match(conditionMessage(e), pattern, fixed = TRUE)
     expect_null(conditionCall(e))
-    expect_null(e$program_message)
+    expect_identical(e$code, "r.argument")
   }
   expect_argument_error(cac(1:3, sets, 5), "`data` must be a data frame or a matrix")
   expect_argument_error(cac(matrix("a", 2, 2), sets, 5), "`data` must be a numeric matrix")
@@ -32,7 +32,6 @@ test_that("every argument is checked with a tesserlink_error naming it and no ca
   expect_argument_error(cac(data, sets, c(5, 10), true_cuts = 5),
                         "`true_cuts` must have as many values as `cuts` (2), not 1")
   expect_argument_error(cac(data, sets, 5, bias_correction = "yes"), "`bias_correction` must be TRUE or FALSE")
-  expect_argument_error(cac(data, sets, 5, bootstrap = 1), "`bootstrap` must be 0 (no bootstrap) or at least 2")
   expect_argument_error(cac(data, sets, 5, bootstrap = 2.5), "`bootstrap` must be one whole number")
   expect_argument_error(cac(data, sets, 5, seed = -1), "`seed` must be one whole number")
   expect_argument_error(cac(data, sets, 5, seed = NA), "`seed` must be one whole number")
@@ -48,46 +47,37 @@ test_that("every argument is checked with a tesserlink_error naming it and no ca
                         "`what` must be one of")
 })
 
-test_that("the library's limits and refusals name the argument and keep the program's line", {
+test_that("the library's limits and refusals are its findings, with the argument they are about", {
   data <- small_data()
   sets <- small_sets()
   ten <- rep(list(list(items = 1:2, points = 0:2)), 10)
   no_card <- file.path(tempdir(), "no-such-card.txt")
-  # Each row: the error, R's message, the program's line.
+  # Each row: the error, its code, the argument it is about, its exit status.
   refusals <- list(
-    list(error_of(cac(data, sets, 40)),
-         "`cuts` must lie within the composite score range 0 to 24; 40 lies outside it.",
-         "Error! Cut scores are out of score range!"),
-    list(error_of(cac(data, sets, 1:10)),
-         "`cuts` must hold 1 to 9 cut scores (2 to 10 categories), not 10.",
-         "Error! The number of categories must be from 2 to 10, not 11."),
-    list(error_of(cac(data, sets, c(10, 5))),
-         "`cuts` must not decrease: 5 comes after 10.",
-         "Error! The observed cut scores must not decrease."),
-    list(error_of(cac(data, sets, c(5, 10), true_cuts = c(6, 4))),
-         "`true_cuts` must not decrease: 4 comes after 6.",
-         "Error! The true cut scores must not decrease."),
+    list(error_of(cac(data, sets, 40)), "card.cuts_out_of_range", "cuts", 1L),
+    list(error_of(cac(data, sets, 1:10)), "card.category_count", "cuts", 1L),
+    list(error_of(cac(data, sets, c(10, 5))), "card.refused", NULL, 1L),
     list(error_of(cac(data, list(odd = list(items = 1:8, points = c(0, 2, 1))), 5)),
-         "`sets[[1]]$points` (set 'odd') must be in ascending order, each point once.",
-         "Error! Set 1: the score points must be listed in ascending order, each once."),
-    list(error_of(cac(data, list(list(items = 1:8, points = 0)), 0, unmatched = "ignore")),
-         "`sets[[1]]$points` (set 'set 1') must hold at least 2 score points, not 1.",
-         "Error! Set 1: at least 2 score points are needed, not 1."),
-    list(error_of(cac(data, ten, 5)),
-         "`sets` holds 10 item sets; at most 9 can be analysed together.",
-         "# item sets greater than 9: Stopped!"),
+         "card.refused", NULL, 1L),
+    list(error_of(cac(data, ten, 5)), "card.too_many_sets", "sets", 1L),
     list(error_of(cac(data, list(many = list(items = 1:8, points = 0:15)), 5,
-                      unmatched = "ignore", threads = 1)),
-         "`sets[[1]]$points` (set 'many') holds 16 score points; a set may have at most 15.",
-         "# score categories greater than 15: Stopped!"),
-    list(error_of(run_card(no_card)),
-         paste0("The control card '", no_card, "' does not exist."),
-         paste0("Error! File: ", no_card, " does not exist")))
+                      unmatched = "ignore", threads = 1)), "card.too_many_points", "sets", 1L),
+    list(error_of(cac(data, sets, 5, bootstrap = 1)), "run.option", "bootstrap", 2L),
+    list(error_of(run_card(no_card)), "card.file_missing", NULL, 1L))
   for (r in refusals) {
-    expect_s3_class(r[[1]], "tesserlink_error")
-    expect_identical(conditionMessage(r[[1]]), r[[2]])
-    expect_identical(r[[1]]$program_message, r[[3]])
-    expect_null(conditionCall(r[[1]]))
+    e <- r[[1]]
+    expect_s3_class(e, "tesserlink_error")
+    expect_identical(e$code, r[[2]])
+    expect_identical(e$argument, r[[3]], label = r[[2]])
+    expect_identical(e$status, r[[4]], label = r[[2]])
+    expect_identical(e$severity, "error")
+    # The message is the program's text, the console line where it has one.
+    expect_identical(conditionMessage(e), e$text)
+    if (r[[4]] == 1L) expect_identical(e$console_line, e$text)
+    expect_null(conditionCall(e))
   }
-  expect_identical(tryCatch(cac(data, sets, 40), tesserlink_error = function(e) "caught"), "caught")
+  expect_identical(refusals[[1]][[1]]$console_line, "Error! Cut scores are out of score range!")
+  expect_identical(refusals[[8]][[1]]$file, no_card)
+  expect_identical(tryCatch(cac(data, sets, 40), tesserlink_error = function(e) e$code),
+                   "card.cuts_out_of_range")
 })

@@ -38,21 +38,30 @@ test_that("unmatched scores stop the run naming where, or count under no point",
   expect_match(conditionMessage(e),
                paste0("Set 'poly': 2 item scores of 2 examinees equal none of its points ",
                       "(0, 1, 2); the first is 1.5 in row 6, column 'p5'"), fixed = TRUE)
-  expect_identical(e[c("set", "row", "column")], list(set = "poly", row = 6L, column = "p5"))
+  expect_identical(e[c("code", "set", "row", "column", "value")],
+                   list(code = "data.unmatched_scores", set = "poly", row = 6L, column = "p5",
+                        value = 1.5))
   single <- small_data()
   single$d3[9] <- 7
   expect_error(cac(single, small_sets(), 10, threads = 1),
                paste0("Set 'dich': 1 item score of 1 examinee equals none of its points (0, 1); ",
                       "it is 7 in row 9, column 'd3'"), fixed = TRUE)
-  expect_message(cac(single, small_sets(), 10, unmatched = "ignore", threads = 1),
-                 "set 'dich': 1 item score equals none of its points and counts under no point",
-                 fixed = TRUE)
+  w <- tryCatch(cac(single, small_sets(), 10, unmatched = "ignore", threads = 1),
+                tesserlink_warning = identity)
+  expect_identical(w[c("code", "severity", "value")],
+                   list(code = "data.unmatched_scores", severity = "data misfit", value = "7"))
+  expect_match(conditionMessage(w), "^set 2 \\(item set 2\\): 1 item score matches none")
+  # Under strict the misfit refuses the run.
+  e <- error_of(cac(single, small_sets(), 10, unmatched = "ignore", strict = TRUE, threads = 1))
+  expect_identical(e[c("code", "status", "argument")],
+                   list(code = "run.strict", status = 2L, argument = "strict"))
   omitted <- data
   omitted$d1[1] <- NA
   expect_error(suppressMessages(cac(omitted, small_sets(), 10, na = "omit", threads = 1)),
                "the first is 1.5 in row 6, column 'p5'", fixed = TRUE)
-  expect_message(fit <- cac(data, small_sets(), 10, unmatched = "ignore", threads = 1),
-                 "set 'poly': 2 item scores equal none of its points", fixed = TRUE)
+  expect_warning(fit <- cac(data, small_sets(), 10, unmatched = "ignore", threads = 1),
+                 "2 item scores match none of the score points 0 1 2", fixed = TRUE,
+                 class = "tesserlink_warning")
   expect_equal(fit$sets$unmatched, c(2, 0))
   expect_equal(fit$sets$unmatched_examinees, c(2, 0))
   # The weighted score still counts in the composite: 1.5 in place of 2 or 0.

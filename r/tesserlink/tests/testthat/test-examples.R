@@ -11,7 +11,7 @@ report_value <- function(lines, label) {
 for (name in example_names()) {
   test_that(paste("example", name, "gives the library's numbers"), {
     folder <- example_copy(name)
-    fit <- run_card(file.path(folder, "card.txt"), threads = 2)
+    fit <- run_card(file.path(folder, "card.txt"), threads = 2, write = TRUE)
     expected <- file.path(folder, "expected.out")
     expect_identical(readBin(fit$report_file, "raw", file.size(expected) + 1),
                      readBin(expected, "raw", file.size(expected) + 1))
@@ -66,11 +66,23 @@ test_that("data files are opened beside the card and the report can go elsewhere
   expect_identical(none$examinees, fit$examinees)
   expect_error(run_card(file.path(folder, "card.txt"), report = file.path(folder, "do.dat")),
                "is the data file of set 2", fixed = TRUE)
+  beside <- run_card(file.path(folder, "card.txt"), write = TRUE, threads = 1)
+  expect_identical(beside$report_file, file.path(folder, "verbagg.out"))
+  expect_identical(readLines(beside$report_file), readLines(elsewhere))
   file.remove(file.path(folder, "want.dat"))
-  e <- error_of(run_card(file.path(folder, "card.txt"), report = FALSE, threads = 1))
+  absent <- NULL
+  e <- error_of(withCallingHandlers(
+    run_card(file.path(folder, "card.txt"), threads = 1),
+    tesserlink_warning = function(w) {
+      absent <<- w
+      invokeRestart("muffleWarning")
+    }))
+  expect_identical(absent[c("code", "file")],
+                   list(code = "card.data_file_absent", file = file.path(folder, "want.dat")))
   expect_s3_class(e, "tesserlink_error")
-  expect_match(conditionMessage(e), "Data file is not found: '.*want.dat', set 1 of the control card")
-  expect_identical(e$program_message, "Error! Data file is not found!")
+  expect_identical(e[c("code", "status", "console_line")],
+                   list(code = "data.file_missing", status = 1L,
+                        console_line = "Error! Data file is not found!"))
 })
 
 test_that("the package's numbers are the command line's results files, bit for bit", {

@@ -71,7 +71,7 @@ test_that("a table with a score missing or twice, or not numbers, is refused by 
   expect_error(cac(small_data(), small_sets(), c(8, 16), scale = table[-3, ]),
                "`scale`: the raw score [0-9]+ has no scale score")
   expect_error(cac(small_data(), small_sets(), c(8, 16), scale = rbind(table, table[2, ])),
-               "`scale`, row [0-9]+: the raw score [0-9]+ is given twice \\(first on row 2\\)")
+               "`scale`, line [0-9]+: the raw score [0-9]+ is given twice \\(first on line 2\\)")
   bad <- table
   bad$scale <- as.character(bad$scale)
   expect_error(cac(small_data(), small_sets(), c(8, 16), scale = bad), "`scale\\$scale` must be numeric")
@@ -90,8 +90,10 @@ test_that("a table with a score missing or twice, or not numbers, is refused by 
 test_that("a table that falls somewhere is a warning", {
   table <- conversion(function(x) x)
   table$scale[5] <- -100
-  expect_warning(cac(small_data(), small_sets(), c(8, 16), threads = 1, scale = table),
-                 "is not non-decreasing")
+  w <- tryCatch(cac(small_data(), small_sets(), c(8, 16), threads = 1, scale = table),
+                tesserlink_warning = identity)
+  expect_identical(w$code, "scale.decreasing")
+  expect_match(conditionMessage(w), "is not non-decreasing", fixed = TRUE)
 })
 
 test_that("run_analysis() takes the analysis file's [scale]", {
