@@ -715,11 +715,11 @@ std::vector<Case> catalogue() {
                 {"--scale", "scale.csv", "card.txt"},
                 "the report of card.txt is the --scale table (scale.csv)",
                 edited([](Card& c) { c.outputFile = "scale.csv"; }));
-    commandLine(
-        "ReportIsTheAnalysisFilesScaleTable",
-        {{"a.toml", baselineAnalysisFile("report = \"scale.csv\"", "[scale]\ntable = \"scale.csv\"\n")},
-         {"scale.csv", kScaleTable}},
-        {"a.toml"}, "the report of a.toml is the conversion table of a.toml (scale.csv)");
+    commandLine("ReportIsTheAnalysisFilesScaleTable",
+                {{"a.toml", baselineAnalysisFile("report = \"scale.csv\"",
+                                                 "[scale]\ntable = \"scale.csv\"\n")},
+                 {"scale.csv", kScaleTable}},
+                {"a.toml"}, "the report of a.toml is the conversion table of a.toml (scale.csv)");
     commandLine("ResultsFolderHoldsTheDataTable",
                 {{"a.toml", baselineTableAnalysisFile("out/examinees.csv", "results = \"out\"")},
                  {"out/examinees.csv", kBaselineTable}},

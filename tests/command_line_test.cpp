@@ -108,9 +108,8 @@ INSTANTIATE_TEST_SUITE_P(
         GoodCase{"OptionsAfterCard",
                  {"c", "--strict", "--quiet"},
                  batch("c", [](auto& l) { l.request.strict = l.quiet = true; })},
-        GoodCase{"ProgressForALog",
-                 {"--progress", "c"},
-                 batch("c", [](auto& l) { l.progress = true; })},
+        GoodCase{
+            "ProgressForALog", {"--progress", "c"}, batch("c", [](auto& l) { l.progress = true; })},
         GoodCase{"FlagTwiceIsHarmless",
                  {"--strict", "--strict", "c"},
                  batch("c", [](auto& l) { l.request.strict = true; })},

@@ -109,7 +109,8 @@ INSTANTIATE_TEST_SUITE_P(
               "",
               "far.toml: tesserlink: far.toml:"},
         Route{"ConvertSuccess", {"--convert", "card.txt"}, "", kData, 0, "[[sets]]", ""},
-        Route{"ConvertMissing", {"--convert", "nope.txt"}, "", kData, 2, "", "tesserlink: nope.txt"},
+        Route{
+            "ConvertMissing", {"--convert", "nope.txt"}, "", kData, 2, "", "tesserlink: nope.txt"},
         Route{"ConvertDetectedKeepsErrorLine",
               {"--convert", "many.txt"},
               "",

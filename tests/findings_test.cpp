@@ -94,7 +94,8 @@ void expectFindings(const json& expected, const std::vector<json>& found) {
             for (const auto& [key, value] : want.items())
                 EXPECT_EQ(found[at].value(key, json()), value) << key << " of " << want["code"];
         }
-        EXPECT_TRUE(matched) << "no finding " << want["code"] << " (in order) among " << json(found);
+        EXPECT_TRUE(matched) << "no finding " << want["code"] << " (in order) among "
+                             << json(found);
     }
 }
 

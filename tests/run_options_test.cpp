@@ -43,7 +43,9 @@ const auto none = [](RunRequest&) {};
 INSTANTIATE_TEST_SUITE_P(
     Rules, Merge,
     ::testing::Values(
-        MergeCase{"DefaultsWithoutAFile", none, {},
+        MergeCase{"DefaultsWithoutAFile",
+                  none,
+                  {},
                   [](const SettledOptions& s) {
                       EXPECT_EQ(s.analysis.bootstrapReplicates, 0);
                       EXPECT_EQ(s.analysis.seed, AnalysisOptions{}.seed);
@@ -52,36 +54,32 @@ INSTANTIATE_TEST_SUITE_P(
                       EXPECT_FALSE(s.resultsDir);
                       EXPECT_FALSE(s.analysis.tables);
                   }},
-        MergeCase{"FilesBootstrapWhenNotGiven", none,
-                  [](AnalysisFile& f) { f.bootstrap = 200; },
+        MergeCase{"FilesBootstrapWhenNotGiven", none, [](AnalysisFile& f) { f.bootstrap = 200; },
                   [](const SettledOptions& s) { EXPECT_EQ(s.analysis.bootstrapReplicates, 200); }},
-        MergeCase{"GivenZeroTurnsTheFilesBootstrapOff",
-                  [](RunRequest& r) { r.bootstrap = 0; },
+        MergeCase{"GivenZeroTurnsTheFilesBootstrapOff", [](RunRequest& r) { r.bootstrap = 0; },
                   [](AnalysisFile& f) { f.bootstrap = 200; },
                   [](const SettledOptions& s) { EXPECT_EQ(s.analysis.bootstrapReplicates, 0); }},
-        MergeCase{"GivenBootstrapWins",
-                  [](RunRequest& r) { r.bootstrap = 30; },
+        MergeCase{"GivenBootstrapWins", [](RunRequest& r) { r.bootstrap = 30; },
                   [](AnalysisFile& f) { f.bootstrap = 200; },
                   [](const SettledOptions& s) { EXPECT_EQ(s.analysis.bootstrapReplicates, 30); }},
         MergeCase{"GivenBootstrapWithoutAFile",
-                  [](RunRequest& r) { r.bootstrap = 30; }, {},
+                  [](RunRequest& r) { r.bootstrap = 30; },
+                  {},
                   [](const SettledOptions& s) { EXPECT_EQ(s.analysis.bootstrapReplicates, 30); }},
         MergeCase{"FilesSeedWhenNotGiven", none, [](AnalysisFile& f) { f.seed = 7; },
                   [](const SettledOptions& s) { EXPECT_EQ(s.analysis.seed, 7u); }},
         MergeCase{"GivenSeedWins", [](RunRequest& r) { r.seed = 0; },
                   [](AnalysisFile& f) { f.seed = 7; },
                   [](const SettledOptions& s) { EXPECT_EQ(s.analysis.seed, 0u); }},
-        MergeCase{"FilesEngineWhenNotGiven", none,
-                  [](AnalysisFile& f) { f.engine = "convolve"; },
+        MergeCase{"FilesEngineWhenNotGiven", none, [](AnalysisFile& f) { f.engine = "convolve"; },
                   [](const SettledOptions& s) { EXPECT_EQ(s.analysis.engine, Engine::Convolve); }},
         MergeCase{"GivenEngineWins", [](RunRequest& r) { r.engine = Engine::Auto; },
                   [](AnalysisFile& f) { f.engine = "enumerate"; },
                   [](const SettledOptions& s) { EXPECT_EQ(s.analysis.engine, Engine::Auto); }},
-        MergeCase{"GivenEngineWithoutAFile", [](RunRequest& r) { r.engine = Engine::Enumerate; },
+        MergeCase{"GivenEngineWithoutAFile",
+                  [](RunRequest& r) { r.engine = Engine::Enumerate; },
                   {},
-                  [](const SettledOptions& s) {
-                      EXPECT_EQ(s.analysis.engine, Engine::Enumerate);
-                  }},
+                  [](const SettledOptions& s) { EXPECT_EQ(s.analysis.engine, Engine::Enumerate); }},
         MergeCase{"StrictByTheRequest", [](RunRequest& r) { r.strict = true; },
                   [](AnalysisFile&) {},
                   [](const SettledOptions& s) {
@@ -113,10 +111,15 @@ INSTANTIATE_TEST_SUITE_P(
                       r.resultsDir = "given";
                       r.write = false;
                   },
-                  {}, [](const SettledOptions& s) { EXPECT_FALSE(s.analysis.tables); }},
-        MergeCase{"TablesAskedForWithoutResults", [](RunRequest& r) { r.tables = true; }, {},
+                  {},
+                  [](const SettledOptions& s) { EXPECT_FALSE(s.analysis.tables); }},
+        MergeCase{"TablesAskedForWithoutResults",
+                  [](RunRequest& r) { r.tables = true; },
+                  {},
                   [](const SettledOptions& s) { EXPECT_TRUE(s.analysis.tables); }},
-        MergeCase{"ThreadsTravel", [](RunRequest& r) { r.threads = 3; }, {},
+        MergeCase{"ThreadsTravel",
+                  [](RunRequest& r) { r.threads = 3; },
+                  {},
                   [](const SettledOptions& s) { EXPECT_EQ(s.analysis.threads, 3u); }}),
     [](const auto& info) { return info.param.name; });
 
