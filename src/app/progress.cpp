@@ -33,17 +33,10 @@ std::chrono::milliseconds intervalOf(ProgressStyle style) {
     }
 }
 
-// How long a fresh indicator keeps quiet: a short run should not flicker, and
-// a log should not fill with lines.
+// How long a fresh indicator keeps quiet: a short run should not flicker on a
+// terminal; lines and events wait their own interval.
 std::chrono::milliseconds quietStartOf(ProgressStyle style) {
-    switch (style) {
-        case ProgressStyle::Lines:
-            return Progress::kLineInterval;
-        case ProgressStyle::Events:
-            return Progress::kEventInterval;
-        default:
-            return Progress::kQuietStart;
-    }
+    return style == ProgressStyle::Redrawn ? Progress::kQuietStart : intervalOf(style);
 }
 
 }  // namespace
