@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/analysis_file_run.h"
+#include "analysis/prepared_file.h"
 #include "core/errors.h"
 #include "input/analysis_file.h"
 #include "support/program_run.h"

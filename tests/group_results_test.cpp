@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/analysis_file_run.h"
+#include "analysis/prepared_file.h"
 #include "classify/index_fields.h"
 #include "results_files/html_text.h"
 #include "support/csv_rows.h"

@@ -2,13 +2,14 @@
 
 #include <new>
 
-#include "app/card_conversion.h"
 #include "app/command_line.h"
 #include "app/console.h"
 #include "app/program_run.h"
 #include "app/run_driver.h"
 #include "core/errors.h"
 #include "core/one_line.h"
+#include "run/card_conversion.h"
+#include "run/run_json.h"
 
 namespace tl {
 
@@ -45,7 +46,18 @@ int runParsed(const ParseOutcome& parsed, std::istream& in, std::ostream& out, s
         return parsed.exitStatus;
     }
     const CommandLine& line = *parsed.run;
-    if (line.convertCard) return convertCardToAnalysisFile(*line.convertCard, out, err);
+    if (line.convertCard) {
+        const ConversionOutcome converted = convertCard(*line.convertCard);
+        out << converted.analysisFile;
+        for (const Finding& f : converted.findings) {
+            if (line.events) {
+                err << findingJsonLine(f) << '\n';
+            } else {
+                err << "tesserlink: " << severityPrefix(f.severity) << f.text << '\n';
+            }
+        }
+        return converted.exitStatus;
+    }
     if (!line.programFiles.empty()) {
         const int status = runTestingProgram(line, out, err);
         // Files dropped together on the program: one pause for them all.

@@ -17,6 +17,7 @@
 #include "core/limits.h"
 #include "core/one_line.h"
 #include "input/analysis_file_limits.h"
+#include "platform/file_names.h"
 
 namespace tl {
 
@@ -54,7 +55,7 @@ class Reader {
   public:
     Reader(std::string_view text, const std::string& path) {
         file_.path = path;
-        file_.folder = std::filesystem::path(path).parent_path().string();
+        file_.folder = fileNameText(filePathOf(path).parent_path());
         refuseOversizedAnalysisFile(text, path);
         try {
             root_ = toml::parse(text, path);
@@ -191,9 +192,9 @@ class Reader {
     }
 
     std::string resolved(const std::string& written) const {
-        const std::filesystem::path p(written);
+        const std::filesystem::path p = filePathOf(written);
         if (p.is_absolute() || file_.folder.empty()) return written;
-        return (std::filesystem::path(file_.folder) / p).lexically_normal().string();
+        return fileNameText((filePathOf(file_.folder) / p).lexically_normal());
     }
 
     MissingRule missingRule(const toml::node& node, const std::string& key) const {
@@ -569,7 +570,7 @@ AnalysisFile readAnalysisFile(std::string_view text, const std::string& path) {
 }
 
 bool isAnalysisFileName(const std::string& path) {
-    std::string ext = std::filesystem::path(path).extension().string();
+    std::string ext = fileNameText(filePathOf(path).extension());
     std::transform(ext.begin(), ext.end(), ext.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return ext == ".toml";

@@ -9,6 +9,7 @@
 #include "core/errors.h"
 #include "core/one_line.h"
 #include "input/number_syntax.h"
+#include "platform/file_names.h"
 #include "platform/text_file.h"
 
 namespace tl {
@@ -127,7 +128,7 @@ ScaleTable readScaleTableFile(const std::string& path, const std::string& source
     if (!text) {
         std::error_code error;
         throw InputError(source + ": the conversion table does not exist (tried " +
-                         std::filesystem::absolute(path, error).string() + ")");
+                         fileNameText(std::filesystem::absolute(filePathOf(path), error)) + ")");
     }
     return readScaleTable(*text, source);
 }

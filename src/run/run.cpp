@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "analysis/analysis_file_run.h"
+#include "analysis/prepared_file.h"
 #include "core/messages.h"
 #include "core/one_line.h"
 #include "input/control_card_reader.h"

@@ -16,6 +16,7 @@
 
 #include "core/errors.h"
 #include "core/one_line.h"
+#include "platform/file_names.h"
 #include "tables/column_roles.h"
 #include "tables/table.h"
 
@@ -45,7 +46,7 @@ char delimiterOfHeader(std::string_view text) {
 
 char delimiterFor(const TableSource& source, std::string_view start) {
     if (source.delimiter != 0) return source.delimiter;
-    std::string ext = std::filesystem::path(source.path).extension().string();
+    std::string ext = fileNameText(filePathOf(source.path).extension());
     if (ext == ".tsv" || ext == ".TSV" || ext == ".tab") return '\t';
     return delimiterOfHeader(start);
 }

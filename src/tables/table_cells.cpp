@@ -4,6 +4,7 @@
 #include "core/decimal_number.h"
 #include "core/errors.h"
 #include "core/one_line.h"
+#include "platform/file_names.h"
 #include "platform/regular_file.h"
 #include "tables/table.h"
 
@@ -19,7 +20,7 @@ std::string lowered(std::string text) {
 }  // namespace
 
 std::optional<TableFormat> formatOfExtension(const std::string& path) {
-    const std::string ext = lowered(std::filesystem::path(path).extension().string());
+    const std::string ext = lowered(fileNameText(filePathOf(path).extension()));
     if (ext == ".csv" || ext == ".tsv" || ext == ".tab" || ext == ".txt" || ext == ".dat")
         return TableFormat::Delimited;
     if (ext == ".sav" || ext == ".zsav") return TableFormat::Spss;
@@ -77,9 +78,10 @@ std::string cellError(const std::string& file, std::int64_t row, const std::stri
 void readTable(const TableSource& source, TableVisitor& visitor) {
     std::error_code error;
     refuseSpecialFile(source.path);
-    if (!std::filesystem::is_regular_file(source.path, error)) {
+    if (!std::filesystem::is_regular_file(filePathOf(source.path), error)) {
         throw InputError(source.path + ": the data table does not exist (tried " +
-                         std::filesystem::absolute(source.path, error).string() + ")");
+                         fileNameText(std::filesystem::absolute(filePathOf(source.path), error)) +
+                         ")");
     }
     if (source.format == TableFormat::Delimited) {
         readDelimitedTable(source, visitor);

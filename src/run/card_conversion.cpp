@@ -1,4 +1,4 @@
-#include "app/card_conversion.h"
+#include "run/card_conversion.h"
 
 #include <cmath>
 #include <cstdio>
@@ -70,30 +70,46 @@ std::string analysisFileOfCard(const ControlCard& card, const std::string& cardF
     return t;
 }
 
-int convertCardToAnalysisFile(const std::string& cardFile, std::ostream& out, std::ostream& err) {
+ConversionOutcome convertCard(const std::string& cardFile) {
+    ConversionOutcome outcome;
+    const auto fail = [&](FindingCode code, std::string text) {
+        Finding f;
+        f.code = code;
+        f.severity = Severity::Error;
+        f.file = cardFile;
+        f.text = oneLine(text);
+        outcome.findings.push_back(std::move(f));
+        outcome.exitStatus = kExitFailure;
+        return outcome;
+    };
     try {
         const std::optional<std::string> text = readTextFile(cardFile);
-        if (!text) {
-            err << "tesserlink: " << oneLine(cardFile) << ": the control card does not exist\n";
-            return 2;
-        }
-        CardFindings findings;
-        const ControlCard card = readControlCard(*text, cardFile, &findings);
+        if (!text)
+            return fail(FindingCode::CardFileMissing,
+                        cardFile + ": the control card does not exist");
+        CardFindings noticed;
+        const ControlCard card = readControlCard(*text, cardFile, &noticed);
         if (static_cast<std::size_t>(card.categoryCount) != card.observedCuts.size() + 1 ||
             card.itemSets.empty()) {
-            err << "tesserlink: " << cardFile
-                << ": the card's category count or item sets cannot be written as an analysis "
-                   "file\n";
-            return 2;
+            return fail(FindingCode::CardRefused,
+                        cardFile +
+                            ": the card's category count or item sets cannot be written as an "
+                            "analysis file");
         }
-        out << analysisFileOfCard(card, cardFile);
-        return 0;
+        outcome.analysisFile = analysisFileOfCard(card, cardFile);
+        return outcome;
     } catch (const InputError& error) {
-        err << "tesserlink: " << oneLine(error.what()) << '\n';
+        Finding f = error.finding();
+        f.text = oneLine(error.what());
+        outcome.findings.push_back(std::move(f));
     } catch (const DetectedError& error) {
-        err << "tesserlink: " << oneLine(cardFile + ": " + error.consoleLine) << '\n';
+        // --convert is no run of the card: its refusal keeps the card's line
+        // after the card's name, with the status of every other failure.
+        fail(error.code, cardFile + ": " + error.consoleLine);
+        outcome.findings.back().consoleLine = error.consoleLine;
     }
-    return 2;
+    outcome.exitStatus = kExitFailure;
+    return outcome;
 }
 
 }  // namespace tl

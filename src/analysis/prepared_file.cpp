@@ -1,4 +1,4 @@
-#include "analysis/analysis_file_run.h"
+#include "analysis/prepared_file.h"
 
 #include <filesystem>
 #include <memory>
@@ -20,7 +20,7 @@ namespace {
 
 std::string absoluteText(const std::string& path) {
     std::error_code error;
-    return std::filesystem::absolute(path, error).string();
+    return fileNameText(std::filesystem::absolute(filePathOf(path), error));
 }
 
 }  // namespace
@@ -46,7 +46,7 @@ PreparedAnalysis prepareAnalysis(AnalysisFile file, const FindingSink& found) {
         for (std::size_t s = 0; s < file.dataPaths.size(); ++s) {
             std::error_code error;
             refuseSpecialFile(file.dataPaths[s]);
-            if (!std::filesystem::is_regular_file(file.dataPaths[s], error)) {
+            if (!std::filesystem::is_regular_file(filePathOf(file.dataPaths[s]), error)) {
                 throw file.error(
                     "sets[" + std::to_string(s + 1) + "]",
                     "the data file does not exist (tried " + absoluteText(file.dataPaths[s]) + ")");
@@ -57,7 +57,7 @@ PreparedAnalysis prepareAnalysis(AnalysisFile file, const FindingSink& found) {
         const std::string& path = *file.scale->tablePath;
         std::error_code error;
         refuseSpecialFile(path);
-        if (!std::filesystem::is_regular_file(path, error)) {
+        if (!std::filesystem::is_regular_file(filePathOf(path), error)) {
             throw file.error("scale.table", "the conversion table does not exist (tried " +
                                                 absoluteText(path) + ")");
         }
