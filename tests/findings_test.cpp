@@ -27,7 +27,7 @@ json allCases() {
 
 struct Case {
     std::string name;
-    json spec;
+    json entry;
 };
 
 void PrintTo(const Case& c, std::ostream* os) {
@@ -40,10 +40,10 @@ std::vector<Case> cases() {
     return out;
 }
 
-std::vector<std::string> optionWords(const json& spec) {
+std::vector<std::string> optionWords(const json& entry) {
     std::vector<std::string> words{"--events"};
-    if (!spec.contains("options")) return words;
-    const json& o = spec["options"];
+    if (!entry.contains("options")) return words;
+    const json& o = entry["options"];
     if (o.contains("bootstrap")) words.insert(words.end(), {"--bootstrap", o["bootstrap"].dump()});
     if (o.contains("seed")) words.insert(words.end(), {"--seed", o["seed"].dump()});
     if (o.value("strict", false)) words.push_back("--strict");
@@ -55,9 +55,9 @@ std::vector<std::string> optionWords(const json& spec) {
     return words;
 }
 
-fs::path writeCase(const json& spec, const std::string& hint) {
+fs::path writeCase(const json& entry, const std::string& hint) {
     const fs::path dir = testing::makeScratchDirectory(hint);
-    for (const auto& [name, text] : spec["files"].items())
+    for (const auto& [name, text] : entry["files"].items())
         testing::writeFile(dir / name, text.get<std::string>());
     return dir;
 }
@@ -102,12 +102,12 @@ void expectFindings(const json& expected, const std::vector<json>& found) {
 class FindingCases : public ::testing::TestWithParam<Case> {};
 
 TEST_P(FindingCases, CommandLineGivesTheCodesValuesTextsAndStatus) {
-    const json& spec = GetParam().spec;
-    const fs::path dir = writeCase(spec, "findings");
-    std::vector<std::string> words = optionWords(spec);
-    words.push_back(spec["run"].get<std::string>());
+    const json& entry = GetParam().entry;
+    const fs::path dir = writeCase(entry, "findings");
+    std::vector<std::string> words = optionWords(entry);
+    words.push_back(entry["run"].get<std::string>());
     const testing::ProgramResult result = testing::runWithArguments(dir, words);
-    const json& expect = spec["expect"];
+    const json& expect = entry["expect"];
     EXPECT_EQ(result.exitStatus, expect["exit_status"].get<int>()) << result.err;
     expectFindings(expect["findings"], findingsOf(result.err, ""));
     // An error found in a card keeps its console line.
@@ -125,24 +125,24 @@ TEST_P(FindingCases, CommandLineGivesTheCodesValuesTextsAndStatus) {
 // cleanly: the case's findings under its own name, and its status as the
 // program's.
 TEST_P(FindingCases, TestingProgramGivesTheSameForTheTest) {
-    const json& spec = GetParam().spec;
-    if (spec.contains("options") && spec["options"].contains("results"))
+    const json& entry = GetParam().entry;
+    if (entry.contains("options") && entry["options"].contains("results"))
         GTEST_SKIP() << "a program's results folder holds a folder per test";
-    const fs::path dir = writeCase(spec, "findings-program");
+    const fs::path dir = writeCase(entry, "findings-program");
     fs::create_directory(dir / "other");
     // The cases' scale tables cover its composite scores too.
     testing::writeFile(dir / "other" / "ok.toml",
                        "[[sets]]\nfile = \"ok.dat\"\nitems = 4\npoints = [0, 1, 2]\n"
                        "[classification]\nobserved_cuts = [4]\n[output]\nreport = \"ok.out\"\n");
     testing::writeFile(dir / "other" / "ok.dat", "0 1 2 1\n2 2 1 0\n1 1 1 2\n");
-    std::vector<std::string> words = optionWords(spec);
-    const std::string run = spec["run"].get<std::string>();
+    std::vector<std::string> words = optionWords(entry);
+    const std::string run = entry["run"].get<std::string>();
     words.insert(words.end(), {run, "other/ok.toml"});
     const testing::ProgramResult result = testing::runWithArguments(dir, words);
-    const json& expect = spec["expect"];
+    const json& expect = entry["expect"];
     // A test whose output is one of its inputs stops the whole program before
     // any test runs: the program compares every test's paths first.
-    if (spec.value("collides", false)) {
+    if (entry.value("collides", false)) {
         EXPECT_EQ(result.exitStatus, 2) << result.err;
         const std::vector<json> found = findingsOf(result.err, "");
         ASSERT_EQ(found.size(), 1u) << result.err;
