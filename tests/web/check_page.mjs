@@ -261,8 +261,8 @@ for (const example of examples) {
     return next ? { className: next.className, ...next.dataset, text: next.textContent } : {};
   });
   check(run.status === 2 && beside.className === "fieldError" &&
-        beside.key === "classification.observed_cuts" && beside.code === "analysis.key" &&
-        beside.text === run.errors && run.errorCode === "analysis.key",
+        beside.key === "classification.observed_cuts" && beside.code === "card.cuts_out_of_range" &&
+        beside.text === run.errors && run.errorCode === "card.cuts_out_of_range",
         `a cut off the scale: status ${run.status}, beside the field ${JSON.stringify(beside)}, ` +
         `in the error box ${run.errorCode}: ${run.errors}`);
   await page.$eval("#fCuts", (i) => { i.value = "4"; });
