@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/analysis_file_run.h"
+#include "analysis/prepared_file.h"
 #include "results_files/results_directory.h"
 
 namespace {
