@@ -2,6 +2,8 @@
 
 #include "analysis/bootstrap.h"
 #include "analysis/corrected_pass.h"
+#include "analysis/irt_units.h"
+#include "analysis/response_collector.h"
 #include "core/errors.h"
 #include "core/limits.h"
 #include "core/messages.h"
@@ -41,6 +43,11 @@ class Analysis {
 
     bool keepsObservedProfiles() const { return forBootstrap_ && plan_.biasCorrection; }
 
+    const ModelChoice& errorModel() const { return plan_.options.model; }
+    bool collectsResponses() const { return errorModel().kind == ModelKind::Irt; }
+    // The multinomial's distributions are needed by that model alone.
+    bool runsMultinomial() const { return errorModel().kind == ModelKind::Multinomial; }
+
     const ItemSet& set(std::size_t s) const { return results_.card.itemSets[s]; }
     std::span<const double> rawScores(std::size_t s) const {
         return results_.scales.sets[s].rawScores;
@@ -52,9 +59,12 @@ class Analysis {
                             SetFindings* findings) {
         SetLoader loader(set(s), composite, model_.shareProfiles(),
                          static_cast<std::size_t>(examinees > 0 ? examinees : 0));
-        data_.readSet(s, examinees, [&loader](std::span<const double> scores, std::int64_t line) {
-            loader.add(scores, line);
-        });
+        ResponseCollector responses(results_.card, s, responses_, collectsResponses() && findings);
+        data_.readSet(s, examinees,
+                      [&loader, &responses](std::span<const double> scores, std::int64_t line) {
+                          loader.add(scores, line);
+                          responses.add(scores);
+                      });
         if (findings) {
             findings->source = data_.sourceName(s);
             findings->layout = data_.layout(s);
@@ -100,6 +110,10 @@ class Analysis {
                                     FindingCode::TooManyScorePoints);
             }
             if (hooks_.onSetRead) hooks_.onSetRead(s, findings);
+            if (!runsMultinomial()) {
+                stepDone();
+                continue;
+            }
             tables_.push_back(tableOf(s));
             if (tables_.back().negativeFactorial && hooks_.onNegativeFactorial) {
                 hooks_.onNegativeFactorial();
@@ -112,6 +126,7 @@ class Analysis {
             if (keepsObservedProfiles()) state_.observedProfiles.push_back(std::move(profiles));
             stepDone();
         }
+        if (!runsMultinomial()) return;
         results_.reliability =
             summarizeReliability(results_.compositeErrorVariance, results_.observedComposite);
         if (keepsObservedProfiles()) {
@@ -191,7 +206,41 @@ class Analysis {
         results_.biasCorrected = true;
     }
 
+    CompositeCombiner combiner() const {
+        return {&plan_.composite, model_.substitutes.composite,
+                results_.scales.composite.compositeScores, results_.scales.composite.minComposite};
+    }
+
+    // The units of a model other than the multinomial take the place of the
+    // multinomial's composite distributions; the classification is the same.
+    void takeUnits(ModelUnits units) {
+        results_.categoryGroups = std::move(units.groups);
+        results_.compositeErrorVariance = std::move(units.errorVariance);
+        results_.reliability = units.reliability;
+        results_.trueScore = std::move(units.trueScore);
+        results_.trueScoreCuts = std::move(units.trueCuts);
+        results_.theta = std::move(units.theta);
+        results_.thetaSe = std::move(units.thetaSe);
+        results_.model = std::move(units.summary);
+    }
+
+    void classifyByModel() {
+        IrtUnitsInput in;
+        in.card = &results_.card;
+        in.scales = &results_.scales;
+        in.model = &errorModel();
+        in.observedComposite = results_.observedComposite;
+        in.responses = &responses_;
+        in.combine = combiner();
+        in.threads = model_.threads;
+        takeUnits(irtExamineeUnits(in));
+        responses_ = {};
+        stepDone();
+        finishClassification(results_.trueScoreCuts);
+    }
+
     void classify() {
+        if (!runsMultinomial()) return classifyByModel();
         const bool scaleHere = plan_.scale && !plan_.biasCorrection;
         results_.categoryGroups =
             compositeGroups(scaleHere ? std::span<const double>(plan_.scale->conversion.scale)
@@ -201,9 +250,14 @@ class Analysis {
             results_.categoryGroups.scaleVariance = {};
         }
         stepDone();
+        finishClassification(results_.card.trueCuts);
+    }
+
+    // Everything downstream of the category probabilities, for every model.
+    void finishClassification(std::span<const double> trueCuts) {
         const CategoryGroups& groups = results_.categoryGroups;
         results_.classification = classifyExaminees(
-            results_.classificationComposite(), results_.card.trueCuts, results_.card.categoryCount,
+            results_.classificationComposite(), trueCuts, results_.card.categoryCount,
             groups.groupOf, groups.probabilities, groups.consistency);
         results_.observedCategory =
             categoriesOf(results_.observedComposite, results_.card.observedCuts);
@@ -238,6 +292,7 @@ class Analysis {
     std::vector<CountVectorTable>& tables_ = state_.tables;  // per set, built in the first pass
     std::vector<SetDistributions> distributions_;            // per set, from the last pass
     std::vector<double> scaleVariance_;  // per examinee, with a conversion table
+    ResponseTable responses_;            // each examinee's categories, for the IRT model
     std::int64_t steps_ = 0;
 };
 

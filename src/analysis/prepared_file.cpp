@@ -4,6 +4,7 @@
 #include <memory>
 #include <system_error>
 
+#include "analysis/irt_preparation.h"
 #include "core/errors.h"
 #include "core/one_line.h"
 #include "input/analysis_file_limits.h"
@@ -37,11 +38,18 @@ AnalysisFile readAnalysisFileAt(const std::string& path) {
     return readAnalysisFile(*text, path);
 }
 
-PreparedAnalysis prepareAnalysis(AnalysisFile file, const FindingSink& found) {
+PreparedAnalysis prepareAnalysis(AnalysisFile file, const FindingSink& found, ModelChoice* model) {
     std::optional<ResolvedColumns> columns;
+    if (model && model->kind == ModelKind::Irt && !file.table)
+        throw file.error("irt.items",
+                         "the IRT model matches parameters to the items' column names: give "
+                         "the scores as one table with [data] file",
+                         FindingCode::ModelRefused);
     if (file.table) {
-        columns = resolveColumns(file, readTableHeader(file.table->source));
+        const std::vector<std::string> header = readTableHeader(file.table->source);
+        columns = resolveColumns(file, header);
         for (const Finding& w : columns->warnings) found(w);
+        if (model) prepareIrt(file, header, *columns, *model, found);
     } else {
         for (std::size_t s = 0; s < file.dataPaths.size(); ++s) {
             std::error_code error;
@@ -63,6 +71,7 @@ PreparedAnalysis prepareAnalysis(AnalysisFile file, const FindingSink& found) {
         }
         file.scale->table = readScaleTableFile(path, file.scale->table.source);
     }
+    if (model) refuseModelRun(file.card, *model, file.scale.has_value());
     ScaledCard scaled = scaleAnalysisFile(file);
     refuseUnsafeAnalysisOutput(file);
     return {std::move(file), std::move(columns), std::move(scaled)};

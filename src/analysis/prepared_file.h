@@ -30,7 +30,10 @@ struct PreparedAnalysis {
 // Finds the table's columns (warning of an item in two sets), checks that every
 // per-set file exists and the cut scores lie on the composite scale, and
 // refuses a report that would overwrite an input. Throws InputError.
-PreparedAnalysis prepareAnalysis(AnalysisFile file, const FindingSink& found);
+// With `model`, readies the model's inputs too (prepareIrt), and refuses what
+// the model cannot run.
+PreparedAnalysis prepareAnalysis(AnalysisFile file, const FindingSink& found,
+                                 ModelChoice* model = nullptr);
 
 // The run of a prepared analysis file: its table or per-set files read, the
 // same model as a card run, and the Results named with the file's title, set

@@ -268,6 +268,22 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
                    "(the default) or scale scores of the --scale table")
         ->type_name("raw|scale")
         ->check(oneOf({"raw", "scale"}));
+    std::string model, method, items;
+    const Choices modelNames = choicesOf(kModelKindNames);
+    const Choices methodNames = choicesOf(kModelMethodNames);
+    app.add_option("--model", model,
+                   "The error model: multinomial (the default), irt\n"
+                   "(with --items) or beta-binomial")
+        ->type_name(modelNames.typeName)
+        ->check(oneOf(modelNames.names));
+    app.add_option("--method", method,
+                   "The model's method: summed-p, summed-d, rudner-p or\n"
+                   "rudner-d for irt; ll or hb for beta-binomial")
+        ->type_name("METHOD")
+        ->check(oneOf(methodNames.names));
+    app.add_option("--items", items, "The IRT model's item-parameter table FILE")
+        ->type_name("FILE")
+        ->check(notEmpty("a file name"));
     app.add_option("--convert", convert,
                    "Print control card CARD as an analysis file on\nstandard output, and exit")
         ->type_name("CARD")
@@ -314,6 +330,9 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
     if (app.count("--cuts-on") > 0) request.cutsOnScale = cutsOn == "scale";
     if (app.count("--results") > 0) request.resultsDir = resultsDir;
     if (app.count("--scale") > 0) request.scaleFile = scaleFile;
+    if (app.count("--model") > 0) request.model = modelKindNamed(model);
+    if (app.count("--method") > 0) request.method = modelMethodNamed(method);
+    if (app.count("--items") > 0) request.items = items;
     return {line, 0, "", ""};
 }
 

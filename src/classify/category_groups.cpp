@@ -24,18 +24,30 @@ struct TupleHash {
 
 }  // namespace
 
+void CompositeCombiner::operator()(std::span<const SetRow> rows, std::span<double> out,
+                                   CompositeConvolution::Scratch& scratch) const {
+    if (kernel) {
+        kernel(rows, compositeScores, out);
+    } else if (setup->convolution) {
+        (*setup->convolution)(rows, minComposite, out, scratch);
+    } else if (setup->table) {
+        (*setup->table)(rows, out);
+    } else {
+        computeCompositeDistribution(rows, minComposite, out);
+    }
+}
+
 CategoryGroups computeCategoryGroups(const CategoryInputs& in) {
     const std::span<const SetDistributions> sets = in.sets;
     const std::span<const SetScale> scales = in.scales;
     const std::span<const double> compositeScores = in.compositeScores;
-    const std::int32_t minComposite = in.minComposite;
     const std::span<const double> observedCuts = in.observedCuts;
     const std::int32_t categoryCount = in.categoryCount;
-    const CompositeSetup& composite = *in.composite;
+    const CompositeCombiner combine{in.composite, in.options.substitutes.composite,
+                                    in.compositeScores, in.minComposite};
     const ModelOptions& options = in.options;
     const std::span<const double> scaleScores = in.scaleScores;
     const unsigned threads = options.threads;
-    const CompositeKernel kernel = options.substitutes.composite;
     const std::size_t examinees = sets.empty() ? 0 : sets[0].profileOf.size();
     CategoryGroups groups;
     groups.groupOf.resize(examinees);
@@ -75,15 +87,7 @@ CategoryGroups computeCategoryGroups(const CategoryInputs& in) {
                 rows[s] = SetRow{sets[s].row(profile).data(), weighted[s].data(),
                                  scales[s].rawScores.data(), scales[s].weight, sets[s].entryCount};
             }
-            if (kernel) {
-                kernel(rows, compositeScores, distribution);
-            } else if (composite.convolution) {
-                (*composite.convolution)(rows, minComposite, distribution, scratch);
-            } else if (composite.table) {
-                (*composite.table)(rows, distribution);
-            } else {
-                computeCompositeDistribution(rows, minComposite, distribution);
-            }
+            combine(rows, distribution, scratch);
             std::span<double> p(groups.probabilities.data() + g * categories, categories);
             categoryProbabilities(distribution, starts, p);
             groups.consistency[g] = conditionalConsistency(p);

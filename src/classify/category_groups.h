@@ -15,6 +15,21 @@ struct SetScale {
     std::span<const double> rawScores;
 };
 
+// Finds one composite distribution from the sets' rows as the run's setup
+// says: the substitute kernel when there is one, else the convolution, the
+// table of the nested loops, or the nested loops themselves. Every model's
+// composite distributions are combined from its set distributions here.
+struct CompositeCombiner {
+    const CompositeSetup* setup = nullptr;
+    CompositeKernel kernel = nullptr;
+    std::span<const double> compositeScores;
+    std::int32_t minComposite = 0;
+
+    // `out` has compositeScores.size() slots.
+    void operator()(std::span<const SetRow> rows, std::span<double> out,
+                    CompositeConvolution::Scratch& scratch) const;
+};
+
 // Examinees who have the same distribution on every set have the same composite
 // distribution; each such group's category probabilities and consistency are
 // computed once.

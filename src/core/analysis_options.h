@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+
+#include "core/model_choice.h"
 #include <string_view>
 
 #include "core/scale_table.h"
@@ -53,6 +55,8 @@ struct AnalysisOptions {
     std::uint64_t maxMemory = 0;
     // Scale scores beside the raw composite, when a conversion table is given.
     std::optional<ScaleRequest> scale;
+    // The error model, its method and settings.
+    ModelChoice model;
 
     bool operator==(const AnalysisOptions&) const = default;
 };

@@ -15,6 +15,7 @@
 #include "core/edit_distance.h"
 #include "core/errors.h"
 #include "core/limits.h"
+#include "core/model_choice.h"
 #include "core/one_line.h"
 #include "input/analysis_file_limits.h"
 #include "platform/file_names.h"
@@ -25,7 +26,8 @@ namespace {
 
 using Keys = std::vector<std::string_view>;
 
-const Keys kTopKeys = {"title", "data", "sets", "classification", "output", "options", "scale"};
+const Keys kTopKeys = {"title",   "data",  "sets",  "classification", "output",
+                       "options", "scale", "model", "irt"};
 const Keys kDataKeys = {"file",    "format",        "delimiter", "id",
                         "missing", "missing_codes", "groups",    "min_group"};
 const Keys kSetKeys = {"name", "items", "points", "weight", "missing", "reverse", "file"};
@@ -33,6 +35,9 @@ const Keys kClassificationKeys = {"labels", "observed_cuts", "true_cuts", "bias_
 const Keys kOutputKeys = {"report", "conditional", "results"};
 const Keys kOptionKeys = {"bootstrap", "seed", "engine", "strict"};
 const Keys kScaleKeys = {"table", "raw", "scale", "cuts_on"};
+const Keys kModelKeys = {"kind", "method", "reliability", "true_model", "l", "u", "min_expected"};
+const Keys kIrtKeys = {"items",     "D",      "theta",      "theta_se", "estimator", "prior_mean",
+                       "prior_sd",  "points", "population", "mean",     "sd",        "cuts_on"};
 
 // The key of `known` nearest to `key`, when it is near enough to be a slip.
 std::optional<std::string> nearest(std::string_view key, const Keys& known) {
@@ -80,6 +85,8 @@ class Reader {
         readOutput();
         readOptions();
         readScale();
+        readModel();
+        readIrt();
         return std::move(file_);
     }
 
@@ -134,7 +141,9 @@ class Reader {
             {"[classification]", &kClassificationKeys},
             {"[output]", &kOutputKeys},
             {"[options]", &kOptionKeys},
-            {"[scale]", &kScaleKeys}};
+            {"[scale]", &kScaleKeys},
+            {"[model]", &kModelKeys},
+            {"[irt]", &kIrtKeys}};
         for (const auto& [table, keys] : tables) {
             if (const auto near = nearest(name, *keys))
                 return " (did you mean `" + *near + "` under " + table + "?)";
@@ -529,6 +538,109 @@ class Reader {
             remember(*c, "scale.cuts_on");
         }
         file_.scale = std::move(scale);
+    }
+
+    // The error model and its method; the settings of a beta-binomial run.
+    void readModel() {
+        const toml::node* node = root_.get("model");
+        if (!node) return;
+        const toml::table& m = tableAt(*node, "model");
+        checkKeys(m, "model.", kModelKeys);
+        remember(m, "model");
+        if (const toml::node* k = m.get("kind")) {
+            const std::string name = text(*k, "model.kind");
+            const auto kind = modelKindNamed(name);
+            if (!kind)
+                fail(k, "model.kind",
+                     "must be " + alternatives(kModelKindNames) + ", not \"" + name + "\"");
+            file_.modelKind = *kind;
+            remember(*k, "model.kind");
+        }
+        if (const toml::node* k = m.get("method")) {
+            const std::string name = text(*k, "model.method");
+            const auto method = modelMethodNamed(name);
+            if (!method)
+                fail(k, "model.method",
+                     "must be " + alternatives(kModelMethodNames) + ", not \"" + name + "\"");
+            file_.modelMethod = *method;
+            remember(*k, "model.method");
+        }
+        BetaBinomialSettings& bb = file_.betaBinomial;
+        if (const toml::node* r = m.get("reliability")) {
+            if (r->is_number()) {
+                bb.reliabilitySource = "given";
+                bb.reliability = number(*r, "model.reliability");
+            } else {
+                bb.reliabilitySource = text(*r, "model.reliability");
+                if (bb.reliabilitySource != "alpha" && bb.reliabilitySource != "multinomial")
+                    fail(r, "model.reliability",
+                         "must be \"alpha\", \"multinomial\" or a number, not \"" +
+                             bb.reliabilitySource + "\"");
+            }
+        }
+        if (const toml::node* t = m.get("true_model")) {
+            bb.trueModel = text(*t, "model.true_model");
+            if (bb.trueModel != "4P" && bb.trueModel != "3P" && bb.trueModel != "2P")
+                fail(t, "model.true_model",
+                     "must be \"4P\", \"3P\" or \"2P\", not \"" + bb.trueModel + "\"");
+        }
+        if (const toml::node* l = m.get("l")) bb.lower = number(*l, "model.l");
+        if (const toml::node* u = m.get("u")) bb.upper = number(*u, "model.u");
+        if (const toml::node* e = m.get("min_expected")) {
+            bb.minExpected = number(*e, "model.min_expected");
+            if (!(bb.minExpected > 0.0)) fail(e, "model.min_expected", "must be above 0");
+        }
+    }
+
+    // Where an IRT run finds its item parameters and abilities.
+    void readIrt() {
+        const toml::node* node = root_.get("irt");
+        if (!node) return;
+        const toml::table& t = tableAt(*node, "irt");
+        checkKeys(t, "irt.", kIrtKeys);
+        remember(t, "irt");
+        IrtSettings& irt = file_.irt;
+        if (const toml::node* i = t.get("items")) {
+            const std::string written = text(*i, "irt.items");
+            if (written.empty()) fail(i, "irt.items", "names no file");
+            irt.itemsPath = resolved(written);
+            remember(*i, "irt.items");
+        }
+        if (const toml::node* d = t.get("D")) {
+            irt.scaling = number(*d, "irt.D");
+            if (!(irt.scaling > 0.0)) fail(d, "irt.D", "must be above 0 (often 1, 1.7 or 1.702)");
+        }
+        if (const toml::node* c = t.get("theta")) irt.thetaColumn = text(*c, "irt.theta");
+        if (const toml::node* c = t.get("theta_se")) irt.thetaSeColumn = text(*c, "irt.theta_se");
+        if (const toml::node* e = t.get("estimator")) {
+            const std::string name = text(*e, "irt.estimator");
+            if (name != "eap" && name != "mle")
+                fail(e, "irt.estimator", "must be \"eap\" or \"mle\", not \"" + name + "\"");
+            irt.maximumLikelihood = name == "mle";
+        }
+        if (const toml::node* v = t.get("prior_mean")) irt.priorMean = number(*v, "irt.prior_mean");
+        if (const toml::node* v = t.get("prior_sd")) {
+            irt.priorSd = number(*v, "irt.prior_sd");
+            if (!(irt.priorSd > 0.0)) fail(v, "irt.prior_sd", "must be above 0");
+        }
+        if (const toml::node* v = t.get("points"))
+            irt.priorPoints = static_cast<int>(std::min<std::int64_t>(
+                whole(*v, "irt.points", 2), 10001));
+        if (const toml::node* p = t.get("population")) {
+            const std::string written = text(*p, "irt.population");
+            if (written != "normal") irt.populationPath = resolved(written);
+        }
+        if (const toml::node* v = t.get("mean")) irt.populationMean = number(*v, "irt.mean");
+        if (const toml::node* v = t.get("sd")) {
+            irt.populationSd = number(*v, "irt.sd");
+            if (!(irt.populationSd > 0.0)) fail(v, "irt.sd", "must be above 0");
+        }
+        if (const toml::node* c = t.get("cuts_on")) {
+            const std::string where = text(*c, "irt.cuts_on");
+            if (where != "raw" && where != "theta")
+                fail(c, "irt.cuts_on", "must be \"raw\" or \"theta\", not \"" + where + "\"");
+            irt.cutsOnTheta = where == "theta";
+        }
     }
 
     AnalysisFile file_;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/control_card.h"
+#include "core/model_choice.h"
 #include "core/errors.h"
 #include "core/examinee_groups.h"
 #include "core/run_labels.h"
@@ -70,6 +71,12 @@ struct AnalysisFile {
     std::optional<std::string> engine;  // auto | enumerate | convolve
     bool strict = false;
     std::optional<AnalysisScale> scale;
+    // [model] and [irt]: unset where the file says nothing, so that a request's
+    // model and method win and the defaults come last.
+    std::optional<ModelKind> modelKind;
+    std::optional<ModelMethod> modelMethod;
+    IrtSettings irt;
+    BetaBinomialSettings betaBinomial;
     // The line of each key that later checks may name, as "sets[2].points".
     std::map<std::string, std::int64_t> lines;
 

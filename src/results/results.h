@@ -15,6 +15,7 @@
 #include "core/control_card.h"
 #include "core/data_findings.h"
 #include "core/engine_plan.h"
+#include "core/model_summary.h"
 #include "core/run_labels.h"
 #include "core/score_scales.h"
 #include "model/reliability.h"
@@ -60,6 +61,17 @@ struct Results {
     // Scale scores beside the raw composite, when a conversion table was given.
     std::optional<ScaleResults> scale;
 
+    // The error model that ran, with what it used and found.
+    ModelSummary model;
+    // Per examinee, with a model other than the multinomial: the true score
+    // the true category is taken from (the true composite, or the ability on
+    // ability cuts) and those cuts; the ability estimate and its standard
+    // error with the IRT model.
+    std::vector<double> trueScore;
+    std::vector<double> trueScoreCuts;
+    std::vector<double> theta;
+    std::vector<double> thetaSe;
+
     // What the first pass found in each set's scores.
     std::vector<SetFindings> findings;
 
@@ -75,6 +87,7 @@ struct Results {
 
     // The composite the true category is taken from.
     std::span<const double> classificationComposite() const {
+        if (!trueScore.empty()) return trueScore;
         return biasCorrected ? std::span<const double>(correctedComposite)
                              : std::span<const double>(observedComposite);
     }

@@ -45,6 +45,10 @@ std::string header(const Results& results) {
          columnNames(kExamineeColumns, results, !results.records.ids.empty(),
                      hasCategoryLabels(results), results.scale.has_value()))
         csv.text(name);
+    if (!results.theta.empty()) {
+        csv.text("theta");
+        csv.text("theta_se");
+    }
     csv.endRow();
     return csv.take();
 }
@@ -60,7 +64,7 @@ std::string composeExamineesCsv(const Results& results) {
 
     // Rows are written into one block of room for the longest possible rows,
     // then appended: a million rows are never zero-filled ahead of writing.
-    const std::size_t reals = 2 + k + 6 + (results.scale ? 2 : 0);
+    const std::size_t reals = 2 + k + 6 + (results.scale ? 2 : 0) + (results.theta.empty() ? 0 : 2);
     // An ID and two labels, quoted, each at most its text doubled and three more.
     const std::vector<std::string>& ids = results.records.ids;
     std::vector<std::string> labels;
@@ -106,6 +110,10 @@ std::string composeExamineesCsv(const Results& results) {
             if (results.scale) {
                 row.real(results.scale->scaleScoreOf(results.observedComposite[i]));
                 row.real(results.scale->examineeCsem(i));
+            }
+            if (!results.theta.empty()) {
+                row.real(results.theta[i]);
+                row.real(results.thetaSe[i]);
             }
             row.endRow();
         }

@@ -84,6 +84,21 @@ Json tableSummary(const TableSummary& table) {
             {"item_sets", sets}};
 }
 
+// Which model ran, its settings and findings, and its notes; written for
+// the models beside the multinomial, whose results files are as they were.
+Json modelDocument(const ModelSummary& model) {
+    Json doc = {{"kind", std::string(modelKindName(model.kind))},
+                {"method", std::string(modelMethodName(model.method))}};
+    for (const ModelFact& fact : model.facts) {
+        if (fact.isNumber)
+            doc[fact.key] = fact.number;
+        else
+            doc[fact.key] = fact.text;
+    }
+    doc["notes"] = model.notes;
+    return doc;
+}
+
 }  // namespace
 
 Json resultsDocument(const Results& results) {
@@ -98,6 +113,7 @@ Json resultsDocument(const Results& results) {
     doc["examinees"] = results.examineeCount;
     doc["categories"] = results.categoryCount();
     if (hasCategoryLabels(results)) doc["labels"] = results.labels.categoryLabels;
+    if (results.model.kind != ModelKind::Multinomial) doc["model"] = modelDocument(results.model);
     doc["observed_cuts"] = card.observedCuts;
     doc["true_cuts"] = card.trueCuts;
     doc["bias_correction"] = results.biasCorrected;

@@ -38,6 +38,20 @@ class Run {
     Run(const RunRequest& request, const RunEvents& events, RunOutcome& outcome)
         : request_(request), events_(events), outcome_(outcome) {}
 
+    // The models beside the multinomial match their inputs to a table's
+    // columns, so they run on analysis files.
+    static void refuseModelWithoutTable(const ModelChoice& model) {
+        if (model.kind == ModelKind::Multinomial) return;
+        Finding finding;
+        finding.code = FindingCode::ModelRefused;
+        finding.key = "model";
+        finding.value = std::string(modelKindName(model.kind));
+        finding.text = "the " + finding.value +
+                       " model runs on an analysis file (.toml) with its data table; a control "
+                       "card or scores in memory run the multinomial model";
+        throw InputError(std::move(finding));
+    }
+
     Results cardRun(const std::string& cardFile) {
         const std::optional<std::string> cardText = readTextFile(cardFile);
         if (!cardText) {
@@ -54,6 +68,7 @@ class Run {
             request_.write && !(request_.cardReport && request_.cardReport->empty());
         FileDataSource data(located);
         const SettledOptions settled = settleOptions(request_, nullptr);
+        refuseModelWithoutTable(settled.analysis.model);
         AnalysisOptions analysis = settled.analysis;
         analysis.scale = settleScale(request_, nullptr);
         std::optional<OutputTransaction> outputs;
@@ -93,14 +108,15 @@ class Run {
 
     Results analysisRun(const std::string& path) {
         AnalysisFile file = readAnalysisFileAt(path);
-        const SettledOptions settled = settleOptions(request_, &file);
+        SettledOptions settled = settleOptions(request_, &file);
         if (request_.write && !file.reportPath && !settled.resultsDir) {
             throw file.error("",
                              "nothing to write: give [output] report or results, or --results DIR",
                              FindingCode::OptionInvalid);
         }
         const FindingSink sink = [this](const Finding& f) { found(f); };
-        const PreparedAnalysis prepared = prepareAnalysis(std::move(file), sink);
+        const PreparedAnalysis prepared =
+            prepareAnalysis(std::move(file), sink, &settled.analysis.model);
         std::optional<OutputTransaction> outputs;
         if (request_.write) {
             refuseCollidingPaths(
@@ -117,6 +133,7 @@ class Run {
 
     Results memoryRun(const MemoryInput& input) {
         const SettledOptions settled = settleOptions(request_, nullptr);
+        refuseModelWithoutTable(settled.analysis.model);
         AnalysisOptions analysis = settled.analysis;
         // The caller's own table stands in for a table's file.
         analysis.scale = input.scale

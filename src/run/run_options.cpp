@@ -5,6 +5,70 @@
 
 namespace tl {
 
+namespace {
+
+[[noreturn]] void refuseModel(const std::string& key, const std::string& value,
+                              const std::string& text) {
+    Finding finding;
+    finding.code = FindingCode::ModelRefused;
+    finding.key = key;
+    finding.value = value;
+    finding.text = text;
+    throw InputError(std::move(finding));
+}
+
+// The request's model wins over the file's; a method names its model when no
+// model is named; a file's method of another model than the one asked for
+// gives way to that model's default method.
+ModelChoice settleModel(const RunRequest& request, const AnalysisFile* file) {
+    ModelChoice m;
+    const std::optional<ModelKind> fileKind = file ? file->modelKind : std::nullopt;
+    const std::optional<ModelMethod> fileMethod = file ? file->modelMethod : std::nullopt;
+    if (request.model) {
+        m.kind = *request.model;
+    } else if (request.method) {
+        m.kind = kindOfMethod(*request.method);
+    } else if (fileKind) {
+        m.kind = *fileKind;
+    } else if (fileMethod) {
+        m.kind = kindOfMethod(*fileMethod);
+    }
+    if (request.method) {
+        m.method = *request.method;
+        if (kindOfMethod(m.method) != m.kind)
+            refuseModel("method", std::string(modelMethodName(m.method)),
+                        "the method \"" + std::string(modelMethodName(m.method)) +
+                            "\" belongs to the " +
+                            std::string(modelKindName(kindOfMethod(m.method))) +
+                            " model, not to \"" + std::string(modelKindName(m.kind)) +
+                            "\"; name the model and method together");
+    } else if (fileMethod && kindOfMethod(*fileMethod) == m.kind) {
+        m.method = *fileMethod;
+    } else if (fileMethod && !request.model) {
+        refuseModel("model.method", std::string(modelMethodName(*fileMethod)),
+                    file->where("model.method") + "the method \"" +
+                        std::string(modelMethodName(*fileMethod)) + "\" belongs to the " +
+                        std::string(modelKindName(kindOfMethod(*fileMethod))) +
+                        " model, not to \"" + std::string(modelKindName(m.kind)) + "\"");
+    } else {
+        m.method = defaultMethod(m.kind);
+    }
+    if (file) {
+        m.irt = file->irt;
+        m.betaBinomial = file->betaBinomial;
+    }
+    if (request.irt) m.irt = *request.irt;
+    if (request.betaBinomial) m.betaBinomial = *request.betaBinomial;
+    if (request.items) m.irt.itemsPath = *request.items;
+    if (m.kind == ModelKind::Irt && m.irt.itemsPath.empty())
+        refuseModel("irt.items", "",
+                    "the IRT model needs the items' parameters: name their table as [irt] "
+                    "items = \"FILE\" or --items FILE");
+    return m;
+}
+
+}  // namespace
+
 SettledOptions settleOptions(const RunRequest& request, const AnalysisFile* file) {
     SettledOptions settled;
     AnalysisOptions& a = settled.analysis;
@@ -19,6 +83,7 @@ SettledOptions settleOptions(const RunRequest& request, const AnalysisFile* file
     } else if (file && file->engine) {
         a.engine = engineNamed(*file->engine).value_or(defaults.engine);
     }
+    a.model = settleModel(request, file);
     settled.strict = request.strict || (file && file->strict);
     settled.strictByFile = !request.strict && settled.strict;
     settled.resultsDir = request.resultsDir;

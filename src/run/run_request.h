@@ -9,6 +9,7 @@
 #include "core/analysis_options.h"
 #include "core/control_card.h"
 #include "core/examinee_groups.h"
+#include "core/model_choice.h"
 #include "core/run_labels.h"
 #include "core/scale_table.h"
 #include "input/memory_data_source.h"
@@ -52,6 +53,13 @@ struct RunRequest {
     std::optional<std::string> scaleFile;  // the conversion table's CSV file
     std::optional<bool> cutsOnScale;       // the cuts are scale scores
     std::optional<std::string> resultsDir;
+    // The error model and its method; the item-parameter table of an IRT run;
+    // a caller's settings in place of an analysis file's [irt] or [model].
+    std::optional<ModelKind> model;
+    std::optional<ModelMethod> method;
+    std::optional<std::string> items;
+    std::optional<IrtSettings> irt;
+    std::optional<BetaBinomialSettings> betaBinomial;
     // A card's report goes here in place of the card's output file; "" writes
     // none.
     std::optional<std::string> cardReport;

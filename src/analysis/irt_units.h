@@ -1,0 +1,43 @@
+#pragma once
+
+#include <span>
+
+#include "analysis/model_units.h"
+#include "classify/category_groups.h"
+#include "core/control_card.h"
+#include "core/model_choice.h"
+#include "core/score_scales.h"
+
+namespace tl {
+
+// The true composite at ability theta: the sum over sets of the set's weight
+// times the sum of its items' expected scores, in set and item order, not
+// rounded. `parameters` are in set and item order.
+double irtTrueComposite(const ControlCard& card, const IrtSettings& irt, double theta);
+
+// The card's cuts as the IRT model uses them. With cuts on theta (the card's
+// cuts are abilities) they become true composites, not rounded, and the
+// abilities are kept in `irt`; otherwise the abilities of the composite cuts
+// are found through the inverse of the true composite (Rudner's method works
+// on theta). A cut the true composite cannot reach between theta -10 and 10
+// is an InputError naming it.
+void settleIrtCuts(ControlCard& card, IrtSettings& irt, bool rudner);
+
+// What the IRT model hands the classification for the examinees of `responses`
+// (their observed composites in `observedComposite`): each examinee's ability
+// estimate from the responses, then at that ability the composite distribution
+// by the Lord-Wingersky recursion and the run's composite combination
+// (summed-p), or the normal error around the estimate on the theta cuts
+// (rudner-p). Examinees with one response pattern share one computation.
+struct IrtUnitsInput {
+    const ControlCard* card = nullptr;
+    const ScoreScales* scales = nullptr;
+    const ModelChoice* model = nullptr;
+    std::span<const double> observedComposite;
+    const ResponseTable* responses = nullptr;
+    CompositeCombiner combine;
+    unsigned threads = 0;
+};
+ModelUnits irtExamineeUnits(const IrtUnitsInput& in);
+
+}  // namespace tl

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "classify/category_groups.h"
+#include "core/model_summary.h"
+#include "model/reliability.h"
+
+namespace tl {
+
+// What an error model other than the multinomial hands the classification:
+// for each examinee, the row of category probabilities it shares with others
+// (groupOf), the true score its true category comes from, on the scale of
+// `trueCuts`, and its error variance on the composite scale. The indices,
+// tables, subgroups and bootstrap are then computed from these by the code
+// that computes them for the multinomial.
+struct ModelUnits {
+    CategoryGroups groups;
+    std::vector<double> trueScore;
+    std::vector<double> trueCuts;
+    // Per examinee; NaN where the model has no composite distribution
+    // (Rudner's method).
+    std::vector<double> errorVariance;
+    ReliabilitySummary reliability;
+    std::vector<double> theta;
+    std::vector<double> thetaSe;
+    ModelSummary summary;
+};
+
+// Each examinee's category index on every item of every set, in set and item
+// order (irt::kNotAnswered where a score is none of the set's score points).
+struct ResponseTable {
+    std::size_t itemCount = 0;
+    std::vector<std::uint8_t> cells;  // examinee-major
+};
+
+}  // namespace tl
