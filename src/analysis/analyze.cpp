@@ -222,6 +222,10 @@ class Analysis {
         results_.theta = std::move(units.theta);
         results_.thetaSe = std::move(units.thetaSe);
         results_.model = std::move(units.summary);
+        if (!units.weight.empty()) {
+            results_.unitWeight = std::move(units.weight);
+            results_.observedComposite = std::move(units.unitScore);
+        }
     }
 
     void classifyByModel() {
@@ -233,7 +237,7 @@ class Analysis {
         in.responses = &responses_;
         in.combine = combiner();
         in.threads = model_.threads;
-        takeUnits(irtExamineeUnits(in));
+        takeUnits(methodUsesNodes(errorModel().method) ? irtNodeUnits(in) : irtExamineeUnits(in));
         responses_ = {};
         stepDone();
         finishClassification(results_.trueScoreCuts);

@@ -23,19 +23,30 @@ std::string methodText(const ModelChoice& model) {
 
 }  // namespace
 
-void refuseModelRun(const ControlCard& card, const ModelChoice& model, bool scaleTable) {
+void refuseModelRun(const ControlCard& card, const ModelChoice& model, bool scaleTable,
+                    const std::vector<std::string>& groups, bool bootstrap) {
     if (model.kind == ModelKind::Multinomial) return;
     if (card.biasCorrection != 0)
         refuse("classification.bias_correction",
                "bias correction belongs to the multinomial model; the " + methodText(model) +
                    " has its own true scores: turn bias_correction off or use the multinomial");
-    if (methodUsesNodes(model.method))
-        refuse("model.method", "the " + methodText(model) +
-                                   " is not available yet in this version; use summed-p or "
-                                   "rudner-p, whose units are the examinees");
-    if (scaleTable && model.method == ModelMethod::RudnerP)
-        refuse("scale", "Rudner's method gives no composite distribution, so no scale-score "
-                        "table: leave out [scale] and --scale, or use summed-p");
+    if (methodUsesNodes(model.method)) {
+        const std::string why = " work on the population's nodes, not on examinees";
+        if (!groups.empty())
+            refuse("data.groups", "subgroups need examinees as units: the " + methodText(model) +
+                                      " and its nodes know no groups; use summed-p or rudner-p");
+        if (bootstrap)
+            refuse("options.bootstrap", "a bootstrap resamples examinees: the " +
+                                            methodText(model) +
+                                            " has none to resample; use summed-p or rudner-p, "
+                                            "or --bootstrap 0");
+        if (scaleTable)
+            refuse("scale", "scale scores are converted from examinees' composites: the " +
+                                methodText(model) + " has none; use summed-p");
+    }
+    if (scaleTable && model.kind == ModelKind::Irt)
+        refuse("scale", "scale scores with the IRT model are not available yet in this "
+                        "version: leave out [scale] and --scale, or use the multinomial");
 }
 
 void prepareIrt(AnalysisFile& file, const std::vector<std::string>& header,
@@ -55,7 +66,8 @@ void prepareIrt(AnalysisFile& file, const std::vector<std::string>& header,
     irt.parameters.clear();
     for (const auto& set : matched.sets)
         irt.parameters.insert(irt.parameters.end(), set.begin(), set.end());
-    settleIrtCuts(file.card, irt, model.method == ModelMethod::RudnerP);
+    settleIrtCuts(file.card, irt,
+                  model.method == ModelMethod::RudnerP || model.method == ModelMethod::RudnerD);
 }
 
 }  // namespace tl

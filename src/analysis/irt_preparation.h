@@ -18,7 +18,8 @@ void prepareIrt(AnalysisFile& file, const std::vector<std::string>& header,
 
 // The refusals every model but the multinomial shares, before any data is
 // read: a bias correction (the multinomial's own), and what the method's
-// units cannot give.
-void refuseModelRun(const ControlCard& card, const ModelChoice& model, bool scaleTable);
+// units cannot give (subgroups, a bootstrap and scale scores need examinees).
+void refuseModelRun(const ControlCard& card, const ModelChoice& model, bool scaleTable,
+                    const std::vector<std::string>& groups, bool bootstrap);
 
 }  // namespace tl

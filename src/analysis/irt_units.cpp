@@ -92,6 +92,63 @@ Patterns distinctPatterns(const ResponseTable& responses, std::size_t examinees)
     return patterns;
 }
 
+// What the summed-score method finds at one ability: the category
+// probabilities on the observed cuts, and the composite distribution's variance.
+class SummedScoreAt {
+  public:
+    SummedScoreAt(const IrtUnitsInput& in, std::span<const std::vector<const irt::ItemParameters*>> sets)
+        : in_(in), sets_(sets), setRows_(sets.size()), rows_(sets.size()),
+          distribution_(in.scales->composite.compositeScores.size()) {
+        const ControlCard& card = *in.card;
+        weighted_.resize(sets.size());
+        for (std::size_t s = 0; s < sets.size(); ++s) {
+            setRows_[s].resize(in.scales->sets[s].rawScores.size());
+            for (double r : in.scales->sets[s].rawScores)
+                weighted_[s].push_back(card.itemSets[s].weight * r);
+        }
+        starts_ = categoryStarts(card.observedCuts, in.scales->composite.compositeScores);
+    }
+
+    // Writes the category probabilities into `p`; returns the variance.
+    double operator()(double theta, std::span<double> p) {
+        const ControlCard& card = *in_.card;
+        for (std::size_t s = 0; s < sets_.size(); ++s) {
+            const std::span<const double> raw = in_.scales->sets[s].rawScores;
+            irt::setScoreDistribution(sets_[s], card.itemSets[s].scorePoints, in_.model->irt.scaling,
+                                      theta, raw, setRows_[s], scratch_);
+            rows_[s] = SetRow{setRows_[s].data(), weighted_[s].data(), raw.data(),
+                              card.itemSets[s].weight, raw.size()};
+        }
+        in_.combine(rows_, distribution_, convolution_);
+        categoryProbabilities(distribution_, starts_, p);
+        return distributionVariance(distribution_, in_.scales->composite.compositeScores);
+    }
+
+  private:
+    const IrtUnitsInput& in_;
+    std::span<const std::vector<const irt::ItemParameters*>> sets_;
+    std::vector<std::vector<double>> setRows_;
+    std::vector<SetRow> rows_;
+    std::vector<double> distribution_;
+    std::vector<std::vector<double>> weighted_;
+    std::vector<std::size_t> starts_;
+    irt::SummedScoreScratch scratch_;
+    CompositeConvolution::Scratch convolution_;
+};
+
+void describeSettings(ModelSummary& summary, const ModelChoice& model) {
+    const IrtSettings& irt = model.irt;
+    summary.kind = model.kind;
+    summary.method = model.method;
+    summary.add("items", irt.itemsPath);
+    summary.add("D", irt.scaling);
+    summary.add("cuts_on", irt.cutsOnTheta ? "theta" : "raw");
+    for (std::size_t c = 0; c < irt.thetaObservedCuts.size(); ++c)
+        summary.add("theta_observed_cut_" + std::to_string(c + 1), irt.thetaObservedCuts[c]);
+    for (std::size_t c = 0; c < irt.thetaTrueCuts.size(); ++c)
+        summary.add("theta_true_cut_" + std::to_string(c + 1), irt.thetaTrueCuts[c]);
+}
+
 }  // namespace
 
 double irtTrueComposite(const ControlCard& card, const IrtSettings& irt, double theta) {
@@ -141,8 +198,6 @@ ModelUnits irtExamineeUnits(const IrtUnitsInput& in) {
     const bool rudner = model.method == ModelMethod::RudnerP;
     const std::size_t examinees = in.observedComposite.size();
     const auto categories = static_cast<std::size_t>(card.categoryCount);
-    const std::span<const double> compositeScores = in.scales->composite.compositeScores;
-
     const auto setItems = itemsBySet(card, irt);
     const auto items = allItems(irt);
     const Patterns patterns = distinctPatterns(*in.responses, examinees);
@@ -162,21 +217,9 @@ ModelUnits irtExamineeUnits(const IrtUnitsInput& in) {
         variance(patternCount, 0.0);
     std::vector<std::uint8_t> atBound(patternCount, 0);
 
-    std::vector<std::vector<double>> weighted(setItems.size());
-    for (std::size_t s = 0; s < setItems.size(); ++s)
-        for (double r : in.scales->sets[s].rawScores)
-            weighted[s].push_back(card.itemSets[s].weight * r);
-    const std::vector<std::size_t> starts = categoryStarts(card.observedCuts, compositeScores);
-
     parallelFor(patternCount, in.threads, [&](std::size_t begin, std::size_t end, unsigned) {
         std::vector<double> workspace(grid.nodeCount());
-        std::vector<std::vector<double>> setRows(setItems.size());
-        for (std::size_t s = 0; s < setItems.size(); ++s)
-            setRows[s].resize(in.scales->sets[s].rawScores.size());
-        std::vector<SetRow> rows(setItems.size());
-        std::vector<double> distribution(compositeScores.size());
-        irt::SummedScoreScratch scratch;
-        CompositeConvolution::Scratch convolution;
+        SummedScoreAt summed(in, setItems);
         for (std::size_t g = begin; g < end; ++g) {
             const std::span<const std::uint8_t> pattern(
                 in.responses->cells.data() + patterns.firstExaminee[g] * in.responses->itemCount,
@@ -190,16 +233,7 @@ ModelUnits irtExamineeUnits(const IrtUnitsInput& in) {
             if (rudner) {
                 irt::rudnerProbabilities(estimate.theta, estimate.se, irt.thetaObservedCuts, p);
             } else {
-                for (std::size_t s = 0; s < setItems.size(); ++s) {
-                    const std::span<const double> raw = in.scales->sets[s].rawScores;
-                    irt::setScoreDistribution(setItems[s], card.itemSets[s].scorePoints, D,
-                                              estimate.theta, raw, setRows[s], scratch);
-                    rows[s] = SetRow{setRows[s].data(), weighted[s].data(), raw.data(),
-                                     card.itemSets[s].weight, raw.size()};
-                }
-                in.combine(rows, distribution, convolution);
-                categoryProbabilities(distribution, starts, p);
-                variance[g] = distributionVariance(distribution, compositeScores);
+                variance[g] = summed(estimate.theta, p);
                 tau[g] = irtTrueComposite(card, irt, estimate.theta);
             }
             units.groups.consistency[g] = conditionalConsistency(p);
@@ -227,21 +261,13 @@ ModelUnits irtExamineeUnits(const IrtUnitsInput& in) {
     units.reliability = summarizeReliability(units.errorVariance, in.observedComposite);
 
     ModelSummary& summary = units.summary;
-    summary.kind = model.kind;
-    summary.method = model.method;
-    summary.add("items", irt.itemsPath);
-    summary.add("D", D);
+    describeSettings(summary, model);
     summary.add("estimator", irt.maximumLikelihood ? "mle" : "eap");
     summary.add("prior_mean", irt.priorMean);
     summary.add("prior_sd", irt.priorSd);
     summary.add("points", static_cast<double>(irt.priorPoints));
-    summary.add("cuts_on", irt.cutsOnTheta ? "theta" : "raw");
     summary.add("patterns", static_cast<double>(patternCount));
     if (irt.maximumLikelihood) summary.add("at_bound", static_cast<double>(bounded));
-    for (std::size_t c = 0; c < irt.thetaObservedCuts.size(); ++c)
-        summary.add("theta_observed_cut_" + std::to_string(c + 1), irt.thetaObservedCuts[c]);
-    for (std::size_t c = 0; c < irt.thetaTrueCuts.size(); ++c)
-        summary.add("theta_true_cut_" + std::to_string(c + 1), irt.thetaTrueCuts[c]);
     summary.notes.push_back(
         "units are the examinees, each at their ability estimate; a bootstrap resamples "
         "examinees and keeps the item parameters fixed");
@@ -253,6 +279,80 @@ ModelUnits irtExamineeUnits(const IrtUnitsInput& in) {
         summary.notes.push_back(std::to_string(bounded) +
                                 " examinees answered every item in its lowest or highest "
                                 "category; their maximum-likelihood ability is the bound -6 or 6");
+    return units;
+}
+
+ModelUnits irtNodeUnits(const IrtUnitsInput& in) {
+    const ControlCard& card = *in.card;
+    const ModelChoice& model = *in.model;
+    const IrtSettings& irt = model.irt;
+    const bool rudner = model.method == ModelMethod::RudnerD;
+    const auto categories = static_cast<std::size_t>(card.categoryCount);
+    const auto setItems = itemsBySet(card, irt);
+    const auto items = allItems(irt);
+    const std::vector<irt::PopulationNode> nodes =
+        irt::normalPopulation(irt.populationMean, irt.populationSd);
+    const std::size_t count = nodes.size();
+
+    ModelUnits units;
+    units.groups.groupOf.resize(count);
+    units.groups.probabilities.assign(count * categories, 0.0);
+    units.groups.consistency.assign(count, 0.0);
+    units.errorVariance.assign(count, std::numeric_limits<double>::quiet_NaN());
+    units.theta.resize(count);
+    units.thetaSe.resize(count);
+    units.trueScore.resize(count);
+    units.unitScore.resize(count);
+    units.weight.resize(count);
+    const bool onTheta = rudner || irt.cutsOnTheta;
+    units.trueCuts = onTheta ? irt.thetaTrueCuts : card.trueCuts;
+    SummedScoreAt summed(in, setItems);
+    for (std::size_t q = 0; q < count; ++q) {
+        const double theta = nodes[q].theta;
+        units.groups.groupOf[q] = static_cast<std::uint32_t>(q);
+        std::span<double> p(units.groups.probabilities.data() + q * categories, categories);
+        const double tau = irtTrueComposite(card, irt, theta);
+        units.theta[q] = theta;
+        units.thetaSe[q] = 1.0 / std::sqrt(irt::testInformation(items, irt.scaling, theta));
+        if (rudner) {
+            irt::rudnerProbabilities(theta, units.thetaSe[q], irt.thetaObservedCuts, p);
+        } else {
+            units.errorVariance[q] = summed(theta, p);
+        }
+        units.groups.consistency[q] = conditionalConsistency(p);
+        units.trueScore[q] = onTheta ? theta : tau;
+        units.unitScore[q] = tau;
+        // Weights of mean 1, so that a mean over the nodes is a weighted sum.
+        units.weight[q] = nodes[q].weight * static_cast<double>(count);
+    }
+    // The model's marginal reliability: E[Var] / (E[Var] + Var[tau]).
+    double meanVariance = 0.0, meanTau = 0.0;
+    for (std::size_t q = 0; q < count; ++q) {
+        meanVariance = meanVariance + nodes[q].weight * units.errorVariance[q];
+        meanTau = meanTau + nodes[q].weight * units.unitScore[q];
+    }
+    double tauVariance = 0.0;
+    for (std::size_t q = 0; q < count; ++q) {
+        const double d = units.unitScore[q] - meanTau;
+        tauVariance = tauVariance + nodes[q].weight * d * d;
+    }
+    units.reliability.averageErrorVariance = meanVariance;
+    units.reliability.sampleVariance = meanVariance + tauVariance;
+    units.reliability.reliability = 1.0 - meanVariance / (meanVariance + tauVariance);
+
+    ModelSummary& summary = units.summary;
+    describeSettings(summary, model);
+    summary.add("population", "normal");
+    summary.add("mean", irt.populationMean);
+    summary.add("sd", irt.populationSd);
+    summary.add("nodes", static_cast<double>(count));
+    summary.notes.push_back(
+        "units are the population's quadrature nodes: conditional results are per node, and "
+        "the per-examinee tables list the nodes with their true composites as scores");
+    if (rudner)
+        summary.notes.push_back(
+            "Rudner's method has no composite distribution: the CSEM and scale-score tables "
+            "are omitted, and the reliability is not defined");
     return units;
 }
 

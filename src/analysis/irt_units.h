@@ -40,4 +40,12 @@ struct IrtUnitsInput {
 };
 ModelUnits irtExamineeUnits(const IrtUnitsInput& in);
 
+// The same for the population's quadrature nodes (summed-d, rudner-d): 41
+// equally spaced points from mean - 4 sd to mean + 4 sd, weighted by the normal
+// density and normalised. Each node is one unit: its composite distribution
+// (summed-d) or the normal error with SE = 1/sqrt(I(theta)) from every item
+// (rudner-d), its true composite as its score, and its weight. The examinees'
+// responses are not used.
+ModelUnits irtNodeUnits(const IrtUnitsInput& in);
+
 }  // namespace tl

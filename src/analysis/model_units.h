@@ -23,6 +23,10 @@ struct ModelUnits {
     // (Rudner's method).
     std::vector<double> errorVariance;
     ReliabilitySummary reliability;
+    // With a population's nodes as units: each node's weight (their mean 1)
+    // and its true composite, which takes the place of an observed score.
+    std::vector<double> weight;
+    std::vector<double> unitScore;
     std::vector<double> theta;
     std::vector<double> thetaSe;
     ModelSummary summary;

@@ -71,7 +71,6 @@ PreparedAnalysis prepareAnalysis(AnalysisFile file, const FindingSink& found, Mo
         }
         file.scale->table = readScaleTableFile(path, file.scale->table.source);
     }
-    if (model) refuseModelRun(file.card, *model, file.scale.has_value());
     ScaledCard scaled = scaleAnalysisFile(file);
     refuseUnsafeAnalysisOutput(file);
     return {std::move(file), std::move(columns), std::move(scaled)};
@@ -107,6 +106,9 @@ Results analyzePrepared(const PreparedAnalysis& prepared, const AnalysisOptions&
     } else if (file.scale) {
         asked.scale = ScaleRequest{file.scale->table, file.scale->cutsOnScale};
     }
+    refuseModelRun(file.card, asked.model, asked.scale.has_value(),
+                   file.table ? file.table->groups : std::vector<std::string>{},
+                   asked.bootstrapReplicates > 0);
     Results results;
     try {
         results = analyze(std::move(scaled), *data, asked, planned);

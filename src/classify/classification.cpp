@@ -55,7 +55,8 @@ Classification classifyExaminees(std::span<const double> classificationComposite
                                  std::span<const double> trueCuts, std::int32_t categoryCount,
                                  std::span<const std::uint32_t> groupOf,
                                  std::span<const double> groupProbabilities,
-                                 std::span<const double> groupConsistency) {
+                                 std::span<const double> groupConsistency,
+                                 std::span<const double> weight) {
     const std::size_t n = classificationComposite.size();
     const auto categories = static_cast<std::size_t>(categoryCount);
     Classification result;
@@ -82,7 +83,7 @@ Classification classifyExaminees(std::span<const double> classificationComposite
         result.conditionalFalseNegative[i] = negative;
     }
     const ClassifiedExaminees classified{groupOf, groupProbabilities, result.trueCategory,
-                                         categoryCount};
+                                         categoryCount, weight};
     OverallIndices overall = overallIndicesAndMarginals(classified, wholeSample(n));
     result.overall = overall.indices;
     result.categoryMarginal = std::move(overall.categoryMarginal);

@@ -45,11 +45,12 @@ struct Classification {
 // share its category probabilities: row groupOf[i] of groupProbabilities
 // (categoryCount values per row) and groupConsistency[groupOf[i]]. The overall
 // indices and the category marginals are those of overallIndices over every
-// examinee in record order.
+// examinee in record order, each weighing `weight` (empty: 1).
 Classification classifyExaminees(std::span<const double> classificationComposite,
                                  std::span<const double> trueCuts, std::int32_t categoryCount,
                                  std::span<const std::uint32_t> groupOf,
                                  std::span<const double> groupProbabilities,
-                                 std::span<const double> groupConsistency);
+                                 std::span<const double> groupConsistency,
+                                 std::span<const double> weight = {});
 
 }  // namespace tl

@@ -22,11 +22,13 @@ OverallIndices overallIndicesAndMarginals(const ClassifiedExaminees& examinees,
         for (std::size_t k = truth + 1; k < categories; ++k) positive = positive + p[k];
         double negative = 0.0;
         for (std::size_t k = 0; k < truth; ++k) negative = negative + p[k];
-        sumConsistency = sumConsistency + phi;
-        sumAccuracy = sumAccuracy + p[truth];
-        sumPositive = sumPositive + positive;
-        sumNegative = sumNegative + negative;
-        for (std::size_t k = 0; k < categories; ++k) categorySums[k] = categorySums[k] + p[k];
+        const double w = examinees.weightOf(i);
+        sumConsistency = sumConsistency + w * phi;
+        sumAccuracy = sumAccuracy + w * p[truth];
+        sumPositive = sumPositive + w * positive;
+        sumNegative = sumNegative + w * negative;
+        for (std::size_t k = 0; k < categories; ++k)
+            categorySums[k] = categorySums[k] + w * p[k];
     }
     const double count = static_cast<double>(sample.size());
     OverallIndices overall;
@@ -58,6 +60,7 @@ std::vector<IndexSet> cutIndices(const ClassifiedExaminees& examinees, ExamineeS
     for (std::uint32_t i : sample) {
         const double* p = examinees.probabilities(i);
         const std::int32_t t = examinees.trueCategory[i];
+        const double w = examinees.weightOf(i);
         for (std::size_t c = 1; c <= cuts; ++c) {
             double below = 0.0;
             for (std::size_t k = 0; k < c; ++k) below = below + p[k];
@@ -65,12 +68,12 @@ std::vector<IndexSet> cutIndices(const ClassifiedExaminees& examinees, ExamineeS
             for (std::size_t k = c; k < categories; ++k) above = above + p[k];
             const bool trulyAbove = t > static_cast<std::int32_t>(c);
             Sums& s = sums[c - 1];
-            s.agreement = s.agreement + (below * below + above * above);
-            s.below = s.below + below;
-            s.above = s.above + above;
-            s.accuracy = s.accuracy + (trulyAbove ? above : below);
-            s.positive = s.positive + (trulyAbove ? 0.0 : above);
-            s.negative = s.negative + (trulyAbove ? below : 0.0);
+            s.agreement = s.agreement + w * (below * below + above * above);
+            s.below = s.below + w * below;
+            s.above = s.above + w * above;
+            s.accuracy = s.accuracy + w * (trulyAbove ? above : below);
+            s.positive = s.positive + w * (trulyAbove ? 0.0 : above);
+            s.negative = s.negative + w * (trulyAbove ? below : 0.0);
         }
     }
     const double count = static_cast<double>(sample.size());

@@ -25,8 +25,13 @@ struct ClassifiedExaminees {
     std::span<const double> groupProbabilities;
     std::span<const std::int32_t> trueCategory;
     std::int32_t categoryCount = 0;
+    // Each unit's weight, their mean 1, when the units are a population's
+    // nodes; empty: every examinee weighs 1. A weight of 1 multiplies exactly,
+    // so equal weights give the very doubles of unweighted sums.
+    std::span<const double> weight;
 
     std::size_t size() const { return groupOf.size(); }
+    double weightOf(std::size_t i) const { return weight.empty() ? 1.0 : weight[i]; }
     const double* probabilities(std::size_t i) const {
         return groupProbabilities.data() +
                static_cast<std::size_t>(groupOf[i]) * static_cast<std::size_t>(categoryCount);
@@ -34,8 +39,8 @@ struct ClassifiedExaminees {
 };
 
 // A sample of examinees: indices into ClassifiedExaminees, repeats allowed (a
-// bootstrap replicate). Every mean below is a sum in sample order divided by
-// the sample's size.
+// bootstrap replicate). Every mean below is a sum in sample order, of each
+// value times its unit's weight, divided by the sample's size.
 using ExamineeSample = std::span<const std::uint32_t>;
 
 // The overall indices over the sample. Over the whole run in record order they

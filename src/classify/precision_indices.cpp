@@ -68,25 +68,26 @@ PrecisionIndices precisionIndices(const ClassifiedExaminees& examinees, Examinee
     }
     struct CutSums {
         double truePositive = 0.0, trueNegative = 0.0, above = 0.0, below = 0.0;
-        std::int64_t positives = 0, negatives = 0;
+        double positives = 0.0, negatives = 0.0;  // weights of whole units: exact counts
     };
     std::vector<CutSums> cutSums(cuts);
     std::vector<double> hits(k, 0.0), assigned(k, 0.0);
-    std::vector<std::int64_t> members(k, 0);
+    std::vector<double> members(k, 0.0);
 
     for (std::uint32_t i : sample) {
         const double* p = examinees.probabilities(i);
         const std::int32_t t = examinees.trueCategory[i];
         const auto truth = static_cast<std::size_t>(t - 1);
+        const double w = examinees.weightOf(i);
         if (withTables) {
             // The consistency table is symmetric: its upper triangle is summed
             // and mirrored (p_j p_k and p_k p_j are the same double).
             for (std::size_t m = 0; m < k; ++m) {
                 double& cell = tables.trueByObserved[truth * k + m];
-                cell = cell + p[m];
+                cell = cell + w * p[m];
                 for (std::size_t j = 0; j <= m; ++j) {
                     double& agreement = tables.consistencyTable[j * k + m];
-                    agreement = agreement + p[j] * p[m];
+                    agreement = agreement + w * (p[j] * p[m]);
                 }
             }
         }
@@ -97,18 +98,18 @@ PrecisionIndices precisionIndices(const ClassifiedExaminees& examinees, Examinee
             for (std::size_t m = c; m < k; ++m) above = above + p[m];
             CutSums& s = cutSums[c - 1];
             if (t > static_cast<std::int32_t>(c)) {
-                s.truePositive = s.truePositive + above;
-                ++s.positives;
+                s.truePositive = s.truePositive + w * above;
+                s.positives = s.positives + w;
             } else {
-                s.trueNegative = s.trueNegative + below;
-                ++s.negatives;
+                s.trueNegative = s.trueNegative + w * below;
+                s.negatives = s.negatives + w;
             }
-            s.above = s.above + above;
-            s.below = s.below + below;
+            s.above = s.above + w * above;
+            s.below = s.below + w * below;
         }
-        hits[truth] = hits[truth] + p[truth];
-        ++members[truth];
-        for (std::size_t m = 0; m < k; ++m) assigned[m] = assigned[m] + p[m];
+        hits[truth] = hits[truth] + w * p[truth];
+        members[truth] = members[truth] + w;
+        for (std::size_t m = 0; m < k; ++m) assigned[m] = assigned[m] + w * p[m];
     }
 
     PrecisionIndices result;
@@ -116,15 +117,15 @@ PrecisionIndices precisionIndices(const ClassifiedExaminees& examinees, Examinee
     for (std::size_t c = 0; c < cuts; ++c) {
         const CutSums& s = cutSums[c];
         CutDiagnostics& r = result.cuts[c];
-        r.sensitivity = ratio(s.truePositive, static_cast<double>(s.positives));
-        r.specificity = ratio(s.trueNegative, static_cast<double>(s.negatives));
+        r.sensitivity = ratio(s.truePositive, s.positives);
+        r.specificity = ratio(s.trueNegative, s.negatives);
         r.ppv = ratio(s.truePositive, s.above);
         r.npv = ratio(s.trueNegative, s.below);
         r.youden = r.sensitivity + r.specificity - 1.0;
     }
     result.categories.resize(k);
     for (std::size_t m = 0; m < k; ++m) {
-        result.categories[m].sensitivity = ratio(hits[m], static_cast<double>(members[m]));
+        result.categories[m].sensitivity = ratio(hits[m], members[m]);
         result.categories[m].ppv = ratio(hits[m], assigned[m]);
     }
     if (withTables) {

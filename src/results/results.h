@@ -68,6 +68,10 @@ struct Results {
     // ability cuts) and those cuts; the ability estimate and its standard
     // error with the IRT model.
     std::vector<double> trueScore;
+    // Each unit's weight (their mean 1) when the units are a population's
+    // nodes rather than the examinees; the per-examinee vectors above then
+    // hold one entry per node, the node's true composite as its score.
+    std::vector<double> unitWeight;
     std::vector<double> trueScoreCuts;
     std::vector<double> theta;
     std::vector<double> thetaSe;
@@ -94,7 +98,7 @@ struct Results {
 
     ClassifiedExaminees classified() const {
         return {categoryGroups.groupOf, categoryGroups.probabilities, classification.trueCategory,
-                card.categoryCount};
+                card.categoryCount, unitWeight};
     }
 
     // Examinee i's (0-based) probability of each category.
