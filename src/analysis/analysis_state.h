@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "analysis/beta_binomial_units.h"
 #include "analysis/replicate_engine.h"
 #include "model/count_vector_table.h"
 #include "model/model_options.h"
@@ -23,6 +24,10 @@ struct AnalysisState {
     std::vector<CountVectorTable> tables;              // per set
     ReplicateEngine replicates;                        // with bias correction
     ExamineeGroups groups;  // each examinee's levels, when groups are asked for
+    // A beta-binomial run's examinees' observed composites (its units are
+    // nodes) and how it was fitted, for the replicates to refit.
+    std::vector<double> examineeComposite;
+    BetaBinomialUnitsInput betaBinomial;
 };
 
 }  // namespace tl

@@ -1,7 +1,11 @@
 #include "analysis/analyze.h"
 
+#include <tuple>
+
 #include "analysis/bootstrap.h"
+#include "analysis/beta_binomial_units.h"
 #include "analysis/corrected_pass.h"
+#include "analysis/item_moments.h"
 #include "analysis/irt_units.h"
 #include "analysis/response_collector.h"
 #include "core/errors.h"
@@ -45,8 +49,13 @@ class Analysis {
 
     const ModelChoice& errorModel() const { return plan_.options.model; }
     bool collectsResponses() const { return errorModel().kind == ModelKind::Irt; }
-    // The multinomial's distributions are needed by that model alone.
-    bool runsMultinomial() const { return errorModel().kind == ModelKind::Multinomial; }
+    // The multinomial's distributions are needed by that model, and by a
+    // beta-binomial run that takes its reliability.
+    bool runsMultinomial() const {
+        return errorModel().kind == ModelKind::Multinomial ||
+               (errorModel().kind == ModelKind::BetaBinomial &&
+                errorModel().betaBinomial.reliabilitySource == "multinomial");
+    }
 
     const ItemSet& set(std::size_t s) const { return results_.card.itemSets[s]; }
     std::span<const double> rawScores(std::size_t s) const {
@@ -60,10 +69,15 @@ class Analysis {
         SetLoader loader(set(s), composite, model_.shareProfiles(),
                          static_cast<std::size_t>(examinees > 0 ? examinees : 0));
         ResponseCollector responses(results_.card, s, responses_, collectsResponses() && findings);
+        SetMoments* moments = nullptr;
+        if (findings && errorModel().kind == ModelKind::BetaBinomial)
+            moments = &moments_.emplace_back();
         data_.readSet(s, examinees,
-                      [&loader, &responses](std::span<const double> scores, std::int64_t line) {
+                      [&loader, &responses, moments](std::span<const double> scores,
+                                                     std::int64_t line) {
                           loader.add(scores, line);
                           responses.add(scores);
+                          if (moments) moments->add(scores);
                       });
         if (findings) {
             findings->source = data_.sourceName(s);
@@ -243,8 +257,38 @@ class Analysis {
         finishClassification(results_.trueScoreCuts);
     }
 
+    // The reliability the beta-binomial's effective test length is found with.
+    std::pair<double, std::string> betaBinomialReliability() const {
+        const BetaBinomialSettings& settings = errorModel().betaBinomial;
+        if (settings.reliabilitySource == "multinomial")
+            return {results_.reliability.reliability, "multinomial"};
+        if (settings.reliabilitySource == "given") return {settings.reliability, "given"};
+        const double variance = varianceAboutMean(results_.observedComposite);
+        return {alphaOfSets(results_.card, moments_, variance),
+                moments_.size() == 1 ? "alpha" : "stratified alpha"};
+    }
+
+    void classifyByBetaBinomial() {
+        BetaBinomialUnitsInput in;
+        in.card = &results_.card;
+        in.scales = &results_.scales;
+        in.model = &errorModel();
+        in.observedComposite = results_.observedComposite;
+        std::tie(in.reliability, in.reliabilitySource) = betaBinomialReliability();
+        ModelUnits units = betaBinomialUnits(in);
+        if (forBootstrap_) {
+            state_.examineeComposite = results_.observedComposite;
+            state_.betaBinomial = in;
+            state_.betaBinomial.observedComposite = {};
+        }
+        takeUnits(std::move(units));
+        stepDone();
+        finishClassification(results_.trueScoreCuts);
+    }
+
     void classify() {
-        if (!runsMultinomial()) return classifyByModel();
+        if (errorModel().kind == ModelKind::BetaBinomial) return classifyByBetaBinomial();
+        if (errorModel().kind != ModelKind::Multinomial) return classifyByModel();
         const bool scaleHere = plan_.scale && !plan_.biasCorrection;
         results_.categoryGroups =
             compositeGroups(scaleHere ? std::span<const double>(plan_.scale->conversion.scale)
@@ -262,7 +306,7 @@ class Analysis {
         const CategoryGroups& groups = results_.categoryGroups;
         results_.classification = classifyExaminees(
             results_.classificationComposite(), trueCuts, results_.card.categoryCount,
-            groups.groupOf, groups.probabilities, groups.consistency);
+            groups.groupOf, groups.probabilities, groups.consistency, results_.unitWeight);
         results_.observedCategory =
             categoriesOf(results_.observedComposite, results_.card.observedCuts);
         double classified = 0.0;
@@ -297,6 +341,7 @@ class Analysis {
     std::vector<SetDistributions> distributions_;            // per set, from the last pass
     std::vector<double> scaleVariance_;  // per examinee, with a conversion table
     ResponseTable responses_;            // each examinee's categories, for the IRT model
+    std::vector<SetMoments> moments_;    // per set, for the beta-binomial's alpha
     std::int64_t steps_ = 0;
 };
 
@@ -315,6 +360,9 @@ Results analyzePlanned(RunPlan plan, DataSource& data, const AnalysisHooks& hook
         refuseUnaffordableRun(state.plan,
                               {run.examineeCount, static_cast<std::int64_t>(run.groups.size())});
         state.results.bootstrap = bootstrapIndices(state, hooks.onBootstrapProgress);
+        if (state.results.model.kind == ModelKind::BetaBinomial)
+            state.results.model.add("bootstrap_fallbacks",
+                                    static_cast<double>(state.results.bootstrap->modelFallbacks));
     }
     return std::move(state.results);
 }

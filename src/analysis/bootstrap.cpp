@@ -69,6 +69,7 @@ BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapPro
     // Only the calling thread (worker 0) asks the caller; the workers see its
     // answer before each replicate they start.
     std::atomic<std::int64_t> done{0};
+    std::atomic<std::int64_t> fellBack{0};
     std::atomic<bool> stopped{false};
     auto ask = [&] {
         if (progress && progress(done.load(), replicates) == BootstrapStep::Stop) stopped = true;
@@ -95,6 +96,7 @@ BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapPro
                             : indices.groups;
                 }
                 scaleReliability[first + b] = indices.scaleReliability;
+                if (indices.modelFellBack) ++fellBack;
                 ++done;
                 if (worker == 0) ask();
             }
@@ -105,6 +107,7 @@ BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapPro
 
     BootstrapSummary summary;
     summary.replicates = replicates;
+    summary.modelFallbacks = fellBack.load();
     summary.seed = seed;
     summary.overall = spreadOf(std::span<const IndexSet>(overall));
     for (const std::vector<IndexSet>& values : perCut) {

@@ -2,7 +2,9 @@
 
 #include <limits>
 
+#include "analysis/beta_binomial_units.h"
 #include "analysis/corrected_pass.h"
+#include "core/errors.h"
 #include "classify/category_groups.h"
 #include "classify/classification.h"
 #include "model/reliability.h"
@@ -86,15 +88,50 @@ ReplicateIndices biasCorrectedIndices(const AnalysisState& state, ExamineeSample
     const std::vector<std::int32_t> trueCategory =
         categoriesOf(std::span<const double>(pass.correctedComposite).first(n), run.card.trueCuts);
     const ClassifiedExaminees classified{groups.groupOf, groups.probabilities, trueCategory,
-                                         run.card.categoryCount};
+                                         run.card.categoryCount, {}};
     const std::vector<std::uint32_t> inOrder = wholeSample(n);
     return indicesOf(classified, inOrder, reliability, state, sample);
+}
+
+// The beta-binomial refitted to the sample's observed composites (moments,
+// effective length and beta; the reliability stays the run's), its nodes then
+// classified as the run's were. A sample the model cannot fit gets NaN.
+ReplicateIndices betaBinomialIndices(const AnalysisState& state, ExamineeSample sample) {
+    const Results& run = state.results;
+    const std::size_t cuts = static_cast<std::size_t>(run.card.categoryCount) - 1;
+    BetaBinomialUnitsInput in = state.betaBinomial;
+    std::vector<double> scores(sample.size());
+    for (std::size_t j = 0; j < sample.size(); ++j)
+        scores[j] = state.examineeComposite[sample[j]];
+    in.observedComposite = scores;
+    in.card = &run.card;
+    in.scales = &run.scales;
+    in.model = &state.plan.options.model;
+    in.forReplicate = true;
+    ModelUnits units;
+    try {
+        units = betaBinomialUnits(in);
+    } catch (const InputError&) {
+        return undefinedIndices(cuts, in.reliability);
+    }
+    const std::vector<std::int32_t> trueCategory = categoriesOf(units.trueScore, units.trueCuts);
+    const ClassifiedExaminees classified{units.groups.groupOf, units.groups.probabilities,
+                                         trueCategory, run.card.categoryCount, units.weight};
+    const std::vector<std::uint32_t> nodes = wholeSample(units.weight.size());
+    ReplicateIndices r;
+    r.overall = overallIndices(classified, nodes);
+    r.cuts = cutIndices(classified, nodes);
+    r.precision = precisionIndices(classified, nodes, r.overall.kappa);
+    r.reliability = in.reliability;
+    r.modelFellBack = !units.summary.fellBackFrom.empty();
+    return r;
 }
 
 }  // namespace
 
 ReplicateIndices replicateIndices(const AnalysisState& state, ExamineeSample sample) {
     const Results& run = state.results;
+    if (run.model.kind == ModelKind::BetaBinomial) return betaBinomialIndices(state, sample);
     ReplicateIndices indices =
         run.biasCorrected
             ? biasCorrectedIndices(state, sample)

@@ -18,6 +18,7 @@ struct ReplicateIndices {
     double reliability = 0.0;
     std::vector<GroupIndices> groups;  // per grouping level; empty: all undefined
     double scaleReliability = 0.0;     // with scale scores (sampleScaleReliability)
+    bool modelFellBack = false;        // the beta-binomial fitted fewer parameters than 4
 };
 
 // Every index of a run recomputed from scratch on a sample of its examinees

@@ -291,7 +291,7 @@ ModelUnits irtNodeUnits(const IrtUnitsInput& in) {
     const auto setItems = itemsBySet(card, irt);
     const auto items = allItems(irt);
     const std::vector<irt::PopulationNode> nodes =
-        irt::normalPopulation(irt.populationMean, irt.populationSd);
+        irt::normalPopulation(irt.populationMean, irt.populationSd, irt.populationPoints);
     const std::size_t count = nodes.size();
 
     ModelUnits units;

@@ -4,7 +4,7 @@
 #include <memory>
 #include <system_error>
 
-#include "analysis/irt_preparation.h"
+#include "analysis/model_preparation.h"
 #include "core/errors.h"
 #include "core/one_line.h"
 #include "input/analysis_file_limits.h"

@@ -42,6 +42,8 @@ struct GroupLevelSpread {
 
 struct BootstrapSummary {
     std::int64_t replicates = 0;
+    // Replicates whose beta-binomial fit fell back to fewer parameters.
+    std::int64_t modelFallbacks = 0;
     std::uint64_t seed = 1;
     IndexSetSpread overall;
     std::vector<IndexSetSpread> cuts;                   // c = 1 .. K-1

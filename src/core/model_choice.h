@@ -55,6 +55,7 @@ struct IrtSettings {
     std::string populationPath;
     double populationMean = 0.0;
     double populationSd = 1.0;
+    int populationPoints = 41;
     bool cutsOnTheta = false;  // the cuts are abilities
     // The items' parameters, read from itemsPath before the run, in set and
     // item order.

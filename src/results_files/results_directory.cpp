@@ -4,6 +4,7 @@
 
 #include "platform/file_names.h"
 #include "results_files/examinees_csv.h"
+#include "results_files/model_fit_files.h"
 #include "results_files/groups_results.h"
 #include "results_files/results_csv.h"
 #include "results_files/results_html.h"
@@ -27,6 +28,7 @@ std::vector<std::pair<std::string, std::string>> composeResultsFiles(const Resul
     if (results.scale) files.emplace_back("scale_csem.csv", composeScaleCsemCsv(*results.scale));
     files.emplace_back("examinees.csv", composeExamineesCsv(results));
     if (!results.groups.empty()) files.emplace_back("groups.csv", composeGroupsCsv(results));
+    if (results.model.fit) files.emplace_back("fit.csv", composeModelFitCsv(*results.model.fit));
     files.emplace_back("report.html", composeResultsHtml(results));
     return files;
 }
@@ -44,6 +46,7 @@ const std::vector<std::string>& resultsFileNames() {
                                                 "scale_csem.csv",
                                                 "examinees.csv",
                                                 "groups.csv",
+                                                "fit.csv",
                                                 "report.html"};
     return names;
 }

@@ -99,6 +99,16 @@ Json modelDocument(const ModelSummary& model) {
     return doc;
 }
 
+Json fitDocument(const ModelFitSummary& fit) {
+    Json bins = Json::array();
+    for (const ModelFitBin& bin : fit.bins)
+        bins.push_back({{"first_score", bin.first},
+                        {"last_score", bin.last},
+                        {"expected", bin.expected},
+                        {"observed", bin.observed}});
+    return {{"bins", bins}, {"chi2", fit.chi2}, {"df", fit.df}, {"p", fit.p}};
+}
+
 }  // namespace
 
 Json resultsDocument(const Results& results) {
@@ -114,6 +124,7 @@ Json resultsDocument(const Results& results) {
     doc["categories"] = results.categoryCount();
     if (hasCategoryLabels(results)) doc["labels"] = results.labels.categoryLabels;
     if (results.model.kind != ModelKind::Multinomial) doc["model"] = modelDocument(results.model);
+    if (results.model.fit) doc["fit"] = fitDocument(*results.model.fit);
     doc["observed_cuts"] = card.observedCuts;
     doc["true_cuts"] = card.trueCuts;
     doc["bias_correction"] = results.biasCorrected;

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "analysis/model_preparation.h"
 #include "analysis/prepared_file.h"
 #include "core/messages.h"
 #include "core/one_line.h"
@@ -38,17 +39,17 @@ class Run {
     Run(const RunRequest& request, const RunEvents& events, RunOutcome& outcome)
         : request_(request), events_(events), outcome_(outcome) {}
 
-    // The models beside the multinomial match their inputs to a table's
-    // columns, so they run on analysis files.
+    // The IRT model matches its parameters to a table's columns, so it runs
+    // on analysis files and on named scores in memory.
     static void refuseModelWithoutTable(const ModelChoice& model) {
-        if (model.kind == ModelKind::Multinomial) return;
+        if (model.kind != ModelKind::Irt) return;
         Finding finding;
         finding.code = FindingCode::ModelRefused;
         finding.key = "model";
         finding.value = std::string(modelKindName(model.kind));
         finding.text = "the " + finding.value +
-                       " model runs on an analysis file (.toml) with its data table; a control "
-                       "card or scores in memory run the multinomial model";
+                       " model runs on an analysis file (.toml) with its data table, whose "
+                       "column names its parameters name; a control card has none";
         throw InputError(std::move(finding));
     }
 
@@ -71,6 +72,8 @@ class Run {
         refuseModelWithoutTable(settled.analysis.model);
         AnalysisOptions analysis = settled.analysis;
         analysis.scale = settleScale(request_, nullptr);
+        refuseModelRun(card, analysis.model, analysis.scale.has_value(), {},
+                       analysis.bootstrapReplicates > 0);
         std::optional<OutputTransaction> outputs;
         AnalysisHooks hooks = hooksWith([&](const RunPlan&) {
             if (report) {
@@ -132,19 +135,30 @@ class Run {
     }
 
     Results memoryRun(const MemoryInput& input) {
-        const SettledOptions settled = settleOptions(request_, nullptr);
-        refuseModelWithoutTable(settled.analysis.model);
+        SettledOptions settled = settleOptions(request_, nullptr);
         AnalysisOptions analysis = settled.analysis;
         // The caller's own table stands in for a table's file.
         analysis.scale = input.scale
                              ? ScaleRequest{*input.scale, request_.cutsOnScale.value_or(false)}
                              : settleScale(request_, nullptr);
+        ControlCard card = input.card;
+        if (analysis.model.kind == ModelKind::Irt) {
+            if (input.itemNames.size() != card.itemSets.size()) refuseModelWithoutTable(analysis.model);
+            prepareIrt(card, input.labels.setNames, input.itemNames, analysis.model,
+                       [this](const Finding& f) { found(f); });
+        } else {
+            refuseModelWithoutTable(analysis.model);
+        }
+        refuseModelRun(card, analysis.model, analysis.scale.has_value(),
+                       input.groups.variables.empty() ? std::vector<std::string>{}
+                                                      : std::vector<std::string>{"groups"},
+                       analysis.bootstrapReplicates > 0);
         MemoryDataSource data(input.scores);
         data.setGroups(input.groups);
         std::optional<OutputTransaction> outputs;
         if (request_.write && settled.resultsDir)
             outputs.emplace(std::nullopt, settled.resultsDir, outputNote());
-        Results results = analyze(input.card, data, analysis, hooksWith({}));
+        Results results = analyze(card, data, analysis, hooksWith({}));
         results.labels = input.labels;
         results.records = input.records;
         finish(results, settled, outputs);

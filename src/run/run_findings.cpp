@@ -227,6 +227,8 @@ std::vector<Finding> runFindings(const Results& r) {
     if (r.scale && r.scale->plan.conversion.decreasing)
         out.push_back(made(FindingCode::DecreasingScaleTable, Severity::Warning,
                            decreasingTableWarning(r.scale->plan.source)));
+    // What the error model found (a beta-binomial misfit).
+    out.insert(out.end(), r.model.findings.begin(), r.model.findings.end());
     return out;
 }
 

@@ -22,8 +22,8 @@ namespace {
 // gives way to that model's default method.
 ModelChoice settleModel(const RunRequest& request, const AnalysisFile* file) {
     ModelChoice m;
-    const std::optional<ModelKind> fileKind = file ? file->modelKind : std::nullopt;
-    const std::optional<ModelMethod> fileMethod = file ? file->modelMethod : std::nullopt;
+    const ModelKind* fileKind = file && file->modelKind ? &*file->modelKind : nullptr;
+    const ModelMethod* fileMethod = file && file->modelMethod ? &*file->modelMethod : nullptr;
     if (request.model) {
         m.kind = *request.model;
     } else if (request.method) {

@@ -27,6 +27,9 @@ struct MemoryInput {
     ExamineeRecords records;
     // The conversion table, when the caller gives one.
     std::optional<ScaleTable> scale;
+    // Each set's item names, in item order (the caller's column names): the
+    // IRT model matches its parameters to them.
+    std::vector<std::vector<std::string>> itemNames;
 };
 
 // Everything a front end can ask of one run. An option left empty was not

@@ -2,7 +2,9 @@
 cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, bootstrap = 0,
                 seed = NULL, id = NULL, na = c("error", "omit"), unmatched = c("error", "ignore"),
                 threads = 0, labels = NULL, progress = interactive(), by = NULL,
-                min_group = 50, scale = NULL, cuts_on = c("raw", "scale"), strict = FALSE) {
+                min_group = 50, scale = NULL, cuts_on = c("raw", "scale"), strict = FALSE,
+                model = c("multinomial", "irt", "beta-binomial"), method = NULL,
+                items = NULL) {
   call <- match.call()
   if (missing(data)) fail("`data` is missing: a data frame or matrix, one row per examinee.")
   if (missing(sets)) fail("`sets` is missing: a list of item sets, each list(items = , points = ).")
@@ -28,6 +30,12 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
   if (cuts_on == "scale" && is.null(scale)) {
     fail("`cuts_on = \"scale\"` needs the conversion table: give `scale` as well.")
   }
+  model <- check_choice(model, c("multinomial", "irt", "beta-binomial"), "model")
+  if (!is.null(method)) {
+    method <- check_choice(method, c("summed-p", "summed-d", "rudner-p", "rudner-d", "ll", "hb"),
+                           "method")
+  }
+  items <- item_parameter_file(items)
   na <- check_choice(na, c("error", "omit"), "na")
   unmatched <- check_choice(unmatched, c("error", "ignore"), "unmatched")
   labels <- column_labels(data)
@@ -44,7 +52,8 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
   keep <- rows_to_keep(scores, labels[all_columns], na)
   native_sets <- lapply(sets, function(set) {
     matrix_of_set <- scores[keep, match(set$columns, all_columns), drop = FALSE]
-    list(scores = matrix_of_set, points = set$points, weight = set$weight, label = set$label)
+    list(scores = matrix_of_set, points = set$points, weight = set$weight, label = set$label,
+         items = labels[set$columns])
   })
   groups <- group_columns(by, data, labels, all_columns, id_column, keep, min_group)
   # Drawn last, once every argument has passed its checks.
@@ -58,11 +67,25 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
     cuts_on = cuts_on, stop_on_unmatched = unmatched == "error",
     labels = as.character(labels_given), rows = as.numeric(keep),
     ids = if (is.null(ids)) character(0) else id_text(ids), groups = groups,
-    scale_raw = scale$raw, scale_values = scale$scale, progress = progress_reporter(progress)))
+    scale_raw = scale$raw, scale_values = scale$scale, progress = progress_reporter(progress),
+    model = model, method = method, items = items))
   if (!is.null(out$unmatched)) stop_unmatched(out$unmatched, sets, labels, keep)
   present_findings(out)
   new_tesserlink(out, labels = vapply(sets, `[[`, "", "label"), record = keep, id = ids,
                  call = call, categories = labels_given)
+}
+
+# The item-parameter table as the library reads it: a file's path as given, or
+# a data frame written to a temporary CSV file (removed when the session ends).
+item_parameter_file <- function(items) {
+  if (is.null(items)) return(NULL)
+  if (is.character(items) && length(items) == 1L) return(items)
+  if (!is.data.frame(items)) {
+    fail("`items` must be a data frame of item parameters or the path of their table.")
+  }
+  path <- tempfile("tesserlink-items-", fileext = ".csv")
+  utils::write.csv(items, path, row.names = FALSE, na = "")
+  path
 }
 
 # The sets as the library took them, labelled.

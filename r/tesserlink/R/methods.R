@@ -25,6 +25,10 @@ print.tesserlink <- function(x, digits = 5, ...) {
       s$categories, " categories; observed cuts ", paste(score_text(x$cuts$observed_cut), collapse = ", "),
       ", true cuts ", paste(score_text(x$cuts$true_cut), collapse = ", "), "\n", sep = "")
   if (!is.null(x$title)) cat(x$title, "\n", sep = "")
+  if (!is.null(x$model)) {
+    cat("Model: ", x$model$kind, ", method ", x$model$method, " (units: ", x$model$units, ")\n",
+        sep = "")
+  }
   if (!is.null(x$labels)) cat("Categories: ", paste(x$labels, collapse = ", "), "\n", sep = "")
   cat("Reliability ", f(x$reliability$reliability),
       if (s$bias_corrected) " (true categories from bias-corrected scores)", "\n", sep = "")

@@ -27,6 +27,11 @@ new_tesserlink <- function(out, labels, record, id, call, categories = NULL) {
   k <- length(cuts) + 1L
   if (length(categories) == 0L) categories <- NULL
   coded <- category_coding(categories)
+  # A model whose units are a population's nodes lists the nodes.
+  if (identical(r$model$units, "nodes")) {
+    record <- seq_along(r$examinees[[1L]])
+    id <- NULL
+  }
   examinees <- data.frame(record = record)
   if (!is.null(id)) examinees$id <- id
   examinees <- cbind(examinees, named_columns(r$examinees))
@@ -74,6 +79,7 @@ new_tesserlink <- function(out, labels, record, id, call, categories = NULL) {
     result$examinees$scale_score <- r$scale$scale_score
     result$examinees$scale_csem <- r$scale$scale_csem
   }
+  if (!is.null(r$model)) result$model <- r$model
   result$labels <- categories
   # The run itself, for write_results(); gone once the object is saved and read back.
   structure(result, class = "tesserlink", native = out$native)

@@ -69,6 +69,11 @@ std::shared_ptr<tl::MemoryInput> memoryInput(const Rcpp::List& args) {
     for (const double row : rows) input->records.rows.push_back(static_cast<std::int64_t>(row));
     input->records.ids = Rcpp::as<std::vector<std::string>>(args["ids"]);
     input->scale = tlr::scaleFromR(args["scale_raw"], args["scale_values"]);
+    const Rcpp::List sets(args["sets"]);
+    for (R_xlen_t s = 0; s < sets.size(); ++s) {
+        const Rcpp::List set(sets[s]);
+        input->itemNames.push_back(Rcpp::as<std::vector<std::string>>(set["items"]));
+    }
     return input;
 }
 

@@ -114,7 +114,28 @@ Rcpp::List examinees(const tl::Results& r) {
             out.push_back(r.tables ? numbers(r.tables->examineeCsem) : Rcpp::NumericVector(), key);
         }
     }
+    if (!r.theta.empty()) {
+        out.push_back(numbers(r.theta), "theta");
+        out.push_back(numbers(r.thetaSe), "theta_se");
+    }
     return out;
+}
+
+// Which model ran: its kind, method, what its units are, its settings and
+// findings as named values, and its notes.
+Rcpp::List modelToR(const tl::Results& r) {
+    Rcpp::List facts;
+    for (const tl::ModelFact& fact : r.model.facts) {
+        if (fact.isNumber)
+            facts.push_back(fact.number, fact.key);
+        else
+            facts.push_back(fact.text, fact.key);
+    }
+    return Rcpp::List::create(
+        _["kind"] = std::string(tl::modelKindName(r.model.kind)),
+        _["method"] = std::string(tl::modelMethodName(r.model.method)),
+        _["units"] = r.unitWeight.empty() ? "examinees" : "nodes", _["settings"] = facts,
+        _["notes"] = r.model.notes);
 }
 
 // Columns of a group's indices over its rows (cuts or categories).
@@ -374,6 +395,7 @@ Rcpp::List resultsToR(const tl::Results& r) {
     if (r.bootstrap) out.push_back(bootstrap(*r.bootstrap, r), "bootstrap");
     if (!r.groups.empty()) out.push_back(groupRows(r), "groups");
     if (r.scale) out.push_back(scaleToR(r), "scale");
+    if (r.model.kind != tl::ModelKind::Multinomial) out.push_back(modelToR(r), "model");
     return out;
 }
 

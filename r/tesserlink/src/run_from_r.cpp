@@ -115,6 +115,10 @@ tl::RunRequest requestFromR(const Rcpp::List& args) {
     request.resultsDir = textOf(args, "results");
     request.write = Rcpp::as<bool>(element(args, "write"));
     request.tables = true;
+    // The names are R's choices, checked by match.arg; the run decides the rest.
+    if (const auto m = textOf(args, "model")) request.model = tl::modelKindNamed(*m);
+    if (const auto m = textOf(args, "method")) request.method = tl::modelMethodNamed(*m);
+    request.items = textOf(args, "items");
     return request;
 }
 

@@ -16,6 +16,12 @@ namespace tl {
 void prepareIrt(AnalysisFile& file, const std::vector<std::string>& header,
                 const ResolvedColumns& columns, ModelChoice& model, const FindingSink& found);
 
+// The same for any route that names each set's items (`itemNames`, per set in
+// item order; scores held in memory name them by their columns).
+void prepareIrt(ControlCard& card, const std::vector<std::string>& setNames,
+                const std::vector<std::vector<std::string>>& itemNames, ModelChoice& model,
+                const FindingSink& found);
+
 // The refusals every model but the multinomial shares, before any data is
 // read: a bias correction (the multinomial's own), and what the method's
 // units cannot give (subgroups, a bootstrap and scale scores need examinees).

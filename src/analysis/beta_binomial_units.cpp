@@ -1,0 +1,117 @@
+#include "analysis/beta_binomial_units.h"
+
+#include <cmath>
+
+#include "classify/classification.h"
+#include "model/beta_binomial/beta_binomial_fit.h"
+
+namespace tl {
+
+namespace {
+
+betabinomial::TrueModel trueModelNamed(const std::string& name) {
+    if (name == "4P") return betabinomial::TrueModel::FourParameter;
+    if (name == "3P") return betabinomial::TrueModel::ThreeParameter;
+    if (name == "2P") return betabinomial::TrueModel::TwoParameter;
+    return betabinomial::TrueModel::Auto;
+}
+
+void describe(ModelSummary& summary, const ModelChoice& model,
+              const betabinomial::BetaBinomialFit& fit, double a, double b,
+              const std::string& reliabilitySource) {
+    summary.kind = model.kind;
+    summary.method = model.method;
+    summary.add("a", a);
+    summary.add("b", b);
+    summary.add("reliability", fit.length.reliability);
+    summary.add("reliability_source", reliabilitySource);
+    summary.add("mean", fit.length.mean);
+    summary.add("variance", fit.length.variance);
+    summary.add("n_eff", fit.length.nEff);
+    summary.add("n", static_cast<double>(fit.length.n));
+    if (model.method == ModelMethod::HansonBrennan) summary.add("k", fit.k);
+    for (std::size_t r = 0; r < fit.moments.raw.size(); ++r)
+        summary.add("m" + std::to_string(r + 1), fit.moments.raw[r]);
+    summary.add("true_model", fit.beta.fit);
+    summary.add("l", fit.beta.l);
+    summary.add("u", fit.beta.u);
+    summary.add("alpha", fit.beta.alpha);
+    summary.add("beta", fit.beta.beta);
+    if (!fit.beta.why.empty()) summary.add("fallback", fit.beta.why);
+    if (fit.beta.parameters < 4) summary.fellBackFrom = fit.beta.why.empty() ? "4P" : fit.beta.why;
+    summary.add("nodes", static_cast<double>(fit.nodes.tau.size()));
+    summary.notes.push_back(
+        "units are the quadrature nodes of the fitted beta true-score distribution: every "
+        "index is an integral over it; conditional results are per node, by true composite");
+    summary.notes.push_back(
+        "the observed mean and variance use divisor N - 1, as the beta-binomial literature "
+        "does");
+}
+
+}  // namespace
+
+ModelUnits betaBinomialUnits(const BetaBinomialUnitsInput& in) {
+    const ControlCard& card = *in.card;
+    const ModelChoice& model = *in.model;
+    const BetaBinomialSettings& settings = model.betaBinomial;
+    const double a = static_cast<double>(in.scales->composite.minComposite);
+    const double b = static_cast<double>(in.scales->composite.maxComposite);
+
+    betabinomial::Settings fitting;
+    fitting.method = model.method == ModelMethod::HansonBrennan
+                         ? betabinomial::Method::HansonBrennan
+                         : betabinomial::Method::LivingstonLewis;
+    fitting.reliability = in.reliability;
+    fitting.itemCount = card.itemSets.empty() ? 0 : card.itemSets[0].itemCount;
+    fitting.trueModel = trueModelNamed(settings.trueModel);
+    fitting.l = settings.lower.value_or(0.0);
+    fitting.u = settings.upper.value_or(1.0);
+    fitting.minExpected = settings.minExpected;
+    fitting.observedCuts = card.observedCuts;
+    fitting.trueCuts = card.trueCuts;
+    fitting.conditionalRows = !in.forReplicate;
+    const betabinomial::BetaBinomialFit fit =
+        betabinomial::fitBetaBinomial(in.observedComposite, a, b, fitting);
+
+    const auto categories = static_cast<std::size_t>(card.categoryCount);
+    const std::size_t count = fit.nodes.tau.size();
+    const double n = static_cast<double>(fit.length.n);
+    const betabinomial::ErrorModel error(fitting.method, fit.length.n, fit.k);
+    ModelUnits units;
+    units.groups.groupOf.resize(count);
+    units.groups.probabilities = fit.nodeCategoryProbabilities;
+    units.groups.consistency.resize(count);
+    units.trueScore = fit.nodes.tau;
+    units.trueCuts = fit.trueCuts;
+    units.weight.resize(count);
+    units.unitScore.resize(count);
+    units.errorVariance.resize(count);
+    const double scale = (b - a) / n;
+    for (std::size_t q = 0; q < count; ++q) {
+        units.groups.groupOf[q] = static_cast<std::uint32_t>(q);
+        units.groups.consistency[q] = conditionalConsistency(
+            std::span<const double>(units.groups.probabilities.data() + q * categories, categories));
+        units.weight[q] = fit.nodes.weight[q] * static_cast<double>(count);
+        units.unitScore[q] = a + (b - a) * fit.nodes.tau[q];
+        units.errorVariance[q] = error.variance(fit.nodes.tau[q]) * scale * scale;
+    }
+    units.reliability.reliability = fit.length.reliability;
+    units.reliability.sampleVariance = fit.length.variance;
+    double meanError = 0.0;
+    for (std::size_t q = 0; q < count; ++q)
+        meanError = meanError + fit.nodes.weight[q] * units.errorVariance[q];
+    units.reliability.averageErrorVariance = meanError;
+
+    describe(units.summary, model, fit, a, b, in.reliabilitySource);
+    ModelFitSummary& summary = units.summary.fit.emplace();
+    for (const betabinomial::FitBin& bin : fit.fit.bins)
+        summary.bins.push_back({static_cast<double>(bin.first), static_cast<double>(bin.last),
+                                bin.expected, bin.observed});
+    summary.chi2 = fit.fit.chi2;
+    summary.df = fit.fit.df;
+    summary.p = fit.fit.p;
+    units.summary.findings = fit.findings;
+    return units;
+}
+
+}  // namespace tl
