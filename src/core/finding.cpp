@@ -8,7 +8,7 @@ namespace tl {
 namespace {
 
 // Each code with its stable name, in declaration order.
-constexpr std::array<std::pair<FindingCode, std::string_view>, 39> kNames{{
+constexpr std::array<std::pair<FindingCode, std::string_view>, 49> kNames{{
     {FindingCode::CardFileMissing, "card.file_missing"},
     {FindingCode::TooManyItemSets, "card.too_many_sets"},
     {FindingCode::TooManyScorePoints, "card.too_many_points"},
@@ -27,6 +27,14 @@ constexpr std::array<std::pair<FindingCode, std::string_view>, 39> kNames{{
     {FindingCode::OptionInvalid, "run.option"},
     {FindingCode::OutOfMemory, "run.memory"},
     {FindingCode::Internal, "run.internal"},
+    {FindingCode::IrtColumns, "irt.columns"},
+    {FindingCode::IrtUnknownModel, "irt.unknown_model"},
+    {FindingCode::IrtParameter, "irt.parameter"},
+    {FindingCode::IrtDuplicateItem, "irt.duplicate_item"},
+    {FindingCode::IrtAsymptote, "irt.asymptote"},
+    {FindingCode::IrtBoundaries, "irt.boundaries"},
+    {FindingCode::IrtMissingItem, "irt.missing_item"},
+    {FindingCode::IrtCategoryCount, "irt.category_count"},
     {FindingCode::UnmatchedScores, "data.unmatched_scores"},
     {FindingCode::SpanningRecords, "data.spanning_records"},
     {FindingCode::ExtraValues, "data.extra_values"},
@@ -42,6 +50,8 @@ constexpr std::array<std::pair<FindingCode, std::string_view>, 39> kNames{{
     {FindingCode::PromptNameCut, "prompt.name_cut"},
     {FindingCode::ItemInTwoSets, "table.item_in_two_sets"},
     {FindingCode::DuplicateIds, "table.duplicate_ids"},
+    {FindingCode::IrtExtraItem, "irt.extra_item"},
+    {FindingCode::IrtSlope, "irt.slope"},
     {FindingCode::RowsOmitted, "table.rows_omitted"},
     {FindingCode::MissingScored, "table.missing_scored"},
     {FindingCode::SetConvolved, "engine.set_convolved"},

@@ -36,6 +36,15 @@ enum class FindingCode {
     OptionInvalid,    // run.option: a run option out of range or in conflict
     OutOfMemory,      // run.memory
     Internal,         // run.internal
+    // Errors of an item parameter table and its match with the item sets.
+    IrtColumns,        // irt.columns: a header the table cannot be read with
+    IrtUnknownModel,   // irt.unknown_model
+    IrtParameter,      // irt.parameter: a value missing or one the model does not take
+    IrtDuplicateItem,  // irt.duplicate_item
+    IrtAsymptote,      // irt.asymptote: c or u outside [0, 1], or c >= u
+    IrtBoundaries,     // irt.boundaries: graded boundaries that do not increase
+    IrtMissingItem,    // irt.missing_item: an item of a set without parameters
+    IrtCategoryCount,  // irt.category_count: categories unlike the set's score points
     // Data misfits.
     UnmatchedScores,  // data.unmatched_scores
     SpanningRecords,  // data.spanning_records
@@ -53,6 +62,8 @@ enum class FindingCode {
     PromptNameCut,          // prompt.name_cut
     ItemInTwoSets,          // table.item_in_two_sets
     DuplicateIds,           // table.duplicate_ids
+    IrtExtraItem,           // irt.extra_item: parameters for an item in no set
+    IrtSlope,               // irt.slope: a discrimination not above 0
     // Notes.
     RowsOmitted,         // table.rows_omitted
     MissingScored,       // table.missing_scored
