@@ -15,7 +15,10 @@ struct Logistic {
 };
 
 Logistic logistic(double z) {
-    return {1.0 / (1.0 + std::exp(-z)), 1.0 / (1.0 + std::exp(z))};
+    // One exponential, of -|z|, which cannot overflow.
+    const double e = std::exp(-std::fabs(z));
+    const double near = 1.0 / (1.0 + e), far = e / (1.0 + e);
+    return z >= 0.0 ? Logistic{near, far} : Logistic{far, near};
 }
 
 // P*(X >= k) of a graded item, k = 0 .. m + 1, with its complement.

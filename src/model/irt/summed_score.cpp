@@ -47,37 +47,46 @@ void setScoreDistribution(std::span<const ItemParameters* const> items,
         steps[k] = std::llround(scorePoints[k] * s) - lowest;
         widest = std::max(widest, steps[k]);
     }
-    const std::size_t span = items.size() * static_cast<std::size_t>(widest) + 1;
-    if (scratch.sums.size() < span) {
-        scratch.sums.resize(span);
-        scratch.next.resize(span);
-    }
+    // Two buffers of the sums 0 .. span - 1 above the lowest, each after
+    // `widest` zeros, so that sum t - step reads 0 below the lowest sum.
+    const auto pad = static_cast<std::size_t>(widest);
+    const std::size_t span = items.size() * pad + 1;
+    if (scratch.sums.size() < 2 * (pad + span)) scratch.sums.resize(2 * (pad + span));
     if (scratch.categories.size() < scorePoints.size())
         scratch.categories.resize(scorePoints.size());
     const std::span<double> p(scratch.categories.data(), scorePoints.size());
+    double* sums = scratch.sums.data() + pad;
+    double* next = sums + span + pad;
+    std::fill(sums - pad, sums, 0.0);
+    std::fill(next - pad, next, 0.0);
 
-    scratch.sums[0] = 1.0;
-    std::size_t width = 1;  // sums 0 .. width - 1 above the lowest are reachable
+    sums[0] = 1.0;
+    std::size_t width = 1;  // sums 0 .. width - 1 are reachable
     for (const ItemParameters* item : items) {
         categoryProbabilities(*item, D, theta, p);
-        const std::size_t grown = width + static_cast<std::size_t>(widest);
-        std::fill(scratch.next.begin(), scratch.next.begin() + grown, 0.0);
-        for (std::size_t t = 0; t < width; ++t) {
-            const double before = scratch.sums[t];
-            for (std::size_t k = 0; k < p.size(); ++k)
-                scratch.next[t + static_cast<std::size_t>(steps[k])] += before * p[k];
+        const std::size_t grown = width + pad;
+        std::fill(sums + width, sums + grown, 0.0);
+        // Category by category over every sum, so that the inner loop runs
+        // over contiguous sums.
+        for (std::size_t k = 0; k < p.size(); ++k) {
+            const double* from = sums - steps[k];
+            const double pk = p[k];
+            if (k == 0) {
+                for (std::size_t t = 0; t < grown; ++t) next[t] = from[t] * pk;
+            } else {
+                for (std::size_t t = 0; t < grown; ++t) next[t] += from[t] * pk;
+            }
         }
-        std::swap(scratch.sums, scratch.next);
+        std::swap(sums, next);
         width = grown;
     }
 
+    // The raw scores are consecutive whole numbers: L sums apart.
     const std::int64_t base = static_cast<std::int64_t>(items.size()) * lowest;
+    const std::int64_t first = rawScores.empty() ? 0 : std::llround(rawScores[0] * s) - base;
     for (std::size_t r = 0; r < rawScores.size(); ++r) {
-        const double scaled = rawScores[r] * s;
-        const std::int64_t t = std::llround(scaled) - base;
-        out[r] = nearlyWhole(scaled) && t >= 0 && t < static_cast<std::int64_t>(width)
-                     ? scratch.sums[static_cast<std::size_t>(t)]
-                     : 0.0;
+        const std::int64_t t = first + static_cast<std::int64_t>(r) * scale;
+        out[r] = t >= 0 && t < static_cast<std::int64_t>(width) ? sums[t] : 0.0;
     }
 }
 

@@ -27,7 +27,6 @@ namespace tl::irt {
 // not allocated again.
 struct SummedScoreScratch {
     std::vector<double> sums;
-    std::vector<double> next;
     std::vector<double> categories;
 };
 
