@@ -87,6 +87,7 @@ TEST(ItemParameterReader, RefusesEachMalformedTableWithItsCode) {
         {"NoModelColumn", "item,b\nm1,0\n", "irt.columns", "model", ""},
         {"BothCAndG", "item,model,b,c,g\nm1,3PL,0,0.1,0.1\n", "irt.columns", "g", ""},
         {"MixedForms", "item,model,a,d\nm1,2PL,1,0\n", "irt.columns", "a", ""},
+        {"MixedSteps", "item,model,a1,b2\nm1,GRM,1,0\n", "irt.columns", "b2", ""},
         {"StepGap", "item,model,b1,b3\nm1,GRM,0,1\n", "irt.columns", "b3", ""},
         {"UnknownModel", "item,model,b\nm1,GRN,0\n", "irt.unknown_model", "model", "GRN"},
         {"EmptyModel", "item,model,b\nm1,,0\n", "irt.unknown_model", "model", ""},

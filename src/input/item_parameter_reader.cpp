@@ -8,6 +8,7 @@
 #include <span>
 #include <string_view>
 #include <system_error>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 
@@ -134,14 +135,12 @@ class ParameterVisitor : public TableVisitor {
                      " in a column " + role,
                  near);
         }
-        const bool standard = a || bOnly || !b.empty();
+        // The first column of the standard form, if any.
+        std::optional<std::size_t> standard = a ? a : bOnly;
+        for (std::size_t k = 0; k < b.size() && !standard; ++k) standard = b[k];
         slots_.intercepts = a1 || dOnly || !d.empty();
         if (standard && slots_.intercepts) {
-            fail(FindingCode::IrtColumns, 0,
-                 names[a       ? *a
-                       : bOnly ? *bOnly
-                               : *b.front()],
-                 "",
+            fail(FindingCode::IrtColumns, 0, names[*standard], "",
                  "the header mixes a, b, b1 .. with the slope-intercept a1, d, d1 ..; keep one "
                  "form");
         }
