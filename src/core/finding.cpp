@@ -8,7 +8,7 @@ namespace tl {
 namespace {
 
 // Each code with its stable name, in declaration order.
-constexpr std::array<std::pair<FindingCode, std::string_view>, 39> kNames{{
+constexpr std::array<std::pair<FindingCode, std::string_view>, 45> kNames{{
     {FindingCode::CardFileMissing, "card.file_missing"},
     {FindingCode::TooManyItemSets, "card.too_many_sets"},
     {FindingCode::TooManyScorePoints, "card.too_many_points"},
@@ -27,6 +27,11 @@ constexpr std::array<std::pair<FindingCode, std::string_view>, 39> kNames{{
     {FindingCode::OptionInvalid, "run.option"},
     {FindingCode::OutOfMemory, "run.memory"},
     {FindingCode::Internal, "run.internal"},
+    {FindingCode::ModelEffectiveLength, "model.effective_length"},
+    {FindingCode::ModelReliabilityRange, "model.reliability_range"},
+    {FindingCode::ModelNoVariance, "model.no_variance"},
+    {FindingCode::ModelHbNotDichotomous, "model.hb_not_dichotomous"},
+    {FindingCode::ModelNoBetaFit, "model.no_beta_fit"},
     {FindingCode::UnmatchedScores, "data.unmatched_scores"},
     {FindingCode::SpanningRecords, "data.spanning_records"},
     {FindingCode::ExtraValues, "data.extra_values"},
@@ -42,6 +47,7 @@ constexpr std::array<std::pair<FindingCode, std::string_view>, 39> kNames{{
     {FindingCode::PromptNameCut, "prompt.name_cut"},
     {FindingCode::ItemInTwoSets, "table.item_in_two_sets"},
     {FindingCode::DuplicateIds, "table.duplicate_ids"},
+    {FindingCode::ModelMisfit, "model.misfit"},
     {FindingCode::RowsOmitted, "table.rows_omitted"},
     {FindingCode::MissingScored, "table.missing_scored"},
     {FindingCode::SetConvolved, "engine.set_convolved"},

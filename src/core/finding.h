@@ -36,6 +36,12 @@ enum class FindingCode {
     OptionInvalid,    // run.option: a run option out of range or in conflict
     OutOfMemory,      // run.memory
     Internal,         // run.internal
+    // The beta-binomial model's refusals: scores it cannot fit.
+    ModelEffectiveLength,   // model.effective_length: an effective test length below 2
+    ModelReliabilityRange,  // model.reliability_range: a reliability not inside (0, 1)
+    ModelNoVariance,        // model.no_variance: scores that do not vary
+    ModelHbNotDichotomous,  // model.hb_not_dichotomous: number-correct error on other scores
+    ModelNoBetaFit,         // model.no_beta_fit: no beta matches the true-score moments
     // Data misfits.
     UnmatchedScores,  // data.unmatched_scores
     SpanningRecords,  // data.spanning_records
@@ -53,6 +59,7 @@ enum class FindingCode {
     PromptNameCut,          // prompt.name_cut
     ItemInTwoSets,          // table.item_in_two_sets
     DuplicateIds,           // table.duplicate_ids
+    ModelMisfit,            // model.misfit: observed scores unlike the fitted model's
     // Notes.
     RowsOmitted,         // table.rows_omitted
     MissingScored,       // table.missing_scored
