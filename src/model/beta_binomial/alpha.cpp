@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "model/beta_binomial/moments.h"
+
 namespace tl::betabinomial {
 
 namespace {
@@ -17,17 +19,6 @@ std::vector<double> rowSums(std::span<const std::vector<double>> items) {
 }
 
 }  // namespace
-
-double sampleVariance(std::span<const double> values) {
-    if (values.size() < 2) return kNaN;
-    const double count = static_cast<double>(values.size());
-    double sum = 0.0;
-    for (double v : values) sum = sum + v;
-    const double mean = sum / count;
-    double squares = 0.0;
-    for (double v : values) squares = squares + (v - mean) * (v - mean);
-    return squares / (count - 1.0);
-}
 
 double alpha(std::span<const double> itemVariances, double totalVariance, int itemCount) {
     if (itemCount < 2 || !(totalVariance > 0.0)) return kNaN;

@@ -32,7 +32,4 @@ double stratifiedAlpha(std::span<const SetAlpha> sets, double compositeVariance)
 double stratifiedAlphaOfItems(std::span<const std::vector<std::vector<double>>> sets,
                               std::span<const double> weights);
 
-// Variance with divisor N - 1 (NaN for fewer than two values).
-double sampleVariance(std::span<const double> values);
-
 }  // namespace tl::betabinomial

@@ -1,6 +1,7 @@
 #include "model/beta_binomial/beta_binomial_fit.h"
 
 #include <cmath>
+#include <stdexcept>
 
 #include "model/beta_binomial/refusal.h"
 
@@ -41,6 +42,9 @@ EffectiveLength numberCorrectLength(std::span<const double> scores, double a, do
 
 BetaBinomialFit fitBetaBinomial(std::span<const double> scores, double a, double b,
                                 const Settings& settings) {
+    // The tables pair true category k with observed category k.
+    if (settings.trueCuts.size() != settings.observedCuts.size())
+        throw std::invalid_argument("fitBetaBinomial: as many true cuts as observed ones");
     BetaBinomialFit out;
     const bool hb = settings.method == Method::HansonBrennan;
     out.length = hb ? numberCorrectLength(scores, a, b, settings)

@@ -24,7 +24,7 @@ struct Settings {
     double l = 0.0;  // the range of a two-parameter beta
     double u = 1.0;
     double minExpected = 10.0;
-    // Ascending, on the composite scale.
+    // Ascending, on the composite scale; as many true cuts as observed ones.
     std::vector<double> observedCuts;
     std::vector<double> trueCuts;
     // The 101 tau rows and the x' rows (a bootstrap replicate needs neither).

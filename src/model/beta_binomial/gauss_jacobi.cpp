@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "model/beta_binomial/ln_gamma.h"
+
 namespace tl::betabinomial {
 
 namespace {
@@ -15,8 +17,8 @@ struct JacobiMatrix {
 JacobiMatrix jacobiMatrix(int n, double a, double b) {
     JacobiMatrix m{std::vector<double>(n), std::vector<double>(n)};
     const double ab = a + b;
-    m.e[0] = std::exp((ab + 1.0) * std::log(2.0) + std::lgamma(a + 1.0) + std::lgamma(b + 1.0) -
-                      std::lgamma(ab + 2.0));
+    m.e[0] = std::exp((ab + 1.0) * std::log(2.0) + lnGamma(a + 1.0) + lnGamma(b + 1.0) -
+                      lnGamma(ab + 2.0));
     m.d[0] = (b - a) / (ab + 2.0);
     for (int j = 1; j < n; ++j) {
         const double jj = j;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "model/beta_binomial/gauss_jacobi.h"
+#include "model/beta_binomial/ln_gamma.h"
 
 namespace tl::betabinomial {
 
@@ -15,7 +16,7 @@ constexpr int kPoints = 20;
 
 // log of 1 / (B(alpha, beta) (u - l)^(alpha + beta - 1)).
 double logNormaliser(const BetaFit& f) {
-    return std::lgamma(f.alpha + f.beta) - std::lgamma(f.alpha) - std::lgamma(f.beta) -
+    return lnGamma(f.alpha + f.beta) - lnGamma(f.alpha) - lnGamma(f.beta) -
            (f.alpha + f.beta - 1.0) * std::log(f.u - f.l);
 }
 

@@ -3,13 +3,15 @@
 #include <cmath>
 #include <limits>
 
+#include "model/beta_binomial/ln_gamma.h"
+
 namespace tl::betabinomial {
 
 namespace {
 
 // ln(x^s e^-x / Gamma(s)), the factor both expansions share.
 double logPrefactor(double s, double x) {
-    return s * std::log(x) - x - std::lgamma(s);
+    return s * std::log(x) - x - lnGamma(s);
 }
 
 // P(s, x) = x^s e^-x / Gamma(s) * sum_k x^k / (s (s+1) ... (s+k)).

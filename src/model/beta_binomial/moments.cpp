@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "model/beta_binomial/refusal.h"
+#include "model/reliability.h"
 #include "model/rounding.h"
 
 namespace tl::betabinomial {
@@ -13,6 +14,12 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 }  // namespace
+
+double sampleVariance(std::span<const double> values) {
+    if (values.size() < 2) return kNaN;
+    const double count = static_cast<double>(values.size());
+    return arrayVariance(values) * (count / (count - 1.0));
+}
 
 void checkReliability(double reliability) {
     if (!(reliability > 0.0 && reliability < 1.0)) {
@@ -29,9 +36,7 @@ ScoreSummary summarizeScores(std::span<const double> scores) {
     for (double x : scores) sum = sum + x;
     ScoreSummary out;
     out.mean = scores.empty() ? kNaN : sum / count;
-    double squares = 0.0;
-    for (double x : scores) squares = squares + (x - out.mean) * (x - out.mean);
-    out.variance = scores.size() < 2 ? 0.0 : squares / (count - 1.0);
+    out.variance = scores.size() < 2 ? 0.0 : sampleVariance(scores);
     if (!(out.variance > 0.0)) {
         refuse(FindingCode::ModelNoVariance,
                "the " + std::to_string(scores.size()) + " composite scores do not vary (variance " +

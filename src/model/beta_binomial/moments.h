@@ -19,6 +19,9 @@ struct EffectiveLength {
     std::int32_t n = 0;
 };
 
+// Variance with divisor N - 1 (NaN for fewer than two values).
+double sampleVariance(std::span<const double> values);
+
 // The mean and variance (divisor N - 1) of the scores; refuses scores that do
 // not vary, or fewer than two (model.no_variance).
 struct ScoreSummary {
