@@ -231,6 +231,13 @@ TEST(BetaBinomialFit, ConditionalRows) {
     ASSERT_EQ(fit.tauRows.size(), 101u);
     EXPECT_EQ(fit.tauRows.front().tau, g.l);
     EXPECT_EQ(fit.tauRows.back().tau, g.u);
+    for (const TauRow& row : fit.tauRows) {
+        const auto& p = row.categoryProbabilities;
+        EXPECT_NEAR(row.consistency, p[0] * p[0] + p[1] * p[1] + p[2] * p[2], 1e-15);
+        EXPECT_EQ(row.accuracy, p[trueCategoryOf(fit.trueCuts, row.tau)]);
+        EXPECT_NEAR(row.csem,
+                    std::sqrt(fit.length.n * row.tau * (1 - row.tau)) * 30.0 / fit.length.n, 1e-14);
+    }
     ASSERT_EQ(fit.scoreRows.size(), static_cast<std::size_t>(n) + 1);
     double total = 0.0;
     for (const ScoreRow& row : fit.scoreRows) {
