@@ -27,6 +27,8 @@ struct ItemParameters {
     std::vector<double> steps;
     std::int64_t line = 0;  // the row of the parameter table it came from (0: none)
 
+    bool operator==(const ItemParameters&) const = default;
+
     // Categories 0 .. m: 2 for Logistic, steps.size() + 1 otherwise.
     std::size_t categoryCount() const {
         return model == ItemModel::Logistic ? 2 : steps.size() + 1;

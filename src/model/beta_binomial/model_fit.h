@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace tl::betabinomial {
+
+// Adjacent observed scores x' first..last, with their expected and observed
+// frequencies.
+struct FitBin {
+    std::int32_t first = 0;
+    std::int32_t last = 0;
+    double expected = 0.0;
+    double observed = 0.0;
+};
+
+// Pearson's chi-square of the observed frequencies against the model's, with
+// df = bins - 1 - the beta parameters fitted, and its upper-tail p. With df
+// below 1 the p is NaN.
+struct ModelFit {
+    std::vector<FitBin> bins;
+    double chi2 = 0.0;
+    std::int32_t df = 0;
+    double p = 0.0;
+};
+
+// Scores are merged from the lowest up until each bin expects at least
+// minExpected; a short last bin joins the one before it.
+ModelFit modelFit(std::span<const double> expected, std::span<const double> observed,
+                  int fittedParameters, double minExpected);
+
+// Q(s, x) = Gamma(s, x) / Gamma(s), the upper regularised incomplete gamma,
+// s > 0, x >= 0: a series for P = 1 - Q below x = s + 1, a continued fraction
+// above.
+double upperRegularizedGamma(double s, double x);
+
+// P(chi-square with df degrees of freedom > x).
+double chiSquareUpperTail(double x, double df);
+
+}  // namespace tl::betabinomial
