@@ -165,26 +165,6 @@ TEST(FindingTable, CoversEveryCodeInputCanGive) {
         "model.negative_factorial",  // no count vector of a valid card reaches it
         "prompt.name_cut",           // the console dialogue's alone (tests/warnings_test.cpp)
         "output.leftovers",          // a killed run's files (tests/results_fault_test.cpp)
-        // The item parameter table's, not yet read by any run; until it is,
-        // tests/item_parameter_reader_test.cpp reaches each one.
-        "irt.columns",
-        "irt.unknown_model",
-        "irt.parameter",
-        "irt.duplicate_item",
-        "irt.asymptote",
-        "irt.boundaries",
-        "irt.missing_item",
-        "irt.category_count",
-        "irt.extra_item",
-        "irt.slope",
-        // The beta-binomial model's, reached from input once a run can ask for
-        // the model; until then tests/beta_binomial_*_test.cpp give each one.
-        "model.effective_length",
-        "model.reliability_range",
-        "model.no_variance",
-        "model.hb_not_dichotomous",
-        "model.no_beta_fit",
-        "model.misfit",
     };
     std::set<std::string> covered;
     for (const json& c : allCases()) {

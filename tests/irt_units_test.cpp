@@ -6,6 +6,7 @@
 
 #include "analysis/irt_units.h"
 #include "classify/classification.h"
+#include "core/errors.h"
 #include "model/irt/ability.h"
 #include "model/irt/summed_score.h"
 #include "plan/score_ranges.h"

@@ -48,6 +48,28 @@ void describe(ModelSummary& summary, const ModelChoice& model,
         "does");
 }
 
+// The 101 rows across the true scores and the rows of each effective score,
+// and each examinee's effective score.
+void describeRows(ModelSummary& summary, const betabinomial::BetaBinomialFit& fit, double a,
+                  double b, std::span<const double> observed) {
+    const double n = static_cast<double>(fit.length.n);
+    for (const betabinomial::TauRow& row : fit.tauRows) {
+        summary.conditional.push_back({"tau", row.tau, a + (b - a) * row.tau, row.trueCategory + 1,
+                                       row.density, row.categoryProbabilities, row.consistency,
+                                       row.accuracy, row.csem});
+    }
+    const auto first = static_cast<std::int32_t>(summary.conditional.size());
+    for (const betabinomial::ScoreRow& row : fit.scoreRows) {
+        const double x = static_cast<double>(row.score);
+        summary.conditional.push_back({"score", x, a + (b - a) * x / n, row.observedCategory + 1,
+                                       row.proportion, row.categoryProbabilities,
+                                       row.consistency, row.accuracy, row.csem});
+    }
+    ModelExaminees& examinees = summary.examinees.emplace();
+    examinees.composite.assign(observed.begin(), observed.end());
+    for (std::int32_t x : fit.effectiveScores) examinees.scoreRow.push_back(first + x);
+}
+
 }  // namespace
 
 ModelUnits betaBinomialUnits(const BetaBinomialUnitsInput& in) {
@@ -111,6 +133,7 @@ ModelUnits betaBinomialUnits(const BetaBinomialUnitsInput& in) {
     summary.df = fit.fit.df;
     summary.p = fit.fit.p;
     units.summary.findings = fit.findings;
+    if (!in.forReplicate) describeRows(units.summary, fit, a, b, in.observedComposite);
     return units;
 }
 

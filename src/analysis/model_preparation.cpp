@@ -73,7 +73,8 @@ void prepareIrt(ControlCard& card, const std::vector<std::string>& setNames,
     std::vector<ParameterSet> sets;
     for (std::size_t s = 0; s < card.itemSets.size(); ++s) {
         ParameterSet& set = sets.emplace_back();
-        set.name = s < setNames.size() ? setNames[s] : "";
+        // An unnamed set is named by its number, as messages name it.
+        set.name = s < setNames.size() && !setNames[s].empty() ? setNames[s] : std::to_string(s + 1);
         if (s < itemNames.size()) set.items = itemNames[s];
         set.scorePointCount = static_cast<std::size_t>(card.itemSets[s].scorePointCount);
     }

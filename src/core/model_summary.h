@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,6 +35,30 @@ struct ModelFitSummary {
     double p = 0.0;
 };
 
+// A row of a model's own conditional results: at a true score on the model's
+// scale ("tau": the category probabilities of the score an examinee at that
+// true score would get, and the true category), or at an observed score
+// ("score": their posterior means over the examinees with that score).
+struct ModelConditionalRow {
+    std::string kind;  // "tau" or "score"
+    double value = 0.0;          // tau, or the score on the model's scale
+    double composite = 0.0;      // the same on the composite scale
+    std::int32_t category = 0;   // the true category of tau, or the observed of the score (1-based)
+    double weight = 0.0;         // the density at tau, or the score's expected proportion
+    std::vector<double> probabilities;
+    double consistency = 0.0;
+    double accuracy = 0.0;
+    double csem = 0.0;           // on the composite scale
+};
+
+// Each examinee's row of a model's own per-examinee results: the examinee's
+// observed composite and the index of their score's row among the "score"
+// rows.
+struct ModelExaminees {
+    std::vector<double> composite;
+    std::vector<std::int32_t> scoreRow;
+};
+
 // Which model and method ran, what they used and found, and what of the
 // outputs does not apply to them, for every output to say.
 struct ModelSummary {
@@ -46,6 +71,10 @@ struct ModelSummary {
     // Why the model fitted fewer parameters than it could (a beta-binomial's
     // fallback); empty when it did not.
     std::string fellBackFrom;
+    // The model's own conditional rows and per-examinee values, where its
+    // units are not the examinees (beta-binomial).
+    std::vector<ModelConditionalRow> conditional;
+    std::optional<ModelExaminees> examinees;
     // What the model found that the run reports (a misfit warning).
     std::vector<Finding> findings;
 

@@ -4,7 +4,7 @@
 
 #include "platform/file_names.h"
 #include "results_files/examinees_csv.h"
-#include "results_files/model_fit_files.h"
+#include "results_files/model_files.h"
 #include "results_files/groups_results.h"
 #include "results_files/results_csv.h"
 #include "results_files/results_html.h"
@@ -26,9 +26,13 @@ std::vector<std::pair<std::string, std::string>> composeResultsFiles(const Resul
     files.emplace_back("per_category.csv", composePerCategoryCsv(results));
     files.emplace_back("agreement.csv", composeAgreementCsv(results));
     if (results.scale) files.emplace_back("scale_csem.csv", composeScaleCsemCsv(*results.scale));
-    files.emplace_back("examinees.csv", composeExamineesCsv(results));
+    files.emplace_back("examinees.csv", results.model.examinees
+                                            ? composeModelExamineesCsv(results)
+                                            : composeExamineesCsv(results));
     if (!results.groups.empty()) files.emplace_back("groups.csv", composeGroupsCsv(results));
     if (results.model.fit) files.emplace_back("fit.csv", composeModelFitCsv(*results.model.fit));
+    if (!results.model.conditional.empty())
+        files.emplace_back("model_conditional.csv", composeModelConditionalCsv(results));
     files.emplace_back("report.html", composeResultsHtml(results));
     return files;
 }
@@ -47,6 +51,7 @@ const std::vector<std::string>& resultsFileNames() {
                                                 "examinees.csv",
                                                 "groups.csv",
                                                 "fit.csv",
+                                                "model_conditional.csv",
                                                 "report.html"};
     return names;
 }

@@ -395,6 +395,21 @@ std::string scaleSection(const Results& r) {
            "scale.</figcaption>\n</figure>\n</section>\n";
 }
 
+// Which error model and method ran, and its notes, beside the multinomial.
+std::string modelNote(const Results& r) {
+    if (r.model.kind == ModelKind::Multinomial) return {};
+    std::string html = "<p class=\"model\">Error model: " +
+                       escapeHtml(std::string(modelKindName(r.model.kind))) + ", method " +
+                       escapeHtml(std::string(modelMethodName(r.model.method))) + ".";
+    for (const std::string& note : r.model.notes) html += " " + escapeHtml(note) + ".";
+    if (r.model.fit) {
+        html += " Model fit: chi-square " + escapeHtml(shownReal(r.model.fit->chi2)) + ", df " +
+                std::to_string(r.model.fit->df) + ", p " + escapeHtml(shownReal(r.model.fit->p)) +
+                " (fit.csv).";
+    }
+    return html + "</p>\n";
+}
+
 std::string composeResultsHtml(const Results& r) {
     const ClassificationTables& t = tablesOf(r);
     const std::string program = std::string(kProgramName) + " " + std::string(kProgramVersion);
@@ -413,7 +428,7 @@ std::string composeResultsHtml(const Results& r) {
         " decimals (results.json and the CSV files hold every digit).</p>\n"
         "</header>\n<main>\n";
     html += "<section aria-labelledby=\"run-heading\">\n<h2 id=\"run-heading\">Run</h2>\n" +
-            summary(r) + "</section>\n";
+            summary(r) + modelNote(r) + "</section>\n";
     html +=
         "<section aria-labelledby=\"indices-heading\">\n<h2 id=\"indices-heading\">"
         "Consistency and accuracy</h2>\n" +
