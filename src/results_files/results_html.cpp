@@ -395,6 +395,10 @@ std::string scaleSection(const Results& r) {
            "scale.</figcaption>\n</figure>\n</section>\n";
 }
 
+std::string composeIndicesHtml(const Results& r) {
+    return indices(r);
+}
+
 std::string composeResultsHtml(const Results& r) {
     const ClassificationTables& t = tablesOf(r);
     const std::string program = std::string(kProgramName) + " " + std::string(kProgramVersion);
