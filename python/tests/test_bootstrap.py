@@ -1,0 +1,39 @@
+"""A bootstrap gives the command line's bits with the same seed, through
+cac() and through the card; the results folder is the command line's."""
+
+from __future__ import annotations
+
+import json
+
+import tesserlink
+from conftest import assert_same_numbers, example_copy, example_input, run_program
+
+REPLICATES, SEED = "20", "7"
+
+
+def test_bootstrap_bits_equal_the_command_lines_with_the_same_seed(tmp_path):
+    folder = example_copy("verbagg", tmp_path)
+    run_program(folder, "--bootstrap", REPLICATES, "--seed", SEED, "--results", "cli", "card.txt")
+    want = json.loads((folder / "cli" / "results.json").read_text())
+    assert want["bootstrap"]["seed"] == int(SEED)
+
+    fit = tesserlink.cac(threads=2, bootstrap=int(REPLICATES), seed=int(SEED),
+                         **example_input("verbagg"))
+    assert_same_numbers(json.loads(fit.to_json()), want)
+    assert fit.overall["kappa_se"].iloc[0] == want["bootstrap"]["overall"]["kappa"]["se"]
+    assert list(fit.cuts["accuracy_ci_low"]) == [
+        c["accuracy"]["ci_low"] for c in want["bootstrap"]["cuts"]]
+
+    carded = tesserlink.run_card(folder / "card.txt", report=False, bootstrap=int(REPLICATES),
+                                 seed=int(SEED), threads=1)
+    carded.write(tmp_path / "py")
+    for made in sorted((folder / "cli").iterdir()):
+        assert (tmp_path / "py" / made.name).read_bytes() == made.read_bytes(), made.name
+
+
+def test_progress_is_shown_and_the_default_seed_is_the_command_lines(tmp_path, capsys):
+    folder = example_copy("mathexam", tmp_path)
+    run_program(folder, "--bootstrap", "10", "--results", "cli", "card.txt")
+    fit = tesserlink.run_analysis(folder / "analysis.toml", bootstrap=10, progress=True)
+    assert "Bootstrap: 10 of 10 replicates (100%)" in capsys.readouterr().err
+    assert fit.to_json() == (folder / "cli" / "results.json").read_text()
