@@ -23,7 +23,9 @@ class CMakeBuild(build_ext):
                 f"{ROOT}: not a TESSERLINK checkout (src/sources.txt is missing); install "
                 "from the python/ folder of a checkout: pip install --no-build-isolation ./python"
             )
-        build = Path(self.build_temp).resolve() / "cmake"
+        # Beside the checkout's build/: at the same depth, ccache (whose base_dir
+        # makes paths relative) reuses the objects of a build made there.
+        build = ROOT / "build-python"
         configure = ["cmake", "-S", str(ROOT), "-B", str(build), "-DCMAKE_BUILD_TYPE=Release",
                      "-DTESSERLINK_PYTHON=ON", "-DTESSERLINK_TESTS=OFF",
                      f"-DPython3_EXECUTABLE={sys.executable}"]

@@ -37,3 +37,25 @@ def test_progress_is_shown_and_the_default_seed_is_the_command_lines(tmp_path, c
     fit = tesserlink.run_analysis(folder / "analysis.toml", bootstrap=10, progress=True)
     assert "Bootstrap: 10 of 10 replicates (100%)" in capsys.readouterr().err
     assert fit.to_json() == (folder / "cli" / "results.json").read_text()
+
+
+def test_ctrl_c_stops_the_bootstrap_between_replicates():
+    import os
+    import signal
+    import threading
+    import time
+
+    import pandas as pd
+    import pytest
+
+    data = pd.DataFrame({"a": [0, 1, 1, 0, 1, 1], "b": [1, 1, 0, 0, 1, 1]})
+    sets = {"s": {"items": ["a", "b"], "points": [0, 1]}}
+    timer = threading.Timer(0.3, os.kill, (os.getpid(), signal.SIGINT))
+    started = time.monotonic()
+    timer.start()
+    try:
+        with pytest.raises(KeyboardInterrupt):
+            tesserlink.cac(data, sets, [1], bootstrap=100_000, threads=1)
+    finally:
+        timer.cancel()
+    assert time.monotonic() - started < 30
