@@ -1,5 +1,6 @@
-"""A bootstrap gives the command line's bits with the same seed, through
-cac() and through the card; the results folder is the command line's."""
+"""Runs the command line makes too give its bits: a bootstrap with the same
+seed, through cac() and through the card (whose results folder is the command
+line's, file for file), and a conversion table; Ctrl-C stops a bootstrap."""
 
 from __future__ import annotations
 
@@ -59,3 +60,21 @@ def test_ctrl_c_stops_the_bootstrap_between_replicates():
     finally:
         timer.cancel()
     assert time.monotonic() - started < 30
+
+
+def test_a_conversion_table_in_memory_gives_the_command_lines_scale_numbers(tmp_path):
+    import pandas as pd
+
+    folder = example_copy("mathexam", tmp_path)
+    raw = list(range(-13, 53))
+    table = pd.DataFrame({"raw": raw, "scale": [2 * r for r in raw]})
+    table.to_csv(folder / "conv.csv", index=False)
+    run_program(folder, "--scale", "conv.csv", "--cuts-on", "scale", "--bootstrap", "10",
+                "--results", "cli", "card.txt")
+    want = json.loads((folder / "cli" / "results.json").read_text())
+    # The card's cut, 26, is read as a scale score, as the command line reads it.
+    fit = tesserlink.cac(scale=table, cuts_on="scale", bootstrap=10, **example_input("mathexam"))
+    assert_same_numbers(json.loads(fit.to_json()), want)
+    assert fit.scale["cuts"]["observed_raw"].tolist() == [
+        c["raw"] for c in want["scale"]["observed_cuts"]]
+    assert "scale_score" in fit.examinees.columns
