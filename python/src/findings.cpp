@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "core/messages.h"
+#include "run/embedded.h"
 
 namespace tlpy {
 
@@ -35,13 +35,7 @@ py::object written(const std::optional<std::string>& name) {
 }  // namespace
 
 py::dict outcomeToPython(tl::RunOutcome outcome, bool negativeFactorial) {
-    if (outcome.results && negativeFactorial) {
-        tl::Finding note;
-        note.code = tl::FindingCode::NegativeFactorial;
-        note.severity = tl::Severity::Note;
-        note.text = tl::messages::kNegativeFactorial;
-        outcome.findings.push_back(std::move(note));
-    }
+    if (negativeFactorial) tl::addNegativeFactorialNote(outcome);
     py::list findings;
     for (const tl::Finding& f : outcome.findings) findings.append(findingToPython(f));
     py::dict out;

@@ -22,6 +22,7 @@
 #include "results_files/results_directory.h"
 #include "results_files/results_html.h"
 #include "results_files/results_json.h"
+#include "run/embedded.h"
 #include "run/run.h"
 
 namespace py = pybind11;
@@ -97,19 +98,6 @@ tl::RunRequest requestOf(const py::dict& args) {
     return request;
 }
 
-// A refusal of the scores before the run, ended as the run ends a card it
-// refuses.
-tl::RunOutcome refused(const tl::DetectedError& error) {
-    tl::RunOutcome outcome;
-    outcome.exitStatus = tl::kExitDetected;
-    tl::Finding& f = outcome.findings.emplace_back();
-    f.code = error.code;
-    f.severity = tl::Severity::Error;
-    f.text = error.consoleLine;
-    f.consoleLine = error.consoleLine;
-    return outcome;
-}
-
 // runRequest with the GIL released; an interrupt or an exception of the
 // progress callback is raised here.
 py::dict runWith(const tl::RunRequest& request, tl::RunEvents events, const py::object& progress) {
@@ -135,7 +123,7 @@ py::dict runMemory(const py::dict& args, const py::object& progress, bool stopOn
     try {
         request.memory = tlpy::memoryInputFromPython(args);
     } catch (const tl::DetectedError& error) {
-        return tlpy::outcomeToPython(refused(error), false);
+        return tlpy::outcomeToPython(tl::refusedOutcome(error), false);
     }
     tl::RunEvents events;
     if (stopOnUnmatched) {
@@ -173,23 +161,6 @@ py::dict runFile(const py::dict& args, const py::object& progress) {
     return runWith(request, {}, progress);
 }
 
-// Each set as the results name it: by the name the analysis file gives it,
-// else by its data file, or by its number in a table.
-py::list setLabels(const tl::Results& r) {
-    py::list out;
-    const std::vector<std::string>& names = r.labels.setNames;
-    for (std::size_t s = 0; s < r.card.itemSets.size(); ++s) {
-        if (s < names.size() && !names[s].empty()) {
-            out.append(names[s]);
-        } else if (!r.table) {
-            out.append(r.card.itemSets[s].dataFile);
-        } else {
-            out.append("set " + std::to_string(s + 1));
-        }
-    }
-    return out;
-}
-
 // Writes the results folder of a run: None, or the finding of its failure.
 py::object writeResults(const tl::Results& results, const std::string& dir) {
     tl::Finding failed;
@@ -216,7 +187,7 @@ PYBIND11_MODULE(_native, m) {
         .def("indices_html", &tl::composeIndicesHtml)
         .def("examinees", &tlpy::examineeColumns)
         .def("write", &writeResults)
-        .def("set_labels", &setLabels)
+        .def("set_labels", &tl::setLabels)
         .def_property_readonly("rows", [](const tl::Results& r) { return r.records.rows; })
         .def_property_readonly("ids", [](const tl::Results& r) { return r.records.ids; })
         .def_property_readonly("title", [](const tl::Results& r) { return r.labels.title; })
