@@ -1,5 +1,7 @@
 """Every bundled example through cac(), run_analysis() and run_card() gives the
-command line's results.json number for number; so does a testing program."""
+command line's results.json number for number; so does a testing program.
+The R package's tests hold its numbers to the same results folders
+(examples/*/results), so both packages give the same doubles on them."""
 
 from __future__ import annotations
 
