@@ -65,13 +65,7 @@ class Columns {
   private:
     // The three names of the header closest to `name`, the closest first.
     std::vector<std::string> closest(const std::string& name) const {
-        std::vector<std::pair<std::size_t, std::string>> ranked;
-        for (const std::string& h : header_) ranked.emplace_back(editDistance(name, h), h);
-        std::stable_sort(ranked.begin(), ranked.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-        std::vector<std::string> names;
-        for (std::size_t i = 0; i < ranked.size() && i < 3; ++i) names.push_back(ranked[i].second);
-        return names;
+        return closestNames(name, header_);
     }
 
     const AnalysisFile& file_;

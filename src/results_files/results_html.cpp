@@ -410,6 +410,12 @@ std::string modelNote(const Results& r) {
     return html + "</p>\n";
 }
 
+}  // namespace
+
+std::string composeIndicesHtml(const Results& r) {
+    return indices(r);
+}
+
 std::string composeResultsHtml(const Results& r) {
     const ClassificationTables& t = tablesOf(r);
     const std::string program = std::string(kProgramName) + " " + std::string(kProgramVersion);

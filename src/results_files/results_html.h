@@ -12,4 +12,8 @@ namespace tl {
 // tables.
 std::string composeResultsHtml(const Results& results);
 
+// The page's main table alone: the six indices overall and at each cut, with
+// the bootstrap's spread after one (a notebook shows a run by it).
+std::string composeIndicesHtml(const Results& results);
+
 }  // namespace tl

@@ -16,6 +16,7 @@
 #include "core/errors.h"
 #include "groups_from_r.h"
 #include "results_files/results_directory.h"
+#include "run/embedded.h"
 #include "run/run.h"
 #include "run_from_r.h"
 #include "scale_to_r.h"
@@ -32,19 +33,6 @@ struct UnmatchedStop {
     std::size_t set;
     tl::UnmatchedScores found;
 };
-
-// A refusal of the scores before the run (more sets than a card may hold),
-// ended as the run ends a card it refuses.
-tl::RunOutcome refused(const tl::DetectedError& error) {
-    tl::RunOutcome outcome;
-    outcome.exitStatus = tl::kExitDetected;
-    tl::Finding& f = outcome.findings.emplace_back();
-    f.code = error.code;
-    f.severity = tl::Severity::Error;
-    f.text = error.consoleLine;
-    f.consoleLine = error.consoleLine;
-    return outcome;
-}
 
 template <typename Body>
 SEXP guarded(Body body) {
@@ -93,7 +81,7 @@ extern "C" SEXP tl_analyze(SEXP argList) {
         try {
             request.memory = memoryInput(args);
         } catch (const tl::DetectedError& error) {
-            return tlr::outcomeToR(refused(error), false);
+            return tlr::outcomeToR(tl::refusedOutcome(error), false);
         }
         bool negative = false;
         tl::RunEvents events = tlr::eventsForR(args["progress"], negative);

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/messages.h"
 #include "results_to_r.h"
+#include "run/embedded.h"
 
 namespace tlr {
 
@@ -79,23 +79,6 @@ Rcpp::List findingToR(const tl::Finding& f) {
     return out;
 }
 
-// Each set as the results name it: by the name the analysis file gives it,
-// else by its data file, or by its number in a table.
-Rcpp::CharacterVector setLabels(const tl::Results& r) {
-    Rcpp::CharacterVector out;
-    const std::vector<std::string>& names = r.labels.setNames;
-    for (std::size_t s = 0; s < r.card.itemSets.size(); ++s) {
-        if (s < names.size() && !names[s].empty()) {
-            out.push_back(names[s]);
-        } else if (!r.table) {
-            out.push_back(r.card.itemSets[s].dataFile);
-        } else {
-            out.push_back("set " + std::to_string(s + 1));
-        }
-    }
-    return out;
-}
-
 SEXP written(const std::optional<std::string>& name) {
     return name ? Rcpp::wrap(*name) : R_NilValue;
 }
@@ -130,21 +113,14 @@ tl::RunEvents eventsForR(SEXP progress, bool& negativeFactorial) {
 }
 
 Rcpp::List outcomeToR(tl::RunOutcome outcome, bool negativeFactorial) {
-    if (outcome.results && negativeFactorial) {
-        // The run tells the console; R hears it as a note.
-        tl::Finding note;
-        note.code = tl::FindingCode::NegativeFactorial;
-        note.severity = tl::Severity::Note;
-        note.text = tl::messages::kNegativeFactorial;
-        outcome.findings.push_back(std::move(note));
-    }
+    if (negativeFactorial) tl::addNegativeFactorialNote(outcome);
     Rcpp::List findings;
     for (const tl::Finding& f : outcome.findings) findings.push_back(findingToR(f));
     Rcpp::List out = Rcpp::List::create(_["status"] = outcome.exitStatus, _["findings"] = findings);
     if (!outcome.results) return out;
     tl::Results& results = *outcome.results;
     out.push_back(resultsToR(results), "results");
-    out.push_back(setLabels(results), "set_labels");
+    out.push_back(Rcpp::wrap(tl::setLabels(results)), "set_labels");
     out.push_back(Rcpp::NumericVector(results.records.rows.begin(), results.records.rows.end()),
                   "rows");
     out.push_back(texts(results.records.ids), "ids");
