@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tl {
@@ -24,6 +26,20 @@ inline std::size_t editDistance(std::string_view a, std::string_view b) {
         }
     }
     return row[b.size()];
+}
+
+// The `most` names of `known` closest to `name`, the closest first (ties in
+// the order known): the hint an unknown column's error gives.
+inline std::vector<std::string> closestNames(std::string_view name,
+                                             const std::vector<std::string>& known,
+                                             std::size_t most = 3) {
+    std::vector<std::pair<std::size_t, std::string>> ranked;
+    for (const std::string& k : known) ranked.emplace_back(editDistance(name, k), k);
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < ranked.size() && i < most; ++i) names.push_back(ranked[i].second);
+    return names;
 }
 
 }  // namespace tl

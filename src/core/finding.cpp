@@ -8,7 +8,7 @@ namespace tl {
 namespace {
 
 // Each code with its stable name, in declaration order.
-constexpr std::array<std::pair<FindingCode, std::string_view>, 39> kNames{{
+constexpr std::array<std::pair<FindingCode, std::string_view>, 41> kNames{{
     {FindingCode::CardFileMissing, "card.file_missing"},
     {FindingCode::TooManyItemSets, "card.too_many_sets"},
     {FindingCode::TooManyScorePoints, "card.too_many_points"},
@@ -25,6 +25,7 @@ constexpr std::array<std::pair<FindingCode, std::string_view>, 39> kNames{{
     {FindingCode::OutputFailed, "output.failed"},
     {FindingCode::StrictRefusal, "run.strict"},
     {FindingCode::OptionInvalid, "run.option"},
+    {FindingCode::CutsLabelCount, "cuts.label_count"},
     {FindingCode::OutOfMemory, "run.memory"},
     {FindingCode::Internal, "run.internal"},
     {FindingCode::UnmatchedScores, "data.unmatched_scores"},
@@ -42,6 +43,7 @@ constexpr std::array<std::pair<FindingCode, std::string_view>, 39> kNames{{
     {FindingCode::PromptNameCut, "prompt.name_cut"},
     {FindingCode::ItemInTwoSets, "table.item_in_two_sets"},
     {FindingCode::DuplicateIds, "table.duplicate_ids"},
+    {FindingCode::LevelUnlabelled, "table.unlabelled_level"},
     {FindingCode::RowsOmitted, "table.rows_omitted"},
     {FindingCode::MissingScored, "table.missing_scored"},
     {FindingCode::SetConvolved, "engine.set_convolved"},

@@ -34,6 +34,7 @@ enum class FindingCode {
     OutputFailed,     // output.failed: a file or folder that cannot be written
     StrictRefusal,    // run.strict: a data misfit under strict
     OptionInvalid,    // run.option: a run option out of range or in conflict
+    CutsLabelCount,   // cuts.label_count: cuts given for a run no longer fit its labels
     OutOfMemory,      // run.memory
     Internal,         // run.internal
     // Data misfits.
@@ -53,6 +54,7 @@ enum class FindingCode {
     PromptNameCut,          // prompt.name_cut
     ItemInTwoSets,          // table.item_in_two_sets
     DuplicateIds,           // table.duplicate_ids
+    LevelUnlabelled,        // table.unlabelled_level: a grouping value without a label
     // Notes.
     RowsOmitted,         // table.rows_omitted
     MissingScored,       // table.missing_scored

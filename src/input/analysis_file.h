@@ -34,6 +34,9 @@ struct AnalysisTable {
     // learners), and below how many examinees a level is flagged small.
     std::vector<std::string> groups;
     std::int64_t minGroup = ExamineeGroups::kDefaultMinGroup;
+    // Per grouping column, the name of each value as its cells write it
+    // ([data.level_labels] sex = { 1 = "male" }).
+    std::map<std::string, std::map<std::string, std::string>> levelLabels;
 };
 
 // A set's columns in the table, before the header is known.
@@ -53,6 +56,14 @@ struct AnalysisScale {
     bool cutsOnScale = false;
 };
 
+// Another set of cuts for the same table: a testing program runs it as a
+// test of its own.
+struct CutSet {
+    std::string name;
+    std::vector<double> observedCuts;
+    std::vector<double> trueCuts;  // the observed cuts unless the file gives them
+};
+
 // An analysis file as read: a control card with every number the model needs
 // (a table set's item count stays 0 until the header is read), and the rest.
 struct AnalysisFile {
@@ -70,6 +81,7 @@ struct AnalysisFile {
     std::optional<std::string> engine;  // auto | enumerate | convolve
     bool strict = false;
     std::optional<AnalysisScale> scale;
+    std::vector<CutSet> alternatives;  // [[classification.alternatives]]
     // The line of each key that later checks may name, as "sets[2].points".
     std::map<std::string, std::int64_t> lines;
 

@@ -44,8 +44,10 @@ class Run {
             throw DetectedError(messages::missingFile(cardFile), FindingCode::CardFileMissing);
         }
         CardFindings noticed;
-        const ControlCard card = readControlCard(*cardText, cardFile, &noticed);
+        ControlCard card = readControlCard(*cardText, cardFile, &noticed);
         found(cardFindings(noticed, cardFile));
+        RunLabels noLabels;
+        overrideCuts(request_, card, noLabels);
         // The card keeps its names for the report's echo; the files are opened
         // as `located` names them.
         const ControlCard located = locatedCard(card, cardFile);
@@ -93,6 +95,8 @@ class Run {
 
     Results analysisRun(const std::string& path) {
         AnalysisFile file = readAnalysisFileAt(path);
+        overrideCuts(request_, file.card, file.labels);
+        if (request_.withoutReport) file.reportPath.reset();
         const SettledOptions settled = settleOptions(request_, &file);
         if (request_.write && !file.reportPath && !settled.resultsDir) {
             throw file.error("",
@@ -124,11 +128,14 @@ class Run {
                              : settleScale(request_, nullptr);
         MemoryDataSource data(input.scores);
         data.setGroups(input.groups);
+        ControlCard card = input.card;
+        RunLabels labels = input.labels;
+        overrideCuts(request_, card, labels);
         std::optional<OutputTransaction> outputs;
         if (request_.write && settled.resultsDir)
             outputs.emplace(std::nullopt, settled.resultsDir, outputNote());
-        Results results = analyze(input.card, data, analysis, hooksWith({}));
-        results.labels = input.labels;
+        Results results = analyze(card, data, analysis, hooksWith({}));
+        results.labels = labels;
         results.records = input.records;
         finish(results, settled, outputs);
         wrote(settled, std::nullopt);
