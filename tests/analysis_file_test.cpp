@@ -45,6 +45,45 @@ bootstrap = 100
 seed = 7
 )";
 
+TEST(AnalysisFileReader, ReadsOtherCutSets) {
+    const AnalysisFile f = readAnalysisFile(
+        "[[sets]]\nfile = \"a.dat\"\nitems = 3\npoints = [0, 1]\n[classification]\n"
+        "observed_cuts = [1]\n[[classification.alternatives]]\nname = \"lower\"\n"
+        "observed_cuts = [0.5, 2]\n[[classification.alternatives]]\nname = \"apart\"\n"
+        "observed_cuts = [1]\ntrue_cuts = [2]\n",
+        "g.toml");
+    ASSERT_EQ(f.alternatives.size(), 2u);
+    EXPECT_EQ(f.alternatives[0].name, "lower");
+    EXPECT_EQ(f.alternatives[0].observedCuts, (std::vector<double>{0.5, 2}));
+    EXPECT_EQ(f.alternatives[0].trueCuts, (std::vector<double>{0.5, 2}));
+    EXPECT_EQ(f.alternatives[1].trueCuts, (std::vector<double>{2}));
+    EXPECT_EQ(f.card.observedCuts, (std::vector<double>{1}));
+}
+
+// Item lists as codebooks give them, in one string.
+TEST(AnalysisFileReader, ReadsAListOfNamesInOneString) {
+    const std::string cuts = "[classification]\nobserved_cuts = [3]\n";
+    const struct {
+        std::string items;
+        std::vector<std::string> names;
+        std::string range;
+    } cases[] = {
+        {"q_1290 q_1744 q_1979", {"q_1290", "q_1744", "q_1979"}, ""},
+        {"q1,q2, q3", {"q1", "q2", "q3"}, ""},
+        {"  q1\\n\\tq2\\r\\n", {"q1", "q2"}, ""},
+        {"q1", {"q1"}, ""},
+        {" q1 ", {" q1 "}, ""},  // one name stays as written
+        {"q1:q9", {}, "q1:q9"},
+    };
+    for (const auto& c : cases) {
+        const AnalysisFile f = readAnalysisFile("[data]\nfile = \"t.csv\"\n[[sets]]\nitems = \"" +
+                                                    c.items + "\"\npoints = [0, 1]\n" + cuts,
+                                                "g.toml");
+        EXPECT_EQ(f.columns[0].names, c.names) << c.items;
+        EXPECT_EQ(f.columns[0].range, c.range) << c.items;
+    }
+}
+
 TEST(AnalysisFileReader, ReadsEveryKey) {
     const AnalysisFile f = readAnalysisFile(kGood, "dir/g5.toml");
     EXPECT_EQ(f.labels.title, "Grade 5");
@@ -179,6 +218,39 @@ INSTANTIATE_TEST_SUITE_P(
                 "[data]\nfile = \"t.csv\"\n[[sets]]\nitems = \"a:\"\npoints = [0, 1]\n" + kCuts,
                 "g5.toml:4: sets[1].items: names no column: give a column, a range as "
                 "\"mc01:mc40\", or a list of column names"},
+        Mistake{"CutSetWithoutName",
+                kSet + kCuts + "[[classification.alternatives]]\nobserved_cuts = [2]\n",
+                "g5.toml:7: classification.alternatives[1]: needs `name`, which names its test "
+                "and folder"},
+        Mistake{"CutSetNamedTwice",
+                kSet + kCuts +
+                    "[[classification.alternatives]]\nname = \"low\"\nobserved_cuts = [1]\n"
+                    "[[classification.alternatives]]\nname = \"low\"\nobserved_cuts = [2]\n",
+                "g5.toml:11: classification.alternatives[2].name: names the cut set low twice"},
+        Mistake{
+            "CutSetNameWithSlash",
+            kSet + kCuts + "[[classification.alternatives]]\nname = \"a/b\"\nobserved_cuts = [2]\n",
+            "g5.toml:8: classification.alternatives[1].name: must be a name without /, \\ "
+            "or #, not \"a/b\""},
+        Mistake{"CutSetDecreasing",
+                kSet + kCuts +
+                    "[[classification.alternatives]]\nname = \"x\"\nobserved_cuts = [2, 1]\n",
+                "g5.toml:9: classification.alternatives[1].observed_cuts: the cut scores must not "
+                "decrease"},
+        Mistake{"CutSetTrueCutsCount",
+                kSet + kCuts +
+                    "[[classification.alternatives]]\nname = \"x\"\nobserved_cuts = [2]\n"
+                    "true_cuts = [1, 2]\n",
+                "g5.toml:10: classification.alternatives[1].true_cuts: 1 cut scores, as many as "
+                "observed_cuts (2 given)"},
+        Mistake{"CutSetUnknownKey",
+                kSet + kCuts + "[[classification.alternatives]]\nname = \"x\"\ncuts = [2]\n",
+                "g5.toml:9: unknown key `classification.alternatives[1].cuts`; the keys here "
+                "are name, observed_cuts, true_cuts"},
+        Mistake{"RangeInAListOfNames",
+                "[data]\nfile = \"t.csv\"\n[[sets]]\nitems = \"a b:c\"\npoints = [0, 1]\n" + kCuts,
+                "g5.toml:4: sets[1].items: a list of names holds no range (\"b:c\"): give the "
+                "range alone, or list its columns"},
         Mistake{
             "EmptyNameInTheList",
             "[data]\nfile = \"t.csv\"\n[[sets]]\nitems = [\"a\", \"\"]\npoints = [0, 1]\n" + kCuts,

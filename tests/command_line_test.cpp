@@ -158,6 +158,15 @@ INSTANTIATE_TEST_SUITE_P(
                            l.request.scaleFile = "conv.csv";
                            l.request.cutsOnScale = false;
                        })},
+        GoodCase{"Cuts",
+                 {"--cuts", "98,126.5", "c"},
+                 batch("c",
+                       [](auto& l) {
+                           l.request.cuts = std::vector<double>{98, 126.5};
+                       })},
+        GoodCase{"TrueCuts",
+                 {"--true-cuts=4", "c"},
+                 batch("c", [](auto& l) { l.request.trueCuts = std::vector<double>{4}; })},
         // Zero is a value of its own: it turns off an analysis file's bootstrap.
         GoodCase{"BootstrapZero",
                  {"--bootstrap", "0", "c"},
@@ -266,6 +275,15 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"ScaleWithoutCard",
                 {"--scale", "conv.csv"},
                 "--scale needs a control card file to run"},
+        BadCase{"CutsBlankSeparated",
+                {"--cuts", "98 126", "c"},
+                "--cuts: expects cut scores separated by commas, such as 98,126, not '98 126'"},
+        BadCase{"CutsWithEmptyCut",
+                {"--cuts", "98,,126", "c"},
+                "--cuts: expects cut scores separated by commas, such as 98,126, not '98,,126'"},
+        BadCase{"TrueCutsEmpty",
+                {"--true-cuts", "", "c"},
+                "--true-cuts: expects cut scores separated by commas, such as 98,126, not ''"},
         BadCase{"ResultsEmpty",
                 {"--results", "", "c"},
                 "--results: expects a directory, not an empty one"}),

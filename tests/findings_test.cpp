@@ -50,6 +50,9 @@ std::vector<std::string> optionWords(const json& entry) {
     if (o.contains("scale")) words.insert(words.end(), {"--scale", o["scale"].get<std::string>()});
     if (o.contains("cuts_on"))
         words.insert(words.end(), {"--cuts-on", o["cuts_on"].get<std::string>()});
+    if (o.contains("cuts")) words.insert(words.end(), {"--cuts", o["cuts"].get<std::string>()});
+    if (o.contains("true_cuts"))
+        words.insert(words.end(), {"--true-cuts", o["true_cuts"].get<std::string>()});
     if (o.contains("results"))
         words.insert(words.end(), {"--results", o["results"].get<std::string>()});
     return words;

@@ -166,6 +166,16 @@ void writeLabelledFile(const std::string& path, TableFormat format) {
     std::fclose(file);
 }
 
+// The results of the analysis file `path`, with its tables; each finding
+// goes to `sink`.
+Results runFile(
+    const fs::path& path, const FindingSink& sink = [](const tl::Finding&) {}) {
+    const PreparedAnalysis prepared = prepareAnalysis(readAnalysisFileAt(path.string()), sink);
+    AnalysisOptions options;
+    options.tables = true;
+    return analyzePrepared(prepared, options, sink);
+}
+
 class LabelledFile : public ::testing::TestWithParam<TableFormat> {};
 
 TEST_P(LabelledFile, NamesTheLevelsOfAGroupingColumn) {
@@ -186,12 +196,7 @@ TEST_P(LabelledFile, NamesTheLevelsOfAGroupingColumn) {
                                            "\"\ngroups = [\"sex\", \"site\"]\n"
                                            "[[sets]]\nitems = [\"A\"]\npoints = [0, 1, 2]\n"
                                            "[classification]\nobserved_cuts = [1]\n");
-    const PreparedAnalysis prepared =
-        prepareAnalysis(readAnalysisFileAt((dir / "a.toml").string()), [](const tl::Finding&) {});
-    AnalysisOptions options;
-    options.tables = true;
-    const auto ignore = [](const tl::Finding&) {};
-    const Results results = analyzePrepared(prepared, options, ignore);
+    const Results results = runFile(dir / "a.toml");
     ASSERT_EQ(results.groups.size(), 5u);
     const std::vector<std::pair<std::string, std::string>> expected{{"sex", "Female"},
                                                                     {"sex", "Male"},
@@ -203,6 +208,57 @@ TEST_P(LabelledFile, NamesTheLevelsOfAGroupingColumn) {
         EXPECT_EQ(results.groups[g].level, expected[g].second);
         EXPECT_EQ(results.groups[g].examinees, g == 3 ? 2 : 1);
     }
+    fs::remove_all(dir);
+}
+
+// The analysis file's own names for a plain table's levels; a value without
+// one stays a level of its own, and is counted for the warning.
+TEST(LevelLabels, NameThePlainTablesLevels) {
+    const fs::path dir = testing::makeScratchDirectory("level_labels");
+    testing::writeFile(dir / "t.csv", "sex,a\n1,0\n2,1\n1,2\n3,1\n2,0\n1,1\nM,2\n,1\n");
+    testing::writeFile(dir / "a.toml",
+                       "[data]\nfile = \"t.csv\"\ngroups = [\"sex\"]\n"
+                       "[data.level_labels]\nsex = { 1 = \"male\", 2 = \"female\" }\n"
+                       "[[sets]]\nitems = [\"a\"]\npoints = [0, 1, 2]\n"
+                       "[classification]\nobserved_cuts = [1]\n");
+    std::vector<Finding> found;
+    const Results results =
+        runFile(dir / "a.toml", [&found](const tl::Finding& f) { found.push_back(f); });
+    const std::vector<std::pair<std::string, std::int32_t>> expected{
+        {"male", 3}, {"female", 2}, {"3", 1}, {"M", 1}, {"(missing)", 1}};
+    ASSERT_EQ(results.groups.size(), expected.size());
+    for (std::size_t g = 0; g < expected.size(); ++g) {
+        EXPECT_EQ(results.groups[g].level, expected[g].first);
+        EXPECT_EQ(results.groups[g].examinees, expected[g].second);
+    }
+    std::vector<std::string> unlabelled;
+    for (const Finding& f : found) {
+        if (f.code == FindingCode::LevelUnlabelled) unlabelled.push_back(f.value + ":" + f.text);
+    }
+    EXPECT_EQ(unlabelled,
+              (std::vector<std::string>{
+                  "3:t.csv: column sex: the value 3 (1 examinee) has no label in "
+                  "[data.level_labels]; it is reported as a level of its own. Label it, or "
+                  "recode it",
+                  "M:t.csv: column sex: the value M (1 examinee) has no label in "
+                  "[data.level_labels]; it is reported as a level of its own. Label it, or "
+                  "recode it"}));
+    fs::remove_all(dir);
+}
+
+// The file's names win over a labelled table's own.
+TEST(LevelLabels, WinOverTheTablesValueLabels) {
+    const fs::path dir = testing::makeScratchDirectory("level_labels_sav");
+    writeLabelledFile((dir / "t.sav").string(), TableFormat::Spss);
+    testing::writeFile(dir / "a.toml",
+                       "[data]\nfile = \"t.sav\"\ngroups = [\"sex\"]\n"
+                       "level_labels = { sex = { 1 = \"F\", 2 = \"M\" } }\n"
+                       "[[sets]]\nitems = [\"A\"]\npoints = [0, 1, 2]\n"
+                       "[classification]\nobserved_cuts = [1]\n");
+    const Results results = runFile(dir / "a.toml");
+    ASSERT_EQ(results.groups.size(), 3u);
+    EXPECT_EQ(results.groups[0].level, "F");
+    EXPECT_EQ(results.groups[1].level, "M");
     fs::remove_all(dir);
 }
 
@@ -261,6 +317,12 @@ INSTANTIATE_TEST_SUITE_P(
         KeyMistake{"Empty", "groups = [\"\"]", "g.toml:3: data.groups[1]: must name a column"},
         KeyMistake{"NegativeMinimum", "min_group = -1",
                    "g.toml:3: data.min_group: must be at least 0, not -1"},
+        KeyMistake{"LabelsOfAColumnNotGrouped",
+                   "groups = [\"sex\"]\n[data.level_labels]\nell = { 1 = \"yes\" }",
+                   "g.toml:5: data.level_labels.ell: ell is not a grouping column: add it to "
+                   "[data] groups, or remove its labels"},
+        KeyMistake{"LabelNotAText", "groups = [\"sex\"]\nlevel_labels.sex = { 1 = 2 }",
+                   "g.toml:4: data.level_labels.sex.1: must be a text in quotes"},
         KeyMistake{"Slip", "group = [\"sex\"]",
                    "g.toml:3: unknown key `data.group` (did you mean `groups`?)"}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -191,16 +191,18 @@ TEST_F(GroupedTable, EqualMeansOverTheLevelsRowsOfExamineesCsv) {
     }
     // groups.csv holds the same values, long: 6 overall and 11 a cut per level.
     const auto csv = parseCsv(readFile(out / "groups.csv"));
-    EXPECT_EQ(csv[0], (testing::CsvRow{"variable", "level", "examinees", "index", "cut", "value"}));
+    EXPECT_EQ(csv[0], (testing::CsvRow{"variable", "level", "examinees", "small", "index", "cut",
+                                       "value"}));
     ASSERT_EQ(csv.size(), 1 + 9 * (6 + 2 * 11));
-    EXPECT_EQ(csv[1], (testing::CsvRow{"sex", "F", doc["groups"][0]["examinees"].dump(),
-                                       "consistency", "", csv[1][5]}));
-    EXPECT_EQ(csvReal(csv[1][5]), doc["groups"][0]["overall"]["consistency"].get<double>());
-    EXPECT_EQ(csv[7][3], "consistency");
-    EXPECT_EQ(csv[7][4], "1");
-    EXPECT_EQ(csvReal(csv[7][5]), doc["groups"][0]["cuts"][0]["consistency"].get<double>());
-    EXPECT_EQ(csv[13][3], "sensitivity");
-    EXPECT_EQ(csvReal(csv[13][5]), doc["groups"][0]["cuts"][0]["sensitivity"].get<double>());
+    const std::string small = doc["groups"][0]["small"].get<bool>() ? "true" : "false";
+    EXPECT_EQ(csv[1], (testing::CsvRow{"sex", "F", doc["groups"][0]["examinees"].dump(), small,
+                                       "consistency", "", csv[1][6]}));
+    EXPECT_EQ(csvReal(csv[1][6]), doc["groups"][0]["overall"]["consistency"].get<double>());
+    EXPECT_EQ(csv[7][4], "consistency");
+    EXPECT_EQ(csv[7][5], "1");
+    EXPECT_EQ(csvReal(csv[7][6]), doc["groups"][0]["cuts"][0]["consistency"].get<double>());
+    EXPECT_EQ(csv[13][4], "sensitivity");
+    EXPECT_EQ(csvReal(csv[13][6]), doc["groups"][0]["cuts"][0]["sensitivity"].get<double>());
     // The page has a table and a figure for each variable.
     const std::string page = readFile(out / "report.html");
     for (const char* part :
@@ -291,9 +293,9 @@ TEST_F(GroupedTable, BootstrappedFilesCarryTheSpreads) {
     EXPECT_EQ(first["bootstrap"]["cuts"].size(), 2u);
     EXPECT_TRUE(first["bootstrap"]["cuts"][1].contains("npv"));
     const auto csv = parseCsv(readFile(*dir_ / "boot" / "groups.csv"));
-    EXPECT_EQ(csv[0], (testing::CsvRow{"variable", "level", "examinees", "index", "cut", "value",
-                                       "se", "ci_low", "ci_high"}));
-    EXPECT_EQ(csvReal(csv[1][6]), first["bootstrap"]["overall"]["consistency"]["se"].get<double>());
+    EXPECT_EQ(csv[0], (testing::CsvRow{"variable", "level", "examinees", "small", "index", "cut",
+                                       "value", "se", "ci_low", "ci_high"}));
+    EXPECT_EQ(csvReal(csv[1][7]), first["bootstrap"]["overall"]["consistency"]["se"].get<double>());
     // Every number of the page's group section is its results.json value, rounded.
     const std::string page = readFile(*dir_ / "boot" / "report.html");
     const std::string section = page.substr(page.find("id=\"groups-heading\""));

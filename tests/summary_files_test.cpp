@@ -64,16 +64,17 @@ TEST(SummaryCsv, StandardErrorsWhenAnyTestWasBootstrapped) {
     TestSummary bootstrapped = ranTest("a.toml", "a", 0.7);
     bootstrapped.overallSpreads = IndexSetSpread{};
     bootstrapped.overallSpreads->kappa.se = 0.0125;
+    bootstrapped.reliabilitySe = 0.03125;
     bootstrapped.cuts[1].spreads = IndexSetSpread{};
     bootstrapped.cuts[1].spreads->accuracy.se = 0.25;
     const std::vector<TestSummary> tests{bootstrapped, ranTest("b.toml", "b", 0.6), failedTest()};
     const std::vector<std::string> rows = lines(composeSummaryCsv(tests));
     EXPECT_TRUE(
         rows[0].ends_with(",false_negative,consistency_se,chance_se,kappa_se,accuracy_se,"
-                          "false_positive_se,false_negative_se"));
-    EXPECT_TRUE(rows[1].ends_with(",0.05,0,0,0.0125,0,0,0")) << rows[1];
-    EXPECT_TRUE(rows[2].ends_with(",0.05,,,,,,")) << rows[2];
-    EXPECT_TRUE(rows[3].ends_with("does not exist,,,,,,,,,,,,,,,")) << rows[3];
+                          "false_positive_se,false_negative_se,reliability_se"));
+    EXPECT_TRUE(rows[1].ends_with(",0.05,0,0,0.0125,0,0,0,0.03125")) << rows[1];
+    EXPECT_TRUE(rows[2].ends_with(",0.05,,,,,,,")) << rows[2];
+    EXPECT_TRUE(rows[3].ends_with("does not exist,,,,,,,,,,,,,,,,")) << rows[3];
     const std::vector<std::string> cuts = lines(composeSummaryCutsCsv(tests));
     ASSERT_EQ(cuts.size(), 5u);  // two cuts of each test that ran
     EXPECT_EQ(cuts[0].substr(0, 36), "file,cut,observed_cut,true_cut,consi");

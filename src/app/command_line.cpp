@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/alternatives.h"
+#include "core/decimal_number.h"
 #include "run/run_json.h"
 #include "run/run_options.h"
 
@@ -138,6 +139,31 @@ CLI::Validator notEmpty(const std::string& what) {
         "", "");
 }
 
+// Cut scores written "98,126": numbers separated by commas. Returns what is
+// wrong with the list, or nothing when `cuts` holds it.
+std::optional<std::string> readCutList(const std::string& text, std::vector<double>& cuts) {
+    cuts.clear();
+    std::size_t begin = 0;
+    while (true) {
+        const std::size_t end = std::min(text.find(',', begin), text.size());
+        double cut = 0.0;
+        if (readDecimal(std::string_view(text).substr(begin, end - begin), cut) != std::errc())
+            return "expects cut scores separated by commas, such as 98,126, not '" + text + "'";
+        cuts.push_back(cut);
+        if (end == text.size()) return std::nullopt;
+        begin = end + 1;
+    }
+}
+
+CLI::Validator cutList() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            std::vector<double> cuts;
+            return readCutList(text, cuts).value_or("");
+        },
+        "", "");
+}
+
 ParseOutcome refuse(const std::string& what) {
     return {std::nullopt, kExitCommandLineError, "",
             std::string(kProgram) + ": " + what + "\n" + kUsageHint};
@@ -203,6 +229,8 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
     std::uint64_t seed = AnalysisOptions{}.seed;
     std::string resultsDir;
     std::string scaleFile;
+    std::string cuts;
+    std::string trueCuts;
     app.add_option("FILE", files,
                    "The control card or analysis file (.toml) to run;\n"
                    "several are the tests of a testing program")
@@ -284,6 +312,16 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
     app.add_option("--items", items, "The IRT model's item-parameter table FILE")
         ->type_name("FILE")
         ->check(notEmpty("a file name"));
+    app.add_option("--cuts", cuts,
+                   "Classify by these observed cut scores (98,126) in place\n"
+                   "of the file's; they are the true cuts too unless\n"
+                   "--true-cuts gives them")
+        ->type_name("LIST")
+        ->check(cutList());
+    app.add_option("--true-cuts", trueCuts,
+                   "The true cut scores in place of the file's, as many\nas the observed cuts")
+        ->type_name("LIST")
+        ->check(cutList());
     app.add_option("--convert", convert,
                    "Print control card CARD as an analysis file on\nstandard output, and exit")
         ->type_name("CARD")
@@ -333,6 +371,8 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
     if (app.count("--model") > 0) request.model = modelKindNamed(model);
     if (app.count("--method") > 0) request.method = modelMethodNamed(method);
     if (app.count("--items") > 0) request.items = items;
+    if (app.count("--cuts") > 0) readCutList(cuts, request.cuts.emplace());
+    if (app.count("--true-cuts") > 0) readCutList(trueCuts, request.trueCuts.emplace());
     return {line, 0, "", ""};
 }
 

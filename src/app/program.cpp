@@ -9,6 +9,7 @@
 #include "core/errors.h"
 #include "core/one_line.h"
 #include "run/card_conversion.h"
+#include "run/program_tests.h"
 #include "run/run_json.h"
 
 namespace tl {
@@ -58,8 +59,15 @@ int runParsed(const ParseOutcome& parsed, std::istream& in, std::ostream& out, s
         }
         return converted.exitStatus;
     }
-    if (!line.programFiles.empty()) {
-        const int status = runTestingProgram(line, out, err);
+    // An analysis file that lists other cut sets is a program of its own
+    // where its tests get folders.
+    CommandLine program = line;
+    if (line.cardFile && line.request.resultsDir && listsCutSets(*line.cardFile)) {
+        program.programFiles = {*line.cardFile};
+        program.cardFile.reset();
+    }
+    if (!program.programFiles.empty()) {
+        const int status = runTestingProgram(program, out, err);
         // Files dropped together on the program: one pause for them all.
         if (ownsConsoleWindow) Console(in, out).pause();
         return status;

@@ -20,6 +20,7 @@
 #include "platform/file_names.h"
 #include "platform/hardware_threads.h"
 #include "results_files/summary_files.h"
+#include "run/program_tests.h"
 #include "run/run_json.h"
 
 namespace tl {
@@ -55,14 +56,15 @@ class ProgramRun {
   public:
     ProgramRun(const CommandLine& line, std::ostream& out, std::ostream& err)
         : line_(line),
-          folders_(testFolderNames(line.programFiles)),
-          summaries_(line.programFiles.size()),
-          statuses_(line.programFiles.size(), 0),
-          console_(out, err, prefixes(line.programFiles)) {}
+          tests_(programTests(line.programFiles, line.request.resultsDir.has_value())),
+          folders_(testFolderNames(folderPaths(tests_))),
+          summaries_(tests_.size()),
+          statuses_(tests_.size(), 0),
+          console_(out, err, prefixes(tests_)) {}
 
     // Runs every test; returns the highest status.
     int run() {
-        const std::size_t count = line_.programFiles.size();
+        const std::size_t count = tests_.size();
         const Sharing sharing = shareThreads(count, line_.request.threads);
         std::atomic<std::size_t> next{0};
         const auto work = [&] {
@@ -83,34 +85,58 @@ class ProgramRun {
         return fileNameText(filePathOf(*line_.request.resultsDir) / filePathOf(folders_[t]));
     }
 
-    // Every path of every test, and the summary's files.
+    // Every path of every test, and the summary's files. A cut set's test
+    // adds its folder alone: it reads what its file's test reads.
     RunPaths paths() const {
+        std::vector<std::string> files;
         std::vector<std::optional<std::string>> dirs;
         std::vector<std::string> summary;
-        for (std::size_t t = 0; t < folders_.size(); ++t) dirs.push_back(resultsDir(t));
+        RunPaths cutSets;
+        for (std::size_t t = 0; t < tests_.size(); ++t) {
+            if (tests_[t].alternative()) {
+                cutSets.push_back({resultsDir(t).value_or(""),
+                                   "the results folder of " + tests_[t].name, PathUse::Folder});
+                continue;
+            }
+            files.push_back(tests_[t].file);
+            dirs.push_back(resultsDir(t));
+        }
         if (line_.request.resultsDir) {
             for (const std::string& name : summaryFileNames()) {
                 summary.push_back(
                     fileNameText(filePathOf(*line_.request.resultsDir) / filePathOf(name)));
             }
         }
-        return programRunPaths(line_.programFiles, line_.request.scaleFile, dirs, summary);
+        RunPaths paths = programRunPaths(files, line_.request.scaleFile, dirs, summary);
+        paths.insert(paths.end(), cutSets.begin(), cutSets.end());
+        return paths;
     }
 
   private:
-    static std::vector<std::string> prefixes(const std::vector<std::string>& files) {
+    static std::vector<std::string> prefixes(const std::vector<ProgramTest>& tests) {
         std::vector<std::string> out;
-        for (const std::string& file : files) out.push_back(file + ": ");
+        for (const ProgramTest& test : tests) out.push_back(test.name + ": ");
+        return out;
+    }
+
+    static std::vector<std::string> folderPaths(const std::vector<ProgramTest>& tests) {
+        std::vector<std::string> out;
+        for (const ProgramTest& test : tests) out.push_back(test.folderPath);
         return out;
     }
 
     void runTest(std::size_t t, unsigned threads) {
-        const std::string& file = line_.programFiles[t];
+        const ProgramTest& test = tests_[t];
         TestSummary& summary = summaries_[t];
         RunOptions options;
         options.request = line_.request;
         options.request.threads = threads;
-        options.request.file = file;
+        options.request.file = test.file;
+        if (test.alternative()) {
+            options.request.cuts = test.cuts;
+            options.request.trueCuts = test.trueCuts;
+            options.request.withoutReport = true;
+        }
         options.quiet = line_.quiet;
         options.events = line_.events;
         options.progress = programProgress(line_);
@@ -133,7 +159,7 @@ class ProgramRun {
             summary.error = "tesserlink: " + oneLine(error.what());
             err << summary.error << '\n';
         }
-        summary.file = file;
+        summary.file = test.name;
         summary.status = status;
         if (status == 0) summary.folder = folders_[t];
         statuses_[t] = status;
@@ -141,6 +167,7 @@ class ProgramRun {
     }
 
     const CommandLine& line_;
+    const std::vector<ProgramTest> tests_;
     const std::vector<std::string> folders_;
     std::vector<TestSummary> summaries_;
     std::vector<int> statuses_;

@@ -8,7 +8,7 @@ namespace tl {
 namespace {
 
 // Each code with its stable name, in declaration order.
-constexpr std::array<std::pair<FindingCode, std::string_view>, 56> kNames{{
+constexpr std::array<std::pair<FindingCode, std::string_view>, 58> kNames{{
     {FindingCode::CardFileMissing, "card.file_missing"},
     {FindingCode::TooManyItemSets, "card.too_many_sets"},
     {FindingCode::TooManyScorePoints, "card.too_many_points"},
@@ -32,6 +32,7 @@ constexpr std::array<std::pair<FindingCode, std::string_view>, 56> kNames{{
     {FindingCode::ModelHbNotDichotomous, "model.hb_not_dichotomous"},
     {FindingCode::ModelNoBetaFit, "model.no_beta_fit"},
     {FindingCode::ModelMisfit, "model.misfit"},
+    {FindingCode::CutsLabelCount, "cuts.label_count"},
     {FindingCode::OutOfMemory, "run.memory"},
     {FindingCode::Internal, "run.internal"},
     {FindingCode::IrtColumns, "irt.columns"},
@@ -59,6 +60,7 @@ constexpr std::array<std::pair<FindingCode, std::string_view>, 56> kNames{{
     {FindingCode::DuplicateIds, "table.duplicate_ids"},
     {FindingCode::IrtExtraItem, "irt.extra_item"},
     {FindingCode::IrtSlope, "irt.slope"},
+    {FindingCode::LevelUnlabelled, "table.unlabelled_level"},
     {FindingCode::RowsOmitted, "table.rows_omitted"},
     {FindingCode::MissingScored, "table.missing_scored"},
     {FindingCode::SetConvolved, "engine.set_convolved"},

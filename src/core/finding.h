@@ -34,6 +34,7 @@ enum class FindingCode {
     OutputFailed,     // output.failed: a file or folder that cannot be written
     StrictRefusal,    // run.strict: a data misfit under strict
     OptionInvalid,    // run.option: a run option out of range or in conflict
+    CutsLabelCount,   // cuts.label_count: cuts given for a run no longer fit its labels
     OutOfMemory,      // run.memory
     Internal,         // run.internal
     ModelRefused,     // model.refused: a model, method or setting the run cannot use
@@ -72,6 +73,7 @@ enum class FindingCode {
     IrtExtraItem,           // irt.extra_item: parameters for an item in no set
     IrtSlope,               // irt.slope: a discrimination not above 0
     ModelMisfit,            // model.misfit: observed scores unlike the fitted model's
+    LevelUnlabelled,        // table.unlabelled_level: a grouping value without a label
     // Notes.
     RowsOmitted,         // table.rows_omitted
     MissingScored,       // table.missing_scored

@@ -28,10 +28,12 @@ using Keys = std::vector<std::string_view>;
 
 const Keys kTopKeys = {"title",   "data",  "sets",  "classification", "output",
                        "options", "scale", "model", "irt"};
-const Keys kDataKeys = {"file",    "format",        "delimiter", "id",
-                        "missing", "missing_codes", "groups",    "min_group"};
+const Keys kDataKeys = {"file",          "format", "delimiter", "id",          "missing",
+                        "missing_codes", "groups", "min_group", "level_labels"};
 const Keys kSetKeys = {"name", "items", "points", "weight", "missing", "reverse", "file"};
-const Keys kClassificationKeys = {"labels", "observed_cuts", "true_cuts", "bias_correction"};
+const Keys kClassificationKeys = {"labels", "observed_cuts", "true_cuts", "bias_correction",
+                                  "alternatives"};
+const Keys kAlternativeKeys = {"name", "observed_cuts", "true_cuts"};
 const Keys kOutputKeys = {"report", "conditional", "results"};
 const Keys kOptionKeys = {"bootstrap", "seed", "engine", "strict"};
 const Keys kScaleKeys = {"table", "raw", "scale", "cuts_on"};
@@ -54,6 +56,31 @@ std::string joined(const Keys& keys) {
     std::string text;
     for (std::size_t i = 0; i < keys.size(); ++i) text += (i ? ", " : "") + std::string(keys[i]);
     return text;
+}
+
+// Item lists as codebooks give them: "q_1290 q_1744, q_1979", the names
+// separated by blanks, commas or new lines. A string of one name or one range
+// is not such a list.
+bool isListSeparator(char c) {
+    return c == ',' || c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+std::vector<std::string> listedNames(const std::string& text) {
+    std::vector<std::string> names;
+    std::string name;
+    for (const char c : text + ' ') {
+        if (!isListSeparator(c)) {
+            name += c;
+        } else if (!name.empty()) {
+            names.push_back(std::move(name));
+            name.clear();
+        }
+    }
+    return names;
+}
+
+bool isNameList(const std::string& text) {
+    return listedNames(text).size() > 1;
 }
 
 class Reader {
@@ -278,6 +305,7 @@ class Reader {
         if (const toml::node* groups = data.get("groups")) readGroups(*groups, table);
         if (const toml::node* least = data.get("min_group"))
             table.minGroup = whole(*least, "data.min_group", 0);
+        if (const toml::node* labels = data.get("level_labels")) readLevelLabels(*labels, table);
         remember(*file, "data.file");
         file_.table = std::move(table);
     }
@@ -294,6 +322,28 @@ class Reader {
                 if (table.groups[h] == table.groups[g])
                     fail(&list[g], key, "names the column " + table.groups[g] + " twice");
             }
+        }
+    }
+
+    // Names for a grouping column's values: a table per column, of the values
+    // as written in the cells and their names.
+    void readLevelLabels(const toml::node& node, AnalysisTable& table) {
+        for (auto&& [column, values] : tableAt(node, "data.level_labels")) {
+            const std::string name(column.str());
+            const std::string key = "data.level_labels." + name;
+            if (std::find(table.groups.begin(), table.groups.end(), name) == table.groups.end())
+                fail(&values, key,
+                     name +
+                         " is not a grouping column: add it to [data] groups, or remove its "
+                         "labels");
+            std::map<std::string, std::string>& labels = table.levelLabels[name];
+            for (auto&& [value, label] : tableAt(values, key)) {
+                const std::string valueKey = key + "." + std::string(value.str());
+                const std::string name = text(label, valueKey);
+                if (name.empty()) fail(&label, valueKey, "is empty: give the level's name");
+                labels[std::string(value.str())] = name;
+            }
+            remember(values, key);
         }
     }
 
@@ -365,7 +415,15 @@ class Reader {
                      "needs `file`, its own data file, or a [data] table to take its "
                      "`items` from");
             SetColumns columns;
-            if (items->is_string()) {
+            if (items->is_string() && isNameList(*items->value<std::string>())) {
+                columns.names = listedNames(*items->value<std::string>());
+                for (const std::string& name : columns.names) {
+                    if (name.find(':') != std::string::npos)
+                        fail(items, key + ".items",
+                             "a list of names holds no range (\"" + name +
+                                 "\"): give the range alone, or list its columns");
+                }
+            } else if (items->is_string()) {
                 columns.range = *items->value<std::string>();
                 if (columns.range.find(':') == std::string::npos)
                     columns.names = {columns.range}, columns.range.clear();
@@ -446,6 +504,58 @@ class Reader {
         }
         if (const toml::node* b = c.get("bias_correction"))
             file_.card.biasCorrection = flag(*b, "classification.bias_correction") ? 1 : 0;
+        if (const toml::node* a = c.get("alternatives")) readAlternatives(*a);
+    }
+
+    // Other cut sets, each named once; their cuts are checked as the run's
+    // own, and against the labels when the test runs.
+    void readAlternatives(const toml::node& node) {
+        const std::string key = "classification.alternatives";
+        if (!node.is_array_of_tables())
+            fail(&node, key, "must be written as [[classification.alternatives]] tables");
+        const toml::array& list = *node.as_array();
+        for (std::size_t a = 0; a < list.size(); ++a) {
+            const std::string at = key + "[" + std::to_string(a + 1) + "]";
+            const toml::table& t = *list[a].as_table();
+            checkKeys(t, at + ".", kAlternativeKeys);
+            CutSet set;
+            const toml::node* name = t.get("name");
+            if (!name) fail(&list[a], at, "needs `name`, which names its test and folder");
+            set.name = text(*name, at + ".name");
+            if (set.name.empty() || set.name.find_first_of("/\\#") != std::string::npos)
+                fail(name, at + ".name",
+                     "must be a name without /, \\ or #, not \"" + set.name + "\"");
+            for (const CutSet& earlier : file_.alternatives) {
+                if (earlier.name == set.name)
+                    fail(name, at + ".name", "names the cut set " + set.name + " twice");
+            }
+            const toml::node* observed = t.get("observed_cuts");
+            if (!observed) fail(&list[a], at, "needs `observed_cuts`");
+            set.observedCuts = cutList(*observed, at + ".observed_cuts");
+            set.trueCuts = set.observedCuts;
+            if (const toml::node* truth = t.get("true_cuts")) {
+                set.trueCuts = cutList(*truth, at + ".true_cuts");
+                if (set.trueCuts.size() != set.observedCuts.size())
+                    fail(truth, at + ".true_cuts",
+                         std::to_string(set.observedCuts.size()) +
+                             " cut scores, as many as observed_cuts (" +
+                             std::to_string(set.trueCuts.size()) + " given)");
+            }
+            remember(list[a], at);
+            file_.alternatives.push_back(std::move(set));
+        }
+    }
+
+    std::vector<double> cutList(const toml::node& node, const std::string& key) const {
+        const std::vector<double> cuts = numbers(node, key);
+        if (cuts.empty() || cuts.size() > static_cast<std::size_t>(kMaxCategories - 1))
+            fail(&node, key,
+                 "from 1 to " + std::to_string(kMaxCategories - 1) + " cut scores (" +
+                     std::to_string(cuts.size()) + " given)");
+        for (std::size_t j = 1; j < cuts.size(); ++j) {
+            if (cuts[j] < cuts[j - 1]) fail(&node, key, "the cut scores must not decrease");
+        }
+        return cuts;
     }
 
     void readOutput() {

@@ -35,6 +35,9 @@ struct AnalysisTable {
     // learners), and below how many examinees a level is flagged small.
     std::vector<std::string> groups;
     std::int64_t minGroup = ExamineeGroups::kDefaultMinGroup;
+    // Per grouping column, the name of each value as its cells write it
+    // ([data.level_labels] sex = { 1 = "male" }).
+    std::map<std::string, std::map<std::string, std::string>> levelLabels;
 };
 
 // A set's columns in the table, before the header is known.
@@ -52,6 +55,14 @@ struct AnalysisScale {
     std::optional<std::string> tablePath;  // `table` resolved; empty: inline
     ScaleTable table;                      // the inline rows, or the file's once read
     bool cutsOnScale = false;
+};
+
+// Another set of cuts for the same table: a testing program runs it as a
+// test of its own.
+struct CutSet {
+    std::string name;
+    std::vector<double> observedCuts;
+    std::vector<double> trueCuts;  // the observed cuts unless the file gives them
 };
 
 // An analysis file as read: a control card with every number the model needs
@@ -77,6 +88,7 @@ struct AnalysisFile {
     std::optional<ModelMethod> modelMethod;
     IrtSettings irt;
     BetaBinomialSettings betaBinomial;
+    std::vector<CutSet> alternatives;  // [[classification.alternatives]]
     // The line of each key that later checks may name, as "sets[2].points".
     std::map<std::string, std::int64_t> lines;
 

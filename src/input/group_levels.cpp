@@ -51,6 +51,18 @@ void GroupLevelCollector::label(const std::string& value, const std::string& nam
     labels_[value] = name;
 }
 
+std::vector<std::pair<std::string, std::int64_t>> GroupLevelCollector::unlabelled() const {
+    std::vector<std::int64_t> counts(values_.size(), 0);
+    for (const std::uint32_t code : codes_) {
+        if (code != kMissingCode) ++counts[code];
+    }
+    std::vector<std::pair<std::string, std::int64_t>> out;
+    for (std::size_t v = 0; v < values_.size(); ++v) {
+        if (!labels_.contains(values_[v])) out.emplace_back(values_[v], counts[v]);
+    }
+    return out;
+}
+
 GroupingVariable GroupLevelCollector::finish() const {
     const std::size_t count = values_.size();
     std::vector<std::optional<double>> numbers(count);

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "core/examinee_groups.h"
@@ -30,6 +31,9 @@ class GroupLevelCollector {
     void label(const std::string& value, const std::string& name);
 
     std::size_t examinees() const { return codes_.size(); }
+    // The values without a label, each with its count of examinees, in the
+    // order first seen.
+    std::vector<std::pair<std::string, std::int64_t>> unlabelled() const;
     GroupingVariable finish() const;
 
   private:

@@ -48,7 +48,7 @@ class Columns {
             found = c;
         }
         if (found == header_.size()) {
-            const std::vector<std::string> near = closest(name);
+            const std::vector<std::string> near = closestNames(name, header_);
             std::string hint;
             for (std::size_t i = 0; i < near.size(); ++i)
                 hint += (i ? ", " : "; the closest are ") + near[i];
@@ -63,11 +63,6 @@ class Columns {
     }
 
   private:
-    // The three names of the header closest to `name`, the closest first.
-    std::vector<std::string> closest(const std::string& name) const {
-        return closestNames(name, header_);
-    }
-
     const AnalysisFile& file_;
     const std::vector<std::string>& header_;
 };
@@ -166,8 +161,12 @@ class TableScan : public TableVisitor {
         }
         keptCodes_.assign(columns.items.size(), 0);
         noCodes_ = file.table->missingCodes.empty();
-        for (std::size_t g = 0; g < columns.groups.size(); ++g)
+        for (std::size_t g = 0; g < columns.groups.size(); ++g) {
             groups_.emplace_back(file.table->groups[g]);
+            const auto labels = file.table->levelLabels.find(file.table->groups[g]);
+            if (labels == file.table->levelLabels.end()) continue;
+            for (const auto& [value, name] : labels->second) groups_[g].label(value, name);
+        }
         for (const Item& item : items_) plain_.push_back(noCodes_ && !item.reversed);
         std::error_code error;
         const std::uintmax_t bytes = std::filesystem::file_size(file.table->source.path, error);
@@ -230,7 +229,10 @@ class TableScan : public TableVisitor {
 
     void rowTexts(std::span<const std::string> texts) override { texts_ = texts; }
 
+    // The table's own value labels, unless the analysis file names the
+    // column's levels itself.
     void valueLabels(std::size_t text, const std::vector<ValueLabel>& labels) override {
+        if (file_.table->levelLabels.contains(file_.table->groups.at(text))) return;
         for (const ValueLabel& l : labels) groups_.at(text).label(l.value, l.label);
     }
 
@@ -239,6 +241,7 @@ class TableScan : public TableVisitor {
             countDuplicateIds();
             for (const GroupLevelCollector& group : groups_)
                 out_.groups_.variables.push_back(group.finish());
+            noteUnlabelledLevels();
             out_.groups_.minGroup = file_.table->minGroup;
             return;
         }
@@ -307,6 +310,28 @@ class TableScan : public TableVisitor {
     // looked up among the earlier rows' in an open hash table sized to the
     // rows (a node-based hash set of a million strings, or a sort, costs more
     // than the rest of the read).
+    // A value of a column the analysis file labels that has no label: a level
+    // of its own, said so (a stray "3" or "M" among 1 and 2).
+    void noteUnlabelledLevels() const {
+        for (std::size_t g = 0; g < groups_.size(); ++g) {
+            const std::string& column = file_.table->groups[g];
+            if (!file_.table->levelLabels.contains(column)) continue;
+            for (const auto& [value, count] : groups_[g].unlabelled()) {
+                Finding& f = out_.unlabelledLevels_.emplace_back();
+                f.code = FindingCode::LevelUnlabelled;
+                f.severity = Severity::Warning;
+                f.file = out_.summary_.file;
+                f.column = column;
+                f.key = "data.level_labels." + column;
+                f.value = value;
+                f.text = oneLine(out_.summary_.file + ": column " + column + ": the value " +
+                                 value + " (" + counted(count, "examinee", "examinees") +
+                                 ") has no label in [data.level_labels]; it is reported as a "
+                                 "level of its own. Label it, or recode it");
+            }
+        }
+    }
+
     void countDuplicateIds() const {
         const std::vector<std::string>& ids = out_.records_.ids;
         if (ids.empty()) return;
@@ -497,6 +522,7 @@ std::vector<Finding> TableDataSource::findings() const {
         found.back().value = firstDuplicate_;
         found.back().key = "data.id";
     }
+    found.insert(found.end(), unlabelledLevels_.begin(), unlabelledLevels_.end());
     if (summary_.omittedExaminees > 0) {
         add(FindingCode::RowsOmitted, Severity::Note,
             summary_.file + ": " + std::to_string(summary_.omittedExaminees) + " of " +

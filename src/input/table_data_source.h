@@ -85,6 +85,8 @@ class TableDataSource : public DataSource {
     TableSummary summary_;
     std::string firstDuplicate_;
     std::int64_t firstDuplicateRow_ = 0;
+    // Values of a labelled grouping column that have no label.
+    std::vector<Finding> unlabelledLevels_;
 };
 
 }  // namespace tl

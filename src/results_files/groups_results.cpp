@@ -105,7 +105,7 @@ void visitGroupIndices(const Results& results, const GroupIndexVisitor& each) {
 std::string composeGroupsCsv(const Results& results) {
     const bool bootstrapped = results.bootstrap.has_value();
     CsvText csv;
-    for (const char* column : {"variable", "level", "examinees", "index", "cut", "value"})
+    for (const char* column : {"variable", "level", "examinees", "small", "index", "cut", "value"})
         csv.text(column);
     if (bootstrapped) {
         for (const char* column : {"se", "ci_low", "ci_high"}) csv.text(column);
@@ -117,6 +117,7 @@ std::string composeGroupsCsv(const Results& results) {
         csv.text(level.variable);
         csv.text(level.level);
         csv.integer(level.examinees);
+        csv.text(level.small ? "true" : "false");
         csv.text(name);
         if (cut == 0) {
             csv.text("");

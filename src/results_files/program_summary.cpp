@@ -12,7 +12,10 @@ TestSummary summarizeTest(const Results& results) {
     test.categories = results.categoryCount();
     test.reliability = results.reliability.reliability;
     test.overall = results.classification.overall;
-    if (results.bootstrap) test.overallSpreads = results.bootstrap->overall;
+    if (results.bootstrap) {
+        test.overallSpreads = results.bootstrap->overall;
+        test.reliabilitySe = results.bootstrap->reliability.se;
+    }
     for (std::size_t cut = 0; cut < tables.cuts.size(); ++cut) {
         CutSummary row;
         row.observedCut = results.card.observedCuts[cut];

@@ -45,6 +45,7 @@ struct TestSummary {
     double reliability = std::numeric_limits<double>::quiet_NaN();
     IndexSet overall;
     std::optional<IndexSetSpread> overallSpreads;  // when bootstrapped
+    std::optional<double> reliabilitySe;           // when bootstrapped
     std::vector<CutSummary> cuts;
     std::vector<GroupSummary> groups;
 

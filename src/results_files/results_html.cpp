@@ -410,8 +410,6 @@ std::string modelNote(const Results& r) {
     return html + "</p>\n";
 }
 
-}  // namespace
-
 std::string composeIndicesHtml(const Results& r) {
     return indices(r);
 }

@@ -43,6 +43,7 @@ std::string composeSummaryCsv(const std::vector<TestSummary>& tests) {
          {"file", "folder", "title", "status", "error", "examinees", "categories", "reliability"})
         csv.text(column);
     indexHeaders(csv, withSpreads);
+    if (withSpreads) csv.text("reliability_se");
     csv.endRow();
     for (const TestSummary& test : tests) {
         csv.text(test.file);
@@ -51,7 +52,8 @@ std::string composeSummaryCsv(const std::vector<TestSummary>& tests) {
         csv.integer(test.status);
         csv.text(test.error);
         if (!test.ran()) {
-            const std::size_t empty = 3 + kIndexFields.size() * (withSpreads ? 2 : 1);
+            const std::size_t empty =
+                3 + kIndexFields.size() * (withSpreads ? 2 : 1) + (withSpreads ? 1 : 0);
             for (std::size_t f = 0; f < empty; ++f) csv.text("");
             csv.endRow();
             continue;
@@ -60,6 +62,13 @@ std::string composeSummaryCsv(const std::vector<TestSummary>& tests) {
         csv.integer(test.categories);
         csv.number(test.reliability);
         indexColumns(csv, test.overall, test.overallSpreads, withSpreads);
+        if (withSpreads) {
+            if (test.reliabilitySe) {
+                csv.number(*test.reliabilitySe);
+            } else {
+                csv.text("");
+            }
+        }
         csv.endRow();
     }
     return csv.take();

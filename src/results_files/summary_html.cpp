@@ -11,8 +11,12 @@ namespace tl {
 namespace {
 
 // The summary's own rules over the results pages' stylesheet: a wider page
-// for its wide tables, and its failed tests and standard errors.
+// for its wide tables, and its failed tests and standard errors. Headings and
+// test names wrap, so that a table of every index and its standard error fits
+// a laptop's screen.
 constexpr const char* kSummaryStyle = R"(body { max-width: 100rem; }
+thead th { white-space: normal; vertical-align: bottom; }
+tbody th { white-space: normal; overflow-wrap: anywhere; min-width: 8rem; }
 span.se { display: block; color: #555; font-size: 0.85rem; }
 tr.failed th, tr.failed td { background: #fdf0ef; }
 td.error { color: #8a1c12; white-space: normal; min-width: 24rem; }

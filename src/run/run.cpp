@@ -59,8 +59,10 @@ class Run {
             throw DetectedError(messages::missingFile(cardFile), FindingCode::CardFileMissing);
         }
         CardFindings noticed;
-        const ControlCard card = readControlCard(*cardText, cardFile, &noticed);
+        ControlCard card = readControlCard(*cardText, cardFile, &noticed);
         found(cardFindings(noticed, cardFile));
+        RunLabels noLabels;
+        overrideCuts(request_, card, noLabels);
         // The card keeps its names for the report's echo; the files are opened
         // as `located` names them.
         const ControlCard located = locatedCard(card, cardFile);
@@ -111,6 +113,8 @@ class Run {
 
     Results analysisRun(const std::string& path) {
         AnalysisFile file = readAnalysisFileAt(path);
+        overrideCuts(request_, file.card, file.labels);
+        if (request_.withoutReport) file.reportPath.reset();
         SettledOptions settled = settleOptions(request_, &file);
         if (request_.write && !file.reportPath && !settled.resultsDir) {
             throw file.error("",
@@ -142,6 +146,8 @@ class Run {
                              ? ScaleRequest{*input.scale, request_.cutsOnScale.value_or(false)}
                              : settleScale(request_, nullptr);
         ControlCard card = input.card;
+        RunLabels labels = input.labels;
+        overrideCuts(request_, card, labels);
         if (analysis.model.kind == ModelKind::Irt) {
             if (input.itemNames.size() != card.itemSets.size()) refuseModelWithoutTable(analysis.model);
             prepareIrt(card, input.labels.setNames, input.itemNames, analysis.model,
@@ -159,7 +165,7 @@ class Run {
         if (request_.write && settled.resultsDir)
             outputs.emplace(std::nullopt, settled.resultsDir, outputNote());
         Results results = analyze(card, data, analysis, hooksWith({}));
-        results.labels = input.labels;
+        results.labels = labels;
         results.records = input.records;
         finish(results, settled, outputs);
         wrote(settled, std::nullopt);

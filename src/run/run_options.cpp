@@ -1,7 +1,9 @@
 #include "run/run_options.h"
 
 #include "core/errors.h"
+#include "core/limits.h"
 #include "input/scale_table_reader.h"
+#include "results_files/number_text.h"
 
 namespace tl {
 
@@ -110,6 +112,66 @@ std::optional<ScaleRequest> settleScale(const RunRequest& request, const Analysi
         throw InputError(std::move(finding));
     }
     return std::nullopt;
+}
+
+namespace {
+
+std::string listed(const std::vector<double>& cuts) {
+    std::string text;
+    for (const double cut : cuts) text += (text.empty() ? "" : ",") + shortestText(cut);
+    return text;
+}
+
+InputError cutsError(const std::string& option, const std::vector<double>& cuts,
+                     const std::string& what, FindingCode code = FindingCode::OptionInvalid) {
+    Finding finding;
+    finding.code = code;
+    finding.key = "options." + option;
+    finding.value = listed(cuts);
+    finding.text = "--" + std::string(option == "true_cuts" ? "true-cuts" : "cuts") + " " +
+                   finding.value + ": " + what;
+    return InputError(std::move(finding));
+}
+
+void checkCuts(const std::string& option, const std::vector<double>& cuts) {
+    if (cuts.empty() || cuts.size() > static_cast<std::size_t>(kMaxCategories - 1)) {
+        throw cutsError(option, cuts,
+                        "give from 1 to " + std::to_string(kMaxCategories - 1) +
+                            " cut scores, separated by commas");
+    }
+    for (std::size_t j = 1; j < cuts.size(); ++j) {
+        if (cuts[j] < cuts[j - 1])
+            throw cutsError(option, cuts, "the cut scores must not decrease");
+    }
+}
+
+}  // namespace
+
+void overrideCuts(const RunRequest& request, ControlCard& card, RunLabels& labels) {
+    if (request.cuts) {
+        checkCuts("cuts", *request.cuts);
+        card.observedCuts = *request.cuts;
+        card.trueCuts = *request.cuts;
+        card.categoryCount = static_cast<std::int32_t>(request.cuts->size() + 1);
+    }
+    if (request.trueCuts) {
+        checkCuts("true_cuts", *request.trueCuts);
+        if (request.trueCuts->size() != card.observedCuts.size()) {
+            throw cutsError("true_cuts", *request.trueCuts,
+                            std::to_string(request.trueCuts->size()) + " true cuts for " +
+                                std::to_string(card.observedCuts.size()) +
+                                " observed: give as many true cuts as observed cuts");
+        }
+        card.trueCuts = *request.trueCuts;
+    }
+    const std::size_t labelled = labels.categoryLabels.size();
+    if (request.cuts && labelled != 0 && labelled != request.cuts->size() + 1) {
+        throw cutsError("cuts", *request.cuts,
+                        std::to_string(request.cuts->size() + 1) + " categories, but " +
+                            std::to_string(labelled) + " category labels: give cuts for " +
+                            std::to_string(labelled) + " categories, or change the labels to match",
+                        FindingCode::CutsLabelCount);
+    }
 }
 
 }  // namespace tl

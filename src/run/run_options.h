@@ -31,4 +31,11 @@ SettledOptions settleOptions(const RunRequest& request, const AnalysisFile* file
 // when the cuts are on the scale and there is no table.
 std::optional<ScaleRequest> settleScale(const RunRequest& request, const AnalysisFile* file);
 
+// The request's cuts in place of the card's or file's: the observed cuts, the
+// category count with them, and the true cuts (the observed ones unless the
+// request gives its own). Labels stay while their count still fits; throws
+// InputError when it does not (cuts.label_count, naming both counts) and for
+// cuts that are too many, too few or decrease.
+void overrideCuts(const RunRequest& request, ControlCard& card, RunLabels& labels);
+
 }  // namespace tl

@@ -63,6 +63,13 @@ struct RunRequest {
     std::optional<std::string> items;
     std::optional<IrtSettings> irt;
     std::optional<BetaBinomialSettings> betaBinomial;
+    // Cuts in place of the card's or file's (overrideCuts): --cuts sets the
+    // true cuts too unless --true-cuts gives them.
+    std::optional<std::vector<double>> cuts;
+    std::optional<std::vector<double>> trueCuts;
+    // The analysis file's report is not written (a testing program's other
+    // cut sets write their results folders alone).
+    bool withoutReport = false;
     // A card's report goes here in place of the card's output file; "" writes
     // none.
     std::optional<std::string> cardReport;

@@ -11,7 +11,9 @@ page under the output folder.
                     EXAMPLE_FOLDER...
 
 With --bootstrap the pages carry standard errors and intervals; every page must
-then still show its tables without sideways scrolling on a 1280-pixel screen.
+then still show its tables without sideways scrolling on a 1280-pixel screen,
+and so must the index page of a testing program of every example's analysis
+file.
 
 TESSERLINK writes each example's results folder (`--results`). Exits 77
 (skipped) when no Chromium is installed, 1 when a check fails.
@@ -164,7 +166,10 @@ window.addEventListener("load", () => {
   const wide = [];
   for (const box of document.querySelectorAll("div.scroll")) {
     if (box.querySelector("svg")) continue;
-    if (box.scrollWidth > box.clientWidth + 1) wide.push(box.getAttribute("aria-labelledby"));
+    if (box.scrollWidth > box.clientWidth + 1) {
+      const table = box.querySelector("table");
+      wide.push(box.getAttribute("aria-labelledby") || (table && table.id) || "a table");
+    }
   }
   document.body.setAttribute("data-overflowing", wide.join(" ") || "none");
 });
@@ -195,6 +200,20 @@ def write_results(program, folder, results, bootstrap=None):
         options = ["--bootstrap", str(bootstrap)] if bootstrap else []
         subprocess.run([program, "--quiet", *options, "--results", str(results), "card.txt"],
                        cwd=work, check=True, stdout=subprocess.DEVNULL)
+
+
+def program_index(program, folders, out, bootstrap):
+    """The index page of a testing program of the examples' analysis files."""
+    work = out / "program"
+    shutil.rmtree(work, ignore_errors=True)
+    files = []
+    for folder in folders:
+        folder = pathlib.Path(folder)
+        shutil.copytree(folder, work / folder.name, ignore=shutil.ignore_patterns("results"))
+        files.append(folder.name + "/analysis.toml")
+    subprocess.run([program, "--quiet", "--bootstrap", str(bootstrap), "--results", "summary",
+                    *files], cwd=work, check=True, stdout=subprocess.DEVNULL)
+    return work / "summary" / "index.html"
 
 
 def main():
@@ -235,6 +254,14 @@ def main():
                 figure_png(browser, profile, page, pathlib.Path(args.figure).resolve())
             if args.csem_figure and folder == args.examples[0]:
                 figure_png(browser, profile, page, pathlib.Path(args.csem_figure).resolve(), "csem")
+        if args.bootstrap:
+            index = program_index(args.program, args.examples, out, args.bootstrap)
+            for table in overflowing_tables(browser, profile, index, DESKTOP[0]):
+                failures.append("program index: %s scrolls sideways at %d pixels"
+                                % (table, DESKTOP[0]))
+            chromium(browser, profile, "--window-size=%d,%d" % DESKTOP,
+                     "--screenshot=" + str(out / "program-index-desktop.png"), index.as_uri())
+            print("program index: measured at %d pixels" % DESKTOP[0])
     for failure in failures:
         print(failure, file=sys.stderr)
     return 1 if failures else 0

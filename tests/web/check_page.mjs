@@ -290,6 +290,42 @@ for (const example of examples) {
   await page.close();
 }
 
+// The same table with its ID column named as some inventories name it, and
+// its items listed as a codebook lists them: the form finds the ID, reads the
+// list, and its analysis file holds the run's bootstrap and seed.
+{
+  const table = path.join(outDir, "inventory.csv");
+  const rows = fs.readFileSync(path.join(outDir, "g5reading.csv"), "utf8").split("\n");
+  rows[0] = rows[0].replace("student_id", "Respondent");
+  fs.writeFileSync(table, rows.join("\n"));
+  const page = await openPage();
+  await choose(page, [table]);
+  await page.waitForFunction(() => !document.getElementById("tableForm").hidden);
+  check(await page.$eval("#fId", (s) => s.value) === "Respondent",
+        "the form did not find the ID column Respondent");
+  await page.select("#fMissing", "omit");
+  await page.type("#fCodes", "9");
+  await page.type("#fSets .items", "r1 r2, r3  r4 r5 r6");
+  await page.$eval("#fSets .items", (i) => i.dispatchEvent(new Event("change")));
+  check(await page.$eval("#fSets .points", (i) => i.value) === "0, 1",
+        "the form did not suggest the score points of a list of names");
+  await page.type("#fSets .reverse", "r4");
+  await page.type("#fCuts", "4");
+  await page.$eval("#bootstrap", (input) => { input.value = "20"; });
+  await page.$eval("#seed", (input) => { input.value = "5"; });
+  const run = await runAndWait(page);
+  check(run.status === 0, `the codebook list's run: exit status ${run.status}: ${run.errors}`);
+  const json = JSON.parse(run.outputs["results/results.json"] || "{}");
+  check(Math.abs((json.overall?.consistency ?? NaN) - 0.92423) < 5e-6,
+        "a list of names does not give the range's consistency");
+  const toml = run.outputs["analysis.toml"] || "";
+  check(toml.includes('items = ["r1", "r2", "r3", "r4", "r5", "r6"]') &&
+        toml.includes('id = "Respondent"') && toml.includes('results = "results"') &&
+        /\[options\]\nbootstrap = 20\nseed = 5\n/.test(toml),
+        `the form's analysis file does not repeat the run: ${JSON.stringify(toml)}`);
+  await page.close();
+}
+
 // The same table with a conversion table chosen beside it and a subgroup
 // column: the cut is written on the scale and the school's levels come back.
 {
@@ -310,6 +346,9 @@ for (const example of examples) {
   await page.type("#fCuts", "140");
   await page.select("#fCutsOn", "scale");
   await page.select("#fGroups", "school");
+  // Picking the column offers its level names.
+  await page.waitForSelector('#fLevelLabels input[data-column="school"]');
+  await page.type('#fLevelLabels input[data-column="school"]', "East = E, North = N");
   const run = await runAndWait(page);
   check(run.status === 0, `the form's scale run: exit status ${run.status}: ${run.errors}`);
   const json = JSON.parse(run.outputs["results/results.json"] || "{}");
@@ -319,9 +358,14 @@ for (const example of examples) {
   check(json.scale?.cuts_on === "scale" && cut?.scale === 140 && cut?.raw === 4,
         `the scale's cuts are ${JSON.stringify(json.scale?.observed_cuts)}`);
   const levels = (json.groups || []).map((g) => `${g.variable}=${g.level}`).join(",");
-  check(levels === "school=East,school=North,school=South", `the subgroups are ${levels}`);
+  check(levels === "school=E,school=N,school=South", `the subgroups are ${levels}`);
+  const unlabelled = run.notes.filter((n) => n.code === "table.unlabelled_level");
+  check(unlabelled.length === 1 && unlabelled[0].severity === "warning" &&
+        unlabelled[0].text.includes("the value South (2 examinees) has no label"),
+        `the level without a name is not a warning: ${JSON.stringify(run.notes)}`);
   const toml = run.outputs["analysis.toml"] || "";
-  check(toml.includes('groups = ["school"]') && toml.includes('cuts_on = "scale"'),
+  check(toml.includes('groups = ["school"]') && toml.includes('cuts_on = "scale"') &&
+        toml.includes('level_labels = { "school" = { "East" = "E", "North" = "N" } }'),
         `the form's analysis file lacks the groups or the scale: ${JSON.stringify(toml)}`);
   check(!toml.includes("min_group"),
         `the form wrote the library's own group size: ${JSON.stringify(toml)}`);

@@ -11,7 +11,8 @@
 // ENGINE_JS may also be a program (build/tesserlink), to try a table on it.
 //
 // A table is a JSON array of cases: {name, files: {name: text}, run, options:
-// {bootstrap, seed, strict, scale, cuts_on, results, engine, threads},
+// {bootstrap, seed, strict, scale, cuts_on, cuts, true_cuts, results, engine,
+// threads},
 // expect: {exit_status, findings: [{code, severity, text, file, line, column,
 // key, value, closest, console_line}]}}.
 import fs from "node:fs";
@@ -32,6 +33,8 @@ const optionArguments = {
   strict: (v) => (v ? ["--strict"] : []),
   scale: (v) => ["--scale", v],
   cuts_on: (v) => ["--cuts-on", v],
+  cuts: (v) => ["--cuts", v],
+  true_cuts: (v) => ["--true-cuts", v],
   results: (v) => ["--results", v],
   engine: (v) => ["--engine", v],
   threads: (v) => ["--threads", String(v)],

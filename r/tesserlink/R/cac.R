@@ -9,6 +9,7 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
   if (missing(data)) fail("`data` is missing: a data frame or matrix, one row per examinee.")
   if (missing(sets)) fail("`sets` is missing: a list of item sets, each list(items = , points = ).")
   if (missing(cuts)) fail("`cuts` is missing: the cut scores on the observed composite.")
+  if (is.list(cuts)) return(cut_sets(call, cuts, if (missing(true_cuts)) NULL else true_cuts))
   data <- check_data(data)
   sets <- check_sets(sets, data)
   cuts <- check_scores(cuts, "cuts", allow_empty = TRUE)
@@ -86,6 +87,26 @@ item_parameter_file <- function(items) {
   path <- tempfile("tesserlink-items-", fileext = ".csv")
   utils::write.csv(items, path, row.names = FALSE, na = "")
   path
+}
+
+# cac() with a list of cut sets: one fit per set, each the fit of a call with
+# that set alone (and its own true cuts, when they are listed too), named as
+# the list is.
+cut_sets <- function(call, cuts, true_cuts) {
+  if (length(cuts) == 0L) fail("`cuts` must hold at least one set of cut scores.")
+  if (!is.null(true_cuts) && (!is.list(true_cuts) || length(true_cuts) != length(cuts))) {
+    fail("with a list of ", length(cuts), " sets of `cuts`, `true_cuts` must be a list of as ",
+         "many sets, or left out.")
+  }
+  caller <- parent.frame(2L)
+  fits <- lapply(seq_along(cuts), function(k) {
+    one <- call
+    one$cuts <- cuts[[k]]
+    one$true_cuts <- if (is.null(true_cuts)) cuts[[k]] else true_cuts[[k]]
+    eval(one, caller)
+  })
+  names(fits) <- names(cuts)
+  fits
 }
 
 # The sets as the library took them, labelled.

@@ -36,7 +36,8 @@ argument_of_code <- c(
   "card.too_many_sets" = "sets", "card.too_many_points" = "sets",
   "card.category_count" = "cuts", "card.cuts_out_of_range" = "cuts",
   "model.reliability_blocks_correction" = "bias_correction", "run.strict" = "strict")
-argument_of_key <- c("options.bootstrap" = "bootstrap", "scale.cuts_on" = "cuts_on")
+argument_of_key <- c("options.bootstrap" = "bootstrap", "scale.cuts_on" = "cuts_on",
+                     "options.cuts" = "cuts", "options.true_cuts" = "true_cuts")
 
 finding_argument <- function(finding) {
   if (!is.null(finding$key) && finding$key %in% names(argument_of_key)) {

@@ -19,7 +19,7 @@ plot.tesserlink <- function(x, type = c("conditional", "distribution"), ...) {
     scores <- x$examinees$observed_composite
     category <- as.integer(x$examinees$observed_category)
     k <- nrow(x$categories)
-    fill <- grDevices::hcl.colors(k, "Blues 3", rev = TRUE)
+    fill <- category_fills(k)
     # One bar per whole score, so that bars and cuts line up on the scale;
     # each bar is split by the examinees' observed categories, stacked.
     breaks <- seq(floor(min(scores)) - 0.5, ceiling(max(scores)) + 0.5, by = 1)
@@ -52,3 +52,8 @@ category_names <- function(cuts, labels = NULL) {
               paste(shown[length(shown)], "or above"))
   paste0(if (is.null(labels)) seq_len(k) else labels, ": ", ranges)
 }
+
+# One fill per category, lightest first. The palette's lightest end is all but
+# white, which leaves the lowest category's bars and legend swatch unseen on a
+# white page; it is left out.
+category_fills <- function(k) grDevices::hcl.colors(k + 1L, "Blues 3", rev = TRUE)[-1L]

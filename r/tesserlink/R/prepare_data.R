@@ -16,8 +16,11 @@ resolve_columns <- function(items, data, what) {
     if (is.null(names)) fail(what, " names columns, but `data` has no column names.")
     missing <- setdiff(items, names)
     if (length(missing)) {
+      near <- .Call(tl_closest_names, missing[[1]], names)
       fail(what, " names ", if (length(missing) == 1) "a column" else "columns", " not in `data`: ",
-           paste0("'", missing, "'", collapse = ", "), ".")
+           paste0("'", missing, "'", collapse = ", "),
+           if (length(near)) paste0("; the closest ", if (length(missing) > 1) "to the first ",
+                                    "are ", paste(near, collapse = ", ")), ".")
     }
     return(match(items, names))
   }

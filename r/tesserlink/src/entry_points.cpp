@@ -11,8 +11,10 @@
 #include <new>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "card_from_r.h"
+#include "core/edit_distance.h"
 #include "core/errors.h"
 #include "groups_from_r.h"
 #include "results_files/results_directory.h"
@@ -163,6 +165,14 @@ extern "C" SEXP tl_parse_doubles(SEXP texts) {
         out[i] = error == std::errc() && end == text.data() + text.size() ? value : NA_REAL;
     }
     return out;
+}
+
+// The columns of `known` closest to `name`, the closest first: the library's
+// hint for a column name it does not know.
+extern "C" SEXP tl_closest_names(SEXP name, SEXP known) {
+    const std::vector<std::string> names =
+        tl::closestNames(Rcpp::as<std::string>(name), Rcpp::as<std::vector<std::string>>(known));
+    return Rcpp::wrap(names);
 }
 
 // The smallest bootstrap the library runs, for R's messages that name it.

@@ -9,6 +9,7 @@ SEXP tl_run_file(SEXP);
 SEXP tl_write_results(SEXP, SEXP);
 SEXP tl_parse_doubles(SEXP);
 SEXP tl_min_bootstrap();
+SEXP tl_closest_names(SEXP, SEXP);
 
 static const R_CallMethodDef callMethods[] = {
     {"tl_analyze", reinterpret_cast<DL_FUNC>(&tl_analyze), 1},
@@ -16,6 +17,7 @@ static const R_CallMethodDef callMethods[] = {
     {"tl_write_results", reinterpret_cast<DL_FUNC>(&tl_write_results), 2},
     {"tl_parse_doubles", reinterpret_cast<DL_FUNC>(&tl_parse_doubles), 1},
     {"tl_min_bootstrap", reinterpret_cast<DL_FUNC>(&tl_min_bootstrap), 0},
+    {"tl_closest_names", reinterpret_cast<DL_FUNC>(&tl_closest_names), 2},
     {nullptr, nullptr, 0}};
 
 void R_init_tesserlink(DllInfo* dll) {

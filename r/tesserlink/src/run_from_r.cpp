@@ -25,6 +25,12 @@ std::optional<double> numberOf(const Rcpp::List& args, const char* name) {
     return Rcpp::as<double>(x);
 }
 
+std::optional<std::vector<double>> numbersOf(const Rcpp::List& args, const char* name) {
+    const SEXP x = element(args, name);
+    if (Rf_isNull(x)) return std::nullopt;
+    return Rcpp::as<std::vector<double>>(x);
+}
+
 std::optional<std::string> textOf(const Rcpp::List& args, const char* name) {
     const SEXP x = element(args, name);
     if (Rf_isNull(x)) return std::nullopt;
@@ -96,6 +102,9 @@ tl::RunRequest requestFromR(const Rcpp::List& args) {
     request.scaleFile = textOf(args, "scale");
     if (const auto on = textOf(args, "cuts_on")) request.cutsOnScale = *on == "scale";
     request.resultsDir = textOf(args, "results");
+    // A file's cuts given over (cac() gives its cuts with its card).
+    request.cuts = numbersOf(args, "given_cuts");
+    request.trueCuts = numbersOf(args, "given_true_cuts");
     request.write = Rcpp::as<bool>(element(args, "write"));
     request.tables = true;
     // The names are R's choices, checked by match.arg; the run decides the rest.

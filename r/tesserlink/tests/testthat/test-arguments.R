@@ -18,6 +18,11 @@ test_that("every argument is checked with a tesserlink_error naming it and no ca
                         "only the named elements items, points and weight")
   expect_argument_error(cac(data, list(list(items = c("p1", "zz"), points = 0:2)), 5),
                         "names a column not in `data`: 'zz'")
+  # The closest names, as the command line gives them.
+  expect_argument_error(cac(data, list(list(items = c("p1", "p_2"), points = 0:2)), 5),
+                        "not in `data`: 'p_2'; the closest are p2, p1, p3.")
+  expect_argument_error(cac(data, list(list(items = c("q1", "dd2"), points = 0:2)), 5),
+                        "columns not in `data`: 'q1', 'dd2'; the closest to the first are p1,")
   expect_argument_error(cac(data, list(list(items = c(1, 99), points = 0:2)), 5),
                         "a column index outside 1..13: 99")
   expect_argument_error(cac(data, list(list(items = c(1, 1), points = 0:2)), 5),

@@ -24,6 +24,10 @@ run_case <- function(case, folder) {
                strict = isTRUE(o$strict), results = o$results, scale = o$scale,
                cuts_on = o$cuts_on, seed = o$seed)
   if (!is.null(o$bootstrap)) args$bootstrap <- o$bootstrap
+  # Cuts are written "3,5", as the command line takes them.
+  cut_list <- function(text) as.numeric(strsplit(text, ",", fixed = TRUE)[[1]])
+  if (!is.null(o[["cuts"]])) args$cuts <- cut_list(o[["cuts"]])
+  if (!is.null(o[["true_cuts"]])) args$true_cuts <- cut_list(o[["true_cuts"]])
   seen <- list()
   keep <- function(condition) seen[[length(seen) + 1L]] <<- condition
   fit <- NULL

@@ -69,3 +69,12 @@ test_that("the distribution plot names each category by its scores", {
                    c("1: below 8", "2: 8 to below 16.5", "3: 16.5 or above"))
   expect_identical(category_names(26), c("1: below 26", "2: 26 or above"))
 })
+
+test_that("the distribution plot's legend shows every category's swatch", {
+  for (k in 2:10) {
+    fills <- category_fills(k)
+    expect_length(unique(fills), k)
+    # Each swatch is visibly darker than the white page.
+    expect_true(all(colSums(grDevices::col2rgb(fills)) < 3 * 245), info = paste(k, "categories"))
+  }
+})
