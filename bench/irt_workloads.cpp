@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
     std::ofstream(folder + "/irt.toml")
         << sets << "[model]\nkind = \"irt\"\nmethod = \"summed-p\"\n\n[irt]\nitems = "
         << "\"parameters.csv\"\n";
-    std::ofstream(folder + "/ll.toml") << sets
-                                       << "[model]\nkind = \"beta-binomial\"\nmethod = \"ll\"\n";
+    std::ofstream(folder + "/ll.toml")
+        << sets << "[model]\nkind = \"beta-binomial\"\nmethod = \"ll\"\n";
     return 0;
 }

@@ -1008,22 +1008,29 @@ std::vector<Case> catalogue() {
     // --- Item parameters of the IRT model, as calibration output gives them.
     const std::string irt = "[model]\nkind = \"irt\"\n[irt]\nitems = \"p.csv\"\n";
     const std::vector<std::tuple<std::string, std::string, Ending, std::string>> parameters = {
-        {"ItemWithoutParameters", "item,model,b\na,1PL,0\nb,1PL,0\nc,1PL,1\n",
-         Ending::Diagnostic, "no parameters for item d of set 1"},
-        {"GradedItemUnlikeTheSetsPoints", "item,model,a,b1,b2\na,GRM,1,0,1\nb,GRM,1,0,1\n"
-         "c,GRM,1,0,1\nd,GRM,1,0,1\n", Ending::Diagnostic, "has 3 categories, but set 1 has 2"},
-        {"GuessingAboveOne", "item,model,a,b,c\na,3PL,1,0,1.5\nb,3PL,1,0,0\nc,3PL,1,0,0\n"
-         "d,3PL,1,0,0\n", Ending::Diagnostic, "'1.5' is outside [0, 1]"},
+        {"ItemWithoutParameters", "item,model,b\na,1PL,0\nb,1PL,0\nc,1PL,1\n", Ending::Diagnostic,
+         "no parameters for item d of set 1"},
+        {"GradedItemUnlikeTheSetsPoints",
+         "item,model,a,b1,b2\na,GRM,1,0,1\nb,GRM,1,0,1\n"
+         "c,GRM,1,0,1\nd,GRM,1,0,1\n",
+         Ending::Diagnostic, "has 3 categories, but set 1 has 2"},
+        {"GuessingAboveOne",
+         "item,model,a,b,c\na,3PL,1,0,1.5\nb,3PL,1,0,0\nc,3PL,1,0,0\n"
+         "d,3PL,1,0,0\n",
+         Ending::Diagnostic, "'1.5' is outside [0, 1]"},
         {"UnknownItemModel", "item,model,b\na,Rasch2,0\nb,1PL,0\nc,1PL,0\nd,1PL,0\n",
          Ending::Diagnostic, "'Rasch2' is not a model"},
         {"NegativeSlope", "item,model,a,b\na,2PL,-1,0\nb,2PL,1,0\nc,2PL,1,0\nd,2PL,1,0\n",
          Ending::Success, ""},
-        {"ParametersForAnItemInNoSet", "item,model,b\na,1PL,0\nb,1PL,0\nc,1PL,0\nd,1PL,0\n"
-         "z,1PL,0\n", Ending::Success, ""},
+        {"ParametersForAnItemInNoSet",
+         "item,model,b\na,1PL,0\nb,1PL,0\nc,1PL,0\nd,1PL,0\n"
+         "z,1PL,0\n",
+         Ending::Success, ""},
     };
     for (const auto& [name, table, ending, expected] : parameters) {
         add({.name = "Irt" + name,
-             .files = {{"a.toml", analysisFile("t.csv", "a:d", irt)}, {"t.csv", kTable},
+             .files = {{"a.toml", analysisFile("t.csv", "a:d", irt)},
+                       {"t.csv", kTable},
                        {"p.csv", table}},
              .ending = ending,
              .expected = expected,

@@ -1,10 +1,11 @@
 // The IRT model's units as the classification receives them, against what the
 // model's own kernels give at the same abilities.
+#include "analysis/irt_units.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "analysis/irt_units.h"
 #include "classify/classification.h"
 #include "core/errors.h"
 #include "model/irt/ability.h"
@@ -77,13 +78,13 @@ TEST(IrtUnits, OneSetOfWeightOneGivesTheSetsOwnDistribution) {
     std::vector<const irt::ItemParameters*> items;
     for (const auto& p : test.model.irt.parameters) items.push_back(&p);
     for (std::size_t e = 0; e < 3; ++e) {
-        const std::vector<double> q = irt::setScoreDistribution(
-            items, test.card.itemSets[0].scorePoints, 1.0, units.theta[e],
-            test.scales.sets[0].rawScores);
+        const std::vector<double> q =
+            irt::setScoreDistribution(items, test.card.itemSets[0].scorePoints, 1.0, units.theta[e],
+                                      test.scales.sets[0].rawScores);
         std::vector<double> expected(3);
-        categoryProbabilities(q, categoryStarts(test.card.observedCuts,
-                                                test.scales.composite.compositeScores),
-                              expected);
+        categoryProbabilities(
+            q, categoryStarts(test.card.observedCuts, test.scales.composite.compositeScores),
+            expected);
         for (std::size_t k = 0; k < 3; ++k) EXPECT_EQ(row(units, e)[k], expected[k]);
     }
 }
@@ -124,9 +125,9 @@ TEST(IrtUnits, RudnerCutsAreTheAbilitiesOfTheCompositeCuts) {
     settleIrtCuts(test.card, test.model.irt, true);
     ASSERT_EQ(test.model.irt.thetaObservedCuts.size(), 2u);
     for (std::size_t c = 0; c < 2; ++c) {
-        EXPECT_NEAR(irtTrueComposite(test.card, test.model.irt,
-                                     test.model.irt.thetaObservedCuts[c]),
-                    test.card.observedCuts[c], 1e-8);
+        EXPECT_NEAR(
+            irtTrueComposite(test.card, test.model.irt, test.model.irt.thetaObservedCuts[c]),
+            test.card.observedCuts[c], 1e-8);
     }
     ControlCard beyond = test.card;
     beyond.observedCuts = {1.5, 4.0};  // the true composite only tends to 4

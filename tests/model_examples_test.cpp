@@ -38,7 +38,8 @@ TEST_P(ModelExamples, WriteTheCheckedInReportAndResults) {
     fs::create_directory(work);
     for (const auto& entry : fs::directory_iterator(source)) {
         const std::string name = entry.path().filename().string();
-        if (entry.is_regular_file() && name != "expected.out") fs::copy_file(entry.path(), work / name);
+        if (entry.is_regular_file() && name != "expected.out")
+            fs::copy_file(entry.path(), work / name);
     }
     const auto result = tl::testing::runWithArguments(work, {"--quiet", "analysis.toml"});
     ASSERT_EQ(result.exitStatus, 0) << result.err;

@@ -107,6 +107,12 @@ std::shared_ptr<tl::MemoryInput> memoryInputFromPython(const py::dict& args) {
             table.lines.push_back(static_cast<std::int64_t>(i + 1));
         input->scale = std::move(table);
     }
+    // Each set's item names: the IRT model matches its parameters to them.
+    for (const py::handle set : py::list(args["sets"])) {
+        const py::dict named = py::reinterpret_borrow<py::dict>(set);
+        if (named.contains("items"))
+            input->itemNames.push_back(named["items"].cast<std::vector<std::string>>());
+    }
     return input;
 }
 

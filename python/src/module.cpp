@@ -82,7 +82,8 @@ std::optional<T> optionOf(const py::dict& args, const char* name) {
 }
 
 // `args`: bootstrap, seed, threads, strict, scale (a conversion table's file),
-// cuts_on ("raw" or "scale"), results (a folder), write; each may be None.
+// cuts_on ("raw" or "scale"), results (a folder), write, model, method and
+// items (the item-parameter table's file); each may be None.
 tl::RunRequest requestOf(const py::dict& args) {
     tl::RunRequest request;
     request.bootstrap = optionOf<std::int64_t>(args, "bootstrap");
@@ -95,6 +96,11 @@ tl::RunRequest requestOf(const py::dict& args) {
     request.resultsDir = optionOf<std::string>(args, "results");
     request.write = optionOf<bool>(args, "write").value_or(false);
     request.tables = true;
+    // The names are the package's checked choices; the run decides the rest.
+    if (const auto m = optionOf<std::string>(args, "model")) request.model = tl::modelKindNamed(*m);
+    if (const auto m = optionOf<std::string>(args, "method"))
+        request.method = tl::modelMethodNamed(*m);
+    request.items = optionOf<std::string>(args, "items");
     return request;
 }
 

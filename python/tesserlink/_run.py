@@ -15,14 +15,33 @@ from ._progress import reporter
 from ._result import Program, Result
 
 PathLike = Union[str, "os.PathLike[str]"]
-MODELS = ("multinomial",)
+MODELS = ("multinomial", "irt", "beta-binomial")
+METHODS = ("summed-p", "summed-d", "rudner-p", "rudner-d", "ll", "hb")
 
 
-def _check_model(model: str) -> None:
-    # The library runs the multinomial error model; other models follow as it
-    # gains them.
+def _check_model(model: str, method: str | None = None) -> None:
     if model not in MODELS:
-        raise argument_error(f'`model` must be "multinomial", not {model!r}.')
+        raise argument_error(f"`model` must be one of {', '.join(map(repr, MODELS))}, not {model!r}.")
+    if method is not None and method not in METHODS:
+        raise argument_error(
+            f"`method` must be None or one of {', '.join(map(repr, METHODS))}, not {method!r}.")
+
+
+def _item_parameters(items: Any) -> str | None:
+    """The item-parameter table as the library reads it: a file's name as given,
+    or a DataFrame written to a temporary CSV file."""
+    if items is None:
+        return None
+    if isinstance(items, (str, os.PathLike)):
+        return os.fspath(items)
+    if not isinstance(items, pd.DataFrame):
+        raise argument_error("`items` must be a DataFrame of item parameters or their file's name.")
+    import tempfile
+
+    handle, path = tempfile.mkstemp(prefix="tesserlink-items-", suffix=".csv")
+    os.close(handle)
+    items.to_csv(path, index=False)
+    return path
 
 
 def _optional_whole(x: Any, name: str, low: float = 0, high: float = 2**53) -> int | None:
@@ -46,6 +65,8 @@ def cac(
     scale: Any = None,
     cuts_on: str = "raw",
     model: str = "multinomial",
+    method: str | None = None,
+    items: Any = None,
     min_group: int = 50,
     strict: bool = False,
     threads: int = 0,
@@ -87,8 +108,15 @@ def cac(
         A conversion table from composite to scale scores.
     cuts_on : {"raw", "scale"}
         Whether the cuts are raw composite or scale scores.
-    model : {"multinomial"}
-        The error model.
+    model : {"multinomial", "irt", "beta-binomial"}
+        The error model; every table is computed from its units by the same code.
+    method : str, optional
+        The model's method: "summed-p", "summed-d", "rudner-p" or "rudner-d" for
+        "irt"; "ll" or "hb" for "beta-binomial". None: the model's default.
+    items : DataFrame or str, optional
+        The IRT model's item parameters (columns ``item``, ``model`` and the
+        parameters, as the README's "Item response theory" gives them), or the
+        name of their file.
     min_group : int
         Grouping levels with fewer examinees are flagged small.
     strict : bool
@@ -136,7 +164,7 @@ def cac(
         raise argument_error('`cuts_on="scale"` needs the conversion table: give `scale` as well.')
     missing = _data.check_choice(missing, ("error", "omit"), "missing")
     unmatched = _data.check_choice(unmatched, ("error", "ignore"), "unmatched")
-    _check_model(model)
+    _check_model(model, method)
     used = [c for s in checked for c in s["columns"]]
     id_column = None
     if id is not None:
@@ -150,18 +178,25 @@ def cac(
     native_sets = [{
         "scores": np.ascontiguousarray(scores[:, [position[c] for c in s["columns"]]]),
         "points": s["points"], "weight": s["weight"], "label": s["label"],
+        "items": [str(c) for c in s["columns"]],
     } for s in checked]
     groups = _data.group_columns(by, frame, used, id_column, keep, min_group)
     ids = _data.id_texts(frame[id_column].iloc[keep]) if id_column is not None else []
 
-    out = _native.run_memory({
-        "sets": native_sets, "cuts": cuts, "true_cuts": true_cuts,
-        "bias_correction": bias_correction, "bootstrap": bootstrap, "seed": seed,
-        "threads": threads, "strict": strict, "write": False, "cuts_on": cuts_on,
-        "labels": category_labels, "rows": [int(r) + 1 for r in keep], "ids": ids,
-        "groups": groups, "scale_raw": table[0] if table else None,
-        "scale_values": table[1] if table else None,
-    }, reporter(progress), unmatched == "error")
+    parameters = _item_parameters(items)
+    try:
+        out = _native.run_memory({
+            "sets": native_sets, "cuts": cuts, "true_cuts": true_cuts,
+            "bias_correction": bias_correction, "bootstrap": bootstrap, "seed": seed,
+            "threads": threads, "strict": strict, "write": False, "cuts_on": cuts_on,
+            "labels": category_labels, "rows": [int(r) + 1 for r in keep], "ids": ids,
+            "groups": groups, "scale_raw": table[0] if table else None,
+            "scale_values": table[1] if table else None,
+            "model": model, "method": method, "items": parameters,
+        }, reporter(progress), unmatched == "error")
+    finally:
+        if parameters is not None and not isinstance(items, (str, os.PathLike)):
+            os.remove(parameters)
     if "unmatched" in out:
         _stop_unmatched(out["unmatched"], checked, frame, keep)
     present_findings(out)
@@ -224,7 +259,8 @@ def run_analysis(
     results: PathLike | None = None,
     scale: PathLike | None = None,
     cuts_on: str | None = None,
-    model: str = "multinomial",
+    model: str | None = None,
+    method: str | None = None,
     progress: bool = False,
 ) -> Result | Program:
     """Run an analysis file (a ``.toml`` file); given a list, a testing program.
@@ -238,8 +274,9 @@ def run_analysis(
     path : str or list of str
         The analysis file, or several: each runs alone, and a file that fails
         does not stop the others.
-    bootstrap, seed, threads, strict, scale, cuts_on, model, progress
-        As for ``cac()``; ``scale`` is a conversion table's CSV file.
+    bootstrap, seed, threads, strict, scale, cuts_on, model, method, progress
+        As for ``cac()``; ``scale`` is a conversion table's CSV file, and a
+        ``model`` or ``method`` left None is the file's own.
     write : bool
         Write the report and results folder.
     results : str, optional
@@ -254,8 +291,10 @@ def run_analysis(
     >>> fit = tesserlink.run_analysis("examples/spisa/analysis.toml")  # doctest: +SKIP
     >>> fit.overall  # doctest: +SKIP
     """
-    _check_model(model)
+    if model is not None:
+        _check_model(model, method)
     options = _file_options(bootstrap, seed, threads, write, strict, results, scale, cuts_on)
+    options.update(model=model, method=method)
     progress = _data.check_flag(progress, "progress")
     if not isinstance(path, (str, os.PathLike)):
         return _program(list(path), options, progress)
@@ -294,7 +333,8 @@ def run_card(
     results: PathLike | None = None,
     scale: PathLike | None = None,
     cuts_on: str | None = None,
-    model: str = "multinomial",
+    model: str | None = None,
+    method: str | None = None,
     progress: bool = False,
 ) -> Result:
     """Run a control card with its data files (named beside the card).
@@ -309,7 +349,7 @@ def run_card(
     write : bool, optional
         Write the report (and ``results``); by default only when ``report``
         names a file.
-    bootstrap, seed, threads, strict, results, scale, cuts_on, model, progress
+    bootstrap, seed, threads, strict, results, scale, cuts_on, model, method, progress
         As for ``run_analysis()``.
 
     Returns
@@ -320,7 +360,8 @@ def run_card(
     --------
     >>> fit = tesserlink.run_card("examples/verbagg/card.txt")  # doctest: +SKIP
     """
-    _check_model(model)
+    if model is not None:
+        _check_model(model, method)
     if write is None:
         write = isinstance(report, (str, os.PathLike))
     if report is False:
@@ -330,6 +371,7 @@ def run_card(
     else:
         card_report = _file_name(report, "report")
     options = _file_options(bootstrap, seed, threads, write, strict, results, scale, cuts_on)
+    options.update(model=model, method=method)
     progress = _data.check_flag(progress, "progress")
     name = _file_name(path, "path")
     out = _native.run_file({**options, "path": name, "card": True, "report": card_report},

@@ -2,11 +2,11 @@
 
 #include <tuple>
 
-#include "analysis/bootstrap.h"
 #include "analysis/beta_binomial_units.h"
+#include "analysis/bootstrap.h"
 #include "analysis/corrected_pass.h"
-#include "analysis/item_moments.h"
 #include "analysis/irt_units.h"
+#include "analysis/item_moments.h"
 #include "analysis/response_collector.h"
 #include "core/errors.h"
 #include "core/limits.h"
@@ -72,13 +72,13 @@ class Analysis {
         SetMoments* moments = nullptr;
         if (findings && errorModel().kind == ModelKind::BetaBinomial)
             moments = &moments_.emplace_back();
-        data_.readSet(s, examinees,
-                      [&loader, &responses, moments](std::span<const double> scores,
-                                                     std::int64_t line) {
-                          loader.add(scores, line);
-                          responses.add(scores);
-                          if (moments) moments->add(scores);
-                      });
+        data_.readSet(
+            s, examinees,
+            [&loader, &responses, moments](std::span<const double> scores, std::int64_t line) {
+                loader.add(scores, line);
+                responses.add(scores);
+                if (moments) moments->add(scores);
+            });
         if (findings) {
             findings->source = data_.sourceName(s);
             findings->layout = data_.layout(s);

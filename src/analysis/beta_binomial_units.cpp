@@ -62,8 +62,8 @@ void describeRows(ModelSummary& summary, const betabinomial::BetaBinomialFit& fi
     for (const betabinomial::ScoreRow& row : fit.scoreRows) {
         const double x = static_cast<double>(row.score);
         summary.conditional.push_back({"score", x, a + (b - a) * x / n, row.observedCategory + 1,
-                                       row.proportion, row.categoryProbabilities,
-                                       row.consistency, row.accuracy, row.csem});
+                                       row.proportion, row.categoryProbabilities, row.consistency,
+                                       row.accuracy, row.csem});
     }
     ModelExaminees& examinees = summary.examinees.emplace();
     examinees.composite.assign(observed.begin(), observed.end());
@@ -111,8 +111,8 @@ ModelUnits betaBinomialUnits(const BetaBinomialUnitsInput& in) {
     const double scale = (b - a) / n;
     for (std::size_t q = 0; q < count; ++q) {
         units.groups.groupOf[q] = static_cast<std::uint32_t>(q);
-        units.groups.consistency[q] = conditionalConsistency(
-            std::span<const double>(units.groups.probabilities.data() + q * categories, categories));
+        units.groups.consistency[q] = conditionalConsistency(std::span<const double>(
+            units.groups.probabilities.data() + q * categories, categories));
         units.weight[q] = fit.nodes.weight[q] * static_cast<double>(count);
         units.unitScore[q] = a + (b - a) * fit.nodes.tau[q];
         units.errorVariance[q] = error.variance(fit.nodes.tau[q]) * scale * scale;

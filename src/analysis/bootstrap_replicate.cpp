@@ -4,9 +4,9 @@
 
 #include "analysis/beta_binomial_units.h"
 #include "analysis/corrected_pass.h"
-#include "core/errors.h"
 #include "classify/category_groups.h"
 #include "classify/classification.h"
+#include "core/errors.h"
 #include "model/reliability.h"
 
 namespace tl {
@@ -87,8 +87,8 @@ ReplicateIndices biasCorrectedIndices(const AnalysisState& state, ExamineeSample
 
     const std::vector<std::int32_t> trueCategory =
         categoriesOf(std::span<const double>(pass.correctedComposite).first(n), run.card.trueCuts);
-    const ClassifiedExaminees classified{groups.groupOf, groups.probabilities, trueCategory,
-                                         run.card.categoryCount, {}};
+    const ClassifiedExaminees classified{
+        groups.groupOf, groups.probabilities, trueCategory, run.card.categoryCount, {}};
     const std::vector<std::uint32_t> inOrder = wholeSample(n);
     return indicesOf(classified, inOrder, reliability, state, sample);
 }
@@ -101,8 +101,7 @@ ReplicateIndices betaBinomialIndices(const AnalysisState& state, ExamineeSample 
     const std::size_t cuts = static_cast<std::size_t>(run.card.categoryCount) - 1;
     BetaBinomialUnitsInput in = state.betaBinomial;
     std::vector<double> scores(sample.size());
-    for (std::size_t j = 0; j < sample.size(); ++j)
-        scores[j] = state.examineeComposite[sample[j]];
+    for (std::size_t j = 0; j < sample.size(); ++j) scores[j] = state.examineeComposite[sample[j]];
     in.observedComposite = scores;
     in.card = &run.card;
     in.scales = &run.scales;

@@ -24,7 +24,7 @@ constexpr double kCutSearchHigh = 10.0;
 
 // The parameters of set s's items, as pointers in item order.
 std::vector<std::vector<const irt::ItemParameters*>> itemsBySet(const ControlCard& card,
-                                                               const IrtSettings& irt) {
+                                                                const IrtSettings& irt) {
     std::vector<std::vector<const irt::ItemParameters*>> sets;
     std::size_t next = 0;
     for (const ItemSet& set : card.itemSets) {
@@ -63,8 +63,7 @@ std::string numberText(double value) {
     finding.code = FindingCode::ModelRefused;
     finding.key = which;
     finding.value = std::to_string(cut);
-    finding.text = std::string(which) + " cut " + std::to_string(c + 1) + " (" +
-                   numberText(cut) +
+    finding.text = std::string(which) + " cut " + std::to_string(c + 1) + " (" + numberText(cut) +
                    ") is beyond the true composites the items can give between theta -10 and "
                    "10; move it inside the test's score range";
     throw InputError(std::move(finding));
@@ -96,8 +95,12 @@ Patterns distinctPatterns(const ResponseTable& responses, std::size_t examinees)
 // probabilities on the observed cuts, and the composite distribution's variance.
 class SummedScoreAt {
   public:
-    SummedScoreAt(const IrtUnitsInput& in, std::span<const std::vector<const irt::ItemParameters*>> sets)
-        : in_(in), sets_(sets), setRows_(sets.size()), rows_(sets.size()),
+    SummedScoreAt(const IrtUnitsInput& in,
+                  std::span<const std::vector<const irt::ItemParameters*>> sets)
+        : in_(in),
+          sets_(sets),
+          setRows_(sets.size()),
+          rows_(sets.size()),
           distribution_(in.scales->composite.compositeScores.size()) {
         const ControlCard& card = *in.card;
         weighted_.resize(sets.size());
@@ -114,8 +117,8 @@ class SummedScoreAt {
         const ControlCard& card = *in_.card;
         for (std::size_t s = 0; s < sets_.size(); ++s) {
             const std::span<const double> raw = in_.scales->sets[s].rawScores;
-            irt::setScoreDistribution(sets_[s], card.itemSets[s].scorePoints, in_.model->irt.scaling,
-                                      theta, raw, setRows_[s], scratch_);
+            irt::setScoreDistribution(sets_[s], card.itemSets[s].scorePoints,
+                                      in_.model->irt.scaling, theta, raw, setRows_[s], scratch_);
             rows_[s] = SetRow{setRows_[s].data(), weighted_[s].data(), raw.data(),
                               card.itemSets[s].weight, raw.size()};
         }
@@ -157,8 +160,8 @@ double irtTrueComposite(const ControlCard& card, const IrtSettings& irt, double 
     for (std::size_t s = 0; s < sets.size(); ++s) {
         double sum = 0.0;
         for (const irt::ItemParameters* item : sets[s])
-            sum = sum + irt::expectedItemScore(*item, irt.scaling, theta,
-                                               card.itemSets[s].scorePoints);
+            sum = sum +
+                  irt::expectedItemScore(*item, irt.scaling, theta, card.itemSets[s].scorePoints);
         total = total + card.itemSets[s].weight * sum;
     }
     return total;

@@ -37,7 +37,9 @@ std::vector<double> SetMoments::itemVariances() const {
     return variances;
 }
 
-double SetMoments::rawVariance() const { return varianceOf(rawSum, rawSquares, examinees); }
+double SetMoments::rawVariance() const {
+    return varianceOf(rawSum, rawSquares, examinees);
+}
 
 double varianceAboutMean(std::span<const double> values) {
     const std::size_t n = values.size();
@@ -55,9 +57,9 @@ double alphaOfSets(const ControlCard& card, std::span<const SetMoments> sets,
     std::vector<betabinomial::SetAlpha> alphas;
     for (std::size_t s = 0; s < sets.size(); ++s) {
         const std::vector<double> items = sets[s].itemVariances();
-        alphas.push_back({card.itemSets[s].weight, sets[s].rawVariance(),
-                          betabinomial::alpha(items, sets[s].rawVariance(),
-                                              static_cast<int>(items.size()))});
+        alphas.push_back(
+            {card.itemSets[s].weight, sets[s].rawVariance(),
+             betabinomial::alpha(items, sets[s].rawVariance(), static_cast<int>(items.size()))});
     }
     if (alphas.size() == 1) return alphas[0].alpha;
     return betabinomial::stratifiedAlpha(alphas, compositeVariance);

@@ -49,20 +49,22 @@ void refuseModelRun(const ControlCard& card, const ModelChoice& model, bool scal
         if (!groups.empty())
             refuse("data.groups", "subgroups are not available with the " + methodText(model) +
                                       ", whose units are the nodes of a true-score "
-                                      "distribution; " + instead);
+                                      "distribution; " +
+                                      instead);
         if (bootstrap && model.kind == ModelKind::Irt)
-            refuse("options.bootstrap",
-                   "a bootstrap is not available with the " + methodText(model) +
-                       ", whose units are the nodes of the population; " + instead +
-                       ", or give --bootstrap 0");
+            refuse("options.bootstrap", "a bootstrap is not available with the " +
+                                            methodText(model) +
+                                            ", whose units are the nodes of the population; " +
+                                            instead + ", or give --bootstrap 0");
         if (scaleTable)
             refuse("scale", "scale scores are not available with the " + methodText(model) +
                                 ", whose units are the nodes of a true-score distribution; " +
                                 instead);
     }
     if (scaleTable && model.kind == ModelKind::Irt)
-        refuse("scale", "scale scores with the IRT model are not available yet in this "
-                        "version: leave out [scale] and --scale, or use the multinomial");
+        refuse("scale",
+               "scale scores with the IRT model are not available yet in this "
+               "version: leave out [scale] and --scale, or use the multinomial");
 }
 
 void prepareIrt(ControlCard& card, const std::vector<std::string>& setNames,
@@ -74,7 +76,8 @@ void prepareIrt(ControlCard& card, const std::vector<std::string>& setNames,
     for (std::size_t s = 0; s < card.itemSets.size(); ++s) {
         ParameterSet& set = sets.emplace_back();
         // An unnamed set is named by its number, as messages name it.
-        set.name = s < setNames.size() && !setNames[s].empty() ? setNames[s] : std::to_string(s + 1);
+        set.name =
+            s < setNames.size() && !setNames[s].empty() ? setNames[s] : std::to_string(s + 1);
         if (s < itemNames.size()) set.items = itemNames[s];
         set.scorePointCount = static_cast<std::size_t>(card.itemSets[s].scorePointCount);
     }

@@ -4,8 +4,8 @@
 
 namespace tl {
 
-ResponseCollector::ResponseCollector(const ControlCard& card, std::size_t set,
-                                     ResponseTable& table, bool active)
+ResponseCollector::ResponseCollector(const ControlCard& card, std::size_t set, ResponseTable& table,
+                                     bool active)
     : set_(&card.itemSets[set]), table_(&table), first_(set == 0), active_(active) {
     if (!active_) return;
     std::size_t total = 0;

@@ -27,8 +27,7 @@ OverallIndices overallIndicesAndMarginals(const ClassifiedExaminees& examinees,
         sumAccuracy = sumAccuracy + w * p[truth];
         sumPositive = sumPositive + w * positive;
         sumNegative = sumNegative + w * negative;
-        for (std::size_t k = 0; k < categories; ++k)
-            categorySums[k] = categorySums[k] + w * p[k];
+        for (std::size_t k = 0; k < categories; ++k) categorySums[k] = categorySums[k] + w * p[k];
     }
     const double count = static_cast<double>(sample.size());
     OverallIndices overall;

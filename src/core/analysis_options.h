@@ -3,10 +3,9 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-
-#include "core/model_choice.h"
 #include <string_view>
 
+#include "core/model_choice.h"
 #include "core/scale_table.h"
 
 namespace tl {

@@ -45,14 +45,14 @@ enum class FindingCode {
     ModelHbNotDichotomous,  // model.hb_not_dichotomous: number-correct error on other scores
     ModelNoBetaFit,         // model.no_beta_fit: no beta matches the true-score moments
     // Errors of an item parameter table and its match with the item sets.
-    IrtColumns,         // irt.columns: a header the table cannot be read with
-    IrtUnknownModel,    // irt.unknown_model
-    IrtParameter,       // irt.parameter: a value missing or one the model does not take
-    IrtDuplicateItem,   // irt.duplicate_item
-    IrtAsymptote,       // irt.asymptote: c or u outside [0, 1], or c >= u
-    IrtBoundaries,      // irt.boundaries: graded boundaries that do not increase
-    IrtMissingItem,     // irt.missing_item: an item of a set without parameters
-    IrtCategoryCount,   // irt.category_count: categories unlike the set's score points
+    IrtColumns,        // irt.columns: a header the table cannot be read with
+    IrtUnknownModel,   // irt.unknown_model
+    IrtParameter,      // irt.parameter: a value missing or one the model does not take
+    IrtDuplicateItem,  // irt.duplicate_item
+    IrtAsymptote,      // irt.asymptote: c or u outside [0, 1], or c >= u
+    IrtBoundaries,     // irt.boundaries: graded boundaries that do not increase
+    IrtMissingItem,    // irt.missing_item: an item of a set without parameters
+    IrtCategoryCount,  // irt.category_count: categories unlike the set's score points
     // Data misfits.
     UnmatchedScores,  // data.unmatched_scores
     SpanningRecords,  // data.spanning_records

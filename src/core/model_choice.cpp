@@ -1,6 +1,5 @@
 #include "core/model_choice.h"
 
-
 namespace tl {
 
 namespace {
@@ -32,28 +31,28 @@ std::string_view modelMethodName(ModelMethod method) {
 
 ModelKind kindOfMethod(ModelMethod method) {
     switch (method) {
-    case ModelMethod::Multinomial:
-        return ModelKind::Multinomial;
-    case ModelMethod::SummedP:
-    case ModelMethod::SummedD:
-    case ModelMethod::RudnerP:
-    case ModelMethod::RudnerD:
-        return ModelKind::Irt;
-    case ModelMethod::LivingstonLewis:
-    case ModelMethod::HansonBrennan:
-        return ModelKind::BetaBinomial;
+        case ModelMethod::Multinomial:
+            return ModelKind::Multinomial;
+        case ModelMethod::SummedP:
+        case ModelMethod::SummedD:
+        case ModelMethod::RudnerP:
+        case ModelMethod::RudnerD:
+            return ModelKind::Irt;
+        case ModelMethod::LivingstonLewis:
+        case ModelMethod::HansonBrennan:
+            return ModelKind::BetaBinomial;
     }
     return ModelKind::Multinomial;
 }
 
 ModelMethod defaultMethod(ModelKind kind) {
     switch (kind) {
-    case ModelKind::Multinomial:
-        return ModelMethod::Multinomial;
-    case ModelKind::Irt:
-        return ModelMethod::SummedP;
-    case ModelKind::BetaBinomial:
-        return ModelMethod::LivingstonLewis;
+        case ModelKind::Multinomial:
+            return ModelMethod::Multinomial;
+        case ModelKind::Irt:
+            return ModelMethod::SummedP;
+        case ModelKind::BetaBinomial:
+            return ModelMethod::LivingstonLewis;
     }
     return ModelMethod::Multinomial;
 }

@@ -20,10 +20,18 @@ enum class ModelKind { Multinomial, Irt, BetaBinomial };
 // summed-score and Rudner methods, each over the examinees' ability estimates
 // (-p) or over the population's quadrature nodes (-d); the beta-binomial model
 // has Livingston-Lewis and Hanson-Brennan.
-enum class ModelMethod { Multinomial, SummedP, SummedD, RudnerP, RudnerD, LivingstonLewis, HansonBrennan };
+enum class ModelMethod {
+    Multinomial,
+    SummedP,
+    SummedD,
+    RudnerP,
+    RudnerD,
+    LivingstonLewis,
+    HansonBrennan
+};
 
 inline constexpr std::array<std::string_view, 3> kModelKindNames = {"multinomial", "irt",
-                                                                   "beta-binomial"};
+                                                                    "beta-binomial"};
 inline constexpr std::array<std::string_view, 7> kModelMethodNames = {
     "multinomial", "summed-p", "summed-d", "rudner-p", "rudner-d", "ll", "hb"};
 

@@ -40,15 +40,15 @@ struct ModelFitSummary {
 // true score would get, and the true category), or at an observed score
 // ("score": their posterior means over the examinees with that score).
 struct ModelConditionalRow {
-    std::string kind;  // "tau" or "score"
-    double value = 0.0;          // tau, or the score on the model's scale
-    double composite = 0.0;      // the same on the composite scale
-    std::int32_t category = 0;   // the true category of tau, or the observed of the score (1-based)
-    double weight = 0.0;         // the density at tau, or the score's expected proportion
+    std::string kind;           // "tau" or "score"
+    double value = 0.0;         // tau, or the score on the model's scale
+    double composite = 0.0;     // the same on the composite scale
+    std::int32_t category = 0;  // the true category of tau, or the observed of the score (1-based)
+    double weight = 0.0;        // the density at tau, or the score's expected proportion
     std::vector<double> probabilities;
     double consistency = 0.0;
     double accuracy = 0.0;
-    double csem = 0.0;           // on the composite scale
+    double csem = 0.0;  // on the composite scale
 };
 
 // Each examinee's row of a model's own per-examinee results: the examinee's

@@ -26,8 +26,8 @@ namespace {
 
 using Keys = std::vector<std::string_view>;
 
-const Keys kTopKeys = {"title",   "data",  "sets",  "classification", "output",
-                       "options", "scale", "model", "irt"};
+const Keys kTopKeys = {"title", "data",  "sets", "classification", "output", "options",
+                       "scale", "model", "irt"};
 const Keys kDataKeys = {"file",          "format", "delimiter", "id",          "missing",
                         "missing_codes", "groups", "min_group", "level_labels"};
 const Keys kSetKeys = {"name", "items", "points", "weight", "missing", "reverse", "file"};
@@ -38,8 +38,8 @@ const Keys kOutputKeys = {"report", "conditional", "results"};
 const Keys kOptionKeys = {"bootstrap", "seed", "engine", "strict"};
 const Keys kScaleKeys = {"table", "raw", "scale", "cuts_on"};
 const Keys kModelKeys = {"kind", "method", "reliability", "true_model", "l", "u", "min_expected"};
-const Keys kIrtKeys = {"items",     "D",      "theta",      "theta_se", "estimator", "prior_mean",
-                       "prior_sd",  "points", "population", "mean",     "sd",        "cuts_on"};
+const Keys kIrtKeys = {"items",    "D",      "theta",      "theta_se", "estimator", "prior_mean",
+                       "prior_sd", "points", "population", "mean",     "sd",        "cuts_on"};
 
 // The key of `known` nearest to `key`, when it is near enough to be a slip.
 std::optional<std::string> nearest(std::string_view key, const Keys& known) {
@@ -734,8 +734,8 @@ class Reader {
             if (!(irt.priorSd > 0.0)) fail(v, "irt.prior_sd", "must be above 0");
         }
         if (const toml::node* v = t.get("points"))
-            irt.priorPoints = static_cast<int>(std::min<std::int64_t>(
-                whole(*v, "irt.points", 2), 10001));
+            irt.priorPoints =
+                static_cast<int>(std::min<std::int64_t>(whole(*v, "irt.points", 2), 10001));
         if (const toml::node* p = t.get("population")) {
             const std::string written = text(*p, "irt.population");
             if (written != "normal") irt.populationPath = resolved(written);

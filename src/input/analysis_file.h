@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "core/control_card.h"
-#include "core/model_choice.h"
 #include "core/errors.h"
 #include "core/examinee_groups.h"
+#include "core/model_choice.h"
 #include "core/run_labels.h"
 #include "core/scale_table.h"
 #include "tables/table.h"

@@ -56,7 +56,8 @@ void valueHeaders(CsvText& csv, const Results& results) {
 
 std::string composeModelConditionalCsv(const Results& results) {
     CsvText csv;
-    for (const char* column : {"kind", "value", "composite", "category", "weight"}) csv.text(column);
+    for (const char* column : {"kind", "value", "composite", "category", "weight"})
+        csv.text(column);
     valueHeaders(csv, results);
     csv.endRow();
     for (const ModelConditionalRow& row : results.model.conditional) {

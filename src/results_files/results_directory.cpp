@@ -4,8 +4,8 @@
 
 #include "platform/file_names.h"
 #include "results_files/examinees_csv.h"
-#include "results_files/model_files.h"
 #include "results_files/groups_results.h"
+#include "results_files/model_files.h"
 #include "results_files/results_csv.h"
 #include "results_files/results_html.h"
 #include "results_files/results_json.h"
@@ -26,9 +26,8 @@ std::vector<std::pair<std::string, std::string>> composeResultsFiles(const Resul
     files.emplace_back("per_category.csv", composePerCategoryCsv(results));
     files.emplace_back("agreement.csv", composeAgreementCsv(results));
     if (results.scale) files.emplace_back("scale_csem.csv", composeScaleCsemCsv(*results.scale));
-    files.emplace_back("examinees.csv", results.model.examinees
-                                            ? composeModelExamineesCsv(results)
-                                            : composeExamineesCsv(results));
+    files.emplace_back("examinees.csv", results.model.examinees ? composeModelExamineesCsv(results)
+                                                                : composeExamineesCsv(results));
     if (!results.groups.empty()) files.emplace_back("groups.csv", composeGroupsCsv(results));
     if (results.model.fit) files.emplace_back("fit.csv", composeModelFitCsv(*results.model.fit));
     if (!results.model.conditional.empty())

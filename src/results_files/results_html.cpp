@@ -398,9 +398,9 @@ std::string scaleSection(const Results& r) {
 // Which error model and method ran, and its notes, beside the multinomial.
 std::string modelNote(const Results& r) {
     if (r.model.kind == ModelKind::Multinomial) return {};
-    std::string html = "<p class=\"model\">Error model: " +
-                       escapeHtml(std::string(modelKindName(r.model.kind))) + ", method " +
-                       escapeHtml(std::string(modelMethodName(r.model.method))) + ".";
+    std::string html =
+        "<p class=\"model\">Error model: " + escapeHtml(std::string(modelKindName(r.model.kind))) +
+        ", method " + escapeHtml(std::string(modelMethodName(r.model.method))) + ".";
     for (const std::string& note : r.model.notes) html += " " + escapeHtml(note) + ".";
     if (r.model.fit) {
         html += " Model fit: chi-square " + escapeHtml(shownReal(r.model.fit->chi2)) + ", df " +

@@ -149,7 +149,8 @@ class Run {
         RunLabels labels = input.labels;
         overrideCuts(request_, card, labels);
         if (analysis.model.kind == ModelKind::Irt) {
-            if (input.itemNames.size() != card.itemSets.size()) refuseModelWithoutTable(analysis.model);
+            if (input.itemNames.size() != card.itemSets.size())
+                refuseModelWithoutTable(analysis.model);
             prepareIrt(card, input.labels.setNames, input.itemNames, analysis.model,
                        [this](const Finding& f) { found(f); });
         } else {

@@ -38,12 +38,11 @@ ModelChoice settleModel(const RunRequest& request, const AnalysisFile* file) {
     if (request.method) {
         m.method = *request.method;
         if (kindOfMethod(m.method) != m.kind)
-            refuseModel("method", std::string(modelMethodName(m.method)),
-                        "the method \"" + std::string(modelMethodName(m.method)) +
-                            "\" belongs to the " +
-                            std::string(modelKindName(kindOfMethod(m.method))) +
-                            " model, not to \"" + std::string(modelKindName(m.kind)) +
-                            "\"; name the model and method together");
+            refuseModel(
+                "method", std::string(modelMethodName(m.method)),
+                "the method \"" + std::string(modelMethodName(m.method)) + "\" belongs to the " +
+                    std::string(modelKindName(kindOfMethod(m.method))) + " model, not to \"" +
+                    std::string(modelKindName(m.kind)) + "\"; name the model and method together");
     } else if (fileMethod && kindOfMethod(*fileMethod) == m.kind) {
         m.method = *fileMethod;
     } else if (fileMethod && !request.model) {

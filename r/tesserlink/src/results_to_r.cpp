@@ -131,11 +131,10 @@ Rcpp::List modelToR(const tl::Results& r) {
         else
             facts.push_back(fact.text, fact.key);
     }
-    return Rcpp::List::create(
-        _["kind"] = std::string(tl::modelKindName(r.model.kind)),
-        _["method"] = std::string(tl::modelMethodName(r.model.method)),
-        _["units"] = r.unitWeight.empty() ? "examinees" : "nodes", _["settings"] = facts,
-        _["notes"] = r.model.notes);
+    return Rcpp::List::create(_["kind"] = std::string(tl::modelKindName(r.model.kind)),
+                              _["method"] = std::string(tl::modelMethodName(r.model.method)),
+                              _["units"] = r.unitWeight.empty() ? "examinees" : "nodes",
+                              _["settings"] = facts, _["notes"] = r.model.notes);
 }
 
 // Columns of a group's indices over its rows (cuts or categories).
