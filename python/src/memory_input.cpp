@@ -112,6 +112,8 @@ std::shared_ptr<tl::MemoryInput> memoryInputFromPython(const py::dict& args) {
         const py::dict named = py::reinterpret_borrow<py::dict>(set);
         if (named.contains("items"))
             input->itemNames.push_back(named["items"].cast<std::vector<std::string>>());
+        if (named.contains("reversed"))
+            input->reversed.push_back(named["reversed"].cast<std::vector<bool>>());
     }
     return input;
 }

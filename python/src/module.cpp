@@ -101,6 +101,8 @@ tl::RunRequest requestOf(const py::dict& args) {
     if (const auto m = optionOf<std::string>(args, "method"))
         request.method = tl::modelMethodNamed(*m);
     request.items = optionOf<std::string>(args, "items");
+    request.cuts = optionOf<std::vector<double>>(args, "override_cuts");
+    request.trueCuts = optionOf<std::vector<double>>(args, "override_true_cuts");
     return request;
 }
 

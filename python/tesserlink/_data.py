@@ -17,7 +17,7 @@ import pandas as pd
 from . import _native
 from ._errors import Note, argument_error
 
-_SET_KEYS = ("items", "points", "weight")
+_SET_KEYS = ("items", "points", "weight", "reverse")
 
 
 def check_data(data: Any) -> pd.DataFrame:
@@ -118,7 +118,8 @@ def _check_set(label: str, spec: Any, frame: pd.DataFrame) -> dict[str, Any]:
         raise argument_error(f"{what} must be a dict with items, points and weight.")
     unknown = [k for k in spec if k not in _SET_KEYS]
     if unknown:
-        raise argument_error(f"{what} may hold only items, points and weight, not {unknown[0]!r}.")
+        raise argument_error(
+            f"{what} may hold only items, points, weight and reverse, not {unknown[0]!r}.")
     items = spec.get("items")
     if isinstance(items, str) or not isinstance(items, Sequence) or len(items) == 0:
         raise argument_error(f"{what} needs `items`: a list of column names.")
@@ -129,7 +130,15 @@ def _check_set(label: str, spec: Any, frame: pd.DataFrame) -> dict[str, Any]:
         raise argument_error(f"{what}['items'] names a column more than once.")
     weight = check_number(spec.get("weight", 1.0), f"sets['{label}']['weight']")
     points = check_scores(spec["points"], f"sets['{label}']['points']")
-    return {"label": label, "columns": columns, "points": points, "weight": float(weight)}
+    reverse = spec.get("reverse") or []
+    if isinstance(reverse, str):
+        reverse = [reverse]
+    keyed = [resolve_column(name, frame, f"{what}['reverse']") for name in reverse]
+    stray = [c for c in keyed if c not in columns]
+    if stray:
+        raise argument_error(f"{what}['reverse'] names {stray[0]!r}, not an item of the set.")
+    return {"label": label, "columns": columns, "points": points, "weight": float(weight),
+            "reversed": [c in keyed for c in columns]}
 
 
 def _as_numbers(column: pd.Series) -> np.ndarray | None:

@@ -164,11 +164,12 @@ class Result:
         columns = dict(self._run.examinees())
         frame = pd.DataFrame(columns)
         ids = list(self._run.ids)
-        if ids:
+        if ids and len(ids) == len(frame):
             frame.insert(1, "id", ids)
         for name in ("observed_category", "true_category"):
             frame[name] = self._categorical(frame[name])
-        if index is not None:
+        # A model whose units are a population's nodes lists the nodes.
+        if index is not None and len(index) == len(frame):
             frame.index = index
         return frame
 

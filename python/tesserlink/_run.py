@@ -44,6 +44,29 @@ def _item_parameters(items: Any) -> str | None:
     return path
 
 
+def _apply_weights(checked: list[dict[str, Any]], weights: Any) -> None:
+    if weights is None:
+        return
+    if isinstance(weights, Mapping):
+        named = {s["label"]: s for s in checked}
+        for label, weight in weights.items():
+            if str(label) not in named:
+                raise argument_error(f"`weights` names {label!r}, not a set.")
+            named[str(label)]["weight"] = float(_data.check_number(weight, f"weights[{label!r}]"))
+        return
+    values = list(weights)
+    if len(values) != len(checked):
+        raise argument_error(f"`weights` must give {len(checked)} weights, one per set.")
+    for s, weight in zip(checked, values):
+        s["weight"] = float(_data.check_number(weight, "weights"))
+
+
+def _cut_list(cuts: Any, name: str) -> list[float] | None:
+    if cuts is None:
+        return None
+    return [float(_data.check_number(c, name)) for c in cuts]
+
+
 def _optional_whole(x: Any, name: str, low: float = 0, high: float = 2**53) -> int | None:
     return None if x is None else int(_data.check_number(x, name, True, low, high))
 
@@ -57,6 +80,7 @@ def cac(
     labels: Sequence[str] | None = None,
     id: Any = None,
     by: Any = None,
+    weights: Any = None,
     missing: str = "error",
     unmatched: str = "error",
     bias_correction: bool = False,
@@ -82,7 +106,9 @@ def cac(
         else their codes).
     sets : mapping
         Each set's name to ``{"items": [columns], "points": [score points],
-        "weight": w}`` (weight 1 when left out); one set may be given bare.
+        "weight": w, "reverse": [columns]}`` (weight 1 when left out;
+        ``reverse`` the set's reverse-keyed items, turned by the library as an
+        analysis file's are); one set may be given bare.
     cuts : sequence of float
         The cut scores on the observed composite.
     true_cuts : sequence of float, optional
@@ -93,6 +119,9 @@ def cac(
         The examinees' IDs, written in the examinees table.
     by : column name or list of them, optional
         Grouping columns: every index per level.
+    weights : mapping or sequence of float, optional
+        The sets' weights in the composite, by set name or in set order, in
+        place of each set's own ``weight``.
     missing : {"error", "omit"}
         A missing item score stops the call, or leaves its examinee out.
     unmatched : {"error", "ignore"}
@@ -165,6 +194,7 @@ def cac(
     missing = _data.check_choice(missing, ("error", "omit"), "missing")
     unmatched = _data.check_choice(unmatched, ("error", "ignore"), "unmatched")
     _check_model(model, method)
+    _apply_weights(checked, weights)
     used = [c for s in checked for c in s["columns"]]
     id_column = None
     if id is not None:
@@ -178,7 +208,7 @@ def cac(
     native_sets = [{
         "scores": np.ascontiguousarray(scores[:, [position[c] for c in s["columns"]]]),
         "points": s["points"], "weight": s["weight"], "label": s["label"],
-        "items": [str(c) for c in s["columns"]],
+        "items": [str(c) for c in s["columns"]], "reversed": s["reversed"],
     } for s in checked]
     groups = _data.group_columns(by, frame, used, id_column, keep, min_group)
     ids = _data.id_texts(frame[id_column].iloc[keep]) if id_column is not None else []
@@ -259,6 +289,8 @@ def run_analysis(
     results: PathLike | None = None,
     scale: PathLike | None = None,
     cuts_on: str | None = None,
+    cuts: Sequence[float] | None = None,
+    true_cuts: Sequence[float] | None = None,
     model: str | None = None,
     method: str | None = None,
     progress: bool = False,
@@ -277,6 +309,9 @@ def run_analysis(
     bootstrap, seed, threads, strict, scale, cuts_on, model, method, progress
         As for ``cac()``; ``scale`` is a conversion table's CSV file, and a
         ``model`` or ``method`` left None is the file's own.
+    cuts, true_cuts : sequence of float, optional
+        Cut scores in place of the file's (the true cuts follow ``cuts``
+        unless given), as the command line's ``--cuts`` and ``--true-cuts``.
     write : bool
         Write the report and results folder.
     results : str, optional
@@ -294,7 +329,8 @@ def run_analysis(
     if model is not None:
         _check_model(model, method)
     options = _file_options(bootstrap, seed, threads, write, strict, results, scale, cuts_on)
-    options.update(model=model, method=method)
+    options.update(model=model, method=method, override_cuts=_cut_list(cuts, "cuts"),
+                   override_true_cuts=_cut_list(true_cuts, "true_cuts"))
     progress = _data.check_flag(progress, "progress")
     if not isinstance(path, (str, os.PathLike)):
         return _program(list(path), options, progress)
@@ -333,6 +369,8 @@ def run_card(
     results: PathLike | None = None,
     scale: PathLike | None = None,
     cuts_on: str | None = None,
+    cuts: Sequence[float] | None = None,
+    true_cuts: Sequence[float] | None = None,
     model: str | None = None,
     method: str | None = None,
     progress: bool = False,
@@ -349,7 +387,7 @@ def run_card(
     write : bool, optional
         Write the report (and ``results``); by default only when ``report``
         names a file.
-    bootstrap, seed, threads, strict, results, scale, cuts_on, model, method, progress
+    bootstrap, seed, threads, strict, results, scale, cuts_on, cuts, true_cuts, model, method, progress
         As for ``run_analysis()``.
 
     Returns
@@ -371,7 +409,8 @@ def run_card(
     else:
         card_report = _file_name(report, "report")
     options = _file_options(bootstrap, seed, threads, write, strict, results, scale, cuts_on)
-    options.update(model=model, method=method)
+    options.update(model=model, method=method, override_cuts=_cut_list(cuts, "cuts"),
+                   override_true_cuts=_cut_list(true_cuts, "true_cuts"))
     progress = _data.check_flag(progress, "progress")
     name = _file_name(path, "path")
     out = _native.run_file({**options, "path": name, "card": True, "report": card_report},

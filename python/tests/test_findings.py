@@ -25,6 +25,8 @@ def run_case(case, folder):
     run = tesserlink.run_analysis if case["run"].endswith(".toml") else tesserlink.run_card
     args = dict(threads=1, write=True, strict=o.get("strict", False), results=o.get("results"),
                 scale=o.get("scale"), cuts_on=o.get("cuts_on"), seed=o.get("seed"))
+    if "cuts" in o:
+        args["cuts"] = [float(c) for c in str(o["cuts"]).split(",")]
     if "bootstrap" in o:
         args["bootstrap"] = o["bootstrap"]
     seen, error, fit = [], None, None
@@ -98,7 +100,7 @@ def test_scores_off_the_points_stop_cac_at_their_row_and_column():
     (dict(cuts=[9]), "card.cuts_out_of_range"),
     (dict(cuts=[1] * 10), "card.category_count"),
     (dict(cuts=[2], bootstrap=1), "run.option"),
-    (dict(cuts=[2], model="beta-binomial"), "python.argument"),
+    (dict(cuts=[2], model="rasch"), "python.argument"),
     (dict(cuts=[2], sets={f"s{i}": {"items": ["a"], "points": [0, 1]} for i in range(10)}),
      "card.too_many_sets"),
 ])

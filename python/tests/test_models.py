@@ -33,3 +33,13 @@ def test_a_model_without_its_parameters_is_refused_with_its_code() -> None:
         tesserlink.cac(data, {"quiz": {"items": list(data.columns[1:]), "points": [0, 1]}},
                        [23, 32], model="irt")
     assert refused.value.code == "model.refused"
+
+
+def test_reverse_keys_and_weights_are_the_librarys() -> None:
+    data = pd.DataFrame({"a": [0, 1, 2, 2, 1, 0], "b": [1, 1, 0, 2, 2, 0], "c": [0, 1, 1, 1, 0, 0]})
+    turned = data.assign(b=2 - data["b"])
+    plain = {"x": {"items": ["a", "b"], "points": [0, 1, 2]}, "y": {"items": ["c"], "points": [0, 1]}}
+    keyed = {"x": {**plain["x"], "reverse": ["b"]}, "y": plain["y"]}
+    want = tesserlink.cac(turned, plain, [2], weights={"y": 2})
+    got = tesserlink.cac(data, keyed, [2], weights=[1, 2])
+    assert json.loads(got.to_json())["overall"] == json.loads(want.to_json())["overall"]

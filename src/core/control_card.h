@@ -16,6 +16,12 @@ struct ItemSet {
     std::string dataFile;             // as read, trailing blanks removed
 };
 
+// What a reverse-keyed item's score is turned into: the set's lowest plus its
+// highest score point, less the score.
+inline double reverseKeySum(const ItemSet& set) {
+    return set.scorePoints.front() + set.scorePoints.back();
+}
+
 // Whether score points rise: each above the one before, so each listed once.
 inline bool scorePointsRise(const std::vector<double>& points) {
     for (std::size_t k = 1; k < points.size(); ++k) {

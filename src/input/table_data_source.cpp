@@ -152,7 +152,7 @@ class TableScan : public TableVisitor {
         for (std::size_t s = 0; s < columns.items.size(); ++s) {
             const ItemSet& set = file.card.itemSets[s];
             const MissingRule rule = file.columns[s].missing.value_or(file.table->missing);
-            sets_.push_back({rule, set.scorePoints.front() + set.scorePoints.back()});
+            sets_.push_back({rule, reverseKeySum(set)});
         }
         out_.summary_.sets.resize(columns.items.size());
         for (std::size_t s = 0; s < columns.items.size(); ++s) {

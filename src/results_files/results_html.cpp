@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <functional>
 #include <vector>
 
@@ -401,7 +402,11 @@ std::string modelNote(const Results& r) {
     std::string html =
         "<p class=\"model\">Error model: " + escapeHtml(std::string(modelKindName(r.model.kind))) +
         ", method " + escapeHtml(std::string(modelMethodName(r.model.method))) + ".";
-    for (const std::string& note : r.model.notes) html += " " + escapeHtml(note) + ".";
+    for (std::string note : r.model.notes) {
+        if (!note.empty())
+            note[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(note[0])));
+        html += " " + escapeHtml(note) + ".";
+    }
     if (r.model.fit) {
         html += " Model fit: chi-square " + escapeHtml(shownReal(r.model.fit->chi2)) + ", df " +
                 std::to_string(r.model.fit->df) + ", p " + escapeHtml(shownReal(r.model.fit->p)) +

@@ -138,6 +138,25 @@ class Run {
         return results;
     }
 
+    // The caller's scores with its reverse-keyed items turned, as a table's
+    // are; a missing score (NaN) stays missing.
+    static std::vector<ScoreMatrix> reverseKeyed(const MemoryInput& input) {
+        std::vector<ScoreMatrix> scores = input.scores;
+        for (std::size_t s = 0; s < input.reversed.size() && s < scores.size(); ++s) {
+            ScoreMatrix& m = scores[s];
+            const double sum = reverseKeySum(input.card.itemSets[s]);
+            const auto width = static_cast<std::size_t>(m.columns);
+            for (std::size_t j = 0; j < input.reversed[s].size() && j < width; ++j) {
+                if (!input.reversed[s][j]) continue;
+                for (std::size_t r = 0; r * width + j < m.values.size(); ++r) {
+                    double& v = m.values[r * width + j];
+                    if (v == v) v = sum - v;
+                }
+            }
+        }
+        return scores;
+    }
+
     Results memoryRun(const MemoryInput& input) {
         SettledOptions settled = settleOptions(request_, nullptr);
         AnalysisOptions analysis = settled.analysis;
@@ -160,7 +179,7 @@ class Run {
                        input.groups.variables.empty() ? std::vector<std::string>{}
                                                       : std::vector<std::string>{"groups"},
                        analysis.bootstrapReplicates > 0);
-        MemoryDataSource data(input.scores);
+        MemoryDataSource data(reverseKeyed(input));
         data.setGroups(input.groups);
         std::optional<OutputTransaction> outputs;
         if (request_.write && settled.resultsDir)

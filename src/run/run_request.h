@@ -30,6 +30,9 @@ struct MemoryInput {
     // Each set's item names, in item order (the caller's column names): the
     // IRT model matches its parameters to them.
     std::vector<std::vector<std::string>> itemNames;
+    // Per set, per item: whether the item is reverse-keyed, its scores turned
+    // as an analysis file's `reverse` turns them (empty: none is).
+    std::vector<std::vector<bool>> reversed;
 };
 
 // Everything a front end can ask of one run. An option left empty was not

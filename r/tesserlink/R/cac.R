@@ -54,7 +54,7 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
   native_sets <- lapply(sets, function(set) {
     matrix_of_set <- scores[keep, match(set$columns, all_columns), drop = FALSE]
     list(scores = matrix_of_set, points = set$points, weight = set$weight, label = set$label,
-         items = labels[set$columns])
+         items = labels[set$columns], reversed = set$reversed)
   })
   groups <- group_columns(by, data, labels, all_columns, id_column, keep, min_group)
   # Drawn last, once every argument has passed its checks.

@@ -46,9 +46,9 @@ check_set <- function(set, s, sets, data) {
   what <- paste0("`sets[[", s, "]]`")
   part <- function(element) paste0("`sets[[", s, "]]$", element, "`")
   if (!is.list(set)) fail(what, " must be a list(items = , points = , weight = ).")
-  unknown <- setdiff(names(set), c("items", "points", "weight"))
+  unknown <- setdiff(names(set), c("items", "points", "weight", "reverse"))
   if (is.null(names(set)) || any(names(set) == "") || length(unknown)) {
-    fail(what, " may hold only the named elements items, points and weight.")
+    fail(what, " may hold only the named elements items, points, weight and reverse.")
   }
   if (is.null(set$items) || length(set$items) == 0L) fail(what, " needs `items`.")
   if (is.null(set$points)) fail(what, " needs `points`.")
@@ -58,8 +58,15 @@ check_set <- function(set, s, sets, data) {
   if (!is.numeric(weight) || length(weight) != 1L || !is.finite(weight)) {
     fail(part("weight"), " must be one finite number.")
   }
+  # Reverse-keyed items: some of the set's own; the library turns their scores.
+  reverse <- if (is.null(set$reverse)) integer(0) else resolve_columns(set$reverse, data, part("reverse"))
+  stray <- setdiff(reverse, columns)
+  if (length(stray)) {
+    fail(part("reverse"), " names ", paste0("'", column_labels(data)[stray], "'", collapse = ", "),
+         ", not an item of the set.")
+  }
   list(columns = columns, points = check_scores(set$points, part("points")),
-       weight = as.numeric(weight), label = label)
+       weight = as.numeric(weight), label = label, reversed = columns %in% reverse)
 }
 
 check_sets <- function(sets, data) {
@@ -67,7 +74,7 @@ check_sets <- function(sets, data) {
     fail("`sets` must be a non-empty list of item sets, each list(items = , points = , weight = ).")
   }
   # A single set given bare is the list of one.
-  if (!is.null(names(sets)) && all(names(sets) %in% c("items", "points", "weight"))) {
+  if (!is.null(names(sets)) && all(names(sets) %in% c("items", "points", "weight", "reverse"))) {
     sets <- list(sets)
   }
   lapply(seq_along(sets), function(s) check_set(sets[[s]], s, sets, data))

@@ -63,6 +63,7 @@ std::shared_ptr<tl::MemoryInput> memoryInput(const Rcpp::List& args) {
     for (R_xlen_t s = 0; s < sets.size(); ++s) {
         const Rcpp::List set(sets[s]);
         input->itemNames.push_back(Rcpp::as<std::vector<std::string>>(set["items"]));
+        input->reversed.push_back(Rcpp::as<std::vector<bool>>(set["reversed"]));
     }
     return input;
 }

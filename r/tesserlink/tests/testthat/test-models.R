@@ -29,3 +29,17 @@ test_that("a model's refusal is a condition with its code", {
                    tesserlink_error = function(e) e$code)
   expect_identical(code, "model.refused")
 })
+
+test_that("reverse-keyed items are turned by the library as a file turns them", {
+  data <- small_data()
+  turned <- data
+  turned$p2 <- 2 - turned$p2
+  turned$d3 <- 1 - turned$d3
+  sets <- small_sets()
+  keyed <- sets
+  keyed$poly$reverse <- "p2"
+  keyed$dich$reverse <- "d3"
+  expect_identical(cac(data, keyed, cuts = 6)$overall, cac(turned, sets, cuts = 6)$overall)
+  expect_error(cac(data, list(list(items = "p1", points = 0:2, reverse = "d1")), cuts = 1),
+               "not an item of the set")
+})
