@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -36,11 +38,15 @@ std::string_view trimmed(std::string_view s) {
     return s;
 }
 
-// A value as a message shows it: the shortest text that reads back as it.
+// A value as a message shows it: the shortest text that reads back as it
+// (by printf, which every platform's library has for doubles).
 std::string numberText(double value) {
     char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
+    for (int digits = 1; digits <= 17; ++digits) {
+        std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
+        if (std::strtod(buffer, nullptr) == value) break;
+    }
+    return buffer;
 }
 
 // The name of `known` nearest to `name`, when it is near enough to be a slip.
