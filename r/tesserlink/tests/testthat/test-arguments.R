@@ -15,7 +15,7 @@ test_that("every argument is checked with a tesserlink_error naming it and no ca
   expect_argument_error(cac(data, list(list(items = "p1")), 5), "needs `points`")
   expect_argument_error(cac(data, list(list(points = 0:1)), 5), "needs `items`")
   expect_argument_error(cac(data, list(list(items = "p1", points = 0:2, wt = 1)), 5),
-                        "only the named elements items, points and weight")
+                        "only the named elements items, points, weight and reverse")
   expect_argument_error(cac(data, list(list(items = c("p1", "zz"), points = 0:2)), 5),
                         "names a column not in `data`: 'zz'")
   # The closest names, as the command line gives them.
