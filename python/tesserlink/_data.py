@@ -100,37 +100,37 @@ def check_sets(sets: Any, frame: pd.DataFrame) -> list[dict[str, Any]]:
             and not any(isinstance(v, Mapping) for v in sets.values())):
         sets = [sets]  # one set given bare (a set named "points" is not one)
     if isinstance(sets, Mapping):
-        named = [(str(label), spec) for label, spec in sets.items()]
+        named = [(str(label), given) for label, given in sets.items()]
     elif isinstance(sets, Sequence) and not isinstance(sets, str):
-        named = [(f"set {s + 1}", spec) for s, spec in enumerate(sets)]
+        named = [(f"set {s + 1}", given) for s, given in enumerate(sets)]
     else:
         named = []
     if not named:
         raise argument_error(
             "`sets` must map each set's name to {'items': [...], 'points': [...], 'weight': w}."
         )
-    return [_check_set(label, spec, frame) for label, spec in named]
+    return [_check_set(label, given, frame) for label, given in named]
 
 
-def _check_set(label: str, spec: Any, frame: pd.DataFrame) -> dict[str, Any]:
+def _check_set(label: str, given: Any, frame: pd.DataFrame) -> dict[str, Any]:
     what = f"`sets['{label}']`"
-    if not isinstance(spec, Mapping):
+    if not isinstance(given, Mapping):
         raise argument_error(f"{what} must be a dict with items, points and weight.")
-    unknown = [k for k in spec if k not in _SET_KEYS]
+    unknown = [k for k in given if k not in _SET_KEYS]
     if unknown:
         raise argument_error(
             f"{what} may hold only items, points, weight and reverse, not {unknown[0]!r}.")
-    items = spec.get("items")
+    items = given.get("items")
     if isinstance(items, str) or not isinstance(items, Sequence) or len(items) == 0:
         raise argument_error(f"{what} needs `items`: a list of column names.")
-    if "points" not in spec:
+    if "points" not in given:
         raise argument_error(f"{what} needs `points`.")
     columns = [resolve_column(name, frame, f"{what}['items']") for name in items]
     if len(set(columns)) != len(columns):
         raise argument_error(f"{what}['items'] names a column more than once.")
-    weight = check_number(spec.get("weight", 1.0), f"sets['{label}']['weight']")
-    points = check_scores(spec["points"], f"sets['{label}']['points']")
-    reverse = spec.get("reverse") or []
+    weight = check_number(given.get("weight", 1.0), f"sets['{label}']['weight']")
+    points = check_scores(given["points"], f"sets['{label}']['points']")
+    reverse = given.get("reverse") or []
     if isinstance(reverse, str):
         reverse = [reverse]
     keyed = [resolve_column(name, frame, f"{what}['reverse']") for name in reverse]

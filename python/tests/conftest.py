@@ -45,15 +45,15 @@ def example_input(name: str) -> dict[str, Any]:
     """An example's analysis file as cac()'s arguments, its data files read with
     pandas (whitespace-separated, no header; columns named set_item)."""
     folder = EXAMPLES / name
-    spec = tomllib.loads((folder / "analysis.toml").read_text())
+    analysis = tomllib.loads((folder / "analysis.toml").read_text())
     frames, sets = [], {}
-    for s in spec["sets"]:
+    for s in analysis["sets"]:
         label = s["file"].removesuffix(".dat")
         frame = pd.read_csv(folder / s["file"], sep=r"\s+", header=None)
         frame.columns = [f"{label}_{j + 1}" for j in range(frame.shape[1])]
         frames.append(frame)
         sets[label] = {"items": list(frame.columns), "points": s["points"], "weight": s["weight"]}
-    c = spec["classification"]
+    c = analysis["classification"]
     return {"data": pd.concat(frames, axis=1), "sets": sets, "cuts": c["observed_cuts"],
             "true_cuts": c["true_cuts"], "bias_correction": c["bias_correction"]}
 
