@@ -1036,6 +1036,20 @@ std::vector<Case> catalogue() {
              .expected = expected,
              .arguments = {"a.toml"}});
     }
+    // Fewer examinees than the population's 41 nodes, which the results list.
+    add({.name = "IrtPopulationNodesOutnumberTheExaminees",
+         .files = {{"a.toml",
+                    "[data]\nfile = \"t.csv\"\nid = \"id\"\n[[sets]]\nitems = \"a:d\"\n"
+                    "points = [0, 1]\n[classification]\nobserved_cuts = [2]\n[output]\n"
+                    "report = \"report.out\"\nresults = \"out\"\n[model]\n"
+                    "kind = \"irt\"\nmethod = \"summed-d\"\n[irt]\n"
+                    "items = \"p.csv\"\n"},
+                   {"t.csv", kTable},
+                   {"p.csv", "item,model,b\na,1PL,-1\nb,1PL,0\nc,1PL,0.5\nd,1PL,1\n"}},
+         .ending = Ending::Success,
+         .arguments = {"a.toml"},
+         .writes = "out",
+         .holds = {{"out/examinees.csv", "\n41,"}}});
     add({.name = "HansonBrennanOnTwoSets",
          .card = base.text(),
          .ending = Ending::Diagnostic,

@@ -39,11 +39,10 @@ class RowWriter {
     char* out_;
 };
 
-std::string header(const Results& results) {
+std::string header(const Results& results, bool ids) {
     CsvText csv;
-    for (const std::string& name :
-         columnNames(kExamineeColumns, results, !results.records.ids.empty(),
-                     hasCategoryLabels(results), results.scale.has_value()))
+    for (const std::string& name : columnNames(
+             kExamineeColumns, results, ids, hasCategoryLabels(results), results.scale.has_value()))
         csv.text(name);
     if (!results.theta.empty()) {
         csv.text("theta");
@@ -66,7 +65,12 @@ std::string composeExamineesCsv(const Results& results) {
     // then appended: a million rows are never zero-filled ahead of writing.
     const std::size_t reals = 2 + k + 6 + (results.scale ? 2 : 0) + (results.theta.empty() ? 0 : 2);
     // An ID and two labels, quoted, each at most its text doubled and three more.
-    const std::vector<std::string>& ids = results.records.ids;
+    // A model whose units are a population's nodes lists the nodes, which
+    // have no table rows or IDs.
+    const bool recorded = results.records.rows.size() == n;
+    static const std::vector<std::string> none;
+    const std::vector<std::string>& ids =
+        results.records.ids.size() == n ? results.records.ids : none;
     std::vector<std::string> labels;
     if (hasCategoryLabels(results)) {
         for (const std::string& name : categoryNames(results)) labels.push_back(csvField(name));
@@ -79,7 +83,7 @@ std::string composeExamineesCsv(const Results& results) {
         3 * 25 + reals * (kMaxNumberText + 1) + 2 + 2 * (longestText + 1) + 2 * longestId + 4;
     const std::size_t blockRows = std::min<std::size_t>(std::max<std::size_t>(n, 1), 1024);
     std::vector<char> block(blockRows * longestRow);
-    std::string text = header(results);
+    std::string text = header(results, !ids.empty());
     text.reserve(text.size() + n * (reals * 20 + 16));  // a typical row; no regrowth mostly
     adviseLargePages(text.data(), text.capacity());
 
@@ -87,8 +91,7 @@ std::string composeExamineesCsv(const Results& results) {
         const std::size_t end = std::min(n, begin + blockRows);
         RowWriter row(block.data());
         for (std::size_t i = begin; i < end; ++i) {
-            row.integer(results.records.rows.empty() ? static_cast<std::int64_t>(i + 1)
-                                                     : results.records.rows[i]);
+            row.integer(recorded ? results.records.rows[i] : static_cast<std::int64_t>(i + 1));
             if (!ids.empty()) row.field(csvField(ids[i]));
             row.real(results.observedComposite[i]);
             row.real(truthComposite[i]);
