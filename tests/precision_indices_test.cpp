@@ -193,7 +193,7 @@ TEST(PrecisionIndices, AZeroDenominatorIsUndefined) {
     const std::vector<std::uint32_t> groupOf{0, 1};
     const std::vector<double> probabilities{0.75, 0.25, 0.0, 0.5, 0.5, 0.0};
     const std::vector<std::int32_t> truth{1, 2};
-    const ClassifiedExaminees e{groupOf, probabilities, truth, 3};
+    const ClassifiedExaminees e{groupOf, probabilities, truth, 3, {}};
     const std::vector<std::uint32_t> all{0, 1};
     const PrecisionIndices p = precisionIndices(e, all, 0.0);
     EXPECT_TRUE(std::isnan(p.cuts[1].sensitivity));  // no one truly above cut 2
