@@ -152,10 +152,11 @@ void describeSettings(ModelSummary& summary, const ModelChoice& model) {
         summary.add("theta_true_cut_" + std::to_string(c + 1), irt.thetaTrueCuts[c]);
 }
 
-}  // namespace
-
-double irtTrueComposite(const ControlCard& card, const IrtSettings& irt, double theta) {
-    const auto sets = itemsBySet(card, irt);
+// irtTrueComposite with the sets' items at hand, so that a unit's true
+// composite gathers no item lists.
+double trueCompositeOf(const ControlCard& card, const IrtSettings& irt,
+                       std::span<const std::vector<const irt::ItemParameters*>> sets,
+                       double theta) {
     double total = 0.0;
     for (std::size_t s = 0; s < sets.size(); ++s) {
         double sum = 0.0;
@@ -165,6 +166,12 @@ double irtTrueComposite(const ControlCard& card, const IrtSettings& irt, double 
         total = total + card.itemSets[s].weight * sum;
     }
     return total;
+}
+
+}  // namespace
+
+double irtTrueComposite(const ControlCard& card, const IrtSettings& irt, double theta) {
+    return trueCompositeOf(card, irt, itemsBySet(card, irt), theta);
 }
 
 void settleIrtCuts(ControlCard& card, IrtSettings& irt, bool rudner) {
@@ -237,7 +244,7 @@ ModelUnits irtExamineeUnits(const IrtUnitsInput& in) {
                 irt::rudnerProbabilities(estimate.theta, estimate.se, irt.thetaObservedCuts, p);
             } else {
                 variance[g] = summed(estimate.theta, p);
-                tau[g] = irtTrueComposite(card, irt, estimate.theta);
+                tau[g] = trueCompositeOf(card, irt, setItems, estimate.theta);
             }
             units.groups.consistency[g] = conditionalConsistency(p);
         }
@@ -314,7 +321,7 @@ ModelUnits irtNodeUnits(const IrtUnitsInput& in) {
         const double theta = nodes[q].theta;
         units.groups.groupOf[q] = static_cast<std::uint32_t>(q);
         std::span<double> p(units.groups.probabilities.data() + q * categories, categories);
-        const double tau = irtTrueComposite(card, irt, theta);
+        const double tau = trueCompositeOf(card, irt, setItems, theta);
         units.theta[q] = theta;
         units.thetaSe[q] = 1.0 / std::sqrt(irt::testInformation(items, irt.scaling, theta));
         if (rudner) {
