@@ -28,6 +28,7 @@ struct AnalysisState {
     // nodes) and how it was fitted, for the replicates to refit.
     std::vector<double> examineeComposite;
     BetaBinomialUnitsInput betaBinomial;
+    std::vector<double> levelReliability;  // per group level, flattened
 };
 
 }  // namespace tl

@@ -2,6 +2,7 @@
 
 #include <tuple>
 
+#include "analysis/beta_binomial_groups.h"
 #include "analysis/beta_binomial_units.h"
 #include "analysis/bootstrap.h"
 #include "analysis/corrected_pass.h"
@@ -48,7 +49,11 @@ class Analysis {
     bool keepsObservedProfiles() const { return forBootstrap_ && plan_.biasCorrection; }
 
     const ModelChoice& errorModel() const { return plan_.options.model; }
-    bool collectsResponses() const { return errorModel().kind == ModelKind::Irt; }
+    // The IRT model estimates abilities from the responses unless the data
+    // give them.
+    bool collectsResponses() const {
+        return errorModel().kind == ModelKind::Irt && data_.abilities() == nullptr;
+    }
     // The multinomial's distributions are needed by that model, and by a
     // beta-binomial run that takes its reliability.
     bool runsMultinomial() const {
@@ -72,13 +77,24 @@ class Analysis {
         SetMoments* moments = nullptr;
         if (findings && errorModel().kind == ModelKind::BetaBinomial)
             moments = &moments_.emplace_back();
-        data_.readSet(
-            s, examinees,
-            [&loader, &responses, moments](std::span<const double> scores, std::int64_t line) {
-                loader.add(scores, line);
-                responses.add(scores);
-                if (moments) moments->add(scores);
-            });
+        // Each level's own moments, for its own alpha.
+        const ExamineeGroups* levels = moments ? data_.groups() : nullptr;
+        std::vector<SetMoments*> levelMoments;
+        if (levels) levelMoments = addLevelMoments(*levels);
+        std::size_t row = 0;
+        data_.readSet(s, examinees, [&](std::span<const double> scores, std::int64_t line) {
+            loader.add(scores, line);
+            responses.add(scores);
+            if (moments) moments->add(scores);
+            if (levels) {
+                std::size_t first = 0;
+                for (const GroupingVariable& v : levels->variables) {
+                    levelMoments[first + v.levelOf[row]]->add(scores);
+                    first += v.levels.size();
+                }
+            }
+            ++row;
+        });
         if (findings) {
             findings->source = data_.sourceName(s);
             findings->layout = data_.layout(s);
@@ -86,6 +102,17 @@ class Analysis {
             findings->unmatchedLine = loader.unmatchedLine();
         }
         return loader.takeProfiles();
+    }
+
+    // A slot for this set's moments in every level's list, levels flattened
+    // variable by variable.
+    std::vector<SetMoments*> addLevelMoments(const ExamineeGroups& groups) {
+        std::size_t count = 0;
+        for (const GroupingVariable& v : groups.variables) count += v.levels.size();
+        levelMoments_.resize(count);
+        std::vector<SetMoments*> slots;
+        for (std::vector<SetMoments>& level : levelMoments_) slots.push_back(&level.emplace_back());
+        return slots;
     }
 
     // Only enumerated sets need their count vectors; a convolved set keeps an
@@ -235,6 +262,7 @@ class Analysis {
         results_.trueScoreCuts = std::move(units.trueCuts);
         results_.theta = std::move(units.theta);
         results_.thetaSe = std::move(units.thetaSe);
+        results_.trueComposite = std::move(units.trueComposite);
         results_.model = std::move(units.summary);
         if (!units.weight.empty()) {
             results_.unitWeight = std::move(units.weight);
@@ -249,9 +277,15 @@ class Analysis {
         in.model = &errorModel();
         in.observedComposite = results_.observedComposite;
         in.responses = &responses_;
+        in.given = data_.abilities();
         in.combine = combiner();
         in.threads = model_.threads;
+        if (plan_.scale) in.scaleScores = plan_.scale->conversion.scale;
         takeUnits(methodUsesNodes(errorModel().method) ? irtNodeUnits(in) : irtExamineeUnits(in));
+        if (plan_.scale) {
+            scaleVariance_ = perExaminee(results_.categoryGroups);
+            results_.categoryGroups.scaleVariance = {};
+        }
         responses_ = {};
         stepDone();
         finishClassification(results_.trueScoreCuts);
@@ -276,11 +310,21 @@ class Analysis {
         in.observedComposite = results_.observedComposite;
         std::tie(in.reliability, in.reliabilitySource) = betaBinomialReliability();
         ModelUnits units = betaBinomialUnits(in);
-        if (forBootstrap_) {
-            state_.examineeComposite = results_.observedComposite;
-            state_.betaBinomial = in;
-            state_.betaBinomial.observedComposite = {};
+        state_.examineeComposite = results_.observedComposite;
+        if (const ExamineeGroups* groups = data_.groups()) {
+            const bool alpha = errorModel().betaBinomial.reliabilitySource == "alpha";
+            state_.levelReliability =
+                levelReliabilities(in,
+                                   alpha ? std::span<const std::vector<SetMoments>>(levelMoments_)
+                                         : std::span<const std::vector<SetMoments>>(),
+                                   state_.examineeComposite, *groups);
+            units.summary.notes.push_back(
+                "subgroups: each level is fitted to its own examinees' scores, since the "
+                "true-score distribution is a property of the group; with reliability from "
+                "alpha each level's own alpha is used, otherwise the run's reliability");
         }
+        in.observedComposite = {};
+        state_.betaBinomial = in;
         takeUnits(std::move(units));
         stepDone();
         finishClassification(results_.trueScoreCuts);
@@ -315,8 +359,14 @@ class Analysis {
         if (const ExamineeGroups* asked = data_.groups()) {
             state_.groups = *asked;
             results_.minGroup = asked->minGroup;
-            results_.groups = groupLevels(results_.classified(), results_.observedCategory,
-                                          state_.groups, model_.threads);
+            if (errorModel().kind == ModelKind::BetaBinomial) {
+                results_.groups = betaBinomialGroupLevels(
+                    state_.betaBinomial, state_.examineeComposite, state_.groups,
+                    state_.levelReliability, results_.model.notes);
+            } else {
+                results_.groups = groupLevels(results_.classified(), results_.observedCategory,
+                                              state_.groups, model_.threads);
+            }
         }
         if (plan_.options.tables) {
             results_.tables = tabulateClassification(
@@ -342,6 +392,7 @@ class Analysis {
     std::vector<double> scaleVariance_;  // per examinee, with a conversion table
     ResponseTable responses_;            // each examinee's categories, for the IRT model
     std::vector<SetMoments> moments_;    // per set, for the beta-binomial's alpha
+    std::vector<std::vector<SetMoments>> levelMoments_;  // per group level, then per set
     std::int64_t steps_ = 0;
 };
 

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "analysis/beta_binomial_units.h"
+#include "analysis/beta_binomial_groups.h"
 #include "analysis/corrected_pass.h"
 #include "classify/category_groups.h"
 #include "classify/classification.h"
@@ -102,27 +102,26 @@ ReplicateIndices betaBinomialIndices(const AnalysisState& state, ExamineeSample 
     BetaBinomialUnitsInput in = state.betaBinomial;
     std::vector<double> scores(sample.size());
     for (std::size_t j = 0; j < sample.size(); ++j) scores[j] = state.examineeComposite[sample[j]];
-    in.observedComposite = scores;
     in.card = &run.card;
     in.scales = &run.scales;
     in.model = &state.plan.options.model;
-    in.forReplicate = true;
-    ModelUnits units;
-    try {
-        units = betaBinomialUnits(in);
-    } catch (const InputError&) {
-        return undefinedIndices(cuts, in.reliability);
-    }
-    const std::vector<std::int32_t> trueCategory = categoriesOf(units.trueScore, units.trueCuts);
-    const ClassifiedExaminees classified{units.groups.groupOf, units.groups.probabilities,
-                                         trueCategory, run.card.categoryCount, units.weight};
-    const std::vector<std::uint32_t> nodes = wholeSample(units.weight.size());
     ReplicateIndices r;
+    if (!state.groups.variables.empty())
+        r.groups = betaBinomialGroupSampleIndices(in, state.examineeComposite, sample, state.groups,
+                                                  state.levelReliability);
+    const std::optional<FittedNodes> fit = fitNodes(in, scores);
+    if (!fit) {
+        ReplicateIndices undefined = undefinedIndices(cuts, in.reliability);
+        undefined.groups = std::move(r.groups);
+        return undefined;
+    }
+    const ClassifiedExaminees classified = fit->classified(run.card.categoryCount);
+    const std::vector<std::uint32_t> nodes = wholeSample(classified.size());
     r.overall = overallIndices(classified, nodes);
     r.cuts = cutIndices(classified, nodes);
     r.precision = precisionIndices(classified, nodes, r.overall.kappa);
     r.reliability = in.reliability;
-    r.modelFellBack = !units.summary.fellBackFrom.empty();
+    r.modelFellBack = !fit->units.summary.fellBackFrom.empty();
     return r;
 }
 

@@ -3,6 +3,7 @@
 #include "analysis/irt_units.h"
 #include "core/errors.h"
 #include "input/item_parameter_reader.h"
+#include "input/population_reader.h"
 
 namespace tl {
 
@@ -46,7 +47,7 @@ void refuseModelRun(const ControlCard& card, const ModelChoice& model, bool scal
         const std::string instead = model.kind == ModelKind::Irt
                                         ? "use summed-p or rudner-p, whose units are examinees"
                                         : "use the multinomial or the IRT summed-p method";
-        if (!groups.empty())
+        if (!groups.empty() && model.kind == ModelKind::Irt)
             refuse("data.groups", "subgroups are not available with the " + methodText(model) +
                                       ", whose units are the nodes of a true-score "
                                       "distribution; " +
@@ -61,10 +62,10 @@ void refuseModelRun(const ControlCard& card, const ModelChoice& model, bool scal
                                 ", whose units are the nodes of a true-score distribution; " +
                                 instead);
     }
-    if (scaleTable && model.kind == ModelKind::Irt)
-        refuse("scale",
-               "scale scores with the IRT model are not available yet in this "
-               "version: leave out [scale] and --scale, or use the multinomial");
+    if (scaleTable && model.method == ModelMethod::RudnerP)
+        refuse("scale", "scale scores are not available with the " + methodText(model) +
+                            ", which has no composite distribution to carry them; use the "
+                            "summed-p method");
 }
 
 void prepareIrt(ControlCard& card, const std::vector<std::string>& setNames,
@@ -87,13 +88,33 @@ void prepareIrt(ControlCard& card, const std::vector<std::string>& setNames,
     irt.parameters.clear();
     for (const auto& set : matched.sets)
         irt.parameters.insert(irt.parameters.end(), set.begin(), set.end());
+    if (!irt.populationPath.empty() && methodUsesNodes(model.method)) {
+        PopulationNodes nodes = readPopulation(irt.populationPath);
+        irt.populationTheta = std::move(nodes.theta);
+        irt.populationWeight = std::move(nodes.weight);
+    }
     settleIrtCuts(card, irt,
                   model.method == ModelMethod::RudnerP || model.method == ModelMethod::RudnerD);
 }
 
 void prepareIrt(AnalysisFile& file, const std::vector<std::string>& header,
-                const ResolvedColumns& columns, ModelChoice& model, const FindingSink& found) {
+                ResolvedColumns& columns, ModelChoice& model, const FindingSink& found) {
     if (model.kind != ModelKind::Irt) return;
+    const IrtSettings& irt = model.irt;
+    if (!irt.thetaColumn.empty()) {
+        resolveAbilityColumns(file, header, irt.thetaColumn, irt.thetaSeColumn, columns);
+    } else if (!irt.thetaSeColumn.empty()) {
+        throw file.error("irt.theta_se",
+                         "a standard error column needs its abilities: name theta too",
+                         FindingCode::IrtTheta);
+    }
+    if (model.method == ModelMethod::RudnerP && !irt.thetaColumn.empty() &&
+        irt.thetaSeColumn.empty())
+        throw file.error("irt.theta_se",
+                         "Rudner's method needs each examinee's standard error beside the given "
+                         "ability: name its column as theta_se, or leave theta out to estimate "
+                         "both",
+                         FindingCode::IrtTheta);
     std::vector<std::vector<std::string>> names;
     for (const auto& set : columns.items) {
         auto& items = names.emplace_back();

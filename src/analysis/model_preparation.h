@@ -14,7 +14,7 @@ namespace tl {
 // cannot do, and puts the cuts on the scales the model uses (settleIrtCuts).
 // Does nothing for another model. Throws InputError.
 void prepareIrt(AnalysisFile& file, const std::vector<std::string>& header,
-                const ResolvedColumns& columns, ModelChoice& model, const FindingSink& found);
+                ResolvedColumns& columns, ModelChoice& model, const FindingSink& found);
 
 // The same for any route that names each set's items (`itemNames`, per set in
 // item order; scores held in memory name them by their columns).
