@@ -1050,6 +1050,61 @@ std::vector<Case> catalogue() {
          .arguments = {"a.toml"},
          .writes = "out",
          .holds = {{"out/examinees.csv", "\n41,"}}});
+    // Abilities given in the table, and a population given as a table.
+    const std::string abilities =
+        "id,g,a,b,c,d,th,se\ns1,x,1,1,1,1,0.5,0.4\ns2,y,0,1,1,0,-1,0\ns3,x,1,0,0,0,,0.4\n";
+    const std::vector<std::tuple<std::string, std::string, std::string>> given = {
+        {"AbilityMissing", "theta = \"th\"\n", "row 3, column th: the examinee has no value"},
+        {"AbilityStandardErrorNotPositive", "theta = \"th\"\ntheta_se = \"se\"\n",
+         "row 2, column se: a standard error must be a number above 0"},
+        {"AbilityColumnIsAnItem", "theta = \"a\"\n", "is the ID, an item or a grouping column"},
+        {"RudnerWithoutStandardErrors", "theta = \"th\"\n",
+         "Rudner's method needs each examinee's standard error"},
+    };
+    for (const auto& [name, keys, expected] : given) {
+        const std::string method = name == "RudnerWithoutStandardErrors" ? "rudner-p" : "summed-p";
+        add({.name = "Irt" + name,
+             .files = {{"a.toml", analysisFile("t.csv", "a:d",
+                                               "[model]\nkind = \"irt\"\nmethod = \"" + method +
+                                                   "\"\n[irt]\nitems = \"p.csv\"\n" + keys)},
+                       {"t.csv", abilities},
+                       {"p.csv", "item,model,b\na,1PL,-1\nb,1PL,0\nc,1PL,0.5\nd,1PL,1\n"}},
+             .ending = Ending::Diagnostic,
+             .expected = expected,
+             .arguments = {"a.toml"}});
+    }
+    const std::vector<std::tuple<std::string, std::string, std::string>> populations = {
+        {"PopulationWithoutWeights", "theta\n0\n", "the header has no column weight"},
+        {"PopulationNegativeWeight", "theta,weight\n0,1\n1,-2\n",
+         "row 2, column weight: each node needs a weight of 0 or more"},
+        {"PopulationNodeTwice", "theta,weight\n0,1\n0,2\n", "theta 0 is a node twice"},
+    };
+    for (const auto& [name, table, expected] : populations) {
+        add({.name = "Irt" + name,
+             .files = {{"a.toml",
+                        "[data]\nfile = \"t.csv\"\nid = \"id\"\n[[sets]]\nitems = \"a:d\"\n"
+                        "points = [0, 1]\n[classification]\nobserved_cuts = [2]\n[output]\n"
+                        "report = \"report.out\"\n[model]\nkind = \"irt\"\n"
+                        "method = \"summed-d\"\n[irt]\nitems = \"p.csv\"\n"
+                        "population = \"n.csv\"\n"},
+                       {"t.csv", kTable},
+                       {"n.csv", table},
+                       {"p.csv", "item,model,b\na,1PL,-1\nb,1PL,0\nc,1PL,0.5\nd,1PL,1\n"}},
+             .ending = Ending::Diagnostic,
+             .expected = expected,
+             .arguments = {"a.toml"}});
+    }
+    // A subgroup the beta-binomial cannot fit on its own: the run goes on,
+    // and says why the level has no indices.
+    add({.name = "BetaBinomialLevelTooSmallToFit",
+         .files = {{"a.toml", analysisFile("t.csv", "a:d",
+                                           "results = \"out\"\n[model]\n"
+                                           "kind = \"beta-binomial\"\nreliability = 0.7\n")},
+                   {"t.csv", std::string(kTable) + "s10,z,1,0,0,1\n"}},
+         .ending = Ending::Success,
+         .arguments = {"a.toml"},
+         .writes = "out",
+         .holds = {{"out/results.json", "z: "}}});
     add({.name = "HansonBrennanOnTwoSets",
          .card = base.text(),
          .ending = Ending::Diagnostic,

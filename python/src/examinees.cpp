@@ -63,6 +63,11 @@ py::list examineeColumns(const tl::Results& r) {
         add(c::kScaleCsem,
             column<double>(n, [&](std::size_t i) { return r.scale->examineeCsem(i); }));
     }
+    if (!r.theta.empty()) {
+        add(c::kTheta, reals(r.theta));
+        add(c::kThetaSe, reals(r.thetaSe));
+        add(c::kTrueComposite, reals(r.trueComposite));
+    }
     return out;
 }
 

@@ -14,6 +14,7 @@
 #include "model/irt/summed_score.h"
 #include "model/irt/true_score.h"
 #include "model/parallel_for.h"
+#include "model/scale_score_variance.h"
 
 namespace tl {
 
@@ -112,8 +113,9 @@ class SummedScoreAt {
         starts_ = categoryStarts(card.observedCuts, in.scales->composite.compositeScores);
     }
 
-    // Writes the category probabilities into `p`; returns the variance.
-    double operator()(double theta, std::span<double> p) {
+    // Writes the category probabilities into `p`; returns the variance, and
+    // with scale scores their variance into `scaleVariance`.
+    double operator()(double theta, std::span<double> p, double* scaleVariance = nullptr) {
         const ControlCard& card = *in_.card;
         for (std::size_t s = 0; s < sets_.size(); ++s) {
             const std::span<const double> raw = in_.scales->sets[s].rawScores;
@@ -124,6 +126,7 @@ class SummedScoreAt {
         }
         in_.combine(rows_, distribution_, convolution_);
         categoryProbabilities(distribution_, starts_, p);
+        if (scaleVariance) *scaleVariance = scaleScoreVariance(distribution_, in_.scaleScores);
         return distributionVariance(distribution_, in_.scales->composite.compositeScores);
     }
 
@@ -152,6 +155,16 @@ void describeSettings(ModelSummary& summary, const ModelChoice& model) {
         summary.add("theta_true_cut_" + std::to_string(c + 1), irt.thetaTrueCuts[c]);
 }
 
+// The nodes of the population table, or of the normal population.
+std::vector<irt::PopulationNode> populationOf(const IrtSettings& irt) {
+    if (irt.populationTheta.empty())
+        return irt::normalPopulation(irt.populationMean, irt.populationSd, irt.populationPoints);
+    std::vector<irt::PopulationNode> nodes;
+    for (std::size_t q = 0; q < irt.populationTheta.size(); ++q)
+        nodes.push_back({irt.populationTheta[q], irt.populationWeight[q]});
+    return nodes;
+}
+
 // irtTrueComposite with the sets' items at hand, so that a unit's true
 // composite gathers no item lists.
 double trueCompositeOf(const ControlCard& card, const IrtSettings& irt,
@@ -166,6 +179,26 @@ double trueCompositeOf(const ControlCard& card, const IrtSettings& irt,
         total = total + card.itemSets[s].weight * sum;
     }
     return total;
+}
+
+// Examinees who share one ability and SE, each distinct pair once.
+Patterns distinctAbilities(const GivenAbilities& given) {
+    Patterns patterns;
+    const std::size_t examinees = given.theta.size();
+    patterns.patternOf.resize(examinees);
+    std::unordered_map<std::string_view, std::uint32_t> index;
+    std::vector<double> keys(2 * examinees);
+    for (std::size_t e = 0; e < examinees; ++e) {
+        keys[2 * e] = given.theta[e];
+        keys[2 * e + 1] = given.se.empty() ? 0.0 : given.se[e];
+        const std::string_view key(reinterpret_cast<const char*>(keys.data() + 2 * e),
+                                   2 * sizeof(double));
+        const auto [it, inserted] =
+            index.try_emplace(key, static_cast<std::uint32_t>(patterns.firstExaminee.size()));
+        if (inserted) patterns.firstExaminee.push_back(e);
+        patterns.patternOf[e] = it->second;
+    }
+    return patterns;
 }
 
 }  // namespace
@@ -210,7 +243,9 @@ ModelUnits irtExamineeUnits(const IrtUnitsInput& in) {
     const auto categories = static_cast<std::size_t>(card.categoryCount);
     const auto setItems = itemsBySet(card, irt);
     const auto items = allItems(irt);
-    const Patterns patterns = distinctPatterns(*in.responses, examinees);
+    const GivenAbilities* given = in.given;
+    const Patterns patterns =
+        given ? distinctAbilities(*given) : distinctPatterns(*in.responses, examinees);
     const std::size_t patternCount = patterns.firstExaminee.size();
 
     irt::Prior prior;
@@ -223,6 +258,8 @@ ModelUnits irtExamineeUnits(const IrtUnitsInput& in) {
     units.groups.groupOf = patterns.patternOf;
     units.groups.probabilities.assign(patternCount * categories, 0.0);
     units.groups.consistency.assign(patternCount, 0.0);
+    const bool scaled = !in.scaleScores.empty() && !rudner;
+    if (scaled) units.groups.scaleVariance.assign(patternCount, 0.0);
     std::vector<double> theta(patternCount), se(patternCount), tau(patternCount),
         variance(patternCount, 0.0);
     std::vector<std::uint8_t> atBound(patternCount, 0);
@@ -231,11 +268,19 @@ ModelUnits irtExamineeUnits(const IrtUnitsInput& in) {
         std::vector<double> workspace(grid.nodeCount());
         SummedScoreAt summed(in, setItems);
         for (std::size_t g = begin; g < end; ++g) {
-            const std::span<const std::uint8_t> pattern(
-                in.responses->cells.data() + patterns.firstExaminee[g] * in.responses->itemCount,
-                in.responses->itemCount);
-            irt::AbilityEstimate estimate = grid.eap(pattern, workspace);
-            if (irt.maximumLikelihood) estimate = irt::mle(items, D, pattern, estimate.theta);
+            irt::AbilityEstimate estimate;
+            const std::size_t first = patterns.firstExaminee[g];
+            if (given) {
+                estimate.theta = given->theta[first];
+                estimate.se =
+                    given->se.empty() ? std::numeric_limits<double>::quiet_NaN() : given->se[first];
+            } else {
+                const std::span<const std::uint8_t> pattern(
+                    in.responses->cells.data() + first * in.responses->itemCount,
+                    in.responses->itemCount);
+                estimate = grid.eap(pattern, workspace);
+                if (irt.maximumLikelihood) estimate = irt::mle(items, D, pattern, estimate.theta);
+            }
             theta[g] = estimate.theta;
             se[g] = estimate.se;
             atBound[g] = estimate.atBound ? 1 : 0;
@@ -243,9 +288,10 @@ ModelUnits irtExamineeUnits(const IrtUnitsInput& in) {
             if (rudner) {
                 irt::rudnerProbabilities(estimate.theta, estimate.se, irt.thetaObservedCuts, p);
             } else {
-                variance[g] = summed(estimate.theta, p);
-                tau[g] = trueCompositeOf(card, irt, setItems, estimate.theta);
+                variance[g] =
+                    summed(estimate.theta, p, scaled ? &units.groups.scaleVariance[g] : nullptr);
             }
+            tau[g] = trueCompositeOf(card, irt, setItems, estimate.theta);
             units.groups.consistency[g] = conditionalConsistency(p);
         }
     });
@@ -257,6 +303,7 @@ ModelUnits irtExamineeUnits(const IrtUnitsInput& in) {
     units.trueScore.resize(examinees);
     units.theta.resize(examinees);
     units.thetaSe.resize(examinees);
+    units.trueComposite.resize(examinees);
     // Rudner's method has no composite distribution, so no error variance.
     units.errorVariance.assign(examinees, rudner ? std::numeric_limits<double>::quiet_NaN() : 0.0);
     std::int64_t bounded = 0;
@@ -264,6 +311,7 @@ ModelUnits irtExamineeUnits(const IrtUnitsInput& in) {
         const std::uint32_t g = patterns.patternOf[e];
         units.theta[e] = theta[g];
         units.thetaSe[e] = se[g];
+        units.trueComposite[e] = tau[g];
         units.trueScore[e] = onTheta ? theta[g] : tau[g];
         if (!rudner) units.errorVariance[e] = variance[g];
         bounded += atBound[g];
@@ -272,11 +320,19 @@ ModelUnits irtExamineeUnits(const IrtUnitsInput& in) {
 
     ModelSummary& summary = units.summary;
     describeSettings(summary, model);
-    summary.add("estimator", irt.maximumLikelihood ? "mle" : "eap");
-    summary.add("prior_mean", irt.priorMean);
-    summary.add("prior_sd", irt.priorSd);
-    summary.add("points", static_cast<double>(irt.priorPoints));
-    summary.add("patterns", static_cast<double>(patternCount));
+    if (given) {
+        summary.add("theta", irt.thetaColumn);
+        if (!irt.thetaSeColumn.empty()) summary.add("theta_se", irt.thetaSeColumn);
+        summary.add("abilities", static_cast<double>(patternCount));
+        summary.notes.push_back("abilities are given in the data table's column " +
+                                irt.thetaColumn + ", not estimated from the responses");
+    } else {
+        summary.add("estimator", irt.maximumLikelihood ? "mle" : "eap");
+        summary.add("prior_mean", irt.priorMean);
+        summary.add("prior_sd", irt.priorSd);
+        summary.add("points", static_cast<double>(irt.priorPoints));
+        summary.add("patterns", static_cast<double>(patternCount));
+    }
     if (irt.maximumLikelihood) summary.add("at_bound", static_cast<double>(bounded));
     summary.notes.push_back(
         "units are the examinees, each at their ability estimate; a bootstrap resamples "
@@ -300,8 +356,7 @@ ModelUnits irtNodeUnits(const IrtUnitsInput& in) {
     const auto categories = static_cast<std::size_t>(card.categoryCount);
     const auto setItems = itemsBySet(card, irt);
     const auto items = allItems(irt);
-    const std::vector<irt::PopulationNode> nodes =
-        irt::normalPopulation(irt.populationMean, irt.populationSd, irt.populationPoints);
+    const std::vector<irt::PopulationNode> nodes = populationOf(irt);
     const std::size_t count = nodes.size();
 
     ModelUnits units;
@@ -332,6 +387,7 @@ ModelUnits irtNodeUnits(const IrtUnitsInput& in) {
         units.groups.consistency[q] = conditionalConsistency(p);
         units.trueScore[q] = onTheta ? theta : tau;
         units.unitScore[q] = tau;
+        units.trueComposite.push_back(tau);
         // Weights of mean 1, so that a mean over the nodes is a weighted sum.
         units.weight[q] = nodes[q].weight * static_cast<double>(count);
     }
@@ -352,9 +408,13 @@ ModelUnits irtNodeUnits(const IrtUnitsInput& in) {
 
     ModelSummary& summary = units.summary;
     describeSettings(summary, model);
-    summary.add("population", "normal");
-    summary.add("mean", irt.populationMean);
-    summary.add("sd", irt.populationSd);
+    if (irt.populationTheta.empty()) {
+        summary.add("population", "normal");
+        summary.add("mean", irt.populationMean);
+        summary.add("sd", irt.populationSd);
+    } else {
+        summary.add("population", irt.populationPath);
+    }
     summary.add("nodes", static_cast<double>(count));
     summary.notes.push_back(
         "units are the population's quadrature nodes: conditional results are per node, and "

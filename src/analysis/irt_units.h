@@ -5,6 +5,7 @@
 #include "analysis/model_units.h"
 #include "classify/category_groups.h"
 #include "core/control_card.h"
+#include "core/given_abilities.h"
 #include "core/model_choice.h"
 #include "core/score_scales.h"
 
@@ -28,14 +29,22 @@ void settleIrtCuts(ControlCard& card, IrtSettings& irt, bool rudner);
 // estimate from the responses, then at that ability the composite distribution
 // by the Lord-Wingersky recursion and the run's composite combination
 // (summed-p), or the normal error around the estimate on the theta cuts
-// (rudner-p). Examinees with one response pattern share one computation.
+// (rudner-p). Examinees with one response pattern share one computation. With
+// abilities given, each examinee is at their given ability (and SE), and
+// examinees with the same ability and SE share one computation.
 struct IrtUnitsInput {
     const ControlCard* card = nullptr;
     const ScoreScales* scales = nullptr;
     const ModelChoice* model = nullptr;
     std::span<const double> observedComposite;
     const ResponseTable* responses = nullptr;
+    // Abilities given with the data, used instead of estimates when not null.
+    const GivenAbilities* given = nullptr;
     CompositeCombiner combine;
+    // The scale score of each composite score, when a conversion table is
+    // used: each unit's scale-score variance is then found beside its
+    // distribution (summed-score methods).
+    std::span<const double> scaleScores;
     unsigned threads = 0;
 };
 ModelUnits irtExamineeUnits(const IrtUnitsInput& in);

@@ -29,6 +29,7 @@ struct ModelUnits {
     std::vector<double> unitScore;
     std::vector<double> theta;
     std::vector<double> thetaSe;
+    std::vector<double> trueComposite;  // per unit, at its ability (IRT)
     ModelSummary summary;
 };
 

@@ -8,7 +8,7 @@ namespace tl {
 namespace {
 
 // Each code with its stable name, in declaration order.
-constexpr std::array<std::pair<FindingCode, std::string_view>, 58> kNames{{
+constexpr std::array<std::pair<FindingCode, std::string_view>, 60> kNames{{
     {FindingCode::CardFileMissing, "card.file_missing"},
     {FindingCode::TooManyItemSets, "card.too_many_sets"},
     {FindingCode::TooManyScorePoints, "card.too_many_points"},
@@ -43,6 +43,8 @@ constexpr std::array<std::pair<FindingCode, std::string_view>, 58> kNames{{
     {FindingCode::IrtBoundaries, "irt.boundaries"},
     {FindingCode::IrtMissingItem, "irt.missing_item"},
     {FindingCode::IrtCategoryCount, "irt.category_count"},
+    {FindingCode::IrtPopulation, "irt.population"},
+    {FindingCode::IrtTheta, "irt.theta"},
     {FindingCode::UnmatchedScores, "data.unmatched_scores"},
     {FindingCode::SpanningRecords, "data.spanning_records"},
     {FindingCode::ExtraValues, "data.extra_values"},

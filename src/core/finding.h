@@ -53,6 +53,8 @@ enum class FindingCode {
     IrtBoundaries,     // irt.boundaries: graded boundaries that do not increase
     IrtMissingItem,    // irt.missing_item: an item of a set without parameters
     IrtCategoryCount,  // irt.category_count: categories unlike the set's score points
+    IrtPopulation,     // irt.population: a population table that cannot be used
+    IrtTheta,          // irt.theta: an ability or its SE in the data table that cannot be used
     // Data misfits.
     UnmatchedScores,  // data.unmatched_scores
     SpanningRecords,  // data.spanning_records

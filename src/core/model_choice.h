@@ -68,6 +68,10 @@ struct IrtSettings {
     // The items' parameters, read from itemsPath before the run, in set and
     // item order.
     std::vector<irt::ItemParameters> parameters;
+    // The nodes of the population table, read from populationPath before the
+    // run, their weights summing to 1; empty for the normal population.
+    std::vector<double> populationTheta;
+    std::vector<double> populationWeight;
     // The cuts on theta, when the cuts were given on it or the method works
     // on it; set before the run.
     std::vector<double> thetaObservedCuts;

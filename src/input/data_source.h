@@ -7,6 +7,7 @@
 
 #include "core/data_findings.h"
 #include "core/examinee_groups.h"
+#include "core/given_abilities.h"
 
 namespace tl {
 
@@ -36,6 +37,10 @@ class DataSource {
     // The groups whose results are asked for, each examinee's level in record
     // order; null when none are.
     virtual const ExamineeGroups* groups() const { return nullptr; }
+
+    // Each examinee's ability estimate given with the scores; null when the
+    // abilities are to be estimated from the responses.
+    virtual const GivenAbilities* abilities() const { return nullptr; }
 };
 
 }  // namespace tl

@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <new>
@@ -143,6 +144,29 @@ ResolvedColumns resolveColumns(AnalysisFile& file, const std::vector<std::string
     return resolved;
 }
 
+void resolveAbilityColumns(const AnalysisFile& file, const std::vector<std::string>& header,
+                           const std::string& theta, const std::string& thetaSe,
+                           ResolvedColumns& resolved) {
+    const Columns columns(file, header);
+    const auto resolve = [&](const std::string& name, const std::string& key) {
+        const std::size_t c = columns.find(name, key);
+        bool taken = resolved.id && c == *resolved.id;
+        for (const auto& items : resolved.items)
+            taken = taken || std::find(items.begin(), items.end(), c) != items.end();
+        taken = taken || std::find(resolved.groups.begin(), resolved.groups.end(), c) !=
+                             resolved.groups.end();
+        if (taken)
+            throw file.error(key,
+                             "the column " + header[c] +
+                                 " is the ID, an item or a grouping column; name the "
+                                 "column that holds the examinees' abilities",
+                             FindingCode::IrtTheta);
+        return c;
+    };
+    resolved.theta = resolve(theta, "irt.theta");
+    if (!thetaSe.empty()) resolved.thetaSe = resolve(thetaSe, "irt.theta_se");
+}
+
 // One pass over the table: each row's cells recoded and kept, or the row
 // left out.
 class TableScan : public TableVisitor {
@@ -187,6 +211,14 @@ class TableScan : public TableVisitor {
                 cellOfItem_.push_back(at->second);
             }
         }
+        if (columns_.theta) {
+            thetaCell_ = pick.numbers.size();
+            pick.numbers.push_back(*columns_.theta);
+        }
+        if (columns_.thetaSe) {
+            thetaSeCell_ = pick.numbers.size();
+            pick.numbers.push_back(*columns_.thetaSe);
+        }
         reserveRows(names.size());
         return pick;
     }
@@ -213,6 +245,7 @@ class TableScan : public TableVisitor {
                 }
             }
         }
+        if (columns_.theta) takeAbility(row, cells, omitted);
         if (omitted || errors_ > 0) {
             for (std::size_t s = 0; s < columns_.items.size(); ++s)
                 out_.codes_[s].truncate(keptCodes_[s]);
@@ -304,6 +337,52 @@ class TableScan : public TableVisitor {
             // A table of long rows can be far from the bound: without the room
             // the stores grow as they must.
         }
+    }
+
+    // The row's ability and its SE. A missing one leaves the row out under
+    // the table's rule "omit" and is an error otherwise; a value that is not
+    // finite, or an SE not above 0, is an error.
+    void takeAbility(std::int64_t row, std::span<const TableCell> cells, bool& omitted) {
+        if (omitted) return;
+        const auto value = [&](std::size_t cell, const std::string& key, bool positive) {
+            const TableCell& c = cells[cell];
+            const std::string& column =
+                names_[key == "irt.theta" ? *columns_.theta : *columns_.thetaSe];
+            if (c.missing) {
+                if (file_.table->missing.kind == MissingRule::Kind::Omit) {
+                    omitted = true;
+                    return 0.0;
+                }
+                abilityError(row, column, key, "",
+                             "the examinee has no value; give every examinee one, or "
+                             "missing = \"omit\" in [data] to leave such examinees out");
+            }
+            if (!std::isfinite(c.value) || (positive && !(c.value > 0.0)))
+                abilityError(row, column, key, std::to_string(c.value),
+                             positive ? "a standard error must be a number above 0"
+                                      : "an ability must be a finite number");
+            return c.value;
+        };
+        const double theta = value(thetaCell_, "irt.theta", false);
+        const double se = columns_.thetaSe ? value(thetaSeCell_, "irt.theta_se", true) : 0.0;
+        if (omitted || errors_ > 0) return;
+        out_.abilities_.theta.push_back(theta);
+        if (columns_.thetaSe) out_.abilities_.se.push_back(se);
+    }
+
+    [[noreturn]] void abilityError(std::int64_t row, const std::string& column,
+                                   const std::string& key, const std::string& value,
+                                   const std::string& what) const {
+        Finding f;
+        f.code = FindingCode::IrtTheta;
+        f.file = out_.file_;
+        f.line = row;
+        f.column = column;
+        f.key = key;
+        f.value = value;
+        f.text = oneLine(out_.file_ + ": row " + std::to_string(row) + ", column " + column + ": " +
+                         what);
+        throw InputError(std::move(f));
     }
 
     // Repeated IDs: none when the IDs rise row by row; otherwise each ID is
@@ -433,7 +512,8 @@ class TableScan : public TableVisitor {
     TableDataSource& out_;
     std::vector<SetRule> sets_;
     std::vector<std::string> names_;
-    std::vector<std::size_t> cellOfItem_;  // per item of every set, its cell in the row
+    std::vector<std::size_t> cellOfItem_;          // per item of every set, its cell in the row
+    std::size_t thetaCell_ = 0, thetaSeCell_ = 0;  // the abilities' cells in the row
     std::vector<Item> items_;
     std::vector<std::size_t> keptCodes_;  // per set: its codes before the row
     bool noCodes_ = true;

@@ -19,7 +19,9 @@ struct ResolvedColumns {
     std::vector<std::vector<bool>> reversed;      // per set and item
     std::optional<std::size_t> id;
     std::vector<std::size_t> groups;  // [data].groups, in their order
-    std::vector<Finding> warnings;    // an item in two sets
+    // The columns of each examinee's ability estimate and its standard error.
+    std::optional<std::size_t> theta, thetaSe;
+    std::vector<Finding> warnings;  // an item in two sets
 };
 
 // The header row (or the variable names) of a table, without its rows.
@@ -30,6 +32,14 @@ std::vector<std::string> readTableHeader(const TableSource& source);
 // that is not in the header, or a range that runs backwards, throws InputError
 // naming the key and the closest names the header has.
 ResolvedColumns resolveColumns(AnalysisFile& file, const std::vector<std::string>& header);
+
+// Finds the columns of the examinees' given abilities (`theta`, and
+// `thetaSe` unless empty) in `columns`. A column that is not in the header, or
+// that is the ID, an item or a grouping column, throws InputError naming the
+// key irt.theta or irt.theta_se.
+void resolveAbilityColumns(const AnalysisFile& file, const std::vector<std::string>& header,
+                           const std::string& theta, const std::string& thetaSe,
+                           ResolvedColumns& columns);
 
 // The examinees' item scores from one table. The table is read once, when the
 // source is made: missing codes and reverse keys are applied, then each set's
@@ -69,6 +79,9 @@ class TableDataSource : public DataSource {
     const ExamineeGroups* groups() const override {
         return groups_.variables.empty() ? nullptr : &groups_;
     }
+    const GivenAbilities* abilities() const override {
+        return abilities_.theta.empty() ? nullptr : &abilities_;
+    }
     const TableSummary& summary() const { return summary_; }
     // What the reading found: rows left out and missing responses scored
     // (notes), repeated IDs (a warning).
@@ -82,6 +95,7 @@ class TableDataSource : public DataSource {
     std::vector<double> values_;    // the value of each code
     ExamineeRecords records_;
     ExamineeGroups groups_;  // the kept examinees' levels of [data].groups
+    GivenAbilities abilities_;
     TableSummary summary_;
     std::string firstDuplicate_;
     std::int64_t firstDuplicateRow_ = 0;

@@ -75,6 +75,9 @@ struct Results {
     std::vector<double> trueScoreCuts;
     std::vector<double> theta;
     std::vector<double> thetaSe;
+    // With the IRT model, each unit's true composite at its ability, not
+    // rounded; empty otherwise.
+    std::vector<double> trueComposite;
 
     // What the first pass found in each set's scores.
     std::vector<SetFindings> findings;

@@ -33,6 +33,9 @@ inline constexpr std::string_view kScaleScore = "scale_score";
 inline constexpr std::string_view kScaleCsem = "scale_csem";
 inline constexpr std::string_view kScore = "score";
 inline constexpr std::string_view kExaminees = "examinees";
+inline constexpr std::string_view kTheta = "theta";
+inline constexpr std::string_view kThetaSe = "theta_se";
+inline constexpr std::string_view kTrueComposite = "true_composite";
 }  // namespace column
 
 inline constexpr std::array<std::string_view, 17> kExamineeColumns{column::kRecord,

@@ -45,8 +45,9 @@ std::string header(const Results& results, bool ids) {
              kExamineeColumns, results, ids, hasCategoryLabels(results), results.scale.has_value()))
         csv.text(name);
     if (!results.theta.empty()) {
-        csv.text("theta");
-        csv.text("theta_se");
+        csv.text(column::kTheta);
+        csv.text(column::kThetaSe);
+        csv.text(column::kTrueComposite);
     }
     csv.endRow();
     return csv.take();
@@ -63,7 +64,7 @@ std::string composeExamineesCsv(const Results& results) {
 
     // Rows are written into one block of room for the longest possible rows,
     // then appended: a million rows are never zero-filled ahead of writing.
-    const std::size_t reals = 2 + k + 6 + (results.scale ? 2 : 0) + (results.theta.empty() ? 0 : 2);
+    const std::size_t reals = 2 + k + 6 + (results.scale ? 2 : 0) + (results.theta.empty() ? 0 : 3);
     // An ID and two labels, quoted, each at most its text doubled and three more.
     // A model whose units are a population's nodes lists the nodes, which
     // have no table rows or IDs.
@@ -117,6 +118,7 @@ std::string composeExamineesCsv(const Results& results) {
             if (!results.theta.empty()) {
                 row.real(results.theta[i]);
                 row.real(results.thetaSe[i]);
+                row.real(results.trueComposite[i]);
             }
             row.endRow();
         }

@@ -53,6 +53,20 @@ class Run {
         throw InputError(std::move(finding));
     }
 
+    // Given abilities are a column of a data table; scores in memory have
+    // none beside their items.
+    static void refuseGivenAbilities(const ModelChoice& model) {
+        if (model.irt.thetaColumn.empty()) return;
+        Finding finding;
+        finding.code = FindingCode::IrtTheta;
+        finding.key = "irt.theta";
+        finding.value = model.irt.thetaColumn;
+        finding.text =
+            "abilities are read from a column of an analysis file's data table; "
+            "scores in memory have none: leave theta out to estimate them";
+        throw InputError(std::move(finding));
+    }
+
     Results cardRun(const std::string& cardFile) {
         const std::optional<std::string> cardText = readTextFile(cardFile);
         if (!cardText) {
@@ -170,6 +184,7 @@ class Run {
         if (analysis.model.kind == ModelKind::Irt) {
             if (input.itemNames.size() != card.itemSets.size())
                 refuseModelWithoutTable(analysis.model);
+            refuseGivenAbilities(analysis.model);
             prepareIrt(card, input.labels.setNames, input.itemNames, analysis.model,
                        [this](const Finding& f) { found(f); });
         } else {

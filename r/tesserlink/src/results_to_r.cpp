@@ -117,6 +117,7 @@ Rcpp::List examinees(const tl::Results& r) {
     if (!r.theta.empty()) {
         out.push_back(numbers(r.theta), "theta");
         out.push_back(numbers(r.thetaSe), "theta_se");
+        out.push_back(numbers(r.trueComposite), "true_composite");
     }
     return out;
 }
