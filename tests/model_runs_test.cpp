@@ -234,4 +234,30 @@ TEST_F(SpisaRuns, SummedScoreTrueCompositeAndIdentityScale) {
         EXPECT_NEAR(csvReal(scaleCsem[i]), csvReal(csem[i]), 1e-12 * csvReal(csem[i])) << i;
 }
 
+// Hanson-Brennan's effective scores are the composite scores themselves, so
+// under the linear conversion 200 + 2x each examinee's scale CSEM is twice
+// their CSEM, and the model's scale reliability is its reliability.
+TEST_F(SpisaRuns, BetaBinomialScaleScoresFollowALinearConversion) {
+    std::string conversion = "raw,scale\n";
+    for (int x = 0; x <= 45; ++x)
+        conversion += std::to_string(x) + "," + std::to_string(200 + 2 * x) + "\n";
+    writeFile(dir_ / "linear.csv", conversion);
+    const auto result = run("scaled", "spisa.csv",
+                            "[scale]\ntable = \"linear.csv\"\n\n[model]\nkind = \"beta-binomial\"\n"
+                            "method = \"hb\"\n",
+                            {"--bootstrap", "10"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    const std::string examinees = file("scaled", "examinees.csv");
+    const auto csem = columnOf(examinees, "csem");
+    const auto scaleCsem = columnOf(examinees, "scale_csem");
+    const auto scale = columnOf(examinees, "scale_score");
+    const auto composite = columnOf(examinees, "observed_composite");
+    ASSERT_EQ(csem.size(), 1075u);
+    for (std::size_t i = 0; i < csem.size(); ++i) {
+        EXPECT_NEAR(csvReal(scaleCsem[i]), 2 * csvReal(csem[i]), 1e-9) << i;
+        EXPECT_EQ(csvReal(scale[i]), 200 + 2 * csvReal(composite[i])) << i;
+    }
+    EXPECT_NE(file("scaled", "results.json").find("\"scale\""), std::string::npos);
+}
+
 }  // namespace

@@ -56,7 +56,8 @@ py::list examineeColumns(const tl::Results& r) {
     add(c::kFalseNegative, reals(cl.conditionalFalseNegative));
     add(c::kErrorVariance, reals(r.compositeErrorVariance));
     if (r.tables) add(c::kCsem, reals(r.tables->examineeCsem));
-    if (r.scale) {
+    // A model's nodes have no scale scores; its examinees' are in its own files.
+    if (r.scale && r.unitWeight.empty()) {
         add(c::kScaleScore, column<double>(n, [&](std::size_t i) {
                 return r.scale->scaleScoreOf(r.observedComposite[i]);
             }));

@@ -304,12 +304,14 @@ class Analysis {
 
     void classifyByBetaBinomial() {
         BetaBinomialUnitsInput in;
+        if (plan_.scale) in.scale = &plan_.scale->conversion;
         in.card = &results_.card;
         in.scales = &results_.scales;
         in.model = &errorModel();
         in.observedComposite = results_.observedComposite;
         std::tie(in.reliability, in.reliabilitySource) = betaBinomialReliability();
         ModelUnits units = betaBinomialUnits(in);
+        if (plan_.scale) scaleVariance_ = betaBinomialScaleVariance(units);
         state_.examineeComposite = results_.observedComposite;
         if (const ExamineeGroups* groups = data_.groups()) {
             const bool alpha = errorModel().betaBinomial.reliabilitySource == "alpha";
@@ -375,8 +377,13 @@ class Analysis {
                 results_.compositeErrorVariance, results_.reliability.sampleVariance);
         }
         if (plan_.scale) {
-            results_.scale = summarizeScale(*plan_.scale, std::move(scaleVariance_),
-                                            results_.observedComposite, plan_.options.tables);
+            // A beta-binomial run's units are nodes; its scale scores are the
+            // examinees'.
+            const bool nodes = errorModel().kind == ModelKind::BetaBinomial;
+            results_.scale =
+                summarizeScale(*plan_.scale, std::move(scaleVariance_),
+                               nodes ? state_.examineeComposite : results_.observedComposite,
+                               plan_.options.tables);
         }
     }
 

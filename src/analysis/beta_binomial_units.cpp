@@ -48,22 +48,40 @@ void describe(ModelSummary& summary, const ModelChoice& model,
         "does");
 }
 
+// The scale score of each effective score x' = 0 .. n.
+std::vector<double> scaleOfEffectiveScores(const ScaleConversion& scale, double a, double b,
+                                           std::int32_t n) {
+    std::vector<double> scores;
+    for (std::int32_t x = 0; x <= n; ++x)
+        scores.push_back(scale.scaleScoreOf(a + (b - a) * static_cast<double>(x) / n));
+    return scores;
+}
+
 // The 101 rows across the true scores and the rows of each effective score,
-// and each examinee's effective score.
+// and each examinee's effective score; with scale scores, each row's scale CSEM.
 void describeRows(ModelSummary& summary, const betabinomial::BetaBinomialFit& fit, double a,
-                  double b, std::span<const double> observed) {
+                  double b, std::span<const double> observed, const betabinomial::ErrorModel& error,
+                  const ScaleConversion* scale) {
     const double n = static_cast<double>(fit.length.n);
+    std::vector<double> scaleOfScore, posterior, pmf;
+    if (scale) {
+        scaleOfScore = scaleOfEffectiveScores(*scale, a, b, fit.length.n);
+        posterior = betabinomial::posteriorScaleVariance(fit.nodes, error, scaleOfScore);
+    }
     for (const betabinomial::TauRow& row : fit.tauRows) {
-        summary.conditional.push_back({"tau", row.tau, a + (b - a) * row.tau, row.trueCategory + 1,
-                                       row.density, row.categoryProbabilities, row.consistency,
-                                       row.accuracy, row.csem});
+        ModelConditionalRow& out = summary.conditional.emplace_back(ModelConditionalRow{
+            "tau", row.tau, a + (b - a) * row.tau, row.trueCategory + 1, row.density,
+            row.categoryProbabilities, row.consistency, row.accuracy, row.csem});
+        if (scale)
+            out.scaleVariance = betabinomial::scaleVarianceAt(error, row.tau, scaleOfScore, pmf);
     }
     const auto first = static_cast<std::int32_t>(summary.conditional.size());
     for (const betabinomial::ScoreRow& row : fit.scoreRows) {
         const double x = static_cast<double>(row.score);
-        summary.conditional.push_back({"score", x, a + (b - a) * x / n, row.observedCategory + 1,
-                                       row.proportion, row.categoryProbabilities, row.consistency,
-                                       row.accuracy, row.csem});
+        ModelConditionalRow& out = summary.conditional.emplace_back(ModelConditionalRow{
+            "score", x, a + (b - a) * x / n, row.observedCategory + 1, row.proportion,
+            row.categoryProbabilities, row.consistency, row.accuracy, row.csem});
+        if (scale) out.scaleVariance = posterior[static_cast<std::size_t>(row.score)];
     }
     ModelExaminees& examinees = summary.examinees.emplace();
     examinees.composite.assign(observed.begin(), observed.end());
@@ -133,8 +151,18 @@ ModelUnits betaBinomialUnits(const BetaBinomialUnitsInput& in) {
     summary.df = fit.fit.df;
     summary.p = fit.fit.p;
     units.summary.findings = fit.findings;
-    if (!in.forReplicate) describeRows(units.summary, fit, a, b, in.observedComposite);
+    if (!in.forReplicate)
+        describeRows(units.summary, fit, a, b, in.observedComposite, error, in.scale);
     return units;
+}
+
+std::vector<double> betaBinomialScaleVariance(const ModelUnits& units) {
+    const ModelSummary& summary = units.summary;
+    std::vector<double> variance;
+    if (!summary.examinees) return variance;
+    for (std::int32_t row : summary.examinees->scoreRow)
+        variance.push_back(summary.conditional[static_cast<std::size_t>(row)].scaleVariance);
+    return variance;
 }
 
 }  // namespace tl

@@ -7,6 +7,7 @@
 #include "core/control_card.h"
 #include "core/model_choice.h"
 #include "core/score_scales.h"
+#include "plan/scale_conversion.h"
 
 namespace tl {
 
@@ -28,7 +29,17 @@ struct BetaBinomialUnitsInput {
     std::string reliabilitySource;
     // A bootstrap replicate needs no conditional rows.
     bool forReplicate = false;
+    // With scale scores: each effective score x' takes the scale score of the
+    // composite nearest its composite a + (b - a) x' / n, and each examinee's
+    // scale-score error variance is the posterior mean, given their x', of the
+    // scale score's variance under the error model.
+    const ScaleConversion* scale = nullptr;
 };
 ModelUnits betaBinomialUnits(const BetaBinomialUnitsInput& in);
+
+// Each examinee's scale-score error variance under a beta-binomial fit, in
+// the order of the scores it was fitted to (see BetaBinomialUnitsInput::scale);
+// read from the units' per-examinee rows.
+std::vector<double> betaBinomialScaleVariance(const ModelUnits& units);
 
 }  // namespace tl

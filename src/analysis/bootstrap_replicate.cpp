@@ -129,7 +129,13 @@ ReplicateIndices betaBinomialIndices(const AnalysisState& state, ExamineeSample 
 
 ReplicateIndices replicateIndices(const AnalysisState& state, ExamineeSample sample) {
     const Results& run = state.results;
-    if (run.model.kind == ModelKind::BetaBinomial) return betaBinomialIndices(state, sample);
+    if (run.model.kind == ModelKind::BetaBinomial) {
+        ReplicateIndices indices = betaBinomialIndices(state, sample);
+        if (run.scale)
+            indices.scaleReliability =
+                sampleScaleReliability(*run.scale, state.examineeComposite, sample);
+        return indices;
+    }
     ReplicateIndices indices =
         run.biasCorrected
             ? biasCorrectedIndices(state, sample)

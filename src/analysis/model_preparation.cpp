@@ -57,7 +57,7 @@ void refuseModelRun(const ControlCard& card, const ModelChoice& model, bool scal
                                             methodText(model) +
                                             ", whose units are the nodes of the population; " +
                                             instead + ", or give --bootstrap 0");
-        if (scaleTable)
+        if (scaleTable && model.kind == ModelKind::Irt)
             refuse("scale", "scale scores are not available with the " + methodText(model) +
                                 ", whose units are the nodes of a true-score distribution; " +
                                 instead);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,6 +50,9 @@ struct ModelConditionalRow {
     double consistency = 0.0;
     double accuracy = 0.0;
     double csem = 0.0;  // on the composite scale
+    // The scale score's error variance, when scale scores are given (NaN
+    // otherwise); its square root is the row's scale CSEM.
+    double scaleVariance = std::numeric_limits<double>::quiet_NaN();
 };
 
 // Each examinee's row of a model's own per-examinee results: the examinee's

@@ -92,6 +92,14 @@ struct Results {
 
     std::int32_t categoryCount() const { return card.categoryCount; }
 
+    // The examinees' observed composites in record order: the per-unit
+    // vector, unless the units are a model's nodes, whose per-examinee results
+    // keep the examinees' own.
+    std::span<const double> examineeComposites() const {
+        if (model.examinees) return model.examinees->composite;
+        return observedComposite;
+    }
+
     // The composite the true category is taken from.
     std::span<const double> classificationComposite() const {
         if (!trueScore.empty()) return trueScore;

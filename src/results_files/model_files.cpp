@@ -1,5 +1,7 @@
 #include "results_files/model_files.h"
 
+#include <cmath>
+
 #include "results_files/category_names.h"
 #include "results_files/csv_text.h"
 #include "results_files/examinee_fields.h"
@@ -40,16 +42,19 @@ namespace tl {
 
 namespace {
 
-void rowValues(CsvText& csv, const ModelConditionalRow& row) {
+// With scale scores, each row's scale CSEM follows its CSEM.
+void rowValues(CsvText& csv, const Results& results, const ModelConditionalRow& row) {
     for (double p : row.probabilities) csv.number(p);
     csv.number(row.consistency);
     csv.number(row.accuracy);
     csv.number(row.csem);
+    if (results.scale) csv.number(std::sqrt(row.scaleVariance));
 }
 
 void valueHeaders(CsvText& csv, const Results& results) {
     for (const std::string& name : categoryNames(results)) csv.text(probabilityColumn(name));
     for (const char* column : {"consistency", "accuracy", "csem"}) csv.text(column);
+    if (results.scale) csv.text(column::kScaleCsem);
 }
 
 }  // namespace
@@ -66,7 +71,7 @@ std::string composeModelConditionalCsv(const Results& results) {
         csv.number(row.composite);
         csv.integer(row.category);
         csv.number(row.weight);
-        rowValues(csv, row);
+        rowValues(csv, results, row);
         csv.endRow();
     }
     return csv.take();
@@ -80,6 +85,7 @@ std::string composeModelExamineesCsv(const Results& results) {
     if (!ids.empty()) csv.text("id");
     for (const char* column : {"observed_composite", "model_score", "observed_category"})
         csv.text(column);
+    if (results.scale) csv.text(column::kScaleScore);
     valueHeaders(csv, results);
     csv.endRow();
     for (std::size_t i = 0; i < examinees.composite.size(); ++i) {
@@ -91,7 +97,8 @@ std::string composeModelExamineesCsv(const Results& results) {
         csv.number(examinees.composite[i]);
         csv.number(row.value);
         csv.integer(row.category);
-        rowValues(csv, row);
+        if (results.scale) csv.number(results.scale->scaleScoreOf(examinees.composite[i]));
+        rowValues(csv, results, row);
         csv.endRow();
     }
     return csv.take();

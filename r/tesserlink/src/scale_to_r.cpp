@@ -21,10 +21,11 @@ Rcpp::List cutsToR(const std::vector<tl::ScaleCut>& cuts) {
 
 Rcpp::List scaleToR(const tl::Results& r) {
     const tl::ScaleResults& s = *r.scale;
-    const std::size_t n = r.observedComposite.size();
+    const std::span<const double> composite = r.examineeComposites();
+    const std::size_t n = composite.size();
     Rcpp::NumericVector score(n), csem(n);
     for (std::size_t i = 0; i < n; ++i) {
-        score[i] = s.scaleScoreOf(r.observedComposite[i]);
+        score[i] = s.scaleScoreOf(composite[i]);
         csem[i] = s.examineeCsem(i);
     }
     Rcpp::NumericVector rowScore(s.csem.size()), rowVariance(s.csem.size()), rowCsem(s.csem.size());
@@ -43,8 +44,13 @@ Rcpp::List scaleToR(const tl::Results& r) {
         _["average_error_variance"] = s.reliability.averageErrorVariance,
         _["reliability"] = s.reliability.reliability,
         _["csem"] = Rcpp::List::create(_["scale_score"] = rowScore, _["examinees"] = rowExaminees,
-                                       _["error_variance"] = rowVariance, _["csem"] = rowCsem),
-        _["scale_score"] = score, _["scale_csem"] = csem);
+                                       _["error_variance"] = rowVariance, _["csem"] = rowCsem));
+    // Beside the examinees' rows only when those rows are the examinees, not
+    // a model's nodes.
+    if (r.unitWeight.empty()) {
+        out.push_back(score, "scale_score");
+        out.push_back(csem, "scale_csem");
+    }
     if (r.bootstrap) {
         const tl::IndexSpread& b = r.bootstrap->scaleReliability;
         out.push_back(Rcpp::List::create(

@@ -130,4 +130,34 @@ std::vector<ScoreRow> scoreRows(const Quadrature& nodes, const ErrorModel& error
     return rows;
 }
 
+double scaleVarianceAt(const ErrorModel& error, double tau, std::span<const double> scaleOfScore,
+                       std::vector<double>& pmf) {
+    pmf.resize(scaleOfScore.size());
+    error.probabilities(tau, pmf);
+    double mean = 0.0, square = 0.0;
+    for (std::size_t x = 0; x < scaleOfScore.size(); ++x) {
+        const double ps = pmf[x] * scaleOfScore[x];
+        mean = mean + ps;
+        square = square + ps * scaleOfScore[x];
+    }
+    const double variance = square - mean * mean;
+    return variance > 0.0 || std::isnan(variance) ? variance : 0.0;
+}
+
+std::vector<double> posteriorScaleVariance(const Quadrature& nodes, const ErrorModel& error,
+                                           std::span<const double> scaleOfScore) {
+    const std::size_t size = scaleOfScore.size();
+    std::vector<double> mass(size, 0.0), sum(size, 0.0), pmf(size);
+    for (std::size_t q = 0; q < nodes.tau.size(); ++q) {
+        const double v = scaleVarianceAt(error, nodes.tau[q], scaleOfScore, pmf);
+        for (std::size_t x = 0; x < size; ++x) {
+            const double w = nodes.weight[q] * pmf[x];
+            mass[x] = mass[x] + w;
+            sum[x] = sum[x] + w * v;
+        }
+    }
+    for (std::size_t x = 0; x < size; ++x) sum[x] = mass[x] > 0.0 ? sum[x] / mass[x] : std::nan("");
+    return sum;
+}
+
 }  // namespace tl::betabinomial

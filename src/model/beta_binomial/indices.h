@@ -73,4 +73,15 @@ std::vector<ScoreRow> scoreRows(const Quadrature& nodes, const ErrorModel& error
                                 std::span<const double> nodeCategoryProbabilities, double a,
                                 double b);
 
+// Scale scores on the effective test: scaleOfScore[x'] is the scale score of
+// effective score x' = 0 .. n. The variance of the scale score of X' under
+// the error model at tau, sum_x P(x | tau) s(x)^2 - (sum_x P(x | tau) s(x))^2
+// summed in ascending x (0 when rounding makes it negative); and, for each x',
+// its mean over the posterior of tau given x' (the nodes' weights times
+// P(x' | tau_q), normalised; NaN where that posterior has no mass).
+double scaleVarianceAt(const ErrorModel& error, double tau, std::span<const double> scaleOfScore,
+                       std::vector<double>& pmf);
+std::vector<double> posteriorScaleVariance(const Quadrature& nodes, const ErrorModel& error,
+                                           std::span<const double> scaleOfScore);
+
 }  // namespace tl::betabinomial
