@@ -77,20 +77,23 @@ PreparedAnalysis prepareAnalysis(AnalysisFile file, const FindingSink& found, Mo
 }
 
 Results analyzePrepared(const PreparedAnalysis& prepared, const AnalysisOptions& options,
-                        const FindingSink& found, const AnalysisHooks& hooks) {
+                        const FindingSink& found, const AnalysisHooks& hooks,
+                        TableSharing sharing) {
     const AnalysisFile& file = prepared.file;
-    std::unique_ptr<DataSource> data;
-    TableDataSource* table = nullptr;
+    std::shared_ptr<DataSource> data;
+    std::shared_ptr<TableDataSource> table;
     ControlCard opened = file.card;  // the per-set files as they are opened
     if (file.table) {
-        auto source = std::make_unique<TableDataSource>(file, *prepared.columns);
-        table = source.get();
-        for (const Finding& f : source->findings()) found(f);
-        data = std::move(source);
+        const auto read = [&] {
+            return std::make_shared<TableDataSource>(file, *prepared.columns);
+        };
+        table = sharing.tables ? sharing.tables->source(file.path, sharing.users, read) : read();
+        for (const Finding& f : table->findings()) found(f);
+        data = table;
     } else {
         for (std::size_t s = 0; s < opened.itemSets.size(); ++s)
             opened.itemSets[s].dataFile = file.dataPaths[s];
-        data = std::make_unique<FileDataSource>(opened);
+        data = std::make_shared<FileDataSource>(opened);
     }
     AnalysisHooks planned = hooks;
     bool reached = false;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "analysis/analyze.h"
+#include "analysis/shared_tables.h"
 #include "core/finding.h"
 #include "input/analysis_file.h"
 #include "input/table_data_source.h"
@@ -39,7 +40,13 @@ PreparedAnalysis prepareAnalysis(AnalysisFile file, const FindingSink& found,
 // same model as a card run, and the Results named with the file's title, set
 // names and category labels, and with the table's rows, IDs and missing counts.
 // A card the run plan refuses is an InputError in the file's own terms.
+// With `shared`, the table is read once among `users` runs of the same file.
+struct TableSharing {
+    SharedTables* tables = nullptr;
+    std::size_t users = 1;
+};
 Results analyzePrepared(const PreparedAnalysis& prepared, const AnalysisOptions& options,
-                        const FindingSink& found, const AnalysisHooks& hooks = {});
+                        const FindingSink& found, const AnalysisHooks& hooks = {},
+                        TableSharing sharing = {});
 
 }  // namespace tl

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "analysis/shared_tables.h"
 #include "app/ordered_console.h"
 #include "app/run_driver.h"
 #include "app/test_folders.h"
@@ -132,6 +133,14 @@ class ProgramRun {
         options.request = line_.request;
         options.request.threads = threads;
         options.request.file = test.file;
+        // A file and its other cut sets read its table once between them.
+        const auto users = static_cast<std::size_t>(
+            std::count_if(tests_.begin(), tests_.end(),
+                          [&](const ProgramTest& other) { return other.file == test.file; }));
+        if (users > 1) {
+            options.request.sharedTables = sharedTables_;
+            options.request.tableUsers = users;
+        }
         if (test.alternative()) {
             options.request.cuts = test.cuts;
             options.request.trueCuts = test.trueCuts;
@@ -172,6 +181,7 @@ class ProgramRun {
     std::vector<TestSummary> summaries_;
     std::vector<int> statuses_;
     OrderedConsole console_;
+    std::shared_ptr<SharedTables> sharedTables_ = std::make_shared<SharedTables>();
 };
 
 }  // namespace

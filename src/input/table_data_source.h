@@ -69,6 +69,8 @@ class CodeStore {
     std::size_t capacity_ = 0;
 };
 
+// readSet changes nothing, so one source may serve several runs on several
+// threads at once.
 class TableDataSource : public DataSource {
   public:
     TableDataSource(const AnalysisFile& file, const ResolvedColumns& columns);

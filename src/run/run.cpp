@@ -146,7 +146,8 @@ class Run {
         }
         AnalysisOptions analysis = settled.analysis;
         analysis.scale = settleScale(request_, &prepared.file);
-        Results results = analyzePrepared(prepared, analysis, sink, hooksWith({}));
+        Results results = analyzePrepared(prepared, analysis, sink, hooksWith({}),
+                                          {request_.sharedTables.get(), request_.tableUsers});
         finish(results, settled, outputs);
         wrote(settled, prepared.file.reportPath);
         return results;

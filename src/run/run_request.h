@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/shared_tables.h"
 #include "core/analysis_options.h"
 #include "core/control_card.h"
 #include "core/examinee_groups.h"
@@ -73,6 +74,11 @@ struct RunRequest {
     // The analysis file's report is not written (a testing program's other
     // cut sets write their results folders alone).
     bool withoutReport = false;
+    // Runs of one analysis file that read its table once between them (the
+    // file and its other cut sets in a testing program): the table is shared
+    // among `tableUsers` runs under the file's name.
+    std::shared_ptr<SharedTables> sharedTables;
+    std::size_t tableUsers = 1;
     // A card's report goes here in place of the card's output file; "" writes
     // none.
     std::optional<std::string> cardReport;
