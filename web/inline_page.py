@@ -19,7 +19,7 @@ MARK = "/*ENGINE*/"
 WASM_MARK = "/*WASM*/"
 DEFAULTS_MARK = "/*DEFAULTS*/"
 # What the page reads of the defaults.
-DEFAULTS_USED = ("seed", "min_group")
+DEFAULTS_USED = ("seed", "min_group", "model", "models", "irt", "beta_binomial")
 
 
 def main():

@@ -148,7 +148,7 @@ void describeSettings(ModelSummary& summary, const ModelChoice& model) {
     summary.method = model.method;
     summary.add("items", irt.itemsPath);
     summary.add("D", irt.scaling);
-    summary.add("cuts_on", irt.cutsOnTheta ? "theta" : "raw");
+    summary.add("cuts_on", std::string(kIrtCutsOnNames[irt.cutsOnTheta ? 1 : 0]));
     for (std::size_t c = 0; c < irt.thetaObservedCuts.size(); ++c)
         summary.add("theta_observed_cut_" + std::to_string(c + 1), irt.thetaObservedCuts[c]);
     for (std::size_t c = 0; c < irt.thetaTrueCuts.size(); ++c)
@@ -327,7 +327,7 @@ ModelUnits irtExamineeUnits(const IrtUnitsInput& in) {
         summary.notes.push_back("abilities are given in the data table's column " +
                                 irt.thetaColumn + ", not estimated from the responses");
     } else {
-        summary.add("estimator", irt.maximumLikelihood ? "mle" : "eap");
+        summary.add("estimator", std::string(kIrtEstimatorNames[irt.maximumLikelihood ? 1 : 0]));
         summary.add("prior_mean", irt.priorMean);
         summary.add("prior_sd", irt.priorSd);
         summary.add("points", static_cast<double>(irt.priorPoints));

@@ -39,6 +39,14 @@ std::optional<ModelKind> modelKindNamed(std::string_view name);
 std::optional<ModelMethod> modelMethodNamed(std::string_view name);
 std::string_view modelKindName(ModelKind kind);
 std::string_view modelMethodName(ModelMethod method);
+// The words an analysis file gives for an IRT run's ability estimator (EAP
+// or maximum likelihood), for what its cuts are on (the raw composite or
+// theta), and for where a beta-binomial run's reliability comes from when it
+// is not a number.
+inline constexpr std::array<std::string_view, 2> kIrtEstimatorNames = {"eap", "mle"};
+inline constexpr std::array<std::string_view, 2> kIrtCutsOnNames = {"raw", "theta"};
+inline constexpr std::array<std::string_view, 2> kReliabilitySourceNames = {"alpha", "multinomial"};
+
 // The kind a method belongs to.
 ModelKind kindOfMethod(ModelMethod method);
 // The method a kind runs when none is named.

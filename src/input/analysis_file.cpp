@@ -41,6 +41,11 @@ const Keys kModelKeys = {"kind", "method", "reliability", "true_model", "l", "u"
 const Keys kIrtKeys = {"items",    "D",      "theta",      "theta_se", "estimator", "prior_mean",
                        "prior_sd", "points", "population", "mean",     "sd",        "cuts_on"};
 
+template <std::size_t N>
+bool oneOf(std::string_view name, const std::array<std::string_view, N>& names) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
 // The key of `known` nearest to `key`, when it is near enough to be a slip.
 std::optional<std::string> nearest(std::string_view key, const Keys& known) {
     std::optional<std::string> best;
@@ -682,7 +687,7 @@ class Reader {
                 bb.reliability = number(*r, "model.reliability");
             } else {
                 bb.reliabilitySource = text(*r, "model.reliability");
-                if (bb.reliabilitySource != "alpha" && bb.reliabilitySource != "multinomial")
+                if (!oneOf(bb.reliabilitySource, kReliabilitySourceNames))
                     fail(r, "model.reliability",
                          "must be \"alpha\", \"multinomial\" or a number, not \"" +
                              bb.reliabilitySource + "\"");
@@ -724,9 +729,9 @@ class Reader {
         if (const toml::node* c = t.get("theta_se")) irt.thetaSeColumn = text(*c, "irt.theta_se");
         if (const toml::node* e = t.get("estimator")) {
             const std::string name = text(*e, "irt.estimator");
-            if (name != "eap" && name != "mle")
+            if (!oneOf(name, kIrtEstimatorNames))
                 fail(e, "irt.estimator", "must be \"eap\" or \"mle\", not \"" + name + "\"");
-            irt.maximumLikelihood = name == "mle";
+            irt.maximumLikelihood = name == kIrtEstimatorNames[1];
         }
         if (const toml::node* v = t.get("prior_mean")) irt.priorMean = number(*v, "irt.prior_mean");
         if (const toml::node* v = t.get("prior_sd")) {
@@ -747,9 +752,9 @@ class Reader {
         }
         if (const toml::node* c = t.get("cuts_on")) {
             const std::string where = text(*c, "irt.cuts_on");
-            if (where != "raw" && where != "theta")
+            if (!oneOf(where, kIrtCutsOnNames))
                 fail(c, "irt.cuts_on", "must be \"raw\" or \"theta\", not \"" + where + "\"");
-            irt.cutsOnTheta = where == "theta";
+            irt.cutsOnTheta = where == kIrtCutsOnNames[1];
         }
     }
 

@@ -18,7 +18,8 @@ std::string progressJsonLine(const std::string& label, std::uint64_t done, std::
 
 // The library's defaults and limits that a front end writing an analysis file
 // needs, as a JSON object: the seed, the smallest bootstrap, the engines'
-// names, the size below which a group is small, and the finding codes.
+// names, the size below which a group is small, the error models with their
+// methods and settings, and the finding codes.
 std::string defaultsJson();
 
 }  // namespace tl

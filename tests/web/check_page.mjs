@@ -19,24 +19,39 @@
 //    nothing, and the page stays usable;
 //  - 100,000 examinees from a generated table run to the end (the time and
 //    the tab's memory at its largest are printed);
+//  - the form's error model: the IRT example's table and item parameters and
+//    the Livingston-Lewis example's sets give the numbers of the command
+//    line's runs of those examples, and the form's analysis file, run by the
+//    command line, gives the page's files; with the multinomial the file has
+//    no [model]; a model the library refuses stands beside its field;
 //  - the page runs the same from a static server as from file://;
 //  - the page makes no network request at all, and weighs at most 5 MB.
 // Keeps a desktop screenshot of each example under the output folder.
 //
-//   node check_page.mjs PAGE EXPECTED_DIR OUT_DIR EXAMPLE_FOLDER...
+//   node check_page.mjs [--linux-program PROGRAM --model-results DIR]
+//                       PAGE EXPECTED_DIR OUT_DIR EXAMPLE_FOLDER...
 //
 // EXPECTED_DIR/<example>/ holds the command line's files of each example run
 // with --results results: results/*, and the report its card names;
-// EXPECTED_DIR/defaults.json the command line's --defaults.
+// EXPECTED_DIR/defaults.json the command line's --defaults. The model checks
+// need the Linux build (PROGRAM) and its runs of the spisa folder's model
+// examples (DIR/irt/results, DIR/ll/results); without them they are skipped.
 // Exits 77 (skipped) when no Chromium is installed, 1 when a check fails.
 import fs from "node:fs";
 import http from "node:http";
 import path from "node:path";
+import { execFileSync } from "node:child_process";
 import { createRequire } from "node:module";
 import { rendererPeakBytes, writeLargeTable } from "./large_table.mjs";
 
 const require = createRequire(import.meta.url);
-const [pagePath, expectedDir, outDir, ...examples] = process.argv.slice(2);
+let argv = process.argv.slice(2);
+const options = {};
+while (argv[0]?.startsWith("--")) {
+  options[argv[0].slice(2)] = argv[1];
+  argv = argv.slice(2);
+}
+const [pagePath, expectedDir, outDir, ...examples] = argv;
 let failures = 0;
 let checks = 0;
 const check = (ok, what) => {
@@ -402,6 +417,202 @@ for (const example of examples) {
   check(run.status === 0 && codes === "warning table.duplicate_ids, note table.rows_omitted",
         `a repeated ID: exit status ${run.status}, the notes box holds ${codes}`);
   await page.close();
+}
+
+// The form's error model. Each case fills the form as an analyst would for a
+// model example of the spisa folder, from that folder's table: the page's
+// results.json has the numbers of the command line's run of the example, and
+// the analysis file the page offers, run by the command line beside the same
+// inputs, gives the page's files. Numbers agree to within MAX_ULPS: the
+// WebAssembly C library's exp and log are not glibc's, and an examinee's
+// ability (a posterior mean over 61 points of products of 45 logistic
+// curves) gathers their last-place differences, as do the probabilities of
+// their categories (up to 13 ulp in the IRT example). `ignored` names the keys
+// the example's own files make differ: the LL example reads five data files,
+// not the table.
+const MAX_ULPS = 32;
+const ulpsApart = (a, b) => {
+  const bits = new BigInt64Array(new Float64Array([a, b]).buffer);
+  const ordered = (x) => (x >= 0n ? x : -(x & 0x7fffffffffffffffn));
+  const d = ordered(bits[0]) - ordered(bits[1]);
+  return Number(d < 0n ? -d : d);
+};
+const numbers = { count: 0, differing: 0, largest: 0 };
+// Whether `web` is `linux`: numbers to within MAX_ULPS, all else exactly.
+function sameValues(web, linux, where, ignored = []) {
+  if (typeof web === "number" && typeof linux === "number") {
+    numbers.count += 1;
+    if (web === linux) return true;
+    numbers.differing += 1;
+    const apart = ulpsApart(web, linux);
+    numbers.largest = Math.max(numbers.largest, apart);
+    return check(apart <= MAX_ULPS, `${where}: ${web} is ${apart} ulp from ${linux}`);
+  }
+  if (web && linux && typeof web === "object" && typeof linux === "object") {
+    const keys = (o) => Object.keys(o).filter((k) => !ignored.includes(k)).sort();
+    if (!check(Array.isArray(web) === Array.isArray(linux) &&
+               JSON.stringify(keys(web)) === JSON.stringify(keys(linux)), `${where}: keys differ`))
+      return false;
+    return keys(linux).every((k) => sameValues(web[k], linux[k], `${where}.${k}`, ignored));
+  }
+  return check(web === linux, `${where}: ${JSON.stringify(web)} is not ${JSON.stringify(linux)}`);
+}
+// A CSV file's fields: numbers to within MAX_ULPS, all else exactly.
+function sameCsv(web, linux, where) {
+  const rows = (text) => text.split("\r\n").map((row) => row.split(","));
+  const w = rows(web), l = rows(linux);
+  if (!check(w.length === l.length, `${where}: ${w.length} rows, not ${l.length}`)) return;
+  l.forEach((fields, r) => {
+    if (!check(w[r].length === fields.length, `${where}:${r + 1}: field counts differ`)) return;
+    fields.forEach((field, f) => {
+      const a = w[r][f];
+      if (a === field) return;
+      const bothNumbers = a !== "" && field !== "" && !isNaN(Number(a)) && !isNaN(Number(field));
+      if (bothNumbers) sameValues(Number(a), Number(field), `${where}:${r + 1}`);
+      else check(false, `${where}:${r + 1}: ${a} is not ${field}`);
+    });
+  });
+}
+
+// Fills the form for the spisa table: sets, labels, cuts and a model.
+async function fillModelForm(page, { title, sets, kind }) {
+  if (title) await page.type("#fTitle", title);
+  for (let i = 0; i < sets.length; i += 1) {
+    if (i > 0) await page.click("#fAddSet");
+    const row = `#fSets tbody tr:nth-child(${i + 1})`;
+    await page.type(`${row} .name`, sets[i][0]);
+    await page.type(`${row} .items`, sets[i][1]);
+    await page.$eval(`${row} .items`, (input) => input.dispatchEvent(new Event("change")));
+  }
+  await page.type("#fLabels", "low, middle, high");
+  await page.type("#fCuts", "23, 32");
+  await page.select("#fKind", kind);
+}
+
+const spisaFolder = examples.find((e) => path.basename(e) === "spisa");
+if (!options["linux-program"] || !options["model-results"] || !spisaFolder) {
+  console.log("the form's error model: skipped (no --linux-program, --model-results or spisa)");
+} else {
+  const program = path.resolve(options["linux-program"]);
+  const table = path.join(spisaFolder, "irt", "spisa.csv");
+  const parameters = path.join(spisaFolder, "irt", "parameters.csv");
+  const library = JSON.parse(fs.readFileSync(path.join(expectedDir, "defaults.json"), "utf8"));
+  const quiz = [["quiz", "pol1:sci9"]];
+  const strands = [["politics", "pol1:pol9"], ["history", "his1:his9"], ["economy", "eco1:eco9"],
+                   ["culture", "cul1:cul9"], ["science", "sci1:sci9"]];
+  const cases = [
+    { example: "irt", title: "spisa, Rasch model, summed-score method", sets: quiz, kind: "irt",
+      method: "summed-p", itemsPicked: parameters, ignored: [],
+      toml: '[model]\nkind = "irt"\nmethod = "summed-p"\n\n[irt]\nitems = "parameters.csv"\n' +
+            'D = 1\nestimator = "eap"\ncuts_on = "raw"\n' },
+    { example: "ll", title: "spisa, Livingston-Lewis", sets: strands, kind: "beta-binomial",
+      method: "ll", ignored: ["data_file", "table"],
+      toml: '[model]\nkind = "beta-binomial"\nmethod = "ll"\nreliability = "alpha"\n' },
+  ];
+  for (const c of cases) {
+    const page = await openPage();
+    await choose(page, [table]);
+    await page.waitForFunction(() => !document.getElementById("tableForm").hidden);
+    await fillModelForm(page, c);
+    // The kind's own fields show, the others hide; its methods are the
+    // library's, its default chosen.
+    const shown = await page.evaluate(() => ({
+      irt: !document.getElementById("fIrt").hidden,
+      beta: !document.getElementById("fBeta").hidden,
+      methods: [...document.getElementById("fMethod").options].map((o) => o.value),
+      method: document.getElementById("fMethod").value,
+    }));
+    const model = library.models.find((m) => m.kind === c.kind);
+    check(shown.irt === (c.kind === "irt") && shown.beta === (c.kind === "beta-binomial") &&
+          JSON.stringify(shown.methods) === JSON.stringify(model.methods) &&
+          shown.method === model.method,
+          `${c.example}: the form shows ${JSON.stringify(shown)} for the ${c.kind} model`);
+    if (c.itemsPicked) {
+      const picker = await page.$("#fItemsFile");
+      await picker.uploadFile(c.itemsPicked);
+      await page.waitForFunction((name) => document.getElementById("fItems").value === name,
+                                 { timeout: 5000 }, path.basename(c.itemsPicked))
+        .catch(() => check(false, `${c.example}: the picked item parameters are not chosen`));
+    }
+    await page.select("#fMethod", c.method);
+    const run = await runAndWait(page);
+    check(run.status === 0, `${c.example} from the form: exit status ${run.status}: ${run.errors}`);
+    const toml = run.outputs["analysis.toml"] || "";
+    check(toml.includes(c.toml) && /\n\[output\]\n/.test(toml.slice(toml.indexOf(c.toml))),
+          `${c.example}: the form's analysis file does not name its model: ${JSON.stringify(toml)}`);
+    // The numbers of the command line's run of the example itself.
+    const expected = path.join(options["model-results"], c.example, "results", "results.json");
+    sameValues(JSON.parse(run.resultsJson || "null"), JSON.parse(fs.readFileSync(expected, "utf8")),
+               `${c.example}: results.json`, c.ignored);
+    // The analysis file offered, run by the command line beside its inputs.
+    const rerun = path.join(outDir, `rerun-${c.example}`);
+    fs.rmSync(rerun, { recursive: true, force: true });
+    fs.mkdirSync(rerun, { recursive: true });
+    for (const input of [table, c.itemsPicked].filter(Boolean))
+      fs.copyFileSync(input, path.join(rerun, path.basename(input)));
+    fs.writeFileSync(path.join(rerun, "analysis.toml"), toml, "latin1");
+    execFileSync(program, ["--quiet", "--threads", "1", "analysis.toml"], { cwd: rerun });
+    const written = filesUnder(rerun);
+    const pageFiles = Object.keys(run.outputs).filter((n) => n !== "analysis.toml").sort();
+    const lineFiles = Object.keys(written)
+      .filter((n) => !["analysis.toml", "spisa.csv", "parameters.csv"].includes(n)).sort();
+    check(JSON.stringify(pageFiles) === JSON.stringify(lineFiles),
+          `${c.example}: the page wrote ${pageFiles}, its analysis file on the command line ${lineFiles}`);
+    for (const file of lineFiles) {
+      const where = `${c.example}: the command line's ${file}`;
+      if (file.endsWith(".json")) sameValues(JSON.parse(run.outputs[file]), JSON.parse(written[file]), where);
+      else if (file.endsWith(".csv")) sameCsv(run.outputs[file] || "", written[file], where);
+      else check(run.outputs[file] === written[file], `${where} differs from the page's`);
+    }
+    // Back to the multinomial: the analysis file is the one before models.
+    await page.select("#fKind", library.model);
+    const plain = await page.evaluate(() => window.tesserlink.formToml());
+    check(!plain.includes("[model]") && !plain.includes("[irt]") &&
+          await page.$eval("#fIrt", (e) => e.hidden) && await page.$eval("#fBeta", (e) => e.hidden),
+          `${c.example}: back on the multinomial the form writes ${JSON.stringify(plain)}`);
+    await page.close();
+  }
+  console.log(`web page, models: ${numbers.differing} of ${numbers.count} numbers differ from the ` +
+              `Linux build's (largest difference ${numbers.largest} ulp)`);
+
+  // What the library refuses stands beside the form's field of it, with its
+  // code, and is the error box's line. The item parameters are chosen with the
+  // table here: the form knows them by their header.
+  const refusals = [
+    { what: "the IRT model without item parameters", kind: "irt", field: "#fItems",
+      key: "irt.items", code: "model.refused",
+      set: (page) => page.select("#fItems", "") },
+    { what: "a D of 0", kind: "irt", field: "#fD", key: "irt.D", code: "analysis.key",
+      set: (page) => page.$eval("#fD", (i) => { i.value = "0"; }) },
+    { what: "a method of another model", kind: "irt", field: "#fMethod", key: "model.method",
+      code: "model.refused",
+      set: (page) => page.$eval("#fMethod", (s) => { s.append(new Option("ll", "ll")); s.value = "ll"; }) },
+    { what: "a reliability above 1", kind: "beta-binomial", field: "#fReliability",
+      key: "model.reliability", code: "model.reliability_range",
+      set: async (page) => {
+        await page.select("#fReliability", "number");
+        await page.type("#fReliabilityValue", "1.5");
+      } },
+  ];
+  for (const r of refusals) {
+    const page = await openPage();
+    await choose(page, [table, parameters]);
+    await page.waitForFunction(() => !document.getElementById("tableForm").hidden);
+    check(await page.$eval("#fItems", (s) => s.value) === "parameters.csv",
+          `${r.what}: the item parameter table chosen with the data is not offered`);
+    await fillModelForm(page, { sets: quiz, kind: r.kind });
+    await r.set(page);
+    const run = await runAndWait(page);
+    const beside = await page.$eval(r.field, (i) => {
+      const next = i.nextElementSibling;
+      return next ? { className: next.className, ...next.dataset, text: next.textContent } : {};
+    });
+    check(run.status !== 0 && run.errorCode === r.code && beside.className === "fieldError" &&
+          beside.key === r.key && beside.code === r.code && beside.text === run.errors,
+          `${r.what}: status ${run.status}, beside the field ${JSON.stringify(beside)}, in the ` +
+          `error box ${run.errorCode}: ${run.errors}`);
+    await page.close();
+  }
 }
 
 // A card whose data file was not chosen: the program's own line, no results.
