@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -62,6 +63,15 @@ std::errc readDecimalByStrtod(std::string_view text, double& value) {
     }
     value = parsed;
     return std::errc();
+}
+
+std::string shortestDecimal(double value) {
+    char buffer[32];
+    for (int digits = 1; digits <= 17; ++digits) {
+        std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
+        if (std::strtod(buffer, nullptr) == value) break;
+    }
+    return buffer;
 }
 
 }  // namespace tl

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <system_error>
 
@@ -18,5 +19,10 @@ std::errc readDecimal(std::string_view text, double& value);
 // The same from the C library's strtod, the route of a C++ library without the
 // floating from_chars; the tests hold it to from_chars.
 std::errc readDecimalByStrtod(std::string_view text, double& value);
+
+// The shortest text that reads back as `value`, by printf's %g with ever more
+// digits (every platform's C library has it for doubles): what a message
+// shows of a value as read.
+std::string shortestDecimal(double value);
 
 }  // namespace tl

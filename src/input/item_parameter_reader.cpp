@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "core/decimal_number.h"
 #include "core/edit_distance.h"
 #include "core/errors.h"
 #include "core/one_line.h"
@@ -41,12 +42,7 @@ std::string_view trimmed(std::string_view s) {
 // A value as a message shows it: the shortest text that reads back as it
 // (by printf, which every platform's library has for doubles).
 std::string numberText(double value) {
-    char buffer[32];
-    for (int digits = 1; digits <= 17; ++digits) {
-        std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
-        if (std::strtod(buffer, nullptr) == value) break;
-    }
-    return buffer;
+    return shortestDecimal(value);
 }
 
 // The name of `known` nearest to `name`, when it is near enough to be a slip.

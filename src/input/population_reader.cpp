@@ -1,14 +1,13 @@
 #include "input/population_reader.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string_view>
 #include <system_error>
 #include <unordered_set>
 
+#include "core/decimal_number.h"
 #include "core/errors.h"
 #include "core/finding.h"
 #include "core/one_line.h"
@@ -28,12 +27,7 @@ std::string lowered(std::string_view text) {
 }
 
 std::string numberText(double value) {
-    char buffer[32];
-    for (int digits = 1; digits <= 17; ++digits) {
-        std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
-        if (std::strtod(buffer, nullptr) == value) break;
-    }
-    return buffer;
+    return shortestDecimal(value);
 }
 
 [[noreturn]] void refuse(const std::string& file, std::int64_t row, const std::string& column,
