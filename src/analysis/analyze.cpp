@@ -235,6 +235,7 @@ class Analysis {
         results_.trueScoreCuts = std::move(units.trueCuts);
         results_.theta = std::move(units.theta);
         results_.thetaSe = std::move(units.thetaSe);
+        results_.thetaTrueCuts = std::move(units.thetaTrueCuts);
         results_.model = std::move(units.summary);
         if (!units.weight.empty()) {
             results_.unitWeight = std::move(units.weight);

@@ -29,6 +29,9 @@ struct ModelUnits {
     std::vector<double> unitScore;
     std::vector<double> theta;
     std::vector<double> thetaSe;
+    // The IRT model's true cuts on ability (NaN where the ability scale
+    // reaches none), whichever scale it classifies on.
+    std::vector<double> thetaTrueCuts;
     ModelSummary summary;
 };
 

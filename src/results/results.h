@@ -75,6 +75,9 @@ struct Results {
     std::vector<double> trueScoreCuts;
     std::vector<double> theta;
     std::vector<double> thetaSe;
+    // The true cuts on ability with the IRT model, whether it classifies on
+    // ability or on the true composite (NaN where no ability reaches a cut).
+    std::vector<double> thetaTrueCuts;
 
     // What the first pass found in each set's scores.
     std::vector<SetFindings> findings;
