@@ -90,7 +90,8 @@ std::string xmlProblem(const std::string& text) {
         if (open.empty() && root) return "a second root";
         root = true;
         // Attributes: name="value" pairs, no stray quotes or angle brackets.
-        static const std::regex attributes(R"(^[A-Za-z][\w:-]*(\s+[A-Za-z][\w:-]*="[^"<]*")*\s*/?$)");
+        static const std::regex attributes(
+            R"(^[A-Za-z][\w:-]*(\s+[A-Za-z][\w:-]*="[^"<]*")*\s*/?$)");
         if (!std::regex_match(tag, attributes)) return "malformed tag <" + tag + ">";
         if (!empty) open.push_back(name);
     }
@@ -100,7 +101,8 @@ std::string xmlProblem(const std::string& text) {
 // The width and height an SVG file states.
 std::pair<int, int> statedSize(const std::string& svg) {
     std::smatch m;
-    EXPECT_TRUE(std::regex_search(svg, m, std::regex(R"re(<svg [^>]*width="(\d+)" height="(\d+)")re")));
+    EXPECT_TRUE(
+        std::regex_search(svg, m, std::regex(R"re(<svg [^>]*width="(\d+)" height="(\d+)")re")));
     return m.empty() ? std::pair{0, 0} : std::pair{std::stoi(m[1]), std::stoi(m[2])};
 }
 
@@ -127,8 +129,7 @@ void expectFiguresOfPage(const fs::path& figures, const std::string& page,
                          const std::set<std::string>& expectedSvgs) {
     const std::map<std::string, std::string> files = filesIn(figures);
     std::set<std::string> svgs, pngs;
-    for (const auto& [name, content] : files)
-        (name.ends_with(".svg") ? svgs : pngs).insert(name);
+    for (const auto& [name, content] : files) (name.ends_with(".svg") ? svgs : pngs).insert(name);
     EXPECT_EQ(svgs, expectedSvgs);
     std::multiset<std::string> onPage, inFiles;
     for (const std::string& figure : pageFigures(page)) onPage.insert(figure);
@@ -259,14 +260,15 @@ TEST(FigureFiles, FitFigureDescribesChiSquare) {
     ASSERT_TRUE(std::regex_search(svg, m, std::regex(R"(each of the (\d+) score bins)")));
     EXPECT_EQ(std::stol(m[1]), bins);
     EXPECT_TRUE(std::regex_search(
-        svg, std::regex(R"(<desc[^>]*>[^<]*chi-square [0-9.]+ on \d+ degrees of freedom, p [0-9.e-]+)")));
+        svg, std::regex(
+                 R"(<desc[^>]*>[^<]*chi-square [0-9.]+ on \d+ degrees of freedom, p [0-9.e-]+)")));
 }
 
 TEST(FigureFiles, AnalysisFileAndCommandLineWriteTheSameFiles) {
     const fs::path dir = tl::testing::makeScratchDirectory("figures-same");
     writeMultinomialCase(dir);
-    ASSERT_EQ(runWithArguments(dir, {"--quiet", "--figures", "by-line", "analysis.toml"}).exitStatus,
-              0);
+    ASSERT_EQ(
+        runWithArguments(dir, {"--quiet", "--figures", "by-line", "analysis.toml"}).exitStatus, 0);
     std::string toml = readFile(dir / "analysis.toml");
     toml += "figures = \"by-file\"\n";  // [output] is the file's last table
     writeFile(dir / "analysis.toml", toml);
@@ -311,15 +313,16 @@ TEST_P(UnwritableFigures, LeaveNothingWritten) {
     writeMultinomialCase(dir);
     GetParam().prepare(dir);
     const std::map<std::string, std::string> before = filesIn(dir);
-    const auto result =
-        runWithArguments(dir, {"--results", "out", "--figures", GetParam().figures, "analysis.toml"});
+    const auto result = runWithArguments(
+        dir, {"--results", "out", "--figures", GetParam().figures, "analysis.toml"});
     EXPECT_EQ(result.exitStatus, 2);
     EXPECT_NE(result.err.find(GetParam().says), std::string::npos) << result.err;
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
     EXPECT_FALSE(fs::exists(dir / "out"));
     EXPECT_EQ(filesIn(dir), before);
     if (fs::is_directory(dir / "kept"))
-        EXPECT_EQ(filesIn(dir / "kept"), (std::map<std::string, std::string>{{"notes.txt", "mine"}}));
+        EXPECT_EQ(filesIn(dir / "kept"),
+                  (std::map<std::string, std::string>{{"notes.txt", "mine"}}));
     fs::remove_all(dir);
 }
 

@@ -102,8 +102,8 @@ class ProgramRun {
                 cutSets.push_back({resultsDir(t).value_or(""),
                                    "the results folder of " + tests_[t].name, PathUse::Folder});
                 if (const auto dir = figuresDir(t))
-                    cutSets.push_back({*dir, "the figures folder of " + tests_[t].name,
-                                       PathUse::Folder});
+                    cutSets.push_back(
+                        {*dir, "the figures folder of " + tests_[t].name, PathUse::Folder});
                 continue;
             }
             files.push_back(tests_[t].file);

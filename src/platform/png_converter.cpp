@@ -39,8 +39,7 @@ std::optional<std::string> findPngConverter() {
     return std::nullopt;
 }
 
-void convertSvgToPng(const std::string& converter, const std::string& svg,
-                     const std::string& png) {
+void convertSvgToPng(const std::string& converter, const std::string& svg, const std::string& png) {
     const auto fail = [&](const std::string& why) {
         throw InputError("cannot convert the figure " + svg + " to PNG with " + converter + ": " +
                          why + "; remove rsvg-convert from PATH to write SVG alone");
@@ -64,7 +63,8 @@ void convertSvgToPng(const std::string& converter, const std::string& svg,
         if (errno != EINTR) fail(std::strerror(errno));
     }
     if (!WIFEXITED(status)) fail("it stopped on signal " + std::to_string(WTERMSIG(status)));
-    if (WEXITSTATUS(status) != 0) fail("it exited with status " + std::to_string(WEXITSTATUS(status)));
+    if (WEXITSTATUS(status) != 0)
+        fail("it exited with status " + std::to_string(WEXITSTATUS(status)));
 }
 
 #else

@@ -14,7 +14,6 @@ std::optional<std::string> findPngConverter();
 
 // Converts the SVG file `svg` into the PNG file `png` at the SVG's own size,
 // through `converter`. Throws InputError naming the figure when it cannot.
-void convertSvgToPng(const std::string& converter, const std::string& svg,
-                     const std::string& png);
+void convertSvgToPng(const std::string& converter, const std::string& svg, const std::string& png);
 
 }  // namespace tl

@@ -11,8 +11,10 @@ std::vector<std::pair<std::string, std::string>> composeFigureFiles(const Result
     files.emplace_back("conditional.svg", conditionalFigureSvg(results, SvgUse::File));
     files.emplace_back("histogram.svg", histogramSvg(results, SvgUse::File));
     files.emplace_back("csem.svg", csemFigureSvg(results, SvgUse::File));
-    if (results.scale) files.emplace_back("scale_csem.svg", scaleCsemFigureSvg(results, SvgUse::File));
-    if (!results.theta.empty()) files.emplace_back("theta.svg", thetaFigureSvg(results, SvgUse::File));
+    if (results.scale)
+        files.emplace_back("scale_csem.svg", scaleCsemFigureSvg(results, SvgUse::File));
+    if (!results.theta.empty())
+        files.emplace_back("theta.svg", thetaFigureSvg(results, SvgUse::File));
     if (results.model.fit)
         files.emplace_back("model_fit.svg", modelFitFigureSvg(results, SvgUse::File));
     for (auto& file : groupFigureFiles(results)) files.push_back(std::move(file));

@@ -80,7 +80,8 @@ bool isFigureFileOrItsTemporary(const std::string& name) {
     if (isFigureFileName(name)) return true;
     const std::size_t mark = name.find(".tesserlink-");
     return name.starts_with(".") && mark != std::string::npos &&
-           isFigureFileName(name.substr(1, mark - 1)) && isTemporaryOf(name, name.substr(1, mark - 1));
+           isFigureFileName(name.substr(1, mark - 1)) &&
+           isTemporaryOf(name, name.substr(1, mark - 1));
 }
 
 // Refuses a folder at `dir` that is not a folder of `kind` (a results folder,
@@ -204,7 +205,8 @@ void OutputTransaction::commit(const Results& results, std::string_view reportTe
     std::optional<StagedFile> report;
     std::optional<std::string> staged;
     std::vector<fs::path> parents;
-    const auto place = [&](Output& output, std::vector<std::pair<std::string, std::string>>& content,
+    const auto place = [&](Output& output,
+                           std::vector<std::pair<std::string, std::string>>& content,
                            bool (*ours)(const std::string&), const std::string& fileKind) {
         checkReplaceable(output.path, output.kind, ours, "a " + fileKind);
         const std::vector<fs::path> made = makeParents(output.path, output.kind);

@@ -80,9 +80,8 @@ class Run {
         AnalysisHooks hooks = hooksWith([&](const RunPlan&) {
             if (report) {
                 refuseUnsafeOutput(located, cardFile);
-                refuseCollidingPaths(
-                    cardRunPaths(located, cardFile, request_.scaleFile, settled.resultsDir,
-                                 settled.figuresDir));
+                refuseCollidingPaths(cardRunPaths(located, cardFile, request_.scaleFile,
+                                                  settled.resultsDir, settled.figuresDir));
             }
             if (request_.write) {
                 outputs.emplace(report ? std::optional(located.outputFile) : std::nullopt,

@@ -93,8 +93,9 @@ SettledOptions settleOptions(const RunRequest& request, const AnalysisFile* file
     if (!settled.figuresDir && file) settled.figuresDir = file->figuresDir;
     // The results files and the figures need the tables; so do callers that
     // show them.
-    a.tables = request.tables ||
-               (request.write && (settled.resultsDir.has_value() || settled.figuresDir.has_value()));
+    a.tables =
+        request.tables ||
+        (request.write && (settled.resultsDir.has_value() || settled.figuresDir.has_value()));
     return settled;
 }
 
