@@ -3,6 +3,7 @@
 // where rsvg-convert is installed.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -171,6 +172,15 @@ void writeMultinomialCase(const fs::path& dir) {
               "[scale]\ntable = \"scale.csv\"\n[output]\nresults = \"results\"\n");
 }
 
+// A model example's folder copied beside the spisa data it reads as "..".
+fs::path exampleFolder(const ScratchCase& spisa, const std::string& folder) {
+    const fs::path work = spisa.dir() / folder;
+    fs::create_directory(work);
+    for (const auto& entry : fs::directory_iterator(spisa.source() / folder))
+        if (entry.is_regular_file()) fs::copy_file(entry.path(), work / entry.path().filename());
+    return work;
+}
+
 const std::set<std::string> kScoreFigures = {"conditional.svg", "csem.svg", "histogram.svg"};
 
 std::set<std::string> with(std::set<std::string> names, const std::set<std::string>& more) {
@@ -200,10 +210,7 @@ class ModelFigures : public ::testing::TestWithParam<ModelCase> {};
 
 TEST_P(ModelFigures, WriteEveryFigureOfThePage) {
     const ScratchCase spisa(ScratchCase::example("spisa"));
-    const fs::path work = spisa.dir() / GetParam().folder;
-    fs::create_directory(work);
-    for (const auto& entry : fs::directory_iterator(spisa.source() / GetParam().folder))
-        if (entry.is_regular_file()) fs::copy_file(entry.path(), work / entry.path().filename());
+    const fs::path work = exampleFolder(spisa, GetParam().folder);
     std::vector<std::string> words = GetParam().options;
     words.insert(words.end(), {"--quiet", "--figures", "figs", "analysis.toml"});
     const auto result = runWithArguments(work, words);
@@ -221,29 +228,39 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(FigureFiles, NodesAreALineAndExamineesAreMarks) {
     const ScratchCase spisa(ScratchCase::example("spisa"));
-    const fs::path work = spisa.dir() / "irt";
-    fs::create_directory(work);
-    for (const auto& entry : fs::directory_iterator(spisa.source() / "irt"))
-        if (entry.is_regular_file()) fs::copy_file(entry.path(), work / entry.path().filename());
+    const fs::path work = exampleFolder(spisa, "irt");
+    std::map<std::string, std::vector<std::string>> cutLabels;
     for (const std::string method : {"summed-p", "rudner-d"}) {
-        const auto result = runWithArguments(
-            work, {"--quiet", "--method", method, "--figures", method, "analysis.toml"});
+        const auto result =
+            runWithArguments(work, {"--quiet", "--method", method, "--results", "r-" + method,
+                                    "--figures", method, "analysis.toml"});
         ASSERT_EQ(result.exitStatus, 0) << result.err;
         const std::string svg = readFile(work / method / "theta.svg");
         const bool nodes = method.ends_with("-d");
         EXPECT_EQ(svg.find("<polyline") != std::string::npos, nodes) << method;
         EXPECT_NE(svg.find(nodes ? "quadrature nodes" : "ability estimates"), std::string::npos);
-        // The true cuts on ability, as the model reported them.
-        EXPECT_NE(svg.find("true cuts on ability at "), std::string::npos) << method;
+        const std::regex label(R"(>cut (-?[0-9.]+)</text>)");
+        for (std::sregex_iterator it(svg.begin(), svg.end(), label), end; it != end; ++it)
+            cutLabels[method].push_back((*it)[1]);
     }
+    // Rudner's method reports its true cuts on ability; the summed-score
+    // method, which classifies on the true composite, marks the same.
+    const std::string json = readFile(work / "r-rudner-d" / "results.json");
+    std::vector<std::string> reported;
+    const std::regex fact(R"re("theta_true_cut_\d+": (-?[0-9.e-]+))re");
+    for (std::sregex_iterator it(json.begin(), json.end(), fact), end; it != end; ++it) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.2f", std::stod((*it)[1]));
+        reported.push_back(text);
+    }
+    EXPECT_EQ(reported.size(), 2u);
+    EXPECT_EQ(cutLabels["rudner-d"], reported);
+    EXPECT_EQ(cutLabels["summed-p"], reported);
 }
 
 TEST(FigureFiles, FitFigureDescribesChiSquare) {
     const ScratchCase spisa(ScratchCase::example("spisa"));
-    const fs::path work = spisa.dir() / "ll";
-    fs::create_directory(work);
-    for (const auto& entry : fs::directory_iterator(spisa.source() / "ll"))
-        if (entry.is_regular_file()) fs::copy_file(entry.path(), work / entry.path().filename());
+    const fs::path work = exampleFolder(spisa, "ll");
     ASSERT_EQ(runWithArguments(work, {"--quiet", "--figures", "f", "analysis.toml"}).exitStatus, 0);
     const std::string svg = readFile(work / "f" / "model_fit.svg");
     const std::string fit = readFile(work / "results" / "fit.csv");

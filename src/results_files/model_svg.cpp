@@ -135,13 +135,7 @@ std::string thetaFigureSvg(const Results& r, SvgUse use) {
 
     const double ly = kPlotHeight - 36;
     svg += "<g aria-hidden=\"true\">\n";
-    svg += circleMark(kPlotLeft + 8, ly, 6, kConsistencyColour) + "/>\n";
-    svg += svgText(kPlotLeft + 20, ly + 4, "Consistency");
-    svg += squareMark(kPlotLeft + 142, ly, 6 * 0.886, kAccuracyColour) + "/>\n";
-    svg += svgText(kPlotLeft + 154, ly + 4, "Accuracy");
-    svg += svgLine(kPlotLeft + 256, ly - 8, kPlotLeft + 256, ly + 8,
-                   std::string("stroke=\"") + kCutColour + "\" stroke-dasharray=\"6 4\"");
-    svg += svgText(kPlotLeft + 266, ly + 4, "True cut on ability");
+    svg += seriesLegend(ly, "True cut on ability");
     return svg + "</g>\n</svg>\n";
 }
 

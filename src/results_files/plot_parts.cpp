@@ -54,6 +54,16 @@ std::string circleMark(double cx, double cy, double r, const char* colour) {
            colour + "\" fill-opacity=\"0.45\" stroke=\"" + colour + "\"";
 }
 
+std::string seriesLegend(double y, const std::string& cutLabel) {
+    std::string svg = circleMark(kPlotLeft + 8, y, 6, kConsistencyColour) + "/>\n";
+    svg += svgText(kPlotLeft + 20, y + 4, "Consistency");
+    svg += squareMark(kPlotLeft + 142, y, 6 * 0.886, kAccuracyColour) + "/>\n";
+    svg += svgText(kPlotLeft + 154, y + 4, "Accuracy");
+    svg += svgLine(kPlotLeft + 256, y - 8, kPlotLeft + 256, y + 8,
+                   std::string("stroke=\"") + kCutColour + "\" stroke-dasharray=\"6 4\"");
+    return svg + svgText(kPlotLeft + 266, y + 4, cutLabel);
+}
+
 std::string cutList(const std::vector<double>& cuts) {
     std::string list;
     for (std::size_t i = 0; i < cuts.size(); ++i) {

@@ -34,6 +34,10 @@ std::string cutLines(const Axis& x, const std::vector<double>& cuts,
 std::string squareMark(double cx, double cy, double half, const char* colour);
 std::string circleMark(double cx, double cy, double r, const char* colour);
 
+// The legend entries of the consistency and accuracy marks and of the cut
+// lines (`cutLabel`), in a row at height `y` from the plot's left.
+std::string seriesLegend(double y, const std::string& cutLabel);
+
 // "1, 2 and 3".
 std::string cutList(const std::vector<double>& cuts);
 

@@ -129,13 +129,7 @@ std::string conditionalFigureSvg(const Results& results, SvgUse use) {
 
     // Legend below the axis title.
     svg += "<g aria-hidden=\"true\">\n";
-    svg += circleMark(kPlotLeft + 8, ly, 6, kConsistencyColour) + "/>\n";
-    svg += svgText(kPlotLeft + 20, ly + 4, "Consistency");
-    svg += squareMark(kPlotLeft + 142, ly, 6 * 0.886, kAccuracyColour) + "/>\n";
-    svg += svgText(kPlotLeft + 154, ly + 4, "Accuracy");
-    svg += svgLine(kPlotLeft + 256, ly - 8, kPlotLeft + 256, ly + 8,
-                   std::string("stroke=\"") + kCutColour + "\" stroke-dasharray=\"6 4\"");
-    svg += svgText(kPlotLeft + 266, ly + 4, "Observed cut");
+    svg += seriesLegend(ly, "Observed cut");
     svg += circleMark(kPlotLeft + 400, ly, radius(1), "#777") + "/>\n";
     svg += circleMark(kPlotLeft + 420, ly, largest, "#777") + "/>\n";
     svg += svgText(kPlotLeft + 436, ly + 4, "1 to " + std::to_string(most) + " examinees");
