@@ -360,6 +360,28 @@ INSTANTIATE_TEST_SUITE_P(
         Unwritable{"onto_the_input", ".", [](const fs::path&) {}, "figures folder"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A converter that fails after the results folder is in place: the folder
+// goes back to what it was, and no figure is written.
+TEST(FigureFiles, FailedConversionTakesBackTheResultsFolder) {
+    const fs::path dir = tl::testing::makeScratchDirectory("figures-converter");
+    writeMultinomialCase(dir);
+    ASSERT_EQ(runWithArguments(dir, {"--quiet", "--cuts", "2", "analysis.toml"}).exitStatus, 0);
+    const std::map<std::string, std::string> before = filesIn(dir / "results");
+    fs::create_directory(dir / "bin");
+    writeFile(dir / "bin" / "rsvg-convert", "#!/bin/sh\nexit 3\n");
+    fs::permissions(dir / "bin" / "rsvg-convert", fs::perms::owner_all);
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", ((dir / "bin").string() + ":" + path).c_str(), 1);
+    const auto result = runWithArguments(dir, {"--figures", "figs", "analysis.toml"});
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("cannot convert the figure figs/"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("exited with status 3"), std::string::npos) << result.err;
+    EXPECT_FALSE(fs::exists(dir / "figs"));
+    EXPECT_EQ(filesIn(dir / "results"), before);
+    fs::remove_all(dir);
+}
+
 TEST(FigureFiles, TestingProgramWritesEachTestsFiguresInItsFolder) {
     const fs::path dir = tl::testing::makeScratchDirectory("figures-program");
     writeMultinomialCase(dir);

@@ -205,35 +205,35 @@ void OutputTransaction::commit(const Results& results, std::string_view reportTe
     std::optional<StagedFile> report;
     std::optional<std::string> staged;
     std::vector<fs::path> parents;
-    const auto place = [&](Output& output,
-                           std::vector<std::pair<std::string, std::string>>& content,
-                           bool (*ours)(const std::string&), const std::string& fileKind) {
-        checkReplaceable(output.path, output.kind, ours, "a " + fileKind);
-        const std::vector<fs::path> made = makeParents(output.path, output.kind);
-        parents.insert(parents.end(), made.begin(), made.end());
-        take(output);
-        staged = makeStagingFolder(output.path, output.kind);
-        std::vector<std::string> names;
-        try {
-            for (auto& [name, text] : content) {
-                writeFileAtomically(fileNameText(filePathOf(*staged) / name), text, fileKind);
-                text = std::string();  // a million examinees' rows need not stay
-                names.push_back(name);
+    const auto place =
+        [&](Output& output, std::vector<std::pair<std::string, std::string>>& content,
+            bool (*ours)(const std::string&), const std::string& fileKind, bool pngCopies) {
+            checkReplaceable(output.path, output.kind, ours, "a " + fileKind);
+            const std::vector<fs::path> made = makeParents(output.path, output.kind);
+            parents.insert(parents.end(), made.begin(), made.end());
+            take(output);
+            staged = makeStagingFolder(output.path, output.kind);
+            std::vector<std::string> names;
+            try {
+                for (auto& [name, text] : content) {
+                    writeFileAtomically(fileNameText(filePathOf(*staged) / name), text, fileKind);
+                    text = std::string();  // a million examinees' rows need not stay
+                    names.push_back(name);
+                }
+                if (pngCopies) addPngCopies(*staged, names);
+            } catch (const InputError& error) {
+                throw placedError(error, *staged, output.path);
             }
-            if (&output == &*figures_) addPngCopies(*staged, names);
-        } catch (const InputError& error) {
-            throw placedError(error, *staged, output.path);
-        }
-        placed.push_back({&output, replaceFolder(*staged, output.path, output.kind)});
-        staged.reset();
-    };
+            placed.push_back({&output, replaceFolder(*staged, output.path, output.kind)});
+            staged.reset();
+        };
     try {
         if (report_) {
             take(*report_);
             report = stageFile(report_->path, reportText, report_->kind);
         }
-        if (folder_) place(*folder_, files, isResultsFileOrItsTemporary, "results file");
-        if (figures_) place(*figures_, figures, isFigureFileOrItsTemporary, "figure");
+        if (folder_) place(*folder_, files, isResultsFileOrItsTemporary, "results file", false);
+        if (figures_) place(*figures_, figures, isFigureFileOrItsTemporary, "figure", true);
         if (report) {
             const StagedFile file = *report;
             report.reset();
