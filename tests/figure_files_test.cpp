@@ -25,11 +25,7 @@ using tl::testing::writeFile;
 namespace {
 
 std::map<std::string, std::string> filesIn(const fs::path& dir) {
-    std::map<std::string, std::string> files;
-    if (!fs::exists(dir)) return files;
-    for (const auto& entry : fs::directory_iterator(dir))
-        files[entry.path().filename().string()] = readFile(entry.path());
-    return files;
+    return tl::testing::folderContents(dir);
 }
 
 // Each inline <svg>...</svg> of a page.
