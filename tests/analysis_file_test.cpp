@@ -168,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "[classification]?)"},
         Mistake{"UnknownKeyFarFromAll", kSet + kCuts + "[output]\ncolour = 1\n",
                 "g5.toml:8: unknown key `output.colour`; the keys here are report, "
-                "conditional, results"},
+                "conditional, results, figures"},
         Mistake{"WrongType", "[[sets]]\nfile = \"a.dat\"\nitems = 3\npoints = \"0 1\"\n" + kCuts,
                 "g5.toml:4: sets[1].points: must be a list of numbers, as [0, 1]"},
         Mistake{"MissingSets", kCuts, "g5.toml: sets: at least one [[sets]] table is needed"},

@@ -61,11 +61,7 @@ std::string data(int examinees) {
 using Folder = std::map<std::string, std::string>;
 
 Folder contents(const fs::path& folder) {
-    Folder files;
-    if (!fs::exists(folder)) return files;
-    for (const auto& entry : fs::directory_iterator(folder))
-        files[entry.path().filename().string()] = readFile(entry.path());
-    return files;
+    return tl::testing::folderContents(folder);
 }
 
 // Names in `dir` that the program's runs leave only while they run.

@@ -106,6 +106,23 @@ INSTANTIATE_TEST_SUITE_P(
         MergeCase{"GivenResultsWin", [](RunRequest& r) { r.resultsDir = "given"; },
                   [](AnalysisFile& f) { f.resultsDir = "from-file"; },
                   [](const SettledOptions& s) { EXPECT_EQ(s.resultsDir, "given"); }},
+        MergeCase{"FilesFiguresWhenNotGiven", none,
+                  [](AnalysisFile& f) { f.figuresDir = "from-file"; },
+                  [](const SettledOptions& s) {
+                      EXPECT_EQ(s.figuresDir, "from-file");
+                      EXPECT_FALSE(s.resultsDir);
+                      EXPECT_TRUE(s.analysis.tables);
+                  }},
+        MergeCase{"GivenFiguresWin", [](RunRequest& r) { r.figuresDir = "given"; },
+                  [](AnalysisFile& f) { f.figuresDir = "from-file"; },
+                  [](const SettledOptions& s) { EXPECT_EQ(s.figuresDir, "given"); }},
+        MergeCase{"FiguresNotWrittenNeedNoTables",
+                  [](RunRequest& r) {
+                      r.figuresDir = "given";
+                      r.write = false;
+                  },
+                  {},
+                  [](const SettledOptions& s) { EXPECT_FALSE(s.analysis.tables); }},
         MergeCase{"ResultsNotWrittenNeedNoTables",
                   [](RunRequest& r) {
                       r.resultsDir = "given";

@@ -263,6 +263,7 @@ class Analysis {
         results_.theta = std::move(units.theta);
         results_.thetaSe = std::move(units.thetaSe);
         results_.trueComposite = std::move(units.trueComposite);
+        results_.thetaTrueCuts = std::move(units.thetaTrueCuts);
         results_.model = std::move(units.summary);
         if (!units.weight.empty()) {
             results_.unitWeight = std::move(units.weight);

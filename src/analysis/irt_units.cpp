@@ -201,6 +201,20 @@ Patterns distinctAbilities(const GivenAbilities& given) {
     return patterns;
 }
 
+// The true cuts on ability: the run's own where it classifies on ability,
+// else the abilities whose true composite is each true cut, NaN where none
+// between theta -10 and 10 reaches it (the run needs none of them then; the
+// figures mark those found).
+std::vector<double> abilityTrueCuts(const ControlCard& card, const IrtSettings& irt,
+                                    std::span<const std::vector<const irt::ItemParameters*>> sets) {
+    if (!irt.thetaTrueCuts.empty()) return irt.thetaTrueCuts;
+    const auto tau = [&](double theta) { return trueCompositeOf(card, irt, sets, theta); };
+    std::vector<double> cuts;
+    for (const double cut : card.trueCuts)
+        cuts.push_back(irt::inverseMonotone(tau, cut, kCutSearchLow, kCutSearchHigh));
+    return cuts;
+}
+
 }  // namespace
 
 double irtTrueComposite(const ControlCard& card, const IrtSettings& irt, double theta) {
@@ -300,6 +314,7 @@ ModelUnits irtExamineeUnits(const IrtUnitsInput& in) {
     // theta, else the true composite against the composite's true cuts.
     const bool onTheta = rudner || irt.cutsOnTheta;
     units.trueCuts = onTheta ? irt.thetaTrueCuts : card.trueCuts;
+    units.thetaTrueCuts = abilityTrueCuts(card, irt, setItems);
     units.trueScore.resize(examinees);
     units.theta.resize(examinees);
     units.thetaSe.resize(examinees);
@@ -371,6 +386,7 @@ ModelUnits irtNodeUnits(const IrtUnitsInput& in) {
     units.weight.resize(count);
     const bool onTheta = rudner || irt.cutsOnTheta;
     units.trueCuts = onTheta ? irt.thetaTrueCuts : card.trueCuts;
+    units.thetaTrueCuts = abilityTrueCuts(card, irt, setItems);
     SummedScoreAt summed(in, setItems);
     for (std::size_t q = 0; q < count; ++q) {
         const double theta = nodes[q].theta;

@@ -30,6 +30,9 @@ struct ModelUnits {
     std::vector<double> theta;
     std::vector<double> thetaSe;
     std::vector<double> trueComposite;  // per unit, at its ability (IRT)
+    // The IRT model's true cuts on ability (NaN where the ability scale
+    // reaches none), whichever scale it classifies on.
+    std::vector<double> thetaTrueCuts;
     ModelSummary summary;
 };
 

@@ -32,7 +32,7 @@ constexpr const char* kDescription =
     "(CSV, SPSS, Stata, SAS) and name the run, the sets and the categories. Several\n"
     "FILEs are the tests of a testing program: each runs as it would alone, its\n"
     "console lines prefixed with its name, and --results DIR gives each test a\n"
-    "folder DIR/NAME and adds a summary of them all.\n";
+    "folder DIR/NAME and adds a summary of them all; --figures DIR likewise.\n";
 
 constexpr const char* kFooter =
     "--seed is accepted without --bootstrap and then has no effect, so a script may\n"
@@ -228,6 +228,7 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
     std::int64_t bootstrap = 0;
     std::uint64_t seed = AnalysisOptions{}.seed;
     std::string resultsDir;
+    std::string figuresDir;
     std::string scaleFile;
     std::string cuts;
     std::string trueCuts;
@@ -261,6 +262,11 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
                  "Print the defaults an analysis file falls back on, as\nJSON, and exit")
         ->disable_flag_override();
     app.add_option("--results", resultsDir, "Write the results into directory DIR")
+        ->type_name("DIR")
+        ->check(notEmpty("a directory"));
+    app.add_option("--figures", figuresDir,
+                   "Write each figure of the results page into directory\n"
+                   "DIR as SVG, and as PNG where rsvg-convert is installed")
         ->type_name("DIR")
         ->check(notEmpty("a directory"));
     app.add_option("--bootstrap", bootstrap,
@@ -367,6 +373,7 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
     if (app.count("--engine") > 0) request.engine = engineNamed(engine);
     if (app.count("--cuts-on") > 0) request.cutsOnScale = cutsOn == "scale";
     if (app.count("--results") > 0) request.resultsDir = resultsDir;
+    if (app.count("--figures") > 0) request.figuresDir = figuresDir;
     if (app.count("--scale") > 0) request.scaleFile = scaleFile;
     if (app.count("--model") > 0) request.model = modelKindNamed(model);
     if (app.count("--method") > 0) request.method = modelMethodNamed(method);

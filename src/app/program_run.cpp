@@ -82,8 +82,12 @@ class ProgramRun {
 
     // Test t's results folder under the command line's --results, if given.
     std::optional<std::string> resultsDir(std::size_t t) const {
-        if (!line_.request.resultsDir) return std::nullopt;
-        return fileNameText(filePathOf(*line_.request.resultsDir) / filePathOf(folders_[t]));
+        return testFolderUnder(line_.request.resultsDir, t);
+    }
+
+    // Test t's figures folder under the command line's --figures, if given.
+    std::optional<std::string> figuresDir(std::size_t t) const {
+        return testFolderUnder(line_.request.figuresDir, t);
     }
 
     // Every path of every test, and the summary's files. A cut set's test
@@ -91,16 +95,21 @@ class ProgramRun {
     RunPaths paths() const {
         std::vector<std::string> files;
         std::vector<std::optional<std::string>> dirs;
+        std::vector<std::optional<std::string>> figures;
         std::vector<std::string> summary;
         RunPaths cutSets;
         for (std::size_t t = 0; t < tests_.size(); ++t) {
             if (tests_[t].alternative()) {
                 cutSets.push_back({resultsDir(t).value_or(""),
                                    "the results folder of " + tests_[t].name, PathUse::Folder});
+                if (const auto dir = figuresDir(t))
+                    cutSets.push_back(
+                        {*dir, "the figures folder of " + tests_[t].name, PathUse::Folder});
                 continue;
             }
             files.push_back(tests_[t].file);
             dirs.push_back(resultsDir(t));
+            figures.push_back(figuresDir(t));
         }
         if (line_.request.resultsDir) {
             for (const std::string& name : summaryFileNames()) {
@@ -108,12 +117,18 @@ class ProgramRun {
                     fileNameText(filePathOf(*line_.request.resultsDir) / filePathOf(name)));
             }
         }
-        RunPaths paths = programRunPaths(files, line_.request.scaleFile, dirs, summary);
+        RunPaths paths = programRunPaths(files, line_.request.scaleFile, dirs, summary, figures);
         paths.insert(paths.end(), cutSets.begin(), cutSets.end());
         return paths;
     }
 
   private:
+    std::optional<std::string> testFolderUnder(const std::optional<std::string>& dir,
+                                               std::size_t t) const {
+        if (!dir) return std::nullopt;
+        return fileNameText(filePathOf(*dir) / filePathOf(folders_[t]));
+    }
+
     static std::vector<std::string> prefixes(const std::vector<ProgramTest>& tests) {
         std::vector<std::string> out;
         for (const ProgramTest& test : tests) out.push_back(test.name + ": ");
@@ -150,6 +165,7 @@ class ProgramRun {
         options.events = line_.events;
         options.progress = programProgress(line_);
         options.request.resultsDir = resultsDir(t);
+        options.request.figuresDir = figuresDir(t);
         // Only the few summary values outlive the test's own run.
         const bool summarize = line_.request.resultsDir.has_value();
         options.onOutcome = [&summary, summarize](const RunOutcome& outcome) {

@@ -68,6 +68,8 @@ int runTesserlink(std::istream& in, std::ostream& out, std::ostream& err,
     const int status = outcome.exitStatus;
     if (status == kExitSuccess) {
         console.line(messages::kSuccess);
+        if (outcome.figuresWritten && !options.quiet && !options.events)
+            err << "tesserlink: figures written to " << *outcome.figuresWritten << '\n';
     } else if (status == kExitDetected) {
         console.line(failureLine(outcome));
         if (options.events) show(err, *outcome.error(), true);

@@ -34,7 +34,7 @@ const Keys kSetKeys = {"name", "items", "points", "weight", "missing", "reverse"
 const Keys kClassificationKeys = {"labels", "observed_cuts", "true_cuts", "bias_correction",
                                   "alternatives"};
 const Keys kAlternativeKeys = {"name", "observed_cuts", "true_cuts"};
-const Keys kOutputKeys = {"report", "conditional", "results"};
+const Keys kOutputKeys = {"report", "conditional", "results", "figures"};
 const Keys kOptionKeys = {"bootstrap", "seed", "engine", "strict"};
 const Keys kScaleKeys = {"table", "raw", "scale", "cuts_on"};
 const Keys kModelKeys = {"kind", "method", "reliability", "true_model", "l", "u", "min_expected"};
@@ -579,6 +579,11 @@ class Reader {
             const std::string dir = text(*r, "output.results");
             if (dir.empty()) fail(r, "output.results", "names no folder");
             file_.resultsDir = resolved(dir);
+        }
+        if (const toml::node* f = o.get("figures")) {
+            const std::string dir = text(*f, "output.figures");
+            if (dir.empty()) fail(f, "output.figures", "names no folder");
+            file_.figuresDir = resolved(dir);
         }
     }
 

@@ -77,6 +77,7 @@ struct AnalysisFile {
     std::vector<std::string> dataPaths;     // per set, without a table: the resolved files
     std::optional<std::string> reportPath;  // [output] report, resolved
     std::optional<std::string> resultsDir;  // [output] results, resolved
+    std::optional<std::string> figuresDir;  // [output] figures, resolved
     std::optional<std::int64_t> bootstrap;
     std::optional<std::uint64_t> seed;
     std::optional<std::string> engine;  // auto | enumerate | convolve

@@ -25,24 +25,30 @@ std::string dataRole(std::size_t set, std::size_t sets, const std::string& file)
 }
 
 void addOutputs(RunPaths& paths, const std::string& file, const std::optional<std::string>& report,
-                const std::optional<std::string>& resultsDir) {
+                const std::optional<std::string>& resultsDir,
+                const std::optional<std::string>& figuresDir) {
     if (report && !report->empty())
         paths.push_back({*report, "the report of " + file, PathUse::Write});
     if (resultsDir)
         paths.push_back({*resultsDir, "the results folder of " + file, PathUse::Folder});
+    if (figuresDir)
+        paths.push_back({*figuresDir, "the figures folder of " + file, PathUse::Folder});
 }
 
 RunPaths testPaths(const std::string& file, const std::optional<std::string>& scaleFile,
-                   const std::optional<std::string>& resultsDir) {
+                   const std::optional<std::string>& resultsDir,
+                   const std::optional<std::string>& figuresDir) {
     try {
         const std::optional<std::string> text = readTextFile(file);
         if (text && isAnalysisFileName(file)) {
             const AnalysisFile analysis = readAnalysisFile(*text, file);
             return analysisRunPaths(analysis, scaleFile,
-                                    resultsDir ? resultsDir : analysis.resultsDir);
+                                    resultsDir ? resultsDir : analysis.resultsDir,
+                                    figuresDir ? figuresDir : analysis.figuresDir);
         }
         if (text) {
-            return cardRunPaths(readControlCard(*text, file), file, scaleFile, resultsDir);
+            return cardRunPaths(readControlCard(*text, file), file, scaleFile, resultsDir,
+                                figuresDir);
         }
     } catch (const InputError&) {
     } catch (const DetectedError&) {
@@ -80,19 +86,21 @@ bool inside(const Compared& inner, const Compared& folder) {
 
 RunPaths cardRunPaths(const ControlCard& card, const std::string& cardFile,
                       const std::optional<std::string>& scaleFile,
-                      const std::optional<std::string>& resultsDir) {
+                      const std::optional<std::string>& resultsDir,
+                      const std::optional<std::string>& figuresDir) {
     RunPaths paths{{cardFile, "the control card " + cardFile, PathUse::Read}};
     for (std::size_t s = 0; s < card.itemSets.size(); ++s) {
         paths.push_back({card.itemSets[s].dataFile, dataRole(s, card.itemSets.size(), cardFile),
                          PathUse::Read});
     }
     if (scaleFile) paths.push_back({*scaleFile, "the --scale table", PathUse::Read});
-    addOutputs(paths, cardFile, card.outputFile, resultsDir);
+    addOutputs(paths, cardFile, card.outputFile, resultsDir, figuresDir);
     return paths;
 }
 
 RunPaths analysisRunPaths(const AnalysisFile& file, const std::optional<std::string>& scaleFile,
-                          const std::optional<std::string>& resultsDir) {
+                          const std::optional<std::string>& resultsDir,
+                          const std::optional<std::string>& figuresDir) {
     RunPaths paths{{file.path, "the analysis file " + file.path, PathUse::Read}};
     if (file.table) {
         paths.push_back({file.table->source.path, "the data table of " + file.path, PathUse::Read});
@@ -107,18 +115,20 @@ RunPaths analysisRunPaths(const AnalysisFile& file, const std::optional<std::str
         paths.push_back(
             {*file.scale->tablePath, "the conversion table of " + file.path, PathUse::Read});
     }
-    addOutputs(paths, file.path, file.reportPath, resultsDir);
+    addOutputs(paths, file.path, file.reportPath, resultsDir, figuresDir);
     return paths;
 }
 
 RunPaths programRunPaths(const std::vector<std::string>& files,
                          const std::optional<std::string>& scaleFile,
                          const std::vector<std::optional<std::string>>& resultsDirs,
-                         const std::vector<std::string>& summaryFiles) {
+                         const std::vector<std::string>& summaryFiles,
+                         const std::vector<std::optional<std::string>>& figuresDirs) {
     RunPaths paths;
     for (std::size_t t = 0; t < files.size(); ++t) {
         const RunPaths test =
-            testPaths(files[t], scaleFile, t < resultsDirs.size() ? resultsDirs[t] : std::nullopt);
+            testPaths(files[t], scaleFile, t < resultsDirs.size() ? resultsDirs[t] : std::nullopt,
+                      t < figuresDirs.size() ? figuresDirs[t] : std::nullopt);
         paths.insert(paths.end(), test.begin(), test.end());
     }
     for (const std::string& summary : summaryFiles)

@@ -23,26 +23,30 @@ struct RunPath {
 using RunPaths = std::vector<RunPath>;
 
 // The paths of a run of the control card `card` read from `cardFile`, with
-// the command line's conversion table and results folder.
+// the command line's conversion table, results folder and figures folder.
 RunPaths cardRunPaths(const ControlCard& card, const std::string& cardFile,
                       const std::optional<std::string>& scaleFile,
-                      const std::optional<std::string>& resultsDir);
+                      const std::optional<std::string>& resultsDir,
+                      const std::optional<std::string>& figuresDir = std::nullopt);
 
 // The paths of a run of the analysis file `file`: its data, its conversion
 // table, or `scaleFile` in its place, its report, and `resultsDir`, the
-// results folder the run writes (the command line's or the file's).
+// results folder the run writes (the command line's or the file's), and
+// `figuresDir`, its figures folder, likewise.
 RunPaths analysisRunPaths(const AnalysisFile& file, const std::optional<std::string>& scaleFile,
-                          const std::optional<std::string>& resultsDir);
+                          const std::optional<std::string>& resultsDir,
+                          const std::optional<std::string>& figuresDir = std::nullopt);
 
 // The paths of a testing program over `files` (cards and analysis files),
 // read from the files themselves: each test's, with `resultsDirs[t]` as its
-// results folder when the command line gives them, and the program's
-// `summaryFiles`. A file that cannot be read or is malformed adds
-// itself alone: its test reports the mistake.
+// results folder when the command line gives them, `figuresDirs[t]` likewise
+// its figures folder, and the program's `summaryFiles`. A file that cannot be
+// read or is malformed adds itself alone: its test reports the mistake.
 RunPaths programRunPaths(const std::vector<std::string>& files,
                          const std::optional<std::string>& scaleFile,
                          const std::vector<std::optional<std::string>>& resultsDirs,
-                         const std::vector<std::string>& summaryFiles);
+                         const std::vector<std::string>& summaryFiles,
+                         const std::vector<std::optional<std::string>>& figuresDirs = {});
 
 // The path as the file system compares names: absolute, with its links and
 // "." and ".." steps resolved as far as it exists, and case-folded on Windows.

@@ -78,6 +78,9 @@ struct Results {
     // With the IRT model, each unit's true composite at its ability, not
     // rounded; empty otherwise.
     std::vector<double> trueComposite;
+    // The true cuts on ability with the IRT model, whether it classifies on
+    // ability or on the true composite (NaN where no ability reaches a cut).
+    std::vector<double> thetaTrueCuts;
 
     // What the first pass found in each set's scores.
     std::vector<SetFindings> findings;

@@ -1,6 +1,7 @@
 #include "results_files/groups_html.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <vector>
 
@@ -115,7 +116,8 @@ std::string mark(double x, const Axis& y, double value, const IndexSpread* s, co
     return svg;
 }
 
-std::string variableFigure(const Results& r, const VariableLevels& v, std::size_t number) {
+std::string variableFigure(const Results& r, const VariableLevels& v, std::size_t number,
+                           SvgUse use = SvgUse::Page) {
     const std::string id = "groups-figure-" + std::to_string(number + 1);
     // The value axis spans every mark and interval, with 1 at the top.
     double low = 1.0;
@@ -133,11 +135,8 @@ std::string variableFigure(const Results& r, const VariableLevels& v, std::size_
         "For each level of " + v.name +
         ", its consistency (blue circle, left) and accuracy (orange square, right)" +
         (r.bootstrap ? ", each with its 95% bootstrap interval" : std::string()) + ".";
-    std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " + px(kWidth) +
-                      " " + px(kHeight) + "\" role=\"img\" aria-labelledby=\"" + id + "-title " +
-                      id + "-desc\" class=\"plot\" font-size=\"15\">\n<title id=\"" + id +
-                      "-title\">" + escapeHtml("Consistency and accuracy by " + v.name) +
-                      "</title>\n<desc id=\"" + id + "-desc\">" + escapeHtml(desc) + "</desc>\n";
+    std::string svg =
+        svgOpen(id, "Consistency and accuracy by " + v.name, desc, kWidth, kHeight, use);
     svg += "<g aria-hidden=\"true\">\n";
     for (double tick : y.ticks) {
         const double at = y.pixel(tick);
@@ -174,7 +173,34 @@ std::string variableFigure(const Results& r, const VariableLevels& v, std::size_
     return svg + "</g>\n</svg>\n";
 }
 
+// A variable's name as part of a file name: letters, digits, "-" and "_"
+// kept, anything else "_".
+std::string fileStem(const std::string& name) {
+    std::string stem;
+    for (const char c : name) {
+        const bool kept = std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_';
+        stem += kept ? c : '_';
+    }
+    return stem;
+}
+
 }  // namespace
+
+std::vector<std::pair<std::string, std::string>> groupFigureFiles(const Results& r) {
+    std::vector<std::pair<std::string, std::string>> files;
+    const std::vector<VariableLevels> variables = byVariable(r);
+    for (std::size_t v = 0; v < variables.size(); ++v) {
+        std::string name = "groups_" + fileStem(variables[v].name);
+        // Two names that differ only where a file name cannot hold them.
+        const std::string base = name;
+        for (int n = 2; std::any_of(files.begin(), files.end(),
+                                    [&](const auto& f) { return f.first == name + ".svg"; });
+             ++n)
+            name = base + "-" + std::to_string(n);
+        files.emplace_back(name + ".svg", variableFigure(r, variables[v], v, SvgUse::File));
+    }
+    return files;
+}
 
 std::string groupsSectionHtml(const Results& r) {
     if (r.groups.empty()) return "";

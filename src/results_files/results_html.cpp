@@ -10,6 +10,7 @@
 #include "results_files/category_names.h"
 #include "results_files/groups_html.h"
 #include "results_files/html_text.h"
+#include "results_files/model_svg.h"
 #include "results_files/number_text.h"
 #include "results_files/page_style.h"
 #include "results_files/results_svg.h"
@@ -415,6 +416,30 @@ std::string modelNote(const Results& r) {
     return html + "</p>\n";
 }
 
+// The error model's own figures: conditional results by ability (IRT) and the
+// model's fit. Empty for the multinomial, whose page is as it was.
+std::string modelFigures(const Results& r) {
+    const bool ability = !r.theta.empty();
+    if (!ability && !r.model.fit) return {};
+    std::string html =
+        "<section aria-labelledby=\"model-heading\">\n<h2 id=\"model-heading\">"
+        "Error model</h2>\n";
+    if (ability) {
+        html += "<figure>\n<div class=\"scroll\">\n" + thetaFigureSvg(r) +
+                "</div>\n<figcaption>Consistency and accuracy by ability" +
+                (r.unitWeight.empty() ? std::string(" estimate: a mark per distinct estimate")
+                                      : std::string(" at each quadrature node")) +
+                ". Dashed lines: true cuts on ability.</figcaption>\n</figure>\n";
+    }
+    if (r.model.fit) {
+        html += "<figure>\n<div class=\"scroll\">\n" + modelFitFigureSvg(r) +
+                "</div>\n<figcaption>Observed examinees (bars) and the model's expected "
+                "numbers (line) in each score bin of the fit (fit.csv).</figcaption>\n"
+                "</figure>\n";
+    }
+    return html + "</section>\n";
+}
+
 std::string composeIndicesHtml(const Results& r) {
     return indices(r);
 }
@@ -488,6 +513,7 @@ std::string composeResultsHtml(const Results& r) {
         "observed cuts.</figcaption>\n</figure>\n"
         "<details>\n<summary>The figures' numbers</summary>\n" +
         conditionalTable(r) + "</details>\n</section>\n";
+    html += modelFigures(r);
     html += groupsSectionHtml(r);
     html += "</main>\n<footer>Written by " + escapeHtml(program) + ".</footer>\n</body>\n</html>\n";
     return html;

@@ -7,67 +7,12 @@
 #include "results_files/category_names.h"
 #include "results_files/html_text.h"
 #include "results_files/number_text.h"
-#include "results_files/svg_plot.h"
+#include "results_files/plot_parts.h"
 #include "results_files/tables_of.h"
 
 namespace tl {
 
 namespace {
-
-// Colours that stay apart for readers with colour vision deficiencies; the two
-// series also differ in shape.
-constexpr const char* kConsistencyColour = "#0072b2";
-constexpr const char* kAccuracyColour = "#d55e00";
-constexpr const char* kBarColour = "#56b4e9";
-constexpr const char* kCutColour = "#444";
-
-constexpr double kWidth = 720, kHeight = 440;
-constexpr double kLeft = 72, kRight = 700, kTop = 34, kBottom = 330;
-
-std::string open(const std::string& id, const std::string& title, const std::string& desc,
-                 double height = kHeight) {
-    return "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " + px(kWidth) + " " +
-           px(height) + "\" role=\"img\" aria-labelledby=\"" + id + "-title " + id +
-           "-desc\" class=\"plot\" font-size=\"15\">\n<title id=\"" + id + "-title\">" +
-           escapeHtml(title) + "</title>\n<desc id=\"" + id + "-desc\">" + escapeHtml(desc) +
-           "</desc>\n";
-}
-
-// Gridlines, ticks and axis titles of a plot area.
-std::string frame(const Axis& x, const Axis& y, const std::string& xTitle,
-                  const std::string& yTitle) {
-    std::string svg = "<g aria-hidden=\"true\">\n";
-    for (double tick : y.ticks) {
-        const double at = y.pixel(tick);
-        svg += svgLine(kLeft, at, kRight, at, "stroke=\"#ddd\"");
-        svg +=
-            svgText(kLeft - 8, at + 4, fixedDecimals(tick, y.tickDecimals), " text-anchor=\"end\"");
-    }
-    for (double tick : x.ticks) {
-        const double at = x.pixel(tick);
-        svg += svgLine(at, kBottom, at, kBottom + 5, "stroke=\"#333\"");
-        svg += svgText(at, kBottom + 20, fixedDecimals(tick, x.tickDecimals),
-                       " text-anchor=\"middle\"");
-    }
-    svg += svgLine(kLeft, kBottom, kRight, kBottom, "stroke=\"#333\"");
-    svg += svgLine(kLeft, kTop, kLeft, kBottom, "stroke=\"#333\"");
-    svg += svgText((kLeft + kRight) / 2, kBottom + 44, xTitle, " text-anchor=\"middle\"");
-    svg += svgText(
-        18, (kTop + kBottom) / 2, yTitle,
-        " text-anchor=\"middle\" transform=\"rotate(-90 18 " + px((kTop + kBottom) / 2) + ")\"");
-    return svg + "</g>\n";
-}
-
-std::string cutLines(const Axis& x, const std::vector<double>& cuts) {
-    std::string svg = "<g aria-hidden=\"true\">\n";
-    for (double cut : cuts) {
-        const double at = x.pixel(cut);
-        svg += svgLine(at, kTop, at, kBottom,
-                       std::string("stroke=\"") + kCutColour + "\" stroke-dasharray=\"6 4\"");
-        svg += svgText(at, kTop - 8, "cut " + shortestText(cut), " text-anchor=\"middle\"");
-    }
-    return svg + "</g>\n";
-}
 
 // The observed scores and the cuts, with a little room on each side; whole
 // ticks when every score and cut is whole.
@@ -81,31 +26,12 @@ Axis scoreAxis(const Results& results) {
         low = std::min(low, cut), high = std::max(high, cut);
         whole = whole && cut == std::floor(cut);
     }
-    return niceAxis(low, high, kLeft + 8, kRight - 8, 8, whole);
-}
-
-std::string cutList(const std::vector<double>& cuts) {
-    std::string list;
-    for (std::size_t i = 0; i < cuts.size(); ++i) {
-        list += (i == 0 ? "" : i + 1 == cuts.size() ? " and " : ", ") + shortestText(cuts[i]);
-    }
-    return list;
+    return niceAxis(low, high, kPlotLeft + 8, kPlotRight - 8, 8, whole);
 }
 
 std::string scoreRangeText(const ClassificationTables& t) {
     return std::to_string(t.conditional.size()) + " distinct observed composite scores from " +
            shortestText(t.composite.min) + " to " + shortestText(t.composite.max);
-}
-
-std::string square(double cx, double cy, double half, const char* colour) {
-    return "<rect x=\"" + px(cx - half) + "\" y=\"" + px(cy - half) + "\" width=\"" + px(2 * half) +
-           "\" height=\"" + px(2 * half) + "\" fill=\"" + colour +
-           "\" fill-opacity=\"0.45\" stroke=\"" + colour + "\"";
-}
-
-std::string circle(double cx, double cy, double r, const char* colour) {
-    return "<circle cx=\"" + px(cx) + "\" cy=\"" + px(cy) + "\" r=\"" + px(r) + "\" fill=\"" +
-           colour + "\" fill-opacity=\"0.45\" stroke=\"" + colour + "\"";
 }
 
 // Each category by the observed composite scores it holds, named by its label:
@@ -135,12 +61,12 @@ std::string categoryLegend(const Results& results, double top, int& rows) {
     // About half the font size per character, with room to spare.
     constexpr double kCharacter = 8.5, kGap = 24;
     std::string svg = "<g aria-hidden=\"true\" class=\"category-legend\">\n";
-    double x = kLeft;
+    double x = kPlotLeft;
     rows = 1;
     for (const std::string& entry : categoryRanges(results)) {
         const double width = kCharacter * static_cast<double>(entry.size());
-        if (x > kLeft && x + width > kRight) {
-            x = kLeft;
+        if (x > kPlotLeft && x + width > kPlotRight) {
+            x = kPlotLeft;
             ++rows;
         }
         svg += svgText(x, top + 4 + kLegendRow * (rows - 1), entry);
@@ -159,7 +85,7 @@ std::string categoryDescription(const Results& results) {
 
 }  // namespace
 
-std::string conditionalFigureSvg(const Results& results) {
+std::string conditionalFigureSvg(const Results& results, SvgUse use) {
     const ClassificationTables& t = tablesOf(results);
     std::int32_t most = 1;
     for (const ConditionalRow& row : t.conditional) most = std::max(most, row.examinees);
@@ -172,15 +98,15 @@ std::string conditionalFigureSvg(const Results& results) {
         cutList(results.card.observedCuts) + "." + categoryDescription(results);
     // Labelled categories: their legend in rows below the series' legend.
     int rows = 0;
-    const double ly = kHeight - 36;
+    const double ly = kPlotHeight - 36;
     const std::string categories =
         hasCategoryLabels(results) ? categoryLegend(results, ly + kLegendRow, rows) : "";
     std::string svg =
-        open("conditional", "Conditional consistency and accuracy by observed composite score",
-             desc, kHeight + kLegendRow * rows);
+        svgOpen("conditional", "Conditional consistency and accuracy by observed composite score",
+                desc, kPlotWidth, kPlotHeight + kLegendRow * rows, use);
     const Axis x = scoreAxis(results);
-    const Axis y = niceAxis(0.0, 1.0, kBottom, kTop, 5);
-    svg += frame(x, y, "Observed composite score", "Probability");
+    const Axis y = niceAxis(0.0, 1.0, kPlotBottom, kPlotTop, 5);
+    svg += plotFrame(x, y, "Observed composite score", "Probability");
     svg += cutLines(x, results.card.observedCuts);
 
     // Radius from the square root of the count, so area tracks examinees.
@@ -193,31 +119,25 @@ std::string conditionalFigureSvg(const Results& results) {
         const double r = radius(row.examinees);
         const std::string about = "score " + shortestText(row.score) + ", " +
                                   std::to_string(row.examinees) + " examinees: ";
-        svg += circle(x.pixel(row.score), y.pixel(row.consistency), r, kConsistencyColour) +
+        svg += circleMark(x.pixel(row.score), y.pixel(row.consistency), r, kConsistencyColour) +
                "><title>" + about + "consistency " + shownReal(row.consistency) +
                "</title></circle>\n";
-        svg += square(x.pixel(row.score), y.pixel(row.accuracy), r * 0.886, kAccuracyColour) +
+        svg += squareMark(x.pixel(row.score), y.pixel(row.accuracy), r * 0.886, kAccuracyColour) +
                "><title>" + about + "accuracy " + shownReal(row.accuracy) + "</title></rect>\n";
     }
     svg += "</g>\n";
 
     // Legend below the axis title.
     svg += "<g aria-hidden=\"true\">\n";
-    svg += circle(kLeft + 8, ly, 6, kConsistencyColour) + "/>\n";
-    svg += svgText(kLeft + 20, ly + 4, "Consistency");
-    svg += square(kLeft + 142, ly, 6 * 0.886, kAccuracyColour) + "/>\n";
-    svg += svgText(kLeft + 154, ly + 4, "Accuracy");
-    svg += svgLine(kLeft + 256, ly - 8, kLeft + 256, ly + 8,
-                   std::string("stroke=\"") + kCutColour + "\" stroke-dasharray=\"6 4\"");
-    svg += svgText(kLeft + 266, ly + 4, "Observed cut");
-    svg += circle(kLeft + 400, ly, radius(1), "#777") + "/>\n";
-    svg += circle(kLeft + 420, ly, largest, "#777") + "/>\n";
-    svg += svgText(kLeft + 436, ly + 4, "1 to " + std::to_string(most) + " examinees");
+    svg += seriesLegend(ly, "Observed cut");
+    svg += circleMark(kPlotLeft + 400, ly, radius(1), "#777") + "/>\n";
+    svg += circleMark(kPlotLeft + 420, ly, largest, "#777") + "/>\n";
+    svg += svgText(kPlotLeft + 436, ly + 4, "1 to " + std::to_string(most) + " examinees");
     svg += "</g>\n";
     return svg + categories + "</svg>\n";
 }
 
-std::string csemFigureSvg(const Results& results) {
+std::string csemFigureSvg(const Results& results, SvgUse use) {
     const ClassificationTables& t = tablesOf(results);
     std::int32_t most = 1;
     double highest = 0.0;
@@ -234,10 +154,11 @@ std::string csemFigureSvg(const Results& results) {
         "score, from 1 to " +
         std::to_string(most) + ". Dashed vertical lines mark the observed cuts at " +
         cutList(results.card.observedCuts) + ".";
-    std::string svg = open("csem", "CSEM by observed composite score", desc);
+    std::string svg =
+        svgOpen("csem", "CSEM by observed composite score", desc, kPlotWidth, kPlotHeight, use);
     const Axis x = scoreAxis(results);
-    const Axis y = niceAxis(0.0, highest > 0.0 ? highest : 1.0, kBottom, kTop, 5);
-    svg += frame(x, y, "Observed composite score", "CSEM");
+    const Axis y = niceAxis(0.0, highest > 0.0 ? highest : 1.0, kPlotBottom, kPlotTop, 5);
+    svg += plotFrame(x, y, "Observed composite score", "CSEM");
     svg += cutLines(x, results.card.observedCuts);
     const double largest = 9.0, smallest = 1.5;
     svg += "<g>\n";
@@ -245,14 +166,14 @@ std::string csemFigureSvg(const Results& results) {
         if (!std::isfinite(row.csem)) continue;
         const double r =
             std::max(smallest, largest * std::sqrt(static_cast<double>(row.examinees) / most));
-        svg += circle(x.pixel(row.score), y.pixel(row.csem), r, kConsistencyColour) +
+        svg += circleMark(x.pixel(row.score), y.pixel(row.csem), r, kConsistencyColour) +
                "><title>score " + shortestText(row.score) + ", " + std::to_string(row.examinees) +
                " examinees: CSEM " + shownReal(row.csem) + "</title></circle>\n";
     }
     return svg + "</g>\n</svg>\n";
 }
 
-std::string histogramSvg(const Results& results) {
+std::string histogramSvg(const Results& results, SvgUse use) {
     const ClassificationTables& t = tablesOf(results);
     std::int32_t most = 1;
     for (const ConditionalRow& row : t.conditional) most = std::max(most, row.examinees);
@@ -264,12 +185,12 @@ std::string histogramSvg(const Results& results) {
     // Labelled categories: their legend below the axis title.
     int rows = 0;
     const std::string categories =
-        hasCategoryLabels(results) ? categoryLegend(results, kHeight - 36, rows) : "";
-    std::string svg = open("histogram", "Examinees by observed composite score", desc,
-                           kHeight + kLegendRow * std::max(0, rows - 1));
+        hasCategoryLabels(results) ? categoryLegend(results, kPlotHeight - 36, rows) : "";
+    std::string svg = svgOpen("histogram", "Examinees by observed composite score", desc,
+                              kPlotWidth, kPlotHeight + kLegendRow * std::max(0, rows - 1), use);
     const Axis x = scoreAxis(results);
-    const Axis y = niceAxis(0.0, most, kBottom, kTop, 5, true);
-    svg += frame(x, y, "Observed composite score", "Examinees");
+    const Axis y = niceAxis(0.0, most, kPlotBottom, kPlotTop, 5, true);
+    svg += plotFrame(x, y, "Observed composite score", "Examinees");
 
     // Bars as wide as the closest two scores allow, at most one score point.
     double gap = 1.0;
@@ -281,7 +202,7 @@ std::string histogramSvg(const Results& results) {
     for (const ConditionalRow& row : t.conditional) {
         const double top = y.pixel(row.examinees);
         svg += "<rect x=\"" + px(x.pixel(row.score) - width / 2) + "\" y=\"" + px(top) +
-               "\" width=\"" + px(width) + "\" height=\"" + px(kBottom - top) + "\" fill=\"" +
+               "\" width=\"" + px(width) + "\" height=\"" + px(kPlotBottom - top) + "\" fill=\"" +
                kBarColour + "\"><title>score " + shortestText(row.score) + ": " +
                std::to_string(row.examinees) + " examinees</title></rect>\n";
     }
@@ -290,7 +211,7 @@ std::string histogramSvg(const Results& results) {
     return svg + categories + "</svg>\n";
 }
 
-std::string scaleCsemFigureSvg(const Results& results) {
+std::string scaleCsemFigureSvg(const Results& results, SvgUse use) {
     const ScaleResults& scale = *results.scale;
     std::int32_t most = 1;
     double highest = 0.0;
@@ -322,10 +243,11 @@ std::string scaleCsemFigureSvg(const Results& results) {
         "scale score, from 1 to " +
         std::to_string(most) + ". Dashed vertical lines mark the observed cuts on the scale at " +
         cutList(cuts) + ".";
-    std::string svg = open("scale-csem", "CSEM by observed scale score", desc);
-    const Axis x = niceAxis(low, high, kLeft + 8, kRight - 8, 8, whole);
-    const Axis y = niceAxis(0.0, highest > 0.0 ? highest : 1.0, kBottom, kTop, 5);
-    svg += frame(x, y, "Observed scale score", "CSEM");
+    std::string svg =
+        svgOpen("scale-csem", "CSEM by observed scale score", desc, kPlotWidth, kPlotHeight, use);
+    const Axis x = niceAxis(low, high, kPlotLeft + 8, kPlotRight - 8, 8, whole);
+    const Axis y = niceAxis(0.0, highest > 0.0 ? highest : 1.0, kPlotBottom, kPlotTop, 5);
+    svg += plotFrame(x, y, "Observed scale score", "CSEM");
     svg += cutLines(x, cuts);
     const double largest = 9.0, smallest = 1.5;
     svg += "<g>\n";
@@ -333,7 +255,7 @@ std::string scaleCsemFigureSvg(const Results& results) {
         if (!std::isfinite(row.csem)) continue;
         const double r =
             std::max(smallest, largest * std::sqrt(static_cast<double>(row.examinees) / most));
-        svg += circle(x.pixel(row.score), y.pixel(row.csem), r, kConsistencyColour) +
+        svg += circleMark(x.pixel(row.score), y.pixel(row.csem), r, kConsistencyColour) +
                "><title>scale score " + shortestText(row.score) + ", " +
                std::to_string(row.examinees) + " examinees: CSEM " + shownReal(row.csem) +
                "</title></circle>\n";

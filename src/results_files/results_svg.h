@@ -3,6 +3,7 @@
 #include <string>
 
 #include "results/results.h"
+#include "results_files/svg_plot.h"
 
 namespace tl {
 
@@ -12,17 +13,17 @@ namespace tl {
 
 // Mean consistency and accuracy at each observed composite score, the point
 // area growing with the examinees at that score; the observed cuts as lines.
-std::string conditionalFigureSvg(const Results& results);
+std::string conditionalFigureSvg(const Results& results, SvgUse use = SvgUse::Page);
 
 // The CSEM at each observed composite score, the point area growing with the
 // examinees at that score; the observed cuts as lines.
-std::string csemFigureSvg(const Results& results);
+std::string csemFigureSvg(const Results& results, SvgUse use = SvgUse::Page);
 
 // The CSEM at each observed scale score, drawn as csemFigureSvg, with the
 // observed cuts on the scale. Needs a run with scale scores.
-std::string scaleCsemFigureSvg(const Results& results);
+std::string scaleCsemFigureSvg(const Results& results, SvgUse use = SvgUse::Page);
 
 // Examinees at each observed composite score, with the observed cuts.
-std::string histogramSvg(const Results& results);
+std::string histogramSvg(const Results& results, SvgUse use = SvgUse::Page);
 
 }  // namespace tl

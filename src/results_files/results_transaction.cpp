@@ -8,7 +8,9 @@
 #include "core/errors.h"
 #include "platform/atomic_file.h"
 #include "platform/file_names.h"
+#include "platform/png_converter.h"
 #include "platform/temporary_names.h"
+#include "results_files/figure_files.h"
 #include "results_files/results_directory.h"
 
 namespace tl {
@@ -73,32 +75,41 @@ bool isResultsFileOrItsTemporary(const std::string& name) {
     return false;
 }
 
-// Refuses a folder at `dir` that is not a results folder: its other files
-// would go with it.
-void checkReplaceable(const std::string& dir) {
+// A figure, or a temporary one of it that a killed run left there.
+bool isFigureFileOrItsTemporary(const std::string& name) {
+    if (isFigureFileName(name)) return true;
+    const std::size_t mark = name.find(".tesserlink-");
+    return name.starts_with(".") && mark != std::string::npos &&
+           isFigureFileName(name.substr(1, mark - 1)) &&
+           isTemporaryOf(name, name.substr(1, mark - 1));
+}
+
+// Refuses a folder at `dir` that is not a folder of `kind` (a results folder,
+// a figures folder): its other files would go with it. `ours` tells the names
+// such a folder holds, each `fileKind`.
+void checkReplaceable(const std::string& dir, const std::string& kind,
+                      bool (*ours)(const std::string&), const std::string& fileKind) {
     const fs::path path = filePathOf(dir);
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
     if (!fs::exists(status)) return;
     if (!fs::is_directory(status)) {
-        throw InputError("the results directory " + dir + " is not a directory");
+        throw InputError("the " + kind + " " + dir + " is not a directory");
     }
     for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error)) {
         const std::string name = fileNameText(it->path().filename());
-        const bool ours = it->is_regular_file(error) && isResultsFileOrItsTemporary(name);
-        if (!ours) {
-            throw InputError("the results directory " + dir + " holds " + name +
-                             ", which is not a results file; a run replaces the folder whole: "
-                             "move it, or name another folder");
+        if (!(it->is_regular_file(error) && ours(name))) {
+            throw InputError("the " + kind + " " + dir + " holds " + name + ", which is not " +
+                             fileKind +
+                             "; a run replaces the folder whole: move it, or name another folder");
         }
     }
-    if (error)
-        throw InputError("cannot read the results directory " + dir + ": " + error.message());
+    if (error) throw InputError("cannot read the " + kind + " " + dir + ": " + error.message());
 }
 
 // Creates the missing folders above `dir`; returns those it created, the
 // deepest last, so that a failure can take them back.
-std::vector<fs::path> makeParents(const std::string& dir) {
+std::vector<fs::path> makeParents(const std::string& dir, const std::string& kind) {
     std::vector<fs::path> missing;
     for (fs::path p = filePathOf(dir).parent_path(); !p.empty() && !present(p);
          p = p.parent_path()) {
@@ -111,7 +122,7 @@ std::vector<fs::path> makeParents(const std::string& dir) {
         std::error_code error;
         if (!fs::create_directory(p, error) && error) {
             for (auto it = made.rbegin(); it != made.rend(); ++it) fs::remove(*it, error);
-            throw InputError("cannot create the results directory " + dir + ": " + fileNameText(p) +
+            throw InputError("cannot create the " + kind + " " + dir + ": " + fileNameText(p) +
                              ": " + error.message());
         }
         made.push_back(p);
@@ -119,24 +130,50 @@ std::vector<fs::path> makeParents(const std::string& dir) {
     return made;
 }
 
+// An error about a file of the staging folder `staged`, named where it was
+// to go, not in the folder that is removed.
+InputError placedError(const InputError& error, const std::string& staged,
+                       const std::string& target) {
+    std::string message = error.what();
+    if (const std::size_t at = message.find(staged); at != std::string::npos)
+        message.replace(at, staged.size(), target);
+    return InputError(message);
+}
+
+// The PNG copy of each SVG figure in `folder`, where a converter is installed.
+void addPngCopies(const std::string& folder, const std::vector<std::string>& svgNames) {
+    const std::optional<std::string> converter = findPngConverter();
+    if (!converter) return;
+    for (const std::string& name : svgNames) {
+        const std::string svg = fileNameText(filePathOf(folder) / name);
+        convertSvgToPng(*converter, svg, svg.substr(0, svg.size() - 4) + ".png");
+    }
+}
+
 }  // namespace
 
 OutputTransaction::OutputTransaction(std::optional<std::string> report,
-                                     std::optional<std::string> resultsDir, Notes note)
+                                     std::optional<std::string> resultsDir, Notes note,
+                                     std::optional<std::string> figuresDir)
     : note_(std::move(note)) {
     if (report) report_ = Output{*report, "report file", nullptr};
-    if (resultsDir) {
-        std::string dir = *resultsDir;
-        // A link to a folder stays a link: the folder it leads to is replaced.
-        std::error_code error;
-        if (fs::is_symlink(filePathOf(dir), error)) {
-            const fs::path resolved = fs::canonical(filePathOf(dir), error);
-            if (!error) dir = fileNameText(resolved);
-        }
-        while (dir.size() > 1 && (dir.back() == '/' || dir.back() == '\\')) dir.pop_back();
-        folder_ = Output{dir, "results directory", nullptr};
-        if (present(parentOf(dir))) take(*folder_);
+    if (resultsDir) folder_ = folderOutput(*resultsDir, "results directory");
+    if (figuresDir) figures_ = folderOutput(*figuresDir, "figures directory");
+}
+
+OutputTransaction::Output OutputTransaction::folderOutput(const std::string& path,
+                                                          const std::string& kind) {
+    std::string dir = path;
+    // A link to a folder stays a link: the folder it leads to is replaced.
+    std::error_code error;
+    if (fs::is_symlink(filePathOf(dir), error)) {
+        const fs::path resolved = fs::canonical(filePathOf(dir), error);
+        if (!error) dir = fileNameText(resolved);
     }
+    while (dir.size() > 1 && (dir.back() == '/' || dir.back() == '\\')) dir.pop_back();
+    Output output{dir, kind, nullptr};
+    if (present(parentOf(dir))) take(output);
+    return output;
 }
 
 OutputTransaction::~OutputTransaction() = default;
@@ -153,42 +190,50 @@ void OutputTransaction::take(Output& output) {
 
 void OutputTransaction::commit(const Results& results, std::string_view reportText) {
     // Everything is composed first: a run that cannot be written leaves the
-    // folder as it was.
+    // folders as they were.
     std::vector<std::pair<std::string, std::string>> files;
     if (folder_) files = composeResultsFiles(results);
+    std::vector<std::pair<std::string, std::string>> figures;
+    if (figures_) figures = composeFigureFiles(results);
 
+    // A folder put in place, and the old one it replaced, moved aside.
+    struct Placed {
+        const Output* output;
+        std::optional<std::string> old;
+    };
+    std::vector<Placed> placed;
     std::optional<StagedFile> report;
     std::optional<std::string> staged;
     std::vector<fs::path> parents;
-    std::optional<std::string> old;
-    bool replaced = false;
+    const auto place =
+        [&](Output& output, std::vector<std::pair<std::string, std::string>>& content,
+            bool (*ours)(const std::string&), const std::string& fileKind, bool pngCopies) {
+            checkReplaceable(output.path, output.kind, ours, "a " + fileKind);
+            const std::vector<fs::path> made = makeParents(output.path, output.kind);
+            parents.insert(parents.end(), made.begin(), made.end());
+            take(output);
+            staged = makeStagingFolder(output.path, output.kind);
+            std::vector<std::string> names;
+            try {
+                for (auto& [name, text] : content) {
+                    writeFileAtomically(fileNameText(filePathOf(*staged) / name), text, fileKind);
+                    text = std::string();  // a million examinees' rows need not stay
+                    names.push_back(name);
+                }
+                if (pngCopies) addPngCopies(*staged, names);
+            } catch (const InputError& error) {
+                throw placedError(error, *staged, output.path);
+            }
+            placed.push_back({&output, replaceFolder(*staged, output.path, output.kind)});
+            staged.reset();
+        };
     try {
         if (report_) {
             take(*report_);
             report = stageFile(report_->path, reportText, report_->kind);
         }
-        if (folder_) {
-            checkReplaceable(folder_->path);
-            parents = makeParents(folder_->path);
-            take(*folder_);
-            staged = makeStagingFolder(folder_->path, folder_->kind);
-            for (auto& [name, content] : files) {
-                try {
-                    writeFileAtomically(fileNameText(filePathOf(*staged) / name), content,
-                                        "results file");
-                } catch (const InputError& error) {
-                    // Named where it was to go, not in the folder that is removed.
-                    std::string message = error.what();
-                    if (const std::size_t at = message.find(*staged); at != std::string::npos)
-                        message.replace(at, staged->size(), folder_->path);
-                    throw InputError(message);
-                }
-                content = std::string();  // a million examinees' rows need not stay
-            }
-            old = replaceFolder(*staged, folder_->path, folder_->kind);
-            replaced = true;
-            staged.reset();
-        }
+        if (folder_) place(*folder_, files, isResultsFileOrItsTemporary, "results file", false);
+        if (figures_) place(*figures_, figures, isFigureFileOrItsTemporary, "figure", true);
         if (report) {
             const StagedFile file = *report;
             report.reset();
@@ -198,26 +243,27 @@ void OutputTransaction::commit(const Results& results, std::string_view reportTe
         std::error_code error;
         if (report) discardStagedFile(*report);
         if (staged) fs::remove_all(filePathOf(*staged), error);
-        if (replaced) {
-            // The report could not follow the folder: the old folder goes back.
-            if (old) {
-                try {
-                    const auto swapped = replaceFolder(*old, folder_->path, folder_->kind);
-                    if (swapped) fs::remove_all(filePathOf(*swapped), error);
-                } catch (const InputError&) {
-                    // Nothing more to try: the new folder stays, and the error is the
-                    // report's.
-                }
-            } else {
-                fs::remove_all(filePathOf(folder_->path), error);
+        // What could not follow a folder put in place: the old folder goes back.
+        for (auto it = placed.rbegin(); it != placed.rend(); ++it) {
+            const Output& output = *it->output;
+            if (!it->old) {
+                fs::remove_all(filePathOf(output.path), error);
+                continue;
+            }
+            try {
+                const auto swapped = replaceFolder(*it->old, output.path, output.kind);
+                if (swapped) fs::remove_all(filePathOf(*swapped), error);
+            } catch (const InputError&) {
+                // Nothing more to try: the new folder stays, and the error is the
+                // one that stopped the run.
             }
         }
         for (auto it = parents.rbegin(); it != parents.rend(); ++it) fs::remove(*it, error);
         throw;
     }
-    if (old) {
+    for (const Placed& folder : placed) {
         std::error_code error;
-        fs::remove_all(filePathOf(*old), error);
+        if (folder.old) fs::remove_all(filePathOf(*folder.old), error);
     }
 }
 

@@ -29,21 +29,23 @@ namespace tl {
 //
 // A results folder that holds anything but results files (a folder, or a file
 // of another name) is refused rather than replaced: its files would be lost.
+// So is a figures folder that holds anything but figures (.svg, .png).
 class OutputTransaction {
   public:
     using Notes = std::function<void(const std::string&)>;
 
-    // Locks the results folder where its parent exists. Throws InputError with
-    // one line when another run holds it.
+    // Locks the results folder and the figures folder where their parents
+    // exist. Throws InputError with one line when another run holds one.
     OutputTransaction(std::optional<std::string> report, std::optional<std::string> resultsDir,
-                      Notes note);
+                      Notes note, std::optional<std::string> figuresDir = std::nullopt);
     ~OutputTransaction();
     OutputTransaction(const OutputTransaction&) = delete;
     OutputTransaction& operator=(const OutputTransaction&) = delete;
 
-    // Writes the results folder of `results` (analysed with its tables) and
-    // the report `reportText`, each only where it was named. Throws InputError
-    // with one line; neither has then changed.
+    // Writes the results folder of `results` (analysed with its tables), its
+    // figures folder (each figure of the results page as SVG, and as PNG where
+    // rsvg-convert is installed) and the report `reportText`, each only where
+    // it was named. Throws InputError with one line; none has then changed.
     void commit(const Results& results, std::string_view reportText);
 
     // Whether a report is to be written (its text is composed only then).
@@ -56,9 +58,11 @@ class OutputTransaction {
         std::unique_ptr<OutputLock> lock;
     };
     void take(Output& output);
+    Output folderOutput(const std::string& path, const std::string& kind);
 
     std::optional<Output> report_;
     std::optional<Output> folder_;
+    std::optional<Output> figures_;
     Notes note_;
 };
 

@@ -40,6 +40,20 @@ std::string px(double value) {
     return fixedDecimals(value, 1);
 }
 
+std::string svgOpen(const std::string& id, const std::string& title, const std::string& desc,
+                    double width, double height, SvgUse use) {
+    const bool file = use == SvgUse::File;
+    const std::string size = file ? " width=\"" + fixedDecimals(width, 0) + "\" height=\"" +
+                                        fixedDecimals(height, 0) + "\""
+                                  : std::string();
+    return std::string(file ? "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" : "") +
+           "<svg xmlns=\"http://www.w3.org/2000/svg\"" + size + " viewBox=\"0 0 " + px(width) +
+           " " + px(height) + "\" role=\"img\" aria-labelledby=\"" + id + "-title " + id +
+           "-desc\" class=\"plot\"" + (file ? " font-family=\"sans-serif\"" : "") +
+           " font-size=\"15\">\n<title id=\"" + id + "-title\">" + escapeHtml(title) +
+           "</title>\n<desc id=\"" + id + "-desc\">" + escapeHtml(desc) + "</desc>\n";
+}
+
 std::string svgText(double x, double y, const std::string& content, const std::string& extra) {
     return "<text x=\"" + px(x) + "\" y=\"" + px(y) + "\"" + extra + ">" + escapeHtml(content) +
            "</text>\n";

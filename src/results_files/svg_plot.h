@@ -27,6 +27,17 @@ Axis niceAxis(double low, double high, double pixelLow, double pixelHigh, int co
 // A pixel coordinate as SVG text: one decimal is plenty on screen and in print.
 std::string px(double value);
 
+// Where a figure goes: into the results page, or into a file of its own,
+// which opens with the XML declaration and states its size in pixels and its
+// font, having no page to take them from.
+enum class SvgUse { Page, File };
+
+// The opening of a figure `width` by `height` pixels up to its description:
+// its title and description are its text alternative, named by aria-labelledby
+// through ids that begin with `id`.
+std::string svgOpen(const std::string& id, const std::string& title, const std::string& desc,
+                    double width, double height, SvgUse use);
+
 // An SVG text element at (x, y), its content escaped; `extra` holds further
 // attributes, each after a blank (" text-anchor=\"end\"").
 std::string svgText(double x, double y, const std::string& content, const std::string& extra = "");

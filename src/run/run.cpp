@@ -94,12 +94,12 @@ class Run {
         AnalysisHooks hooks = hooksWith([&](const RunPlan&) {
             if (report) {
                 refuseUnsafeOutput(located, cardFile);
-                refuseCollidingPaths(
-                    cardRunPaths(located, cardFile, request_.scaleFile, settled.resultsDir));
+                refuseCollidingPaths(cardRunPaths(located, cardFile, request_.scaleFile,
+                                                  settled.resultsDir, settled.figuresDir));
             }
             if (request_.write) {
                 outputs.emplace(report ? std::optional(located.outputFile) : std::nullopt,
-                                settled.resultsDir, outputNote());
+                                settled.resultsDir, outputNote(), settled.figuresDir);
             }
             found(missingDataFileFindings(located));
         });
@@ -130,7 +130,7 @@ class Run {
         overrideCuts(request_, file.card, file.labels);
         if (request_.withoutReport) file.reportPath.reset();
         SettledOptions settled = settleOptions(request_, &file);
-        if (request_.write && !file.reportPath && !settled.resultsDir) {
+        if (request_.write && !file.reportPath && !settled.resultsDir && !settled.figuresDir) {
             throw file.error("",
                              "nothing to write: give [output] report or results, or --results DIR",
                              FindingCode::OptionInvalid);
@@ -140,9 +140,10 @@ class Run {
             prepareAnalysis(std::move(file), sink, &settled.analysis.model);
         std::optional<OutputTransaction> outputs;
         if (request_.write) {
-            refuseCollidingPaths(
-                analysisRunPaths(prepared.file, request_.scaleFile, settled.resultsDir));
-            outputs.emplace(prepared.file.reportPath, settled.resultsDir, outputNote());
+            refuseCollidingPaths(analysisRunPaths(prepared.file, request_.scaleFile,
+                                                  settled.resultsDir, settled.figuresDir));
+            outputs.emplace(prepared.file.reportPath, settled.resultsDir, outputNote(),
+                            settled.figuresDir);
         }
         AnalysisOptions analysis = settled.analysis;
         analysis.scale = settleScale(request_, &prepared.file);
@@ -198,8 +199,8 @@ class Run {
         MemoryDataSource data(reverseKeyed(input));
         data.setGroups(input.groups);
         std::optional<OutputTransaction> outputs;
-        if (request_.write && settled.resultsDir)
-            outputs.emplace(std::nullopt, settled.resultsDir, outputNote());
+        if (request_.write && (settled.resultsDir || settled.figuresDir))
+            outputs.emplace(std::nullopt, settled.resultsDir, outputNote(), settled.figuresDir);
         Results results = analyze(card, data, analysis, hooksWith({}));
         results.labels = labels;
         results.records = input.records;
@@ -221,6 +222,7 @@ class Run {
     void wrote(const SettledOptions& settled, const std::optional<std::string>& report) {
         if (!request_.write) return;
         outcome_.resultsWritten = settled.resultsDir;
+        outcome_.figuresWritten = settled.figuresDir;
         outcome_.reportWritten = report;
     }
 

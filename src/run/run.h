@@ -30,9 +30,11 @@ struct RunOutcome {
     int exitStatus = kExitSuccess;
     std::optional<Results> results;  // on success
     std::vector<Finding> findings;
-    // What the run wrote, as named: its report and its results folder.
+    // What the run wrote, as named: its report, its results folder and its
+    // figures folder.
     std::optional<std::string> reportWritten;
     std::optional<std::string> resultsWritten;
+    std::optional<std::string> figuresWritten;
 
     // The error that ended the run, or null.
     const Finding* error() const {

@@ -89,8 +89,13 @@ SettledOptions settleOptions(const RunRequest& request, const AnalysisFile* file
     settled.strictByFile = !request.strict && settled.strict;
     settled.resultsDir = request.resultsDir;
     if (!settled.resultsDir && file) settled.resultsDir = file->resultsDir;
-    // The results files need the tables; so do callers that show them.
-    a.tables = request.tables || (request.write && settled.resultsDir.has_value());
+    settled.figuresDir = request.figuresDir;
+    if (!settled.figuresDir && file) settled.figuresDir = file->figuresDir;
+    // The results files and the figures need the tables; so do callers that
+    // show them.
+    a.tables =
+        request.tables ||
+        (request.write && (settled.resultsDir.has_value() || settled.figuresDir.has_value()));
     return settled;
 }
 

@@ -18,6 +18,7 @@ struct SettledOptions {
     bool strict = false;
     bool strictByFile = false;  // the file asked for it, the request did not
     std::optional<std::string> resultsDir;
+    std::optional<std::string> figuresDir;
 };
 
 // `file` is the analysis file's settings, or null for a card or scores held

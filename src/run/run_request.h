@@ -60,6 +60,8 @@ struct RunRequest {
     std::optional<std::string> scaleFile;  // the conversion table's CSV file
     std::optional<bool> cutsOnScale;       // the cuts are scale scores
     std::optional<std::string> resultsDir;
+    // The folder of the results page's figures as files of their own.
+    std::optional<std::string> figuresDir;
     // The error model and its method; the item-parameter table of an IRT run;
     // a caller's settings in place of an analysis file's [irt] or [model].
     std::optional<ModelKind> model;

@@ -27,6 +27,14 @@ std::string readFile(const std::filesystem::path& path) {
     return text.str();
 }
 
+std::map<std::string, std::string> folderContents(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> files;
+    if (!std::filesystem::exists(folder)) return files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        files[entry.path().filename().string()] = readFile(entry.path());
+    return files;
+}
+
 void writeFile(const std::filesystem::path& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,10 @@ inline ProgramResult runWithArguments(const std::filesystem::path& directory,
 std::filesystem::path makeScratchDirectory(const std::string& hint);
 
 std::string readFile(const std::filesystem::path& path);
+
+// Each file directly in `folder` by name, with its content; none when the
+// folder is missing.
+std::map<std::string, std::string> folderContents(const std::filesystem::path& folder);
 
 // The names of the folders directly inside `directory`, sorted.
 std::vector<std::string> subfolderNames(const std::filesystem::path& directory);
