@@ -191,6 +191,23 @@ TEST_F(SpisaRuns, GivenAbilitiesGiveTheEstimatedRunsIndices) {
     }
 }
 
+// A thousand distinct abilities are drawn as bins on the results page, not a
+// mark each: a million examinees would otherwise make a page of hundreds of
+// megabytes.
+TEST_F(SpisaRuns, ManyDistinctAbilitiesAreBinnedOnThePage) {
+    writeTable("spread.csv", {"th"}, [](std::size_t row) {
+        return std::vector<std::string>{
+            std::to_string(-3.0 + 6.0 * static_cast<double>(row) / 1075)};
+    });
+    const auto result = run("spread", "spread.csv",
+                            "[model]\nkind = \"irt\"\n\n[irt]\nitems = \"parameters.csv\"\n"
+                            "theta = \"th\"\n");
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    const std::string page = file("spread", "report.html");
+    EXPECT_NE(page.find("ability bins of width 0.05"), std::string::npos);
+    EXPECT_LT(page.size(), 400000u);
+}
+
 // A population table holding the normal population's nodes gives the normal
 // population's results, up to the rounding of normalising the weights twice.
 TEST_F(SpisaRuns, PopulationTableOfNormalNodesGivesTheNormalPopulation) {

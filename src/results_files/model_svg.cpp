@@ -63,6 +63,35 @@ std::vector<AbilityPoint> abilityPoints(const Results& r) {
     return distinct;
 }
 
+// Beyond this many distinct estimates a mark each would make a page of
+// hundreds of megabytes for a million examinees; the marks become bins.
+constexpr std::size_t kMostAbilityMarks = 1000;
+constexpr double kAbilityBin = 0.05;
+
+// The examinees' marks binned on ability: each bin of width kAbilityBin
+// (centred on its multiple of it) one mark at its centre, with the means of its
+// examinees' values, added in ability order.
+std::vector<AbilityPoint> binnedPoints(const std::vector<AbilityPoint>& distinct) {
+    std::vector<AbilityPoint> bins;
+    double bin = std::nan("");
+    for (const AbilityPoint& p : distinct) {
+        const double at = std::round(p.theta / kAbilityBin);
+        if (bins.empty() || at != bin) {
+            bin = at;
+            bins.push_back({at * kAbilityBin, 0.0, 0.0, 0.0, 0});
+        }
+        AbilityPoint& b = bins.back();
+        b.consistency = b.consistency + p.consistency * p.units;
+        b.accuracy = b.accuracy + p.accuracy * p.units;
+        b.units += p.units;
+    }
+    for (AbilityPoint& b : bins) {
+        b.consistency = b.consistency / b.units;
+        b.accuracy = b.accuracy / b.units;
+    }
+    return bins;
+}
+
 std::string polyline(const std::vector<AbilityPoint>& points, const Axis& x, const Axis& y,
                      double AbilityPoint::*value, const char* colour, const std::string& dash) {
     std::string svg = "<polyline fill=\"none\" stroke=\"" + std::string(colour) +
@@ -78,7 +107,9 @@ std::string polyline(const std::vector<AbilityPoint>& points, const Axis& x, con
 
 std::string thetaFigureSvg(const Results& r, SvgUse use) {
     const bool nodes = !r.unitWeight.empty();
-    const std::vector<AbilityPoint> points = abilityPoints(r);
+    std::vector<AbilityPoint> points = abilityPoints(r);
+    const bool binned = !nodes && points.size() > kMostAbilityMarks;
+    if (binned) points = binnedPoints(points);
     std::vector<double> cuts;
     for (const double cut : r.thetaTrueCuts)
         if (std::isfinite(cut)) cuts.push_back(cut);
@@ -93,10 +124,14 @@ std::string thetaFigureSvg(const Results& r, SvgUse use) {
                     " quadrature nodes of the population's ability distribution, the "
                     "consistency (blue solid line, circles) and the accuracy (orange dashed "
                     "line, squares) of an examinee at that ability"
-              : "each of the " + std::to_string(points.size()) +
-                    " distinct ability estimates of the examinees, the consistency (blue "
-                    "circles) and the accuracy (orange squares) of the examinees with that "
-                    "estimate";
+        : binned ? "each of the " + std::to_string(points.size()) +
+                       " ability bins of width 0.05 that hold examinees' estimates, the mean "
+                       "consistency (blue circles) and the mean accuracy (orange squares) of "
+                       "the examinees in it"
+                 : "each of the " + std::to_string(points.size()) +
+                       " distinct ability estimates of the examinees, the consistency (blue "
+                       "circles) and the accuracy (orange squares) of the examinees with that "
+                       "estimate";
     const std::string desc =
         "For " + units + ", on a scale from 0 to 1, against ability (theta) from " +
         abilityText(points.empty() ? 0.0 : points.front().theta) + " to " +
