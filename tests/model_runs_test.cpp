@@ -191,13 +191,13 @@ TEST_F(SpisaRuns, GivenAbilitiesGiveTheEstimatedRunsIndices) {
     }
 }
 
-// A thousand distinct abilities are drawn as bins on the results page, not a
+// Over a thousand distinct abilities are drawn as bins on the results page, not a
 // mark each: a million examinees would otherwise make a page of hundreds of
 // megabytes.
 TEST_F(SpisaRuns, ManyDistinctAbilitiesAreBinnedOnThePage) {
     writeTable("spread.csv", {"th"}, [](std::size_t row) {
         return std::vector<std::string>{
-            std::to_string(-3.0 + 6.0 * static_cast<double>(row) / 1075)};
+            std::to_string(-6.0 + 12.0 * static_cast<double>(row) / 1075)};
     });
     const auto result = run("spread", "spread.csv",
                             "[model]\nkind = \"irt\"\n\n[irt]\nitems = \"parameters.csv\"\n"

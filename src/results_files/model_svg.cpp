@@ -38,20 +38,34 @@ struct AbilityPoint {
     std::int32_t units = 0;
 };
 
+// A value at the precision the figure shows it, so that estimates a last
+// place apart (one raw score's patterns summed in another order, or another
+// platform's exp and log) share one mark.
+double shownAt(double value, double scale) {
+    return std::round(value * scale) / scale;
+}
+
 std::vector<AbilityPoint> abilityPoints(const Results& r) {
     const Classification& c = r.classification;
+    const bool nodes = !r.unitWeight.empty();
     std::vector<AbilityPoint> points;
     for (std::size_t i = 0; i < r.theta.size(); ++i) {
         if (!std::isfinite(r.theta[i])) continue;
-        points.push_back({r.theta[i], c.conditionalConsistency[i], c.conditionalAccuracy[i],
-                          i < r.unitWeight.size() ? r.unitWeight[i] : 0.0, 1});
+        if (nodes) {
+            points.push_back({r.theta[i], c.conditionalConsistency[i], c.conditionalAccuracy[i],
+                              r.unitWeight[i], 1});
+            continue;
+        }
+        const double shown = std::pow(10.0, kShownDecimals);
+        points.push_back({shownAt(r.theta[i], 100.0), shownAt(c.conditionalConsistency[i], shown),
+                          shownAt(c.conditionalAccuracy[i], shown), 0.0, 1});
     }
     const auto key = [](const AbilityPoint& p) {
         return std::tie(p.theta, p.consistency, p.accuracy);
     };
     std::sort(points.begin(), points.end(),
               [&](const AbilityPoint& a, const AbilityPoint& b) { return key(a) < key(b); });
-    // Examinees of one response pattern share one mark.
+    // Examinees whose values the figure shows alike share one mark.
     std::vector<AbilityPoint> distinct;
     for (const AbilityPoint& p : points) {
         if (!distinct.empty() && key(distinct.back()) == key(p)) {
@@ -129,9 +143,9 @@ std::string thetaFigureSvg(const Results& r, SvgUse use) {
                        "consistency (blue circles) and the mean accuracy (orange squares) of "
                        "the examinees in it"
                  : "each of the " + std::to_string(points.size()) +
-                       " distinct ability estimates of the examinees, the consistency (blue "
-                       "circles) and the accuracy (orange squares) of the examinees with that "
-                       "estimate";
+                       " distinct ability estimates of the examinees (to two decimals), the "
+                       "consistency (blue circles) and the accuracy (orange squares) of the "
+                       "examinees with that estimate";
     const std::string desc =
         "For " + units + ", on a scale from 0 to 1, against ability (theta) from " +
         abilityText(points.empty() ? 0.0 : points.front().theta) + " to " +
