@@ -49,10 +49,11 @@ def test_ctrl_c_stops_the_bootstrap_between_replicates():
     import pandas as pd
     import pytest
 
-    # Enough examinees that 100,000 replicates take far longer than the timer.
+    # Enough examinees that 100,000 replicates take far longer than the timer
+    # (about 10 s), which fires well after the scores are taken over.
     data = pd.DataFrame({"a": [0, 1, 1, 0, 1, 1] * 500, "b": [1, 1, 0, 0, 1, 1] * 500})
     sets = {"s": {"items": ["a", "b"], "points": [0, 1]}}
-    timer = threading.Timer(0.3, os.kill, (os.getpid(), signal.SIGINT))
+    timer = threading.Timer(1.0, os.kill, (os.getpid(), signal.SIGINT))
     started = time.monotonic()
     timer.start()
     try:
