@@ -217,9 +217,14 @@ TEST_P(ModelFigures, WriteEveryFigureOfThePage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Spisa, ModelFigures,
-    ::testing::Values(ModelCase{"irt_examinees", "irt", {}, {"theta.svg"}},
-                      ModelCase{"irt_nodes", "irt", {"--method", "summed-d"}, {"theta.svg"}},
-                      ModelCase{"ll", "ll", {}, {"model_fit.svg"}}),
+    ::testing::Values(
+        ModelCase{"irt_examinees", "irt", {}, {"theta.svg", "model_fit.svg"}},
+        ModelCase{"irt_nodes", "irt", {"--method", "summed-d"}, {"theta.svg", "model_fit.svg"}},
+        ModelCase{"ll", "ll", {}, {"model_fit.svg"}},
+        ModelCase{"irt_sweep",
+                  "irt",
+                  {"--sweep"},
+                  {"theta.svg", "model_fit.svg", "sweep.svg", "roc.svg"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FigureFiles, NodesAreALineAndExamineesAreMarks) {

@@ -5,6 +5,7 @@
 #include "analysis/beta_binomial_groups.h"
 #include "analysis/beta_binomial_units.h"
 #include "analysis/bootstrap.h"
+#include "analysis/composite_fit.h"
 #include "analysis/corrected_pass.h"
 #include "analysis/irt_units.h"
 #include "analysis/item_moments.h"
@@ -173,11 +174,48 @@ class Analysis {
         if (keepsObservedProfiles()) {
             state_.replicates = replicateEngine(plan_, results_.card, tables_);
         }
-        // The scale-score variances come from these first-pass distributions;
-        // without a second pass the composite step finds them.
-        if (plan_.scale && plan_.biasCorrection) {
-            scaleVariance_ = perExaminee(compositeGroups(plan_.scale->conversion.scale));
+        // The scale-score variances and the fit check come from these
+        // first-pass distributions; without a second pass the composite step
+        // finds them.
+        const bool fitsHere = errorModel().kind == ModelKind::Multinomial && plan_.options.fit;
+        if (plan_.biasCorrection && (plan_.scale || fitsHere)) {
+            DistributionSums sums;
+            const CategoryGroups first =
+                compositeGroups(plan_.scale ? std::span<const double>(plan_.scale->conversion.scale)
+                                            : std::span<const double>(),
+                                TallyRequest{fitsHere, false, {}}, &sums);
+            if (plan_.scale) scaleVariance_ = perExaminee(first);
+            if (fitsHere) results_.model.fit = fitOf(sums, results_.observedComposite, 1.0, true);
         }
+    }
+
+    // The fit check of a model's expected frequencies (the units' summed mass
+    // times `perUnit`) against the examinees' observed composites.
+    ModelFitSummary fitOf(const DistributionSums& sums, std::span<const double> examinees,
+                          double perUnit, bool descriptive) const {
+        std::vector<double> expected = sums.mass;
+        if (perUnit != 1.0)
+            for (double& e : expected) e = e * perUnit;
+        return compositeFit(expected, results_.scales.composite.compositeScores, examinees,
+                            errorModel().minExpected, descriptive);
+    }
+
+    // The tally every composite step of the run's classifying pass asks for.
+    TallyRequest classifyingTally() const {
+        TallyRequest tally;
+        tally.fit = errorModel().kind != ModelKind::Multinomial || plan_.options.fit;
+        if (plan_.options.sweep) {
+            tally.sweep = true;
+            tally.fixedTrueCut = plan_.options.sweep->trueCut;
+        }
+        return tally;
+    }
+
+    void sweepFrom(const DistributionSums& sums, std::span<const double> examinees) {
+        if (!plan_.options.sweep) return;
+        results_.sweep = sweepCuts(sums, results_.scales.composite.compositeScores,
+                                   static_cast<double>(results_.categoryGroups.groupOf.size()),
+                                   examinees, *plan_.options.sweep);
     }
 
     std::vector<SetScale> setScales() const {
@@ -188,8 +226,11 @@ class Analysis {
         return scales;
     }
 
-    // The composite distributions of distributions_, grouped.
-    CategoryGroups compositeGroups(std::span<const double> scaleScores) const {
+    // The composite distributions of distributions_, grouped, with what
+    // `tally` asks for summed into `sums`.
+    CategoryGroups compositeGroups(std::span<const double> scaleScores,
+                                   const TallyRequest& tally = {},
+                                   DistributionSums* sums = nullptr) const {
         const CompositeScale& composite = results_.scales.composite;
         const std::vector<SetScale> scales = setScales();
         CategoryInputs inputs;
@@ -202,7 +243,9 @@ class Analysis {
         inputs.composite = &plan_.composite;
         inputs.options = model_;
         inputs.scaleScores = scaleScores;
-        return computeCategoryGroups(inputs);
+        inputs.tally = tally;
+        inputs.trueScore = results_.classificationComposite();
+        return computeCategoryGroups(inputs, sums);
     }
 
     static std::vector<double> perExaminee(const CategoryGroups& groups) {
@@ -282,7 +325,22 @@ class Analysis {
         in.combine = combiner();
         in.threads = model_.threads;
         if (plan_.scale) in.scaleScores = plan_.scale->conversion.scale;
-        takeUnits(methodUsesNodes(errorModel().method) ? irtNodeUnits(in) : irtExamineeUnits(in));
+        const bool rudner = errorModel().method == ModelMethod::RudnerP ||
+                            errorModel().method == ModelMethod::RudnerD;
+        if (!rudner) in.tally = classifyingTally();
+        const bool nodes = methodUsesNodes(errorModel().method);
+        ModelUnits units = nodes ? irtNodeUnits(in) : irtExamineeUnits(in);
+        const DistributionSums sums = std::move(units.sums);
+        const std::vector<double> examinees = results_.observedComposite;
+        const double perUnit = nodes ? static_cast<double>(examinees.size()) /
+                                           static_cast<double>(units.groups.groupOf.size())
+                                     : 1.0;
+        takeUnits(std::move(units));
+        if (!rudner) {
+            // Summed-d fits nothing to these data: its chi-square is a test.
+            results_.model.fit = fitOf(sums, examinees, perUnit, !nodes);
+            sweepFrom(sums, examinees);
+        }
         if (plan_.scale) {
             scaleVariance_ = perExaminee(results_.categoryGroups);
             results_.categoryGroups.scaleVariance = {};
@@ -337,9 +395,15 @@ class Analysis {
         if (errorModel().kind == ModelKind::BetaBinomial) return classifyByBetaBinomial();
         if (errorModel().kind != ModelKind::Multinomial) return classifyByModel();
         const bool scaleHere = plan_.scale && !plan_.biasCorrection;
+        DistributionSums sums;
         results_.categoryGroups =
             compositeGroups(scaleHere ? std::span<const double>(plan_.scale->conversion.scale)
-                                      : std::span<const double>());
+                                      : std::span<const double>(),
+                            classifyingTally(), &sums);
+        if (plan_.options.fit)
+            (results_.biasCorrected ? results_.model.correctedFit : results_.model.fit) =
+                fitOf(sums, results_.observedComposite, 1.0, true);
+        sweepFrom(sums, results_.observedComposite);
         if (scaleHere) {
             scaleVariance_ = perExaminee(results_.categoryGroups);
             results_.categoryGroups.scaleVariance = {};

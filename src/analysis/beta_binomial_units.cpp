@@ -106,7 +106,7 @@ ModelUnits betaBinomialUnits(const BetaBinomialUnitsInput& in) {
     fitting.trueModel = trueModelNamed(settings.trueModel);
     fitting.l = settings.lower.value_or(0.0);
     fitting.u = settings.upper.value_or(1.0);
-    fitting.minExpected = settings.minExpected;
+    fitting.minExpected = model.minExpected;
     fitting.observedCuts = card.observedCuts;
     fitting.trueCuts = card.trueCuts;
     fitting.conditionalRows = !in.forReplicate;
@@ -144,12 +144,13 @@ ModelUnits betaBinomialUnits(const BetaBinomialUnitsInput& in) {
 
     describe(units.summary, model, fit, a, b, in.reliabilitySource);
     ModelFitSummary& summary = units.summary.fit.emplace();
-    for (const betabinomial::FitBin& bin : fit.fit.bins)
+    for (const FitBin& bin : fit.fit.bins)
         summary.bins.push_back({static_cast<double>(bin.first), static_cast<double>(bin.last),
                                 bin.expected, bin.observed});
     summary.chi2 = fit.fit.chi2;
     summary.df = fit.fit.df;
     summary.p = fit.fit.p;
+    summary.largestCdfDifference = fit.fit.largestCdfDifference;
     units.summary.findings = fit.findings;
     if (!in.forReplicate)
         describeRows(units.summary, fit, a, b, in.observedComposite, error, in.scale);

@@ -1,5 +1,6 @@
 #include "analysis/irt_units.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -129,6 +130,9 @@ class SummedScoreAt {
         if (scaleVariance) *scaleVariance = scaleScoreVariance(distribution_, in_.scaleScores);
         return distributionVariance(distribution_, in_.scales->composite.compositeScores);
     }
+
+    // The composite distribution of the last call.
+    std::span<const double> distribution() const { return distribution_; }
 
   private:
     const IrtUnitsInput& in_;
@@ -277,8 +281,18 @@ ModelUnits irtExamineeUnits(const IrtUnitsInput& in) {
     std::vector<double> theta(patternCount), se(patternCount), tau(patternCount),
         variance(patternCount, 0.0);
     std::vector<std::uint8_t> atBound(patternCount, 0);
+    const bool tallied = in.tally.any() && !rudner;
+    std::vector<double> members(tallied ? patternCount : 0, 0.0);
+    for (std::size_t e = 0; tallied && e < examinees; ++e)
+        members[patterns.patternOf[e]] = members[patterns.patternOf[e]] + 1.0;
+    DistributionTally tally(tallied ? patternCount : 0, in.scales->composite.compositeScores,
+                            in.tally);
+    const std::size_t block = tally.blockSize();
+    const std::size_t blocks = (patternCount + block - 1) / block;
 
-    parallelFor(patternCount, in.threads, [&](std::size_t begin, std::size_t end, unsigned) {
+    parallelFor(blocks, in.threads, [&](std::size_t firstBlock, std::size_t endBlock, unsigned) {
+        const std::size_t begin = firstBlock * block;
+        const std::size_t end = std::min(patternCount, endBlock * block);
         std::vector<double> workspace(grid.nodeCount());
         SummedScoreAt summed(in, setItems);
         for (std::size_t g = begin; g < end; ++g) {
@@ -307,8 +321,10 @@ ModelUnits irtExamineeUnits(const IrtUnitsInput& in) {
             }
             tau[g] = trueCompositeOf(card, irt, setItems, estimate.theta);
             units.groups.consistency[g] = conditionalConsistency(p);
+            if (tallied) tally.add(g, members[g], tau[g], summed.distribution());
         }
     });
+    if (tallied) units.sums = tally.finish();
 
     // The true category: theta against theta cuts where the model works on
     // theta, else the true composite against the composite's true cuts.
@@ -388,6 +404,8 @@ ModelUnits irtNodeUnits(const IrtUnitsInput& in) {
     units.trueCuts = onTheta ? irt.thetaTrueCuts : card.trueCuts;
     units.thetaTrueCuts = abilityTrueCuts(card, irt, setItems);
     SummedScoreAt summed(in, setItems);
+    const bool tallied = in.tally.any() && !rudner;
+    DistributionTally tally(tallied ? count : 0, in.scales->composite.compositeScores, in.tally);
     for (std::size_t q = 0; q < count; ++q) {
         const double theta = nodes[q].theta;
         units.groups.groupOf[q] = static_cast<std::uint32_t>(q);
@@ -406,7 +424,9 @@ ModelUnits irtNodeUnits(const IrtUnitsInput& in) {
         units.trueComposite.push_back(tau);
         // Weights of mean 1, so that a mean over the nodes is a weighted sum.
         units.weight[q] = nodes[q].weight * static_cast<double>(count);
+        if (tallied) tally.add(q, units.weight[q], tau, summed.distribution());
     }
+    if (tallied) units.sums = tally.finish();
     // The model's marginal reliability: E[Var] / (E[Var] + Var[tau]).
     double meanVariance = 0.0, meanTau = 0.0;
     for (std::size_t q = 0; q < count; ++q) {

@@ -46,6 +46,10 @@ struct IrtUnitsInput {
     // distribution (summed-score methods).
     std::span<const double> scaleScores;
     unsigned threads = 0;
+    // What to sum over the summed-score methods' composite distributions for
+    // the fit check and the sweep (ModelUnits::sums), each unit weighing its
+    // weight and compared at its true composite.
+    TallyRequest tally;
 };
 ModelUnits irtExamineeUnits(const IrtUnitsInput& in);
 

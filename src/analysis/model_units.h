@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "classify/category_groups.h"
+#include "classify/distribution_tally.h"
 #include "core/model_summary.h"
 #include "model/reliability.h"
 
@@ -34,6 +35,9 @@ struct ModelUnits {
     // reaches none), whichever scale it classifies on.
     std::vector<double> thetaTrueCuts;
     ModelSummary summary;
+    // What the run's tally request asked for, summed over the units'
+    // composite distributions (empty for models without one).
+    DistributionSums sums;
 };
 
 // Each examinee's category index on every item of every set, in set and item

@@ -269,6 +269,18 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
                    "DIR as SVG, and as PNG where rsvg-convert is installed")
         ->type_name("DIR")
         ->check(notEmpty("a directory"));
+    bool fit = false;
+    app.add_flag("--fit", fit,
+                 "Also check the multinomial model's fit: observed against\n"
+                 "expected composite score frequencies (fit.csv; every\n"
+                 "other model checks its fit always)")
+        ->disable_flag_override();
+    bool sweep = false;
+    app.add_flag("--sweep", sweep,
+                 "Also sweep every possible single cut on the composite\n"
+                 "score list: accuracy, consistency and the ROC curve\n"
+                 "(sweep.csv; an analysis file's [sweep] sets targets)")
+        ->disable_flag_override();
     app.add_option("--bootstrap", bootstrap,
                    "Bootstrap standard errors from B replications, B >= " +
                        std::to_string(kMinBootstrapReplicates) +
@@ -380,6 +392,8 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
     if (app.count("--items") > 0) request.items = items;
     if (app.count("--cuts") > 0) readCutList(cuts, request.cuts.emplace());
     if (app.count("--true-cuts") > 0) readCutList(trueCuts, request.trueCuts.emplace());
+    if (sweep) request.sweep.emplace();
+    if (fit) request.fit = true;
     return {line, 0, "", ""};
 }
 

@@ -1,5 +1,6 @@
 #include "classify/category_groups.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "classify/classification.h"
@@ -37,7 +38,7 @@ void CompositeCombiner::operator()(std::span<const SetRow> rows, std::span<doubl
     }
 }
 
-CategoryGroups computeCategoryGroups(const CategoryInputs& in) {
+CategoryGroups computeCategoryGroups(const CategoryInputs& in, DistributionSums* sums) {
     const std::span<const SetDistributions> sets = in.sets;
     const std::span<const SetScale> scales = in.scales;
     const std::span<const double> compositeScores = in.compositeScores;
@@ -56,12 +57,19 @@ CategoryGroups computeCategoryGroups(const CategoryInputs& in) {
     std::vector<std::uint32_t> tuples;  // group-major, one profile per set
     std::unordered_map<std::vector<std::uint32_t>, std::uint32_t, TupleHash> index;
     std::vector<std::uint32_t> tuple(sets.size());
+    std::vector<double> members;           // per group
+    std::vector<std::size_t> firstMember;  // per group
     for (std::size_t e = 0; e < examinees; ++e) {
         for (std::size_t s = 0; s < sets.size(); ++s) tuple[s] = sets[s].profileOf[e];
         const auto [it, inserted] =
             index.try_emplace(tuple, static_cast<std::uint32_t>(index.size()));
-        if (inserted) tuples.insert(tuples.end(), tuple.begin(), tuple.end());
+        if (inserted) {
+            tuples.insert(tuples.end(), tuple.begin(), tuple.end());
+            members.push_back(0.0);
+            firstMember.push_back(e);
+        }
         groups.groupOf[e] = it->second;
+        members[it->second] = members[it->second] + 1.0;
     }
     const std::size_t groupCount = index.size();
     index.clear();
@@ -77,7 +85,15 @@ CategoryGroups computeCategoryGroups(const CategoryInputs& in) {
     groups.consistency.assign(groupCount, 0.0);
     if (!scaleScores.empty()) groups.scaleVariance.assign(groupCount, 0.0);
 
-    parallelFor(groupCount, threads, [&](std::size_t begin, std::size_t end, unsigned) {
+    // The examinees of a group share their true composite as they share their
+    // observed proportions.
+    const bool tallied = sums != nullptr && in.tally.any();
+    DistributionTally tally(tallied ? groupCount : 0, compositeScores, in.tally);
+    const std::size_t block = tally.blockSize();
+    const std::size_t blocks = (groupCount + block - 1) / block;
+    parallelFor(blocks, threads, [&](std::size_t firstBlock, std::size_t endBlock, unsigned) {
+        const std::size_t begin = firstBlock * block;
+        const std::size_t end = std::min(groupCount, endBlock * block);
         std::vector<double> distribution(compositeScores.size());
         std::vector<SetRow> rows(sets.size());
         CompositeConvolution::Scratch scratch;
@@ -93,8 +109,13 @@ CategoryGroups computeCategoryGroups(const CategoryInputs& in) {
             groups.consistency[g] = conditionalConsistency(p);
             if (!scaleScores.empty())
                 groups.scaleVariance[g] = scaleScoreVariance(distribution, scaleScores);
+            if (tallied) {
+                const double truth = in.trueScore.empty() ? 0.0 : in.trueScore[firstMember[g]];
+                tally.add(g, members[g], truth, distribution);
+            }
         }
     });
+    if (tallied) *sums = tally.finish();
     return groups;
 }
 

@@ -4,6 +4,7 @@
 #include <span>
 #include <vector>
 
+#include "classify/distribution_tally.h"
 #include "model/composite_setup.h"
 #include "model/model_options.h"
 #include "model/set_distributions.h"
@@ -58,8 +59,14 @@ struct CategoryInputs {
     const CompositeSetup* composite = nullptr;
     ModelOptions options;
     std::span<const double> scaleScores;
+    // What to sum over the distributions for the fit check and the sweep,
+    // and each examinee's true composite, which a sweep compares with its cuts.
+    TallyRequest tally;
+    std::span<const double> trueScore;
 };
 
-CategoryGroups computeCategoryGroups(const CategoryInputs& in);
+// The groups, and in `sums` (when the request asks for any) what `in.tally`
+// asks for, each examinee weighing 1.
+CategoryGroups computeCategoryGroups(const CategoryInputs& in, DistributionSums* sums = nullptr);
 
 }  // namespace tl

@@ -7,6 +7,7 @@
 
 #include "core/model_choice.h"
 #include "core/scale_table.h"
+#include "core/sweep_options.h"
 
 namespace tl {
 
@@ -56,6 +57,12 @@ struct AnalysisOptions {
     std::optional<ScaleRequest> scale;
     // The error model, its method and settings.
     ModelChoice model;
+    // The what-if sweep over every possible single cut, when asked for.
+    std::optional<SweepOptions> sweep;
+    // The multinomial's fit check (every other model's runs always): its
+    // first pass's composite distributions summed against the observed
+    // composites.
+    bool fit = false;
 
     bool operator==(const AnalysisOptions&) const = default;
 };

@@ -96,7 +96,6 @@ struct BetaBinomialSettings {
     double reliability = 0.0;  // when the source is a number
     std::string trueModel;     // "", "4P", "3P" or "2P"
     std::optional<double> lower, upper;
-    double minExpected = 10.0;
 
     bool operator==(const BetaBinomialSettings&) const = default;
 };
@@ -106,6 +105,9 @@ struct ModelChoice {
     ModelMethod method = ModelMethod::Multinomial;
     IrtSettings irt;
     BetaBinomialSettings betaBinomial;
+    // The model-fit check, the same for every model, merges score bins from
+    // the lowest up until each expects at least this many examinees.
+    double minExpected = 10.0;
 
     bool operator==(const ModelChoice&) const = default;
 };

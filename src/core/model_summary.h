@@ -34,6 +34,11 @@ struct ModelFitSummary {
     double chi2 = 0.0;
     int df = 0;
     double p = 0.0;
+    double largestCdfDifference = 0.0;  // of the unmerged scores' distributions
+    // The model fitted no parameter to the score distribution (the
+    // multinomial, IRT at each examinee's estimate): the chi-square describes
+    // the misfit but is not a test.
+    bool descriptive = false;
 };
 
 // A row of a model's own conditional results: at a true score on the model's
@@ -72,6 +77,8 @@ struct ModelSummary {
     // Lines for the reader: how units were formed, what is omitted and why.
     std::vector<std::string> notes;
     std::optional<ModelFitSummary> fit;
+    // With bias correction, the multinomial's second pass (fit is its first).
+    std::optional<ModelFitSummary> correctedFit;
     // Why the model fitted fewer parameters than it could (a beta-binomial's
     // fallback); empty when it did not.
     std::string fellBackFrom;

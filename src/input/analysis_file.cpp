@@ -27,7 +27,7 @@ namespace {
 using Keys = std::vector<std::string_view>;
 
 const Keys kTopKeys = {"title", "data",  "sets", "classification", "output", "options",
-                       "scale", "model", "irt"};
+                       "scale", "model", "irt",  "sweep"};
 const Keys kDataKeys = {"file",          "format", "delimiter", "id",          "missing",
                         "missing_codes", "groups", "min_group", "level_labels"};
 const Keys kSetKeys = {"name", "items", "points", "weight", "missing", "reverse", "file"};
@@ -35,8 +35,10 @@ const Keys kClassificationKeys = {"labels", "observed_cuts", "true_cuts", "bias_
                                   "alternatives"};
 const Keys kAlternativeKeys = {"name", "observed_cuts", "true_cuts"};
 const Keys kOutputKeys = {"report", "conditional", "results", "figures"};
-const Keys kOptionKeys = {"bootstrap", "seed", "engine", "strict"};
+const Keys kOptionKeys = {"bootstrap", "seed", "engine", "strict", "fit"};
 const Keys kScaleKeys = {"table", "raw", "scale", "cuts_on"};
+const Keys kSweepKeys = {"true_cut", "target_sensitivity", "target_specificity", "target_ppv",
+                         "target_npv"};
 const Keys kModelKeys = {"kind", "method", "reliability", "true_model", "l", "u", "min_expected"};
 const Keys kIrtKeys = {"items",    "D",      "theta",      "theta_se", "estimator", "prior_mean",
                        "prior_sd", "points", "population", "mean",     "sd",        "cuts_on"};
@@ -119,6 +121,7 @@ class Reader {
         readScale();
         readModel();
         readIrt();
+        readSweep();
         return std::move(file_);
     }
 
@@ -175,7 +178,8 @@ class Reader {
             {"[options]", &kOptionKeys},
             {"[scale]", &kScaleKeys},
             {"[model]", &kModelKeys},
-            {"[irt]", &kIrtKeys}};
+            {"[irt]", &kIrtKeys},
+            {"[sweep]", &kSweepKeys}};
         for (const auto& [table, keys] : tables) {
             if (const auto near = nearest(name, *keys))
                 return " (did you mean `" + *near + "` under " + table + "?)";
@@ -611,6 +615,7 @@ class Reader {
             file_.engine = name;
         }
         if (const toml::node* s = o.get("strict")) file_.strict = flag(*s, "options.strict");
+        if (const toml::node* f = o.get("fit")) file_.fit = flag(*f, "options.fit");
     }
 
     // A conversion table named or written inline, and where the cuts lie.
@@ -707,8 +712,29 @@ class Reader {
         if (const toml::node* l = m.get("l")) bb.lower = number(*l, "model.l");
         if (const toml::node* u = m.get("u")) bb.upper = number(*u, "model.u");
         if (const toml::node* e = m.get("min_expected")) {
-            bb.minExpected = number(*e, "model.min_expected");
-            if (!(bb.minExpected > 0.0)) fail(e, "model.min_expected", "must be above 0");
+            file_.minExpected = number(*e, "model.min_expected");
+            if (!(*file_.minExpected > 0.0)) fail(e, "model.min_expected", "must be above 0");
+        }
+    }
+
+    // The what-if sweep: the table's presence asks for it.
+    void readSweep() {
+        const toml::node* node = root_.get("sweep");
+        if (!node) return;
+        const toml::table& t = tableAt(*node, "sweep");
+        checkKeys(t, "sweep.", kSweepKeys);
+        remember(t, "sweep");
+        SweepOptions& sweep = file_.sweep.emplace();
+        if (const toml::node* c = t.get("true_cut")) sweep.trueCut = number(*c, "sweep.true_cut");
+        for (const char* index : kSweepTargetIndices) {
+            std::string key = "target_";
+            key += index;
+            const toml::node* value = t.get(key);
+            if (!value) continue;
+            const double target = number(*value, "sweep." + key);
+            if (!(target >= 0.0 && target <= 1.0))
+                fail(value, "sweep." + key, "must be a proportion from 0 to 1");
+            sweep.targets.push_back({index, target});
         }
     }
 

@@ -13,6 +13,7 @@
 #include "core/model_choice.h"
 #include "core/run_labels.h"
 #include "core/scale_table.h"
+#include "core/sweep_options.h"
 #include "tables/table.h"
 
 namespace tl {
@@ -89,7 +90,10 @@ struct AnalysisFile {
     std::optional<ModelMethod> modelMethod;
     IrtSettings irt;
     BetaBinomialSettings betaBinomial;
-    std::vector<CutSet> alternatives;  // [[classification.alternatives]]
+    std::optional<double> minExpected;  // [model] min_expected
+    std::optional<SweepOptions> sweep;  // [sweep]
+    std::optional<bool> fit;            // [options] fit
+    std::vector<CutSet> alternatives;   // [[classification.alternatives]]
     // The line of each key that later checks may name, as "sets[2].points".
     std::map<std::string, std::int64_t> lines;
 

@@ -10,6 +10,7 @@
 #include "classify/classification.h"
 #include "classify/classification_indices.h"
 #include "classify/classification_tables.h"
+#include "classify/cut_sweep.h"
 #include "classify/group_results.h"
 #include "classify/scale_scores.h"
 #include "core/control_card.h"
@@ -60,6 +61,9 @@ struct Results {
     std::int64_t minGroup = ExamineeGroups::kDefaultMinGroup;  // below it a level is small
     // Scale scores beside the raw composite, when a conversion table was given.
     std::optional<ScaleResults> scale;
+    // Every possible single cut, when a sweep was asked for and the model
+    // gives composite distributions.
+    std::optional<CutSweep> sweep;
 
     // The error model that ran, with what it used and found.
     ModelSummary model;

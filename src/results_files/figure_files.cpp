@@ -3,6 +3,7 @@
 #include "results_files/groups_html.h"
 #include "results_files/model_svg.h"
 #include "results_files/results_svg.h"
+#include "results_files/sweep_svg.h"
 
 namespace tl {
 
@@ -17,6 +18,10 @@ std::vector<std::pair<std::string, std::string>> composeFigureFiles(const Result
         files.emplace_back("theta.svg", thetaFigureSvg(results, SvgUse::File));
     if (results.model.fit)
         files.emplace_back("model_fit.svg", modelFitFigureSvg(results, SvgUse::File));
+    if (results.sweep) {
+        files.emplace_back("sweep.svg", sweepFigureSvg(results, SvgUse::File));
+        files.emplace_back("roc.svg", rocFigureSvg(results, SvgUse::File));
+    }
     for (auto& file : groupFigureFiles(results)) files.push_back(std::move(file));
     return files;
 }

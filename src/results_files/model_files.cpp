@@ -33,6 +33,14 @@ std::string composeModelFitCsv(const ModelFitSummary& fit) {
     csv.text("p");
     csv.number(fit.p);
     csv.endRow();
+    csv.text("largest_cdf_difference");
+    csv.number(fit.largestCdfDifference);
+    csv.endRow();
+    // A model that fitted nothing to the scores gives a chi-square to read,
+    // not to test.
+    csv.text("descriptive");
+    csv.text(fit.descriptive ? "yes" : "no");
+    csv.endRow();
     return csv.take();
 }
 

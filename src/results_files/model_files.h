@@ -9,7 +9,9 @@ namespace tl {
 
 // fit.csv: one row per bin of the model-fit check (its lowest and highest
 // score, the expected and observed frequencies), then Pearson's chi-square,
-// its degrees of freedom and p-value as rows of their own.
+// its degrees of freedom and p-value, the largest difference of the two
+// cumulative distributions, and whether the chi-square is descriptive only
+// (the model fitted no parameter to the scores), as rows of their own.
 std::string composeModelFitCsv(const ModelFitSummary& fit);
 
 // model_conditional.csv: the model's own conditional rows, "tau" rows across

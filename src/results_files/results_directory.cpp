@@ -11,6 +11,7 @@
 #include "results_files/results_json.h"
 #include "results_files/results_transaction.h"
 #include "results_files/scale_files.h"
+#include "results_files/sweep_files.h"
 
 namespace tl {
 
@@ -30,6 +31,9 @@ std::vector<std::pair<std::string, std::string>> composeResultsFiles(const Resul
                                                                 : composeExamineesCsv(results));
     if (!results.groups.empty()) files.emplace_back("groups.csv", composeGroupsCsv(results));
     if (results.model.fit) files.emplace_back("fit.csv", composeModelFitCsv(*results.model.fit));
+    if (results.model.correctedFit)
+        files.emplace_back("fit_corrected.csv", composeModelFitCsv(*results.model.correctedFit));
+    if (results.sweep) files.emplace_back("sweep.csv", composeSweepCsv(*results.sweep));
     if (!results.model.conditional.empty())
         files.emplace_back("model_conditional.csv", composeModelConditionalCsv(results));
     files.emplace_back("report.html", composeResultsHtml(results));
@@ -50,6 +54,8 @@ const std::vector<std::string>& resultsFileNames() {
                                                 "examinees.csv",
                                                 "groups.csv",
                                                 "fit.csv",
+                                                "fit_corrected.csv",
+                                                "sweep.csv",
                                                 "model_conditional.csv",
                                                 "report.html"};
     return names;

@@ -14,6 +14,8 @@
 #include "results_files/number_text.h"
 #include "results_files/page_style.h"
 #include "results_files/results_svg.h"
+#include "results_files/sweep_files.h"
+#include "results_files/sweep_svg.h"
 #include "results_files/tables_of.h"
 
 namespace tl {
@@ -417,7 +419,7 @@ std::string modelNote(const Results& r) {
 }
 
 // The error model's own figures: conditional results by ability (IRT) and the
-// model's fit. Empty for the multinomial, whose page is as it was.
+// model's fit. Empty for the multinomial unless its fit was asked for.
 std::string modelFigures(const Results& r) {
     const bool ability = !r.theta.empty();
     if (!ability && !r.model.fit) return {};
@@ -434,10 +436,41 @@ std::string modelFigures(const Results& r) {
     if (r.model.fit) {
         html += "<figure>\n<div class=\"scroll\">\n" + modelFitFigureSvg(r) +
                 "</div>\n<figcaption>Observed examinees (bars) and the model's expected "
-                "numbers (line) in each score bin of the fit (fit.csv).</figcaption>\n"
-                "</figure>\n";
+                "numbers (line) in each score bin of the fit (fit.csv)." +
+                std::string(r.model.fit->descriptive
+                                ? " The model fitted nothing to the score distribution, so the "
+                                  "chi-square describes the misfit but is not a test."
+                                : "") +
+                "</figcaption>\n</figure>\n";
     }
     return html + "</section>\n";
+}
+
+// The what-if sweep: every possible single cut, and the ROC curve.
+std::string sweepFigures(const Results& r) {
+    if (!r.sweep) return {};
+    const CutSweep& sweep = *r.sweep;
+    std::string best;
+    if (sweep.bestYouden)
+        best += " Youden's J is largest at cut " +
+                escapeHtml(shortestText(sweepCut(sweep, sweep.bestYouden))) + ";";
+    if (sweep.bestAccuracy)
+        best += " the accuracy is largest at cut " +
+                escapeHtml(shortestText(sweepCut(sweep, sweep.bestAccuracy))) + ".";
+    for (const SweepTarget& target : sweep.targets)
+        best += " The lowest cut with " + escapeHtml(target.index) + " at least " +
+                escapeHtml(shortestText(target.value)) + " is " +
+                (target.row ? escapeHtml(shortestText(sweepCut(sweep, target.row)))
+                            : std::string("none")) +
+                ".";
+    return "<section aria-labelledby=\"sweep-heading\">\n<h2 id=\"sweep-heading\">"
+           "What-if cuts</h2>\n<p>Each possible cut taken as the only cut (sweep.csv)." +
+           best + "</p>\n<figure>\n<div class=\"scroll\">\n" + sweepFigureSvg(r) +
+           "</div>\n<figcaption>Consistency and accuracy with each cut as the only cut. Dashed "
+           "lines: the run's observed cuts.</figcaption>\n</figure>\n<figure>\n<div "
+           "class=\"scroll\">\n" +
+           rocFigureSvg(r) + "</div>\n<figcaption>ROC curve over the cuts; area " +
+           escapeHtml(shownReal(sweep.auc)) + ".</figcaption>\n</figure>\n</section>\n";
 }
 
 std::string composeIndicesHtml(const Results& r) {
@@ -514,6 +547,7 @@ std::string composeResultsHtml(const Results& r) {
         "<details>\n<summary>The figures' numbers</summary>\n" +
         conditionalTable(r) + "</details>\n</section>\n";
     html += modelFigures(r);
+    html += sweepFigures(r);
     html += groupsSectionHtml(r);
     html += "</main>\n<footer>Written by " + escapeHtml(program) + ".</footer>\n</body>\n</html>\n";
     return html;

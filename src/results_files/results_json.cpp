@@ -7,6 +7,7 @@
 #include "results_files/groups_results.h"
 #include "results_files/json_text.h"
 #include "results_files/scale_files.h"
+#include "results_files/sweep_files.h"
 #include "results_files/tables_of.h"
 
 namespace tl {
@@ -106,7 +107,40 @@ Json fitDocument(const ModelFitSummary& fit) {
                         {"last_score", bin.last},
                         {"expected", bin.expected},
                         {"observed", bin.observed}});
-    return {{"bins", bins}, {"chi2", fit.chi2}, {"df", fit.df}, {"p", fit.p}};
+    return {{"bins", bins},
+            {"chi2", fit.chi2},
+            {"df", fit.df},
+            {"p", fit.p},
+            {"largest_cdf_difference", fit.largestCdfDifference},
+            {"descriptive", fit.descriptive}};
+}
+
+Json sweepDocument(const CutSweep& sweep) {
+    Json rows = Json::array();
+    for (const SweepRow& row : sweep.rows) {
+        Json r = {{"cut", row.cut}};
+        addIndices(r, row.indices);
+        addFields(r, row.diagnostics, kCutDiagnosticsFields);
+        r["share_above"] = row.shareAbove;
+        rows.push_back(std::move(r));
+    }
+    Json targets = Json::array();
+    for (const SweepTarget& target : sweep.targets)
+        targets.push_back({{"index", target.index},
+                           {"value", target.value},
+                           {"cut", sweepCut(sweep, target.row)}});
+    Json roc = Json::array();
+    for (const RocPoint& point : sweep.roc)
+        roc.push_back(
+            {{"false_positive_rate", point.falsePositiveRate}, {"sensitivity", point.sensitivity}});
+    Json doc = {{"rows", rows},
+                {"best_youden_cut", sweepCut(sweep, sweep.bestYouden)},
+                {"best_accuracy_cut", sweepCut(sweep, sweep.bestAccuracy)},
+                {"targets", targets},
+                {"roc", roc},
+                {"auc", sweep.auc}};
+    if (sweep.trueCut) doc["true_cut"] = *sweep.trueCut;
+    return doc;
 }
 
 }  // namespace
@@ -125,6 +159,7 @@ Json resultsDocument(const Results& results) {
     if (hasCategoryLabels(results)) doc["labels"] = results.labels.categoryLabels;
     if (results.model.kind != ModelKind::Multinomial) doc["model"] = modelDocument(results.model);
     if (results.model.fit) doc["fit"] = fitDocument(*results.model.fit);
+    if (results.model.correctedFit) doc["corrected_fit"] = fitDocument(*results.model.correctedFit);
     doc["observed_cuts"] = card.observedCuts;
     doc["true_cuts"] = card.trueCuts;
     doc["bias_correction"] = results.biasCorrected;
@@ -210,6 +245,7 @@ Json resultsDocument(const Results& results) {
     if (results.table) doc["table"] = tableSummary(*results.table);
     if (!results.groups.empty()) doc["groups"] = groupsJson(results);
     if (results.scale) doc["scale"] = scaleDocument(*results.scale);
+    if (results.sweep) doc["sweep"] = sweepDocument(*results.sweep);
     return doc;
 }
 

@@ -57,6 +57,7 @@ ModelChoice settleModel(const RunRequest& request, const AnalysisFile* file) {
     if (file) {
         m.irt = file->irt;
         m.betaBinomial = file->betaBinomial;
+        if (file->minExpected) m.minExpected = *file->minExpected;
     }
     if (request.irt) m.irt = *request.irt;
     if (request.betaBinomial) m.betaBinomial = *request.betaBinomial;
@@ -85,6 +86,9 @@ SettledOptions settleOptions(const RunRequest& request, const AnalysisFile* file
         a.engine = engineNamed(*file->engine).value_or(defaults.engine);
     }
     a.model = settleModel(request, file);
+    a.sweep = request.sweep;
+    a.fit = request.fit.value_or(file && file->fit.value_or(false));
+    if (file && file->sweep && (!a.sweep || *a.sweep == SweepOptions{})) a.sweep = file->sweep;
     settled.strict = request.strict || (file && file->strict);
     settled.strictByFile = !request.strict && settled.strict;
     settled.resultsDir = request.resultsDir;

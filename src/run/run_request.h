@@ -73,6 +73,10 @@ struct RunRequest {
     // true cuts too unless --true-cuts gives them.
     std::optional<std::vector<double>> cuts;
     std::optional<std::vector<double>> trueCuts;
+    // The what-if sweep; an analysis file's [sweep] settings apply when this
+    // asks for it without settings of its own.
+    std::optional<SweepOptions> sweep;
+    std::optional<bool> fit;  // the multinomial's fit check; else the file's
     // The analysis file's report is not written (a testing program's other
     // cut sets write their results folders alone).
     bool withoutReport = false;

@@ -10,8 +10,8 @@
 #include "model/beta_binomial/error_model.h"
 #include "model/beta_binomial/indices.h"
 #include "model/beta_binomial/integration.h"
-#include "model/beta_binomial/model_fit.h"
 #include "model/beta_binomial/moments.h"
+#include "model/score_fit.h"
 
 namespace tl::betabinomial {
 

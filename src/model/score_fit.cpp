@@ -1,17 +1,18 @@
-#include "model/beta_binomial/model_fit.h"
+#include "model/score_fit.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "model/beta_binomial/ln_gamma.h"
 
-namespace tl::betabinomial {
+namespace tl {
 
 namespace {
 
 // ln(x^s e^-x / Gamma(s)), the factor both expansions share.
 double logPrefactor(double s, double x) {
-    return s * std::log(x) - x - lnGamma(s);
+    return s * std::log(x) - x - betabinomial::lnGamma(s);
 }
 
 // P(s, x) = x^s e^-x / Gamma(s) * sum_k x^k / (s (s+1) ... (s+k)).
@@ -61,6 +62,24 @@ double chiSquareUpperTail(double x, double df) {
     return upperRegularizedGamma(0.5 * df, 0.5 * x);
 }
 
+double largestCumulativeDifference(std::span<const double> expected,
+                                   std::span<const double> observed) {
+    double expectedTotal = 0.0, observedTotal = 0.0;
+    for (std::size_t x = 0; x < expected.size(); ++x) {
+        expectedTotal = expectedTotal + expected[x];
+        observedTotal = observedTotal + observed[x];
+    }
+    if (!(expectedTotal > 0.0) || !(observedTotal > 0.0)) return 0.0;
+    double expectedSum = 0.0, observedSum = 0.0, largest = 0.0;
+    for (std::size_t x = 0; x < expected.size(); ++x) {
+        expectedSum = expectedSum + expected[x];
+        observedSum = observedSum + observed[x];
+        largest =
+            std::max(largest, std::fabs(expectedSum / expectedTotal - observedSum / observedTotal));
+    }
+    return largest;
+}
+
 ModelFit modelFit(std::span<const double> expected, std::span<const double> observed,
                   int fittedParameters, double minExpected) {
     ModelFit out;
@@ -94,7 +113,8 @@ ModelFit modelFit(std::span<const double> expected, std::span<const double> obse
     out.df = static_cast<std::int32_t>(out.bins.size()) - 1 - fittedParameters;
     out.p = out.df >= 1 ? chiSquareUpperTail(out.chi2, out.df)
                         : std::numeric_limits<double>::quiet_NaN();
+    out.largestCdfDifference = largestCumulativeDifference(expected, observed);
     return out;
 }
 
-}  // namespace tl::betabinomial
+}  // namespace tl
