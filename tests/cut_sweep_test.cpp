@@ -123,8 +123,9 @@ TEST_F(SweepRuns, EachRowIsARunWithThatOneCut) {
             for (std::size_t c = 0; c < cuts[0].size(); ++c) {
                 const std::string& column = cuts[0][c];
                 if (column == "sensitivity" || column == "specificity" || column == "ppv" ||
-                    column == "npv" || column == "youden")
+                    column == "npv" || column == "youden") {
                     EXPECT_NEAR(row.at(column), csvReal(cuts[1][c]), 1e-12) << column << cut;
+                }
             }
         }
     }
