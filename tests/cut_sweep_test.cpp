@@ -131,6 +131,36 @@ TEST_F(SweepRuns, EachRowIsARunWithThatOneCut) {
     }
 }
 
+// The replicates draw the same examinees for the sweep as for a run with one
+// cut, so each row's standard errors are that run's.
+TEST_F(SweepRuns, BootstrapErrorsOfARowAreThoseOfARunWithThatOneCut) {
+    for (const ModelCase& m : kModels) {
+        if (std::string(m.name) == "summed_d") continue;  // nodes: no examinees to draw
+        SCOPED_TRACE(m.name);
+        const std::string swept = std::string(m.name) + "_boot";
+        run(swept, m.model, {"--sweep", "--bootstrap", "30"}, m.biasCorrection);
+        const auto row = sweepRow(file(swept, "sweep.csv"), 23.0);
+        ASSERT_TRUE(row.count("accuracy_se")) << "no standard errors";
+        const std::string alone = swept + "_23";
+        run(alone, m.model, {"--cuts", "23", "--bootstrap", "30"}, m.biasCorrection);
+        for (const auto& [index, se] : statistics(file(alone, "overall.csv"), 2))
+            EXPECT_NEAR(row.at(index + "_se"), se, 1e-12) << index;
+        const auto cuts = parseCsv(file(alone, "cuts.csv"));
+        for (std::size_t c = 0; c < cuts[0].size(); ++c) {
+            const std::string& column = cuts[0][c];
+            if (row.count(column) && column.ends_with("_se")) {
+                EXPECT_NEAR(row.at(column), csvReal(cuts[1][c]), 1e-12) << column;
+            }
+        }
+        // The best cut's position has an interval that holds some replicate's.
+        for (const auto& line : parseCsv(file(swept, "sweep.csv"))) {
+            if (line[0] != "best_youden_cut") continue;
+            ASSERT_EQ(line.size(), 6u);
+            EXPECT_LE(csvReal(line[4]), csvReal(line[5]));
+        }
+    }
+}
+
 TEST_F(SweepRuns, BestYoudenCutIsTheBestOfTheRunsAtEachCut) {
     run("swept", "", {"--sweep"});
     const std::string sweep = file("swept", "sweep.csv");

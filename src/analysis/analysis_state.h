@@ -4,6 +4,7 @@
 
 #include "analysis/beta_binomial_units.h"
 #include "analysis/replicate_engine.h"
+#include "classify/distribution_tally.h"
 #include "model/count_vector_table.h"
 #include "model/model_options.h"
 #include "model/proportion_profiles.h"
@@ -29,6 +30,9 @@ struct AnalysisState {
     std::vector<double> examineeComposite;
     BetaBinomialUnitsInput betaBinomial;
     std::vector<double> levelReliability;  // per group level, flattened
+    // Each group's tails at every cut of a sweep, for the replicates of a run
+    // without bias correction (empty otherwise, or where too many to keep).
+    GroupTails sweepTails;
 };
 
 }  // namespace tl

@@ -207,12 +207,15 @@ class Analysis {
         if (plan_.options.sweep) {
             tally.sweep = true;
             tally.fixedTrueCut = plan_.options.sweep->trueCut;
+            // A bias-corrected replicate finds its own distributions.
+            tally.keepTails = plan_.bootstrap() && !plan_.biasCorrection;
         }
         return tally;
     }
 
-    void sweepFrom(const DistributionSums& sums, std::span<const double> examinees) {
+    void sweepFrom(DistributionSums& sums, std::span<const double> examinees) {
         if (!plan_.options.sweep) return;
+        state_.sweepTails = std::move(sums.tails);
         results_.sweep = sweepCuts(sums, results_.scales.composite.compositeScores,
                                    static_cast<double>(results_.categoryGroups.groupOf.size()),
                                    examinees, *plan_.options.sweep);
@@ -327,10 +330,12 @@ class Analysis {
         if (plan_.scale) in.scaleScores = plan_.scale->conversion.scale;
         const bool rudner = errorModel().method == ModelMethod::RudnerP ||
                             errorModel().method == ModelMethod::RudnerD;
-        if (!rudner) in.tally = classifyingTally();
         const bool nodes = methodUsesNodes(errorModel().method);
+        if (!rudner) in.tally = classifyingTally();
+        // The nodes do not change with the examinees drawn.
+        if (nodes) in.tally.keepTails = false;
         ModelUnits units = nodes ? irtNodeUnits(in) : irtExamineeUnits(in);
-        const DistributionSums sums = std::move(units.sums);
+        DistributionSums sums = std::move(units.sums);
         const std::vector<double> examinees = results_.observedComposite;
         const double perUnit = nodes ? static_cast<double>(examinees.size()) /
                                            static_cast<double>(units.groups.groupOf.size())

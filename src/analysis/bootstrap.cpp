@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <limits>
 #include <vector>
 
 #include "analysis/bootstrap_replicate.h"
 #include "classify/bootstrap_draws.h"
 #include "classify/bootstrap_spread.h"
+#include "classify/precision_fields.h"
 #include "model/parallel_for.h"
 #include "plan/memory_estimate.h"
 
@@ -47,6 +49,45 @@ void summarizePrecision(std::span<const PrecisionIndices> replicates,
     summary.reliability = spreadOf(reliability);
 }
 
+// The spreads of the replicates' sweeps; a replicate without one (its
+// correction undefined) is undefined throughout.
+SweepSpread sweepSpread(const CutSweep& run, std::span<const std::optional<CutSweep>> replicates) {
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::size_t total = replicates.size();
+    SweepSpread spread;
+    std::vector<IndexSet> indices(total);
+    std::vector<CutDiagnostics> diagnostics(total);
+    std::vector<double> values(total);
+    for (std::size_t r = 0; r < run.rows.size(); ++r) {
+        for (std::size_t b = 0; b < total; ++b) {
+            const bool has = replicates[b] && r < replicates[b]->rows.size();
+            indices[b] =
+                has ? replicates[b]->rows[r].indices : IndexSet{nan, nan, nan, nan, nan, nan};
+            diagnostics[b] =
+                has ? replicates[b]->rows[r].diagnostics : CutDiagnostics{nan, nan, nan, nan, nan};
+            values[b] = has ? replicates[b]->rows[r].shareAbove : nan;
+        }
+        spread.rows.push_back(
+            {spreadOf(std::span<const IndexSet>(indices)),
+             spreadOf(std::span<const CutDiagnostics>(diagnostics), kCutDiagnosticsFields),
+             spreadOf(std::span<const double>(values))});
+    }
+    const auto over = [&](const auto& of) {
+        for (std::size_t b = 0; b < total; ++b)
+            values[b] = replicates[b] ? of(*replicates[b]) : nan;
+        return spreadOf(std::span<const double>(values));
+    };
+    spread.bestYoudenCut = over([](const CutSweep& s) { return sweepCutOf(s, s.bestYouden); });
+    spread.bestAccuracyCut = over([](const CutSweep& s) { return sweepCutOf(s, s.bestAccuracy); });
+    spread.auc = over([](const CutSweep& s) { return s.auc; });
+    for (std::size_t t = 0; t < run.targets.size(); ++t) {
+        spread.targetCuts.push_back(over([t](const CutSweep& s) {
+            return t < s.targets.size() ? sweepCutOf(s, s.targets[t].row) : nan;
+        }));
+    }
+    return spread;
+}
+
 }  // namespace
 
 BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapProgress& progress) {
@@ -65,6 +106,7 @@ BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapPro
     const std::size_t levels = run.groups.size();
     std::vector<std::vector<GroupIndices>> groups(levels > 0 ? total : 0);
     std::vector<double> scaleReliability(total);
+    std::vector<std::optional<CutSweep>> sweeps(run.sweep ? total : 0);
 
     // Only the calling thread (worker 0) asks the caller; the workers see its
     // answer before each replicate they start.
@@ -84,7 +126,7 @@ BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapPro
         for (std::size_t b = 0; b < count; ++b) draws.drawSample(n, samples[b]);
         parallelFor(count, threads, [&](std::size_t begin, std::size_t end, unsigned worker) {
             for (std::size_t b = begin; b < end && !stopped; ++b) {
-                const ReplicateIndices indices = replicateIndices(state, samples[b]);
+                ReplicateIndices indices = replicateIndices(state, samples[b]);
                 overall[first + b] = indices.overall;
                 for (std::size_t c = 0; c < cuts; ++c) perCut[c][first + b] = indices.cuts[c];
                 precision[first + b] = indices.precision;
@@ -96,6 +138,7 @@ BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapPro
                             : indices.groups;
                 }
                 scaleReliability[first + b] = indices.scaleReliability;
+                if (run.sweep) sweeps[first + b] = std::move(indices.sweep);
                 if (indices.modelFellBack) ++fellBack;
                 ++done;
                 if (worker == 0) ask();
@@ -116,6 +159,11 @@ BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapPro
     summarizePrecision(precision, reliability, summary);
     if (levels > 0) summary.groups = groupSpreads(groups, levels);
     if (run.scale) summary.scaleReliability = spreadOf(scaleReliability);
+    // Replicates sweep where the run kept its groups' tails or finds each
+    // sample's distributions anew (bias correction).
+    const bool swept = std::any_of(sweeps.begin(), sweeps.end(),
+                                   [](const std::optional<CutSweep>& s) { return s.has_value(); });
+    if (run.sweep && swept) summary.sweep = sweepSpread(*run.sweep, sweeps);
     return summary;
 }
 

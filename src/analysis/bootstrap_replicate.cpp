@@ -34,6 +34,37 @@ double sampleReliability(const Results& run, ExamineeSample sample) {
     return summarizeReliability(errorVariance, observed).reliability;
 }
 
+// The sample's observed composites, in sample order.
+std::vector<double> sampleComposites(const Results& run, ExamineeSample sample) {
+    std::vector<double> composites(sample.size());
+    for (std::size_t j = 0; j < sample.size(); ++j)
+        composites[j] = run.observedComposite[sample[j]];
+    return composites;
+}
+
+// The sample's sweep from the run's kept tails: each group weighs its
+// examinees' number of draws, added in group order.
+std::optional<CutSweep> keptTailsSweep(const AnalysisState& state, ExamineeSample sample) {
+    const Results& run = state.results;
+    const GroupTails& kept = state.sweepTails;
+    if (!run.sweep || kept.empty()) return std::nullopt;
+    const std::vector<std::uint32_t>& groupOf = run.categoryGroups.groupOf;
+    std::vector<double> draws(kept.trueScore.size(), 0.0);
+    for (std::uint32_t i : sample) draws[groupOf[i]] = draws[groupOf[i]] + 1.0;
+    TallyRequest request;
+    request.sweep = true;
+    request.fixedTrueCut = run.sweep->trueCut;
+    const std::span<const double> scores = run.scales.composite.compositeScores;
+    DistributionTally tally(draws.size(), scores, request);
+    for (std::size_t g = 0; g < draws.size(); ++g) {
+        if (draws[g] > 0.0)
+            tally.addTails(g, draws[g], kept.trueScore[g], kept.below(g), kept.above(g));
+    }
+    return sweepCuts(tally.finish(), scores, static_cast<double>(sample.size()),
+                     sampleComposites(run, sample),
+                     state.plan.options.sweep.value_or(SweepOptions{}));
+}
+
 // `origin[j]`: the run's examinee that sample entry j stands for.
 ReplicateIndices indicesOf(const ClassifiedExaminees& classified, ExamineeSample sample,
                            double reliability, const AnalysisState& state, ExamineeSample origin) {
@@ -83,14 +114,27 @@ ReplicateIndices biasCorrectedIndices(const AnalysisState& state, ExamineeSample
     inputs.categoryCount = run.card.categoryCount;
     inputs.composite = &engine.composite;
     inputs.options = model;
-    const CategoryGroups groups = computeCategoryGroups(inputs);
+    const std::span<const double> corrected =
+        std::span<const double>(pass.correctedComposite).first(n);
+    if (run.sweep) {
+        inputs.tally.sweep = true;
+        inputs.tally.fixedTrueCut = run.sweep->trueCut;
+        inputs.trueScore = corrected;
+    }
+    DistributionSums sums;
+    const CategoryGroups groups = computeCategoryGroups(inputs, &sums);
 
     const std::vector<std::int32_t> trueCategory =
         categoriesOf(std::span<const double>(pass.correctedComposite).first(n), run.card.trueCuts);
     const ClassifiedExaminees classified{
         groups.groupOf, groups.probabilities, trueCategory, run.card.categoryCount, {}};
     const std::vector<std::uint32_t> inOrder = wholeSample(n);
-    return indicesOf(classified, inOrder, reliability, state, sample);
+    ReplicateIndices indices = indicesOf(classified, inOrder, reliability, state, sample);
+    if (run.sweep)
+        indices.sweep = sweepCuts(sums, composite.compositeScores, static_cast<double>(n),
+                                  sampleComposites(run, sample),
+                                  state.plan.options.sweep.value_or(SweepOptions{}));
+    return indices;
 }
 
 // The beta-binomial refitted to the sample's observed composites (moments,
@@ -140,6 +184,7 @@ ReplicateIndices replicateIndices(const AnalysisState& state, ExamineeSample sam
         run.biasCorrected
             ? biasCorrectedIndices(state, sample)
             : indicesOf(run.classified(), sample, sampleReliability(run, sample), state, sample);
+    if (!run.biasCorrected) indices.sweep = keptTailsSweep(state, sample);
     if (run.scale)
         indices.scaleReliability =
             sampleScaleReliability(*run.scale, run.observedComposite, sample);

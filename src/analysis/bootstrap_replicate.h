@@ -1,9 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "analysis/analysis_state.h"
 #include "classify/classification_indices.h"
+#include "classify/cut_sweep.h"
 #include "classify/group_results.h"
 #include "classify/precision_indices.h"
 
@@ -19,6 +21,9 @@ struct ReplicateIndices {
     std::vector<GroupIndices> groups;  // per grouping level; empty: all undefined
     double scaleReliability = 0.0;     // with scale scores (sampleScaleReliability)
     bool modelFellBack = false;        // the beta-binomial fitted fewer parameters than 4
+    // The sample's sweep, when the run swept and its replicates can: from the
+    // run's kept tails, or from a bias-corrected sample's own distributions.
+    std::optional<CutSweep> sweep;
 };
 
 // Every index of a run recomputed from scratch on a sample of its examinees

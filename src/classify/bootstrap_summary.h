@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace tl {
@@ -40,6 +41,20 @@ struct GroupLevelSpread {
     std::vector<CutDiagnosticsSpread> cutDiagnostics;  // c = 1 .. K-1
 };
 
+// The spreads of a sweep's rows, row for row with CutSweep::rows, and of the
+// positions of its best cuts and targets' cuts (a replicate without such a
+// cut counts as undefined).
+struct SweepRowSpread {
+    IndexSetSpread indices;
+    CutDiagnosticsSpread diagnostics;
+    IndexSpread shareAbove;
+};
+struct SweepSpread {
+    std::vector<SweepRowSpread> rows;
+    IndexSpread bestYoudenCut, bestAccuracyCut, auc;
+    std::vector<IndexSpread> targetCuts;  // as CutSweep::targets
+};
+
 struct BootstrapSummary {
     std::int64_t replicates = 0;
     // Replicates whose beta-binomial fit fell back to fewer parameters.
@@ -54,6 +69,8 @@ struct BootstrapSummary {
     IndexSpread scaleReliability;  // of the scale scores, likewise, when a run has them
     // Each grouping level's, index for index with Results::groups.
     std::vector<GroupLevelSpread> groups;
+    // The sweep's, when the run swept and its replicates could.
+    std::optional<SweepSpread> sweep;
 };
 
 }  // namespace tl

@@ -52,6 +52,10 @@ double trapezoidArea(const std::vector<RocPoint>& points) {
 
 }  // namespace
 
+double sweepCutOf(const CutSweep& sweep, const std::optional<std::size_t>& row) {
+    return row ? sweep.rows[*row].cut : kNaN;
+}
+
 double targetValue(const SweepRow& row, const std::string& index) {
     if (index == "sensitivity") return row.diagnostics.sensitivity;
     if (index == "specificity") return row.diagnostics.specificity;

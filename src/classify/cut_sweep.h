@@ -60,6 +60,9 @@ CutSweep sweepCuts(const DistributionSums& sums, std::span<const double> composi
                    double unitCount, std::span<const double> examineeComposites,
                    const SweepOptions& request);
 
+// The cut of a sweep's row, or NaN for none.
+double sweepCutOf(const CutSweep& sweep, const std::optional<std::size_t>& row);
+
 // The value of `index` ("sensitivity", "specificity", "ppv", "npv") in a row.
 double targetValue(const SweepRow& row, const std::string& index);
 

@@ -35,6 +35,12 @@ DistributionTally::DistributionTally(std::size_t groupCount,
             v->assign(n, 0.0);
     }
     blocks_.assign(blocks, empty);
+    if (request_.sweep && request_.keepTails && n >= 2 &&
+        groupCount <= kMostKeptTails / (2 * (n - 1))) {
+        tails_.width = 2 * (n - 1);
+        tails_.tails.assign(groupCount * tails_.width, 0.0);
+        tails_.trueScore.assign(groupCount, 0.0);
+    }
 }
 
 void DistributionTally::add(std::size_t g, double weight, double trueScore,
@@ -44,36 +50,52 @@ void DistributionTally::add(std::size_t g, double weight, double trueScore,
     if (request_.fit) {
         for (std::size_t x = 0; x < n; ++x) sums.mass[x] = sums.mass[x] + weight * q[x];
     }
-    if (!request_.sweep) return;
+    if (!request_.sweep || n < 2) return;
     // The lower tail is summed upwards, as a category's probability is; the
     // upper from the top down, which differs from that sum by a few ulps at
     // most and keeps the pass O(scores).
-    const auto trulyAbove = [&](std::size_t j) {
-        return trueScore >= request_.fixedTrueCut.value_or(scores_[j]);
-    };
-    double below = 0.0;
+    thread_local std::vector<double> below, above;
+    below.assign(n - 1, 0.0);
+    above.assign(n - 1, 0.0);
+    double sum = 0.0;
     for (std::size_t j = 1; j < n; ++j) {
-        below = below + q[j - 1];
-        sums.below[j] = sums.below[j] + weight * below;
-        sums.belowSquared[j] = sums.belowSquared[j] + weight * (below * below);
-        if (!trulyAbove(j)) {
-            sums.trueBelowObservedBelow[j] = sums.trueBelowObservedBelow[j] + weight * below;
-            sums.trulyBelow[j] = sums.trulyBelow[j] + weight;
-        }
+        sum = sum + q[j - 1];
+        below[j - 1] = sum;
     }
-    double above = 0.0;
+    sum = 0.0;
     for (std::size_t j = n; j-- > 1;) {
-        above = above + q[j];
-        sums.above[j] = sums.above[j] + weight * above;
-        sums.aboveSquared[j] = sums.aboveSquared[j] + weight * (above * above);
-        if (trulyAbove(j)) {
-            sums.trueAboveObservedAbove[j] = sums.trueAboveObservedAbove[j] + weight * above;
+        sum = sum + q[j];
+        above[j - 1] = sum;
+    }
+    if (!tails_.empty()) {
+        std::copy(below.begin(), below.end(), tails_.tails.begin() + g * tails_.width);
+        std::copy(above.begin(), above.end(), tails_.tails.begin() + g * tails_.width + (n - 1));
+        tails_.trueScore[g] = trueScore;
+    }
+    addTails(g, weight, trueScore, below, above);
+}
+
+void DistributionTally::addTails(std::size_t g, double weight, double trueScore,
+                                 std::span<const double> below, std::span<const double> above) {
+    DistributionSums& sums = blocks_[g / blockSize_];
+    const std::size_t n = scores_.size();
+    for (std::size_t j = 1; j < n; ++j) {
+        const double b = below[j - 1], a = above[j - 1];
+        sums.below[j] = sums.below[j] + weight * b;
+        sums.belowSquared[j] = sums.belowSquared[j] + weight * (b * b);
+        sums.above[j] = sums.above[j] + weight * a;
+        sums.aboveSquared[j] = sums.aboveSquared[j] + weight * (a * a);
+        if (trueScore >= request_.fixedTrueCut.value_or(scores_[j])) {
+            sums.trueAboveObservedAbove[j] = sums.trueAboveObservedAbove[j] + weight * a;
             sums.trulyAbove[j] = sums.trulyAbove[j] + weight;
+        } else {
+            sums.trueBelowObservedBelow[j] = sums.trueBelowObservedBelow[j] + weight * b;
+            sums.trulyBelow[j] = sums.trulyBelow[j] + weight;
         }
     }
 }
 
-DistributionSums DistributionTally::finish() const {
+DistributionSums DistributionTally::finish() {
     if (blocks_.empty()) return {};
     DistributionSums total = blocks_[0];
     for (std::size_t b = 1; b < blocks_.size(); ++b) {
@@ -88,6 +110,7 @@ DistributionSums DistributionTally::finish() const {
         addInto(total.trulyAbove, part.trulyAbove);
         addInto(total.trulyBelow, part.trulyBelow);
     }
+    total.tails = std::move(tails_);
     return total;
 }
 

@@ -7,6 +7,22 @@
 
 namespace tl {
 
+// Each group's lower and upper tails at every cut and its true score, kept
+// for the bootstrap: row g holds below[1..n-1] then above[1..n-1].
+struct GroupTails {
+    std::size_t width = 0;  // 2 (scores - 1)
+    std::vector<double> tails;
+    std::vector<double> trueScore;
+
+    bool empty() const { return trueScore.empty(); }
+    std::span<const double> below(std::size_t g) const {
+        return {tails.data() + g * width, width / 2};
+    }
+    std::span<const double> above(std::size_t g) const {
+        return {tails.data() + g * width + width / 2, width / 2};
+    }
+};
+
 // What the model-fit check and the cut sweep take from the units' composite
 // distributions, summed over the units; each unit weighs its weight (an
 // examinee 1, a quadrature node its weight of mean 1).
@@ -24,12 +40,19 @@ struct DistributionSums {
     std::vector<double> trueBelowObservedBelow;  // sum of w below[j] over truly-below units
     std::vector<double> trulyAbove;              // sum of w over truly-above units
     std::vector<double> trulyBelow;              // and over truly-below units
+    GroupTails tails;                            // when kept (TallyRequest::keepTails)
 };
+
+inline constexpr std::size_t kMostKeptTails = std::size_t{32} << 20;  // 256 MB
 
 struct TallyRequest {
     bool fit = false;
     bool sweep = false;
     std::optional<double> fixedTrueCut;  // else the true cut is the sweep's cut
+    // Keep each group's tails and true score (GroupTails), so that a
+    // bootstrap sample's sweep is summed from them without its distributions;
+    // not kept where they would take more than kMostKeptTails doubles.
+    bool keepTails = false;
 
     bool any() const { return fit || sweep; }
 };
@@ -51,13 +74,19 @@ class DistributionTally {
     // (on the composite scale), has composite distribution q.
     void add(std::size_t g, double weight, double trueScore, std::span<const double> q);
 
-    DistributionSums finish() const;
+    // The same from a group's kept tails (GroupTails::below and above).
+    void addTails(std::size_t g, double weight, double trueScore, std::span<const double> below,
+                  std::span<const double> above);
+
+    // The blocks' sums added in block order, with the kept tails; once.
+    DistributionSums finish();
 
   private:
     std::size_t blockSize_ = 1;
     std::span<const double> scores_;
     TallyRequest request_;
     std::vector<DistributionSums> blocks_;
+    GroupTails tails_;
 };
 
 }  // namespace tl

@@ -33,7 +33,11 @@ std::vector<std::pair<std::string, std::string>> composeResultsFiles(const Resul
     if (results.model.fit) files.emplace_back("fit.csv", composeModelFitCsv(*results.model.fit));
     if (results.model.correctedFit)
         files.emplace_back("fit_corrected.csv", composeModelFitCsv(*results.model.correctedFit));
-    if (results.sweep) files.emplace_back("sweep.csv", composeSweepCsv(*results.sweep));
+    if (results.sweep) {
+        const SweepSpread* spread =
+            results.bootstrap && results.bootstrap->sweep ? &*results.bootstrap->sweep : nullptr;
+        files.emplace_back("sweep.csv", composeSweepCsv(*results.sweep, spread));
+    }
     if (!results.model.conditional.empty())
         files.emplace_back("model_conditional.csv", composeModelConditionalCsv(results));
     files.emplace_back("report.html", composeResultsHtml(results));

@@ -453,14 +453,14 @@ std::string sweepFigures(const Results& r) {
     std::string best;
     if (sweep.bestYouden)
         best += " Youden's J is largest at cut " +
-                escapeHtml(shortestText(sweepCut(sweep, sweep.bestYouden))) + ";";
+                escapeHtml(shortestText(sweepCutOf(sweep, sweep.bestYouden))) + ";";
     if (sweep.bestAccuracy)
         best += " the accuracy is largest at cut " +
-                escapeHtml(shortestText(sweepCut(sweep, sweep.bestAccuracy))) + ".";
+                escapeHtml(shortestText(sweepCutOf(sweep, sweep.bestAccuracy))) + ".";
     for (const SweepTarget& target : sweep.targets)
         best += " The lowest cut with " + escapeHtml(target.index) + " at least " +
                 escapeHtml(shortestText(target.value)) + " is " +
-                (target.row ? escapeHtml(shortestText(sweepCut(sweep, target.row)))
+                (target.row ? escapeHtml(shortestText(sweepCutOf(sweep, target.row)))
                             : std::string("none")) +
                 ".";
     return "<section aria-labelledby=\"sweep-heading\">\n<h2 id=\"sweep-heading\">"

@@ -115,7 +115,24 @@ Json fitDocument(const ModelFitSummary& fit) {
             {"descriptive", fit.descriptive}};
 }
 
-Json sweepDocument(const CutSweep& sweep) {
+Json sweepSpreadDocument(const SweepSpread& s) {
+    Json rows = Json::array();
+    for (const SweepRowSpread& row : s.rows) {
+        Json r = spreads(row.indices);
+        addSpreads(r, row.diagnostics, kCutDiagnosticsFields);
+        r["share_above"] = spread(row.shareAbove);
+        rows.push_back(std::move(r));
+    }
+    Json targets = Json::array();
+    for (const IndexSpread& t : s.targetCuts) targets.push_back(spread(t));
+    return {{"rows", rows},
+            {"best_youden_cut", spread(s.bestYoudenCut)},
+            {"best_accuracy_cut", spread(s.bestAccuracyCut)},
+            {"targets", targets},
+            {"auc", spread(s.auc)}};
+}
+
+Json sweepDocument(const CutSweep& sweep, const SweepSpread* spread) {
     Json rows = Json::array();
     for (const SweepRow& row : sweep.rows) {
         Json r = {{"cut", row.cut}};
@@ -128,18 +145,19 @@ Json sweepDocument(const CutSweep& sweep) {
     for (const SweepTarget& target : sweep.targets)
         targets.push_back({{"index", target.index},
                            {"value", target.value},
-                           {"cut", sweepCut(sweep, target.row)}});
+                           {"cut", sweepCutOf(sweep, target.row)}});
     Json roc = Json::array();
     for (const RocPoint& point : sweep.roc)
         roc.push_back(
             {{"false_positive_rate", point.falsePositiveRate}, {"sensitivity", point.sensitivity}});
     Json doc = {{"rows", rows},
-                {"best_youden_cut", sweepCut(sweep, sweep.bestYouden)},
-                {"best_accuracy_cut", sweepCut(sweep, sweep.bestAccuracy)},
+                {"best_youden_cut", sweepCutOf(sweep, sweep.bestYouden)},
+                {"best_accuracy_cut", sweepCutOf(sweep, sweep.bestAccuracy)},
                 {"targets", targets},
                 {"roc", roc},
                 {"auc", sweep.auc}};
     if (sweep.trueCut) doc["true_cut"] = *sweep.trueCut;
+    if (spread) doc["bootstrap"] = sweepSpreadDocument(*spread);
     return doc;
 }
 
@@ -245,7 +263,10 @@ Json resultsDocument(const Results& results) {
     if (results.table) doc["table"] = tableSummary(*results.table);
     if (!results.groups.empty()) doc["groups"] = groupsJson(results);
     if (results.scale) doc["scale"] = scaleDocument(*results.scale);
-    if (results.sweep) doc["sweep"] = sweepDocument(*results.sweep);
+    if (results.sweep)
+        doc["sweep"] = sweepDocument(*results.sweep, results.bootstrap && results.bootstrap->sweep
+                                                         ? &*results.bootstrap->sweep
+                                                         : nullptr);
     return doc;
 }
 

@@ -37,11 +37,11 @@ double consistencyOf(const SweepRow& row) {
 std::string bestCutsText(const CutSweep& sweep) {
     std::string text;
     if (sweep.bestYouden)
-        text += " Youden's J is largest at cut " + shortestText(sweepCut(sweep, sweep.bestYouden)) +
-                ".";
+        text += " Youden's J is largest at cut " +
+                shortestText(sweepCutOf(sweep, sweep.bestYouden)) + ".";
     if (sweep.bestAccuracy)
         text += " The accuracy is largest at cut " +
-                shortestText(sweepCut(sweep, sweep.bestAccuracy)) + ".";
+                shortestText(sweepCutOf(sweep, sweep.bestAccuracy)) + ".";
     return text;
 }
 
