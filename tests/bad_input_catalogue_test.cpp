@@ -884,6 +884,19 @@ std::vector<Case> catalogue() {
              .arguments = {"a.toml"}});
     }
 
+    // --- The sweep's table: a target is a proportion, and its keys are known.
+    add({.name = "SweepTargetAboveOne",
+         .files = {{"a.toml", analysisFile() + "[sweep]\ntarget_ppv = 1.5\n"}, {"t.csv", kTable}},
+         .ending = Ending::Diagnostic,
+         .expected = "a.toml:13: sweep.target_ppv: must be a proportion from 0 to 1",
+         .arguments = {"a.toml"}});
+    add({.name = "SweepUnknownKey",
+         .files = {{"a.toml", analysisFile() + "[sweep]\ntarget_sensitivty = 0.9\n"},
+                   {"t.csv", kTable}},
+         .ending = Ending::Diagnostic,
+         .expected = "target_sensitivity",
+         .arguments = {"a.toml"}});
+
     // --- Work limits: the bootstrap's memory is estimated before it is
     // allocated, and a run that would not fit is refused at once.
     add({.name = "BootstrapOfAHundredMillionOnNineExaminees",
