@@ -68,8 +68,8 @@ TEST(AnalysisFileReader, ReadsTheSweep) {
         "g.toml");
     ASSERT_TRUE(f.sweep);
     EXPECT_EQ(f.sweep->trueCut, 2.0);
-    EXPECT_EQ(f.sweep->targets, (std::vector<SweepOptions::Target>{{"sensitivity", 1.0},
-                                                                     {"npv", 0.5}}));
+    EXPECT_EQ(f.sweep->targets,
+              (std::vector<SweepOptions::Target>{{"sensitivity", 1.0}, {"npv", 0.5}}));
 }
 
 // Item lists as codebooks give them, in one string.

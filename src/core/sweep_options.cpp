@@ -10,7 +10,8 @@ constexpr std::string_view kTargetPrefix = "target_";
 
 std::vector<std::string> sweepSettingNames() {
     std::vector<std::string> names{"true_cut"};
-    for (const char* index : kSweepTargetIndices) names.push_back(std::string(kTargetPrefix) + index);
+    for (const char* index : kSweepTargetIndices)
+        names.push_back(std::string(kTargetPrefix) + index);
     return names;
 }
 
