@@ -16,32 +16,30 @@ def _axes(ax: Any) -> Any:
     return ax
 
 
-def plot_conditional(result: Any, ax: Any = None) -> Any:
+def _by_score(result: Any, ax: Any, x: Any, frame: Any, xlabel: str, ylabel: str) -> Any:
+    """Consistency and accuracy against `x`, the observed cuts dashed."""
     ax = _axes(ax)
-    c = result.conditional
-    ax.plot(c["score"], c["consistency"], marker="o", label="consistency")
-    ax.plot(c["score"], c["accuracy"], marker="s", label="accuracy")
+    ax.plot(x, frame["consistency"], marker="o", label="consistency")
+    ax.plot(x, frame["accuracy"], marker="s", label="accuracy")
     for cut in result.cuts["observed_cut"]:
         ax.axvline(cut, linestyle="--", color="grey")
-    ax.set_xlabel("observed composite score")
-    ax.set_ylabel("mean over the examinees at the score")
+    ax.set_xlabel(xlabel)
+    ax.set_ylabel(ylabel)
     ax.set_ylim(0, 1.02)
     ax.legend()
     return ax
+
+
+def plot_conditional(result: Any, ax: Any = None) -> Any:
+    c = result.conditional
+    return _by_score(result, ax, c["score"], c, "observed composite score",
+                     "mean over the examinees at the score")
 
 
 def plot_sweep(result: Any, ax: Any = None) -> Any:
-    ax = _axes(ax)
     s = result.sweep
-    ax.plot(s["cut"], s["accuracy"], marker="s", label="accuracy")
-    ax.plot(s["cut"], s["consistency"], marker="o", label="consistency")
-    for cut in result.cuts["observed_cut"]:
-        ax.axvline(cut, linestyle="--", color="grey")
-    ax.set_xlabel("cut score on the observed composite")
-    ax.set_ylabel("with this cut as the only cut")
-    ax.set_ylim(0, 1.02)
-    ax.legend()
-    return ax
+    return _by_score(result, ax, s["cut"], s, "cut score on the observed composite",
+                     "with this cut as the only cut")
 
 
 def plot_roc(result: Any, ax: Any = None) -> Any:
