@@ -106,8 +106,8 @@ SETS = {"x": {"items": ["a", "b"], "points": [0, 1, 2]}}
 
 
 @pytest.mark.parametrize("options, message", [
-    ({"sweep": {"target_sens": 0.9}},
-     "`sweep` has no setting 'target_sens' (did you mean 'target_sensitivity'?)"),
+    ({"sweep": {"target_sensitvity": 0.9}},
+     "`sweep` has no setting 'target_sensitvity' (did you mean 'target_sensitivity'?)"),
     ({"sweep": {"target_ppv": 1.5}}, "`sweep['target_ppv']` must be a proportion from 0 to 1, "
                                      "not 1.5."),
     ({"sweep": {"true_cut": "2"}}, "`sweep['true_cut']` must be one finite number, not '2'."),

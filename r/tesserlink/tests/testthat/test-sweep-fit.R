@@ -24,9 +24,9 @@ csv_tables <- function(path) {
   lapply(seq_along(starts), function(t) {
     table <- utils::read.csv(text = lines[starts[t]:ends[t]], colClasses = "character")
     for (column in names(table)) {
-      parsed <- .Call("tl_parse_doubles", table[[column]], PACKAGE = "tesserlink")
-      parsed[!nzchar(table[[column]])] <- NaN
-      if (!anyNA(parsed)) table[[column]] <- parsed
+      cells <- table[[column]]
+      parsed <- .Call("tl_parse_doubles", cells, PACKAGE = "tesserlink")
+      if (!anyNA(parsed[nzchar(cells)])) table[[column]] <- replace(parsed, !nzchar(cells), NaN)
     }
     table
   })
@@ -42,7 +42,7 @@ expect_sweep_is <- function(sweep, path) {
     expect_identical(attr(sweep, name), value[[name]], label = name)
   }
   targets <- attr(sweep, "targets")
-  expect_identical(targets$cut, unname(value[paste0("lowest_cut_reaching_", targets$index)]))
+  expect_identical(targets$cut, unname(value[sprintf("lowest_cut_reaching_%s", targets$index)]))
   expect_identical(is.na(attr(sweep, "true_cut")), !("true_cut" %in% names(value)))
   roc <- attr(sweep, "roc")
   expect_identical(unlist(roc[c(1L, nrow(roc)), ], use.names = FALSE), c(0, 1, 0, 1))
@@ -120,8 +120,8 @@ test_that("the multinomial's fit on both passes is the command line's", {
 
 test_that("settings the sweep cannot take are refused, naming the setting", {
   cases <- list(
-    list(list(sweep = list(target_sens = 0.9)),
-         "`sweep` has no setting `target_sens` (did you mean `target_sensitivity`?)"),
+    list(list(sweep = list(target_sensitvity = 0.9)),
+         "`sweep` has no setting `target_sensitvity` (did you mean `target_sensitivity`?)"),
     list(list(sweep = list(target_ppv = 1.5)),
          "`sweep$target_ppv` must be a proportion from 0 to 1, not 1.5."),
     list(list(sweep = c(target_npv = -1)),
