@@ -60,6 +60,18 @@ TEST(AnalysisFileReader, ReadsOtherCutSets) {
     EXPECT_EQ(f.card.observedCuts, (std::vector<double>{1}));
 }
 
+// The sweep's targets in the library's order of indices, not the file's.
+TEST(AnalysisFileReader, ReadsTheSweep) {
+    const AnalysisFile f = readAnalysisFile(
+        "[[sets]]\nfile = \"a.dat\"\nitems = 3\npoints = [0, 1]\n[classification]\n"
+        "observed_cuts = [1]\n[sweep]\ntarget_npv = 0.5\ntrue_cut = 2\ntarget_sensitivity = 1\n",
+        "g.toml");
+    ASSERT_TRUE(f.sweep);
+    EXPECT_EQ(f.sweep->trueCut, 2.0);
+    EXPECT_EQ(f.sweep->targets,
+              (std::vector<SweepOptions::Target>{{"sensitivity", 1.0}, {"npv", 0.5}}));
+}
+
 // Item lists as codebooks give them, in one string.
 TEST(AnalysisFileReader, ReadsAListOfNamesInOneString) {
     const std::string cuts = "[classification]\nobserved_cuts = [3]\n";
@@ -208,6 +220,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "`format` (csv, tsv, text, spss, stata, sas or xpt)"},
         Mistake{"BootstrapOne", kSet + kCuts + "[options]\nbootstrap = 1\n",
                 "g5.toml:8: options.bootstrap: 0 (none) or at least 2 replications, not 1"},
+        Mistake{"SweepTargetAbove1", kSet + kCuts + "[sweep]\ntarget_ppv = 1.5\n",
+                "g5.toml:8: sweep.target_ppv: must be a proportion from 0 to 1"},
         Mistake{"InfiniteWeight", kSet + "weight = inf\n" + kCuts,
                 "g5.toml:5: sets[1].weight: must be a finite number"},
         Mistake{"EmptyItemColumn",

@@ -16,6 +16,7 @@
 #include "core/analysis_options.h"
 #include "core/edit_distance.h"
 #include "core/errors.h"
+#include "core/sweep_options.h"
 #include "examinees.h"
 #include "findings.h"
 #include "memory_input.h"
@@ -82,8 +83,9 @@ std::optional<T> optionOf(const py::dict& args, const char* name) {
 }
 
 // `args`: bootstrap, seed, threads, strict, scale (a conversion table's file),
-// cuts_on ("raw" or "scale"), results (a folder), write, model, method and
-// items (the item-parameter table's file); each may be None.
+// cuts_on ("raw" or "scale"), results (a folder), write, model, method,
+// items (the item-parameter table's file), sweep (a dict of its settings) and
+// fit; each may be None.
 tl::RunRequest requestOf(const py::dict& args) {
     tl::RunRequest request;
     request.bootstrap = optionOf<std::int64_t>(args, "bootstrap");
@@ -103,6 +105,14 @@ tl::RunRequest requestOf(const py::dict& args) {
     request.items = optionOf<std::string>(args, "items");
     request.cuts = optionOf<std::vector<double>>(args, "override_cuts");
     request.trueCuts = optionOf<std::vector<double>>(args, "override_true_cuts");
+    // The sweep's settings, checked by the package against the library's rule
+    // (sweep_setting_problem) before the run; an empty dict asks for the sweep.
+    if (const auto sweep = optionOf<py::dict>(args, "sweep")) {
+        tl::SweepOptions& options = request.sweep.emplace();
+        for (const auto& [name, value] : *sweep)
+            tl::setSweepSetting(options, name.cast<std::string>(), value.cast<double>());
+    }
+    request.fit = optionOf<bool>(args, "fit");
     return request;
 }
 
@@ -212,6 +222,11 @@ PYBIND11_MODULE(_native, m) {
     m.def("run_file", &runFile, py::arg("args"), py::arg("progress"));
     m.def("closest_names", [](const std::string& name, const std::vector<std::string>& known) {
         return tl::closestNames(name, known);
+    });
+    m.def("sweep_setting_names", &tl::sweepSettingNames);
+    m.def("sweep_setting_problem", [](const std::string& name, double value) {
+        tl::SweepOptions options;
+        return tl::setSweepSetting(options, name, value);
     });
     m.attr("min_bootstrap") = tl::kMinBootstrapReplicates;
 }

@@ -14,7 +14,7 @@ from typing import Any, Mapping, Sequence
 import numpy as np
 import pandas as pd
 
-from ._errors import condition_of
+from ._errors import argument_error, condition_of
 
 _SPREAD = ("se", "ci_low", "ci_high", "replicates_undefined")
 
@@ -76,6 +76,27 @@ class Result:
         seed.
     scale : dict or None
         With a conversion table: its cuts, summary and CSEM rows.
+    sweep : pandas.DataFrame or None
+        With ``sweep``: one row per possible single cut on the composite score
+        list (cut, the six indices, sensitivity, specificity, ppv, npv, youden
+        and share_above, as sweep.csv names them). Its ``attrs`` hold
+        ``best_youden_cut``, ``best_accuracy_cut``, ``auc`` and ``true_cut``
+        (NaN: none reached, or each cut its own true cut).
+    sweep_targets : pandas.DataFrame or None
+        With ``sweep``: each target asked for (index, value) and the lowest cut
+        reaching it (NaN: none does).
+    sweep_roc : pandas.DataFrame or None
+        With ``sweep``: the ROC curve's points (false_positive_rate,
+        sensitivity) from (0, 0) to (1, 1).
+    model_fit : dict or None
+        With a fit check (``fit``, or any model but the multinomial): ``bins``
+        (a DataFrame of first_score, last_score, expected and observed, as
+        fit.csv names them), ``chi2``, ``df``, ``p``,
+        ``largest_cdf_difference`` and ``descriptive`` (True when the model
+        fitted nothing to the scores: the chi-square describes, not tests).
+    corrected_model_fit : dict or None
+        With ``fit`` and bias correction: the second pass's fit, as
+        ``model_fit``.
     """
 
     def __init__(self, out: Mapping[str, Any], examinee_index: Any = None):
@@ -135,6 +156,9 @@ class Result:
             self.summary["bootstrap_replicates"] = boot["replicates"]
             self.summary["bootstrap_seed"] = boot["seed"]
         self.scale = self._scale(doc.get("scale"), boot)
+        self.sweep, self.sweep_targets, self.sweep_roc = self._sweep(doc.get("sweep"))
+        self.model_fit = self._fit(doc.get("fit"))
+        self.corrected_model_fit = self._fit(doc.get("corrected_fit"))
 
     # -- arrangement -------------------------------------------------------
 
@@ -209,6 +233,30 @@ class Result:
                 "summary": _with_spreads([summary], spread),
                 "csem": pd.DataFrame.from_records(scale["csem"])}
 
+    @staticmethod
+    def _sweep(sweep: dict[str, Any] | None) -> tuple[Any, Any, Any]:
+        if sweep is None:
+            return None, None, None
+        rows = _with_spreads(sweep["rows"], None)
+        for name in ("best_youden_cut", "best_accuracy_cut", "auc", "true_cut"):
+            got = sweep.get(name)
+            rows.attrs[name] = np.nan if got is None else got
+        targets = pd.DataFrame.from_records(
+            [{"index": t["index"], "value": t["value"],
+              "cut": np.nan if t["cut"] is None else t["cut"]} for t in sweep["targets"]],
+            columns=["index", "value", "cut"])
+        roc = pd.DataFrame.from_records(sweep["roc"], columns=["false_positive_rate",
+                                                               "sensitivity"])
+        return rows, targets, roc
+
+    @staticmethod
+    def _fit(fit: dict[str, Any] | None) -> dict[str, Any] | None:
+        if fit is None:
+            return None
+        bins = pd.DataFrame.from_records(fit["bins"], columns=["first_score", "last_score",
+                                                               "expected", "observed"])
+        return {"bins": bins, **{k: v for k, v in fit.items() if k != "bins"}}
+
     # -- output ------------------------------------------------------------
 
     def to_json(self) -> str:
@@ -252,17 +300,45 @@ class Result:
                 f"{self.summary['categories']} categories; consistency {o['consistency']:.5f}, "
                 f"kappa {o['kappa']:.5f}, accuracy {o['accuracy']:.5f}>")
 
-    def plot(self, ax: Any = None) -> Any:
-        """Plot mean consistency and accuracy at each observed composite score,
-        with the observed cuts dashed. Needs matplotlib.
+    def plot(self, kind: str = "conditional", ax: Any = None) -> Any:
+        """Plot the result. Needs matplotlib.
+
+        Parameters
+        ----------
+        kind : {"conditional", "sweep", "roc", "fit"}
+            "conditional": mean consistency and accuracy at each observed
+            composite score. "sweep": accuracy and consistency with each
+            possible single cut. Each with the observed cuts dashed. "roc":
+            the sweep's ROC curve, its area in the title. "fit": the observed
+            frequency of each bin of the fit check as a bar, the expected as
+            a line.
+        ax : matplotlib.axes.Axes, optional
+            The axes to draw on (new ones by default); may also be given
+            first, in place of ``kind``.
+
+        Returns
+        -------
+        matplotlib.axes.Axes
 
         Examples
         --------
         >>> ax = fit.plot()  # doctest: +SKIP
+        >>> ax = fit.plot("roc")  # doctest: +SKIP
         """
-        from ._plot import plot_conditional
+        from . import _plot
 
-        return plot_conditional(self, ax)
+        if not isinstance(kind, str):  # plot(ax), as before kinds were added
+            kind, ax = "conditional", kind
+        kinds = {"conditional": _plot.plot_conditional, "sweep": _plot.plot_sweep,
+                 "roc": _plot.plot_roc, "fit": _plot.plot_fit}
+        if kind not in kinds:
+            raise argument_error(f"`kind` must be one of {', '.join(map(repr, kinds))}, "
+                                 f"not {kind!r}.")
+        if kind in ("sweep", "roc") and self.sweep is None:
+            raise argument_error("This result has no cut sweep to plot; run it with sweep=True.")
+        if kind == "fit" and self.model_fit is None:
+            raise argument_error("This result has no model fit to plot; run it with fit=True.")
+        return kinds[kind](self, ax)
 
 
 class Program:

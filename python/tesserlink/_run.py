@@ -61,6 +61,38 @@ def _apply_weights(checked: list[dict[str, Any]], weights: Any) -> None:
         s["weight"] = float(_data.check_number(weight, "weights"))
 
 
+def _check_sweep(sweep: Any) -> dict[str, float] | None:
+    """The what-if sweep: False or None (not asked for here), True (asked for,
+    with an analysis file's [sweep] settings when it has them) or a mapping of
+    its settings, each one number. The library names the settings and judges
+    their values."""
+    if sweep is None or sweep is False:
+        return None
+    if sweep is True:
+        return {}
+    known = _native.sweep_setting_names()
+    if not isinstance(sweep, Mapping):
+        raise argument_error(f"`sweep` must be True, False or a dict of settings among "
+                             f"{', '.join(known)}, not {sweep!r}.")
+    settings: dict[str, float] = {}
+    for name, value in sweep.items():
+        if name not in known:
+            closest = _native.closest_names(str(name), known)
+            hint = f" (did you mean {closest[0]!r}?)" if closest else ""
+            raise argument_error(f"`sweep` has no setting {name!r}{hint}; the settings are "
+                                 f"{', '.join(known)}.")
+        number = float(_data.check_number(value, f"sweep[{name!r}]"))
+        problem = _native.sweep_setting_problem(name, number)
+        if problem:
+            raise argument_error(f"`sweep[{name!r}]` {problem}, not {value!r}.")
+        settings[name] = number
+    return settings
+
+
+def _optional_flag(x: Any, name: str) -> bool | None:
+    return None if x is None else _data.check_flag(x, name)
+
+
 def _cut_list(cuts: Any, name: str) -> list[float] | None:
     if cuts is None:
         return None
@@ -95,6 +127,8 @@ def cac(
     strict: bool = False,
     threads: int = 0,
     progress: bool = False,
+    sweep: bool | Mapping[str, float] = False,
+    fit: bool = False,
 ) -> Result:
     """Classification consistency and accuracy of item scores in a DataFrame.
 
@@ -154,6 +188,17 @@ def cac(
         Worker threads (0: every core).
     progress : bool
         Show the bootstrap's progress; Ctrl-C stops it between replicates.
+    sweep : bool or dict
+        Also sweep every possible single cut on the composite score list
+        (``Result.sweep``). A dict asks for it with settings, as an analysis
+        file's ``[sweep]`` gives them: ``true_cut`` (a true cut fixed for every
+        cut; by default each cut is its own true cut) and the targets
+        ``target_sensitivity``, ``target_specificity``, ``target_ppv`` and
+        ``target_npv`` (proportions: the lowest cut reaching each is found).
+    fit : bool
+        Also check the multinomial model's fit, observed against expected
+        composite score frequencies (``Result.model_fit``); every other model
+        checks its fit always.
 
     Returns
     -------
@@ -194,6 +239,8 @@ def cac(
     missing = _data.check_choice(missing, ("error", "omit"), "missing")
     unmatched = _data.check_choice(unmatched, ("error", "ignore"), "unmatched")
     _check_model(model, method)
+    sweep_settings = _check_sweep(sweep)
+    fit = _data.check_flag(fit, "fit")
     _apply_weights(checked, weights)
     used = [c for s in checked for c in s["columns"]]
     id_column = None
@@ -222,7 +269,8 @@ def cac(
             "labels": category_labels, "rows": [int(r) + 1 for r in keep], "ids": ids,
             "groups": groups, "scale_raw": table[0] if table else None,
             "scale_values": table[1] if table else None,
-            "model": model, "method": method, "items": parameters,
+            "model": model, "method": method, "items": parameters, "sweep": sweep_settings,
+            "fit": fit,
         }, reporter(progress), unmatched == "error")
     finally:
         if parameters is not None and not isinstance(items, (str, os.PathLike)):
@@ -258,7 +306,8 @@ def _file_name(x: Any, name: str) -> str | None:
 
 
 def _file_options(bootstrap: Any, seed: Any, threads: Any, write: Any, strict: Any,
-                  results: Any, scale: Any, cuts_on: Any) -> dict[str, Any]:
+                  results: Any, scale: Any, cuts_on: Any, sweep: Any = None,
+                  fit: Any = None) -> dict[str, Any]:
     return {
         "bootstrap": _optional_whole(bootstrap, "bootstrap", 0, 2**31 - 1),
         "seed": _optional_whole(seed, "seed"),
@@ -269,6 +318,9 @@ def _file_options(bootstrap: Any, seed: Any, threads: Any, write: Any, strict: A
         "scale": _file_name(scale, "scale"),
         "cuts_on": None if cuts_on is None else _data.check_choice(cuts_on, ("raw", "scale"),
                                                                   "cuts_on"),
+        # None: as an analysis file says.
+        "sweep": _check_sweep(sweep),
+        "fit": _optional_flag(fit, "fit"),
     }
 
 
@@ -294,6 +346,8 @@ def run_analysis(
     model: str | None = None,
     method: str | None = None,
     progress: bool = False,
+    sweep: bool | Mapping[str, float] | None = None,
+    fit: bool | None = None,
 ) -> Result | Program:
     """Run an analysis file (a ``.toml`` file); given a list, a testing program.
 
@@ -316,6 +370,11 @@ def run_analysis(
         Write the report and results folder.
     results : str, optional
         The results folder to write.
+    sweep : bool or dict, optional
+        As for ``cac()``. True takes the file's ``[sweep]`` settings, if any; a
+        file with a ``[sweep]`` table sweeps whatever is given here.
+    fit : bool, optional
+        As for ``cac()``; None is the file's ``fit`` under ``[options]``.
 
     Returns
     -------
@@ -328,7 +387,8 @@ def run_analysis(
     """
     if model is not None:
         _check_model(model, method)
-    options = _file_options(bootstrap, seed, threads, write, strict, results, scale, cuts_on)
+    options = _file_options(bootstrap, seed, threads, write, strict, results, scale, cuts_on,
+                            sweep, fit)
     options.update(model=model, method=method, override_cuts=_cut_list(cuts, "cuts"),
                    override_true_cuts=_cut_list(true_cuts, "true_cuts"))
     progress = _data.check_flag(progress, "progress")
@@ -374,6 +434,8 @@ def run_card(
     model: str | None = None,
     method: str | None = None,
     progress: bool = False,
+    sweep: bool | Mapping[str, float] = False,
+    fit: bool = False,
 ) -> Result:
     """Run a control card with its data files (named beside the card).
 
@@ -389,6 +451,8 @@ def run_card(
         names a file.
     bootstrap, seed, threads, strict, results, scale, cuts_on, cuts, true_cuts, model, method, progress
         As for ``run_analysis()``.
+    sweep, fit
+        As for ``cac()``.
 
     Returns
     -------
@@ -408,7 +472,8 @@ def run_card(
         card_report = None
     else:
         card_report = _file_name(report, "report")
-    options = _file_options(bootstrap, seed, threads, write, strict, results, scale, cuts_on)
+    options = _file_options(bootstrap, seed, threads, write, strict, results, scale, cuts_on,
+                            sweep, fit)
     options.update(model=model, method=method, override_cuts=_cut_list(cuts, "cuts"),
                    override_true_cuts=_cut_list(true_cuts, "true_cuts"))
     progress = _data.check_flag(progress, "progress")

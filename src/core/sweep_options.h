@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tl {
@@ -23,5 +24,14 @@ struct SweepOptions {
 
     bool operator==(const SweepOptions&) const = default;
 };
+
+// The sweep's settings by name, as an analysis file's [sweep] table and every
+// front end name them: "true_cut", then "target_" and each target index.
+std::vector<std::string> sweepSettingNames();
+
+// Sets the setting `name` to `value` in `options` (a target is added after
+// those already set). Returns why it cannot be set, "" when it was: a name
+// that is not a setting, or a target that is not a proportion.
+std::string setSweepSetting(SweepOptions& options, std::string_view name, double value);
 
 }  // namespace tl

@@ -725,16 +725,12 @@ class Reader {
         checkKeys(t, "sweep.", kSweepKeys);
         remember(t, "sweep");
         SweepOptions& sweep = file_.sweep.emplace();
-        if (const toml::node* c = t.get("true_cut")) sweep.trueCut = number(*c, "sweep.true_cut");
-        for (const char* index : kSweepTargetIndices) {
-            std::string key = "target_";
-            key += index;
-            const toml::node* value = t.get(key);
+        for (const std::string& name : sweepSettingNames()) {
+            const toml::node* value = t.get(name);
             if (!value) continue;
-            const double target = number(*value, "sweep." + key);
-            if (!(target >= 0.0 && target <= 1.0))
-                fail(value, "sweep." + key, "must be a proportion from 0 to 1");
-            sweep.targets.push_back({index, target});
+            const std::string problem =
+                setSweepSetting(sweep, name, number(*value, "sweep." + name));
+            if (!problem.empty()) fail(value, "sweep." + name, problem);
         }
     }
 

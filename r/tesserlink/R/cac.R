@@ -4,7 +4,7 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
                 threads = 0, labels = NULL, progress = interactive(), by = NULL,
                 min_group = 50, scale = NULL, cuts_on = c("raw", "scale"), strict = FALSE,
                 model = c("multinomial", "irt", "beta-binomial"), method = NULL,
-                items = NULL) {
+                items = NULL, sweep = FALSE, fit = FALSE) {
   call <- match.call()
   if (missing(data)) fail("`data` is missing: a data frame or matrix, one row per examinee.")
   if (missing(sets)) fail("`sets` is missing: a list of item sets, each list(items = , points = ).")
@@ -37,6 +37,8 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
                            "method")
   }
   items <- item_parameter_file(items)
+  sweep <- check_sweep(sweep)
+  fit <- check_flag(fit, "fit")
   na <- check_choice(na, c("error", "omit"), "na")
   unmatched <- check_choice(unmatched, c("error", "ignore"), "unmatched")
   labels <- column_labels(data)
@@ -69,7 +71,7 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
     labels = as.character(labels_given), rows = as.numeric(keep),
     ids = if (is.null(ids)) character(0) else id_text(ids), groups = groups,
     scale_raw = scale$raw, scale_values = scale$scale, progress = progress_reporter(progress),
-    model = model, method = method, items = items))
+    model = model, method = method, items = items, sweep = sweep, fit = fit))
   if (!is.null(out$unmatched)) stop_unmatched(out$unmatched, sets, labels, keep)
   present_findings(out)
   new_tesserlink(out, labels = vapply(sets, `[[`, "", "label"), record = keep, id = ids,

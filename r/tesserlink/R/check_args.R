@@ -76,3 +76,46 @@ check_labels <- function(labels, k) {
 # The smallest bootstrap the library runs (the library refuses fewer; R names
 # it in its own messages).
 min_bootstrap <- function() .Call(tl_min_bootstrap)
+
+# The what-if sweep: FALSE or NULL (not asked for here), TRUE (asked for, with
+# an analysis file's [sweep] settings when it has them) or its settings as a
+# named list (or named numeric vector), each one number. The library names the
+# settings and judges their values.
+check_sweep <- function(sweep) {
+  if (is.null(sweep) || identical(sweep, FALSE)) return(NULL)
+  if (isTRUE(sweep)) return(list())
+  known <- .Call(tl_sweep_names)
+  if (!(is.list(sweep) || is.numeric(sweep)) ||
+      (length(sweep) > 0L && (is.null(names(sweep)) || anyNA(names(sweep)) || any(names(sweep) == "")))) {
+    fail("`sweep` must be TRUE, FALSE or a named list of settings among ",
+         paste(known, collapse = ", "), ".")
+  }
+  given <- names(sweep)
+  if (anyDuplicated(given)) {
+    fail("`sweep` names `", given[anyDuplicated(given)], "` twice; give each setting once.")
+  }
+  settings <- list()
+  for (name in given) {
+    value <- sweep[[name]]
+    if (!(name %in% known)) {
+      closest <- .Call(tl_closest_names, name, known)
+      fail("`sweep` has no setting `", name, "`",
+           if (length(closest)) paste0(" (did you mean `", closest[1L], "`?)"),
+           "; the settings are ", paste(known, collapse = ", "), ".")
+    }
+    if (!is.numeric(value) || length(value) != 1L || is.na(value) || !is.finite(value)) {
+      fail("`sweep$", name, "` must be one finite number, not ", shown_value(value), ".")
+    }
+    problem <- .Call(tl_sweep_setting, name, as.numeric(value))
+    if (nzchar(problem)) fail("`sweep$", name, "` ", problem, ", not ", shown_value(value), ".")
+    settings[[name]] <- as.numeric(value)
+  }
+  settings
+}
+
+# A value as an error message names it: one number or text as given, or its kind.
+shown_value <- function(x) {
+  if (length(x) != 1L) return(paste0("a ", class(x)[1L], " of length ", length(x)))
+  if (is.character(x)) return(paste0("\"", x, "\""))
+  format(x)
+}

@@ -40,11 +40,28 @@ print.tesserlink <- function(x, digits = 5, ...) {
   cat("Consistency ", f(o$consistency), "   kappa ", f(o$kappa), "\n", sep = "")
   cat("Accuracy    ", f(o$accuracy), "   false positive ", f(o$false_positive),
       "   false negative ", f(o$false_negative), "\n", sep = "")
+  print_sweep_and_fit(x, f)
   if (!is.null(x$bootstrap)) {
     cat("Bootstrap: ", s$bootstrap_replicates, " replicates, seed ", whole(s$bootstrap_seed),
         "; see summary() and confint()\n", sep = "")
   }
   invisible(x)
+}
+
+# A line each for the sweep's best cuts and the model's fit, when the run has
+# them.
+print_sweep_and_fit <- function(x, f) {
+  if (!is.null(x$sweep)) {
+    a <- attributes(x$sweep)
+    cat("Cut sweep: best cut ", score_text(a$best_youden_cut), " by Youden's J, ",
+        score_text(a$best_accuracy_cut), " by accuracy; ROC area ", f(a$auc), "\n", sep = "")
+  }
+  fit_line <- function(what, fit) {
+    cat(what, ": chi-square ", f(fit$chi2), " on ", fit$df, " df, p ", f(fit$p),
+        if (fit$descriptive) " (descriptive: nothing was fitted to the scores)", "\n", sep = "")
+  }
+  if (!is.null(x$model_fit)) fit_line("Model fit", x$model_fit)
+  if (!is.null(x$corrected_model_fit)) fit_line("Bias-corrected model fit", x$corrected_model_fit)
 }
 
 square_table <- function(long, names) {
@@ -64,7 +81,7 @@ summary.tesserlink <- function(object, ...) {
     overall <- cbind(overall, b[match(indices, b$index), c("se", "ci_low", "ci_high")])
     rownames(overall) <- NULL
   }
-  structure(list(
+  out <- structure(list(
     call = object$call, summary = object$summary, sets = object$sets,
     reliability = object$reliability, overall = overall, cuts = object$cuts,
     categories = object$categories, bootstrap = object$bootstrap, scale = object$scale,
@@ -73,6 +90,11 @@ summary.tesserlink <- function(object, ...) {
     fixed = c(indices, "estimate", "se", "ci_low", "ci_high", "marginal",
               names(object$reliability), "mean", "sample_variance")),
     class = "summary.tesserlink")
+  # Only what the run computed: NULL adds nothing.
+  out$sweep <- object$sweep
+  out$model_fit <- object$model_fit
+  out$corrected_model_fit <- object$corrected_model_fit
+  out
 }
 
 # A table with its indices, proportions and variances in fixed decimals; scores,
@@ -115,6 +137,10 @@ print.summary.tesserlink <- function(x, digits = 5, ...) {
   print(noquote(fmt(x$true_by_observed, digits)), right = TRUE)
   cat("\nConsistency table (two administrations):\n")
   print(noquote(fmt(x$consistency_table, digits)), right = TRUE)
+  if (!is.null(x$sweep) || !is.null(x$model_fit)) {
+    cat("\n")
+    print_sweep_and_fit(x, function(value) fmt(value, digits))
+  }
   invisible(x)
 }
 

@@ -80,7 +80,32 @@ new_tesserlink <- function(out, labels, record, id, call, categories = NULL) {
     result$examinees$scale_csem <- r$scale$scale_csem
   }
   if (!is.null(r$model)) result$model <- r$model
+  if (!is.null(r$sweep)) result$sweep <- sweep_table(r$sweep)
+  if (!is.null(r$model_fit)) result$model_fit <- fit_summary(r$model_fit)
+  if (!is.null(r$corrected_model_fit)) {
+    result$corrected_model_fit <- fit_summary(r$corrected_model_fit)
+  }
   result$labels <- categories
   # The run itself, for write_results(); gone once the object is saved and read back.
   structure(result, class = "tesserlink", native = out$native)
+}
+
+# The sweep's rows as sweep.csv names them, with its statistics as attributes:
+# the best cuts by Youden's J and by accuracy, each target's lowest cut
+# reaching it, the ROC curve and its area, and the fixed true cut (NA: each
+# cut is its own true cut). A cut that no row reaches is NA.
+sweep_table <- function(sweep) {
+  rows <- named_columns(sweep$rows)
+  attr(rows, "best_youden_cut") <- sweep$best_youden_cut
+  attr(rows, "best_accuracy_cut") <- sweep$best_accuracy_cut
+  attr(rows, "targets") <- as.data.frame(sweep$targets, stringsAsFactors = FALSE)
+  attr(rows, "roc") <- as.data.frame(sweep$roc)
+  attr(rows, "auc") <- sweep$auc
+  attr(rows, "true_cut") <- if (is.null(sweep$true_cut)) NA_real_ else sweep$true_cut
+  rows
+}
+
+# fit.csv's bins as a data frame, with its statistics beside them.
+fit_summary <- function(fit) {
+  c(list(bins = named_columns(fit$bins)), fit[setdiff(names(fit), "bins")])
 }

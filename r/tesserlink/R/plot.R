@@ -1,11 +1,27 @@
 # Base graphics of a "tesserlink" result: conditional consistency and accuracy
 # by observed composite score, or the distribution of the observed composite
-# split by observed category; each with the observed cut scores. The legend
-# stands in headroom above the data, clear of the axes and of the points.
-plot.tesserlink <- function(x, type = c("conditional", "distribution"), ...) {
-  type <- check_choice(type, c("conditional", "distribution"), "type")
+# split by observed category; each with the observed cut scores. A run with a
+# sweep adds accuracy and consistency at every single cut ("sweep") and the ROC
+# curve ("roc"); a run with a fit check, the observed and expected frequencies
+# of its bins ("fit"). The legend stands in headroom above the data, clear of
+# the axes and of the points.
+plot.tesserlink <- function(x, type = c("conditional", "distribution", "sweep", "roc", "fit"),
+                            ...) {
+  type <- check_choice(type, c("conditional", "distribution", "sweep", "roc", "fit"), "type")
   cuts <- x$cuts$observed_cut
-  if (type == "conditional") {
+  if (type %in% c("sweep", "roc") && is.null(x$sweep)) {
+    fail("This result has no cut sweep to plot; run it with sweep = TRUE.")
+  }
+  if (type == "fit" && is.null(x$model_fit)) {
+    fail("This result has no model fit to plot; run it with fit = TRUE.")
+  }
+  if (type == "sweep") {
+    plot_sweep(x$sweep, cuts, ...)
+  } else if (type == "roc") {
+    plot_roc(x$sweep, ...)
+  } else if (type == "fit") {
+    plot_fit(x$model_fit, ...)
+  } else if (type == "conditional") {
     d <- x$conditional
     plot(d$score, d$consistency, type = "b", pch = 1, ylim = c(0, 1.15), yaxs = "i",
          xlab = "Observed composite score", ylab = "Probability",
@@ -39,6 +55,46 @@ plot.tesserlink <- function(x, type = c("conditional", "distribution"), ...) {
            col = c(rep(NA, k), "firebrick"), bty = "n", inset = 0.01)
   }
   invisible(x)
+}
+
+# Accuracy and consistency with each possible cut as the only cut, and the
+# run's own observed cuts dashed.
+plot_sweep <- function(sweep, cuts, ...) {
+  plot(sweep$cut, sweep$accuracy, type = "b", pch = 16, ylim = c(0, 1.15), yaxs = "i",
+       xlab = "Cut score on the observed composite", ylab = "Proportion",
+       main = "Accuracy and consistency at each single cut", ...)
+  lines(sweep$cut, sweep$consistency, type = "b", pch = 1)
+  segments(cuts, 0, cuts, 1.02, col = "firebrick", lty = 2, lwd = 2)
+  legend("top", c("accuracy  ", "consistency  ", "observed cut"), pch = c(16, 1, NA),
+         lty = c(1, 1, 2), col = c("black", "black", "firebrick"), ncol = 3, bty = "n",
+         inset = 0.01)
+}
+
+# Sensitivity against 1 - specificity over the sweep's cuts, with the
+# diagonal of a classification by chance.
+plot_roc <- function(sweep, ...) {
+  roc <- attr(sweep, "roc")
+  plot(roc$false_positive_rate, roc$sensitivity, type = "b", pch = 20, xlim = c(0, 1),
+       ylim = c(0, 1), xaxs = "i", yaxs = "i", xlab = "1 - specificity", ylab = "Sensitivity",
+       main = paste0("ROC curve of the single cuts (AUC ", fmt(attr(sweep, "auc"), 3), ")"), ...)
+  abline(0, 1, col = "grey40", lty = 3)
+}
+
+# Each bin's observed frequency as a bar and the model's expected frequency as
+# a line across the bars.
+plot_fit <- function(fit, ...) {
+  bins <- fit$bins
+  names <- ifelse(bins$first_score == bins$last_score, score_text(bins$first_score),
+                  paste0(score_text(bins$first_score), "-", score_text(bins$last_score)))
+  tallest <- max(bins$observed, bins$expected)
+  middles <- barplot(bins$observed, names.arg = names, col = "grey85", border = "grey40",
+                     ylim = c(0, tallest * 1.2), xlab = "Observed composite score (bin)",
+                     ylab = "Examinees",
+                     main = paste0("Model fit: chi-square ", fmt(fit$chi2, 2), " on ", fit$df,
+                                   " df"), ...)
+  lines(middles, bins$expected, type = "b", pch = 16)
+  legend("top", c("observed  ", "expected"), fill = c("grey85", NA), border = c("grey40", NA),
+         pch = c(NA, 16), lty = c(NA, 1), ncol = 2, bty = "n", inset = 0.01)
 }
 
 # Each observed category by the composite scores it holds: a score equal to a

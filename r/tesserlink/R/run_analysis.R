@@ -3,12 +3,13 @@
 # asked.
 run_analysis <- function(path, bootstrap = NULL, seed = NULL, threads = 0, write = FALSE,
                          strict = FALSE, results = NULL, scale = NULL, cuts_on = NULL,
-                         progress = interactive(), cuts = NULL, true_cuts = NULL) {
+                         progress = interactive(), cuts = NULL, true_cuts = NULL,
+                         sweep = NULL, fit = NULL) {
   call <- match.call()
   if (is.character(path) && length(path) > 1L) {
     return(run_program(path, bootstrap = bootstrap, seed = seed, threads = threads, write = write,
                        strict = strict, scale = scale, cuts_on = cuts_on, progress = progress,
-                       cuts = cuts, true_cuts = true_cuts))
+                       cuts = cuts, true_cuts = true_cuts, sweep = sweep, fit = fit))
   }
   if (!is.character(path) || length(path) != 1L || is.na(path) || path == "") {
     fail("`path` must be the analysis file's name.")
@@ -17,7 +18,8 @@ run_analysis <- function(path, bootstrap = NULL, seed = NULL, threads = 0, write
   if (!is.null(seed)) seed <- check_whole(seed, "seed")
   progress <- check_flag(progress, "progress")
   options <- run_options(threads = threads, write = write, strict = strict, results = results,
-                         scale = scale, cuts_on = cuts_on, cuts = cuts, true_cuts = true_cuts)
+                         scale = scale, cuts_on = cuts_on, cuts = cuts, true_cuts = true_cuts,
+                         sweep = sweep, fit = fit)
   out <- .Call(tl_run_file, c(list(path = path.expand(path), card = FALSE, report = NULL,
                                    bootstrap = bootstrap, seed = seed,
                                    progress = progress_reporter(progress)), options))

@@ -3,7 +3,7 @@
 run_card <- function(path, report = NULL, bootstrap = 0, seed = NULL, threads = 0,
                      progress = interactive(), write = is.character(report), strict = FALSE,
                      results = NULL, scale = NULL, cuts_on = NULL, cuts = NULL,
-                     true_cuts = NULL) {
+                     true_cuts = NULL, sweep = FALSE, fit = FALSE) {
   call <- match.call()
   force(write)  # its default looks at `report` as given
   if (!is.character(path) || length(path) != 1L || is.na(path) || path == "") {
@@ -21,7 +21,8 @@ run_card <- function(path, report = NULL, bootstrap = 0, seed = NULL, threads = 
   bootstrap <- check_bootstrap(bootstrap)
   progress <- check_flag(progress, "progress")
   options <- run_options(threads = threads, write = write, strict = strict, results = results,
-                         scale = scale, cuts_on = cuts_on, cuts = cuts, true_cuts = true_cuts)
+                         scale = scale, cuts_on = cuts_on, cuts = cuts, true_cuts = true_cuts,
+                         sweep = sweep, fit = fit)
   seed <- bootstrap_seed(seed, bootstrap)
   out <- .Call(tl_run_file, c(list(path = path.expand(path), card = TRUE, report = report,
                                    bootstrap = bootstrap, seed = seed,
@@ -32,7 +33,7 @@ run_card <- function(path, report = NULL, bootstrap = 0, seed = NULL, threads = 
 
 # The options run_card() and run_analysis() share, checked.
 run_options <- function(threads, write, strict, results, scale, cuts_on, cuts = NULL,
-                        true_cuts = NULL) {
+                        true_cuts = NULL, sweep = NULL, fit = NULL) {
   file_name <- function(x, name) {
     if (is.null(x)) return(NULL)
     if (!is.character(x) || length(x) != 1L || is.na(x) || x == "") {
@@ -46,7 +47,9 @@ run_options <- function(threads, write, strict, results, scale, cuts_on, cuts = 
        cuts_on = if (is.null(cuts_on)) NULL else check_choice(cuts_on, c("raw", "scale"), "cuts_on"),
        # In place of the file's: the library checks them against its labels.
        given_cuts = if (is.null(cuts)) NULL else check_scores(cuts, "cuts"),
-       given_true_cuts = if (is.null(true_cuts)) NULL else check_scores(true_cuts, "true_cuts"))
+       given_true_cuts = if (is.null(true_cuts)) NULL else check_scores(true_cuts, "true_cuts"),
+       # NULL: as an analysis file says.
+       sweep = check_sweep(sweep), fit = if (is.null(fit)) NULL else check_flag(fit, "fit"))
 }
 
 # The result of a card's or an analysis file's run: its examinees numbered by

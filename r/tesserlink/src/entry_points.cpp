@@ -16,6 +16,7 @@
 #include "card_from_r.h"
 #include "core/edit_distance.h"
 #include "core/errors.h"
+#include "core/sweep_options.h"
 #include "groups_from_r.h"
 #include "results_files/results_directory.h"
 #include "run/embedded.h"
@@ -179,4 +180,16 @@ extern "C" SEXP tl_closest_names(SEXP name, SEXP known) {
 // The smallest bootstrap the library runs, for R's messages that name it.
 extern "C" SEXP tl_min_bootstrap() {
     return Rf_ScalarInteger(static_cast<int>(tl::kMinBootstrapReplicates));
+}
+
+// The sweep's settings by name, and why `value` cannot be the setting `name`
+// ("" when it can), for R's check of its `sweep` argument.
+extern "C" SEXP tl_sweep_names() {
+    return Rcpp::wrap(tl::sweepSettingNames());
+}
+
+extern "C" SEXP tl_sweep_setting(SEXP name, SEXP value) {
+    tl::SweepOptions options;
+    return Rcpp::wrap(
+        tl::setSweepSetting(options, Rcpp::as<std::string>(name), Rcpp::as<double>(value)));
 }

@@ -10,6 +10,8 @@ SEXP tl_write_results(SEXP, SEXP);
 SEXP tl_parse_doubles(SEXP);
 SEXP tl_min_bootstrap();
 SEXP tl_closest_names(SEXP, SEXP);
+SEXP tl_sweep_names();
+SEXP tl_sweep_setting(SEXP, SEXP);
 
 static const R_CallMethodDef callMethods[] = {
     {"tl_analyze", reinterpret_cast<DL_FUNC>(&tl_analyze), 1},
@@ -18,6 +20,8 @@ static const R_CallMethodDef callMethods[] = {
     {"tl_parse_doubles", reinterpret_cast<DL_FUNC>(&tl_parse_doubles), 1},
     {"tl_min_bootstrap", reinterpret_cast<DL_FUNC>(&tl_min_bootstrap), 0},
     {"tl_closest_names", reinterpret_cast<DL_FUNC>(&tl_closest_names), 2},
+    {"tl_sweep_names", reinterpret_cast<DL_FUNC>(&tl_sweep_names), 0},
+    {"tl_sweep_setting", reinterpret_cast<DL_FUNC>(&tl_sweep_setting), 2},
     {nullptr, nullptr, 0}};
 
 void R_init_tesserlink(DllInfo* dll) {

@@ -12,6 +12,7 @@
 #include "classify/precision_fields.h"
 #include "results_files/examinee_fields.h"
 #include "results_files/groups_results.h"
+#include "results_files/sweep_files.h"
 #include "scale_to_r.h"
 
 namespace tlr {
@@ -353,6 +354,70 @@ Rcpp::List cardToR(const tl::ControlCard& card) {
                               _["true_cuts"] = numbers(card.trueCuts));
 }
 
+// sweep.csv's rows by its column names, and its statistics: the best cuts,
+// each target's lowest cut reaching it (NA: none does), the ROC curve and its
+// area, and the fixed true cut (NULL: each cut's own).
+Rcpp::List sweepToR(const tl::CutSweep& sweep) {
+    const std::vector<tl::SweepRow>& rows = sweep.rows;
+    std::vector<double> cut, shareAbove;
+    std::vector<tl::IndexSet> indices;
+    std::vector<tl::CutDiagnostics> diagnostics;
+    for (const tl::SweepRow& row : rows) {
+        cut.push_back(row.cut);
+        indices.push_back(row.indices);
+        diagnostics.push_back(row.diagnostics);
+        shareAbove.push_back(row.shareAbove);
+    }
+    Rcpp::List table = Rcpp::List::create(_["cut"] = numbers(cut));
+    for (const Rcpp::List& columns :
+         {indexColumns(indices), fieldColumns(diagnostics, tl::kCutDiagnosticsFields)}) {
+        const Rcpp::CharacterVector names = columns.names();
+        for (R_xlen_t j = 0; j < columns.size(); ++j)
+            table.push_back(columns[j], Rcpp::as<std::string>(names[j]));
+    }
+    table.push_back(numbers(shareAbove), "share_above");
+
+    std::vector<std::string> index;
+    std::vector<double> value, reached;
+    for (const tl::SweepTarget& target : sweep.targets) {
+        index.push_back(target.index);
+        value.push_back(target.value);
+        reached.push_back(tl::sweepCut(sweep, target.row));
+    }
+    std::vector<double> falsePositiveRate, sensitivity;
+    for (const tl::RocPoint& point : sweep.roc) {
+        falsePositiveRate.push_back(point.falsePositiveRate);
+        sensitivity.push_back(point.sensitivity);
+    }
+    Rcpp::List out = Rcpp::List::create(
+        _["rows"] = table, _["best_youden_cut"] = tl::sweepCut(sweep, sweep.bestYouden),
+        _["best_accuracy_cut"] = tl::sweepCut(sweep, sweep.bestAccuracy),
+        _["targets"] = Rcpp::List::create(_["index"] = Rcpp::wrap(index),
+                                          _["value"] = numbers(value), _["cut"] = numbers(reached)),
+        _["roc"] = Rcpp::List::create(_["false_positive_rate"] = numbers(falsePositiveRate),
+                                      _["sensitivity"] = numbers(sensitivity)),
+        _["auc"] = sweep.auc);
+    if (sweep.trueCut) out.push_back(*sweep.trueCut, "true_cut");
+    return out;
+}
+
+// fit.csv's bins by its column names, and its statistics.
+Rcpp::List fitToR(const tl::ModelFitSummary& fit) {
+    std::vector<double> first, last, expected, observed;
+    for (const tl::ModelFitBin& bin : fit.bins) {
+        first.push_back(bin.first);
+        last.push_back(bin.last);
+        expected.push_back(bin.expected);
+        observed.push_back(bin.observed);
+    }
+    return Rcpp::List::create(
+        _["bins"] = Rcpp::List::create(
+            _["first_score"] = numbers(first), _["last_score"] = numbers(last),
+            _["expected"] = numbers(expected), _["observed"] = numbers(observed)),
+        _["chi2"] = fit.chi2, _["df"] = fit.df, _["p"] = fit.p,
+        _["largest_cdf_difference"] = fit.largestCdfDifference, _["descriptive"] = fit.descriptive);
+}
+
 }  // namespace
 
 Rcpp::List resultsToR(const tl::Results& r) {
@@ -396,6 +461,9 @@ Rcpp::List resultsToR(const tl::Results& r) {
     if (!r.groups.empty()) out.push_back(groupRows(r), "groups");
     if (r.scale) out.push_back(scaleToR(r), "scale");
     if (r.model.kind != tl::ModelKind::Multinomial) out.push_back(modelToR(r), "model");
+    if (r.sweep) out.push_back(sweepToR(*r.sweep), "sweep");
+    if (r.model.fit) out.push_back(fitToR(*r.model.fit), "model_fit");
+    if (r.model.correctedFit) out.push_back(fitToR(*r.model.correctedFit), "corrected_model_fit");
     return out;
 }
 

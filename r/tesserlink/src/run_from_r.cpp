@@ -111,6 +111,21 @@ tl::RunRequest requestFromR(const Rcpp::List& args) {
     if (const auto m = textOf(args, "model")) request.model = tl::modelKindNamed(*m);
     if (const auto m = textOf(args, "method")) request.method = tl::modelMethodNamed(*m);
     request.items = textOf(args, "items");
+    // The sweep's settings are checked by R against the library's rule
+    // (tl_sweep_setting) before the run.
+    const SEXP sweep = element(args, "sweep");
+    if (!Rf_isNull(sweep)) {
+        tl::SweepOptions& options = request.sweep.emplace();
+        const Rcpp::List settings(sweep);
+        if (settings.size() > 0) {
+            const Rcpp::CharacterVector names = settings.names();
+            for (R_xlen_t i = 0; i < settings.size(); ++i)
+                tl::setSweepSetting(options, Rcpp::as<std::string>(names[i]),
+                                    Rcpp::as<double>(settings[i]));
+        }
+    }
+    const SEXP fit = element(args, "fit");
+    if (!Rf_isNull(fit)) request.fit = Rcpp::as<bool>(fit);
     return request;
 }
 
