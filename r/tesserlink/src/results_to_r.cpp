@@ -382,7 +382,7 @@ Rcpp::List sweepToR(const tl::CutSweep& sweep) {
     for (const tl::SweepTarget& target : sweep.targets) {
         index.push_back(target.index);
         value.push_back(target.value);
-        reached.push_back(tl::sweepCut(sweep, target.row));
+        reached.push_back(tl::sweepCutOf(sweep, target.row));
     }
     std::vector<double> falsePositiveRate, sensitivity;
     for (const tl::RocPoint& point : sweep.roc) {
@@ -390,8 +390,8 @@ Rcpp::List sweepToR(const tl::CutSweep& sweep) {
         sensitivity.push_back(point.sensitivity);
     }
     Rcpp::List out = Rcpp::List::create(
-        _["rows"] = table, _["best_youden_cut"] = tl::sweepCut(sweep, sweep.bestYouden),
-        _["best_accuracy_cut"] = tl::sweepCut(sweep, sweep.bestAccuracy),
+        _["rows"] = table, _["best_youden_cut"] = tl::sweepCutOf(sweep, sweep.bestYouden),
+        _["best_accuracy_cut"] = tl::sweepCutOf(sweep, sweep.bestAccuracy),
         _["targets"] = Rcpp::List::create(_["index"] = Rcpp::wrap(index),
                                           _["value"] = numbers(value), _["cut"] = numbers(reached)),
         _["roc"] = Rcpp::List::create(_["false_positive_rate"] = numbers(falsePositiveRate),
