@@ -19,8 +19,12 @@ ReplicateIndices undefinedIndices(std::size_t cuts, double reliability) {
     PrecisionIndices precision{std::vector<CutDiagnostics>(cuts, {nan, nan, nan, nan, nan}),
                                std::vector<CategoryDiagnostics>(cuts + 1, {nan, nan}),
                                {nan, nan, nan, nan}};
-    return {
-        undefined, std::vector<IndexSet>(cuts, undefined), std::move(precision), reliability, {}};
+    ReplicateIndices r;
+    r.overall = undefined;
+    r.cuts.assign(cuts, undefined);
+    r.precision = std::move(precision);
+    r.reliability = reliability;
+    return r;
 }
 
 // The sample's first-pass reliability, from its examinees' own values.
