@@ -21,7 +21,8 @@ std::string rowLine(const CutSweep& sweep, const Axis& x, const Axis& y,
     for (const SweepRow& row : sweep.rows) {
         const double v = value(row);
         if (!std::isfinite(v)) continue;
-        svg += (first ? "" : " ") + px(x.pixel(row.cut)) + "," + px(y.pixel(v));
+        if (!first) svg += ' ';
+        svg += px(x.pixel(row.cut)) + "," + px(y.pixel(v));
         first = false;
     }
     return svg + "\"/>\n";
@@ -101,18 +102,20 @@ std::string rocFigureSvg(const Results& r, SvgUse use) {
         (sweep.trueCut ? std::string()
                        : " The true cut moves with each cut, so each point has its own truth.");
     std::string svg = svgOpen("roc", "ROC curve of the cuts", desc, kPlotWidth, kPlotHeight, use);
-    // A square plot area: both axes are probabilities.
-    const double side = kPlotBottom - kPlotTop;
-    const Axis x = niceAxis(0.0, 1.0, kPlotLeft + 8, kPlotLeft + 8 + side, 5);
+    // The page's plot area, as its other figures have it: the frame's
+    // gridlines span it whole.
+    const Axis x = niceAxis(0.0, 1.0, kPlotLeft + 8, kPlotRight - 8, 5);
     const Axis y = niceAxis(0.0, 1.0, kPlotBottom, kPlotTop, 5);
     svg += plotFrame(x, y, "1 - specificity", "Sensitivity");
     svg += svgLine(x.pixel(0), y.pixel(0), x.pixel(1), y.pixel(1),
                    std::string("stroke=\"") + kCutColour + "\" stroke-dasharray=\"4 4\"");
     svg += "<g>\n<polyline fill=\"none\" stroke=\"" + std::string(kConsistencyColour) +
            "\" stroke-width=\"2\" points=\"";
-    for (std::size_t i = 0; i < sweep.roc.size(); ++i)
-        svg += (i ? " " : "") + px(x.pixel(sweep.roc[i].falsePositiveRate)) + "," +
+    for (std::size_t i = 0; i < sweep.roc.size(); ++i) {
+        if (i) svg += ' ';
+        svg += px(x.pixel(sweep.roc[i].falsePositiveRate)) + "," +
                px(y.pixel(sweep.roc[i].sensitivity));
+    }
     svg += "\"/>\n";
     for (const SweepRow& row : sweep.rows) {
         const double fpr = 1.0 - row.diagnostics.specificity;
@@ -124,7 +127,8 @@ std::string rocFigureSvg(const Results& r, SvgUse use) {
                shownReal(row.diagnostics.specificity) + "</title></circle>\n";
     }
     svg += "</g>\n<g aria-hidden=\"true\">\n";
-    svg += svgText(kPlotLeft + side + 40, kPlotTop + 20, "AUC " + shownReal(sweep.auc));
+    svg +=
+        svgText(x.pixel(1.0), y.pixel(0.05), "AUC " + shownReal(sweep.auc), " text-anchor=\"end\"");
     return svg + "</g>\n</svg>\n";
 }
 
