@@ -20,6 +20,7 @@
 #include "run/run.h"
 #include "support/csv_rows.h"
 #include "support/program_run.h"
+#include "support/spisa_scratch.h"
 
 namespace fs = std::filesystem;
 using tl::testing::csvReal;
@@ -28,8 +29,6 @@ using tl::testing::readFile;
 using tl::testing::writeFile;
 
 namespace {
-
-const fs::path kSpisa = fs::path(TESSERLINK_EXAMPLES) / "spisa" / "irt";
 
 // Name -> value of a two-column CSV block (overall.csv, the statistics of
 // fit.csv and sweep.csv), and of each column of a table's rows by its first
@@ -59,11 +58,7 @@ std::map<std::string, double> sweepRow(const std::string& csv, double cut) {
 
 class SweepRuns : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = tl::testing::makeScratchDirectory("cut-sweep");
-        fs::copy_file(kSpisa / "spisa.csv", dir_ / "spisa.csv");
-        fs::copy_file(kSpisa / "parameters.csv", dir_ / "parameters.csv");
-    }
+    void SetUp() override { dir_ = tl::testing::spisaScratch("cut-sweep"); }
     void TearDown() override { fs::remove_all(dir_); }
 
     // The spisa quiz as one set cut at 23 and 32 under `model`, its results

@@ -14,6 +14,7 @@
 
 #include "support/csv_rows.h"
 #include "support/program_run.h"
+#include "support/spisa_scratch.h"
 
 namespace fs = std::filesystem;
 using tl::testing::csvReal;
@@ -23,16 +24,10 @@ using tl::testing::writeFile;
 
 namespace {
 
-const fs::path kSpisa = fs::path(TESSERLINK_EXAMPLES) / "spisa" / "irt";
-
 // A scratch folder with the spisa table and its Rasch parameters.
 class SpisaRuns : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = tl::testing::makeScratchDirectory("model-runs");
-        fs::copy_file(kSpisa / "spisa.csv", dir_ / "spisa.csv");
-        fs::copy_file(kSpisa / "parameters.csv", dir_ / "parameters.csv");
-    }
+    void SetUp() override { dir_ = tl::testing::spisaScratch("model-runs"); }
     void TearDown() override { fs::remove_all(dir_); }
 
     // Runs an analysis file of the spisa quiz as one set, cut at 23 and 32,
