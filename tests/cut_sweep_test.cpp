@@ -156,6 +156,26 @@ TEST_F(SweepRuns, BootstrapErrorsOfARowAreThoseOfARunWithThatOneCut) {
     }
 }
 
+// A fixed true cut holds for every row, and a target's cut is the first row
+// that reaches it, both read from the analysis file's [sweep].
+TEST_F(SweepRuns, FixedTrueCutAndTargetComeFromTheFilesSweepTable) {
+    run("fixed", "[sweep]\ntrue_cut = 27\ntarget_specificity = 0.9\n", {});
+    const std::string sweep = file("fixed", "sweep.csv");
+    run("alone", "", {"--cuts", "23", "--true-cuts", "27"});
+    const auto row = sweepRow(sweep, 23.0);
+    for (const auto& [index, value] : statistics(file("alone", "overall.csv"), 1))
+        EXPECT_NEAR(row.at(index), value, 1e-12) << index;
+    const auto rows = parseCsv(sweep);
+    const auto column = static_cast<std::size_t>(
+        std::find(rows[0].begin(), rows[0].end(), "specificity") - rows[0].begin());
+    double first = 0.0;
+    for (std::size_t r = 1; r < rows.size() && !rows[r][0].empty() && first == 0.0; ++r)
+        if (csvReal(rows[r][column]) >= 0.9) first = csvReal(rows[r][0]);
+    ASSERT_GT(first, 1.0) << "the target should not be met at the lowest cut";
+    EXPECT_EQ(statistics(sweep, 2).at("lowest_cut_reaching_specificity"), first);
+    EXPECT_EQ(statistics(sweep, 2).at("true_cut"), 27.0);
+}
+
 TEST_F(SweepRuns, BestYoudenCutIsTheBestOfTheRunsAtEachCut) {
     run("swept", "", {"--sweep"});
     const std::string sweep = file("swept", "sweep.csv");
