@@ -176,6 +176,7 @@ TEST(DelimitedTextCellCap, RefusesOnlyCellsLongerThanTheCap) {
         {"id,name,a\n1,y,1\n2,\"" + over + "\",2\n", refused},
         {"id,name,a\n1,\"y\",1\n2," + over + ",2\n", refused},
         {"id," + over + ",a\n1,y,1\n", header},
+        {"id,a,name\n1,1,y\n2,z," + over + "\n", "t.csv: row 2, column a: 'z' is not a number"},
     };
     for (const auto& c : cases) {
         for (std::size_t chunk : {std::size_t{0}, std::size_t{1} << 16, std::size_t{1} << 20}) {

@@ -183,8 +183,13 @@ class DelimitedParser {
             contentEnd_ = base + from + part.find_last_not_of(blanks) + 1;
         }
         if (contentEnd_ - contentBegin_ > kMaxCellBytes || openField_ > kMaxCellBlanks) {
-            failure_ = longCell(
-                fieldsBefore(std::string_view(carried_).substr(0, carried_.size() - openField_)));
+            // The cells before the long one are read first, as in a row read
+            // whole, so that a fault of theirs is the one reported.
+            const std::string_view before =
+                std::string_view(carried_).substr(0, carried_.size() - openField_);
+            const std::size_t column = fieldsBefore(before);
+            splitPlainRows(before);
+            if (!failure_) failure_ = longCell(column);
             carried_.clear();
             rethrow();
         }
