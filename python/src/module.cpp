@@ -99,9 +99,10 @@ tl::RunRequest requestOf(const py::dict& args) {
     request.write = optionOf<bool>(args, "write").value_or(false);
     request.tables = true;
     // The names are the package's checked choices; the run decides the rest.
-    if (const auto m = optionOf<std::string>(args, "model")) request.model = tl::modelKindNamed(*m);
+    if (const auto m = optionOf<std::string>(args, "model"))
+        request.models.push_back(*tl::modelKindNamed(*m));
     if (const auto m = optionOf<std::string>(args, "method"))
-        request.method = tl::modelMethodNamed(*m);
+        request.methods.push_back(*tl::modelMethodNamed(*m));
     request.items = optionOf<std::string>(args, "items");
     request.cuts = optionOf<std::vector<double>>(args, "override_cuts");
     request.trueCuts = optionOf<std::vector<double>>(args, "override_true_cuts");

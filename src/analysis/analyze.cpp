@@ -482,6 +482,7 @@ AnalysisState runPlanned(RunPlan plan, DataSource& data, const AnalysisHooks& ho
 Results analyzePlanned(RunPlan plan, DataSource& data, const AnalysisHooks& hooks) {
     const bool bootstrap = plan.bootstrap();
     AnalysisState state = runPlanned(std::move(plan), data, hooks, bootstrap);
+    state.results.modelName = modelName(state.plan.options.model);
     if (bootstrap) {
         // Now that the examinees and group levels are known.
         const Results& run = state.results;

@@ -8,6 +8,7 @@
 #include "analysis/bootstrap_replicate.h"
 #include "classify/bootstrap_draws.h"
 #include "classify/bootstrap_spread.h"
+#include "classify/model_comparison.h"
 #include "classify/precision_fields.h"
 #include "model/parallel_for.h"
 #include "plan/memory_estimate.h"
@@ -164,6 +165,14 @@ BootstrapSummary bootstrapIndices(const AnalysisState& state, const BootstrapPro
     const bool swept = std::any_of(sweeps.begin(), sweeps.end(),
                                    [](const std::optional<CutSweep>& s) { return s.has_value(); });
     if (run.sweep && swept) summary.sweep = sweepSpread(*run.sweep, sweeps);
+    if (state.plan.options.keepReplicates) {
+        for (std::size_t b = 0; b < total; ++b) {
+            std::vector<IndexSet> cutsOf(cuts);
+            for (std::size_t c = 0; c < cuts; ++c) cutsOf[c] = perCut[c][b];
+            summary.comparedReplicates.push_back(
+                comparedValues(reliability[b], overall[b], cutsOf, precision[b].agreement));
+        }
+    }
     return summary;
 }
 

@@ -314,18 +314,25 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
                    "(the default) or scale scores of the --scale table")
         ->type_name("raw|scale")
         ->check(oneOf({"raw", "scale"}));
-    std::string model, method, items;
+    std::string items;
+    std::vector<std::string> model, method;
     const Choices modelNames = choicesOf(kModelKindNames);
     const Choices methodNames = choicesOf(kModelMethodNames);
     app.add_option("--model", model,
                    "The error model: multinomial (the default), irt\n"
-                   "(with --items) or beta-binomial")
+                   "(with --items) or beta-binomial; give it again to run\n"
+                   "several models side by side, the first the primary one")
         ->type_name(modelNames.typeName)
+        ->expected(1)
+        ->allow_extra_args(false)
         ->check(oneOf(modelNames.names));
     app.add_option("--method", method,
                    "The model's method: summed-p, summed-d, rudner-p or\n"
-                   "rudner-d for irt; ll or hb for beta-binomial")
+                   "rudner-d for irt; ll or hb for beta-binomial (each\n"
+                   "--method goes to the first --model of its kind)")
         ->type_name("METHOD")
+        ->expected(1)
+        ->allow_extra_args(false)
         ->check(oneOf(methodNames.names));
     app.add_option("--items", items, "The IRT model's item-parameter table FILE")
         ->type_name("FILE")
@@ -387,8 +394,8 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
     if (app.count("--results") > 0) request.resultsDir = resultsDir;
     if (app.count("--figures") > 0) request.figuresDir = figuresDir;
     if (app.count("--scale") > 0) request.scaleFile = scaleFile;
-    if (app.count("--model") > 0) request.model = modelKindNamed(model);
-    if (app.count("--method") > 0) request.method = modelMethodNamed(method);
+    for (const std::string& name : model) request.models.push_back(*modelKindNamed(name));
+    for (const std::string& name : method) request.methods.push_back(*modelMethodNamed(name));
     if (app.count("--items") > 0) request.items = items;
     if (app.count("--cuts") > 0) readCutList(cuts, request.cuts.emplace());
     if (app.count("--true-cuts") > 0) readCutList(trueCuts, request.trueCuts.emplace());

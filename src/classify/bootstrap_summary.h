@@ -71,6 +71,9 @@ struct BootstrapSummary {
     std::vector<GroupLevelSpread> groups;
     // The sweep's, when the run swept and its replicates could.
     std::optional<SweepSpread> sweep;
+    // Each replicate's values of the indices models are compared on
+    // (comparedValues), when the run compares models.
+    std::vector<std::vector<double>> comparedReplicates;
 };
 
 }  // namespace tl

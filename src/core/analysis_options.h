@@ -63,6 +63,9 @@ struct AnalysisOptions {
     // first pass's composite distributions summed against the observed
     // composites.
     bool fit = false;
+    // Keep each bootstrap replicate's compared indices: the run is one of
+    // several models compared on the same draws.
+    bool keepReplicates = false;
 
     bool operator==(const AnalysisOptions&) const = default;
 };

@@ -62,4 +62,18 @@ bool methodUsesNodes(ModelMethod method) {
            method == ModelMethod::LivingstonLewis || method == ModelMethod::HansonBrennan;
 }
 
+bool isModelName(std::string_view name) {
+    if (name.empty() || name.size() > 40) return false;
+    for (const char c : name) {
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        const bool digit = c >= '0' && c <= '9';
+        if (!letter && !digit && c != '-' && c != '_') return false;
+    }
+    return true;
+}
+
+std::string modelName(const ModelChoice& model) {
+    return model.name.empty() ? std::string(modelMethodName(model.method)) : model.name;
+}
+
 }  // namespace tl

@@ -108,8 +108,21 @@ struct ModelChoice {
     // The model-fit check, the same for every model, merges score bins from
     // the lowest up until each expects at least this many examinees.
     double minExpected = 10.0;
+    // Its name among a run's models, and its results folder's (models/NAME);
+    // empty: its method's name.
+    std::string name;
 
     bool operator==(const ModelChoice&) const = default;
 };
+
+// The most models one run compares side by side.
+inline constexpr std::size_t kMaxModels = 8;
+
+// Whether `name` can name a model and its results folder: 1 to 40 ASCII
+// letters, digits, '-' and '_'.
+bool isModelName(std::string_view name);
+
+// A model's name among a run's models: its own, or its method's.
+std::string modelName(const ModelChoice& model);
 
 }  // namespace tl

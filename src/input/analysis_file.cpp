@@ -39,7 +39,8 @@ const Keys kOptionKeys = {"bootstrap", "seed", "engine", "strict", "fit"};
 const Keys kScaleKeys = {"table", "raw", "scale", "cuts_on"};
 const Keys kSweepKeys = {"true_cut", "target_sensitivity", "target_specificity", "target_ppv",
                          "target_npv"};
-const Keys kModelKeys = {"kind", "method", "reliability", "true_model", "l", "u", "min_expected"};
+const Keys kModelKeys = {"kind",       "method", "name", "reliability",
+                         "true_model", "l",      "u",    "min_expected"};
 const Keys kIrtKeys = {"items",    "D",      "theta",      "theta_se", "estimator", "prior_mean",
                        "prior_sd", "points", "population", "mean",     "sd",        "cuts_on"};
 
@@ -665,56 +666,86 @@ class Reader {
         file_.scale = std::move(scale);
     }
 
-    // The error model and its method; the settings of a beta-binomial run.
+    // The error model and its method, or several as [[model]]: each with the
+    // settings of a beta-binomial run.
     void readModel() {
         const toml::node* node = root_.get("model");
         if (!node) return;
-        const toml::table& m = tableAt(*node, "model");
-        checkKeys(m, "model.", kModelKeys);
-        remember(m, "model");
+        if (const toml::array* list = node->as_array()) {
+            if (list->empty()) fail(node, "model", "names no model: give one [[model]] or more");
+            if (list->size() > kMaxModels)
+                fail(node, "model",
+                     "names " + std::to_string(list->size()) + " models; at most " +
+                         std::to_string(kMaxModels) + " run side by side");
+            for (std::size_t i = 0; i < list->size(); ++i) {
+                const std::string key = "model[" + std::to_string(i + 1) + "]";
+                const toml::table* m = (*list)[i].as_table();
+                if (!m) fail(&(*list)[i], key, "must be a table of kind, method and settings");
+                file_.models.push_back(readModelEntry(*m, key));
+            }
+            return;
+        }
+        file_.models.push_back(readModelEntry(tableAt(*node, "model"), "model"));
+    }
+
+    ModelEntry readModelEntry(const toml::table& m, const std::string& key) {
+        checkKeys(m, key + ".", kModelKeys);
+        remember(m, key);
+        ModelEntry entry;
+        entry.key = key;
         if (const toml::node* k = m.get("kind")) {
-            const std::string name = text(*k, "model.kind");
+            const std::string name = text(*k, key + ".kind");
             const auto kind = modelKindNamed(name);
             if (!kind)
-                fail(k, "model.kind",
+                fail(k, key + ".kind",
                      "must be " + alternatives(kModelKindNames) + ", not \"" + name + "\"");
-            file_.modelKind = *kind;
-            remember(*k, "model.kind");
+            entry.kind = *kind;
+            remember(*k, key + ".kind");
         }
         if (const toml::node* k = m.get("method")) {
-            const std::string name = text(*k, "model.method");
+            const std::string name = text(*k, key + ".method");
             const auto method = modelMethodNamed(name);
             if (!method)
-                fail(k, "model.method",
+                fail(k, key + ".method",
                      "must be " + alternatives(kModelMethodNames) + ", not \"" + name + "\"");
-            file_.modelMethod = *method;
-            remember(*k, "model.method");
+            entry.method = *method;
+            remember(*k, key + ".method");
         }
-        BetaBinomialSettings& bb = file_.betaBinomial;
+        if (const toml::node* n = m.get("name")) {
+            entry.name = text(*n, key + ".name");
+            if (!isModelName(entry.name))
+                fail(n, key + ".name",
+                     "\"" + entry.name +
+                         "\" cannot name a model's folder: use letters, digits, - and _ "
+                         "(at most 40)");
+            remember(*n, key + ".name");
+        }
+        BetaBinomialSettings& bb = entry.betaBinomial;
         if (const toml::node* r = m.get("reliability")) {
             if (r->is_number()) {
                 bb.reliabilitySource = "given";
-                bb.reliability = number(*r, "model.reliability");
+                bb.reliability = number(*r, key + ".reliability");
             } else {
-                bb.reliabilitySource = text(*r, "model.reliability");
+                bb.reliabilitySource = text(*r, key + ".reliability");
                 if (!oneOf(bb.reliabilitySource, kReliabilitySourceNames))
-                    fail(r, "model.reliability",
+                    fail(r, key + ".reliability",
                          "must be \"alpha\", \"multinomial\" or a number, not \"" +
                              bb.reliabilitySource + "\"");
             }
         }
         if (const toml::node* t = m.get("true_model")) {
-            bb.trueModel = text(*t, "model.true_model");
+            bb.trueModel = text(*t, key + ".true_model");
             if (bb.trueModel != "4P" && bb.trueModel != "3P" && bb.trueModel != "2P")
-                fail(t, "model.true_model",
+                fail(t, key + ".true_model",
                      "must be \"4P\", \"3P\" or \"2P\", not \"" + bb.trueModel + "\"");
         }
-        if (const toml::node* l = m.get("l")) bb.lower = number(*l, "model.l");
-        if (const toml::node* u = m.get("u")) bb.upper = number(*u, "model.u");
+        if (const toml::node* l = m.get("l")) bb.lower = number(*l, key + ".l");
+        if (const toml::node* u = m.get("u")) bb.upper = number(*u, key + ".u");
         if (const toml::node* e = m.get("min_expected")) {
-            file_.minExpected = number(*e, "model.min_expected");
-            if (!(*file_.minExpected > 0.0)) fail(e, "model.min_expected", "must be above 0");
+            entry.minExpected = number(*e, key + ".min_expected");
+            if (!(*entry.minExpected > 0.0)) fail(e, key + ".min_expected", "must be above 0");
         }
+        return entry;
     }
 
     // The what-if sweep: the table's presence asks for it.

@@ -66,6 +66,18 @@ struct CutSet {
     std::vector<double> trueCuts;  // the observed cuts unless the file gives them
 };
 
+// One model an analysis file names ([model], or one [[model]] of several):
+// kind and method unset where the file says nothing, so that a request's
+// model and method win and the defaults come last.
+struct ModelEntry {
+    std::optional<ModelKind> kind;
+    std::optional<ModelMethod> method;
+    std::string name;  // empty: the method's name
+    BetaBinomialSettings betaBinomial;
+    std::optional<double> minExpected;
+    std::string key;  // "model", or "model[2]" for the second [[model]]
+};
+
 // An analysis file as read: a control card with every number the model needs
 // (a table set's item count stays 0 until the header is read), and the rest.
 struct AnalysisFile {
@@ -84,13 +96,10 @@ struct AnalysisFile {
     std::optional<std::string> engine;  // auto | enumerate | convolve
     bool strict = false;
     std::optional<AnalysisScale> scale;
-    // [model] and [irt]: unset where the file says nothing, so that a request's
-    // model and method win and the defaults come last.
-    std::optional<ModelKind> modelKind;
-    std::optional<ModelMethod> modelMethod;
+    // [model], or each [[model]] in order (the first is the primary one);
+    // empty where the file names none. [irt] serves every IRT model.
+    std::vector<ModelEntry> models;
     IrtSettings irt;
-    BetaBinomialSettings betaBinomial;
-    std::optional<double> minExpected;  // [model] min_expected
     std::optional<SweepOptions> sweep;  // [sweep]
     std::optional<bool> fit;            // [options] fit
     std::vector<CutSet> alternatives;   // [[classification.alternatives]]

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "classify/bootstrap_summary.h"
@@ -12,6 +13,7 @@
 #include "classify/classification_tables.h"
 #include "classify/cut_sweep.h"
 #include "classify/group_results.h"
+#include "classify/model_comparison.h"
 #include "classify/scale_scores.h"
 #include "core/control_card.h"
 #include "core/data_findings.h"
@@ -67,6 +69,11 @@ struct Results {
 
     // The error model that ran, with what it used and found.
     ModelSummary model;
+    std::string modelName;  // its name among the run's models
+    // The models run beside this one on the same data, each as it ran alone,
+    // in the order named; and all of them side by side, this one first.
+    std::vector<Results> otherModels;
+    std::optional<ModelComparison> comparison;
     // Per examinee, with a model other than the multinomial: the true score
     // the true category is taken from (the true composite, or the ability on
     // ability cuts) and those cuts; the ability estimate and its standard

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/file_names.h"
+#include "results_files/comparison_files.h"
 #include "results_files/examinees_csv.h"
 #include "results_files/groups_results.h"
 #include "results_files/model_files.h"
@@ -40,7 +41,18 @@ std::vector<std::pair<std::string, std::string>> composeResultsFiles(const Resul
     }
     if (!results.model.conditional.empty())
         files.emplace_back("model_conditional.csv", composeModelConditionalCsv(results));
+    if (results.comparison) {
+        files.emplace_back("comparison.csv", composeComparisonCsv(*results.comparison));
+        files.emplace_back("comparison_differences.csv",
+                           composeComparisonDifferencesCsv(*results.comparison));
+    }
     files.emplace_back("report.html", composeResultsHtml(results));
+    // Each further model's own folder, as a run of it alone writes it.
+    for (const Results& other : results.otherModels) {
+        for (auto& [name, text] : composeResultsFiles(other))
+            files.emplace_back(std::string(kModelsFolder) + "/" + other.modelName + "/" + name,
+                               std::move(text));
+    }
     return files;
 }
 
@@ -61,6 +73,8 @@ const std::vector<std::string>& resultsFileNames() {
                                                 "fit_corrected.csv",
                                                 "sweep.csv",
                                                 "model_conditional.csv",
+                                                "comparison.csv",
+                                                "comparison_differences.csv",
                                                 "report.html"};
     return names;
 }

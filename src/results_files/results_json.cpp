@@ -4,6 +4,7 @@
 
 #include "core/version.h"
 #include "results_files/category_names.h"
+#include "results_files/comparison_files.h"
 #include "results_files/groups_results.h"
 #include "results_files/json_text.h"
 #include "results_files/scale_files.h"
@@ -267,6 +268,7 @@ Json resultsDocument(const Results& results) {
         doc["sweep"] = sweepDocument(*results.sweep, results.bootstrap && results.bootstrap->sweep
                                                          ? &*results.bootstrap->sweep
                                                          : nullptr);
+    if (results.comparison) doc["comparison"] = comparisonDocument(*results.comparison);
     return doc;
 }
 

@@ -84,11 +84,30 @@ bool isFigureFileOrItsTemporary(const std::string& name) {
            isTemporaryOf(name, name.substr(1, mark - 1));
 }
 
+// A results folder's folder of further models' results (models/NAME/FILE),
+// as a run of several models writes it.
+bool isModelsFolder(const fs::path& path) {
+    if (fileNameText(path.filename()) != kModelsFolder) return false;
+    std::error_code error;
+    for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error)) {
+        if (!it->is_directory(error) || !isModelName(fileNameText(it->path().filename())))
+            return false;
+        for (fs::directory_iterator file(it->path(), error); !error && file != end;
+             file.increment(error)) {
+            if (!(file->is_regular_file(error) &&
+                  isResultsFileOrItsTemporary(fileNameText(file->path().filename()))))
+                return false;
+        }
+    }
+    return !error;
+}
+
 // Refuses a folder at `dir` that is not a folder of `kind` (a results folder,
 // a figures folder): its other files would go with it. `ours` tells the names
-// such a folder holds, each `fileKind`.
+// such a folder holds, each `fileKind`; `oursFolder`, when given, the folders.
 void checkReplaceable(const std::string& dir, const std::string& kind,
-                      bool (*ours)(const std::string&), const std::string& fileKind) {
+                      bool (*ours)(const std::string&), const std::string& fileKind,
+                      bool (*oursFolder)(const fs::path&) = nullptr) {
     const fs::path path = filePathOf(dir);
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
@@ -98,6 +117,7 @@ void checkReplaceable(const std::string& dir, const std::string& kind,
     }
     for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error)) {
         const std::string name = fileNameText(it->path().filename());
+        if (oursFolder && it->is_directory(error) && oursFolder(it->path())) continue;
         if (!(it->is_regular_file(error) && ours(name))) {
             throw InputError("the " + kind + " " + dir + " holds " + name + ", which is not " +
                              fileKind +
@@ -205,35 +225,47 @@ void OutputTransaction::commit(const Results& results, std::string_view reportTe
     std::optional<StagedFile> report;
     std::optional<std::string> staged;
     std::vector<fs::path> parents;
-    const auto place =
-        [&](Output& output, std::vector<std::pair<std::string, std::string>>& content,
-            bool (*ours)(const std::string&), const std::string& fileKind, bool pngCopies) {
-            checkReplaceable(output.path, output.kind, ours, "a " + fileKind);
-            const std::vector<fs::path> made = makeParents(output.path, output.kind);
-            parents.insert(parents.end(), made.begin(), made.end());
-            take(output);
-            staged = makeStagingFolder(output.path, output.kind);
-            std::vector<std::string> names;
-            try {
-                for (auto& [name, text] : content) {
-                    writeFileAtomically(fileNameText(filePathOf(*staged) / name), text, fileKind);
-                    text = std::string();  // a million examinees' rows need not stay
-                    names.push_back(name);
+    const auto place = [&](Output& output,
+                           std::vector<std::pair<std::string, std::string>>& content,
+                           bool (*ours)(const std::string&), const std::string& fileKind,
+                           bool pngCopies, bool (*oursFolder)(const fs::path&)) {
+        checkReplaceable(output.path, output.kind, ours, "a " + fileKind, oursFolder);
+        const std::vector<fs::path> made = makeParents(output.path, output.kind);
+        parents.insert(parents.end(), made.begin(), made.end());
+        take(output);
+        staged = makeStagingFolder(output.path, output.kind);
+        std::vector<std::string> names;
+        try {
+            for (auto& [name, text] : content) {
+                const fs::path path = filePathOf(*staged) / filePathOf(name);
+                if (name.find('/') != std::string::npos) {
+                    std::error_code error;
+                    fs::create_directories(path.parent_path(), error);
+                    if (error)
+                        throw InputError("cannot create " + fileNameText(path.parent_path()) +
+                                         ": " + error.message());
                 }
-                if (pngCopies) addPngCopies(*staged, names);
-            } catch (const InputError& error) {
-                throw placedError(error, *staged, output.path);
+                writeFileAtomically(fileNameText(path), text, fileKind);
+                text = std::string();  // a million examinees' rows need not stay
+                names.push_back(name);
             }
-            placed.push_back({&output, replaceFolder(*staged, output.path, output.kind)});
-            staged.reset();
-        };
+            if (pngCopies) addPngCopies(*staged, names);
+        } catch (const InputError& error) {
+            throw placedError(error, *staged, output.path);
+        }
+        placed.push_back({&output, replaceFolder(*staged, output.path, output.kind)});
+        staged.reset();
+    };
     try {
         if (report_) {
             take(*report_);
             report = stageFile(report_->path, reportText, report_->kind);
         }
-        if (folder_) place(*folder_, files, isResultsFileOrItsTemporary, "results file", false);
-        if (figures_) place(*figures_, figures, isFigureFileOrItsTemporary, "figure", true);
+        if (folder_)
+            place(*folder_, files, isResultsFileOrItsTemporary, "results file", false,
+                  isModelsFolder);
+        if (figures_)
+            place(*figures_, figures, isFigureFileOrItsTemporary, "figure", true, nullptr);
         if (report) {
             const StagedFile file = *report;
             report.reset();

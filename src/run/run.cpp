@@ -1,10 +1,12 @@
 #include "run/run.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <new>
 #include <string>
 #include <utility>
 
+#include "analysis/compared_runs.h"
 #include "analysis/model_preparation.h"
 #include "analysis/prepared_file.h"
 #include "core/messages.h"
@@ -103,7 +105,15 @@ class Run {
             }
             found(missingDataFileFindings(located));
         });
+        for (const ModelChoice& further : settled.furtherModels) {
+            refuseModelWithoutTable(further);
+            refuseModelRun(card, further, analysis.scale.has_value(), {},
+                           analysis.bootstrapReplicates > 0);
+        }
         Results results = analyze(card, data, analysis, hooks);
+        runFurtherModels(results, settled, analysis, [&](const AnalysisOptions& options) {
+            return analyze(card, data, options, furtherHooks());
+        });
         finish(results, settled, outputs);
         wrote(settled, report ? std::optional(located.outputFile) : std::nullopt);
         return results;
@@ -136,8 +146,14 @@ class Run {
                              FindingCode::OptionInvalid);
         }
         const FindingSink sink = [this](const Finding& f) { found(f); };
+        const FindingSink onceSink = [this](const Finding& f) { foundOnce(f); };
+        std::optional<AnalysisFile> unprepared;
+        if (!settled.furtherModels.empty()) unprepared = file;
         const PreparedAnalysis prepared =
             prepareAnalysis(std::move(file), sink, &settled.analysis.model);
+        std::vector<PreparedAnalysis> furtherPrepared;
+        for (ModelChoice& further : settled.furtherModels)
+            furtherPrepared.push_back(prepareAnalysis(*unprepared, onceSink, &further));
         std::optional<OutputTransaction> outputs;
         if (request_.write) {
             refuseCollidingPaths(analysisRunPaths(prepared.file, request_.scaleFile,
@@ -147,8 +163,17 @@ class Run {
         }
         AnalysisOptions analysis = settled.analysis;
         analysis.scale = settleScale(request_, &prepared.file);
-        Results results = analyzePrepared(prepared, analysis, sink, hooksWith({}),
-                                          {request_.sharedTables.get(), request_.tableUsers});
+        // Each model reads the table once more from those that share it.
+        const std::size_t models = 1 + settled.furtherModels.size();
+        SharedTables ownTables;
+        TableSharing sharing{request_.sharedTables.get(), request_.tableUsers * models};
+        if (!sharing.tables && models > 1) sharing.tables = &ownTables;
+        Results results = analyzePrepared(prepared, analysis, sink, hooksWith({}), sharing);
+        std::size_t next = 0;
+        runFurtherModels(results, settled, analysis, [&](const AnalysisOptions& options) {
+            return analyzePrepared(furtherPrepared[next++], options, onceSink, furtherHooks(),
+                                   sharing);
+        });
         finish(results, settled, outputs);
         wrote(settled, prepared.file.reportPath);
         return results;
@@ -183,19 +208,28 @@ class Run {
         ControlCard card = input.card;
         RunLabels labels = input.labels;
         overrideCuts(request_, card, labels);
-        if (analysis.model.kind == ModelKind::Irt) {
-            if (input.itemNames.size() != card.itemSets.size())
-                refuseModelWithoutTable(analysis.model);
-            refuseGivenAbilities(analysis.model);
-            prepareIrt(card, input.labels.setNames, input.itemNames, analysis.model,
-                       [this](const Finding& f) { found(f); });
-        } else {
-            refuseModelWithoutTable(analysis.model);
-        }
-        refuseModelRun(card, analysis.model, analysis.scale.has_value(),
-                       input.groups.variables.empty() ? std::vector<std::string>{}
-                                                      : std::vector<std::string>{"groups"},
-                       analysis.bootstrapReplicates > 0);
+        // Each model readies its own card: the IRT model puts its cuts on
+        // the scales it uses.
+        const ControlCard given = card;
+        const auto ready = [&](ControlCard& modelCard, ModelChoice& model) {
+            if (model.kind == ModelKind::Irt) {
+                if (input.itemNames.size() != modelCard.itemSets.size())
+                    refuseModelWithoutTable(model);
+                refuseGivenAbilities(model);
+                prepareIrt(modelCard, input.labels.setNames, input.itemNames, model,
+                           [this](const Finding& f) { foundOnce(f); });
+            } else {
+                refuseModelWithoutTable(model);
+            }
+            refuseModelRun(modelCard, model, analysis.scale.has_value(),
+                           input.groups.variables.empty() ? std::vector<std::string>{}
+                                                          : std::vector<std::string>{"groups"},
+                           analysis.bootstrapReplicates > 0);
+        };
+        ready(card, analysis.model);
+        std::vector<ControlCard> furtherCards(settled.furtherModels.size(), given);
+        for (std::size_t m = 0; m < furtherCards.size(); ++m)
+            ready(furtherCards[m], settled.furtherModels[m]);
         MemoryDataSource data(reverseKeyed(input));
         data.setGroups(input.groups);
         std::optional<OutputTransaction> outputs;
@@ -204,6 +238,13 @@ class Run {
         Results results = analyze(card, data, analysis, hooksWith({}));
         results.labels = labels;
         results.records = input.records;
+        std::size_t next = 0;
+        runFurtherModels(results, settled, analysis, [&](const AnalysisOptions& options) {
+            Results further = analyze(furtherCards[next++], data, options, furtherHooks());
+            further.labels = labels;
+            further.records = input.records;
+            return further;
+        });
         finish(results, settled, outputs);
         wrote(settled, std::nullopt);
         return results;
@@ -213,11 +254,45 @@ class Run {
         outcome_.findings.push_back(finding);
         if (events_.onFinding) events_.onFinding(finding);
     }
+    // A finding the run has not yet given: the further models of a
+    // comparison find much of what the first one did.
+    void foundOnce(const Finding& finding) {
+        for (const Finding& f : outcome_.findings)
+            if (f.code == finding.code && f.text == finding.text) return;
+        found(finding);
+    }
     void found(const std::vector<Finding>& findings) {
         for (const Finding& f : findings) found(f);
     }
 
   private:
+    // The further models of a comparison, each run by `runModel` with the
+    // primary's options but its own model, into results.otherModels; then
+    // the comparison of them all. Every model keeps its tables, and with a
+    // bootstrap its replicates' values, drawn alike for all.
+    template <class RunModel>
+    void runFurtherModels(Results& results, const SettledOptions& settled,
+                          const AnalysisOptions& analysis, RunModel runModel) {
+        if (settled.furtherModels.empty()) return;
+        for (const ModelChoice& model : settled.furtherModels) {
+            AnalysisOptions options = analysis;
+            options.model = model;
+            results.otherModels.push_back(runModel(options));
+        }
+        results.comparison = compareRuns(results, results.otherModels);
+    }
+
+    // The caller's hooks for a further model: its progress as the first
+    // model's, its engine's notes once.
+    AnalysisHooks furtherHooks() {
+        AnalysisHooks hooks = events_.hooks;
+        hooks.substitutes = request_.substitutes;
+        hooks.onPlan = [this](const RunPlan& plan) {
+            for (const Finding& f : engineFindings(plan)) foundOnce(f);
+        };
+        return hooks;
+    }
+
     // What a run that succeeded wrote, for the caller to name.
     void wrote(const SettledOptions& settled, const std::optional<std::string>& report) {
         if (!request_.write) return;
@@ -255,7 +330,19 @@ class Run {
     // results folder as one: a refused run writes nothing.
     void finish(const Results& results, const SettledOptions& settled,
                 std::optional<OutputTransaction>& outputs) {
-        const std::vector<Finding> findings = runFindings(results);
+        std::vector<Finding> findings = runFindings(results);
+        for (const Results& other : results.otherModels) {
+            for (Finding f : runFindings(other)) {
+                const auto same = [&](const Finding& g) {
+                    return g.code == f.code && g.text == f.text;
+                };
+                if (std::any_of(findings.begin(), findings.end(), same) ||
+                    std::any_of(outcome_.findings.begin(), outcome_.findings.end(), same))
+                    continue;
+                f.text = "model " + other.modelName + ": " + f.text;
+                findings.push_back(std::move(f));
+            }
+        }
         if (settled.strict) {
             for (const Finding& f : findings) {
                 if (f.severity != Severity::DataMisfit) continue;

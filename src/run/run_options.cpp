@@ -1,5 +1,7 @@
 #include "run/run_options.h"
 
+#include <iterator>
+
 #include "core/errors.h"
 #include "core/limits.h"
 #include "input/scale_table_reader.h"
@@ -19,54 +21,152 @@ namespace {
     throw InputError(std::move(finding));
 }
 
-// The request's model wins over the file's; a method names its model when no
-// model is named; a file's method of another model than the one asked for
-// gives way to that model's default method.
-ModelChoice settleModel(const RunRequest& request, const AnalysisFile* file) {
+std::string methodText(ModelMethod method) {
+    std::string text(1, '"');
+    text += modelMethodName(method);
+    text += '"';
+    return text;
+}
+
+std::string kindText(ModelKind kind) {
+    return std::string(modelKindName(kind));
+}
+
+// The model a file entry names: its kind, or its method's, or the
+// multinomial; its method, unless it belongs to another kind.
+ModelChoice modelOfEntry(const ModelEntry& entry, const AnalysisFile& file) {
     ModelChoice m;
-    const ModelKind* fileKind = file && file->modelKind ? &*file->modelKind : nullptr;
-    const ModelMethod* fileMethod = file && file->modelMethod ? &*file->modelMethod : nullptr;
-    if (request.model) {
-        m.kind = *request.model;
-    } else if (request.method) {
-        m.kind = kindOfMethod(*request.method);
-    } else if (fileKind) {
-        m.kind = *fileKind;
-    } else if (fileMethod) {
-        m.kind = kindOfMethod(*fileMethod);
+    m.kind = entry.kind ? *entry.kind
+                        : (entry.method ? kindOfMethod(*entry.method) : ModelKind::Multinomial);
+    m.method = defaultMethod(m.kind);
+    if (entry.method && kindOfMethod(*entry.method) != m.kind) {
+        const std::string key = entry.key + ".method";
+        refuseModel(key, std::string(modelMethodName(*entry.method)),
+                    file.where(key) + "the method " + methodText(*entry.method) +
+                        " belongs to the " + kindText(kindOfMethod(*entry.method)) +
+                        " model, not to \"" + kindText(m.kind) + "\"");
     }
-    if (request.method) {
-        m.method = *request.method;
-        if (kindOfMethod(m.method) != m.kind)
-            refuseModel(
-                "method", std::string(modelMethodName(m.method)),
-                "the method \"" + std::string(modelMethodName(m.method)) + "\" belongs to the " +
-                    std::string(modelKindName(kindOfMethod(m.method))) + " model, not to \"" +
-                    std::string(modelKindName(m.kind)) + "\"; name the model and method together");
-    } else if (fileMethod && kindOfMethod(*fileMethod) == m.kind) {
-        m.method = *fileMethod;
-    } else if (fileMethod && !request.model) {
-        refuseModel("model.method", std::string(modelMethodName(*fileMethod)),
-                    file->where("model.method") + "the method \"" +
-                        std::string(modelMethodName(*fileMethod)) + "\" belongs to the " +
-                        std::string(modelKindName(kindOfMethod(*fileMethod))) +
-                        " model, not to \"" + std::string(modelKindName(m.kind)) + "\"");
-    } else {
-        m.method = defaultMethod(m.kind);
-    }
-    if (file) {
-        m.irt = file->irt;
-        m.betaBinomial = file->betaBinomial;
-        if (file->minExpected) m.minExpected = *file->minExpected;
-    }
-    if (request.irt) m.irt = *request.irt;
-    if (request.betaBinomial) m.betaBinomial = *request.betaBinomial;
-    if (request.items) m.irt.itemsPath = *request.items;
-    if (m.kind == ModelKind::Irt && m.irt.itemsPath.empty())
-        refuseModel("irt.items", "",
-                    "the IRT model needs the items' parameters: name their table as [irt] "
-                    "items = \"FILE\" or --items FILE");
+    if (entry.method) m.method = *entry.method;
     return m;
+}
+
+void applyEntry(const ModelEntry& entry, ModelChoice& m) {
+    m.betaBinomial = entry.betaBinomial;
+    if (entry.minExpected) m.minExpected = *entry.minExpected;
+    m.name = entry.name;
+}
+
+// The request's models in place of the file's: each method goes to the first
+// model of its kind still without one, or names its own model when the
+// request names none. A file's model of the same kind lends its method and
+// settings; a file's method of another kind gives way to the default.
+std::vector<ModelChoice> requestedModels(const RunRequest& request, const AnalysisFile* file) {
+    std::vector<ModelKind> kinds = request.models;
+    std::vector<std::optional<ModelMethod>> methods(kinds.size());
+    if (kinds.empty()) {
+        for (const ModelMethod method : request.methods) {
+            kinds.push_back(kindOfMethod(method));
+            methods.push_back(method);
+        }
+    } else {
+        for (const ModelMethod method : request.methods) {
+            std::size_t i = 0;
+            while (i < kinds.size() && (kinds[i] != kindOfMethod(method) || methods[i])) ++i;
+            if (i < kinds.size()) {
+                methods[i] = method;
+                continue;
+            }
+            std::string named;
+            for (const ModelKind kind : kinds) {
+                if (!named.empty()) named += ", ";
+                named += '"';
+                named += modelKindName(kind);
+                named += '"';
+            }
+            refuseModel("method", std::string(modelMethodName(method)),
+                        "the method " + methodText(method) + " belongs to the " +
+                            kindText(kindOfMethod(method)) + " model, not to " + named +
+                            (kinds.size() > 1 ? " (each model takes one method)" : "") +
+                            "; name the model and method together");
+        }
+    }
+    const std::vector<ModelEntry> noEntries;
+    const std::vector<ModelEntry>& entries = file ? file->models : noEntries;
+    std::vector<bool> used(entries.size());
+    std::vector<ModelChoice> models;
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+        ModelChoice m;
+        m.kind = kinds[i];
+        m.method = defaultMethod(m.kind);
+        const ModelEntry* lender = nullptr;
+        for (std::size_t e = 0; e < entries.size() && !lender; ++e) {
+            const ModelEntry& entry = entries[e];
+            const ModelKind kind =
+                entry.kind ? *entry.kind
+                           : (entry.method ? kindOfMethod(*entry.method) : ModelKind::Multinomial);
+            if (used[e] || kind != m.kind) continue;
+            used[e] = true;
+            lender = &entry;
+        }
+        if (lender) {
+            applyEntry(*lender, m);
+            if (lender->method && kindOfMethod(*lender->method) == m.kind)
+                m.method = *lender->method;
+        } else if (!entries.empty()) {
+            m.betaBinomial = entries.front().betaBinomial;
+            if (entries.front().minExpected) m.minExpected = *entries.front().minExpected;
+        }
+        if (methods[i]) {
+            if (m.method != *methods[i]) m.name.clear();
+            m.method = *methods[i];
+        }
+        models.push_back(std::move(m));
+    }
+    return models;
+}
+
+// Every model of the run, the primary one first: the request's, else the
+// file's, else the multinomial; each with the file's [irt] and the request's
+// own settings over it.
+std::vector<ModelChoice> settleModels(const RunRequest& request, const AnalysisFile* file) {
+    std::vector<ModelChoice> models;
+    if (!request.models.empty() || !request.methods.empty()) {
+        models = requestedModels(request, file);
+    } else if (file && !file->models.empty()) {
+        for (const ModelEntry& entry : file->models) {
+            models.push_back(modelOfEntry(entry, *file));
+            applyEntry(entry, models.back());
+        }
+    } else {
+        models.emplace_back();
+    }
+    if (models.size() > kMaxModels)
+        refuseModel("model", std::to_string(models.size()),
+                    std::to_string(models.size()) + " models are named; at most " +
+                        std::to_string(kMaxModels) + " run side by side");
+    for (ModelChoice& m : models) {
+        if (file) m.irt = file->irt;
+        if (request.irt) m.irt = *request.irt;
+        if (request.betaBinomial) m.betaBinomial = *request.betaBinomial;
+        if (request.items) m.irt.itemsPath = *request.items;
+        if (m.kind == ModelKind::Irt && m.irt.itemsPath.empty())
+            refuseModel("irt.items", "",
+                        "the IRT model needs the items' parameters: name their table as [irt] "
+                        "items = \"FILE\" or --items FILE");
+    }
+    for (std::size_t i = 0; i < models.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (modelName(models[i]) != modelName(models[j])) continue;
+            refuseModel("model.name", modelName(models[i]),
+                        "two models are both named \"" + modelName(models[i]) +
+                            "\": give each [[model]] a name of its own (name = \"...\")");
+        }
+        if (models.size() > 1 && models[i].kind == ModelKind::Irt && models[i].irt.cutsOnTheta)
+            refuseModel("irt.cuts_on", "theta",
+                        "models side by side are compared at the composite's cuts; cuts on "
+                        "theta serve an IRT model run alone: leave cuts_on out or run one model");
+    }
+    return models;
 }
 
 }  // namespace
@@ -85,7 +185,10 @@ SettledOptions settleOptions(const RunRequest& request, const AnalysisFile* file
     } else if (file && file->engine) {
         a.engine = engineNamed(*file->engine).value_or(defaults.engine);
     }
-    a.model = settleModel(request, file);
+    std::vector<ModelChoice> models = settleModels(request, file);
+    a.model = std::move(models.front());
+    settled.furtherModels.assign(std::make_move_iterator(models.begin() + 1),
+                                 std::make_move_iterator(models.end()));
     a.sweep = request.sweep;
     a.fit = request.fit.value_or(file && file->fit.value_or(false));
     if (file && file->sweep && (!a.sweep || *a.sweep == SweepOptions{})) a.sweep = file->sweep;
@@ -100,6 +203,12 @@ SettledOptions settleOptions(const RunRequest& request, const AnalysisFile* file
     a.tables =
         request.tables ||
         (request.write && (settled.resultsDir.has_value() || settled.figuresDir.has_value()));
+    // Models are compared on their tables' indices, and on the same
+    // bootstrap draws replicate by replicate.
+    if (!settled.furtherModels.empty()) {
+        a.tables = true;
+        a.keepReplicates = a.bootstrapReplicates > 0;
+    }
     return settled;
 }
 

@@ -15,6 +15,8 @@ namespace tl {
 // the run is strict when either asks.
 struct SettledOptions {
     AnalysisOptions analysis;  // its scale is settled by settleScale
+    // The models run beside analysis.model and compared with it, in order.
+    std::vector<ModelChoice> furtherModels;
     bool strict = false;
     bool strictByFile = false;  // the file asked for it, the request did not
     std::optional<std::string> resultsDir;

@@ -62,10 +62,13 @@ struct RunRequest {
     std::optional<std::string> resultsDir;
     // The folder of the results page's figures as files of their own.
     std::optional<std::string> figuresDir;
-    // The error model and its method; the item-parameter table of an IRT run;
-    // a caller's settings in place of an analysis file's [irt] or [model].
-    std::optional<ModelKind> model;
-    std::optional<ModelMethod> method;
+    // The error models and their methods, the first the primary one (empty:
+    // the analysis file's, or the multinomial); each method goes to the first
+    // model of its kind without one, and names its own model when no model is
+    // named. The item-parameter table of an IRT run; a caller's settings in
+    // place of an analysis file's [irt] or [model].
+    std::vector<ModelKind> models;
+    std::vector<ModelMethod> methods;
     std::optional<std::string> items;
     std::optional<IrtSettings> irt;
     std::optional<BetaBinomialSettings> betaBinomial;

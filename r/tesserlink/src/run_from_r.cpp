@@ -108,8 +108,8 @@ tl::RunRequest requestFromR(const Rcpp::List& args) {
     request.write = Rcpp::as<bool>(element(args, "write"));
     request.tables = true;
     // The names are R's choices, checked by match.arg; the run decides the rest.
-    if (const auto m = textOf(args, "model")) request.model = tl::modelKindNamed(*m);
-    if (const auto m = textOf(args, "method")) request.method = tl::modelMethodNamed(*m);
+    if (const auto m = textOf(args, "model")) request.models.push_back(*tl::modelKindNamed(*m));
+    if (const auto m = textOf(args, "method")) request.methods.push_back(*tl::modelMethodNamed(*m));
     request.items = textOf(args, "items");
     // The sweep's settings are checked by R against the library's rule
     // (tl_sweep_setting) before the run.

@@ -1,0 +1,116 @@
+#include "results_files/comparison_files.h"
+
+#include <limits>
+
+#include "results_files/csv_text.h"
+
+namespace tl {
+
+namespace {
+
+void cutField(CsvText& csv, std::int32_t cut) {
+    if (cut > 0) {
+        csv.integer(cut);
+    } else {
+        csv.text("");
+    }
+}
+
+void spreadFields(CsvText& csv, const IndexSpread& s) {
+    csv.number(s.se);
+    csv.number(s.ciLow);
+    csv.number(s.ciHigh);
+}
+
+}  // namespace
+
+std::string composeComparisonCsv(const ModelComparison& comparison) {
+    CsvText csv;
+    const bool spreads = comparison.replicates > 0;
+    for (const char* column : {"model", "kind", "method", "index", "cut", "value"})
+        csv.text(column);
+    if (spreads)
+        for (const char* column : {"se", "ci_low", "ci_high"}) csv.text(column);
+    csv.endRow();
+    for (const ComparedModel& m : comparison.models) {
+        for (std::size_t i = 0; i < comparison.indices.size(); ++i) {
+            csv.text(m.name);
+            csv.text(modelKindName(m.kind));
+            csv.text(modelMethodName(m.method));
+            csv.text(comparison.indices[i].name);
+            cutField(csv, comparison.indices[i].cut);
+            csv.number(m.values[i]);
+            if (spreads) spreadFields(csv, i < m.spreads.size() ? m.spreads[i] : IndexSpread{});
+            csv.endRow();
+        }
+    }
+    return csv.take();
+}
+
+std::string composeComparisonDifferencesCsv(const ModelComparison& comparison) {
+    CsvText csv;
+    const bool spreads = comparison.replicates > 0;
+    for (const char* column : {"model", "primary", "index", "cut", "difference"}) csv.text(column);
+    if (spreads)
+        for (const char* column : {"se", "ci_low", "ci_high"}) csv.text(column);
+    csv.endRow();
+    for (std::size_t m = 1; m < comparison.models.size(); ++m) {
+        const ComparedModel& model = comparison.models[m];
+        for (std::size_t i = 0; i < comparison.indices.size(); ++i) {
+            csv.text(model.name);
+            csv.text(comparison.models.front().name);
+            csv.text(comparison.indices[i].name);
+            cutField(csv, comparison.indices[i].cut);
+            csv.number(model.differences[i]);
+            if (spreads) {
+                constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+                spreadFields(csv, i < model.differenceSpreads.size()
+                                      ? model.differenceSpreads[i]
+                                      : IndexSpread{nan, nan, nan, 0});
+            }
+            csv.endRow();
+        }
+    }
+    return csv.take();
+}
+
+nlohmann::ordered_json comparisonDocument(const ModelComparison& comparison) {
+    using Json = nlohmann::ordered_json;
+    const auto spread = [](const std::vector<IndexSpread>& spreads, std::size_t i) {
+        if (i >= spreads.size()) return Json(nullptr);
+        const IndexSpread& s = spreads[i];
+        return Json{{"se", s.se},
+                    {"ci_low", s.ciLow},
+                    {"ci_high", s.ciHigh},
+                    {"replicates_undefined", s.replicatesUndefined}};
+    };
+    Json models = Json::array();
+    for (const ComparedModel& m : comparison.models) {
+        Json indices = Json::array();
+        for (std::size_t i = 0; i < comparison.indices.size(); ++i) {
+            Json row = {{"index", comparison.indices[i].name},
+                        {"cut", comparison.indices[i].cut > 0 ? Json(comparison.indices[i].cut)
+                                                              : Json(nullptr)},
+                        {"value", m.values[i]},
+                        {"difference", m.differences[i]}};
+            if (comparison.replicates > 0) {
+                row["spread"] = spread(m.spreads, i);
+                row["difference_spread"] = spread(m.differenceSpreads, i);
+            }
+            indices.push_back(std::move(row));
+        }
+        Json conditional = Json::array();
+        for (const ConditionalPoint& p : m.conditionalAccuracy)
+            conditional.push_back({{"score", p.score}, {"accuracy", p.accuracy}});
+        models.push_back({{"name", m.name},
+                          {"kind", modelKindName(m.kind)},
+                          {"method", modelMethodName(m.method)},
+                          {"indices", std::move(indices)},
+                          {"conditional_accuracy", std::move(conditional)}});
+    }
+    return {{"primary", comparison.models.empty() ? "" : comparison.models.front().name},
+            {"replicates", comparison.replicates},
+            {"models", std::move(models)}};
+}
+
+}  // namespace tl
