@@ -897,6 +897,37 @@ std::vector<Case> catalogue() {
          .expected = "target_sensitivity",
          .arguments = {"a.toml"}});
 
+    // --- Several models: each names a folder of its own, and a method goes
+    // to a model of its kind.
+    add({.name = "ModelNameThatIsAPath",
+         .files = {{"a.toml", analysisFile() + "[[model]]\nname = \"../up\"\n"}, {"t.csv", kTable}},
+         .ending = Ending::Diagnostic,
+         .expected = "a.toml:13: model[1].name: \"../up\" cannot name a model's folder",
+         .arguments = {"a.toml"}});
+    add({.name = "EmptyModelList",
+         .files = {{"a.toml", "model = []\n" + analysisFile()}, {"t.csv", kTable}},
+         .ending = Ending::Diagnostic,
+         .expected = "model: names no model",
+         .arguments = {"a.toml"}});
+    add({.name = "UnknownKeyOfTheSecondModel",
+         .files = {{"a.toml", analysisFile() + "[[model]]\nkind = \"multinomial\"\n[[model]]\n"
+                                               "kind = \"beta-binomial\"\nreliabilty = 0.8\n"},
+                   {"t.csv", kTable}},
+         .ending = Ending::Diagnostic,
+         .expected = "model[2].reliabilty",
+         .arguments = {"a.toml"}});
+    add({.name = "MethodOfAModelNotNamed",
+         .files = analysisFiles(),
+         .ending = Ending::Diagnostic,
+         .expected = "the method \"hb\" belongs to the beta-binomial model, not to "
+                     "\"multinomial\"",
+         .arguments = {"--model", "multinomial", "--method", "hb", "a.toml"}});
+    add({.name = "OneModelNamedTwice",
+         .files = analysisFiles(),
+         .ending = Ending::Diagnostic,
+         .expected = "two models are both named \"multinomial\"",
+         .arguments = {"--model", "multinomial", "--model", "multinomial", "a.toml"}});
+
     // --- Work limits: the bootstrap's memory is estimated before it is
     // allocated, and a run that would not fit is refused at once.
     add({.name = "BootstrapOfAHundredMillionOnNineExaminees",

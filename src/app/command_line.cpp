@@ -325,6 +325,7 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
         ->type_name(modelNames.typeName)
         ->expected(1)
         ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->check(oneOf(modelNames.names));
     app.add_option("--method", method,
                    "The model's method: summed-p, summed-d, rudner-p or\n"
@@ -333,6 +334,7 @@ ParseOutcome parseCommandLine(int argc, const char* const* argv) {
         ->type_name("METHOD")
         ->expected(1)
         ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->check(oneOf(methodNames.names));
     app.add_option("--items", items, "The IRT model's item-parameter table FILE")
         ->type_name("FILE")
