@@ -283,10 +283,12 @@ class Run {
     }
 
     // The caller's hooks for a further model: its progress as the first
-    // model's, its engine's notes once.
+    // model's, its engine's notes once; the sets' findings are the first
+    // model's, already told.
     AnalysisHooks furtherHooks() {
         AnalysisHooks hooks = events_.hooks;
         hooks.substitutes = request_.substitutes;
+        hooks.onSetRead = nullptr;
         hooks.onPlan = [this](const RunPlan& plan) {
             for (const Finding& f : engineFindings(plan)) foundOnce(f);
         };
