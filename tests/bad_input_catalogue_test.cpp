@@ -1246,8 +1246,8 @@ class OpenGate {
             for (ssize_t left = got; FAN_EVENT_OK(event, left);
                  event = FAN_EVENT_NEXT(event, left)) {
                 if (event->fd < 0) continue;
-                const fanotify_response response{event->fd,
-                                                 opens_++ < reads_ ? FAN_ALLOW : FAN_DENY};
+                const fanotify_response response{
+                    event->fd, static_cast<__u32>(opens_++ < reads_ ? FAN_ALLOW : FAN_DENY)};
                 [[maybe_unused]] const ssize_t sent = ::write(fd_, &response, sizeof response);
                 ::close(event->fd);
             }
@@ -1322,7 +1322,9 @@ TEST_P(BadInput, EndsWithOneLineAndTouchesNoFile) {
                    "system without the immutable attribute: no folder here refuses a write";
         }
     }
-    if (c.setup == Setup::NamedPipe) ASSERT_EQ(::mkfifo((work / c.special).c_str(), 0644), 0);
+    if (c.setup == Setup::NamedPipe) {
+        ASSERT_EQ(::mkfifo((work / c.special).c_str(), 0644), 0);
+    }
     if (c.setup == Setup::Device) fs::create_symlink("/dev/zero", work / c.special);
 
     const std::map<std::string, std::string> before = snapshot(work);
