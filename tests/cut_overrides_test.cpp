@@ -187,7 +187,8 @@ TEST(CutSets, AreTestsOfTheProgramWithTheNumbersOfLoneRuns) {
                   run("report", analysisFile("observed_cuts = [4]\n"), "a.toml", {}).report);
         const std::string summary = readFile(dir / "all" / "summary.csv");
         for (const char* row :
-             {"\r\na.toml,a,", "\r\na.toml#lower,a-lower,", "\r\na.toml#apart,a-apart,"})
+             {"\r\na.toml,multinomial,a,", "\r\na.toml#lower,multinomial,a-lower,",
+              "\r\na.toml#apart,multinomial,a-apart,"})
             EXPECT_NE(summary.find(row), std::string::npos) << row << " in " << summary;
     }
 }

@@ -191,11 +191,15 @@ TEST_F(TestingProgram, SummaryRowsAreEachTestsResultsJsonNumbers) {
             EXPECT_EQ(row.at("status"), "1");
             EXPECT_EQ(row.at("error"), "Error! Data file is not found!");
             EXPECT_EQ(row.at("folder"), "");
+            EXPECT_EQ(row.at("model"), "");
             EXPECT_EQ(row.at("examinees"), "");
             EXPECT_EQ(entry["error"], "Error! Data file is not found!");
             continue;
         }
         EXPECT_EQ(row.at("status"), "0");
+        // One model each: the multinomial, under its method's name.
+        EXPECT_EQ(row.at("model"), "multinomial");
+        EXPECT_EQ(entry["model"], "multinomial");
         const auto results =
             nlohmann::json::parse(readFile(out / row.at("folder") / "results.json"));
         EXPECT_EQ(entry["folder"], row.at("folder"));
@@ -215,6 +219,7 @@ TEST_F(TestingProgram, SummaryRowsAreEachTestsResultsJsonNumbers) {
             const auto& cut = results["cuts"][c];
             ASSERT_LT(cutRow, cuts.size());
             EXPECT_EQ(cuts[cutRow].at("file"), files[t]);
+            EXPECT_EQ(cuts[cutRow].at("model"), "multinomial");
             EXPECT_EQ(cuts[cutRow].at("cut"), std::to_string(c + 1));
             EXPECT_EQ(real(cuts[cutRow].at("observed_cut")), cut["observed_cut"].get<double>());
             EXPECT_EQ(real(cuts[cutRow].at("true_cut")), cut["true_cut"].get<double>());

@@ -30,6 +30,19 @@ struct GroupSummary {
     std::optional<IndexSetSpread> spreads;  // when bootstrapped
 };
 
+// A test's models side by side over the whole scale, as its comparison.csv
+// gives them (the cut-0 rows): the primary model first.
+struct ComparisonSummary {
+    struct Model {
+        std::string name;
+        std::vector<double> values;  // index for index with `indices`
+        std::vector<double> ses;     // with a bootstrap; empty without one
+    };
+    std::vector<std::string> indices;
+    std::vector<Model> models;
+    std::int64_t replicates = 0;  // 0 without a bootstrap
+};
+
 // What a testing program keeps of one test once its own files are written:
 // copies of the values its Results holds, which its results.json prints, and
 // nothing computed anew. A failed test keeps its status and error line only.
@@ -40,6 +53,7 @@ struct TestSummary {
     std::string error;   // the line that reported its failure
 
     std::string title;
+    std::string model;  // the name of the model these values are from
     std::int32_t examinees = 0;
     std::int32_t categories = 0;
     double reliability = std::numeric_limits<double>::quiet_NaN();
@@ -48,12 +62,31 @@ struct TestSummary {
     std::optional<double> reliabilitySe;           // when bootstrapped
     std::vector<CutSummary> cuts;
     std::vector<GroupSummary> groups;
+    // The models run beside the first, each with its own values (their file,
+    // folder, status and error are the test's), and all of them compared.
+    std::vector<TestSummary> otherModels;
+    std::optional<ComparisonSummary> comparison;
 
     bool ran() const { return status == 0; }
 };
 
-// The summary values of a run that was analysed with its tables.
+// The summary values of a run that was analysed with its tables, with those
+// of each further model it ran.
 TestSummary summarizeTest(const Results& results);
+
+// One row of the program's summary files: a test as one of its models gave
+// it. A test that ran gives a row for each model, the primary first; one that
+// failed gives one row, with no model.
+struct ModelRow {
+    const TestSummary* test = nullptr;    // file, status and error
+    const TestSummary* values = nullptr;  // the model's name and values
+    std::size_t testIndex = 0;
+    std::string folder;  // the folder of the model's own results files, as a link path
+};
+
+// The rows of `tests`, in test order and then model order: the primary's
+// folder is the test's, a further model's its folder's models/NAME.
+std::vector<ModelRow> modelRows(const std::vector<TestSummary>& tests);
 
 // The rows of the program's summary_groups.csv for one run: one per subgroup
 // variable and level.

@@ -39,15 +39,18 @@ void indexColumns(CsvText& csv, const IndexSet& indices,
 std::string composeSummaryCsv(const std::vector<TestSummary>& tests) {
     const bool withSpreads = anyBootstrapped(tests);
     CsvText csv;
-    for (const char* column :
-         {"file", "folder", "title", "status", "error", "examinees", "categories", "reliability"})
+    for (const char* column : {"file", "model", "folder", "title", "status", "error", "examinees",
+                               "categories", "reliability"})
         csv.text(column);
     indexHeaders(csv, withSpreads);
     if (withSpreads) csv.text("reliability_se");
     csv.endRow();
-    for (const TestSummary& test : tests) {
+    for (const ModelRow& row : modelRows(tests)) {
+        const TestSummary& test = *row.test;
+        const TestSummary& model = *row.values;
         csv.text(test.file);
-        csv.text(test.folder);
+        csv.text(test.ran() ? model.model : "");
+        csv.text(row.folder);
         csv.text(test.title);
         csv.integer(test.status);
         csv.text(test.error);
@@ -58,13 +61,13 @@ std::string composeSummaryCsv(const std::vector<TestSummary>& tests) {
             csv.endRow();
             continue;
         }
-        csv.integer(test.examinees);
-        csv.integer(test.categories);
-        csv.number(test.reliability);
-        indexColumns(csv, test.overall, test.overallSpreads, withSpreads);
+        csv.integer(model.examinees);
+        csv.integer(model.categories);
+        csv.number(model.reliability);
+        indexColumns(csv, model.overall, model.overallSpreads, withSpreads);
         if (withSpreads) {
-            if (test.reliabilitySe) {
-                csv.number(*test.reliabilitySe);
+            if (model.reliabilitySe) {
+                csv.number(*model.reliabilitySe);
             } else {
                 csv.text("");
             }
@@ -77,13 +80,16 @@ std::string composeSummaryCsv(const std::vector<TestSummary>& tests) {
 std::string composeSummaryCutsCsv(const std::vector<TestSummary>& tests) {
     const bool withSpreads = anyBootstrapped(tests);
     CsvText csv;
-    for (const char* column : {"file", "cut", "observed_cut", "true_cut"}) csv.text(column);
+    for (const char* column : {"file", "model", "cut", "observed_cut", "true_cut"})
+        csv.text(column);
     indexHeaders(csv, withSpreads);
     csv.endRow();
-    for (const TestSummary& test : tests) {
-        for (std::size_t cut = 0; cut < test.cuts.size(); ++cut) {
-            const CutSummary& row = test.cuts[cut];
-            csv.text(test.file);
+    for (const ModelRow& model : modelRows(tests)) {
+        const std::vector<CutSummary>& cuts = model.values->cuts;
+        for (std::size_t cut = 0; cut < cuts.size(); ++cut) {
+            const CutSummary& row = cuts[cut];
+            csv.text(model.test->file);
+            csv.text(model.values->model);
             csv.integer(static_cast<std::int64_t>(cut + 1));
             csv.number(row.observedCut);
             csv.number(row.trueCut);
@@ -97,12 +103,14 @@ std::string composeSummaryCutsCsv(const std::vector<TestSummary>& tests) {
 std::string composeSummaryGroupsCsv(const std::vector<TestSummary>& tests) {
     const bool withSpreads = anyBootstrapped(tests);
     CsvText csv;
-    for (const char* column : {"file", "variable", "level", "examinees", "small"}) csv.text(column);
+    for (const char* column : {"file", "model", "variable", "level", "examinees", "small"})
+        csv.text(column);
     indexHeaders(csv, withSpreads);
     csv.endRow();
-    for (const TestSummary& test : tests) {
-        for (const GroupSummary& row : test.groups) {
-            csv.text(test.file);
+    for (const ModelRow& model : modelRows(tests)) {
+        for (const GroupSummary& row : model.values->groups) {
+            csv.text(model.test->file);
+            csv.text(model.values->model);
             csv.text(row.variable);
             csv.text(row.level);
             csv.integer(row.examinees);
