@@ -1,11 +1,34 @@
 #pragma once
 
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
 
 #include "classify/model_comparison.h"
 
 namespace tl {
+
+// A row of comparison.csv, or of comparison_differences.csv: the model, the
+// primary model, the index, its value (or the model's difference from the
+// primary) and, after a bootstrap, its spread (null without one). R and
+// Python show the same rows.
+struct ComparisonRow {
+    const ComparedModel& model;
+    const ComparedModel& primary;
+    const ComparedIndex& index;
+    double value = 0.0;
+    const IndexSpread* spread = nullptr;
+};
+using ComparisonVisitor = std::function<void(const ComparisonRow&)>;
+
+// comparison.csv's rows: every model, the primary first, index by index.
+void visitComparisonRows(const ModelComparison& comparison, const ComparisonVisitor& each);
+
+// comparison_differences.csv's rows: every further model, index by index; a
+// difference without a spread of its own (its model had other replicates)
+// has NaN in its spread.
+void visitComparisonDifferenceRows(const ModelComparison& comparison,
+                                   const ComparisonVisitor& each);
 
 // comparison.csv: one row per model and compared index (model, kind, method,
 // index, cut, value; the cut empty for an index over the whole scale), with

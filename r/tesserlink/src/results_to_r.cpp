@@ -1,6 +1,7 @@
 #include "results_to_r.h"
 
 #include <array>
+#include <cmath>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@
 #include "classify/classification.h"
 #include "classify/index_fields.h"
 #include "classify/precision_fields.h"
+#include "results_files/comparison_files.h"
 #include "results_files/examinee_fields.h"
 #include "results_files/groups_results.h"
 #include "results_files/sweep_files.h"
@@ -418,6 +420,50 @@ Rcpp::List fitToR(const tl::ModelFitSummary& fit) {
         _["largest_cdf_difference"] = fit.largestCdfDifference, _["descriptive"] = fit.descriptive);
 }
 
+// comparison.csv's rows, or comparison_differences.csv's, by its column
+// names: the cut NA for an index over the whole scale, and NA for a value
+// that is undefined.
+Rcpp::List comparisonToR(const tl::ModelComparison& comparison, bool differences) {
+    std::vector<std::string> model, kind, method, primary, index;
+    std::vector<int> cut;
+    std::vector<double> value, se, low, high;
+    const auto shown = [](double v) { return std::isnan(v) ? NA_REAL : v; };
+    const auto add = [&](const tl::ComparisonRow& row) {
+        model.push_back(row.model.name);
+        kind.emplace_back(tl::modelKindName(row.model.kind));
+        method.emplace_back(tl::modelMethodName(row.model.method));
+        primary.push_back(row.primary.name);
+        index.push_back(row.index.name);
+        cut.push_back(row.index.cut > 0 ? row.index.cut : NA_INTEGER);
+        value.push_back(shown(row.value));
+        if (row.spread) {
+            se.push_back(shown(row.spread->se));
+            low.push_back(shown(row.spread->ciLow));
+            high.push_back(shown(row.spread->ciHigh));
+        }
+    };
+    if (differences)
+        tl::visitComparisonDifferenceRows(comparison, add);
+    else
+        tl::visitComparisonRows(comparison, add);
+    Rcpp::List out = Rcpp::List::create(_["model"] = Rcpp::wrap(model));
+    if (differences) {
+        out.push_back(Rcpp::wrap(primary), "primary");
+    } else {
+        out.push_back(Rcpp::wrap(kind), "kind");
+        out.push_back(Rcpp::wrap(method), "method");
+    }
+    out.push_back(Rcpp::wrap(index), "index");
+    out.push_back(Rcpp::IntegerVector(cut.begin(), cut.end()), "cut");
+    out.push_back(numbers(value), differences ? "difference" : "value");
+    if (comparison.replicates > 0) {
+        out.push_back(numbers(se), "se");
+        out.push_back(numbers(low), "ci_low");
+        out.push_back(numbers(high), "ci_high");
+    }
+    return out;
+}
+
 }  // namespace
 
 Rcpp::List resultsToR(const tl::Results& r) {
@@ -464,6 +510,11 @@ Rcpp::List resultsToR(const tl::Results& r) {
     if (r.sweep) out.push_back(sweepToR(*r.sweep), "sweep");
     if (r.model.fit) out.push_back(fitToR(*r.model.fit), "model_fit");
     if (r.model.correctedFit) out.push_back(fitToR(*r.model.correctedFit), "corrected_model_fit");
+    if (r.comparison) {
+        out.push_back(comparisonToR(*r.comparison, false), "comparison");
+        out.push_back(comparisonToR(*r.comparison, true), "comparison_differences");
+    }
+    if (!r.modelName.empty()) out.push_back(r.modelName, "model_name");
     return out;
 }
 
