@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "analysis/bootstrap.h"
 #include "comparison.h"
@@ -102,11 +103,10 @@ tl::RunRequest requestOf(const py::dict& args) {
     request.tables = true;
     // The names are the package's checked choices; the run pairs the methods
     // with the models and decides the rest.
-    for (const std::string& m : optionOf<std::vector<std::string>>(args, "model").value_or(
-             std::vector<std::string>{}))
+    using Names = std::vector<std::string>;
+    for (const std::string& m : optionOf<Names>(args, "model").value_or(Names{}))
         request.models.push_back(*tl::modelKindNamed(m));
-    for (const std::string& m : optionOf<std::vector<std::string>>(args, "method").value_or(
-             std::vector<std::string>{}))
+    for (const std::string& m : optionOf<Names>(args, "method").value_or(Names{}))
         request.methods.push_back(*tl::modelMethodNamed(m));
     request.items = optionOf<std::string>(args, "items");
     request.cuts = optionOf<std::vector<double>>(args, "override_cuts");

@@ -2,6 +2,7 @@
 
 from __future__ import annotations
 
+import math
 from typing import Any
 
 
@@ -89,8 +90,10 @@ def plot_comparison(result: Any, ax: Any = None) -> Any:
             ax.hlines(y, own["ci_low"], own["ci_high"], color="black", linewidth=1)
         ax.plot(own["value"], y, linestyle="none", marker=markers[m % len(markers)], label=name)
     ax.set_yticks(range(len(indices)), indices)
-    ax.invert_yaxis()
+    # The first index at the top, with headroom above it for the legend.
+    columns = min(len(models), 3)
+    ax.set_ylim(len(indices) - 0.5, -0.6 - 0.6 * math.ceil(len(models) / columns))
     ax.set_xlabel("value")
     ax.set_title("Overall indices by model")
-    ax.legend()
+    ax.legend(loc="upper center", ncol=columns, frameon=False)
     return ax

@@ -169,10 +169,9 @@ Rcpp::List outcomeToR(tl::RunOutcome outcome, bool negativeFactorial) {
     // primary's (which its pointer keeps alive).
     Rcpp::List models;
     for (tl::Results& other : native->otherModels) {
-        models.push_back(Rcpp::List::create(
-                             _["results"] = resultsToR(other),
-                             _["native"] = Rcpp::XPtr<tl::Results>(&other, false, R_NilValue,
-                                                                   native)),
+        models.push_back(Rcpp::List::create(_["results"] = resultsToR(other),
+                                            _["native"] = Rcpp::XPtr<tl::Results>(
+                                                &other, false, R_NilValue, native)),
                          other.modelName);
     }
     if (models.size() > 0) out.push_back(models, "models");
