@@ -1,5 +1,7 @@
 #include "comparison.h"
 
+#include <pybind11/stl.h>
+
 #include "results_files/comparison_files.h"
 
 namespace tlpy {
@@ -8,40 +10,24 @@ namespace py = pybind11;
 
 py::object comparisonColumns(const tl::Results& results, bool differences) {
     if (!results.comparison) return py::none();
-    const tl::ModelComparison& comparison = *results.comparison;
-    py::list model, kind, method, primary, index, cut, value, se, low, high;
-    const auto add = [&](const tl::ComparisonRow& row) {
-        model.append(row.model.name);
-        kind.append(tl::modelKindName(row.model.kind));
-        method.append(tl::modelMethodName(row.model.method));
-        primary.append(row.primary.name);
-        index.append(row.index.name);
-        cut.append(row.index.cut > 0 ? py::object(py::int_(row.index.cut)) : py::none());
-        value.append(row.value);
-        if (row.spread) {
-            se.append(row.spread->se);
-            low.append(row.spread->ciLow);
-            high.append(row.spread->ciHigh);
-        }
-    };
+    const tl::ComparisonColumns c = tl::comparisonColumns(*results.comparison, differences);
+    py::list cut;
+    for (const std::int32_t at : c.cut) cut.append(at > 0 ? py::object(py::int_(at)) : py::none());
     py::dict out;
+    out["model"] = c.model;
     if (differences) {
-        tl::visitComparisonDifferenceRows(comparison, add);
-        out["model"] = model;
-        out["primary"] = primary;
+        out["primary"] = c.primary;
     } else {
-        tl::visitComparisonRows(comparison, add);
-        out["model"] = model;
-        out["kind"] = kind;
-        out["method"] = method;
+        out["kind"] = c.kind;
+        out["method"] = c.method;
     }
-    out["index"] = index;
+    out["index"] = c.index;
     out["cut"] = cut;
-    out[differences ? "difference" : "value"] = value;
-    if (comparison.replicates > 0) {
-        out["se"] = se;
-        out["ci_low"] = low;
-        out["ci_high"] = high;
+    out[differences ? "difference" : "value"] = c.value;
+    if (c.spreads) {
+        out["se"] = c.se;
+        out["ci_low"] = c.ciLow;
+        out["ci_high"] = c.ciHigh;
     }
     return out;
 }

@@ -54,6 +54,30 @@ void visitComparisonDifferenceRows(const ModelComparison& comparison,
     }
 }
 
+ComparisonColumns comparisonColumns(const ModelComparison& comparison, bool differences) {
+    ComparisonColumns c;
+    c.spreads = comparison.replicates > 0;
+    const auto add = [&c](const ComparisonRow& row) {
+        c.model.push_back(row.model.name);
+        c.kind.emplace_back(modelKindName(row.model.kind));
+        c.method.emplace_back(modelMethodName(row.model.method));
+        c.primary.push_back(row.primary.name);
+        c.index.push_back(row.index.name);
+        c.cut.push_back(row.index.cut);
+        c.value.push_back(row.value);
+        if (row.spread) {
+            c.se.push_back(row.spread->se);
+            c.ciLow.push_back(row.spread->ciLow);
+            c.ciHigh.push_back(row.spread->ciHigh);
+        }
+    };
+    if (differences)
+        visitComparisonDifferenceRows(comparison, add);
+    else
+        visitComparisonRows(comparison, add);
+    return c;
+}
+
 std::string composeComparisonCsv(const ModelComparison& comparison) {
     CsvText csv;
     for (const char* column : {"model", "kind", "method", "index", "cut", "value"})

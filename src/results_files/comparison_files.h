@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 #include "classify/model_comparison.h"
 
@@ -29,6 +31,20 @@ void visitComparisonRows(const ModelComparison& comparison, const ComparisonVisi
 // has NaN in its spread.
 void visitComparisonDifferenceRows(const ModelComparison& comparison,
                                    const ComparisonVisitor& each);
+
+// The rows of comparison.csv (or, with `differences`, of
+// comparison_differences.csv) column by column, as R and Python show them:
+// `kind` and `method` are the models', `primary` the primary's name, `cut` 0
+// for an index over the whole scale, `value` the value or the difference;
+// the spreads are filled after a bootstrap only (`spreads`).
+struct ComparisonColumns {
+    std::vector<std::string> model, kind, method, primary, index;
+    std::vector<std::int32_t> cut;
+    std::vector<double> value;
+    bool spreads = false;
+    std::vector<double> se, ciLow, ciHigh;
+};
+ComparisonColumns comparisonColumns(const ModelComparison& comparison, bool differences);
 
 // comparison.csv: one row per model and compared index (model, kind, method,
 // index, cut, value; the cut empty for an index over the whole scale), with

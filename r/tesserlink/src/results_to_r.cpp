@@ -424,42 +424,29 @@ Rcpp::List fitToR(const tl::ModelFitSummary& fit) {
 // names: the cut NA for an index over the whole scale, and NA for a value
 // that is undefined.
 Rcpp::List comparisonToR(const tl::ModelComparison& comparison, bool differences) {
-    std::vector<std::string> model, kind, method, primary, index;
-    std::vector<int> cut;
-    std::vector<double> value, se, low, high;
-    const auto shown = [](double v) { return std::isnan(v) ? NA_REAL : v; };
-    const auto add = [&](const tl::ComparisonRow& row) {
-        model.push_back(row.model.name);
-        kind.emplace_back(tl::modelKindName(row.model.kind));
-        method.emplace_back(tl::modelMethodName(row.model.method));
-        primary.push_back(row.primary.name);
-        index.push_back(row.index.name);
-        cut.push_back(row.index.cut > 0 ? row.index.cut : NA_INTEGER);
-        value.push_back(shown(row.value));
-        if (row.spread) {
-            se.push_back(shown(row.spread->se));
-            low.push_back(shown(row.spread->ciLow));
-            high.push_back(shown(row.spread->ciHigh));
-        }
+    const tl::ComparisonColumns c = tl::comparisonColumns(comparison, differences);
+    const auto shown = [](const std::vector<double>& v) {
+        Rcpp::NumericVector out(v.size());
+        for (std::size_t i = 0; i < v.size(); ++i) out[i] = std::isnan(v[i]) ? NA_REAL : v[i];
+        return out;
     };
-    if (differences)
-        tl::visitComparisonDifferenceRows(comparison, add);
-    else
-        tl::visitComparisonRows(comparison, add);
-    Rcpp::List out = Rcpp::List::create(_["model"] = Rcpp::wrap(model));
+    Rcpp::IntegerVector cut(c.cut.begin(), c.cut.end());
+    for (int& at : cut)
+        if (at == 0) at = NA_INTEGER;
+    Rcpp::List out = Rcpp::List::create(_["model"] = Rcpp::wrap(c.model));
     if (differences) {
-        out.push_back(Rcpp::wrap(primary), "primary");
+        out.push_back(Rcpp::wrap(c.primary), "primary");
     } else {
-        out.push_back(Rcpp::wrap(kind), "kind");
-        out.push_back(Rcpp::wrap(method), "method");
+        out.push_back(Rcpp::wrap(c.kind), "kind");
+        out.push_back(Rcpp::wrap(c.method), "method");
     }
-    out.push_back(Rcpp::wrap(index), "index");
-    out.push_back(Rcpp::IntegerVector(cut.begin(), cut.end()), "cut");
-    out.push_back(numbers(value), differences ? "difference" : "value");
-    if (comparison.replicates > 0) {
-        out.push_back(numbers(se), "se");
-        out.push_back(numbers(low), "ci_low");
-        out.push_back(numbers(high), "ci_high");
+    out.push_back(Rcpp::wrap(c.index), "index");
+    out.push_back(cut, "cut");
+    out.push_back(shown(c.value), differences ? "difference" : "value");
+    if (c.spreads) {
+        out.push_back(shown(c.se), "se");
+        out.push_back(shown(c.ciLow), "ci_low");
+        out.push_back(shown(c.ciHigh), "ci_high");
     }
     return out;
 }
@@ -514,7 +501,6 @@ Rcpp::List resultsToR(const tl::Results& r) {
         out.push_back(comparisonToR(*r.comparison, false), "comparison");
         out.push_back(comparisonToR(*r.comparison, true), "comparison_differences");
     }
-    if (!r.modelName.empty()) out.push_back(r.modelName, "model_name");
     return out;
 }
 
