@@ -111,7 +111,7 @@ class Result:
         primary, index, cut, difference and, after a bootstrap, the se and
         interval of the replicates' differences: every model was resampled
         with the same examinees).
-    models : dict of str to Result, or None
+    other_models : dict of str to Result, or None
         With several models: each further model's whole result, as it ran
         alone on the same data, by its name in the comparison.
     """
@@ -178,7 +178,7 @@ class Result:
         self.corrected_model_fit = self._fit(doc.get("corrected_fit"))
         self.comparison = self._comparison(False)
         self.comparison_differences = self._comparison(True)
-        self.models: dict[str, Result] | None = {
+        self.other_models: dict[str, Result] | None = {
             run.model_name: Result({"run": run}, examinee_index)
             for run in self._run.other_models} or None
 

@@ -186,7 +186,7 @@ def cac(
         The error model; every table is computed from its units by the same
         code. Several models (a kind may repeat) run side by side on the same
         data, each as it would alone, and are compared (``Result.comparison``):
-        the first is the result's own, the others are in ``Result.models``.
+        the first is the result's own, the others are in ``Result.other_models``.
     method : str or sequence of str, optional
         The models' methods: "summed-p", "summed-d", "rudner-p" or "rudner-d"
         for "irt"; "ll" or "hb" for "beta-binomial". Each goes to the first

@@ -55,7 +55,7 @@ def test_one_row_per_model_and_index_as_the_results_folders_files(three: tesserl
     assert len(set(keys)) == len(keys)
     assert set(rows.groupby("model").size()) == {len(rows) // 3}
     assert int(rows["cut"].isna().sum()) == 3 * 9
-    assert list(three.models) == list(rows["model"].unique()[1:])
+    assert list(three.other_models) == list(rows["model"].unique()[1:])
     assert "models compared: " + ", ".join(rows["model"].unique()) in repr(three)
 
     three.write(tmp_path / "results")
@@ -72,7 +72,7 @@ def test_each_models_values_are_those_of_its_run_alone(three: tesserlink.Result)
                      [spisa("multinomial"), spisa("irt", "summed-p"),
                       spisa("beta-binomial", "ll")]))
     for name, single in alone.items():
-        assert single.comparison is None and single.models is None
+        assert single.comparison is None and single.other_models is None
         own = three.comparison[three.comparison["model"] == name]
         for row in own.to_dict("records"):
             index, cut = row["index"], row["cut"]
@@ -83,7 +83,7 @@ def test_each_models_values_are_those_of_its_run_alone(three: tesserlink.Result)
             else:
                 want = single.cuts[index].iloc[int(cut) - 1]
             assert same_bits(float(row["value"]), float(want)), (name, index, cut)
-    for name, result in three.models.items():
+    for name, result in three.other_models.items():
         pd.testing.assert_frame_equal(result.overall, alone[name].overall)
         pd.testing.assert_frame_equal(result.examinees, alone[name].examinees)
 

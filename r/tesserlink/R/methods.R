@@ -25,8 +25,9 @@ print.tesserlink <- function(x, digits = 5, ...) {
       s$categories, " categories; observed cuts ", paste(score_text(x$cuts$observed_cut), collapse = ", "),
       ", true cuts ", paste(score_text(x$cuts$true_cut), collapse = ", "), "\n", sep = "")
   if (!is.null(x$title)) cat(x$title, "\n", sep = "")
-  if (!is.null(x$model)) {
-    cat("Model: ", x$model$kind, ", method ", x$model$method, " (units: ", x$model$units, ")\n",
+  model <- x[["model"]]  # `$` would take model_fit when there is no model
+  if (!is.null(model)) {
+    cat("Model: ", model$kind, ", method ", model$method, " (units: ", model$units, ")\n",
         sep = "")
   }
   print_models_compared(x)
@@ -53,7 +54,7 @@ print.tesserlink <- function(x, digits = 5, ...) {
 print_models_compared <- function(x) {
   if (is.null(x$comparison)) return(invisible())
   cat("Models compared: ", paste(unique(x$comparison$model), collapse = ", "),
-      " (this result is the first; see comparison and models)\n", sep = "")
+      " (this result is the first; see comparison and other_models)\n", sep = "")
 }
 
 # A line each for the sweep's best cuts and the model's fit, when the run has

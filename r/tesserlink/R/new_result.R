@@ -32,7 +32,8 @@ new_tesserlink <- function(out, labels, record, id, call, categories = NULL) {
   examinee_record <- record
   examinee_id <- id
   # A model whose units are a population's nodes lists the nodes.
-  if (identical(r$model$units, "nodes")) {
+  # (`[[` throughout: `$` would take model_fit for a model that is absent.)
+  if (identical(r[["model"]]$units, "nodes")) {
     record <- seq_along(r$examinees[[1L]])
     id <- NULL
   }
@@ -83,7 +84,7 @@ new_tesserlink <- function(out, labels, record, id, call, categories = NULL) {
     result$examinees$scale_score <- r$scale$scale_score
     result$examinees$scale_csem <- r$scale$scale_csem
   }
-  if (!is.null(r$model)) result$model <- r$model
+  if (!is.null(r[["model"]])) result$model <- r[["model"]]
   if (!is.null(r$sweep)) result$sweep <- sweep_table(r$sweep)
   if (!is.null(r$model_fit)) result$model_fit <- fit_summary(r$model_fit)
   if (!is.null(r$corrected_model_fit)) {
@@ -96,9 +97,9 @@ new_tesserlink <- function(out, labels, record, id, call, categories = NULL) {
   }
   # Each further model of a comparison as the result of its own run.
   if (!is.null(out$models)) {
-    result$models <- lapply(out$models, new_tesserlink, labels = labels,
-                            record = examinee_record, id = examinee_id, call = call,
-                            categories = categories)
+    result$other_models <- lapply(out$models, new_tesserlink, labels = labels,
+                                  record = examinee_record, id = examinee_id, call = call,
+                                  categories = categories)
   }
   result$labels <- categories
   # The run itself, for write_results(); gone once the object is saved and read back.

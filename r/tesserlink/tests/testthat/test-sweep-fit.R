@@ -85,6 +85,8 @@ test_that("the multinomial's fit on both passes is the command line's", {
   expect_sweep_is(fit$sweep, file.path(cli, "sweep.csv"))
   expect_fit_is(fit$model_fit, file.path(cli, "fit.csv"))
   expect_fit_is(fit$corrected_model_fit, file.path(cli, "fit_corrected.csv"))
+  expect_false("model" %in% names(fit))
+  expect_false(any(grepl("^Model: ", capture.output(print(fit)))))
   expect_output(print(fit), "Cut sweep: best cut [0-9.]+ by Youden's J, [0-9.]+ by accuracy")
   expect_output(print(fit), "Bias-corrected model fit: chi-square")
   expect_output(print(summary(fit)), "Model fit: chi-square [0-9.]+ on [0-9]+ df")
