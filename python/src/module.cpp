@@ -11,8 +11,10 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "analysis/bootstrap.h"
+#include "comparison.h"
 #include "core/analysis_options.h"
 #include "core/edit_distance.h"
 #include "core/errors.h"
@@ -83,7 +85,8 @@ std::optional<T> optionOf(const py::dict& args, const char* name) {
 }
 
 // `args`: bootstrap, seed, threads, strict, scale (a conversion table's file),
-// cuts_on ("raw" or "scale"), results (a folder), write, model, method,
+// cuts_on ("raw" or "scale"), results (a folder), write, model and method
+// (lists of names),
 // items (the item-parameter table's file), sweep (a dict of its settings) and
 // fit; each may be None.
 tl::RunRequest requestOf(const py::dict& args) {
@@ -98,11 +101,13 @@ tl::RunRequest requestOf(const py::dict& args) {
     request.resultsDir = optionOf<std::string>(args, "results");
     request.write = optionOf<bool>(args, "write").value_or(false);
     request.tables = true;
-    // The names are the package's checked choices; the run decides the rest.
-    if (const auto m = optionOf<std::string>(args, "model"))
-        request.models.push_back(*tl::modelKindNamed(*m));
-    if (const auto m = optionOf<std::string>(args, "method"))
-        request.methods.push_back(*tl::modelMethodNamed(*m));
+    // The names are the package's checked choices; the run pairs the methods
+    // with the models and decides the rest.
+    using Names = std::vector<std::string>;
+    for (const std::string& m : optionOf<Names>(args, "model").value_or(Names{}))
+        request.models.push_back(*tl::modelKindNamed(m));
+    for (const std::string& m : optionOf<Names>(args, "method").value_or(Names{}))
+        request.methods.push_back(*tl::modelMethodNamed(m));
     request.items = optionOf<std::string>(args, "items");
     request.cuts = optionOf<std::vector<double>>(args, "override_cuts");
     request.trueCuts = optionOf<std::vector<double>>(args, "override_true_cuts");
@@ -210,6 +215,17 @@ PYBIND11_MODULE(_native, m) {
         .def_property_readonly("rows", [](const tl::Results& r) { return r.records.rows; })
         .def_property_readonly("ids", [](const tl::Results& r) { return r.records.ids; })
         .def_property_readonly("title", [](const tl::Results& r) { return r.labels.title; })
+        .def("comparison", &tlpy::comparisonColumns, py::arg("differences"))
+        // Each further model of a comparison as a run of its own, held within
+        // this one.
+        .def_property_readonly("other_models",
+                               [](const std::shared_ptr<tl::Results>& self) {
+                                   py::list out;
+                                   for (tl::Results& other : self->otherModels)
+                                       out.append(std::shared_ptr<tl::Results>(self, &other));
+                                   return out;
+                               })
+        .def_property_readonly("model_name", [](const tl::Results& r) { return r.modelName; })
         .def_property_readonly("category_labels",
                                [](const tl::Results& r) { return r.labels.categoryLabels; })
         .def_property_readonly("unmatched", [](const tl::Results& r) {

@@ -2,6 +2,7 @@
 
 from __future__ import annotations
 
+import math
 from typing import Any
 
 
@@ -69,4 +70,30 @@ def plot_fit(result: Any, ax: Any = None) -> Any:
     ax.set_ylabel("examinees")
     ax.set_title(f"Model fit: chi-square {fit['chi2']:.2f} on {fit['df']} df")
     ax.legend()
+    return ax
+
+
+def plot_comparison(result: Any, ax: Any = None) -> Any:
+    """The overall indices of the compared models as dots, one line per index
+    and the models a little apart on it, each with its bootstrap interval when
+    the run has them."""
+    ax = _axes(ax)
+    rows = result.comparison[result.comparison["cut"].isna()]
+    indices = list(dict.fromkeys(rows["index"]))
+    models = list(dict.fromkeys(rows["model"]))
+    markers = "osD^vP*X"
+    for m, name in enumerate(models):
+        own = rows[rows["model"] == name]
+        y = [indices.index(i) + (m - (len(models) - 1) / 2) * 0.5 / len(models)
+             for i in own["index"]]
+        if "ci_low" in own:
+            ax.hlines(y, own["ci_low"], own["ci_high"], color="black", linewidth=1)
+        ax.plot(own["value"], y, linestyle="none", marker=markers[m % len(markers)], label=name)
+    ax.set_yticks(range(len(indices)), indices)
+    # The first index at the top, with headroom above it for the legend.
+    columns = min(len(models), 3)
+    ax.set_ylim(len(indices) - 0.5, -0.6 - 0.6 * math.ceil(len(models) / columns))
+    ax.set_xlabel("value")
+    ax.set_title("Overall indices by model")
+    ax.legend(loc="upper center", ncol=columns, frameon=False)
     return ax

@@ -97,6 +97,23 @@ class Result:
     corrected_model_fit : dict or None
         With ``fit`` and bias correction: the second pass's fit, as
         ``model_fit``.
+    comparison : pandas.DataFrame or None
+        With several models: one row per model and compared index, the
+        result's own model first, as the results folder's comparison.csv
+        (model, kind, method, index, cut, value and, after a bootstrap, se,
+        ci_low, ci_high; the cut missing for an index over the whole scale,
+        NaN where a value is undefined). The indices are the reliability, the
+        overall ones and the weighted kappas, then each cut's consistency and
+        accuracy.
+    comparison_differences : pandas.DataFrame or None
+        With several models: one row per further model and index, its value
+        minus the primary model's, as comparison_differences.csv (model,
+        primary, index, cut, difference and, after a bootstrap, the se and
+        interval of the replicates' differences: every model was resampled
+        with the same examinees).
+    other_models : dict of str to Result, or None
+        With several models: each further model's whole result, as it ran
+        alone on the same data, by its name in the comparison.
     """
 
     def __init__(self, out: Mapping[str, Any], examinee_index: Any = None):
@@ -159,6 +176,11 @@ class Result:
         self.sweep, self.sweep_targets, self.sweep_roc = self._sweep(doc.get("sweep"))
         self.model_fit = self._fit(doc.get("fit"))
         self.corrected_model_fit = self._fit(doc.get("corrected_fit"))
+        self.comparison = self._comparison(False)
+        self.comparison_differences = self._comparison(True)
+        self.other_models: dict[str, Result] | None = {
+            run.model_name: Result({"run": run}, examinee_index)
+            for run in self._run.other_models} or None
 
     # -- arrangement -------------------------------------------------------
 
@@ -257,6 +279,14 @@ class Result:
                                                                "expected", "observed"])
         return {"bins": bins, **{k: v for k, v in fit.items() if k != "bins"}}
 
+    def _comparison(self, differences: bool) -> pd.DataFrame | None:
+        columns = self._run.comparison(differences)
+        if columns is None:
+            return None
+        frame = pd.DataFrame(columns)
+        frame["cut"] = frame["cut"].astype("Int64")
+        return frame
+
     # -- output ------------------------------------------------------------
 
     def to_json(self) -> str:
@@ -296,22 +326,26 @@ class Result:
     def __repr__(self) -> str:
         o = self.overall.iloc[0]
         title = f" {self.title}:" if self.title else ""
+        compared = ""
+        if self.comparison is not None:
+            compared = f"; models compared: {', '.join(self.comparison['model'].unique())}"
         return (f"<tesserlink.Result{title} {self.summary['examinees']} examinees, "
                 f"{self.summary['categories']} categories; consistency {o['consistency']:.5f}, "
-                f"kappa {o['kappa']:.5f}, accuracy {o['accuracy']:.5f}>")
+                f"kappa {o['kappa']:.5f}, accuracy {o['accuracy']:.5f}{compared}>")
 
     def plot(self, kind: str = "conditional", ax: Any = None) -> Any:
         """Plot the result. Needs matplotlib.
 
         Parameters
         ----------
-        kind : {"conditional", "sweep", "roc", "fit"}
+        kind : {"conditional", "sweep", "roc", "fit", "comparison"}
             "conditional": mean consistency and accuracy at each observed
             composite score. "sweep": accuracy and consistency with each
             possible single cut. Each with the observed cuts dashed. "roc":
             the sweep's ROC curve, its area in the title. "fit": the observed
             frequency of each bin of the fit check as a bar, the expected as
-            a line.
+            a line. "comparison": each compared model's overall indices as
+            dots, with their bootstrap intervals when the run has them.
         ax : matplotlib.axes.Axes, optional
             The axes to draw on (new ones by default); may also be given
             first, in place of ``kind``.
@@ -330,7 +364,8 @@ class Result:
         if not isinstance(kind, str):  # plot(ax), as before kinds were added
             kind, ax = "conditional", kind
         kinds = {"conditional": _plot.plot_conditional, "sweep": _plot.plot_sweep,
-                 "roc": _plot.plot_roc, "fit": _plot.plot_fit}
+                 "roc": _plot.plot_roc, "fit": _plot.plot_fit,
+                 "comparison": _plot.plot_comparison}
         if kind not in kinds:
             raise argument_error(f"`kind` must be one of {', '.join(map(repr, kinds))}, "
                                  f"not {kind!r}.")
@@ -338,6 +373,9 @@ class Result:
             raise argument_error("This result has no cut sweep to plot; run it with sweep=True.")
         if kind == "fit" and self.model_fit is None:
             raise argument_error("This result has no model fit to plot; run it with fit=True.")
+        if kind == "comparison" and self.comparison is None:
+            raise argument_error("This result has no comparison to plot; run it with several "
+                                 "models, such as model=[\"multinomial\", \"beta-binomial\"].")
         return kinds[kind](self, ax)
 
 

@@ -19,12 +19,23 @@ MODELS = ("multinomial", "irt", "beta-binomial")
 METHODS = ("summed-p", "summed-d", "rudner-p", "rudner-d", "ll", "hb")
 
 
-def _check_model(model: str, method: str | None = None) -> None:
-    if model not in MODELS:
-        raise argument_error(f"`model` must be one of {', '.join(map(repr, MODELS))}, not {model!r}.")
-    if method is not None and method not in METHODS:
-        raise argument_error(
-            f"`method` must be None or one of {', '.join(map(repr, METHODS))}, not {method!r}.")
+def _names(x: str | Sequence[str] | None, choices: Sequence[str], name: str) -> list[str] | None:
+    """One name or a sequence of them, each among `choices` (None: not given)."""
+    if x is None:
+        return None
+    names = [x] if isinstance(x, str) else list(x) if isinstance(x, (list, tuple)) else None
+    if not names or not all(isinstance(n, str) and n in choices for n in names):
+        raise argument_error(f"`{name}` must be one or a list of {', '.join(map(repr, choices))}, "
+                             f"not {x!r}.")
+    return names
+
+
+def _check_model(model: str | Sequence[str] | None,
+                 method: str | Sequence[str] | None) -> dict[str, list[str] | None]:
+    """The models and methods as the library takes them: several models run
+    side by side and are compared; the library pairs each method with its
+    model."""
+    return {"model": _names(model, MODELS, "model"), "method": _names(method, METHODS, "method")}
 
 
 def _item_parameters(items: Any) -> str | None:
@@ -120,8 +131,8 @@ def cac(
     seed: int | None = None,
     scale: Any = None,
     cuts_on: str = "raw",
-    model: str = "multinomial",
-    method: str | None = None,
+    model: str | Sequence[str] = "multinomial",
+    method: str | Sequence[str] | None = None,
     items: Any = None,
     min_group: int = 50,
     strict: bool = False,
@@ -171,11 +182,17 @@ def cac(
         A conversion table from composite to scale scores.
     cuts_on : {"raw", "scale"}
         Whether the cuts are raw composite or scale scores.
-    model : {"multinomial", "irt", "beta-binomial"}
-        The error model; every table is computed from its units by the same code.
-    method : str, optional
-        The model's method: "summed-p", "summed-d", "rudner-p" or "rudner-d" for
-        "irt"; "ll" or "hb" for "beta-binomial". None: the model's default.
+    model : {"multinomial", "irt", "beta-binomial"} or sequence of them
+        The error model; every table is computed from its units by the same
+        code. Several models (a kind may repeat) run side by side on the same
+        data, each as it would alone, and are compared (``Result.comparison``):
+        the first is the result's own, the others are in ``Result.other_models``.
+    method : str or sequence of str, optional
+        The models' methods: "summed-p", "summed-d", "rudner-p" or "rudner-d"
+        for "irt"; "ll" or "hb" for "beta-binomial". Each goes to the first
+        model of its kind without a method, and names a model of its own when
+        ``model`` is not given (run_analysis, run_card). None: each model's
+        default.
     items : DataFrame or str, optional
         The IRT model's item parameters (columns ``item``, ``model`` and the
         parameters, as the README's "Item response theory" gives them), or the
@@ -238,7 +255,7 @@ def cac(
         raise argument_error('`cuts_on="scale"` needs the conversion table: give `scale` as well.')
     missing = _data.check_choice(missing, ("error", "omit"), "missing")
     unmatched = _data.check_choice(unmatched, ("error", "ignore"), "unmatched")
-    _check_model(model, method)
+    models = _check_model(model, method)
     sweep_settings = _check_sweep(sweep)
     fit = _data.check_flag(fit, "fit")
     _apply_weights(checked, weights)
@@ -269,7 +286,7 @@ def cac(
             "labels": category_labels, "rows": [int(r) + 1 for r in keep], "ids": ids,
             "groups": groups, "scale_raw": table[0] if table else None,
             "scale_values": table[1] if table else None,
-            "model": model, "method": method, "items": parameters, "sweep": sweep_settings,
+            **models, "items": parameters, "sweep": sweep_settings,
             "fit": fit,
         }, reporter(progress), unmatched == "error")
     finally:
@@ -343,8 +360,8 @@ def run_analysis(
     cuts_on: str | None = None,
     cuts: Sequence[float] | None = None,
     true_cuts: Sequence[float] | None = None,
-    model: str | None = None,
-    method: str | None = None,
+    model: str | Sequence[str] | None = None,
+    method: str | Sequence[str] | None = None,
     progress: bool = False,
     sweep: bool | Mapping[str, float] | None = None,
     fit: bool | None = None,
@@ -385,11 +402,10 @@ def run_analysis(
     >>> fit = tesserlink.run_analysis("examples/spisa/analysis.toml")  # doctest: +SKIP
     >>> fit.overall  # doctest: +SKIP
     """
-    if model is not None:
-        _check_model(model, method)
+    models = _check_model(model, method)
     options = _file_options(bootstrap, seed, threads, write, strict, results, scale, cuts_on,
                             sweep, fit)
-    options.update(model=model, method=method, override_cuts=_cut_list(cuts, "cuts"),
+    options.update(models, override_cuts=_cut_list(cuts, "cuts"),
                    override_true_cuts=_cut_list(true_cuts, "true_cuts"))
     progress = _data.check_flag(progress, "progress")
     if not isinstance(path, (str, os.PathLike)):
@@ -431,8 +447,8 @@ def run_card(
     cuts_on: str | None = None,
     cuts: Sequence[float] | None = None,
     true_cuts: Sequence[float] | None = None,
-    model: str | None = None,
-    method: str | None = None,
+    model: str | Sequence[str] | None = None,
+    method: str | Sequence[str] | None = None,
     progress: bool = False,
     sweep: bool | Mapping[str, float] = False,
     fit: bool = False,
@@ -462,8 +478,7 @@ def run_card(
     --------
     >>> fit = tesserlink.run_card("examples/verbagg/card.txt")  # doctest: +SKIP
     """
-    if model is not None:
-        _check_model(model, method)
+    models = _check_model(model, method)
     if write is None:
         write = isinstance(report, (str, os.PathLike))
     if report is False:
@@ -474,7 +489,7 @@ def run_card(
         card_report = _file_name(report, "report")
     options = _file_options(bootstrap, seed, threads, write, strict, results, scale, cuts_on,
                             sweep, fit)
-    options.update(model=model, method=method, override_cuts=_cut_list(cuts, "cuts"),
+    options.update(models, override_cuts=_cut_list(cuts, "cuts"),
                    override_true_cuts=_cut_list(true_cuts, "true_cuts"))
     progress = _data.check_flag(progress, "progress")
     name = _file_name(path, "path")

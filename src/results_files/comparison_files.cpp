@@ -24,53 +24,95 @@ void spreadFields(CsvText& csv, const IndexSpread& s) {
 
 }  // namespace
 
-std::string composeComparisonCsv(const ModelComparison& comparison) {
-    CsvText csv;
+void visitComparisonRows(const ModelComparison& comparison, const ComparisonVisitor& each) {
     const bool spreads = comparison.replicates > 0;
-    for (const char* column : {"model", "kind", "method", "index", "cut", "value"})
-        csv.text(column);
-    if (spreads)
-        for (const char* column : {"se", "ci_low", "ci_high"}) csv.text(column);
-    csv.endRow();
+    const IndexSpread none{};  // a model without spreads of its own shows zeros
     for (const ComparedModel& m : comparison.models) {
         for (std::size_t i = 0; i < comparison.indices.size(); ++i) {
-            csv.text(m.name);
-            csv.text(modelKindName(m.kind));
-            csv.text(modelMethodName(m.method));
-            csv.text(comparison.indices[i].name);
-            cutField(csv, comparison.indices[i].cut);
-            csv.number(m.values[i]);
-            if (spreads) spreadFields(csv, i < m.spreads.size() ? m.spreads[i] : IndexSpread{});
-            csv.endRow();
+            const IndexSpread* spread = nullptr;
+            if (spreads) spread = i < m.spreads.size() ? &m.spreads[i] : &none;
+            each({m, comparison.models.front(), comparison.indices[i], m.values[i], spread});
         }
     }
+}
+
+void visitComparisonDifferenceRows(const ModelComparison& comparison,
+                                   const ComparisonVisitor& each) {
+    const bool spreads = comparison.replicates > 0;
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    const IndexSpread undefined{nan, nan, nan, 0};
+    for (std::size_t m = 1; m < comparison.models.size(); ++m) {
+        const ComparedModel& model = comparison.models[m];
+        for (std::size_t i = 0; i < comparison.indices.size(); ++i) {
+            const IndexSpread* spread = nullptr;
+            if (spreads)
+                spread =
+                    i < model.differenceSpreads.size() ? &model.differenceSpreads[i] : &undefined;
+            each({model, comparison.models.front(), comparison.indices[i], model.differences[i],
+                  spread});
+        }
+    }
+}
+
+ComparisonColumns comparisonColumns(const ModelComparison& comparison, bool differences) {
+    ComparisonColumns c;
+    c.spreads = comparison.replicates > 0;
+    const auto add = [&c](const ComparisonRow& row) {
+        c.model.push_back(row.model.name);
+        c.kind.emplace_back(modelKindName(row.model.kind));
+        c.method.emplace_back(modelMethodName(row.model.method));
+        c.primary.push_back(row.primary.name);
+        c.index.push_back(row.index.name);
+        c.cut.push_back(row.index.cut);
+        c.value.push_back(row.value);
+        if (row.spread) {
+            c.se.push_back(row.spread->se);
+            c.ciLow.push_back(row.spread->ciLow);
+            c.ciHigh.push_back(row.spread->ciHigh);
+        }
+    };
+    if (differences)
+        visitComparisonDifferenceRows(comparison, add);
+    else
+        visitComparisonRows(comparison, add);
+    return c;
+}
+
+std::string composeComparisonCsv(const ModelComparison& comparison) {
+    CsvText csv;
+    for (const char* column : {"model", "kind", "method", "index", "cut", "value"})
+        csv.text(column);
+    if (comparison.replicates > 0)
+        for (const char* column : {"se", "ci_low", "ci_high"}) csv.text(column);
+    csv.endRow();
+    visitComparisonRows(comparison, [&csv](const ComparisonRow& row) {
+        csv.text(row.model.name);
+        csv.text(modelKindName(row.model.kind));
+        csv.text(modelMethodName(row.model.method));
+        csv.text(row.index.name);
+        cutField(csv, row.index.cut);
+        csv.number(row.value);
+        if (row.spread) spreadFields(csv, *row.spread);
+        csv.endRow();
+    });
     return csv.take();
 }
 
 std::string composeComparisonDifferencesCsv(const ModelComparison& comparison) {
     CsvText csv;
-    const bool spreads = comparison.replicates > 0;
     for (const char* column : {"model", "primary", "index", "cut", "difference"}) csv.text(column);
-    if (spreads)
+    if (comparison.replicates > 0)
         for (const char* column : {"se", "ci_low", "ci_high"}) csv.text(column);
     csv.endRow();
-    for (std::size_t m = 1; m < comparison.models.size(); ++m) {
-        const ComparedModel& model = comparison.models[m];
-        for (std::size_t i = 0; i < comparison.indices.size(); ++i) {
-            csv.text(model.name);
-            csv.text(comparison.models.front().name);
-            csv.text(comparison.indices[i].name);
-            cutField(csv, comparison.indices[i].cut);
-            csv.number(model.differences[i]);
-            if (spreads) {
-                constexpr double nan = std::numeric_limits<double>::quiet_NaN();
-                spreadFields(csv, i < model.differenceSpreads.size()
-                                      ? model.differenceSpreads[i]
-                                      : IndexSpread{nan, nan, nan, 0});
-            }
-            csv.endRow();
-        }
-    }
+    visitComparisonDifferenceRows(comparison, [&csv](const ComparisonRow& row) {
+        csv.text(row.model.name);
+        csv.text(row.primary.name);
+        csv.text(row.index.name);
+        cutField(csv, row.index.cut);
+        csv.number(row.value);
+        if (row.spread) spreadFields(csv, *row.spread);
+        csv.endRow();
+    });
     return csv.take();
 }
 

@@ -3,7 +3,7 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
                 seed = NULL, id = NULL, na = c("error", "omit"), unmatched = c("error", "ignore"),
                 threads = 0, labels = NULL, progress = interactive(), by = NULL,
                 min_group = 50, scale = NULL, cuts_on = c("raw", "scale"), strict = FALSE,
-                model = c("multinomial", "irt", "beta-binomial"), method = NULL,
+                model = "multinomial", method = NULL,
                 items = NULL, sweep = FALSE, fit = FALSE) {
   call <- match.call()
   if (missing(data)) fail("`data` is missing: a data frame or matrix, one row per examinee.")
@@ -31,10 +31,12 @@ cac <- function(data, sets, cuts, true_cuts = cuts, bias_correction = FALSE, boo
   if (cuts_on == "scale" && is.null(scale)) {
     fail("`cuts_on = \"scale\"` needs the conversion table: give `scale` as well.")
   }
-  model <- check_choice(model, c("multinomial", "irt", "beta-binomial"), "model")
+  # Several models run side by side and are compared; the library pairs each
+  # method with its model.
+  model <- check_choices(model, c("multinomial", "irt", "beta-binomial"), "model")
   if (!is.null(method)) {
-    method <- check_choice(method, c("summed-p", "summed-d", "rudner-p", "rudner-d", "ll", "hb"),
-                           "method")
+    method <- check_choices(method, c("summed-p", "summed-d", "rudner-p", "rudner-d", "ll", "hb"),
+                            "method")
   }
   items <- item_parameter_file(items)
   sweep <- check_sweep(sweep)

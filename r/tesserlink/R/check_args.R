@@ -24,6 +24,15 @@ check_choice <- function(x, choices, name) {
   x
 }
 
+# One or more of `choices`, each as often as it is wanted.
+check_choices <- function(x, choices, name) {
+  if (!is.character(x) || length(x) == 0L || anyNA(x) || !all(x %in% choices)) {
+    fail("`", name, "` must be one or more of ", paste0("\"", choices, "\"", collapse = ", "),
+         ".")
+  }
+  x
+}
+
 check_scores <- function(x, name, allow_empty = FALSE) {
   if (!is.numeric(x) || (!allow_empty && length(x) == 0L)) {
     fail(backticked(name), " must be a numeric vector", if (!allow_empty) " of at least one value", ".")

@@ -25,10 +25,12 @@ print.tesserlink <- function(x, digits = 5, ...) {
       s$categories, " categories; observed cuts ", paste(score_text(x$cuts$observed_cut), collapse = ", "),
       ", true cuts ", paste(score_text(x$cuts$true_cut), collapse = ", "), "\n", sep = "")
   if (!is.null(x$title)) cat(x$title, "\n", sep = "")
-  if (!is.null(x$model)) {
-    cat("Model: ", x$model$kind, ", method ", x$model$method, " (units: ", x$model$units, ")\n",
+  model <- x[["model"]]  # `$` would take model_fit when there is no model
+  if (!is.null(model)) {
+    cat("Model: ", model$kind, ", method ", model$method, " (units: ", model$units, ")\n",
         sep = "")
   }
+  print_models_compared(x)
   if (!is.null(x$labels)) cat("Categories: ", paste(x$labels, collapse = ", "), "\n", sep = "")
   cat("Reliability ", f(x$reliability$reliability),
       if (s$bias_corrected) " (true categories from bias-corrected scores)", "\n", sep = "")
@@ -46,6 +48,13 @@ print.tesserlink <- function(x, digits = 5, ...) {
         "; see summary() and confint()\n", sep = "")
   }
   invisible(x)
+}
+
+# With several models, a line naming them: this result's model first.
+print_models_compared <- function(x) {
+  if (is.null(x$comparison)) return(invisible())
+  cat("Models compared: ", paste(unique(x$comparison$model), collapse = ", "),
+      " (this result is the first; see comparison and other_models)\n", sep = "")
 }
 
 # A line each for the sweep's best cuts and the model's fit, when the run has
@@ -94,6 +103,7 @@ summary.tesserlink <- function(object, ...) {
   out$sweep <- object$sweep
   out$model_fit <- object$model_fit
   out$corrected_model_fit <- object$corrected_model_fit
+  out$comparison <- object$comparison
   out
 }
 
@@ -112,6 +122,7 @@ print.summary.tesserlink <- function(x, digits = 5, ...) {
       s$max_composite, "   observed mean ", fmt(s$mean, digits), ", SD ", fmt(s$sd, digits), "\n",
       sep = "")
   if (s$bias_corrected) cat("True categories from bias-corrected composite scores\n")
+  print_models_compared(x)
   cat("\nItem sets:\n")
   print(x$sets, row.names = FALSE)
   cat("\nError variance and reliability:\n")

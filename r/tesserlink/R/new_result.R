@@ -27,8 +27,13 @@ new_tesserlink <- function(out, labels, record, id, call, categories = NULL) {
   k <- length(cuts) + 1L
   if (length(categories) == 0L) categories <- NULL
   coded <- category_coding(categories)
+  # The further models of a comparison number their own units, from the
+  # examinees' rows.
+  examinee_record <- record
+  examinee_id <- id
   # A model whose units are a population's nodes lists the nodes.
-  if (identical(r$model$units, "nodes")) {
+  # (`[[` throughout: `$` would take model_fit for a model that is absent.)
+  if (identical(r[["model"]]$units, "nodes")) {
     record <- seq_along(r$examinees[[1L]])
     id <- NULL
   }
@@ -79,11 +84,22 @@ new_tesserlink <- function(out, labels, record, id, call, categories = NULL) {
     result$examinees$scale_score <- r$scale$scale_score
     result$examinees$scale_csem <- r$scale$scale_csem
   }
-  if (!is.null(r$model)) result$model <- r$model
+  if (!is.null(r[["model"]])) result$model <- r[["model"]]
   if (!is.null(r$sweep)) result$sweep <- sweep_table(r$sweep)
   if (!is.null(r$model_fit)) result$model_fit <- fit_summary(r$model_fit)
   if (!is.null(r$corrected_model_fit)) {
     result$corrected_model_fit <- fit_summary(r$corrected_model_fit)
+  }
+  if (!is.null(r$comparison)) {
+    result$comparison <- as.data.frame(r$comparison, stringsAsFactors = FALSE)
+    result$comparison_differences <- as.data.frame(r$comparison_differences,
+                                                   stringsAsFactors = FALSE)
+  }
+  # Each further model of a comparison as the result of its own run.
+  if (!is.null(out$models)) {
+    result$other_models <- lapply(out$models, new_tesserlink, labels = labels,
+                                  record = examinee_record, id = examinee_id, call = call,
+                                  categories = categories)
   }
   result$labels <- categories
   # The run itself, for write_results(); gone once the object is saved and read back.

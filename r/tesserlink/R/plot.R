@@ -3,11 +3,13 @@
 # split by observed category; each with the observed cut scores. A run with a
 # sweep adds accuracy and consistency at every single cut ("sweep") and the ROC
 # curve ("roc"); a run with a fit check, the observed and expected frequencies
-# of its bins ("fit"). The legend stands in headroom above the data, clear of
+# of its bins ("fit"); a run of several models, their overall indices side by
+# side ("comparison"). The legend stands in headroom above the data, clear of
 # the axes and of the points.
-plot.tesserlink <- function(x, type = c("conditional", "distribution", "sweep", "roc", "fit"),
-                            ...) {
-  type <- check_choice(type, c("conditional", "distribution", "sweep", "roc", "fit"), "type")
+plot.tesserlink <- function(x, type = c("conditional", "distribution", "sweep", "roc", "fit",
+                                       "comparison"), ...) {
+  type <- check_choice(type, c("conditional", "distribution", "sweep", "roc", "fit", "comparison"),
+                       "type")
   cuts <- x$cuts$observed_cut
   if (type %in% c("sweep", "roc") && is.null(x$sweep)) {
     fail("This result has no cut sweep to plot; run it with sweep = TRUE.")
@@ -15,7 +17,13 @@ plot.tesserlink <- function(x, type = c("conditional", "distribution", "sweep", 
   if (type == "fit" && is.null(x$model_fit)) {
     fail("This result has no model fit to plot; run it with fit = TRUE.")
   }
-  if (type == "sweep") {
+  if (type == "comparison" && is.null(x$comparison)) {
+    fail("This result has no comparison to plot; run it with several models, such as ",
+         "model = c(\"multinomial\", \"beta-binomial\").")
+  }
+  if (type == "comparison") {
+    plot_comparison(x$comparison, ...)
+  } else if (type == "sweep") {
     plot_sweep(x$sweep, cuts, ...)
   } else if (type == "roc") {
     plot_roc(x$sweep, ...)
@@ -95,6 +103,30 @@ plot_fit <- function(fit, ...) {
   lines(middles, bins$expected, type = "b", pch = 16)
   legend("top", c("observed  ", "expected"), fill = c("grey85", NA), border = c("grey40", NA),
          pch = c(NA, 16), lty = c(NA, 1), ncol = 2, bty = "n", inset = 0.01)
+}
+
+# The overall indices of the compared models as dots, one line per index and
+# the models a little apart on it, each with its bootstrap interval when the
+# run has them. The index names stand in a left margin wide enough for them.
+plot_comparison <- function(comparison, ...) {
+  rows <- comparison[is.na(comparison$cut), ]
+  indices <- unique(rows$index)
+  models <- unique(rows$model)
+  m <- length(models)
+  offset <- (seq_len(m) - (m + 1) / 2) * 0.5 / m
+  y <- match(rows$index, indices) + offset[match(rows$model, models)]
+  shapes <- c(16, 1, 17, 2, 15, 0, 18, 5)
+  shape <- function(k) shapes[(k - 1L) %% length(shapes) + 1L]
+  ends <- c(rows$value, rows$ci_low, rows$ci_high)
+  old <- par(mar = c(5, 1 + 0.5 * max(nchar(indices)), 4, 1))
+  on.exit(par(old))
+  plot(rows$value, y, pch = shape(match(rows$model, models)), xlim = range(ends, na.rm = TRUE),
+       ylim = c(length(indices) + 0.5, 0.5 - 0.6 * ceiling(m / 3)), yaxt = "n",
+       xlab = "Value", ylab = "", main = "Overall indices by model", ...)
+  axis(2, at = seq_along(indices), labels = indices, las = 1)
+  if (!is.null(rows$ci_low)) segments(rows$ci_low, y, rows$ci_high, y)
+  legend("top", paste0(models, "  "), pch = shape(seq_len(m)), ncol = min(m, 3L), bty = "n",
+         inset = 0.01)
 }
 
 # Each observed category by the composite scores it holds: a score equal to a

@@ -1,6 +1,7 @@
 #include "results_to_r.h"
 
 #include <array>
+#include <cmath>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@
 #include "classify/classification.h"
 #include "classify/index_fields.h"
 #include "classify/precision_fields.h"
+#include "results_files/comparison_files.h"
 #include "results_files/examinee_fields.h"
 #include "results_files/groups_results.h"
 #include "results_files/sweep_files.h"
@@ -418,6 +420,37 @@ Rcpp::List fitToR(const tl::ModelFitSummary& fit) {
         _["largest_cdf_difference"] = fit.largestCdfDifference, _["descriptive"] = fit.descriptive);
 }
 
+// comparison.csv's rows, or comparison_differences.csv's, by its column
+// names: the cut NA for an index over the whole scale, and NA for a value
+// that is undefined.
+Rcpp::List comparisonToR(const tl::ModelComparison& comparison, bool differences) {
+    const tl::ComparisonColumns c = tl::comparisonColumns(comparison, differences);
+    const auto shown = [](const std::vector<double>& v) {
+        Rcpp::NumericVector out(v.size());
+        for (std::size_t i = 0; i < v.size(); ++i) out[i] = std::isnan(v[i]) ? NA_REAL : v[i];
+        return out;
+    };
+    Rcpp::IntegerVector cut(c.cut.begin(), c.cut.end());
+    for (int& at : cut)
+        if (at == 0) at = NA_INTEGER;
+    Rcpp::List out = Rcpp::List::create(_["model"] = Rcpp::wrap(c.model));
+    if (differences) {
+        out.push_back(Rcpp::wrap(c.primary), "primary");
+    } else {
+        out.push_back(Rcpp::wrap(c.kind), "kind");
+        out.push_back(Rcpp::wrap(c.method), "method");
+    }
+    out.push_back(Rcpp::wrap(c.index), "index");
+    out.push_back(cut, "cut");
+    out.push_back(shown(c.value), differences ? "difference" : "value");
+    if (c.spreads) {
+        out.push_back(shown(c.se), "se");
+        out.push_back(shown(c.ciLow), "ci_low");
+        out.push_back(shown(c.ciHigh), "ci_high");
+    }
+    return out;
+}
+
 }  // namespace
 
 Rcpp::List resultsToR(const tl::Results& r) {
@@ -464,6 +497,10 @@ Rcpp::List resultsToR(const tl::Results& r) {
     if (r.sweep) out.push_back(sweepToR(*r.sweep), "sweep");
     if (r.model.fit) out.push_back(fitToR(*r.model.fit), "model_fit");
     if (r.model.correctedFit) out.push_back(fitToR(*r.model.correctedFit), "corrected_model_fit");
+    if (r.comparison) {
+        out.push_back(comparisonToR(*r.comparison, false), "comparison");
+        out.push_back(comparisonToR(*r.comparison, true), "comparison_differences");
+    }
     return out;
 }
 

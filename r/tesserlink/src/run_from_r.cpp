@@ -31,6 +31,12 @@ std::optional<std::vector<double>> numbersOf(const Rcpp::List& args, const char*
     return Rcpp::as<std::vector<double>>(x);
 }
 
+std::vector<std::string> textsOf(const Rcpp::List& args, const char* name) {
+    const SEXP x = element(args, name);
+    if (Rf_isNull(x)) return {};
+    return Rcpp::as<std::vector<std::string>>(x);
+}
+
 std::optional<std::string> textOf(const Rcpp::List& args, const char* name) {
     const SEXP x = element(args, name);
     if (Rf_isNull(x)) return std::nullopt;
@@ -107,9 +113,12 @@ tl::RunRequest requestFromR(const Rcpp::List& args) {
     request.trueCuts = numbersOf(args, "given_true_cuts");
     request.write = Rcpp::as<bool>(element(args, "write"));
     request.tables = true;
-    // The names are R's choices, checked by match.arg; the run decides the rest.
-    if (const auto m = textOf(args, "model")) request.models.push_back(*tl::modelKindNamed(*m));
-    if (const auto m = textOf(args, "method")) request.methods.push_back(*tl::modelMethodNamed(*m));
+    // The names are R's checked choices; the run pairs the methods with the
+    // models and decides the rest.
+    for (const std::string& m : textsOf(args, "model"))
+        request.models.push_back(*tl::modelKindNamed(m));
+    for (const std::string& m : textsOf(args, "method"))
+        request.methods.push_back(*tl::modelMethodNamed(m));
     request.items = textOf(args, "items");
     // The sweep's settings are checked by R against the library's rule
     // (tl_sweep_setting) before the run.
@@ -154,7 +163,18 @@ Rcpp::List outcomeToR(tl::RunOutcome outcome, bool negativeFactorial) {
     out.push_back(written(outcome.resultsWritten), "results_dir");
     // The run itself, so that write_results() writes its folder from the
     // very same Results.
-    out.push_back(Rcpp::XPtr<tl::Results>(new tl::Results(std::move(results)), true), "native");
+    const Rcpp::XPtr<tl::Results> native(new tl::Results(std::move(results)), true);
+    out.push_back(native, "native");
+    // Each further model of a comparison as its own run, held within the
+    // primary's (which its pointer keeps alive).
+    Rcpp::List models;
+    for (tl::Results& other : native->otherModels) {
+        models.push_back(Rcpp::List::create(_["results"] = resultsToR(other),
+                                            _["native"] = Rcpp::XPtr<tl::Results>(
+                                                &other, false, R_NilValue, native)),
+                         other.modelName);
+    }
+    if (models.size() > 0) out.push_back(models, "models");
     return out;
 }
 

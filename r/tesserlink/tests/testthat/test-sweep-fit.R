@@ -4,34 +4,6 @@
 
 sweep_targets <- list(target_sensitivity = 0.9, target_ppv = 0.95)
 
-# The command line of the checkout the tests run from, or a skip.
-command_line <- function() {
-  program <- Sys.getenv("TESSERLINK_PROGRAM",
-                        file.path(Sys.getenv("TESSERLINK_CHECKOUT"), "build", "tesserlink"))
-  skip_if_not(nzchar(Sys.getenv("TESSERLINK_CHECKOUT")) && file.exists(program),
-              "no command line built in the checkout")
-  program
-}
-
-# The tables of a results CSV file, each after a blank line: numbers read back
-# as the doubles they were written from (an empty cell is NaN, a number the
-# library could not give), other cells as text.
-csv_tables <- function(path) {
-  lines <- readLines(path)
-  blank <- which(lines == "")
-  starts <- c(1L, blank + 1L)
-  ends <- c(blank - 1L, length(lines))
-  lapply(seq_along(starts), function(t) {
-    table <- utils::read.csv(text = lines[starts[t]:ends[t]], colClasses = "character")
-    for (column in names(table)) {
-      cells <- table[[column]]
-      parsed <- .Call("tl_parse_doubles", cells, PACKAGE = "tesserlink")
-      if (!anyNA(parsed[nzchar(cells)])) table[[column]] <- replace(parsed, !nzchar(cells), NaN)
-    }
-    table
-  })
-}
-
 expect_sweep_is <- function(sweep, path) {
   tables <- csv_tables(path)
   rows <- tables[[1]]
@@ -113,6 +85,8 @@ test_that("the multinomial's fit on both passes is the command line's", {
   expect_sweep_is(fit$sweep, file.path(cli, "sweep.csv"))
   expect_fit_is(fit$model_fit, file.path(cli, "fit.csv"))
   expect_fit_is(fit$corrected_model_fit, file.path(cli, "fit_corrected.csv"))
+  expect_false("model" %in% names(fit))
+  expect_false(any(grepl("^Model: ", capture.output(print(fit)))))
   expect_output(print(fit), "Cut sweep: best cut [0-9.]+ by Youden's J, [0-9.]+ by accuracy")
   expect_output(print(fit), "Bias-corrected model fit: chi-square")
   expect_output(print(summary(fit)), "Model fit: chi-square [0-9.]+ on [0-9]+ df")
