@@ -1,0 +1,131 @@
+#include "results_files/comparison_html.h"
+
+#include "results_files/comparison_svg.h"
+#include "results_files/html_text.h"
+#include "results_files/number_text.h"
+#include "results_files/results_directory.h"
+
+namespace tl {
+
+namespace {
+
+std::string colHead(const std::string& content) {
+    return "<th scope=\"col\">" + content + "</th>";
+}
+
+// Index i of model m in results.json's comparison.
+std::string jsonPath(std::size_t m, std::size_t i, const std::string& rest) {
+    return "comparison.models." + std::to_string(m) + ".indices." + std::to_string(i) + "." + rest;
+}
+
+std::string span(const std::string& path, double value) {
+    return "<span data-json=\"" + path + "\">" + shownReal(value) + "</span>";
+}
+
+// A further model's own page, in its folder of the results folder.
+std::string modelLink(const std::string& name) {
+    return "<a href=\"" + std::string(kModelsFolder) + "/" + escapeHtml(name) + "/report.html\">" +
+           escapeHtml(name) + "</a>";
+}
+
+// The row heading of a compared index: its name, and where it holds.
+std::string rowHeads(const Results& r, const ComparedIndex& index) {
+    const std::string at =
+        index.cut == 0
+            ? std::string("Overall")
+            : "Cut " + std::to_string(index.cut) + " (" +
+                  shortestText(r.card.observedCuts[static_cast<std::size_t>(index.cut - 1)]) + ")";
+    return "<tr><th scope=\"row\">" + escapeHtml(comparedIndexLabel(index.name)) + "</th><td>" +
+           escapeHtml(at) + "</td>";
+}
+
+std::string tableHead(const ModelComparison& c, std::size_t first) {
+    std::string html = "<thead><tr>" + colHead("Index") + colHead("At");
+    for (std::size_t m = first; m < c.models.size(); ++m)
+        html +=
+            colHead(m == 0 ? escapeHtml(comparedModelLabel(c, m)) : modelLink(c.models[m].name));
+    return html + "</tr></thead>\n<tbody>\n";
+}
+
+// Each model's values, with the standard error in parentheses after a
+// bootstrap.
+std::string valuesTable(const Results& r) {
+    const ModelComparison& c = *r.comparison;
+    const bool spread = c.replicates > 0;
+    std::string html = tableHead(c, 0);
+    for (std::size_t i = 0; i < c.indices.size(); ++i) {
+        html += rowHeads(r, c.indices[i]);
+        for (std::size_t m = 0; m < c.models.size(); ++m) {
+            const ComparedModel& model = c.models[m];
+            html += "<td class=\"num\">" + span(jsonPath(m, i, "value"), model.values[i]);
+            if (spread && i < model.spreads.size())
+                html += " (" + span(jsonPath(m, i, "spread.se"), model.spreads[i].se) + ")";
+            html += "</td>";
+        }
+        html += "</tr>\n";
+    }
+    return scrollingTable(
+        "comparison-values",
+        "Indices of each model" + std::string(spread ? ", standard errors in parentheses" : ""),
+        html + "</tbody>\n");
+}
+
+// Each further model's differences from the primary one, with their 95%
+// intervals after a bootstrap.
+std::string differencesTable(const Results& r) {
+    const ModelComparison& c = *r.comparison;
+    const bool spread = c.replicates > 0;
+    std::string html = tableHead(c, 1);
+    for (std::size_t i = 0; i < c.indices.size(); ++i) {
+        html += rowHeads(r, c.indices[i]);
+        for (std::size_t m = 1; m < c.models.size(); ++m) {
+            const ComparedModel& model = c.models[m];
+            html += "<td class=\"num\">" + span(jsonPath(m, i, "difference"), model.differences[i]);
+            if (spread && i < model.differenceSpreads.size()) {
+                const IndexSpread& s = model.differenceSpreads[i];
+                html += " (" + span(jsonPath(m, i, "difference_spread.ci_low"), s.ciLow) + " to " +
+                        span(jsonPath(m, i, "difference_spread.ci_high"), s.ciHigh) + ")";
+            }
+            html += "</td>";
+        }
+        html += "</tr>\n";
+    }
+    return scrollingTable("comparison-differences",
+                          "Differences from " + c.models.front().name +
+                              (spread ? ", with 95% intervals in parentheses" : ""),
+                          html + "</tbody>\n");
+}
+
+}  // namespace
+
+std::string comparisonSectionHtml(const Results& r) {
+    if (!r.comparison || r.comparison->models.empty()) return "";
+    const ModelComparison& c = *r.comparison;
+    std::string links;
+    for (std::size_t m = 1; m < c.models.size(); ++m)
+        links += (m == 1                     ? ""
+                  : m + 1 == c.models.size() ? " and "
+                                             : ", ") +
+                 modelLink(c.models[m].name);
+    const bool spread = c.replicates > 0;
+    return "<section aria-labelledby=\"comparison-heading\">\n<h2 id=\"comparison-heading\">"
+           "Models side by side</h2>\n<p>Each model ran alone on the same data; this page is " +
+           escapeHtml(c.models.front().name) + "'s, the primary model" +
+           (links.empty() ? std::string(".") : "; the further models' own pages: " + links + ".") +
+           (spread ? " Every model was resampled with the same examinees in each of the " +
+                         std::to_string(c.replicates) +
+                         " bootstrap replicates, so a difference's interval is that of the "
+                         "replicates' own differences."
+                   : std::string()) +
+           " comparison.csv and comparison_differences.csv hold every digit.</p>\n" +
+           valuesTable(r) + (c.models.size() > 1 ? differencesTable(r) : std::string()) +
+           "<figure>\n<div class=\"scroll\">\n" + comparisonAccuracyFigureSvg(r) +
+           "</div>\n<figcaption>Accuracy at each composite score under each model. Dashed "
+           "vertical lines: observed cuts.</figcaption>\n</figure>\n<figure>\n<div "
+           "class=\"scroll\">\n" +
+           comparisonIndicesFigureSvg(r) + "</div>\n<figcaption>Overall indices of each model" +
+           (spread ? ", with 95% bootstrap intervals" : "") + ".</figcaption>\n</figure>\n" +
+           "</section>\n";
+}
+
+}  // namespace tl
