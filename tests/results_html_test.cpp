@@ -300,7 +300,7 @@ TEST_P(ResultsHtmlComparison, ShowsEachModel) {
     checkPage(r);
     const std::string html = composeResultsHtml(r);
     EXPECT_EQ(countOf(html, "<h2 id=\"comparison-heading\">Models side by side</h2>"), 1u);
-    EXPECT_NE(html.find("<th scope=\"col\">multinomial (primary)</th>"), std::string::npos);
+    EXPECT_NE(html.find("<th scope=\"col\">multinomial<br>(primary)</th>"), std::string::npos);
     const bool spread = c.replicates > 0;
     EXPECT_EQ(html.find("standard errors in parentheses") != std::string::npos, spread);
     EXPECT_EQ(html.find(".difference_spread.ci_low\"") != std::string::npos, spread);
@@ -318,8 +318,9 @@ TEST_P(ResultsHtmlComparison, ShowsEachModel) {
         const std::string group = partOf(dots, "<g " + model + ">", "\n</g>\n</g>");
         EXPECT_EQ(countOf(group, "<title>"), 4u) << m.name;
         EXPECT_EQ(countOf(group, "<line "), spread ? 12u : 0u) << m.name;
-        if (&m != &r.comparison->models.front())
+        if (&m != &r.comparison->models.front()) {
             EXPECT_EQ(countOf(html, "href=\"models/" + m.name + "/report.html\""), 3u) << m.name;
+        }
     }
     EXPECT_EQ(html.find("href=\"models/multinomial/"), std::string::npos);
 }

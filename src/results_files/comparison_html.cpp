@@ -28,22 +28,23 @@ std::string modelLink(const std::string& name) {
            escapeHtml(name) + "</a>";
 }
 
-// The row heading of a compared index: its name, and where it holds.
-std::string rowHeads(const Results& r, const ComparedIndex& index) {
-    const std::string at =
-        index.cut == 0
-            ? std::string("Overall")
-            : "Cut " + std::to_string(index.cut) + " (" +
-                  shortestText(r.card.observedCuts[static_cast<std::size_t>(index.cut - 1)]) + ")";
-    return "<tr><th scope=\"row\">" + escapeHtml(comparedIndexLabel(index.name)) + "</th><td>" +
-           escapeHtml(at) + "</td>";
+// The row heading of a compared index: its name, and the cut where it holds
+// at one (observed cut score in parentheses).
+std::string rowHead(const Results& r, const ComparedIndex& index) {
+    std::string label = comparedIndexLabel(index.name);
+    if (index.cut > 0) {
+        const auto c = static_cast<std::size_t>(index.cut - 1);
+        label += " at cut " + std::to_string(index.cut) + " (" +
+                 shortestText(r.card.observedCuts[c]) + ")";
+    }
+    return "<tr><th scope=\"row\">" + escapeHtml(label) + "</th>";
 }
 
 std::string tableHead(const ModelComparison& c, std::size_t first) {
-    std::string html = "<thead><tr>" + colHead("Index") + colHead("At");
+    std::string html = "<thead><tr>" + colHead("Index");
     for (std::size_t m = first; m < c.models.size(); ++m)
-        html +=
-            colHead(m == 0 ? escapeHtml(comparedModelLabel(c, m)) : modelLink(c.models[m].name));
+        html += colHead(m == 0 ? escapeHtml(c.models[m].name) + "<br>(primary)"
+                               : modelLink(c.models[m].name));
     return html + "</tr></thead>\n<tbody>\n";
 }
 
@@ -54,19 +55,21 @@ std::string valuesTable(const Results& r) {
     const bool spread = c.replicates > 0;
     std::string html = tableHead(c, 0);
     for (std::size_t i = 0; i < c.indices.size(); ++i) {
-        html += rowHeads(r, c.indices[i]);
+        html += rowHead(r, c.indices[i]);
         for (std::size_t m = 0; m < c.models.size(); ++m) {
             const ComparedModel& model = c.models[m];
             html += "<td class=\"num\">" + span(jsonPath(m, i, "value"), model.values[i]);
             if (spread && i < model.spreads.size())
-                html += " (" + span(jsonPath(m, i, "spread.se"), model.spreads[i].se) + ")";
+                html += "<br><small>(" + span(jsonPath(m, i, "spread.se"), model.spreads[i].se) +
+                        ")</small>";
             html += "</td>";
         }
         html += "</tr>\n";
     }
     return scrollingTable(
         "comparison-values",
-        "Indices of each model" + std::string(spread ? ", standard errors in parentheses" : ""),
+        "Indices of each model" +
+            std::string(spread ? ", standard errors in parentheses below the values" : ""),
         html + "</tbody>\n");
 }
 
@@ -77,14 +80,15 @@ std::string differencesTable(const Results& r) {
     const bool spread = c.replicates > 0;
     std::string html = tableHead(c, 1);
     for (std::size_t i = 0; i < c.indices.size(); ++i) {
-        html += rowHeads(r, c.indices[i]);
+        html += rowHead(r, c.indices[i]);
         for (std::size_t m = 1; m < c.models.size(); ++m) {
             const ComparedModel& model = c.models[m];
             html += "<td class=\"num\">" + span(jsonPath(m, i, "difference"), model.differences[i]);
             if (spread && i < model.differenceSpreads.size()) {
                 const IndexSpread& s = model.differenceSpreads[i];
-                html += " (" + span(jsonPath(m, i, "difference_spread.ci_low"), s.ciLow) + " to " +
-                        span(jsonPath(m, i, "difference_spread.ci_high"), s.ciHigh) + ")";
+                html += "<br><small>" + span(jsonPath(m, i, "difference_spread.ci_low"), s.ciLow) +
+                        " to " + span(jsonPath(m, i, "difference_spread.ci_high"), s.ciHigh) +
+                        "</small>";
             }
             html += "</td>";
         }
@@ -92,7 +96,7 @@ std::string differencesTable(const Results& r) {
     }
     return scrollingTable("comparison-differences",
                           "Differences from " + c.models.front().name +
-                              (spread ? ", with 95% intervals in parentheses" : ""),
+                              (spread ? ", 95% intervals below the differences" : ""),
                           html + "</tbody>\n");
 }
 

@@ -64,16 +64,36 @@ std::string modelList(const ModelComparison& c,
     return list;
 }
 
-// The legend: a sample and each model's name, up to four in a row below the
-// plot area.
-std::string modelLegend(const ModelComparison& c,
+// Where each model's legend entry goes: left to right below the plot area,
+// a row after another where the names run past its right edge.
+struct LegendPlace {
+    double x, y;
+};
+
+std::vector<LegendPlace> legendPlaces(const ModelComparison& c) {
+    std::vector<LegendPlace> places;
+    double x = kPlotLeft, y = kPlotHeight - 36;
+    for (std::size_t m = 0; m < c.models.size(); ++m) {
+        // About 8 pixels a character at the figure's font size.
+        const double width = 32 + 8 * static_cast<double>(comparedModelLabel(c, m).size()) + 20;
+        if (x > kPlotLeft && x + width > kPlotWidth) x = kPlotLeft, y += 22;
+        places.push_back({x, y});
+        x += width;
+    }
+    return places;
+}
+
+// The figure's height: the legend's rows below the plot area.
+double figureHeight(const std::vector<LegendPlace>& places) {
+    return places.empty() ? kPlotHeight : std::max(kPlotHeight, places.back().y + 36);
+}
+
+// The legend: each model's sample (`key`) and name.
+std::string modelLegend(const ModelComparison& c, const std::vector<LegendPlace>& places,
                         const std::function<std::string(const ModelStyle&, double, double)>& key) {
-    const std::size_t perRow = std::min<std::size_t>(4, std::max<std::size_t>(1, c.models.size()));
-    const double width = (kPlotRight - kPlotLeft) / static_cast<double>(perRow);
     std::string svg = "<g aria-hidden=\"true\">\n";
     for (std::size_t m = 0; m < c.models.size(); ++m) {
-        const double x = kPlotLeft + width * static_cast<double>(m % perRow);
-        const double y = kPlotHeight - 36 + 22 * static_cast<double>(m / perRow);
+        const auto [x, y] = places[m];
         svg += key(styleOf(m), x, y) + svgText(x + 32, y + 5, comparedModelLabel(c, m));
     }
     return svg + "</g>\n";
@@ -120,8 +140,9 @@ std::string comparisonAccuracyFigureSvg(const Results& r, SvgUse use) {
         "." +
         (cuts.empty() ? std::string()
                       : " Dashed vertical lines mark the observed cuts at " + cutList(cuts) + ".");
+    const std::vector<LegendPlace> legend = legendPlaces(c);
     std::string svg = svgOpen("comparison-accuracy", "Conditional accuracy of each model", desc,
-                              kPlotWidth, kPlotHeight, use);
+                              kPlotWidth, figureHeight(legend), use);
     const Axis x = niceAxis(low, high, kPlotLeft + 8, kPlotRight - 8, 8);
     const Axis y = niceAxis(0.0, 1.0, kPlotBottom, kPlotTop, 5);
     svg += plotFrame(x, y, "Composite score", "Accuracy");
@@ -143,7 +164,7 @@ std::string comparisonAccuracyFigureSvg(const Results& r, SvgUse use) {
                std::to_string(shown) + " composite scores</title></polyline>\n";
     }
     svg += "</g>\n";
-    svg += modelLegend(c, [](const ModelStyle& s, double lx, double ly) {
+    svg += modelLegend(c, legend, [](const ModelStyle& s, double lx, double ly) {
         return svgLine(
             lx, ly, lx + 24, ly,
             std::string("stroke=\"") + s.colour + "\" stroke-width=\"2\"" + dashAttribute(s));
@@ -178,8 +199,9 @@ std::string comparisonIndicesFigureSvg(const Results& r, SvgUse use) {
             c, [](const ModelStyle& s) { return std::string(s.colourName) + " " + s.shapeName; }) +
         (intervals ? ", each with its 95% bootstrap interval as a vertical bar" : std::string()) +
         ".";
+    const std::vector<LegendPlace> legend = legendPlaces(c);
     std::string svg = svgOpen("comparison-indices", "Overall indices of each model", desc,
-                              kPlotWidth, kPlotHeight, use);
+                              kPlotWidth, figureHeight(legend), use);
     const Axis y = niceAxis(std::max(-1.0, low - 0.02), 1.0, kPlotBottom, kPlotTop, 5);
     Axis x;  // the indices in slots; no ticks
     x.pixelLow = kPlotLeft;
@@ -217,7 +239,7 @@ std::string comparisonIndicesFigureSvg(const Results& r, SvgUse use) {
         }
         svg += "</g>\n";
     }
-    svg += modelLegend(c, [](const ModelStyle& s, double lx, double ly) {
+    svg += modelLegend(c, legend, [](const ModelStyle& s, double lx, double ly) {
         const Axis level{0.0, 1.0, ly, ly, {}, 0};  // the mark's height, whatever its value
         return intervalMark(lx + 12, level, 0.0, nullptr, s.colour, s.shape);
     });
