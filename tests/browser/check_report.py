@@ -14,7 +14,7 @@ With --bootstrap the pages carry standard errors and intervals; every page must
 then still show its tables without sideways scrolling on a 1280-pixel screen,
 and so must the index page of a testing program of every example's analysis
 file. With --model given more than once the runs compare those models: each
-page then shows every model's values too.
+page then shows every model's values too (and no testing program runs).
 
 TESSERLINK writes each example's results folder (`--results`). Exits 77
 (skipped) when no Chromium is installed, 1 when a check fails.
@@ -267,7 +267,7 @@ def main():
                 figure_png(browser, profile, page, pathlib.Path(args.figure).resolve())
             if args.csem_figure and folder == args.examples[0]:
                 figure_png(browser, profile, page, pathlib.Path(args.csem_figure).resolve(), "csem")
-        if args.bootstrap:
+        if args.bootstrap and not args.model:
             index = program_index(args.program, args.examples, out, args.bootstrap)
             for table in overflowing_tables(browser, profile, index, DESKTOP[0]):
                 failures.append("program index: %s scrolls sideways at %d pixels"
