@@ -1,5 +1,7 @@
 #include "results_files/comparison_html.h"
 
+#include <functional>
+
 #include "results_files/comparison_svg.h"
 #include "results_files/html_text.h"
 #include "results_files/number_text.h"
@@ -40,12 +42,24 @@ std::string rowHead(const Results& r, const ComparedIndex& index) {
     return "<tr><th scope=\"row\">" + escapeHtml(label) + "</th>";
 }
 
-std::string tableHead(const ModelComparison& c, std::size_t first) {
+// The compared indices in rows and the models from `first` on in columns,
+// each heading a further model's link; `cell(m, i)` is model m's cell of
+// index i.
+std::string modelsTable(const Results& r, std::size_t first,
+                        const std::function<std::string(std::size_t, std::size_t)>& cell) {
+    const ModelComparison& c = *r.comparison;
     std::string html = "<thead><tr>" + colHead("Index");
     for (std::size_t m = first; m < c.models.size(); ++m)
         html += colHead(m == 0 ? escapeHtml(c.models[m].name) + "<br>(primary)"
                                : modelLink(c.models[m].name));
-    return html + "</tr></thead>\n<tbody>\n";
+    html += "</tr></thead>\n<tbody>\n";
+    for (std::size_t i = 0; i < c.indices.size(); ++i) {
+        html += rowHead(r, c.indices[i]);
+        for (std::size_t m = first; m < c.models.size(); ++m)
+            html += "<td class=\"num\">" + cell(m, i) + "</td>";
+        html += "</tr>\n";
+    }
+    return html + "</tbody>\n";
 }
 
 // Each model's values, with the standard error in parentheses after a
@@ -53,24 +67,19 @@ std::string tableHead(const ModelComparison& c, std::size_t first) {
 std::string valuesTable(const Results& r) {
     const ModelComparison& c = *r.comparison;
     const bool spread = c.replicates > 0;
-    std::string html = tableHead(c, 0);
-    for (std::size_t i = 0; i < c.indices.size(); ++i) {
-        html += rowHead(r, c.indices[i]);
-        for (std::size_t m = 0; m < c.models.size(); ++m) {
-            const ComparedModel& model = c.models[m];
-            html += "<td class=\"num\">" + span(jsonPath(m, i, "value"), model.values[i]);
-            if (spread && i < model.spreads.size())
-                html += "<br><small>(" + span(jsonPath(m, i, "spread.se"), model.spreads[i].se) +
-                        ")</small>";
-            html += "</td>";
-        }
-        html += "</tr>\n";
-    }
+    const auto cell = [&](std::size_t m, std::size_t i) {
+        const ComparedModel& model = c.models[m];
+        std::string html = span(jsonPath(m, i, "value"), model.values[i]);
+        if (spread && i < model.spreads.size())
+            html += "<br><small>(" + span(jsonPath(m, i, "spread.se"), model.spreads[i].se) +
+                    ")</small>";
+        return html;
+    };
     return scrollingTable(
         "comparison-values",
         "Indices of each model" +
             std::string(spread ? ", standard errors in parentheses below the values" : ""),
-        html + "</tbody>\n");
+        modelsTable(r, 0, cell));
 }
 
 // Each further model's differences from the primary one, with their 95%
@@ -78,26 +87,21 @@ std::string valuesTable(const Results& r) {
 std::string differencesTable(const Results& r) {
     const ModelComparison& c = *r.comparison;
     const bool spread = c.replicates > 0;
-    std::string html = tableHead(c, 1);
-    for (std::size_t i = 0; i < c.indices.size(); ++i) {
-        html += rowHead(r, c.indices[i]);
-        for (std::size_t m = 1; m < c.models.size(); ++m) {
-            const ComparedModel& model = c.models[m];
-            html += "<td class=\"num\">" + span(jsonPath(m, i, "difference"), model.differences[i]);
-            if (spread && i < model.differenceSpreads.size()) {
-                const IndexSpread& s = model.differenceSpreads[i];
-                html += "<br><small>" + span(jsonPath(m, i, "difference_spread.ci_low"), s.ciLow) +
-                        " to " + span(jsonPath(m, i, "difference_spread.ci_high"), s.ciHigh) +
-                        "</small>";
-            }
-            html += "</td>";
+    const auto cell = [&](std::size_t m, std::size_t i) {
+        const ComparedModel& model = c.models[m];
+        std::string html = span(jsonPath(m, i, "difference"), model.differences[i]);
+        if (spread && i < model.differenceSpreads.size()) {
+            const IndexSpread& s = model.differenceSpreads[i];
+            html += "<br><small>" + span(jsonPath(m, i, "difference_spread.ci_low"), s.ciLow) +
+                    " to " + span(jsonPath(m, i, "difference_spread.ci_high"), s.ciHigh) +
+                    "</small>";
         }
-        html += "</tr>\n";
-    }
+        return html;
+    };
     return scrollingTable("comparison-differences",
                           "Differences from " + c.models.front().name +
                               (spread ? ", 95% intervals below the differences" : ""),
-                          html + "</tbody>\n");
+                          modelsTable(r, 1, cell));
 }
 
 }  // namespace
