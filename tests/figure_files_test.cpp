@@ -227,7 +227,17 @@ INSTANTIATE_TEST_SUITE_P(
         ModelCase{"irt_sweep",
                   "irt",
                   {"--sweep"},
-                  {"theta.svg", "model_fit.svg", "sweep.svg", "roc.svg"}}),
+                  {"theta.svg", "model_fit.svg", "sweep.svg", "roc.svg"}},
+        ModelCase{
+            "irt_compared",
+            "irt",
+            {"--model", "irt", "--model", "multinomial"},
+            {"theta.svg", "model_fit.svg", "comparison_accuracy.svg", "comparison_indices.svg"}},
+        ModelCase{
+            "irt_compared_bootstrap",
+            "irt",
+            {"--model", "irt", "--model", "beta-binomial", "--bootstrap", "10"},
+            {"theta.svg", "model_fit.svg", "comparison_accuracy.svg", "comparison_indices.svg"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FigureFiles, NodesAreALineAndExamineesAreMarks) {

@@ -9,7 +9,9 @@
 #include <regex>
 #include <set>
 
+#include "classify/model_comparison.h"
 #include "core/number_field.h"
+#include "results_files/comparison_svg.h"
 #include "results_files/number_text.h"
 #include "results_files/results_json.h"
 #include "results_files/results_svg.h"
@@ -238,6 +240,102 @@ TEST(ResultsFigures, NameLabelledCategoriesInTheirLegends) {
         // Every entry is about 60 characters: one a row, the figure taller.
         EXPECT_EQ(svg.find("viewBox=\"0 0 720.0 440.0\""), std::string::npos);
     }
+}
+
+// A run with a comparison of `models` models: the run's own values first,
+// each further model's a little lower, and `replicates` bootstrap replicates
+// of each spread around its values.
+Results withComparison(Results r, std::size_t models, std::size_t replicates) {
+    const ClassificationTables& t = *r.tables;
+    const std::vector<double> values = comparedValues(
+        r.reliability.reliability, r.classification.overall, t.cuts, t.precision.agreement);
+    std::vector<ModelRunValues> runs(models);
+    for (std::size_t m = 0; m < models; ++m) {
+        const double shift = 0.01 * static_cast<double>(m);
+        runs[m].name = m == 0 ? "multinomial" : "model-" + std::to_string(m + 1);
+        for (double v : values) runs[m].values.push_back(v - shift);
+        for (std::size_t b = 0; b < replicates; ++b) {
+            const double step =
+                0.002 * (static_cast<double>(b) - 0.5 * static_cast<double>(replicates));
+            std::vector<double> replicate;
+            for (double v : runs[m].values)
+                replicate.push_back(v + step * static_cast<double>(m + 1));
+            runs[m].replicates.push_back(std::move(replicate));
+        }
+        for (const ConditionalRow& row : t.conditional)
+            runs[m].conditionalAccuracy.push_back({row.score, row.accuracy - shift});
+    }
+    r.comparison = compareModels(comparedIndices(r.categoryCount()), runs);
+    return r;
+}
+
+std::size_t countOf(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+// The part of `text` from `open` to the `close` after it.
+std::string partOf(const std::string& text, const std::string& open, const std::string& close) {
+    const std::size_t at = text.find(open);
+    if (at == std::string::npos) return "";
+    return text.substr(at, text.find(close, at) - at);
+}
+
+struct ComparisonCase {
+    const char* name;
+    std::size_t models;
+    std::size_t replicates;
+};
+
+class ResultsHtmlComparison : public ::testing::TestWithParam<ComparisonCase> {};
+
+// The section shows every model's values and differences as results.json
+// holds them, links each further model's page, and draws a line per model and
+// a dot per model and index, with an interval after a bootstrap.
+TEST_P(ResultsHtmlComparison, ShowsEachModel) {
+    const ComparisonCase& c = GetParam();
+    const Results r = withComparison(testing::analysedRun("example/spisa"), c.models, c.replicates);
+    checkPage(r);
+    const std::string html = composeResultsHtml(r);
+    EXPECT_EQ(countOf(html, "<h2 id=\"comparison-heading\">Models side by side</h2>"), 1u);
+    EXPECT_NE(html.find("<th scope=\"col\">multinomial<br>(primary)</th>"), std::string::npos);
+    const bool spread = c.replicates > 0;
+    EXPECT_EQ(html.find("standard errors in parentheses") != std::string::npos, spread);
+    EXPECT_EQ(html.find(".difference_spread.ci_low\"") != std::string::npos, spread);
+    const std::string accuracy = comparisonAccuracyFigureSvg(r);
+    const std::string dots = comparisonIndicesFigureSvg(r);
+    EXPECT_NE(html.find(accuracy), std::string::npos);
+    EXPECT_NE(html.find(dots), std::string::npos);
+    EXPECT_EQ(countOf(accuracy, "<polyline "), c.models);
+    for (const ComparedModel& m : r.comparison->models) {
+        const std::string model = "data-model=\"" + m.name + "\"";
+        EXPECT_EQ(countOf(accuracy, "<polyline " + model), 1u) << m.name;
+        EXPECT_NE(accuracy.find(">" + m.name), std::string::npos) << m.name << " not in the legend";
+        // Reliability, consistency, kappa and accuracy: a dot each, and an
+        // interval (a bar and two caps) each after a bootstrap.
+        const std::string group = partOf(dots, "<g " + model + ">", "\n</g>\n</g>");
+        EXPECT_EQ(countOf(group, "<title>"), 4u) << m.name;
+        EXPECT_EQ(countOf(group, "<line "), spread ? 12u : 0u) << m.name;
+        if (&m != &r.comparison->models.front()) {
+            EXPECT_EQ(countOf(html, "href=\"models/" + m.name + "/report.html\""), 3u) << m.name;
+        }
+    }
+    EXPECT_EQ(html.find("href=\"models/multinomial/"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ResultsHtmlComparison,
+                         ::testing::Values(ComparisonCase{"two_models", 2, 0},
+                                           ComparisonCase{"three_models_bootstrap", 3, 40},
+                                           ComparisonCase{"eight_models", 8, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A run of one model has no comparison, and its page no such section.
+TEST(ResultsHtmlComparison, NoSectionWithoutAComparison) {
+    const std::string html = composeResultsHtml(testing::analysedRun("example/spisa"));
+    for (const char* part : {"comparison", "Models side by side", "data-model"})
+        EXPECT_EQ(html.find(part), std::string::npos) << part;
 }
 
 }  // namespace

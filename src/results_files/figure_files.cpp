@@ -1,5 +1,6 @@
 #include "results_files/figure_files.h"
 
+#include "results_files/comparison_svg.h"
 #include "results_files/groups_html.h"
 #include "results_files/model_svg.h"
 #include "results_files/results_svg.h"
@@ -21,6 +22,12 @@ std::vector<std::pair<std::string, std::string>> composeFigureFiles(const Result
     if (results.sweep) {
         files.emplace_back("sweep.svg", sweepFigureSvg(results, SvgUse::File));
         files.emplace_back("roc.svg", rocFigureSvg(results, SvgUse::File));
+    }
+    if (results.comparison) {
+        files.emplace_back("comparison_accuracy.svg",
+                           comparisonAccuracyFigureSvg(results, SvgUse::File));
+        files.emplace_back("comparison_indices.svg",
+                           comparisonIndicesFigureSvg(results, SvgUse::File));
     }
     for (auto& file : groupFigureFiles(results)) files.push_back(std::move(file));
     return files;

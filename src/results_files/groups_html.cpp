@@ -7,6 +7,7 @@
 
 #include "core/number_field.h"
 #include "results_files/html_text.h"
+#include "results_files/plot_parts.h"
 #include "results_files/svg_plot.h"
 #include "results_files/tables_of.h"
 
@@ -14,8 +15,6 @@ namespace tl {
 
 namespace {
 
-constexpr const char* kConsistencyColour = "#0072b2";
-constexpr const char* kAccuracyColour = "#d55e00";
 constexpr double kWidth = 720, kHeight = 400;
 constexpr double kLeft = 72, kRight = 700, kTop = 24, kBottom = 300;
 
@@ -93,29 +92,6 @@ std::string variableTable(const Results& r, const VariableLevels& v, std::size_t
            html + "</tbody>\n</table>\n</div>\n";
 }
 
-// A mark with its interval (after a bootstrap, where defined) as a vertical
-// line with caps.
-std::string mark(double x, const Axis& y, double value, const IndexSpread* s, const char* colour,
-                 bool square) {
-    std::string svg;
-    if (s && std::isfinite(s->ciLow) && std::isfinite(s->ciHigh)) {
-        const std::string style = std::string("stroke=\"") + colour + "\" stroke-width=\"2\"";
-        svg += svgLine(x, y.pixel(s->ciLow), x, y.pixel(s->ciHigh), style);
-        svg += svgLine(x - 5, y.pixel(s->ciLow), x + 5, y.pixel(s->ciLow), style);
-        svg += svgLine(x - 5, y.pixel(s->ciHigh), x + 5, y.pixel(s->ciHigh), style);
-    }
-    if (!std::isfinite(value)) return svg;
-    const double cy = y.pixel(value);
-    if (square) {
-        svg += "<rect x=\"" + px(x - 5) + "\" y=\"" + px(cy - 5) +
-               "\" width=\"10\" height=\"10\" fill=\"" + colour + "\"/>\n";
-    } else {
-        svg += "<circle cx=\"" + px(x) + "\" cy=\"" + px(cy) + "\" r=\"5.5\" fill=\"" + colour +
-               "\"/>\n";
-    }
-    return svg;
-}
-
 std::string variableFigure(const Results& r, const VariableLevels& v, std::size_t number,
                            SvgUse use = SvgUse::Page) {
     const std::string id = "groups-figure-" + std::to_string(number + 1);
@@ -165,10 +141,10 @@ std::string variableFigure(const Results& r, const VariableLevels& v, std::size_
         const double centre = kLeft + slot * (static_cast<double>(l) + 0.5);
         const IndexSet& o = r.groups[g].indices.overall;
         const GroupLevelSpread* s = spreadsOf(r, g);
-        svg += mark(centre - 10, y, o.consistency, s ? &s->overall.consistency : nullptr,
-                    kConsistencyColour, false);
-        svg += mark(centre + 10, y, o.accuracy, s ? &s->overall.accuracy : nullptr, kAccuracyColour,
-                    true);
+        svg += intervalMark(centre - 10, y, o.consistency, s ? &s->overall.consistency : nullptr,
+                            kConsistencyColour, MarkShape::Circle);
+        svg += intervalMark(centre + 10, y, o.accuracy, s ? &s->overall.accuracy : nullptr,
+                            kAccuracyColour, MarkShape::Square);
     }
     return svg + "</g>\n</svg>\n";
 }

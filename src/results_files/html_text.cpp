@@ -53,4 +53,13 @@ std::string scoreCell(std::string_view jsonPath, double value) {
            "</td>";
 }
 
+std::string scrollingTable(const std::string& id, const std::string& title,
+                           const std::string& body) {
+    const std::string label = id + "-title";
+    return "<p class=\"table-title\" id=\"" + label + "\">" + escapeHtml(title) +
+           "</p>\n<div class=\"scroll\" role=\"region\" aria-labelledby=\"" + label +
+           "\" tabindex=\"0\">\n<table id=\"" + id + "\" aria-labelledby=\"" + label + "\">\n" +
+           body + "</table>\n</div>\n";
+}
+
 }  // namespace tl

@@ -22,4 +22,10 @@ std::string integerCell(std::string_view jsonPath, std::int64_t value);
 // A score in full, as the card gives the cut scores: no decimals when whole.
 std::string scoreCell(std::string_view jsonPath, double value);
 
+// A table with the rows `body` in a box that scrolls sideways when the page
+// is narrower. The title stays outside the box, so a phone shows it whole above
+// a wide table.
+std::string scrollingTable(const std::string& id, const std::string& title,
+                           const std::string& body);
+
 }  // namespace tl

@@ -1,5 +1,7 @@
 #include "results_files/plot_parts.h"
 
+#include <cmath>
+
 #include "core/number_field.h"
 #include "results_files/number_text.h"
 
@@ -52,6 +54,36 @@ std::string squareMark(double cx, double cy, double half, const char* colour) {
 std::string circleMark(double cx, double cy, double r, const char* colour) {
     return "<circle cx=\"" + px(cx) + "\" cy=\"" + px(cy) + "\" r=\"" + px(r) + "\" fill=\"" +
            colour + "\" fill-opacity=\"0.45\" stroke=\"" + colour + "\"";
+}
+
+std::string intervalMark(double x, const Axis& y, double value, const IndexSpread* s,
+                         const char* colour, MarkShape shape) {
+    std::string svg;
+    if (s && std::isfinite(s->ciLow) && std::isfinite(s->ciHigh)) {
+        const std::string style = std::string("stroke=\"") + colour + "\" stroke-width=\"2\"";
+        svg += svgLine(x, y.pixel(s->ciLow), x, y.pixel(s->ciHigh), style);
+        svg += svgLine(x - 5, y.pixel(s->ciLow), x + 5, y.pixel(s->ciLow), style);
+        svg += svgLine(x - 5, y.pixel(s->ciHigh), x + 5, y.pixel(s->ciHigh), style);
+    }
+    if (!std::isfinite(value)) return svg;
+    const double cy = y.pixel(value);
+    switch (shape) {
+        case MarkShape::Circle:
+            return svg + "<circle cx=\"" + px(x) + "\" cy=\"" + px(cy) + "\" r=\"5.5\" fill=\"" +
+                   colour + "\"/>\n";
+        case MarkShape::Square:
+            return svg + "<rect x=\"" + px(x - 5) + "\" y=\"" + px(cy - 5) +
+                   "\" width=\"10\" height=\"10\" fill=\"" + colour + "\"/>\n";
+        case MarkShape::Diamond:
+            return svg + "<polygon points=\"" + px(x) + "," + px(cy - 7) + " " + px(x + 7) + "," +
+                   px(cy) + " " + px(x) + "," + px(cy + 7) + " " + px(x - 7) + "," + px(cy) +
+                   "\" fill=\"" + colour + "\"/>\n";
+        case MarkShape::Triangle:
+            return svg + "<polygon points=\"" + px(x) + "," + px(cy - 7) + " " + px(x + 6.5) + "," +
+                   px(cy + 5) + " " + px(x - 6.5) + "," + px(cy + 5) + "\" fill=\"" + colour +
+                   "\"/>\n";
+    }
+    return svg;
 }
 
 std::string seriesLegend(double y, const std::string& cutLabel) {

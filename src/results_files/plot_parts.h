@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "classify/bootstrap_summary.h"
 #include "results_files/svg_plot.h"
 
 namespace tl {
@@ -33,6 +34,13 @@ std::string cutLines(const Axis& x, const std::vector<double>& cuts,
 // title or "/>".
 std::string squareMark(double cx, double cy, double half, const char* colour);
 std::string circleMark(double cx, double cy, double r, const char* colour);
+
+// A solid mark of `shape` at (x, value on y) and, where `spread` holds a
+// 95% interval, the interval as a vertical line with caps; either is left out
+// where it is not a number.
+enum class MarkShape { Circle, Square, Diamond, Triangle };
+std::string intervalMark(double x, const Axis& y, double value, const IndexSpread* spread,
+                         const char* colour, MarkShape shape);
 
 // The legend entries of the consistency and accuracy marks and of the cut
 // lines (`cutLabel`), in a row at height `y` from the plot's left.

@@ -8,6 +8,7 @@
 
 #include "core/version.h"
 #include "results_files/category_names.h"
+#include "results_files/comparison_html.h"
 #include "results_files/groups_html.h"
 #include "results_files/html_text.h"
 #include "results_files/model_svg.h"
@@ -24,17 +25,6 @@ namespace {
 
 std::string th(const std::string& content, const std::string& attributes = "") {
     return "<th" + attributes + ">" + content + "</th>";
-}
-
-// A table in a box that scrolls sideways when the page is narrower. The title
-// stays outside the box, so a phone shows it whole above a wide table.
-std::string scrollingTable(const std::string& id, const std::string& title,
-                           const std::string& body) {
-    const std::string label = id + "-title";
-    return "<p class=\"table-title\" id=\"" + label + "\">" + escapeHtml(title) +
-           "</p>\n<div class=\"scroll\" role=\"region\" aria-labelledby=\"" + label +
-           "\" tabindex=\"0\">\n<table id=\"" + id + "\" aria-labelledby=\"" + label + "\">\n" +
-           body + "</table>\n</div>\n";
 }
 
 std::string path(const std::string& prefix, std::size_t index, const std::string& rest = "") {
@@ -547,6 +537,7 @@ std::string composeResultsHtml(const Results& r) {
         "<details>\n<summary>The figures' numbers</summary>\n" +
         conditionalTable(r) + "</details>\n</section>\n";
     html += modelFigures(r);
+    html += comparisonSectionHtml(r);
     html += sweepFigures(r);
     html += groupsSectionHtml(r);
     html += "</main>\n<footer>Written by " + escapeHtml(program) + ".</footer>\n</body>\n</html>\n";

@@ -7,13 +7,14 @@ tables show all of theirs. Keeps a desktop and a phone-width screenshot of each
 page under the output folder.
 
     check_report.py --program TESSERLINK --out DIR [--figure PNG] [--csem-figure PNG]
-                    [--bootstrap B]
+                    [--bootstrap B] [--model KIND...]
                     EXAMPLE_FOLDER...
 
 With --bootstrap the pages carry standard errors and intervals; every page must
 then still show its tables without sideways scrolling on a 1280-pixel screen,
 and so must the index page of a testing program of every example's analysis
-file.
+file. With --model given more than once the runs compare those models: each
+page then shows every model's values too (and no testing program runs).
 
 TESSERLINK writes each example's results folder (`--results`). Exits 77
 (skipped) when no Chromium is installed, 1 when a check fails.
@@ -139,6 +140,14 @@ def check_page(name, dom, document):
             continue
         if text != expected:
             failures.append("%s: %s shows %r, results.json gives %r" % (name, path, text, expected))
+    if "comparison" in document:
+        for table in ("comparison-values", "comparison-differences"):
+            if table not in reader.tables:
+                failures.append("%s: table %s not rendered" % (name, table))
+        for m, model in enumerate(document["comparison"]["models"]):
+            for i in range(len(model["indices"])):
+                if "comparison.models.%d.indices.%d.value" % (m, i) not in seen:
+                    failures.append("%s: model %s's index %d is not shown" % (name, model["name"], i))
     for path in sorted(required_paths(document) - seen):
         failures.append("%s: %s is not shown" % (name, path))
     if "<svg" not in dom or dom.count("<desc") < 2:
@@ -191,13 +200,15 @@ def overflowing_tables(browser, profile, page, width):
     return [] if found == "none" else found.split()
 
 
-def write_results(program, folder, results, bootstrap=None):
+def write_results(program, folder, results, bootstrap=None, models=()):
     """Runs the program on a scratch copy of the example's inputs, with --results."""
     with tempfile.TemporaryDirectory() as work:
         for entry in folder.iterdir():
             if entry.is_file():
                 shutil.copy(entry, work)
         options = ["--bootstrap", str(bootstrap)] if bootstrap else []
+        for model in models:
+            options += ["--model", model]
         subprocess.run([program, "--quiet", *options, "--results", str(results), "card.txt"],
                        cwd=work, check=True, stdout=subprocess.DEVNULL)
 
@@ -223,6 +234,8 @@ def main():
     parser.add_argument("--figure", help="also write this PNG of the first example's figure")
     parser.add_argument("--csem-figure", help="also write this PNG of its CSEM figure")
     parser.add_argument("--bootstrap", type=int, help="replicates of a bootstrap in each run")
+    parser.add_argument("--model", action="append", default=[],
+                        help="a model to compare (given twice or more)")
     parser.add_argument("examples", nargs="+")
     args = parser.parse_args()
 
@@ -238,7 +251,7 @@ def main():
             name = pathlib.Path(folder).name
             results = out / name
             shutil.rmtree(results, ignore_errors=True)
-            write_results(args.program, pathlib.Path(folder), results, args.bootstrap)
+            write_results(args.program, pathlib.Path(folder), results, args.bootstrap, args.model)
             page = results / "report.html"
             document = json.loads((results / "results.json").read_text(encoding="utf-8"))
             dom = chromium(browser, profile, "--dump-dom", page.as_uri())
@@ -254,7 +267,7 @@ def main():
                 figure_png(browser, profile, page, pathlib.Path(args.figure).resolve())
             if args.csem_figure and folder == args.examples[0]:
                 figure_png(browser, profile, page, pathlib.Path(args.csem_figure).resolve(), "csem")
-        if args.bootstrap:
+        if args.bootstrap and not args.model:
             index = program_index(args.program, args.examples, out, args.bootstrap)
             for table in overflowing_tables(browser, profile, index, DESKTOP[0]):
                 failures.append("program index: %s scrolls sideways at %d pixels"

@@ -23,7 +23,9 @@
 //    the Livingston-Lewis example's sets give the numbers of the command
 //    line's runs of those examples, and the form's analysis file, run by the
 //    command line, gives the page's files; with the multinomial the file has
-//    no [model]; a model the library refuses stands beside its field;
+//    no [model]; a model the library refuses stands beside its field; models
+//    compared are the file's [[model]] tables, the chosen one first, and the
+//    frame shows each model's page;
 //  - the page runs the same from a static server as from file://;
 //  - the page makes no network request at all, and weighs at most 5 MB.
 // Keeps a desktop screenshot of each example under the output folder.
@@ -500,6 +502,28 @@ if (!options["linux-program"] || !options["model-results"] || !spisaFolder) {
   const quiz = [["quiz", "pol1:sci9"]];
   const strands = [["politics", "pol1:pol9"], ["history", "his1:his9"], ["economy", "eco1:eco9"],
                    ["culture", "cul1:cul9"], ["science", "sci1:sci9"]];
+  // The analysis file the page offered, run by the command line beside its
+  // inputs, gives the page's files.
+  const sameAsCommandLine = (name, run, inputs) => {
+    const rerun = path.join(outDir, `rerun-${name}`);
+    fs.rmSync(rerun, { recursive: true, force: true });
+    fs.mkdirSync(rerun, { recursive: true });
+    for (const input of inputs) fs.copyFileSync(input, path.join(rerun, path.basename(input)));
+    fs.writeFileSync(path.join(rerun, "analysis.toml"), run.outputs["analysis.toml"] || "", "latin1");
+    execFileSync(program, ["--quiet", "--threads", "1", "analysis.toml"], { cwd: rerun });
+    const written = filesUnder(rerun);
+    const pageFiles = Object.keys(run.outputs).filter((n) => n !== "analysis.toml").sort();
+    const lineFiles = Object.keys(written)
+      .filter((n) => !["analysis.toml", "spisa.csv", "parameters.csv"].includes(n)).sort();
+    check(JSON.stringify(pageFiles) === JSON.stringify(lineFiles),
+          `${name}: the page wrote ${pageFiles}, its analysis file on the command line ${lineFiles}`);
+    for (const file of lineFiles) {
+      const where = `${name}: the command line's ${file}`;
+      if (file.endsWith(".json")) sameValues(JSON.parse(run.outputs[file]), JSON.parse(written[file]), where);
+      else if (file.endsWith(".csv")) sameCsv(run.outputs[file] || "", written[file], where);
+      else check(run.outputs[file] === written[file], `${where} differs from the page's`);
+    }
+  };
   const cases = [
     { example: "irt", title: "spisa, Rasch model, summed-score method", sets: quiz, kind: "irt",
       method: "summed-p", itemsPicked: parameters, ignored: [],
@@ -544,32 +568,69 @@ if (!options["linux-program"] || !options["model-results"] || !spisaFolder) {
     const expected = path.join(options["model-results"], c.example, "results", "results.json");
     sameValues(JSON.parse(run.resultsJson || "null"), JSON.parse(fs.readFileSync(expected, "utf8")),
                `${c.example}: results.json`, c.ignored);
-    // The analysis file offered, run by the command line beside its inputs.
-    const rerun = path.join(outDir, `rerun-${c.example}`);
-    fs.rmSync(rerun, { recursive: true, force: true });
-    fs.mkdirSync(rerun, { recursive: true });
-    for (const input of [table, c.itemsPicked].filter(Boolean))
-      fs.copyFileSync(input, path.join(rerun, path.basename(input)));
-    fs.writeFileSync(path.join(rerun, "analysis.toml"), toml, "latin1");
-    execFileSync(program, ["--quiet", "--threads", "1", "analysis.toml"], { cwd: rerun });
-    const written = filesUnder(rerun);
-    const pageFiles = Object.keys(run.outputs).filter((n) => n !== "analysis.toml").sort();
-    const lineFiles = Object.keys(written)
-      .filter((n) => !["analysis.toml", "spisa.csv", "parameters.csv"].includes(n)).sort();
-    check(JSON.stringify(pageFiles) === JSON.stringify(lineFiles),
-          `${c.example}: the page wrote ${pageFiles}, its analysis file on the command line ${lineFiles}`);
-    for (const file of lineFiles) {
-      const where = `${c.example}: the command line's ${file}`;
-      if (file.endsWith(".json")) sameValues(JSON.parse(run.outputs[file]), JSON.parse(written[file]), where);
-      else if (file.endsWith(".csv")) sameCsv(run.outputs[file] || "", written[file], where);
-      else check(run.outputs[file] === written[file], `${where} differs from the page's`);
-    }
+    sameAsCommandLine(c.example, run, [table, c.itemsPicked].filter(Boolean));
     // Back to the multinomial: the analysis file is the one before models.
     await page.select("#fKind", library.model);
     const plain = await page.evaluate(() => window.tesserlink.formToml());
     check(!plain.includes("[model]") && !plain.includes("[irt]") &&
           await page.$eval("#fIrt", (e) => e.hidden) && await page.$eval("#fBeta", (e) => e.hidden),
           `${c.example}: back on the multinomial the form writes ${JSON.stringify(plain)}`);
+    await page.close();
+  }
+  // Models compared: each further model the form offers is a [[model]] of its
+  // analysis file after the chosen one, the settings of its kind show, the
+  // frame shows each model's page in turn, and the command line's run of the
+  // file gives the page's files.
+  {
+    const page = await openPage();
+    await choose(page, [table, parameters]);
+    await page.waitForFunction(() => !document.getElementById("tableForm").hidden);
+    await fillModelForm(page, { sets: quiz, kind: library.model });
+    const chosen = library.models.find((m) => m.kind === library.model);
+    const offered = await page.$$eval("#fCompareChoices label:not([hidden]) input",
+                                      (boxes) => boxes.map((b) => b.dataset.kind + " " + b.dataset.method));
+    const others = library.models.flatMap((m) => m.methods.map((method) => m.kind + " " + method))
+                                 .filter((n) => n !== chosen.kind + " " + chosen.method);
+    check(JSON.stringify(offered) === JSON.stringify(others),
+          `models compared: the form offers ${offered}, not every other method (${others})`);
+    const tick = (kind, method) =>
+      page.click(`#fCompareChoices input[data-kind="${kind}"][data-method="${method}"]`);
+    await tick("irt", "summed-p");
+    await tick("beta-binomial", "ll");
+    check(!await page.$eval("#fIrt", (e) => e.hidden) && !await page.$eval("#fBeta", (e) => e.hidden),
+          "models compared: the IRT and beta-binomial settings do not show");
+    const first = `[[model]]\nkind = "${chosen.kind}"\nmethod = "${chosen.method}"\n\n`;
+    const irt = '[[model]]\nkind = "irt"\nmethod = "summed-p"\n\n';
+    const ll = '[[model]]\nkind = "beta-binomial"\nmethod = "ll"\nreliability = "alpha"\n\n';
+    const irtTable = '[irt]\nitems = "parameters.csv"\n';
+    const three = await page.evaluate(() => window.tesserlink.formToml());
+    check(three.includes(first + irt + ll + irtTable) && !/^\[model\]$/m.test(three),
+          `models compared: the form's analysis file is ${JSON.stringify(three)}`);
+    // The run leaves the beta-binomial out: its numbers near 1 are further
+    // apart between the two builds' exp and log than the IRT's.
+    await tick("beta-binomial", "ll");
+    check(await page.$eval("#fBeta", (e) => e.hidden),
+          "models compared: the beta-binomial settings still show with no such model");
+    const run = await runAndWait(page);
+    check(run.status === 0, `models compared: exit status ${run.status}: ${run.errors}`);
+    const toml = run.outputs["analysis.toml"] || "";
+    check(toml.includes(first + irt + irtTable) && !toml.includes("beta-binomial"),
+          `models compared: the analysis file run is ${JSON.stringify(toml)}`);
+    const pages = ["results/report.html", "results/models/summed-p/report.html"];
+    const shown = await page.evaluate(() => ({
+      choices: [...document.getElementById("reportChoice").options].map((o) => o.value),
+      hidden: document.getElementById("reportChoiceLabel").hidden,
+      frame: document.getElementById("report").srcdoc,
+    }));
+    check(!shown.hidden && JSON.stringify(shown.choices) === JSON.stringify(pages) &&
+          shown.frame.includes(">Models side by side</h2>"),
+          `models compared: the pages offered are ${shown.choices}, the frame ` +
+          `${shown.frame.includes("Models side by side") ? "shows" : "lacks"} the comparison`);
+    await page.select("#reportChoice", pages[1]);
+    const frame = await page.$eval("#report", (f) => f.srcdoc);
+    check(frame === Buffer.from(run.outputs[pages[1]], "latin1").toString("utf8"),
+          "models compared: a further model's page is not the one the frame shows");
+    sameAsCommandLine("compared", run, [table, parameters]);
     await page.close();
   }
   console.log(`web page, models: ${numbers.differing} of ${numbers.count} numbers differ from the ` +
