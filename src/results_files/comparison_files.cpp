@@ -78,42 +78,51 @@ ComparisonColumns comparisonColumns(const ModelComparison& comparison, bool diff
     return c;
 }
 
-std::string composeComparisonCsv(const ModelComparison& comparison) {
+namespace {
+
+// Either file: the models' own values, or the further models' differences
+// from the primary, whose rows name the primary in place of kind and method.
+std::string comparisonCsv(const ModelComparison& comparison, bool differences) {
     CsvText csv;
-    for (const char* column : {"model", "kind", "method", "index", "cut", "value"})
+    const std::vector<const char*> leading =
+        differences ? std::vector<const char*>{"model", "primary"}
+                    : std::vector<const char*>{"model", "kind", "method"};
+    for (const char* column : leading) csv.text(column);
+    for (const char* column : {"index", "cut", differences ? "difference" : "value"})
         csv.text(column);
     if (comparison.replicates > 0)
         for (const char* column : {"se", "ci_low", "ci_high"}) csv.text(column);
     csv.endRow();
-    visitComparisonRows(comparison, [&csv](const ComparisonRow& row) {
-        csv.text(row.model.name);
-        csv.text(modelKindName(row.model.kind));
-        csv.text(modelMethodName(row.model.method));
-        csv.text(row.index.name);
-        cutField(csv, row.index.cut);
-        csv.number(row.value);
-        if (row.spread) spreadFields(csv, *row.spread);
+    const auto row = [&csv, differences](const ComparisonRow& r) {
+        csv.text(r.model.name);
+        if (differences) {
+            csv.text(r.primary.name);
+        } else {
+            csv.text(modelKindName(r.model.kind));
+            csv.text(modelMethodName(r.model.method));
+        }
+        csv.text(r.index.name);
+        cutField(csv, r.index.cut);
+        csv.number(r.value);
+        if (r.spread) spreadFields(csv, *r.spread);
         csv.endRow();
-    });
+    };
+    if (differences) {
+        visitComparisonDifferenceRows(comparison, row);
+    } else {
+        visitComparisonRows(comparison, row);
+    }
     return csv.take();
 }
 
+}  // namespace
+
+std::string composeComparisonCsv(const ModelComparison& comparison) {
+    return comparisonCsv(comparison, false);
+}
+
 std::string composeComparisonDifferencesCsv(const ModelComparison& comparison) {
-    CsvText csv;
-    for (const char* column : {"model", "primary", "index", "cut", "difference"}) csv.text(column);
-    if (comparison.replicates > 0)
-        for (const char* column : {"se", "ci_low", "ci_high"}) csv.text(column);
-    csv.endRow();
-    visitComparisonDifferenceRows(comparison, [&csv](const ComparisonRow& row) {
-        csv.text(row.model.name);
-        csv.text(row.primary.name);
-        csv.text(row.index.name);
-        cutField(csv, row.index.cut);
-        csv.number(row.value);
-        if (row.spread) spreadFields(csv, *row.spread);
-        csv.endRow();
-    });
-    return csv.take();
+    return comparisonCsv(comparison, true);
 }
 
 nlohmann::ordered_json comparisonDocument(const ModelComparison& comparison) {
