@@ -257,9 +257,14 @@ class Run {
     // A finding the run has not yet given: the further models of a
     // comparison find much of what the first one did.
     void foundOnce(const Finding& finding) {
-        for (const Finding& f : outcome_.findings)
-            if (f.code == finding.code && f.text == finding.text) return;
-        found(finding);
+        if (!given(finding)) found(finding);
+    }
+    bool given(const Finding& finding) const {
+        return std::any_of(outcome_.findings.begin(), outcome_.findings.end(),
+                           [&](const Finding& f) { return sameFinding(f, finding); });
+    }
+    static bool sameFinding(const Finding& a, const Finding& b) {
+        return a.code == b.code && a.text == b.text;
     }
     void found(const std::vector<Finding>& findings) {
         for (const Finding& f : findings) found(f);
@@ -335,12 +340,8 @@ class Run {
         std::vector<Finding> findings = runFindings(results);
         for (const Results& other : results.otherModels) {
             for (Finding f : runFindings(other)) {
-                const auto same = [&](const Finding& g) {
-                    return g.code == f.code && g.text == f.text;
-                };
-                if (std::any_of(findings.begin(), findings.end(), same) ||
-                    std::any_of(outcome_.findings.begin(), outcome_.findings.end(), same))
-                    continue;
+                const auto same = [&](const Finding& g) { return sameFinding(g, f); };
+                if (given(f) || std::any_of(findings.begin(), findings.end(), same)) continue;
                 f.text = "model " + other.modelName + ": " + f.text;
                 findings.push_back(std::move(f));
             }

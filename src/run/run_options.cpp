@@ -32,12 +32,17 @@ std::string kindText(ModelKind kind) {
     return std::string(modelKindName(kind));
 }
 
-// The model a file entry names: its kind, or its method's, or the
-// multinomial; its method, unless it belongs to another kind.
+// The kind a file entry names: its own, or its method's, or the multinomial.
+ModelKind kindOfEntry(const ModelEntry& entry) {
+    if (entry.kind) return *entry.kind;
+    return entry.method ? kindOfMethod(*entry.method) : ModelKind::Multinomial;
+}
+
+// The model a file entry names: its kind, and its method unless it belongs
+// to another kind.
 ModelChoice modelOfEntry(const ModelEntry& entry, const AnalysisFile& file) {
     ModelChoice m;
-    m.kind = entry.kind ? *entry.kind
-                        : (entry.method ? kindOfMethod(*entry.method) : ModelKind::Multinomial);
+    m.kind = kindOfEntry(entry);
     m.method = defaultMethod(m.kind);
     if (entry.method && kindOfMethod(*entry.method) != m.kind) {
         const std::string key = entry.key + ".method";
@@ -100,13 +105,9 @@ std::vector<ModelChoice> requestedModels(const RunRequest& request, const Analys
         m.method = defaultMethod(m.kind);
         const ModelEntry* lender = nullptr;
         for (std::size_t e = 0; e < entries.size() && !lender; ++e) {
-            const ModelEntry& entry = entries[e];
-            const ModelKind kind =
-                entry.kind ? *entry.kind
-                           : (entry.method ? kindOfMethod(*entry.method) : ModelKind::Multinomial);
-            if (used[e] || kind != m.kind) continue;
+            if (used[e] || kindOfEntry(entries[e]) != m.kind) continue;
             used[e] = true;
-            lender = &entry;
+            lender = &entries[e];
         }
         if (lender) {
             applyEntry(*lender, m);
